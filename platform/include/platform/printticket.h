@@ -53,6 +53,10 @@ HRESULT PTConvertPrintTicketToDevMode(HPTPROVIDER provider, IStream* ticket, EDe
                                       BSTR* errorMessage);
 HRESULT PTReleaseMemory(void* buffer);
 
+// Writes the device's default PrintTicket (what a user who changed nothing
+// prints with: the pipeline's per-user ticket) to ticket, UTF-8.
+HRESULT PTGetDefaultPrintTicket(HPTPROVIDER provider, IStream* ticket);
+
 // Spooler side of the platform: which device description file a printer
 // name stands for. Replaces an earlier registration of the name. The file is
 // read when a provider is opened for the printer.
