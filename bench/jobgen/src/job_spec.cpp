@@ -1,0 +1,56 @@
+#include "jobgen/job_spec.h"
+
+#include <stdexcept>
+
+#include "jobgen/file_reading.h"
+
+namespace jobgen {
+
+JobSpec MakeJob(int documents, int pagesPerDocument, PageSize size)
+{
+    if (documents < 0 || pagesPerDocument < 0) throw std::invalid_argument("negative document or page count");
+    JobSpec job;
+    job.documents.resize(documents);
+    for (DocumentSpec& document : job.documents) document.pages.resize(pagesPerDocument, PageSpec{size, {}});
+    return job;
+}
+
+int TotalPages(const JobSpec& job)
+{
+    size_t pages = 0;
+    for (const DocumentSpec& document : job.documents) pages += document.pages.size();
+    return static_cast<int>(pages);
+}
+
+void ValidateJob(const JobSpec& job)
+{
+    // The zip entries of one page bound what a package can hold long before
+    // the page count overflows an int.
+    constexpr size_t kMaxPages = 1'000'000;
+    if (job.documents.empty()) throw std::invalid_argument("the job has no document");
+    size_t pages = 0;
+    for (size_t d = 0; d < job.documents.size(); ++d) {
+        const DocumentSpec& document = job.documents[d];
+        if (document.pages.empty())
+            throw std::invalid_argument("document " + std::to_string(d + 1) + " has no page");
+        pages += document.pages.size();
+        for (size_t p = 0; p < document.pages.size(); ++p) {
+            if (!IsUsablePageSize(document.pages[p].size))
+                throw std::invalid_argument("page " + std::to_string(p + 1) + " of document " + std::to_string(d + 1) +
+                                            ": page size outside " + std::to_string(int(kMinPageSide)) + ".." +
+                                            std::to_string(int(kMaxPageSide)) + " units");
+        }
+    }
+    if (pages > kMaxPages) throw std::invalid_argument("more than a million pages");
+    if (job.extraElements < 0 || job.extraElements > kMaxExtraElements)
+        throw std::invalid_argument("extra elements per page outside 0.." + std::to_string(kMaxExtraElements));
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    constexpr uintmax_t kMaxTextSize = 64u << 20;
+    std::vector<uint8_t> bytes = ReadFileBytes(path, kMaxTextSize);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace jobgen

@@ -1,0 +1,83 @@
+#include "jobgen/page_decoder.h"
+
+#include <cmath>
+
+namespace jobgen {
+
+namespace {
+
+enum class Tone { White, Black, Red, Blue, Other, Outside };
+
+// The average colour of a 3x3 pixel square, classified with a wide margin
+// for anti-aliasing and colour management.
+Tone Classify(const RgbImage& raster, Point pixel)
+{
+    int cx = static_cast<int>(std::floor(pixel.x));
+    int cy = static_cast<int>(std::floor(pixel.y));
+    if (cx < 1 || cy < 1 || cx + 1 >= raster.Width() || cy + 1 >= raster.Height()) return Tone::Outside;
+    int r = 0, g = 0, b = 0;
+    for (int y = cy - 1; y <= cy + 1; ++y) {
+        for (int x = cx - 1; x <= cx + 1; ++x) {
+            Rgb c = raster.At(x, y);
+            r += c.r;
+            g += c.g;
+            b += c.b;
+        }
+    }
+    r /= 9;
+    g /= 9;
+    b /= 9;
+    constexpr int kHigh = 200, kLow = 90, kStrong = 160;
+    if (r >= kHigh && g >= kHigh && b >= kHigh) return Tone::White;
+    if (r <= kLow && g <= kLow && b <= kLow) return Tone::Black;
+    if (r >= kStrong && g <= kLow && b <= kLow) return Tone::Red;
+    if (b >= kStrong && r <= kLow && g <= kLow) return Tone::Blue;
+    return Tone::Other;
+}
+
+// The tone at a point of the logical page (in its own units).
+Tone ToneAt(const RgbImage& raster, const PageFrame& frame, Point onPage)
+{
+    Point unit = MapUnitPoint(frame.orientation, {onPage.x / frame.page.width, onPage.y / frame.page.height});
+    return Classify(raster, {frame.area.x + unit.x * frame.area.width, frame.area.y + unit.y * frame.area.height});
+}
+
+}  // namespace
+
+int DecodePageNumber(const RgbImage& raster, const PageFrame& frame)
+{
+    if (!IsUsablePageSize(frame.page) || !(frame.area.width > 0) || !(frame.area.height > 0)) return kUnrecognisedPage;
+    Tone band = ToneAt(raster, frame, ColourBand(frame.page).Centre());
+    Tone triangle = ToneAt(raster, frame, TriangleProbe(frame.page));
+    int number = 0;
+    bool anyBlack = false;
+    for (int bit = 0; bit < kIdentityBits; ++bit) {
+        Tone bar = ToneAt(raster, frame, IdentityBar(frame.page, bit).Centre());
+        if (bar == Tone::Black) {
+            number |= 1 << bit;
+            anyBlack = true;
+        } else if (bar != Tone::White) {
+            return kUnrecognisedPage;
+        }
+    }
+    if (band == Tone::White && triangle == Tone::White && !anyBlack) return kBlankPage;
+    if (band != Tone::Red || triangle != Tone::Blue) return kUnrecognisedPage;
+    return number;
+}
+
+std::optional<Orientation> DetectOrientation(const RgbImage& raster, const Rect& area, PageSize page)
+{
+    for (Orientation orientation : AllOrientations()) {
+        PageFrame frame{area, page, orientation};
+        int number = DecodePageNumber(raster, frame);
+        if (number != kBlankPage && number != kUnrecognisedPage) return orientation;
+    }
+    return std::nullopt;
+}
+
+PageFrame WholeRasterFrame(const RgbImage& raster, PageSize page, Orientation orientation)
+{
+    return PageFrame{Rect{0, 0, double(raster.Width()), double(raster.Height())}, page, orientation};
+}
+
+}  // namespace jobgen
