@@ -59,7 +59,10 @@ double PageNumberEmSize(PageSize page) { return std::min(0.1 * page.height, 0.09
 
 Rect ContentArea(PageSize page)
 {
-    return Rect{0.28 * page.width, 0.40 * page.height, 0.44 * page.width, 0.38 * page.height};
+    // Below the triangle even on pages far wider than tall.
+    double top = std::max(0.40 * page.height, OrientationTriangle(page)[2].y + kQuadrantGap);
+    double bottom = 0.78 * page.height;
+    return Rect{0.28 * page.width, top, 0.44 * page.width, bottom - top};
 }
 
 }  // namespace jobgen

@@ -42,35 +42,64 @@ Tone ToneAt(const RgbImage& raster, const PageFrame& frame, Point onPage)
     return Classify(raster, {frame.area.x + unit.x * frame.area.width, frame.area.y + unit.y * frame.area.height});
 }
 
+// What the probes of one orientation see.
+struct Probes {
+    Tone band;
+    Tone triangle;
+    Tone bars[kIdentityBits];
+
+    bool MarksPresent() const { return band == Tone::Red && triangle == Tone::Blue; }
+    bool AllWhite() const
+    {
+        for (Tone bar : bars) {
+            if (bar != Tone::White) return false;
+        }
+        return band == Tone::White && triangle == Tone::White;
+    }
+};
+
+Probes Probe(const RgbImage& raster, const PageFrame& frame)
+{
+    Probes probes;
+    probes.band = ToneAt(raster, frame, ColourBand(frame.page).Centre());
+    probes.triangle = ToneAt(raster, frame, TriangleProbe(frame.page));
+    for (int bit = 0; bit < kIdentityBits; ++bit)
+        probes.bars[bit] = ToneAt(raster, frame, IdentityBar(frame.page, bit).Centre());
+    return probes;
+}
+
+bool UsableFrame(const PageFrame& frame)
+{
+    return IsUsablePageSize(frame.page) && frame.area.width > 0 && frame.area.height > 0;
+}
+
 }  // namespace
 
 int DecodePageNumber(const RgbImage& raster, const PageFrame& frame)
 {
-    if (!IsUsablePageSize(frame.page) || !(frame.area.width > 0) || !(frame.area.height > 0)) return kUnrecognisedPage;
-    Tone band = ToneAt(raster, frame, ColourBand(frame.page).Centre());
-    Tone triangle = ToneAt(raster, frame, TriangleProbe(frame.page));
-    int number = 0;
-    bool anyBlack = false;
-    for (int bit = 0; bit < kIdentityBits; ++bit) {
-        Tone bar = ToneAt(raster, frame, IdentityBar(frame.page, bit).Centre());
-        if (bar == Tone::Black) {
-            number |= 1 << bit;
-            anyBlack = true;
-        } else if (bar != Tone::White) {
-            return kUnrecognisedPage;
+    if (!UsableFrame(frame)) return kUnrecognisedPage;
+    Probes probes = Probe(raster, frame);
+    if (probes.MarksPresent()) {
+        int number = 0;
+        for (int bit = 0; bit < kIdentityBits; ++bit) {
+            if (probes.bars[bit] == Tone::Black) number |= 1 << bit;
+            else if (probes.bars[bit] != Tone::White) return kUnrecognisedPage;
         }
+        return number;
     }
-    if (band == Tone::White && triangle == Tone::White && !anyBlack) return kBlankPage;
-    if (band != Tone::Red || triangle != Tone::Blue) return kUnrecognisedPage;
-    return number;
+    // Blank only when no orientation finds anything where its marks would
+    // be: a page lying otherwise than said is not blank.
+    for (Orientation orientation : AllOrientations()) {
+        if (!Probe(raster, PageFrame{frame.area, frame.page, orientation}).AllWhite()) return kUnrecognisedPage;
+    }
+    return kBlankPage;
 }
 
 std::optional<Orientation> DetectOrientation(const RgbImage& raster, const Rect& area, PageSize page)
 {
     for (Orientation orientation : AllOrientations()) {
         PageFrame frame{area, page, orientation};
-        int number = DecodePageNumber(raster, frame);
-        if (number != kBlankPage && number != kUnrecognisedPage) return orientation;
+        if (UsableFrame(frame) && Probe(raster, frame).MarksPresent()) return orientation;
     }
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -89,24 +90,48 @@ ProgramResult RunProgram(const std::vector<std::string>& argv)
     return result;
 }
 
-std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, const std::string& directory)
+namespace {
+
+// The page number N of a file named "page-N.png", or 0.
+int RenderedPageNumber(const std::filesystem::path& file)
+{
+    std::string name = file.filename().string();
+    if (!name.starts_with("page-") || !name.ends_with(".png")) return 0;
+    std::string_view digits = std::string_view(name).substr(5, name.size() - 9);
+    int number = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return error == std::errc() && end == digits.data() + digits.size() ? number : 0;
+}
+
+std::vector<std::pair<int, std::string>> RenderedPages(const std::string& directory)
+{
+    std::vector<std::pair<int, std::string>> pages;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (int number = RenderedPageNumber(entry.path()); number > 0) pages.emplace_back(number, entry.path().string());
+    }
+    std::sort(pages.begin(), pages.end());
+    return pages;
+}
+
+}  // namespace
+
+std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, const std::string& directory,
+                                          const std::string& pageList)
 {
     std::filesystem::create_directories(directory);
-    auto pagePath = [&](int number) { return directory + "/page-" + std::to_string(number) + ".png"; };
     // Pages left from an earlier render would be taken for this one's.
-    for (int number = 1; std::filesystem::remove(pagePath(number)); ++number) {
-    }
-    ProgramResult draw = RunProgram({"mutool", "draw", "-q", "-r", std::to_string(dpi), "-o",
-                                     directory + "/page-%d.png", package});
-    if (draw.exitStatus != 0)
+    for (const auto& [number, path] : RenderedPages(directory)) std::filesystem::remove(path);
+
+    std::vector<std::string> command{"mutool", "draw", "-q", "-r", std::to_string(dpi), "-o",
+                                     directory + "/page-%d.png", package};
+    if (!pageList.empty()) command.push_back(pageList);
+    ProgramResult draw = RunProgram(command);
+    bool reportedError = draw.output.starts_with("error:") || draw.output.find("\nerror:") != std::string::npos;
+    if (draw.exitStatus != 0 || reportedError)
         throw std::runtime_error("mutool draw " + package + " failed (status " + std::to_string(draw.exitStatus) +
                                  "): " + draw.output);
     std::vector<std::string> pages;
-    for (int number = 1;; ++number) {
-        std::string page = pagePath(number);
-        if (!std::filesystem::exists(page)) break;
-        pages.push_back(page);
-    }
+    for (auto& [number, path] : RenderedPages(directory)) pages.push_back(std::move(path));
     if (pages.empty()) throw std::runtime_error("mutool draw " + package + " wrote no page: " + draw.output);
     return pages;
 }

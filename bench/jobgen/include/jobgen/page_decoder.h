@@ -22,10 +22,10 @@ inline constexpr int kBlankPage = -1;
 // Something other than a generated page, or one lying otherwise than said.
 inline constexpr int kUnrecognisedPage = -2;
 
-// The page's number in its job (bits beyond kIdentityBits are lost),
-// kBlankPage when the page is blank where the marks would be, or
-// kUnrecognisedPage when the colour band and the triangle are not where the
-// frame puts them or a bar is neither black nor white.
+// The page's number in its job (bits beyond kIdentityBits are lost);
+// kBlankPage when the page is white wherever the marks of any orientation
+// would be; otherwise kUnrecognisedPage: the colour band and the triangle
+// are not where the frame puts them, or a bar is neither black nor white.
 int DecodePageNumber(const RgbImage& raster, const PageFrame& frame);
 
 // Which of the eight orientations puts the colour band and the triangle of

@@ -20,10 +20,14 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::vector<std::string>& argv);
 inline constexpr size_t kMaxOutput = 64 * 1024;
 
-// Renders every page of `package` with MuPDF's `mutool draw -r DPI -o
-// DIR/page-%d.png` and returns the paths of the PNG files in page order
-// (page files an earlier render left in DIR are removed first).
-// Throws std::runtime_error with mutool's messages when it fails.
-std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, const std::string& directory);
+// Renders the pages of `package` with MuPDF's `mutool draw -r DPI -o
+// DIR/page-%d.png FILE [PAGES]` and returns the paths of the PNG files in
+// page order. `pageList` is mutool's page selection ("3", "2,5-7"); empty
+// renders every page. Page files an earlier render left in DIR are removed
+// first. Throws std::runtime_error with mutool's messages when it fails or
+// reports an error: mutool goes on after errors with substitutes (another
+// font for one it cannot load, say), which a test must not take for success.
+std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, const std::string& directory,
+                                          const std::string& pageList = {});
 
 }  // namespace jobgen
