@@ -1,7 +1,5 @@
 #include "jobgen/page_decoder.h"
 
-#include <cmath>
-
 namespace jobgen {
 
 namespace {
@@ -12,9 +10,12 @@ enum class Tone { White, Black, Red, Blue, Other, Outside };
 // for anti-aliasing and colour management.
 Tone Classify(const RgbImage& raster, Point pixel)
 {
-    int cx = static_cast<int>(std::floor(pixel.x));
-    int cy = static_cast<int>(std::floor(pixel.y));
-    if (cx < 1 || cy < 1 || cx + 1 >= raster.Width() || cy + 1 >= raster.Height()) return Tone::Outside;
+    // Compared as doubles first: a frame far outside (or not a number)
+    // must not reach the conversion to int.
+    if (!(pixel.x >= 1 && pixel.y >= 1 && pixel.x < raster.Width() - 1 && pixel.y < raster.Height() - 1))
+        return Tone::Outside;
+    int cx = static_cast<int>(pixel.x);
+    int cy = static_cast<int>(pixel.y);
     int r = 0, g = 0, b = 0;
     for (int y = cy - 1; y <= cy + 1; ++y) {
         for (int x = cx - 1; x <= cx + 1; ++x) {

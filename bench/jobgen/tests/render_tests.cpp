@@ -9,6 +9,7 @@
 #include "jobgen/package_writer.h"
 #include "jobgen/page_decoder.h"
 #include "jobgen/program_runner.h"
+#include "jobgen/require_program.h"
 #include "test_support.h"
 
 namespace jobgen {
@@ -17,9 +18,6 @@ namespace {
 using testing::TempDir;
 
 constexpr int kDpi = 40;
-
-#define REQUIRE_PROGRAM(name)                                                   \
-    if (FindProgram(name).empty()) GTEST_SKIP() << name " is not installed (see scripts/install-deps)"
 
 // Pixels of a page rendered at kDpi, from page units.
 double Px(double units) { return units * kDpi / 96.0; }
@@ -42,7 +40,7 @@ double InkInPageNumber(const RgbImage& raster, PageSize page)
 
 TEST(RenderedJob, EveryPageDecodesToItsNumberAndShowsItInText)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     TempDir dir;
     JobSpec job = MakeJob(2, 3);
     PageSize sizes[] = {kA4, Landscape(kLetter), PageSize{500, 640}};
@@ -70,7 +68,7 @@ TEST(RenderedJob, EveryPageDecodesToItsNumberAndShowsItInText)
 
 TEST(RenderedJob, PagesWithoutFontHaveNoText)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     TempDir dir;
     JobSpec job = MakeJob(1, 1);
     job.font = FontEmbedding::None;
@@ -82,7 +80,7 @@ TEST(RenderedJob, PagesWithoutFontHaveNoText)
 
 TEST(RenderedJob, NumbersBeyondEightBitsDecode)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     TempDir dir;
     JobSpec job = MakeJob(1, 300);
     job.font = FontEmbedding::None;
@@ -96,7 +94,7 @@ TEST(RenderedJob, NumbersBeyondEightBitsDecode)
 
 TEST(RenderedJob, TurnedAndMirroredPagesDecodeWithTheirOrientation)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     for (Orientation orientation : {Orientation{1, false}, Orientation{2, false}, Orientation{0, true},
                                     Orientation{3, true}}) {
         SCOPED_TRACE(OrientationName(orientation));
@@ -117,7 +115,7 @@ TEST(RenderedJob, TurnedAndMirroredPagesDecodeWithTheirOrientation)
 
 TEST(RenderedJob, TheBandMovesWhereTheTurnTakesTheLeftEdge)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     // The band's middle lies 68 units from the page's left edge, halfway
     // down. Turned a quarter clockwise it lies 68 units below the top
     // edge, halfway across; mirrored, 68 units from the right edge.
@@ -141,7 +139,7 @@ TEST(RenderedJob, TheBandMovesWhereTheTurnTakesTheLeftEdge)
 
 TEST(RenderedJob, APageInsideALargerSheetDecodesInItsRectangle)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     TempDir dir;
     JobSpec job = MakeJob(1, 6);
     WriteXpsJob(job, dir.File("job.xps"));
@@ -173,11 +171,15 @@ TEST(Decoder, BlankAndForeignRastersAreToldApart)
     EXPECT_EQ(DecodePageNumber(white, outside), kUnrecognisedPage);
     PageFrame empty{Rect{0, 0, 0, 0}, kA4, {}};
     EXPECT_EQ(DecodePageNumber(white, empty), kUnrecognisedPage);
+    PageFrame far{Rect{-1e300, 1e300, 1e300, 1e300}, kA4, {}};
+    EXPECT_EQ(DecodePageNumber(white, far), kUnrecognisedPage);
+    PageFrame undefined{Rect{NAN, 0, 300, 420}, kA4, {}};
+    EXPECT_EQ(DecodePageNumber(white, undefined), kUnrecognisedPage);
 }
 
 TEST(RenderedJob, OpenXpsAndInterleavedPackagesRender)
 {
-    REQUIRE_PROGRAM("mutool");
+    JOBGEN_REQUIRE_PROGRAM("mutool");
     JobSpec open = MakeJob(1, 2, kLetter);
     open.flavour = XpsFlavour::OpenXps;
     open.images = ImageResource::PerPage;
@@ -200,7 +202,7 @@ TEST(RenderedJob, OpenXpsAndInterleavedPackagesRender)
 
 TEST(RenderedJob, LibgxpsRendersTheXps2005Package)
 {
-    REQUIRE_PROGRAM("xpstopng");
+    JOBGEN_REQUIRE_PROGRAM("xpstopng");
     TempDir dir;
     JobSpec job = MakeJob(1, 2);
     job.images = ImageResource::PerPage;
