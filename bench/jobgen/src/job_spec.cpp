@@ -6,9 +6,19 @@
 
 namespace jobgen {
 
+namespace {
+
+std::invalid_argument TooManyPages()
+{
+    return std::invalid_argument("more than " + std::to_string(kMaxPages) + " pages");
+}
+
+}  // namespace
+
 JobSpec MakeJob(int documents, int pagesPerDocument, PageSize size)
 {
     if (documents < 0 || pagesPerDocument < 0) throw std::invalid_argument("negative document or page count");
+    if (static_cast<long>(documents) * pagesPerDocument > kMaxPages) throw TooManyPages();
     JobSpec job;
     job.documents.resize(documents);
     for (DocumentSpec& document : job.documents) document.pages.resize(pagesPerDocument, PageSpec{size, {}});
@@ -24,9 +34,6 @@ int TotalPages(const JobSpec& job)
 
 void ValidateJob(const JobSpec& job)
 {
-    // The zip entries of one page bound what a package can hold long before
-    // the page count overflows an int.
-    constexpr size_t kMaxPages = 1'000'000;
     if (job.documents.empty()) throw std::invalid_argument("the job has no document");
     size_t pages = 0;
     for (size_t d = 0; d < job.documents.size(); ++d) {
@@ -41,7 +48,7 @@ void ValidateJob(const JobSpec& job)
                                             std::to_string(int(kMaxPageSide)) + " units");
         }
     }
-    if (pages > kMaxPages) throw std::invalid_argument("more than a million pages");
+    if (pages > static_cast<size_t>(kMaxPages)) throw TooManyPages();
     if (job.extraElements < 0 || job.extraElements > kMaxExtraElements)
         throw std::invalid_argument("extra elements per page outside 0.." + std::to_string(kMaxExtraElements));
 }

@@ -64,6 +64,7 @@ TEST(Tavmakejob, BadOptionsAndMissingFilesFailClearlyWithoutOutput)
         {{"-f", "bold", out}, 2, "font mode must be obfuscated, plain or none"},
         {{out, "-f"}, 2, "option -f needs a value"},
         {{}, 2, "one output file is needed"},
+        {{"-d", "10000", "-n", "100000", out}, 1, "more than 1000000 pages"},
         {{"-j", dir.File("absent.xml"), out}, 1, "absent.xml"},
         {{"-F", dir.File("absent.ttf"), out}, 1, "absent.ttf"},
     };

@@ -47,8 +47,12 @@ struct JobSpec {
 };
 
 inline constexpr int kMaxExtraElements = 100000;
+// Far more than a zip without Zip64 records holds (65535 entries); the bound
+// keeps a mistyped count from exhausting memory before that is noticed.
+inline constexpr long kMaxPages = 1'000'000;
 
 // `documents` documents of `pagesPerDocument` pages of one size, no tickets.
+// Throws std::invalid_argument for a negative count or more than kMaxPages.
 JobSpec MakeJob(int documents, int pagesPerDocument, PageSize size = kA4);
 
 int TotalPages(const JobSpec& job);
