@@ -145,6 +145,15 @@ TEST_F(TraceFile, EnvironmentGivesFlagsInHexAndLevel)
     EXPECT_EQ(log.flags, 0x1Cu);
     EXPECT_EQ(log.level, 3);
     UnregisterTraceGuids(registration);
+
+    // Values that are not numbers of their base keep the defaults.
+    setenv("TAV_TRACE_FLAGS", "zz", 1);
+    setenv("TAV_TRACE_LEVEL", "300", 1);
+    ASSERT_EQ(RegisterTraceGuidsW(RecordingCallback, &log, &kControlGuid, 0, nullptr, nullptr, nullptr, &registration),
+              ERROR_SUCCESS);
+    EXPECT_EQ(log.flags, 0xFFFFFFFFu);
+    EXPECT_EQ(log.level, 5);
+    UnregisterTraceGuids(registration);
 }
 
 TEST_F(TraceFile, LineCarriesTheFieldsTheFlagsAskFor)

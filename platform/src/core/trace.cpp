@@ -66,6 +66,19 @@ ULONG StartSession(TraceSession session, TRACEHANDLE* loggerHandle)
     return ERROR_SUCCESS;
 }
 
+// A whole number in the given base, at most limit; false for anything else
+// (the default then stays).
+bool ParseNumber(const char* text, int base, unsigned long limit, unsigned long* value)
+{
+    if (text == nullptr || *text == '\0' || *text == '-' || *text == '+') return false;
+    char* end = nullptr;
+    errno = 0;
+    unsigned long parsed = std::strtoul(text, &end, base);
+    if (errno != 0 || *end != '\0' || parsed > limit) return false;
+    *value = parsed;
+    return true;
+}
+
 // The session TAV_TRACE asks for, or 0 when the variable is unset or empty.
 TRACEHANDLE StartEnvironmentSession()
 {
@@ -75,10 +88,10 @@ TRACEHANDLE StartEnvironmentSession()
     session.path = path;
     session.enableFlags = 0xFFFFFFFFu;
     session.enableLevel = 5;
-    if (const char* flags = std::getenv("TAV_TRACE_FLAGS"); flags != nullptr && *flags != '\0')
-        session.enableFlags = static_cast<ULONG>(std::strtoul(flags, nullptr, 16));
-    if (const char* level = std::getenv("TAV_TRACE_LEVEL"); level != nullptr && *level != '\0')
-        session.enableLevel = static_cast<UCHAR>(std::strtoul(level, nullptr, 10));
+    unsigned long value = 0;
+    if (ParseNumber(std::getenv("TAV_TRACE_FLAGS"), 16, 0xFFFFFFFFul, &value))
+        session.enableFlags = static_cast<ULONG>(value);
+    if (ParseNumber(std::getenv("TAV_TRACE_LEVEL"), 10, 255, &value)) session.enableLevel = static_cast<UCHAR>(value);
     TRACEHANDLE handle = 0;
     StartSession(std::move(session), &handle);
     return handle;
