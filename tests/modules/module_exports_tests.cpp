@@ -114,6 +114,17 @@ TEST_P(FilterModuleTest, PassesAJobThroughUnchanged)
     filter.Reset();
 }
 
+TEST_P(FilterModuleTest, RunsFromTheModuleAlone)
+{
+    module_.reset();
+    ChainOutcome outcome = RunFilterModule(GetParam().name, *GetParam().clsid, MakeSampleJob({1, 1, false, false}));
+    EXPECT_EQ(outcome.filters[0].startResult, S_OK);
+    EXPECT_EQ(outcome.consumer->Transcript(),
+              (std::vector<std::string>{"SendXpsDocument /", "SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
+                                        "SendFixedDocument /Documents/1/FixedDocument.fdoc",
+                                        "SendFixedPage /Documents/1/Pages/1.fpage", "CloseSender"}));
+}
+
 // Loading and unloading the module in a child process with TAV_TRACE set
 // writes the attach and detach messages to the trace file.
 TEST_P(FilterModuleTest, LoadAndUnloadAreTraced)

@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include "testsupport/filter_module.h"
 #include "testsupport/part_channel.h"
 
 namespace testsupport {
@@ -74,6 +75,22 @@ ChainOutcome RunFilter(IPrintPipelineFilter* filter, const std::vector<ComPtr<IU
                        const RunOptions& options)
 {
     return RunChain(std::vector<IPrintPipelineFilter*>{filter}, parts, options);
+}
+
+ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid,
+                             const std::vector<ComPtr<IUnknown>>& parts, const RunOptions& options)
+{
+    FilterModule module(ModulePath(moduleName));
+    ComPtr<IPrintPipelineFilter> filter = module.CreateFilter(clsid);
+    if (!filter) {
+        ChainOutcome failed;
+        failed.filters.resize(1);
+        failed.consumer = options.consumer ? options.consumer : ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+        return failed;
+    }
+    ChainOutcome outcome = RunFilter(filter.Get(), parts, options);
+    filter.Reset();
+    return outcome;
 }
 
 }  // namespace testsupport

@@ -9,6 +9,7 @@
 //   EXPECT_EQ(outcome.consumer->Transcript(), ...);
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/comobject.h"
@@ -50,5 +51,12 @@ ChainOutcome RunChain(const std::vector<IPrintPipelineFilter*>& filters, const s
                       const RunOptions& options = {});
 ChainOutcome RunFilter(IPrintPipelineFilter* filter, const std::vector<ComPtr<IUnknown>>& parts,
                        const RunOptions& options = {});
+
+// Loads the module lib<moduleName>.so, runs its filter for clsid over parts
+// and unloads it again. The module's filter object is released before the
+// module is unloaded; loading failures fail the test through the outcome
+// (initializeResult and startResult stay E_FAIL, no consumer calls).
+ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid,
+                             const std::vector<ComPtr<IUnknown>>& parts, const RunOptions& options = {});
 
 }  // namespace testsupport
