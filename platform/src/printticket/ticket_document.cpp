@@ -43,7 +43,9 @@ Status ReadTicket(IStream* stream, const TicketRole& role, securexml::DocumentPt
 {
     std::string bytes;
     HRESULT hr = ReadStreamToEnd(stream, securexml::kMaximumDocumentBytes, &bytes);
-    if (hr == STG_E_MEDIUMFULL) return Refuse(role, "it is larger than the 16 MiB a ticket may have");
+    if (hr == STG_E_MEDIUMFULL)
+        return Refuse(role, "it is larger than the " + std::to_string(securexml::kMaximumDocumentBytes >> 20) +
+                                " MiB a ticket may have");
     if (FAILED(hr)) return Status::Failure(hr, std::string("The ") + role.description + " could not be read.");
     return ParseTicket(bytes, role, ticket);
 }

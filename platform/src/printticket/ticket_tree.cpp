@@ -109,12 +109,6 @@ std::optional<QualifiedName> NameOf(const xmlNode* element)
     return ResolveQName(element, *name);
 }
 
-QualifiedName ElementName(const xmlNode* element)
-{
-    return {element->ns != nullptr ? std::string(View(element->ns->href)) : std::string(),
-            std::string(View(element->name))};
-}
-
 xmlNode* FindNamed(const xmlNode* parent, std::string_view kind, const QualifiedName& name)
 {
     for (xmlNode* child = FirstElement(parent); child != nullptr; child = NextElement(child)) {
@@ -169,8 +163,8 @@ std::optional<QualifiedName> FeatureOptionName(const xmlNode* root, const Qualif
     return OptionName(option);
 }
 
-std::optional<std::string> ScoredPropertyText(const xmlNode* root, const xmlNode* option,
-                                              const QualifiedName& property)
+static std::optional<std::string> ScoredPropertyText(const xmlNode* root, const xmlNode* option,
+                                                     const QualifiedName& property)
 {
     xmlNode* scored = FindNamed(option, "ScoredProperty", property);
     if (scored == nullptr) return std::nullopt;

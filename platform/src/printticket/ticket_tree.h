@@ -38,8 +38,6 @@ std::string_view Trim(std::string_view text);
 std::optional<QualifiedName> ResolveQName(const xmlNode* context, std::string_view text);
 // The element's resolved "name" attribute.
 std::optional<QualifiedName> NameOf(const xmlNode* element);
-// The element's own namespace URI and local name.
-QualifiedName ElementName(const xmlNode* element);
 
 // The first child of parent that is a framework element of this kind
 // ("Feature", "Property", ...) with this name.
@@ -57,10 +55,8 @@ std::optional<QualifiedName> OptionName(const xmlNode* option);
 // The feature's option name; null without feature, option or name.
 std::optional<QualifiedName> FeatureOptionName(const xmlNode* root, const QualifiedName& feature);
 
-// The text of a ScoredProperty of an option: its Value, or the Value of the
-// root's ParameterInit that its ParameterRef names.
-std::optional<std::string> ScoredPropertyText(const xmlNode* root, const xmlNode* option,
-                                              const QualifiedName& property);
+// The integer of a ScoredProperty of an option: its Value, or the Value of
+// the root's ParameterInit that its ParameterRef names.
 std::optional<int64_t> ScoredPropertyInteger(const xmlNode* root, const xmlNode* option,
                                              const QualifiedName& property);
 // The integer Value of the root's ParameterInit of this name.

@@ -140,6 +140,25 @@ TEST(TicketMerge, ParameterInitAndPropertyAreReplacedInPlace)
     EXPECT_EQ(result.Text("/psf:PrintTicket/*[4]/@name"), "psk:PageInputBin");
 }
 
+TEST(TicketMerge, BaseWithTheFrameworkAsDefaultNamespace)
+{
+    Provider provider;
+    std::string base = std::string("<PrintTicket version=\"1\" xmlns=\"") + kFramework + "\" xmlns:psk=\"" +
+                       kKeywords + "\"><Feature name=\"psk:PageOrientation\"><Option name=\"psk:Portrait\"/>"
+                       "</Feature></PrintTicket>";
+    std::string delta = Ticket("<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">"
+                               "<psf:Value xsi:type=\"xsd:integer\">4</psf:Value></psf:ParameterInit>");
+    MergeOutcome merged = Merge(provider.Get(), base, delta);
+    EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
+    Document result(merged.result);
+    EXPECT_EQ(result.Text("/psf:PrintTicket/psf:ParameterInit[@name='psk:JobCopiesAllDocuments']/psf:Value"), "4");
+    // An attribute cannot take the default namespace: xsi and xsd are
+    // declared with prefixes.
+    EXPECT_EQ(result.RootPrefix("http://www.w3.org/2001/XMLSchema-instance"), "xsi");
+    EXPECT_EQ(result.Text("//psf:ParameterInit/psf:Value/@xsi:type"), "xsd:integer");
+    EXPECT_EQ(merged.result.find("<psf:"), std::string::npos);
+}
+
 TEST(TicketMerge, SameNameOfAnotherKindIsNotReplaced)
 {
     Provider provider;
