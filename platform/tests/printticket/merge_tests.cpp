@@ -79,6 +79,27 @@ TEST(TicketMerge, AddedPrivateFeatureKeepsItsPrefixDeclared)
     EXPECT_EQ(result.Count("/psf:PrintTicket/psf:Feature"), 2);
 }
 
+TEST(TicketMerge, DeclarationsInsideTheDeltaMoveToTheRoot)
+{
+    Provider provider;
+    // The private namespace is declared on the feature only, and the
+    // keywords namespace is redeclared under another prefix on the option.
+    std::string delta = std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + kFramework +
+                        "\"><psf:Feature xmlns:z=\"" + kPrivate + "\" name=\"z:PageReverseImage\">"
+                        "<psf:Option xmlns:kw=\"" + kKeywords + "\" name=\"z:On\">"
+                        "<psf:ScoredProperty name=\"kw:OptionName\"><psf:Value>kw:On</psf:Value></psf:ScoredProperty>"
+                        "</psf:Option></psf:Feature></psf:PrintTicket>";
+    MergeOutcome merged = Merge(provider.Get(), PlainBase(""), delta);
+    EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
+    Document result(merged.result);
+    EXPECT_EQ(result.RootPrefix(kPrivate), "z");
+    EXPECT_EQ(result.Text("/psf:PrintTicket/psf:Feature/@name"), "z:PageReverseImage");
+    EXPECT_EQ(result.Text("//psf:ScoredProperty/@name"), "psk:OptionName");
+    EXPECT_EQ(result.Text("//psf:ScoredProperty/psf:Value"), "psk:On");
+    EXPECT_EQ(result.RootPrefix(kKeywords), "psk");
+    EXPECT_EQ(merged.result.find("xmlns:kw"), std::string::npos);
+}
+
 TEST(TicketMerge, PrefixThatMeansAnotherNamespaceInTheBaseGetsAFreshOne)
 {
     Provider provider;
