@@ -28,12 +28,6 @@ T* Checked(T* created)
     return created;
 }
 
-struct QName {
-    std::string uri;
-    std::string local;
-    bool operator==(const QName&) const = default;
-};
-
 bool IsFrameworkElement(xmlNodePtr node, std::string_view kind)
 {
     return node->type == XML_ELEMENT_NODE && node->ns && Text(node->ns->href) == kFrameworkUri &&
@@ -42,7 +36,7 @@ bool IsFrameworkElement(xmlNodePtr node, std::string_view kind)
 
 // The namespace URI and local name of the qualified name in the element's
 // name attribute, its prefix resolved where the element stands.
-bool ElementName(xmlDocPtr document, xmlNodePtr element, QName* name)
+bool ElementName(xmlDocPtr document, xmlNodePtr element, std::string* uri, std::string* local)
 {
     xmlChar* value = xmlGetNoNsProp(element, Xml("name"));
     if (!value)
@@ -54,19 +48,9 @@ bool ElementName(xmlDocPtr document, xmlNodePtr element, QName* name)
     xmlNsPtr ns = xmlSearchNs(document, element, prefix.empty() ? nullptr : Xml(prefix.c_str()));
     if (!ns && !prefix.empty())
         return false;
-    name->uri = ns ? Text(ns->href) : std::string_view();
-    name->local = colon == std::string::npos ? qualified : qualified.substr(colon + 1);
+    *uri = ns ? Text(ns->href) : std::string_view();
+    *local = colon == std::string::npos ? qualified : qualified.substr(colon + 1);
     return true;
-}
-
-void CollectReferences(xmlDocPtr document, xmlNodePtr node, std::vector<QName>* references)
-{
-    for (xmlNodePtr child = node->children; child; child = child->next) {
-        QName name;
-        if (IsFrameworkElement(child, "ParameterRef") && ElementName(document, child, &name))
-            references->push_back(name);
-        CollectReferences(document, child, references);
-    }
 }
 
 const char* UriOf(Ns ns)
@@ -98,6 +82,7 @@ std::unique_ptr<TicketDocument> TicketDocument::Create(std::string_view baseXml,
     std::unique_ptr<TicketDocument> ticket(new TicketDocument(document));
     if (!ticket->FindNamespaces(error))
         return nullptr;
+    ticket->IndexBase();
     return ticket;
 }
 
@@ -171,43 +156,57 @@ xmlNodePtr TicketDocument::NewElement(std::string_view kind, Ns ns, std::string_
     return element;
 }
 
-xmlNodePtr TicketDocument::FindBaseElement(std::string_view kind, const std::string& uri, const std::string& local)
+void TicketDocument::IndexBase()
 {
     for (xmlNodePtr child = root_->children; child; child = child->next) {
-        QName name;
-        if (ours_.count(child) || !IsFrameworkElement(child, kind) || !ElementName(document_, child, &name))
+        if (child->type != XML_ELEMENT_NODE)
             continue;
-        if (name == QName{uri, local})
-            return child;
+        ElementKey key{std::string(Text(child->name)), {}, {}};
+        bool named = key.kind == "Feature" || key.kind == "Property" || key.kind == "ParameterInit";
+        if (named && IsFrameworkElement(child, key.kind) && ElementName(document_, child, &key.uri, &key.local))
+            base_[key].push_back(child);
     }
-    return nullptr;
 }
 
-void TicketDocument::RemoveBaseElements(std::string_view kind, const std::string& uri, const std::string& local)
+void TicketDocument::CollectReferences(xmlNodePtr node, std::set<ElementKey>* references) const
 {
-    while (xmlNodePtr found = FindBaseElement(kind, uri, local)) {
-        std::vector<QName> references;
-        if (kind == "Feature")
-            CollectReferences(document_, found, &references);
-        xmlUnlinkNode(found);
-        xmlFreeNode(found);
-        for (const QName& reference : references)
-            RemoveBaseElements("ParameterInit", reference.uri, reference.local);
+    for (xmlNodePtr child = node->children; child; child = child->next) {
+        ElementKey reference{"ParameterInit", {}, {}};
+        if (IsFrameworkElement(child, "ParameterRef") && ElementName(document_, child, &reference.uri, &reference.local))
+            references->insert(reference);
+        CollectReferences(child, references);
     }
+}
+
+void TicketDocument::RemoveBaseElements(const ElementKey& key)
+{
+    auto found = base_.find(key);
+    if (found == base_.end())
+        return;
+    std::vector<xmlNodePtr> elements = std::move(found->second);
+    base_.erase(found);
+    std::set<ElementKey> references;
+    for (xmlNodePtr element : elements) {
+        if (key.kind == "Feature")
+            CollectReferences(element, &references);
+        xmlUnlinkNode(element);
+        xmlFreeNode(element);
+    }
+    for (const ElementKey& reference : references)
+        RemoveBaseElements(reference);
 }
 
 xmlNodePtr TicketDocument::PutTopLevel(std::string_view kind, Ns ns, std::string_view name)
 {
-    std::string uri = UriOf(ns);
-    std::string local(name);
+    ElementKey key{std::string(kind), UriOf(ns), std::string(name)};
     xmlNodePtr element = NewElement(kind, ns, name);
-    xmlNodePtr replaced = FindBaseElement(kind, uri, local);
+    auto found = base_.find(key);
+    xmlNodePtr replaced = found == base_.end() ? nullptr : found->second.front();
     if (replaced ? !xmlAddPrevSibling(replaced, element) : !xmlAddChild(root_, element)) {
         xmlFreeNode(element);
         throw std::bad_alloc();
     }
-    ours_.insert(element);
-    RemoveBaseElements(kind, uri, local);
+    RemoveBaseElements(key);
     return element;
 }
 

@@ -7,10 +7,12 @@
 
 #include <libxml/tree.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavoptions {
 
@@ -42,16 +44,26 @@ public:
     std::string Serialize() const;
 
 private:
+    // A top-level element's kind and the namespace URI and local name of
+    // its name attribute.
+    struct ElementKey {
+        std::string kind;
+        std::string uri;
+        std::string local;
+        auto operator<=>(const ElementKey&) const = default;
+    };
+
     explicit TicketDocument(xmlDocPtr document);
     bool FindNamespaces(std::string* error);
     xmlNsPtr DeclareIfMissing(const char* uri, const char* preferredPrefix, std::string* error);
+    void IndexBase();
     xmlNodePtr NewElement(std::string_view kind, Ns ns, std::string_view name);
     std::string QualifiedName(Ns ns, std::string_view name) const;
-    // The first top-level element of the base of that kind and name.
-    xmlNodePtr FindBaseElement(std::string_view kind, const std::string& uri, const std::string& local);
-    // Removes every such element, and the ParameterInits a removed Feature
-    // referred to.
-    void RemoveBaseElements(std::string_view kind, const std::string& uri, const std::string& local);
+    // The ParameterInits that the ParameterRefs below node name.
+    void CollectReferences(xmlNodePtr node, std::set<ElementKey>* references) const;
+    // Removes the base's elements of that key, and the ParameterInits that a
+    // removed Feature referred to.
+    void RemoveBaseElements(const ElementKey& key);
 
     xmlDocPtr document_;
     xmlNodePtr root_ = nullptr;
@@ -60,7 +72,9 @@ private:
     xmlNsPtr private_ = nullptr;
     xmlNsPtr xsi_ = nullptr;
     xmlNsPtr xsd_ = nullptr;
-    std::set<xmlNodePtr> ours_;  // top-level elements made from options
+    // The base's top-level elements by key, in document order; looked up
+    // once per setting, so a large base costs no more than reading it.
+    std::map<ElementKey, std::vector<xmlNodePtr>> base_;
 };
 
 }  // namespace tavoptions

@@ -71,6 +71,28 @@ TEST(OptionMerge, ReplacedFeatureTakesItsParametersAlong)
               "120000");
 }
 
+TEST(OptionMerge, LargeFileIsMergedWholeAndOnce)
+{
+    // A feature that refers to many parameters, many of them twice, and as
+    // many unrelated parameters.
+    constexpr int kCount = 10000;
+    std::string base = std::string("<psf:PrintTicket xmlns:psf=\"") + kFramework + "\" xmlns:psk=\"" + kKeywords +
+                       "\" version=\"1\"><psf:Feature name=\"psk:JobNUpAllDocumentsContiguously\"><psf:Option>";
+    for (int i = 0; i < kCount; ++i)
+        base += "<psf:ScoredProperty name=\"psk:S\"><psf:ParameterRef name=\"psk:P" + std::to_string(i % (kCount / 2)) +
+                "\"/></psf:ScoredProperty>";
+    base += "</psf:Option></psf:Feature>";
+    for (int i = 0; i < kCount; ++i)
+        base += "<psf:ParameterInit name=\"psk:" + std::string(i < kCount / 2 ? "P" : "Other") + std::to_string(i) +
+                "\"><psf:Value>1</psf:Value></psf:ParameterInit>";
+    base += "</psf:PrintTicket>";
+
+    TicketQuery ticket(TicketFor({{"number-up", "4"}}, base));
+    EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:Feature"), 1);
+    EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:ParameterInit[starts-with(@name, 'psk:P')]"), 0);
+    EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:ParameterInit[starts-with(@name, 'psk:Other')]"), kCount / 2);
+}
+
 TEST(OptionMerge, NamespacesTheFileLacksAreDeclaredWithoutClash)
 {
     // ns0000 is taken by another namespace, the private one is missing.
