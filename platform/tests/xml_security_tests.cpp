@@ -1,0 +1,139 @@
+// Hostile markup: DOCTYPEs, entity expansion, external references, deep
+// nesting and truncation are refused cleanly by both parsers.
+#include <fstream>
+
+#include "xml_test_support.h"
+
+namespace {
+
+using namespace xmltest;
+
+class XmlSecurity : public ComTest {
+protected:
+    HRESULT Parse(const std::string& markup, size_t* elements = nullptr)
+    {
+        struct Counter final : ComObject<ISAXContentHandler> {
+            size_t elements = 0;
+            std::string text;
+            HRESULT putDocumentLocator(ISAXLocator*) override { return S_OK; }
+            HRESULT startDocument() override { return S_OK; }
+            HRESULT endDocument() override { return S_OK; }
+            HRESULT startPrefixMapping(const WCHAR*, int, const WCHAR*, int) override { return S_OK; }
+            HRESULT endPrefixMapping(const WCHAR*, int) override { return S_OK; }
+            HRESULT startElement(const WCHAR*, int, const WCHAR*, int, const WCHAR*, int, ISAXAttributes*) override
+            {
+                ++elements;
+                return S_OK;
+            }
+            HRESULT endElement(const WCHAR*, int, const WCHAR*, int, const WCHAR*, int) override { return S_OK; }
+            HRESULT characters(const WCHAR* chars, int length) override
+            {
+                text += WideToUtf8(chars, static_cast<size_t>(length));
+                return S_OK;
+            }
+            HRESULT ignorableWhitespace(const WCHAR*, int) override { return S_OK; }
+            HRESULT processingInstruction(const WCHAR*, int, const WCHAR*, int) override { return S_OK; }
+            HRESULT skippedEntity(const WCHAR*, int) override { return S_OK; }
+            void* InterfaceFor(REFIID riid) override
+            {
+                return riid == IID_ISAXContentHandler ? static_cast<ISAXContentHandler*>(this) : nullptr;
+            }
+        };
+        auto counter = ComPtr<Counter>::Adopt(new Counter);
+        ComPtr<ISAXXMLReader> reader;
+        EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()), S_OK);
+        reader->putContentHandler(counter.Get());
+        auto stream = ComPtr<ChunkedStream>::Adopt(new ChunkedStream(markup, 1u << 16));
+        HRESULT hr = reader->parse(UnknownVariant(stream.Get()));
+        if (elements != nullptr) *elements = counter->elements;
+        lastText_ = counter->text;
+        return hr;
+    }
+    bool LoadsIntoDom(const std::string& markup)
+    {
+        VARIANT_BOOL loaded = VARIANT_TRUE;
+        ComPtr<IXMLDOMDocument2> document = LoadDocument(markup, &loaded);
+        ComPtr<IXMLDOMElement> root;
+        HRESULT rootResult = document->get_documentElement(root.Out());
+        EXPECT_EQ(loaded == VARIANT_TRUE, rootResult == S_OK) << "a failed load leaves the document empty";
+        return loaded == VARIANT_TRUE;
+    }
+    std::string lastText_;
+};
+
+TEST_F(XmlSecurity, AnyDoctypeIsRefusedBeforeItIsUsed)
+{
+    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        laughs += "<!ENTITY lol" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) laughs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        laughs += "\">";
+    }
+    laughs += "]><lolz>&lol9;</lolz>";
+
+    // An external entity naming a file that exists: nothing of it may appear.
+    const std::string secretPath = ::testing::TempDir() + "tav_xml_secret.txt";
+    std::ofstream(secretPath) << "SECRET";
+    const std::string external = "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secretPath + "\">]><r>&x;</r>";
+
+    const std::vector<std::string> doctypes = {
+        laughs,
+        external,
+        "<!DOCTYPE r SYSTEM \"http://127.0.0.1:9/never.dtd\"><r/>",
+        "<!DOCTYPE r PUBLIC \"-//x//y\" \"file://" + secretPath + "\"><r/>",
+        "<!DOCTYPE r><r/>",
+        "\xEF\xBB\xBF<!-- c --><!DOCTYPE r [<!ATTLIST r a CDATA \"default\">]><r/>",
+    };
+    for (const std::string& markup : doctypes) {
+        size_t elements = 99;
+        EXPECT_EQ(Parse(markup, &elements), XML_E_DTD_PROHIBITED) << markup.substr(0, 60);
+        EXPECT_EQ(elements, 0u);
+        EXPECT_EQ(lastText_.find("SECRET"), std::string::npos);
+        EXPECT_FALSE(LoadsIntoDom(markup));
+    }
+    // Without a DOCTYPE the same reference is an undeclared entity.
+    EXPECT_EQ(Parse("<r>&x;</r>"), XML_E_PARSE_FAILED);
+    std::remove(secretPath.c_str());
+}
+
+TEST_F(XmlSecurity, NestingIsBounded)
+{
+    auto nested = [](int depth) {
+        std::string markup;
+        for (int i = 0; i < depth; ++i) markup += "<e>";
+        for (int i = 0; i < depth; ++i) markup += "</e>";
+        return markup;
+    };
+    size_t elements = 0;
+    EXPECT_EQ(Parse(nested(256), &elements), S_OK);
+    EXPECT_EQ(elements, 256u);
+    EXPECT_EQ(Parse(nested(257), &elements), XML_E_LIMIT_EXCEEDED);
+    EXPECT_EQ(elements, 256u);
+    EXPECT_EQ(Parse(nested(100000)), XML_E_LIMIT_EXCEEDED);
+    EXPECT_TRUE(LoadsIntoDom(nested(256)));
+    EXPECT_FALSE(LoadsIntoDom(nested(257)));
+}
+
+TEST_F(XmlSecurity, OversizedDocumentsAreRefusedByTheDom)
+{
+    std::string big = "<r>";
+    big.append(33u << 20, 'x');
+    big += "</r>";
+    EXPECT_FALSE(LoadsIntoDom(big));
+    // The streaming reader has no such bound.
+    EXPECT_EQ(Parse(big), S_OK);
+    EXPECT_EQ(lastText_.size(), 33u << 20);
+}
+
+TEST_F(XmlSecurity, TruncatedMarkupFailsAtEveryLength)
+{
+    const std::string page = "<?xml version=\"1.0\"?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Path Data=\"M 0,0\"/>"
+                             "<Glyphs UnicodeString=\"a&amp;b\">text</Glyphs></FixedPage>";
+    for (size_t length = 0; length < page.size(); ++length) {
+        EXPECT_EQ(Parse(page.substr(0, length)), XML_E_PARSE_FAILED) << length;
+        EXPECT_FALSE(LoadsIntoDom(page.substr(0, length))) << length;
+    }
+    EXPECT_EQ(Parse(page), S_OK);
+}
+
+}  // namespace
