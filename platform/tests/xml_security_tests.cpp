@@ -137,3 +137,41 @@ TEST_F(XmlSecurity, TruncatedMarkupFailsAtEveryLength)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace xmltest;
+
+std::string ManyAttributes(size_t count, const std::string& value)
+{
+    std::string markup = "<r";
+    for (size_t i = 0; i < count; ++i) markup += " a" + std::to_string(i) + "=\"" + value + "\"";
+    return markup + "/>";
+}
+
+std::string AsUtf16(const std::string& utf8)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : Utf8ToWide(utf8)) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+TEST_F(XmlSecurity, AttributeCountsAreBoundedBeforeParsing)
+{
+    // Values, comments and sections full of '=' count for nothing.
+    std::string equals(5000, '=');
+    std::string busy = "<!--" + equals + "--><?pi " + equals + "?><r><![CDATA[" + equals + "]]>" + equals + "</r>";
+    EXPECT_EQ(Parse(busy), S_OK);
+    EXPECT_EQ(Parse(ManyAttributes(4096, "x=y>z'")), S_OK);
+    EXPECT_EQ(Parse(ManyAttributes(4097, "1")), XML_E_LIMIT_EXCEEDED);
+    EXPECT_EQ(Parse(AsUtf16(ManyAttributes(4096, "\xE3\xB4\xBD"))), S_OK);  // U+3D3D: not an '=' in UTF-16
+    EXPECT_EQ(Parse(AsUtf16(ManyAttributes(4097, "1"))), XML_E_LIMIT_EXCEEDED);
+    EXPECT_FALSE(LoadsIntoDom(ManyAttributes(4097, "1")));
+    // A start tag far beyond the bound is refused without quadratic work.
+    EXPECT_EQ(Parse(ManyAttributes(300000, "")), XML_E_LIMIT_EXCEEDED);
+}
+
+}  // namespace

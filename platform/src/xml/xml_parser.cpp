@@ -1,5 +1,7 @@
 #include "xml_parser.h"
 
+#include "start_tag_scanner.h"
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
@@ -94,13 +96,14 @@ HRESULT XmlEventParser::Parse(ByteSource& source)
     std::unique_ptr<char[]> block(new (std::nothrow) char[kBlockSize]);
     if (block == nullptr) readResult = E_OUTOFMEMORY;
     uint64_t total = 0;
+    StartTagScanner scanner;
     auto stopped = [this] { return FAILED(failure_) || context_->disableSAX != 0 || !context_->wellFormed; };
     while (SUCCEEDED(readResult) && !stopped()) {
         ULONG got = 0;
         readResult = source.Read(block.get(), kBlockSize, &got);
         if (FAILED(readResult) || got == 0) break;
         total += got;
-        if (total > maxInputBytes_) {
+        if (total > maxInputBytes_ || !scanner.Scan(reinterpret_cast<unsigned char*>(block.get()), got)) {
             Fail(XML_E_LIMIT_EXCEEDED);
             break;
         }
