@@ -1,14 +1,34 @@
 #include "start_tag_scanner.h"
 
+#include <cstring>
+
 namespace tavxml {
+
+bool StartTagScanner::ScanBytes(const unsigned char* p, const unsigned char* end)
+{
+    while (p < end) {
+        // Text and attribute values make up most of the markup: skip them
+        // in one search. The states that look back at earlier characters
+        // are only entered through steps that set them.
+        if (state_ == State::Text || state_ == State::StartTagValue) {
+            int wanted = state_ == State::Text ? '<' : static_cast<int>(quote_);
+            const void* found = std::memchr(p, wanted, static_cast<size_t>(end - p));
+            if (found == nullptr) return true;
+            p = static_cast<const unsigned char*>(found);
+        } else if (state_ == State::StartTag) {
+            // Names and blanks between the attributes.
+            while (p < end && *p != '"' && *p != '\'' && *p != '=' && *p != '>') ++p;
+            if (p == end) return true;
+        }
+        if (!Step(*p++)) return false;
+    }
+    return true;
+}
 
 bool StartTagScanner::Scan(const unsigned char* bytes, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        if (encoding_ == Encoding::Bytes) {
-            if (!Step(bytes[i])) return false;
-            continue;
-        }
+        if (encoding_ == Encoding::Bytes) return ScanBytes(bytes + i, bytes + count);
         pending_[pendingCount_++] = bytes[i];
         if (pendingCount_ < 2) continue;
         pendingCount_ = 0;

@@ -38,6 +38,7 @@ private:
         Declaration,
     };
 
+    bool ScanBytes(const unsigned char* p, const unsigned char* end);
     bool Step(uint32_t c);
 
     Encoding encoding_ = Encoding::Unknown;
