@@ -536,3 +536,127 @@ TEST_F(Dom, FailedLoadsLeaveAnEmptyDocument)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace xmltest;
+
+class DomNavigation : public ComTest {};
+
+TEST_F(DomNavigation, ChildrenSiblingsAndInsertion)
+{
+    ComPtr<IXMLDOMDocument2> document = LoadDocument("<?pi data?><r><a/>text<!--c--><b/></r>");
+    ComPtr<IXMLDOMElement> root;
+    document->get_documentElement(root.Out());
+    ComPtr<IXMLDOMNodeList> children;
+    ASSERT_EQ(root->get_childNodes(children.Out()), S_OK);
+    std::vector<std::string> names;
+    ComPtr<IXMLDOMNode> child;
+    while (children->nextNode(child.Out()) == S_OK) names.push_back(Name(child.Get()));
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "#text", "#comment", "b"}));
+
+    ComPtr<IXMLDOMNode> a, text, comment;
+    root->get_firstChild(a.Out());
+    ASSERT_EQ(a->get_nextSibling(text.Out()), S_OK);
+    DOMNodeType type = NODE_INVALID;
+    text->get_nodeType(&type);
+    EXPECT_EQ(type, NODE_TEXT);
+    VARIANT value;
+    ASSERT_EQ(text->get_nodeValue(&value), S_OK);
+    EXPECT_EQ(WideToUtf8(value.bstrVal, SysStringLen(value.bstrVal)), "text");
+    VariantClear(&value);
+    ASSERT_EQ(root->get_nodeValue(&value), S_OK);
+    EXPECT_EQ(value.vt, VT_NULL);
+    Bstr changed("changed");
+    ASSERT_EQ(text->put_nodeValue(BstrVariant(changed)), S_OK);
+
+    // Insert before the comment; moving b before a.
+    ComPtr<IXMLDOMElement> inserted;
+    Bstr name("i");
+    document->createElement(name, inserted.Out());
+    text->get_nextSibling(comment.Out());
+    VARIANT reference = UnknownVariant(comment.Get());
+    ASSERT_EQ(root->insertBefore(inserted.Get(), reference, nullptr), S_OK);
+    ComPtr<IXMLDOMNode> b = Select(document.Get(), "/r/b");
+    ASSERT_EQ(root->insertBefore(b.Get(), UnknownVariant(a.Get()), nullptr), S_OK);
+    EXPECT_EQ(Xml(root.Get()), "<r><b/><a/>changed<i/><!--c--></r>");
+    // A reference that is not a child is refused.
+    ComPtr<IXMLDOMElement> stray;
+    document->createElement(name, stray.Out());
+    EXPECT_EQ(root->insertBefore(inserted.Get(), UnknownVariant(stray.Get()), nullptr), E_INVALIDARG);
+    // The earlier snapshot of the children is unchanged.
+    LONG length = 0;
+    children->get_length(&length);
+    EXPECT_EQ(length, 4);
+
+    // A document holds one element only.
+    EXPECT_EQ(document->appendChild(stray.Get(), nullptr), E_FAIL);
+    VARIANT_BOOL has = VARIANT_FALSE;
+    EXPECT_EQ(a->hasChildNodes(&has), S_FALSE);
+    EXPECT_EQ(root->hasChildNodes(&has), S_OK);
+    EXPECT_EQ(has, VARIANT_TRUE);
+
+    // Text nodes come back from XPath as text nodes.
+    ComPtr<IXMLDOMNode> selectedText = Select(document.Get(), "/r/text()");
+    ASSERT_TRUE(selectedText);
+    ComPtr<IXMLDOMText> asText;
+    EXPECT_EQ(selectedText->QueryInterface(IID_IXMLDOMText, asText.OutVoid()), S_OK);
+    ComPtr<IXMLDOMElement> notElement;
+    EXPECT_EQ(selectedText->QueryInterface(IID_IXMLDOMElement, notElement.OutVoid()), E_NOINTERFACE);
+}
+
+TEST_F(DomNavigation, RemovingWhileWalkingASelection)
+{
+    // The pattern of removing every parameter initialiser a feature refers to.
+    std::string markup = std::string("<p:T xmlns:p=\"") + kFramework + "\">";
+    for (int i = 0; i < 6; ++i) markup += "<p:ParameterInit name=\"n" + std::to_string(i) + "\"><p:Value>" + std::to_string(i) + "</p:Value></p:ParameterInit>";
+    markup += "</p:T>";
+    ComPtr<IXMLDOMDocument2> document = LoadDocument(markup);
+    SetSelectionNamespaces(document.Get(), std::string("xmlns:p='") + kFramework + "'");
+    ComPtr<IXMLDOMNodeList> list;
+    Bstr all("//p:ParameterInit");
+    ASSERT_EQ(document->selectNodes(all, list.Out()), S_OK);
+    ComPtr<IXMLDOMNode> item;
+    while (list->nextNode(item.Out()) == S_OK) {
+        if (Attribute(item.Get(), "name") == "n3") continue;
+        ComPtr<IXMLDOMNode> parent;
+        item->get_parentNode(parent.Out());
+        ASSERT_EQ(parent->removeChild(item.Get(), nullptr), S_OK);
+    }
+    item.Reset();
+    // Removed nodes in the list are still readable.
+    ComPtr<IXMLDOMNode> first;
+    ASSERT_EQ(list->get_item(0, first.Out()), S_OK);
+    EXPECT_EQ(Text(first.Get()), "0");
+    EXPECT_EQ(Xml(document.Get()), std::string("<p:T xmlns:p=\"") + kFramework +
+                                       "\"><p:ParameterInit name=\"n3\"><p:Value>3</p:Value></p:ParameterInit></p:T>\n");
+}
+
+TEST_F(DomNavigation, FilesAndUtf16Streams)
+{
+    ComPtr<IXMLDOMDocument2> document = LoadDocument("<r a=\"\xC3\xA9\">\xE2\x82\xAC</r>");
+    const std::string path = ::testing::TempDir() + "tav_dom_save.xml";
+    Bstr file(path);
+    ASSERT_EQ(document->save(BstrVariant(file)), S_OK);
+    ComPtr<IXMLDOMDocument2> fromFile = NewDocument();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    ASSERT_EQ(fromFile->load(BstrVariant(file), &loaded), S_OK);
+    EXPECT_EQ(loaded, VARIANT_TRUE);
+    EXPECT_EQ(Xml(fromFile.Get()), "<r a=\"\xC3\xA9\">\xE2\x82\xAC</r>\n");
+    std::remove(path.c_str());
+    EXPECT_EQ(fromFile->load(BstrVariant(file), &loaded), S_FALSE);
+    EXPECT_EQ(loaded, VARIANT_FALSE);
+
+    std::string utf16 = "\xFE\xFF";  // big-endian this time
+    for (char16_t c : Utf8ToWide("<?xml version=\"1.0\" encoding=\"UTF-16\"?><r a=\"\xC3\xA9\">\xE2\x82\xAC</r>")) {
+        utf16.push_back(static_cast<char>(c >> 8));
+        utf16.push_back(static_cast<char>(c & 0xFF));
+    }
+    auto stream = ComPtr<ChunkedStream>::Adopt(new ChunkedStream(utf16, 3));
+    ComPtr<IXMLDOMDocument2> fromUtf16 = NewDocument();
+    ASSERT_EQ(fromUtf16->load(UnknownVariant(stream.Get()), &loaded), S_OK);
+    ASSERT_EQ(loaded, VARIANT_TRUE);
+    EXPECT_EQ(Xml(fromUtf16.Get()), "<r a=\"\xC3\xA9\">\xE2\x82\xAC</r>\n");
+}
+
+}  // namespace

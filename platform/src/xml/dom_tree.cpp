@@ -375,10 +375,13 @@ void LinkChild(xmlNodePtr parent, xmlNodePtr child, xmlNodePtr before)
 void DetachNode(DocumentState& state, xmlNodePtr node)
 {
     if (node->parent == nullptr) return;
+    xmlNodePtr formerTop = TopOf(node);
     if (node->type == XML_ATTRIBUTE_NODE) CloseAttributeGap(node->parent, AsAttribute(node));
     Unlink(node);
     LocalizeNamespaces(state, node);
     state.AddOrphan(node);
+    // A detached tree that was kept only for this node may go now.
+    state.CollectIfUnreferenced(formerTop);
 }
 
 void RemoveNode(DocumentState& state, xmlNodePtr node)

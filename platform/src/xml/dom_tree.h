@@ -60,7 +60,8 @@ xmlAttrPtr AppendNewAttribute(DocumentState& state, xmlNodePtr element, xmlNsPtr
 void LinkChild(xmlNodePtr parent, xmlNodePtr child, xmlNodePtr before);
 
 // Unlinks node from its parent, repoints its namespaces to pooled ones and
-// makes it an orphan of the state.
+// makes it an orphan of the state. The detached tree it leaves is freed if
+// nothing refers into it any more.
 void DetachNode(DocumentState& state, xmlNodePtr node);
 // Detaches node and frees it at once unless something refers into it.
 void RemoveNode(DocumentState& state, xmlNodePtr node);
