@@ -175,3 +175,49 @@ TEST_F(XmlSecurity, AttributeCountsAreBoundedBeforeParsing)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace xmltest;
+
+// Delivers some markup, then fails.
+class FailingStream final : public ComObject<ISequentialStream> {
+public:
+    HRESULT Read(void* buffer, ULONG count, ULONG* read) override
+    {
+        if (read != nullptr) *read = 0;
+        if (served_) return STG_E_READFAULT;
+        served_ = true;
+        static const char kStart[] = "<r><a/>";
+        ULONG n = std::min<ULONG>(count, sizeof kStart - 1);
+        std::memcpy(buffer, kStart, n);
+        if (read != nullptr) *read = n;
+        return S_OK;
+    }
+    HRESULT Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+private:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_ISequentialStream ? static_cast<ISequentialStream*>(this) : nullptr;
+    }
+    bool served_ = false;
+};
+
+TEST_F(XmlSecurity, ReadFailuresAreReturned)
+{
+    auto stream = ComPtr<FailingStream>::Adopt(new FailingStream);
+    ComPtr<IXMLDOMDocument2> document = LoadDocument("<old/>");
+    VARIANT_BOOL loaded = VARIANT_TRUE;
+    EXPECT_EQ(document->load(UnknownVariant(stream.Get()), &loaded), STG_E_READFAULT);
+    EXPECT_EQ(loaded, VARIANT_FALSE);
+    ComPtr<IXMLDOMElement> root;
+    EXPECT_EQ(document->get_documentElement(root.Out()), S_FALSE);
+
+    auto again = ComPtr<FailingStream>::Adopt(new FailingStream);
+    ComPtr<ISAXXMLReader> reader;
+    ASSERT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()), S_OK);
+    EXPECT_EQ(reader->parse(UnknownVariant(again.Get())), STG_E_READFAULT);
+}
+
+}  // namespace

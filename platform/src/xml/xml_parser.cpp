@@ -1,7 +1,5 @@
 #include "xml_parser.h"
 
-#include "start_tag_scanner.h"
-
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
@@ -9,6 +7,8 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+
+#include "start_tag_scanner.h"
 
 namespace tavxml {
 
