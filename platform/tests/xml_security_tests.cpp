@@ -221,3 +221,26 @@ TEST_F(XmlSecurity, ReadFailuresAreReturned)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace xmltest;
+
+TEST_F(XmlSecurity, EncodingErrorsFailQuietly)
+{
+    // A lone surrogate in UTF-16, and bytes that are no ISO-2022-JP.
+    const std::string loneSurrogate("\xFF\xFE<\0r\0>\0\x00\xD8<\0/\0r\0>\0", 18);
+    const std::string badJis = "<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?><r>\x1b$B\xFF\xFF</r>";
+    const std::string unknown = "<?xml version=\"1.0\" encoding=\"no-such-encoding\"?><r/>";
+    for (const std::string& markup : {loneSurrogate, badJis, unknown}) {
+        ::testing::internal::CaptureStderr();
+        HRESULT parsed = Parse(markup);
+        bool loaded = LoadsIntoDom(markup);
+        std::string printed = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(parsed, XML_E_PARSE_FAILED);
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(printed, "") << "libxml2 errors must not reach stderr";
+    }
+}
+
+}  // namespace

@@ -38,6 +38,36 @@ bool SplitQualifiedName(std::string_view name, std::string_view* prefix, std::st
 
 XmlEventParser* ParserOf(void* context) { return static_cast<XmlEventParser*>(context); }
 
+// Some errors (encoding conversion, I/O) are reported by libxml2 without a
+// parser context, through the calling thread's generic or structured error
+// handler. While a parse runs, this thread's handlers point at the parser;
+// libxml2 keeps them per thread, so other threads are not affected.
+class ThreadErrorHandlers {
+public:
+    ThreadErrorHandlers(void* context, xmlGenericErrorFunc handler)
+        : genericContext_(xmlGenericErrorContext),
+          generic_(xmlGenericError),
+          structuredContext_(xmlStructuredErrorContext),
+          structured_(xmlStructuredError)
+    {
+        xmlSetGenericErrorFunc(context, handler);
+        xmlSetStructuredErrorFunc(nullptr, nullptr);
+    }
+    ~ThreadErrorHandlers()
+    {
+        xmlSetGenericErrorFunc(genericContext_, generic_);
+        xmlSetStructuredErrorFunc(structuredContext_, structured_);
+    }
+    ThreadErrorHandlers(const ThreadErrorHandlers&) = delete;
+    ThreadErrorHandlers& operator=(const ThreadErrorHandlers&) = delete;
+
+private:
+    void* genericContext_;
+    xmlGenericErrorFunc generic_;
+    void* structuredContext_;
+    xmlStructuredErrorFunc structured_;
+};
+
 }  // namespace
 
 void InitializeLibxml()
@@ -78,6 +108,7 @@ HRESULT XmlEventParser::Parse(ByteSource& source)
     handler.error = &OnError;
     handler.fatalError = &OnError;
 
+    ThreadErrorHandlers errorHandlers(this, &OnError);
     failure_ = S_OK;
     libxmlError_ = false;
     bindingCount_ = 0;
@@ -97,7 +128,9 @@ HRESULT XmlEventParser::Parse(ByteSource& source)
     if (block == nullptr) readResult = E_OUTOFMEMORY;
     uint64_t total = 0;
     StartTagScanner scanner;
-    auto stopped = [this] { return FAILED(failure_) || context_->disableSAX != 0 || !context_->wellFormed; };
+    auto stopped = [this] {
+        return FAILED(failure_) || libxmlError_ || context_->disableSAX != 0 || !context_->wellFormed;
+    };
     while (SUCCEEDED(readResult) && !stopped()) {
         ULONG got = 0;
         readResult = source.Read(block.get(), kBlockSize, &got);
@@ -107,9 +140,12 @@ HRESULT XmlEventParser::Parse(ByteSource& source)
             Fail(XML_E_LIMIT_EXCEEDED);
             break;
         }
-        xmlParseChunk(context_, block.get(), static_cast<int>(got), 0);
+        // A failed encoding conversion halts the parser without marking
+        // the document as not well-formed: the result tells.
+        if (xmlParseChunk(context_, block.get(), static_cast<int>(got), 0) != XML_ERR_OK) libxmlError_ = true;
     }
-    if (SUCCEEDED(readResult) && !stopped()) xmlParseChunk(context_, nullptr, 0, 1);
+    if (SUCCEEDED(readResult) && !stopped() && !libxmlError_ && xmlParseChunk(context_, nullptr, 0, 1) != XML_ERR_OK)
+        libxmlError_ = true;
 
     HRESULT result = S_OK;
     if (FAILED(failure_)) {
