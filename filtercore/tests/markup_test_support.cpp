@@ -25,6 +25,45 @@ Rewritten Copy(const std::string& markup)
     return Rewrite(markup, [](IPrintWriteStream* stream) { return new CopyPageWriter(stream); });
 }
 
+namespace {
+
+class WrappingWriter final : public PageWriterBase {
+public:
+    WrappingWriter(IPrintWriteStream* stream, std::u16string transform, ResourcesElement resources)
+        : PageWriterBase(stream, {resources}), transform_(std::move(transform))
+    {
+    }
+
+protected:
+    HRESULT StartFixedPage(std::u16string& markup, ISAXAttributes* attributes) override
+    {
+        CopyStartTag(markup, u"FixedPage", attributes);
+        EndStartTag(markup);
+        OpenStartTag(markup, u"Canvas");
+        AppendAttribute(markup, u"RenderTransform", transform_);
+        EndStartTag(markup);
+        return S_OK;
+    }
+    HRESULT EndFixedPage(std::u16string& markup) override
+    {
+        CloseElement(markup, u"Canvas");
+        CloseElement(markup, u"FixedPage");
+        return S_OK;
+    }
+
+private:
+    std::u16string transform_;
+};
+
+}  // namespace
+
+MarkupWriterFactory CanvasWrapping(std::u16string transform, ResourcesElement resources)
+{
+    return [transform, resources](IPrintWriteStream* stream) {
+        return new WrappingWriter(stream, transform, resources);
+    };
+}
+
 XmlDoc ParseXml(const std::string& text)
 {
     return XmlDoc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "page.xml", nullptr,

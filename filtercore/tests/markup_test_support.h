@@ -10,6 +10,7 @@
 #include <libxml/tree.h>
 
 #include "filtercore/page_rewrite.h"
+#include "filtercore/page_writer_base.h"
 #include "platform/com.h"
 
 namespace markuptest {
@@ -41,6 +42,12 @@ struct Rewritten {
 Rewritten Rewrite(const std::string& markup, const MarkupWriterFactory& makeWriter);
 // The same with a CopyPageWriter.
 Rewritten Copy(const std::string& markup);
+
+// A writer that wraps the page content in a Canvas with the given
+// RenderTransform, as the filters' wrapping writers do, and hands the
+// page's resources over as resources says.
+MarkupWriterFactory CanvasWrapping(std::u16string transform,
+                                   ResourcesElement resources = ResourcesElement::Rename);
 
 struct XmlDocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }

@@ -80,34 +80,6 @@ TEST_F(PageWriterTest, CarriesThePagesNamespaceDeclarations)
     EXPECT_EQ(AttributeValue(root, "lang", "http://www.w3.org/XML/1998/namespace"), "en-us");
 }
 
-// Wraps the content in a translating Canvas that takes over the resources.
-class WrappingWriter final : public PageWriterBase {
-public:
-    explicit WrappingWriter(IPrintWriteStream* stream) : PageWriterBase(stream, {ResourcesElement::Rename}) {}
-
-protected:
-    HRESULT StartFixedPage(std::u16string& markup, ISAXAttributes* attributes) override
-    {
-        CopyStartTag(markup, u"FixedPage", attributes);
-        EndStartTag(markup);
-        OpenStartTag(markup, u"Canvas");
-        AppendAttribute(markup, u"RenderTransform", u"1,0,0,1,5,0");
-        EndStartTag(markup);
-        return S_OK;
-    }
-    HRESULT EndFixedPage(std::u16string& markup) override
-    {
-        CloseElement(markup, u"Canvas");
-        CloseElement(markup, u"FixedPage");
-        return S_OK;
-    }
-};
-
-MarkupWriterFactory Wrapping()
-{
-    return [](IPrintWriteStream* stream) { return new WrappingWriter(stream); };
-}
-
 const std::string kPageWithResources =
     "<FixedPage Width=\"816\" Height=\"1056\" xmlns=\"" + kXps + "\">"
     "<FixedPage.Resources><ResourceDictionary Source=\"/r.dict\"/></FixedPage.Resources>"
@@ -115,7 +87,7 @@ const std::string kPageWithResources =
 
 TEST_F(PageWriterTest, AWrappingWriterGivesThePagesResourcesToItsCanvas)
 {
-    Rewritten page = Rewrite(kPageWithResources, Wrapping());
+    Rewritten page = Rewrite(kPageWithResources, CanvasWrapping(u"1,0,0,1,5,0"));
     ASSERT_EQ(page.result, S_OK);
     // Only the FixedPage's own resources are renamed; the misplaced element
     // inside the Canvas is copied as it is.
@@ -127,7 +99,7 @@ TEST_F(PageWriterTest, AWrappingWriterGivesThePagesResourcesToItsCanvas)
 
 TEST_F(PageWriterTest, AWrappingWriterClosesItsCanvasOnAnEmptyPage)
 {
-    Rewritten page = Rewrite("<FixedPage Width=\"1\" Height=\"2\"/>", Wrapping());
+    Rewritten page = Rewrite("<FixedPage Width=\"1\" Height=\"2\"/>", CanvasWrapping(u"1,0,0,1,5,0"));
     ASSERT_EQ(page.result, S_OK);
     EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"1\" Height=\"2\"><Canvas RenderTransform=\"1,0,0,1,5,0\">"
                                           "</Canvas></FixedPage>");
