@@ -70,7 +70,7 @@ HRESULT PageWriterBase::startElement(const WCHAR*, int, const WCHAR*, int, const
             HRESULT hr = StartRoot(markup_, attributes);
             if (FAILED(hr)) return hr;
         } else if (options_.copyContent) {
-            StartContentElement(markup_, RenamedResources(name, enclosing), attributes);
+            StartContentElement(markup_, name, IsPageResources(name, enclosing), attributes);
         }
         return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
     });
@@ -88,7 +88,7 @@ HRESULT PageWriterBase::endElement(const WCHAR*, int, const WCHAR*, int, const W
             HRESULT hr = EndRoot(markup_);
             if (FAILED(hr)) return hr;
         } else if (options_.copyContent) {
-            CloseElement(markup_, RenamedResources(name, enclosing));
+            CloseElement(markup_, IsPageResources(name, enclosing) ? ResourcesName() : name);
         }
         return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
     });
@@ -109,26 +109,32 @@ HRESULT PageWriterBase::EndRoot(std::u16string& markup)
     return EndFixedPage(markup);
 }
 
-void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_view name,
+void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_view name, bool pageResources,
                                          ISAXAttributes* attributes)
 {
-    if (name == kCanvasResources && options_.resources == ResourcesElement::RenameInOwnCanvas &&
-        !resourcesCanvasOpen_) {
+    if (!pageResources) {
+        CopyStartTag(markup, name, attributes);
+        return;
+    }
+    if (options_.resources == ResourcesElement::RenameInOwnCanvas && !resourcesCanvasOpen_) {
         EndStartTag(markup);
         markup += u"<Canvas>";
         resourcesCanvasOpen_ = true;
     }
-    CopyStartTag(markup, name, attributes);
+    CopyStartTag(markup, ResourcesName(), attributes);
 }
 
-// The resources are renamed only where XPS has them, as a child of the
-// FixedPage (one enclosing element): elsewhere a Canvas opened for them
-// could not be closed where it must be.
-std::u16string_view PageWriterBase::RenamedResources(std::u16string_view name, size_t enclosing) const
+// Only the FixedPage's own resources, where XPS has them (one enclosing
+// element), are handed over: elsewhere a Canvas opened for them could not
+// be closed where it must be.
+bool PageWriterBase::IsPageResources(std::u16string_view name, size_t enclosing) const
 {
-    bool renamed = options_.resources != ResourcesElement::Keep && rootIsFixedPage_ && enclosing == 1 &&
-                   name == kFixedPageResources;
-    return renamed ? kCanvasResources : name;
+    return rootIsFixedPage_ && enclosing == 1 && name == kFixedPageResources;
+}
+
+std::u16string_view PageWriterBase::ResourcesName() const
+{
+    return options_.resources == ResourcesElement::Keep ? kFixedPageResources : kCanvasResources;
 }
 
 void PageWriterBase::ReadFrame(ISAXAttributes* attributes)

@@ -139,12 +139,21 @@ TEST_F(PageWriterTest, ADecoratingWriterEditsTheStartTagAndPutsTheResourcesInACa
 {
     Rewritten page = Rewrite("<FixedPage Width=\"816\" ContentBox=\"0,0,1,1\" Height=\"1056\">"
                              "<FixedPage.Resources><ResourceDictionary/></FixedPage.Resources>"
-                             "<Path Data=\"content\"/></FixedPage>",
+                             "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></FixedPage>",
                              [](IPrintWriteStream* stream) { return new DecoratingWriter(stream); });
     ASSERT_EQ(page.result, S_OK);
+    // The resources of a Canvas in the content are its own and stay as they are.
     EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"100.00\" Height=\"1056\"><Path Data=\"under\"/>"
                                           "<Canvas><Canvas.Resources><ResourceDictionary/></Canvas.Resources>"
-                                          "<Path Data=\"content\"/></Canvas><Path Data=\"over\"/></FixedPage>");
+                                          "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></Canvas>"
+                                          "<Path Data=\"over\"/></FixedPage>");
+
+    // Without resources of its own the page gets no extra Canvas.
+    page = Rewrite("<FixedPage Width=\"816\"><Canvas><Canvas.Resources/></Canvas></FixedPage>",
+                   [](IPrintWriteStream* stream) { return new DecoratingWriter(stream); });
+    ASSERT_EQ(page.result, S_OK);
+    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"100.00\"><Path Data=\"under\"/>"
+                                          "<Canvas><Canvas.Resources/></Canvas><Path Data=\"over\"/></FixedPage>");
 }
 
 // Keeps only the FixedPage element: a blank page of the same size.

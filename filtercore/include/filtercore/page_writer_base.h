@@ -41,7 +41,9 @@
 #include "filtercore/box_value.h"
 #include "filtercore/markup_writer.h"
 
-// How the page's resource dictionary element is written.
+// How the page's resource dictionary element, the FixedPage.Resources child
+// of the FixedPage, is written. Resources elsewhere (a Canvas's own, a
+// misplaced FixedPage.Resources) are always copied as they are.
 enum class ResourcesElement {
     // As it is: "FixedPage.Resources".
     Keep,
@@ -117,8 +119,11 @@ protected:
 private:
     HRESULT StartRoot(std::u16string& markup, ISAXAttributes* attributes);
     HRESULT EndRoot(std::u16string& markup);
-    void StartContentElement(std::u16string& markup, std::u16string_view name, ISAXAttributes* attributes);
-    std::u16string_view RenamedResources(std::u16string_view name, size_t enclosing) const;
+    void StartContentElement(std::u16string& markup, std::u16string_view name, bool pageResources,
+                             ISAXAttributes* attributes);
+    bool IsPageResources(std::u16string_view name, size_t enclosing) const;
+    // The name the page's resources are written with.
+    std::u16string_view ResourcesName() const;
     void ReadFrame(ISAXAttributes* attributes);
 
     const PageWriterOptions options_;
