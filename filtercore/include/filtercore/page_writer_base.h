@@ -28,6 +28,22 @@
 // element can be renamed for writers that wrap the content in a Canvas, and
 // a writer can leave out everything inside the FixedPage element.
 //
+// How the filters' writers sit on it:
+// - placing a page in a sheet: StartFixedPage opens a "Canvas" with the
+//   cell's RenderTransform and Clip instead, copying only the xmlns:p
+//   declarations (CopyAttributes with an edit); EndFixedPage closes the
+//   Canvas; ResourcesElement::Rename; startDocument writes nothing, as the
+//   sheet has its own declaration;
+// - transforming a page in place: the FixedPage start tag copied (with
+//   Width, Height and the boxes edited or left out and written anew), then
+//   EndStartTag and the Canvas start tags; EndFixedPage closes the Canvases
+//   and then the FixedPage; ResourcesElement::Rename;
+// - drawing before the content as well (scaling with decorations):
+//   ResourcesElement::RenameInOwnCanvas, so that the resources still open
+//   the Canvas they belong to;
+// - a blank page of another page's size: copyContent false and the default
+//   hooks.
+//
 // The hooks and helpers may raise CXDException; startElement and endElement
 // catch it (and std::bad_alloc) and return its HRESULT to the reader, which
 // stops the parse. A failing hook's text is not written.
