@@ -7,6 +7,7 @@
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
 #include "package/zip_content.h"
+#include "parts/part_identity.h"
 #include "platform/wformat.h"
 
 namespace tav::host {
@@ -39,26 +40,6 @@ std::string TakeBstr(BSTR text)
     std::string result = WideToUtf8(text);
     SysFreeString(text);
     return result;
-}
-
-// The canonical name a part object gives for itself.
-std::string NameOf(IUnknown* part)
-{
-    if (std::shared_ptr<PartData> data = HostDataOf(part)) return data->Name();
-    BSTR uri = nullptr;
-    HRESULT result = E_NOINTERFACE;
-    ComPtr<IPartBase> base;
-    ComPtr<IFixedDocument> document;
-    ComPtr<IFixedDocumentSequence> sequence;
-    if (SUCCEEDED(part->QueryInterface(IID_IPartBase, base.OutVoid()))) {
-        result = base->GetUri(&uri);
-    } else if (SUCCEEDED(part->QueryInterface(IID_IFixedDocument, document.OutVoid()))) {
-        result = document->GetUri(&uri);
-    } else if (SUCCEEDED(part->QueryInterface(IID_IFixedDocumentSequence, sequence.OutVoid()))) {
-        result = sequence->GetUri(&uri);
-    }
-    if (FAILED(result)) throw std::runtime_error("a part that reached the output gives no name");
-    return ResolvePartReference("/", TakeBstr(uri));
 }
 
 std::unique_ptr<ByteReader> ContentOf(IUnknown* part, const std::string& name)
@@ -258,7 +239,7 @@ std::string PackageWriter::WriteShared(IUnknown* part, bool renameOnClash)
     }
     auto found = shared_.find(identity.Get());
     if (found != shared_.end()) return found->second.second;
-    std::string wanted = NameOf(part);
+    std::string wanted = PartNameOf(part);
     std::string name = ClaimName(wanted, renameOnClash);
     std::string type = ContentTypeOf(part);
     WriteEntry(name, type, ContentOf(part, wanted), ZipLevel(CompressionOf(part), type));
@@ -271,7 +252,7 @@ std::string PackageWriter::WriteTicket(IUnknown* owner, HRESULT (*getTicket)(IUn
     ComPtr<IPartPrintTicket> ticket;
     HRESULT result = getTicket(owner, ticket.Out());
     if (result == HRESULT_FROM_WIN32(ERROR_NOT_FOUND) || (SUCCEEDED(result) && !ticket)) return "";
-    if (FAILED(result)) throw std::runtime_error("cannot get a print ticket of " + NameOf(owner));
+    if (FAILED(result)) throw std::runtime_error("cannot get a print ticket of " + PartNameOf(owner));
     return WriteShared(ticket.Get(), true);
 }
 
@@ -288,7 +269,7 @@ void PackageWriter::AddSequence(IFixedDocumentSequence* sequence)
 {
     if (sequenceSeen_) throw std::runtime_error("a second FixedDocumentSequence reached the output");
     sequenceSeen_ = true;
-    sequenceName_ = ClaimName(NameOf(sequence), true);
+    sequenceName_ = ClaimName(PartNameOf(sequence), true);
     sequenceTicket_ = WriteTicket(sequence, &SequenceTicket);
 }
 
@@ -296,7 +277,7 @@ void PackageWriter::AddDocument(IFixedDocument* document)
 {
     FinishDocument();
     auto next = std::make_unique<DocumentInProgress>();
-    next->name = ClaimName(NameOf(document), true);
+    next->name = ClaimName(PartNameOf(document), true);
     document->QueryInterface(IID_IUnknown, next->object.OutVoid());
     next->data = HostDataOf(document);
     std::string ticket = WriteTicket(document, &DocumentTicket);
@@ -312,7 +293,7 @@ void PackageWriter::AddPage(IFixedPage* page)
 {
     if (!document_) throw std::runtime_error("a FixedPage reached the output before any FixedDocument");
     std::shared_ptr<PartData> data = HostDataOf(page);
-    std::string originalName = NameOf(page);
+    std::string originalName = PartNameOf(page);
     std::string name = ClaimName(originalName, true);
     bool unchanged = data && !data->Changed();
 
