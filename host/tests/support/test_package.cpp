@@ -226,7 +226,10 @@ std::string ZipItem(const std::string& path, const std::string& item)
 std::string BuildFolder()
 {
     const char* folder = std::getenv("TAV_BUILD_DIR");
-    return folder != nullptr ? folder : ".";
+    if (folder != nullptr && *folder != '\0') return folder;
+    // Test binaries live in the build's bin folder.
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    return self.parent_path().parent_path().string();
 }
 
 std::string FixturesFolder()

@@ -62,7 +62,7 @@ bool FileExists(const std::string& path);
 std::vector<std::string> ZipItemNames(const std::string& path);
 std::string ZipItem(const std::string& path, const std::string& item);
 
-// The build's folders, from TAV_BUILD_DIR (set by the CMake test helper).
+// The build folder: TAV_BUILD_DIR, else the folder above the test binary's.
 std::string BuildFolder();
 // The fixtures folder, "" when absent.
 std::string FixturesFolder();
