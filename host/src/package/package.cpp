@@ -75,8 +75,28 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
 {
     std::shared_ptr<Package> package(new Package());
     package->log_ = std::move(log);
-    package->archive_ = ZipArchive::Open(path, limits);
-    package->IndexEntries();
+    // Whole parts go straight into the index; pieces are gathered by the
+    // part they belong to and joined once the directory is read.
+    std::map<std::string, PieceSet> pieceSets;
+    auto index = [&package, &pieceSets](const std::string& item, const ZipEntryInfo& entry) {
+        if (!item.empty() && item.back() == '/') return;  // a folder entry
+        std::string name = CanonicalPartName("/" + item);
+        if (std::optional<PieceName> piece = ParsePieceName(name)) {
+            PieceSet& set = pieceSets[PartNameKey(piece->partName)];
+            set.name = piece->partName;
+            set.pieces.emplace_back(*piece, entry);
+            return;
+        }
+        if (!package->parts_.emplace(PartNameKey(name), StoredPart{name, {entry}}).second) {
+            throw PackageError(name, "the package holds two parts of this name");
+        }
+    };
+    package->archive_ = ZipArchive::Open(path, limits, index);
+    for (auto& [key, set] : pieceSets) {
+        if (!package->parts_.emplace(key, StoredPart{set.name, OrderedPieces(set)}).second) {
+            throw PackageError(set.name, "the package holds this part both whole and in pieces");
+        }
+    }
     if (!package->HasPart(ContentTypes::kPartName)) {
         throw PackageError(ContentTypes::kPartName, "the package has no content types part");
     }
@@ -89,31 +109,6 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
     return package;
 }
 
-void Package::IndexEntries()
-{
-    std::map<std::string, PieceSet> pieceSets;
-    for (const ZipEntryInfo& entry : archive_->Entries()) {
-        if (!entry.name.empty() && entry.name.back() == '/') continue;  // a folder entry
-        std::string name = CanonicalPartName("/" + entry.name);
-        if (std::optional<PieceName> piece = ParsePieceName(name)) {
-            PieceSet& set = pieceSets[PartNameKey(piece->partName)];
-            set.name = piece->partName;
-            set.pieces.emplace_back(*piece, entry);
-            continue;
-        }
-        if (!parts_.emplace(PartNameKey(name), StoredPart{name, {entry}}).second) {
-            throw PackageError(name, "the package holds two parts of this name");
-        }
-        order_.push_back(name);
-    }
-    for (auto& [key, set] : pieceSets) {
-        if (!parts_.emplace(key, StoredPart{set.name, OrderedPieces(set)}).second) {
-            throw PackageError(set.name, "the package holds this part both whole and in pieces");
-        }
-        order_.push_back(set.name);
-    }
-}
-
 const Package::StoredPart* Package::Find(const std::string& canonicalName) const
 {
     auto found = parts_.find(PartNameKey(canonicalName));
@@ -123,11 +118,6 @@ const Package::StoredPart* Package::Find(const std::string& canonicalName) const
 bool Package::HasPart(const std::string& canonicalName) const
 {
     return Find(canonicalName) != nullptr;
-}
-
-std::vector<std::string> Package::PartNames() const
-{
-    return order_;
 }
 
 std::shared_ptr<const PartContent> Package::Content(const std::string& canonicalName) const

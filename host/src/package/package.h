@@ -29,8 +29,6 @@ public:
     const std::shared_ptr<FailureLog>& Log() const { return log_; }
 
     bool HasPart(const std::string& canonicalName) const;
-    // Every part name in zip order (relationship parts and content types included).
-    std::vector<std::string> PartNames() const;
     // Throws PackageError when the part is missing.
     std::shared_ptr<const PartContent> Content(const std::string& canonicalName) const;
     // The declared content type, in the 2005/06 spelling; "" when none.
@@ -52,14 +50,12 @@ private:
         std::vector<ZipEntryInfo> pieces;
     };
     Package() = default;
-    void IndexEntries();
     const StoredPart* Find(const std::string& canonicalName) const;
     void LocateSequence();
 
     std::shared_ptr<ZipArchive> archive_;
     std::shared_ptr<FailureLog> log_;
     std::map<std::string, StoredPart> parts_;  // by part name key
-    std::vector<std::string> order_;
     ContentTypes contentTypes_;
     std::vector<Relationship> packageRelationships_;
     std::string sequenceName_;

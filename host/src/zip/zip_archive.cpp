@@ -95,7 +95,8 @@ private:
     std::string partName_;
 };
 
-std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipLimits& limits)
+std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipLimits& limits,
+                                             const EntryVisitor& onEntry)
 {
     int code = 0;
     zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
@@ -111,7 +112,6 @@ std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
                                    std::to_string(limits.maxEntries));
     }
     uint64_t total = 0;
-    result->entries_.reserve(static_cast<size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t stat;
         zip_stat_init(&stat);
@@ -127,8 +127,7 @@ std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
             throw PackageError("", "the zip archive declares more than " + std::to_string(limits.maxTotalSize) +
                                        " uncompressed bytes in all (a zip bomb?)");
         }
-        result->entries_.push_back({std::move(name), static_cast<uint64_t>(i), stat.size,
-                                    (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0});
+        onEntry(name, {static_cast<uint64_t>(i), stat.size, (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0});
     }
     return result;
 }

@@ -4,10 +4,10 @@
 // against the declared ones while reading.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "package/byte_reader.h"
 
@@ -21,8 +21,9 @@ struct ZipLimits {
     uint64_t ratioFloor = uint64_t{1} << 20;     // entries smaller than this are not ratio-checked
 };
 
+// Where an entry is and how big it says it is; 24 bytes, as a package holds
+// one per zip entry for the whole job.
 struct ZipEntryInfo {
-    std::string name;  // the raw item name
     uint64_t index = 0;
     uint64_t size = 0;  // declared uncompressed size
     uint64_t compressedSize = 0;
@@ -30,12 +31,14 @@ struct ZipEntryInfo {
 
 class ZipArchive : public std::enable_shared_from_this<ZipArchive> {
 public:
+    // Calls onEntry with each entry's raw item name, in directory order.
     // Throws PackageError (with an empty part name) when the file is no
     // readable zip archive or breaks a limit.
-    static std::shared_ptr<ZipArchive> Open(const std::string& path, const ZipLimits& limits);
+    using EntryVisitor = std::function<void(const std::string& itemName, const ZipEntryInfo& entry)>;
+    static std::shared_ptr<ZipArchive> Open(const std::string& path, const ZipLimits& limits,
+                                            const EntryVisitor& onEntry);
     ~ZipArchive();
 
-    const std::vector<ZipEntryInfo>& Entries() const { return entries_; }
     // A reader of the entry's uncompressed bytes. partName names the part in
     // errors. Readers of one archive may be used on different threads.
     std::unique_ptr<ByteReader> OpenEntry(const ZipEntryInfo& entry, const std::string& partName) const;
@@ -48,7 +51,6 @@ private:
     // libzip shares one file source between the entries of an archive, so
     // every call into it is made under this lock.
     mutable std::mutex lock_;
-    std::vector<ZipEntryInfo> entries_;
 };
 
 }  // namespace tav::host
