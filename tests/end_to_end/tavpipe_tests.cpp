@@ -287,3 +287,42 @@ TEST(TavpipeJobTest, UsageErrorsAreStatusTwo)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TavpipeOptionsTest, OptionsWinOverTheDocumentsOwnJobTicket)
+{
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    std::string output = TemporaryFolder() + "/options-out.xps";
+    Result result = PassThrough(FixturesFolder() + "/mb06.xps", output,
+                                "-o number-up=4 -o sides=two-sided-long-edge");
+    ASSERT_EQ(result.status, 0) << result.err;
+    // The sequence's ticket is the package's own job ticket (two copies)
+    // with the options merged over it.
+    std::string relationships = tav::host::testing::ZipItem(output, "_rels/FixedDocumentSequence.fdseq.rels");
+    size_t target = relationships.find("Target=\"/");
+    ASSERT_NE(target, std::string::npos) << relationships;
+    std::string name = relationships.substr(target + 9, relationships.find('"', target + 9) - target - 9);
+    std::string ticket = tav::host::testing::ZipItem(output, name);
+    EXPECT_NE(ticket.find("psk:JobCopiesAllDocuments"), std::string::npos) << ticket;
+    EXPECT_NE(ticket.find("psk:TwoSidedLongEdge"), std::string::npos) << ticket;
+    size_t pagesPerSheet = ticket.find("psk:PagesPerSheet");
+    ASSERT_NE(pagesPerSheet, std::string::npos) << ticket;
+    EXPECT_NE(ticket.find(">4</psf:Value>", pagesPerSheet), std::string::npos) << ticket;
+    // The document's own ticket is left as it was.
+    EXPECT_EQ(tav::host::testing::ZipItem(output, "Resources/Document1_PT.xml"),
+              tav::host::testing::ZipItem(FixturesFolder() + "/mb06.xps", "Resources/Document1_PT.xml"));
+}
+
+TEST(TavpipeOptionsTest, AWrongOptionIsAUsageError)
+{
+    std::string input = TemporaryFolder() + "/options.xps";
+    tav::host::testing::WritePackage(input, tav::host::testing::PagesOfSize(1));
+    std::string output = TemporaryFolder() + "/options-bad.xps";
+    Result result = PassThrough(input, output, "-o number-up=3");
+    EXPECT_EQ(result.status, 2);
+    ExpectOneLine(result, "number-up: unknown value \"3\"");
+    EXPECT_TRUE(NothingLeft(output));
+}
+
+}  // namespace

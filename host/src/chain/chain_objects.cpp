@@ -94,15 +94,20 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         if (state_->closed) return S_OK;
         if (failed_) return E_FAIL;
+        std::optional<Failure> failure;
         try {
             writer_->Finish();
             state_->closed = true;
             return S_OK;
         } catch (const PackageError& error) {
-            Fail(error.Part(), error.Reason());
+            failure = Failure{FailureKind::Output, error.Part(), error.Reason()};
         } catch (const std::exception& error) {
-            Fail("", error.what());
+            failure = Failure{FailureKind::Output, "", error.what()};
         }
+        failed_ = true;
+        std::lock_guard<std::mutex> holdState(state_->lock);
+        state_->finishFailure = failure;
+        state_->closed = true;  // closed, if not finished
         return E_FAIL;
     }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "chain/part_queue.h"
@@ -30,6 +31,12 @@ private:
 // closing its output leaves the job incomplete.
 struct SenderState {
     std::atomic<bool> closed{false};
+    // Why the output could not be finished at CloseSender. Kept apart from
+    // the job's failure log: a failing filter closes its sender before it
+    // asks the pipeline to stop, and then its failure, not the unfinished
+    // output that follows from it, is what the job reports.
+    std::mutex lock;
+    std::optional<Failure> finishFailure;
 };
 
 // The first filter's provider: the parts of the input package in reading

@@ -139,6 +139,12 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
     }
     Supervise();
     for (auto& slot : slots_) slot->thread.join();
+    if (const std::shared_ptr<SenderState>& output = slots_.back()->sender) {
+        std::lock_guard<std::mutex> hold(output->lock);
+        if (output->finishFailure) {
+            log_->Record(output->finishFailure->kind, output->finishFailure->part, output->finishFailure->reason);
+        }
+    }
 
     bool complete = !log_->First().has_value();
     for (size_t i = 0; i < slots_.size() && complete; ++i) {

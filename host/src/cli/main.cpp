@@ -6,12 +6,19 @@
 #include "cli/command_line.h"
 #include "cli/package_info.h"
 #include "cli/progress_line.h"
+#include "option_commands.h"
 
 using namespace tav::host;
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The job option subcommands have command lines of their own.
+    if (!arguments.empty() && (arguments[0] == "ticket" || arguments[0] == "options")) {
+        std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+        return arguments[0] == "ticket" ? RunTicketCommand(rest, std::cout, std::cerr)
+                                        : RunOptionsCommand(rest, std::cout, std::cerr);
+    }
     CommandLine line;
     try {
         line = ParseCommandLine(arguments);
@@ -39,6 +46,7 @@ int main(int argc, char** argv)
     line.job.onPage = [&progress] { progress.PageDone(); };
     JobOutcome outcome = RunJob(line.job);
     progress.Finish();
+    for (const std::string& warning : outcome.warnings) std::cerr << "tavpipe: warning: " << warning << "\n";
     if (outcome.status != kExitSuccess) std::cerr << "tavpipe: " << outcome.message << "\n";
     return outcome.status;
 }

@@ -94,6 +94,15 @@ void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* o
     bag->AddProperty(name, &value);
 }
 
+JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
+{
+    JobOutcome outcome;
+    outcome.status = status;
+    outcome.message = std::move(message);
+    outcome.warnings = std::move(warnings);
+    return outcome;
+}
+
 }  // namespace
 
 std::string FailureMessage(const std::string& file, const std::string& part, const std::string& reason)
@@ -109,7 +118,7 @@ JobOutcome RunJob(const JobRequest& request)
         config = request.configFile.empty() ? PipelineConfig::BuiltIn() : PipelineConfig::Load(request.configFile);
         chainEntries = config.Chain(request.filters);
     } catch (const ConfigError& error) {
-        return {kExitUsage, error.what()};
+        return Ended(kExitUsage, error.what());
     }
     // The filters' event tracing looks at TAV_TRACE when a module loads.
     if (!request.traceFile.empty()) setenv("TAV_TRACE", request.traceFile.c_str(), 1);
@@ -119,31 +128,31 @@ JobOutcome RunJob(const JobRequest& request)
     try {
         package = Package::Open(request.input, request.limits, log);
     } catch (const PackageError& error) {
-        return {kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason())};
+        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
     }
 
     std::string userTicket;
     ComPtr<IPartPrintTicket> jobTicket;
+    std::vector<std::string> warnings;
     try {
         if (!request.deviceFile.empty()) RegisterDevice(request.printer, request.deviceFile);
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::vector<std::string> warnings;
         std::string delta = JobSettingsDelta(request.options, ticketFile, &warnings);
         if (!delta.empty()) {
             std::string base = PackageJobTicket(*package).value_or(userTicket);
             jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
         }
     } catch (const JobStop& stop) {
-        return {stop.status, stop.message};
+        return Ended(stop.status, stop.message);
     } catch (const SettingsError& error) {
-        return {kExitUsage, error.what()};
+        return Ended(kExitUsage, error.what());
     } catch (const TicketError& error) {
         std::string file = !request.ticketFile.empty() ? request.ticketFile : request.deviceFile;
-        return {kExitUsage, FailureMessage(file.empty() ? request.printer : file, "", error.what())};
+        return Ended(kExitUsage, FailureMessage(file.empty() ? request.printer : file, "", error.what()));
     } catch (const PackageError& error) {
-        return {kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason())};
+        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
     }
 
     std::vector<std::unique_ptr<FilterModule>> modules;
@@ -154,14 +163,14 @@ JobOutcome RunJob(const JobRequest& request)
             filters.push_back({entry.name, modules.back()->CreateFilter(entry.clsid)});
         }
     } catch (const std::exception& error) {
-        return {kExitJobFailed, std::string(error.what())};
+        return Ended(kExitJobFailed, std::string(error.what()));
     }
 
     std::unique_ptr<OutputFile> output;
     try {
         output = std::make_unique<OutputFile>(request.output);
     } catch (const std::exception& error) {
-        return {kExitJobFailed, FailureMessage(request.output, "", error.what())};
+        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()));
     }
 
     ComPtr<IPrintPipelinePropertyBag> bag = MakePropertyBag();
@@ -171,7 +180,7 @@ JobOutcome RunJob(const JobRequest& request)
     try {
         AddTextProperties(bag.Get(), properties);
     } catch (const PropertyError& error) {
-        return {kExitUsage, error.what()};
+        return Ended(kExitUsage, error.what());
     }
     AddObject(bag.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket).Get());
     AddObject(bag.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
@@ -203,16 +212,18 @@ JobOutcome RunJob(const JobRequest& request)
     }
     if (std::optional<Failure> failure = log->First()) {
         std::string file = failure->kind == FailureKind::Output ? request.output : request.input;
-        return {failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
-                FailureMessage(file, failure->part, failure->reason)};
+        return Ended(failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
+                     FailureMessage(file, failure->part, failure->reason), warnings);
     }
-    if (!complete) return {kExitJobFailed, FailureMessage(request.input, "", "the job did not complete")};
+    if (!complete) {
+        return Ended(kExitJobFailed, FailureMessage(request.input, "", "the job did not complete"), warnings);
+    }
     try {
         output->Commit();
     } catch (const std::exception& error) {
-        return {kExitJobFailed, FailureMessage(request.output, "", error.what())};
+        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()), warnings);
     }
-    return {kExitSuccess, ""};
+    return Ended(kExitSuccess, "", warnings);
 }
 
 }  // namespace tav::host

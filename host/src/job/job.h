@@ -46,6 +46,8 @@ struct JobOutcome {
     int status = kExitSuccess;
     // One line, "FILE: PART: REASON", when the job failed.
     std::string message;
+    // Job options that have no effect or that the filters override.
+    std::vector<std::string> warnings;
 };
 
 JobOutcome RunJob(const JobRequest& request);

@@ -1,16 +1,17 @@
 #include "job/job_settings.h"
 
+#include "job_options.h"
+
 namespace tav::host {
 
 std::string JobSettingsDelta(const std::vector<std::pair<std::string, std::string>>& options,
                              const std::string& ticketFileXml, std::vector<std::string>* warnings)
 {
     if (options.empty()) return ticketFileXml;
-    // The option mapping (host/options, BuildJobTicket) plugs in here; until
-    // it is part of the build, -o is refused rather than ignored.
-    (void)warnings;
-    throw SettingsError("options are not supported yet (-o " + options.front().first + "=" + options.front().second +
-                        "); give the settings as a PrintTicket with --ticket");
+    std::string ticket;
+    std::string error;
+    if (!BuildJobTicket(options, ticketFileXml, &ticket, warnings, &error)) throw SettingsError(error);
+    return ticket;
 }
 
 }  // namespace tav::host

@@ -7,28 +7,10 @@
 namespace tav::host {
 namespace {
 
-// The PrintTicket provider is being added to libtavplatform; until it is
-// there these references are weak, so tavpipe links and says plainly that
-// tickets cannot be made yet.
-#pragma weak PTOpenProvider
-#pragma weak PTCloseProvider
-#pragma weak PTMergeAndValidatePrintTicket
-#pragma weak PTGetDefaultPrintTicket
-#pragma weak PTRegisterPrinterDevice
-
-void RequireProvider()
-{
-    if (&PTOpenProvider == nullptr || &PTMergeAndValidatePrintTicket == nullptr ||
-        &PTGetDefaultPrintTicket == nullptr || &PTRegisterPrinterDevice == nullptr) {
-        throw TicketError("this build's platform has no PrintTicket provider yet");
-    }
-}
-
 class Provider {
 public:
     explicit Provider(const std::string& printerName)
     {
-        RequireProvider();
         std::u16string name = Utf8ToWide(printerName);
         HRESULT result = PTOpenProvider(name.c_str(), 1, &handle_);
         if (FAILED(result)) {
@@ -99,7 +81,6 @@ std::string MergeJobTicket(const std::string& printerName, const std::string& ba
 
 void RegisterDevice(const std::string& printerName, const std::string& deviceFile)
 {
-    RequireProvider();
     std::u16string name = Utf8ToWide(printerName);
     HRESULT result = PTRegisterPrinterDevice(name.c_str(), deviceFile.c_str());
     if (FAILED(result)) {

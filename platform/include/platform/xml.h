@@ -69,6 +69,8 @@ struct IXMLDOMNode : IUnknown {
     virtual HRESULT get_attributes(IXMLDOMNamedNodeMap** attributes) = 0;  // S_FALSE and null for non-elements
     virtual HRESULT insertBefore(IXMLDOMNode* child, VARIANT reference, IXMLDOMNode** inserted) = 0;
     virtual HRESULT removeChild(IXMLDOMNode* child, IXMLDOMNode** removed) = 0;
+    // A node of another document is imported: a copy is appended and
+    // returned, the original stays where it is.
     virtual HRESULT appendChild(IXMLDOMNode* child, IXMLDOMNode** appended) = 0;  // appended optional
     virtual HRESULT hasChildNodes(VARIANT_BOOL* has) = 0;
     virtual HRESULT get_ownerDocument(IXMLDOMDocument** document) = 0;
@@ -81,7 +83,9 @@ struct IXMLDOMNode : IUnknown {
     virtual HRESULT get_prefix(BSTR* prefix) = 0;
     virtual HRESULT get_baseName(BSTR* localName) = 0;
     // XPath 1.0 with the document's "SelectionNamespaces"; S_FALSE and null
-    // when nothing matches.
+    // when nothing matches; XPATH_E_INVALID for a malformed expression, a
+    // prefix the selection namespaces do not bind, or a result that is not
+    // a node-set.
     virtual HRESULT selectSingleNode(BSTR expression, IXMLDOMNode** node) = 0;
     virtual HRESULT selectNodes(BSTR expression, IXMLDOMNodeList** nodes) = 0;
 
@@ -149,7 +153,9 @@ struct IXMLDOMDocument : IXMLDOMNode {
     virtual HRESULT createNode(VARIANT type, BSTR name, BSTR namespaceURI, IXMLDOMNode** node) = 0;
     // source: VT_UNKNOWN holding an IStream or ISequentialStream, or VT_BSTR
     // naming a file. *success is VARIANT_TRUE when the document was loaded;
-    // on failure the document is empty and the result is S_FALSE.
+    // on failure the document is empty and the result is S_FALSE (a failing
+    // stream returns its own error). Whitespace-only text between markup is
+    // not kept, unless xml:space="preserve" applies.
     virtual HRESULT load(VARIANT source, VARIANT_BOOL* success) = 0;
     virtual HRESULT loadXML(BSTR xml, VARIANT_BOOL* success) = 0;
     // destination: VT_UNKNOWN holding an IStream or ISequentialStream, or
@@ -186,7 +192,8 @@ protected:
 };
 
 // The attributes of one element, in document order. Namespace declarations
-// are reported as attributes named xmlns and xmlns:p, in their place.
+// are reported as attributes named xmlns and xmlns:p, in their place (URI
+// http://www.w3.org/2000/xmlns/, local name xmlns or p).
 // Values are fully unescaped. Pointers stay valid until the handler returns.
 struct ISAXAttributes : IUnknown {
     virtual HRESULT getLength(int* length) = 0;

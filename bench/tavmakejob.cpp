@@ -1,0 +1,174 @@
+// tavmakejob: writes a generated XPS job for tests, demonstrations and
+// benchmarks.
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "jobgen/job_spec.h"
+#include "jobgen/package_writer.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tavmakejob [options] output.xps\n"
+    "  -d N       documents (default 1)\n"
+    "  -n N       pages per document (default 4)\n"
+    "  -s SIZES   page size, or a comma-separated list taken page by page in turn:\n"
+    "             a4, letter, a4-landscape, letter-landscape or WIDTHxHEIGHT in 1/96 inch\n"
+    "  -j FILE    job PrintTicket\n"
+    "  -D FILE    PrintTicket of every document\n"
+    "  -P FILE    PrintTicket of every page\n"
+    "  -x         OpenXPS instead of XPS 2005/06\n"
+    "  -f MODE    font: obfuscated (default), plain or none\n"
+    "  -F FILE    TrueType font to embed instead of DejaVu Sans\n"
+    "  -i MODE    images: none (default), page or shared\n"
+    "  -V         no vector paths\n"
+    "  -e N       extra elements per page (large pages)\n"
+    "  -I         write pages and documents as interleaved pieces\n"
+    "  -m         markup characters (& < > \") in attribute values and text\n"
+    "  -t TURN    draw every page turned: 0, 90, 180 or 270, prefixed with m for mirrored\n"
+    "  -v         print a summary when done\n";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int ParseCount(const char* text, const char* what, int low, int high)
+{
+    int value = 0;
+    std::string_view view(text);
+    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (error != std::errc() || end != view.data() + view.size() || value < low || value > high)
+        throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
+std::vector<jobgen::PageSize> ParseSizes(std::string_view list)
+{
+    std::vector<jobgen::PageSize> sizes;
+    while (true) {
+        size_t comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        auto size = jobgen::ParsePageSize(item);
+        if (!size) throw UsageError("unknown or unusable page size '" + std::string(item) + "'");
+        sizes.push_back(*size);
+        if (comma == std::string_view::npos) return sizes;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+struct Options {
+    int documents = 1;
+    int pages = 4;
+    std::vector<jobgen::PageSize> sizes{jobgen::kA4};
+    std::string jobTicket, documentTicket, pageTicket;
+    bool verbose = false;
+    std::string output;
+};
+
+void ApplyOptions(const Options& options, jobgen::JobSpec& job)
+{
+    auto ticket = [](const std::string& path) { return path.empty() ? std::string() : jobgen::ReadTextFile(path); };
+    std::string documentTicket = ticket(options.documentTicket);
+    std::string pageTicket = ticket(options.pageTicket);
+    job.jobTicket = ticket(options.jobTicket);
+    job.documents = jobgen::MakeJob(options.documents, options.pages).documents;
+    size_t index = 0;
+    for (jobgen::DocumentSpec& document : job.documents) {
+        document.ticket = documentTicket;
+        for (jobgen::PageSpec& page : document.pages) {
+            page.size = options.sizes[index++ % options.sizes.size()];
+            page.ticket = pageTicket;
+        }
+    }
+}
+
+jobgen::FontEmbedding ParseFont(std::string_view mode)
+{
+    if (mode == "obfuscated") return jobgen::FontEmbedding::Obfuscated;
+    if (mode == "plain") return jobgen::FontEmbedding::Plain;
+    if (mode == "none") return jobgen::FontEmbedding::None;
+    throw UsageError("font mode must be obfuscated, plain or none, not '" + std::string(mode) + "'");
+}
+
+jobgen::ImageResource ParseImages(std::string_view mode)
+{
+    if (mode == "none") return jobgen::ImageResource::None;
+    if (mode == "page") return jobgen::ImageResource::PerPage;
+    if (mode == "shared") return jobgen::ImageResource::Shared;
+    throw UsageError("image mode must be none, page or shared, not '" + std::string(mode) + "'");
+}
+
+jobgen::JobSpec ParseCommandLine(int argc, char** argv, Options& options)
+{
+    jobgen::JobSpec job;
+    int option;
+    opterr = 0;
+    while ((option = getopt(argc, argv, ":d:n:s:j:D:P:xf:F:i:Ve:Imt:v")) != -1) {
+        switch (option) {
+        case 'd': options.documents = ParseCount(optarg, "-d", 1, 10000); break;
+        case 'n': options.pages = ParseCount(optarg, "-n", 1, 100000); break;
+        case 's': options.sizes = ParseSizes(optarg); break;
+        case 'j': options.jobTicket = optarg; break;
+        case 'D': options.documentTicket = optarg; break;
+        case 'P': options.pageTicket = optarg; break;
+        case 'x': job.flavour = jobgen::XpsFlavour::OpenXps; break;
+        case 'f': job.font = ParseFont(optarg); break;
+        case 'F': job.fontPath = optarg; break;
+        case 'i': job.images = ParseImages(optarg); break;
+        case 'V': job.vectorPaths = false; break;
+        case 'e': job.extraElements = ParseCount(optarg, "-e", 0, jobgen::kMaxExtraElements); break;
+        case 'I': job.interleaved = true; break;
+        case 'm': job.markupCharacters = true; break;
+        case 't': {
+            auto orientation = jobgen::ParseOrientation(optarg);
+            if (!orientation) throw UsageError(std::string("unknown turn '") + optarg + "'");
+            job.contentOrientation = *orientation;
+            break;
+        }
+        case 'v': options.verbose = true; break;
+        case ':': throw UsageError(std::string("option -") + char(optopt) + " needs a value");
+        default: throw UsageError(std::string("unknown option -") + char(optopt));
+        }
+    }
+    if (optind + 1 != argc) throw UsageError("one output file is needed");
+    options.output = argv[optind];
+    return job;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    try {
+        jobgen::JobSpec job = ParseCommandLine(argc, argv, options);
+        ApplyOptions(options, job);
+        bool terminal = isatty(STDERR_FILENO);
+        jobgen::ProgressCallback progress;
+        if (terminal) {
+            progress = [](int written, int total) {
+                if (written % 100 == 0 || written == total) std::fprintf(stderr, "\rpage %d of %d", written, total);
+            };
+        }
+        jobgen::JobSummary summary = jobgen::WriteXpsJob(job, options.output, progress);
+        if (terminal) std::fputc('\n', stderr);
+        if (options.verbose)
+            std::printf("%s: %d documents, %d pages, %zu zip entries, %llu bytes\n", options.output.c_str(),
+                        summary.documents, summary.pages, summary.zipEntries,
+                        static_cast<unsigned long long>(summary.bytes));
+        return 0;
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "tavmakejob: %s\n%s", error.what(), kUsage);
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "\ntavmakejob: %s\n", error.what());
+        return 1;
+    }
+}

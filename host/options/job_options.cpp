@@ -1,0 +1,72 @@
+#include "job_options.h"
+
+#include <exception>
+#include <new>
+
+#include "job_request.h"
+#include "request_rules.h"
+#include "settings_writers.h"
+#include "ticket_document.h"
+
+namespace tavoptions {
+
+void WriteJobSettings(const JobRequest& request, TicketDocument& ticket)
+{
+    WriteMediaSettings(request, ticket);
+    WriteDuplexAndBinding(request, ticket);
+    WriteSheetSettings(request, ticket);
+    WriteScaling(request, ticket);
+    WriteWatermark(request, ticket);
+    WriteHeaderFooter(request, ticket);
+    WriteJobData(request, ticket);
+}
+
+}  // namespace tavoptions
+
+bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& options, const std::string& baseTicketXml,
+                    std::string* ticketXml, std::vector<std::string>* warnings, std::string* error)
+{
+    using namespace tavoptions;
+    try {
+        JobRequest request;
+        for (const auto& [name, value] : options) {
+            if (!request.Set(name, value, error))
+                return false;
+        }
+        std::vector<std::string> found;
+        if (!ApplyOptionRules(&request, &found, error))
+            return false;
+        std::unique_ptr<TicketDocument> ticket = TicketDocument::Create(baseTicketXml, error);
+        if (!ticket)
+            return false;
+        WriteJobSettings(request, *ticket);
+        *ticketXml = ticket->Serialize();
+        if (warnings)
+            warnings->insert(warnings->end(), found.begin(), found.end());
+        return true;
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory";
+    } catch (const std::exception& failure) {
+        *error = failure.what();
+    }
+    return false;
+}
+
+std::string ListJobOptions()
+{
+    std::string list;
+    for (const tavoptions::OptionSpec& spec : tavoptions::OptionTable())
+        list += std::string(spec.name) + "/" + std::string(spec.description) + ": " + ListedValues(spec) + "\n";
+    return list;
+}
+
+std::string DescribeJobOption(const std::string& name)
+{
+    const tavoptions::OptionSpec* spec = tavoptions::FindOption(name);
+    if (!spec)
+        return std::string();
+    std::string defaultText = spec->defaultValue.empty() ? "the document's own setting"
+                                                         : std::string(spec->defaultValue);
+    return std::string(spec->name) + ": " + std::string(spec->description) +
+           "; accepted values: " + AcceptedValues(*spec) + "; default: " + defaultText;
+}
