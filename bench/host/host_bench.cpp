@@ -1,7 +1,5 @@
 // tavhostbench [PAGES...]: for each page count (default 500 and 2000),
-// writes a job of that many pages (each with markup of a few hundred
-// elements, a shared image and a per-page ticket every tenth page), then
-// measures
+// generates a job of that many pages with tavjobgen, then measures
 //   - copy:  reading the package and writing it again, no filters;
 //   - chain: tavpipe with one pass-through filter;
 //   - chain4: tavpipe with four pass-through filters;
@@ -20,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "jobgen/job_spec.h"
+#include "jobgen/package_writer.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
 #include "support/test_package.h"
@@ -31,22 +31,16 @@ using namespace tav::host;
 
 namespace {
 
-testing::TestPackage BenchJob(int pages)
+// A job from the project's generator: an embedded font, one image shared by
+// every page, vector paths and a few hundred more elements per page, and a
+// page ticket on every tenth page.
+jobgen::JobSpec BenchJob(int pages)
 {
-    testing::TestPackage job = testing::PagesOfSize(pages);
+    jobgen::JobSpec job = jobgen::MakeJob(1, pages);
     job.jobTicket = testing::SimpleTicket(1);
-    job.resources.push_back({"/Resources/shared.png", "image/png", std::string(20000, 'i')});
-    std::string body;
-    for (int i = 0; i < 300; ++i) {
-        body += "<Path Data=\"M " + std::to_string(i) + ",10 L " + std::to_string(i + 50) + ",10 " +
-                std::to_string(i + 50) + ",60 Z\" Fill=\"#FF" + std::to_string(100000 + i) + "\"/>";
-    }
-    for (int i = 0; i < pages; ++i) {
-        testing::TestPage& page = job.documents[0].pages[i];
-        page.body = body;
-        page.resources = {"/Resources/shared.png"};
-        if (i % 10 == 0) page.ticket = testing::SimpleTicket(i);
-    }
+    job.images = jobgen::ImageResource::Shared;
+    job.extraElements = 300;
+    for (int i = 0; i < pages; i += 10) job.documents[0].pages[i].ticket = testing::SimpleTicket(i);
     return job;
 }
 
@@ -115,7 +109,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.size() == 3 && arguments[0] == "generate") {
-        testing::WritePackage(arguments[2], BenchJob(std::atoi(arguments[1].c_str())));
+        jobgen::WriteXpsJob(BenchJob(std::atoi(arguments[1].c_str())), arguments[2]);
         return 0;
     }
     if (arguments.size() == 3 && arguments[0] == "copy") {
