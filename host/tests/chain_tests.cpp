@@ -213,3 +213,24 @@ TEST(ChainTest, MissingModuleAndUnknownFilter)
 
 }  // namespace
 }  // namespace tav::host
+
+namespace tav::host {
+namespace {
+
+TEST(ChainTest, TwoThousandPagesArriveInOrder)
+{
+    testing::TestPackage package = testing::PagesOfSize(2000, 100, 100);
+    std::string input = Package("many.xps", package);
+    Job job(input, "many-out.xps", {"pass", "pass2"});
+    JobOutcome outcome = job.Run();
+    ASSERT_EQ(outcome.status, kExitSuccess) << outcome.message;
+    std::vector<std::string> lines = testing::DescribePackage(job.request.output);
+    ASSERT_EQ(lines.size(), 2002u);
+    for (int page = 1; page <= 2000; ++page) {
+        const std::string& line = lines[static_cast<size_t>(page) + 1];
+        EXPECT_EQ(line.substr(0, line.find(' ')), "/Documents/1/Pages/" + std::to_string(page) + ".fpage");
+    }
+}
+
+}  // namespace
+}  // namespace tav::host

@@ -186,6 +186,46 @@ TEST(PackageWriterTest, StructureOfADocumentWithARewrittenPageIsDropped)
     EXPECT_NE(document.find("<LinkTarget Name=\"Page3\"/>"), std::string::npos);
 }
 
+TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
+{
+    const std::string thumbnailType = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
+    const std::string storyType = "http://schemas.microsoft.com/xps/2005/06/storyfragments";
+    testing::TestPackage package = testing::PagesOfSize(2);
+    package.packageParts.push_back(
+        {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+         {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml", "<core/>"}});
+    package.packageParts.push_back({thumbnailType, {"/thumb.png", "image/png", "thumbnail bytes"}});
+    package.documents[0].pages[0].related.push_back(
+        {storyType, {"/Documents/1/Story1.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+    package.documents[0].pages[1].related.push_back(
+        {storyType, {"/Documents/1/Story2.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+    std::string input = TemporaryFolder() + "/related-in.xps";
+    std::string output = TemporaryFolder() + "/related-out.xps";
+    testing::WritePackage(input, package);
+    // Page 2 is rewritten on the way: its story fragments no longer apply.
+    Copy(input, output, xps::Flavour::Xps, [](IUnknown* part) {
+        ComPtr<IFixedPage> page;
+        if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) return;
+        if (HostDataOf(part)->Name() != "/Documents/1/Pages/2.fpage") return;
+        ComPtr<IPrintWriteStream> stream;
+        page->GetWriteStream(stream.Out());
+        std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"5\" Height=\"5\"/>";
+        stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
+        stream->Close();
+    });
+    std::string packageRelationships = ZipItem(output, "_rels/.rels");
+    EXPECT_NE(packageRelationships.find("core-properties\" Target=\"/docProps/core.xml\""), std::string::npos);
+    EXPECT_NE(packageRelationships.find("thumbnail\" Target=\"/thumb.png\""), std::string::npos);
+    EXPECT_EQ(ZipItem(output, "docProps/core.xml"), "<core/>");
+    EXPECT_EQ(ZipItem(output, "thumb.png"), "thumbnail bytes");
+    EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/1.fpage.rels").find("Target=\"/Documents/1/Story1.frag\""),
+              std::string::npos);
+    std::vector<std::string> items = ZipItemNames(output);
+    EXPECT_NE(std::find(items.begin(), items.end(), "Documents/1/Story1.frag"), items.end());
+    EXPECT_EQ(std::find(items.begin(), items.end(), "Documents/1/Story2.frag"), items.end());
+    EXPECT_EQ(std::find(items.begin(), items.end(), "Documents/1/Pages/_rels/2.fpage.rels"), items.end());
+}
+
 TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
 {
     std::string input = TemporaryFolder() + "/dup-in.xps";

@@ -326,3 +326,39 @@ TEST(TavpipeOptionsTest, AWrongOptionIsAUsageError)
 }
 
 }  // namespace
+
+namespace {
+
+bool ProductModulesBuilt()
+{
+    for (const char* module : {"libtavprep.so", "libtavord.so", "libtavlay.so", "libtavfin.so"}) {
+        if (!FileExists(BuildFolder() + "/lib/" + module)) return false;
+    }
+    return true;
+}
+
+TEST(TavpipeJobTest, TraceFileAndDeviceFile)
+{
+    if (!ProductModulesBuilt()) GTEST_SKIP() << "the filter modules are not built yet";
+    std::string input = TemporaryFolder() + "/trace.xps";
+    tav::host::testing::WritePackage(input, tav::host::testing::PagesOfSize(1));
+    std::string trace = TemporaryFolder() + "/trace.log";
+    Result traced = RunCommand(Tavpipe() + " --trace " + Quote(trace) + " " + Quote(input) + " " +
+                               Quote(TemporaryFolder() + "/trace-out.xps"));
+    ASSERT_EQ(traced.status, 0) << traced.err;
+    // Each module writes a line when it is loaded.
+    std::string lines = ReadFile(trace);
+    for (const char* module : {"tavprep", "tavord", "tavlay", "tavfin"}) {
+        EXPECT_NE(lines.find(std::string(module) + " attached"), std::string::npos) << module << "\n" << lines;
+    }
+
+    std::string device = TemporaryFolder() + "/bad-device.xml";
+    std::ofstream(device) << "<not-a-device/>";
+    std::string output = TemporaryFolder() + "/device-out.xps";
+    Result bad = RunCommand(Tavpipe() + " --device " + Quote(device) + " " + Quote(input) + " " + Quote(output));
+    EXPECT_EQ(bad.status, 2);
+    ExpectOneLine(bad, device + ": ");
+    EXPECT_TRUE(NothingLeft(output));
+}
+
+}  // namespace

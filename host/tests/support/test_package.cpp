@@ -76,12 +76,25 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
                         "<Default Extension=\"fdoc\" ContentType=\"application/vnd.ms-package.xps-fixeddocument+xml\"/>"
                         "<Default Extension=\"fpage\" ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/>"
                         "<Default Extension=\"xml\" ContentType=\"application/vnd.ms-printing.printticket+xml\"/>";
-    for (const TestResource& resource : package.resources) {
+    std::vector<TestResource> overrides = package.resources;
+    std::vector<std::pair<std::string, std::string>> packageRelationships = {
+        {Vocabulary(oxps, "/fixedrepresentation"), "/FixedDocumentSequence.fdseq"}};
+    for (const TestRelatedPart& related : package.packageParts) {
+        overrides.push_back(related.part);
+        packageRelationships.emplace_back(related.relationshipType, related.part.name);
+        entries.emplace_back(related.part.name.substr(1), related.part.bytes);
+    }
+    for (const TestDocument& document : package.documents) {
+        for (const TestPage& page : document.pages) {
+            for (const TestRelatedPart& related : page.related) overrides.push_back(related.part);
+        }
+    }
+    for (const TestResource& resource : overrides) {
         types += "<Override PartName=\"" + resource.name + "\" ContentType=\"" + resource.contentType + "\"/>";
     }
     types += "</Types>";
     entries.emplace_back("[Content_Types].xml", types);
-    entries.emplace_back("_rels/.rels", Rels({{Vocabulary(oxps, "/fixedrepresentation"), "/FixedDocumentSequence.fdseq"}}));
+    entries.emplace_back("_rels/.rels", Rels(packageRelationships));
 
     std::string sequence = std::string("<FixedDocumentSequence xmlns=\"") + (oxps ? kOxpsNs : kXpsNs) + "\">";
     for (size_t d = 0; d < package.documents.size(); ++d) {
@@ -114,6 +127,10 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
             std::vector<std::pair<std::string, std::string>> relationships;
             for (const std::string& resource : page.resources) {
                 relationships.emplace_back(Vocabulary(oxps, "/required-resource"), resource);
+            }
+            for (const TestRelatedPart& related : page.related) {
+                relationships.emplace_back(related.relationshipType, related.part.name);
+                entries.emplace_back(related.part.name.substr(1), related.part.bytes);
             }
             if (!page.ticket.empty()) {
                 std::string ticketName = "/" + folder + "/Pages/" + std::to_string(p + 1) + "_PT.xml";

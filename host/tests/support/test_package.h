@@ -16,12 +16,20 @@ struct TestResource {
     std::string bytes;
 };
 
+// A part with the relationship that reaches it (core properties and
+// thumbnails of the package, story fragments of a page, ...).
+struct TestRelatedPart {
+    std::string relationshipType;
+    TestResource part;
+};
+
 struct TestPage {
     double width = 816;
     double height = 1056;
     std::string ticket;                  // ticket markup; empty for none
     std::vector<std::string> resources;  // names of TestPackage::resources
     std::string body;                    // markup inside FixedPage; a filled rectangle when empty
+    std::vector<TestRelatedPart> related;
 };
 
 struct TestDocument {
@@ -33,6 +41,7 @@ struct TestPackage {
     std::vector<TestDocument> documents;
     std::string jobTicket;
     std::vector<TestResource> resources;
+    std::vector<TestRelatedPart> packageParts;
     bool openXps = false;
     bool interleavePages = false;  // store each page in three pieces
 };
