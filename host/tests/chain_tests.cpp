@@ -28,7 +28,8 @@ std::string ConfigFile()
                                     {"failstart", "0002-4000-8000-000000000002"},
                                     {"faillater", "0003-4000-8000-000000000003"},
                                     {"addpage", "0004-4000-8000-000000000004"},
-                                    {"droppages", "0005-4000-8000-000000000005"}};
+                                    {"droppages", "0005-4000-8000-000000000005"},
+                                    {"stopearly", "0006-4000-8000-000000000006"}};
         for (auto& [name, clsid] : filters) {
             out << "[" << name << "]\nmodule = " << module << "\nclsid = {7E57F117-" << clsid << "}\n";
         }
@@ -166,6 +167,29 @@ TEST(ChainTest, AChainThatDropsEveryPageFails)
     EXPECT_EQ(outcome.status, kExitJobFailed);
     EXPECT_NE(outcome.message.find("no page reached the output"), std::string::npos) << outcome.message;
     EXPECT_TRUE(job.NothingWritten());
+}
+
+TEST(ChainTest, AFilterThatStopsReadingEarlyFailsTheJobInsteadOfHanging)
+{
+    // Twenty pages overflow the queue before stopearly's end; pass would
+    // wait on it for good if the host did not stop the chain.
+    std::string input = Package("early.xps", testing::PagesOfSize(20));
+    Job job(input, "early-out.xps", {"pass", "stopearly"});
+    JobOutcome outcome = job.Run();
+    EXPECT_EQ(outcome.status, kExitJobFailed);
+    EXPECT_NE(outcome.message.find("filter stopearly ended before reading all of its input"), std::string::npos)
+        << outcome.message;
+    EXPECT_TRUE(job.Logged("pass shutdown"));
+    EXPECT_TRUE(job.NothingWritten());
+
+    // The first filter stopping early would otherwise end a job with only
+    // its first pages.
+    Job first(input, "early-first-out.xps", {"stopearly", "pass"});
+    outcome = first.Run();
+    EXPECT_EQ(outcome.status, kExitJobFailed);
+    EXPECT_NE(outcome.message.find("filter stopearly ended before reading all of its input"), std::string::npos)
+        << outcome.message;
+    EXPECT_TRUE(first.NothingWritten());
 }
 
 TEST(ChainTest, PackageFaultInTheMiddleOfTheJob)

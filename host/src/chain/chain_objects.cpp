@@ -144,8 +144,8 @@ private:
 class PackageProvider : public ComObject<IXpsDocumentProvider> {
 public:
     PackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
-                    std::shared_ptr<PartTracker> tracker)
-        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker))
+                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained)
+        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)), drained_(std::move(drained))
     {
     }
     HRESULT GetXpsPart(IUnknown** part) override
@@ -156,6 +156,7 @@ public:
         if (failed_) return E_FAIL;
         try {
             ComPtr<IUnknown> next = walker_->Next();
+            if (!next) *drained_ = true;
             tracker_->Note(next.Get());
             *part = next.Detach();
             return S_OK;
@@ -180,6 +181,7 @@ private:
     std::unique_ptr<PackageWalker> walker_;
     std::shared_ptr<FailureLog> log_;
     std::shared_ptr<PartTracker> tracker_;
+    std::shared_ptr<std::atomic<bool>> drained_;
     bool failed_ = false;
 };
 
@@ -310,10 +312,11 @@ std::string PartTracker::Last() const
 
 ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
                                                  std::shared_ptr<FailureLog> log,
-                                                 std::shared_ptr<PartTracker> tracker)
+                                                 std::shared_ptr<PartTracker> tracker,
+                                                 std::shared_ptr<std::atomic<bool>> drained)
 {
     return ComPtr<IXpsDocumentProvider>::Adopt(
-        new PackageProvider(std::move(walker), std::move(log), std::move(tracker)));
+        new PackageProvider(std::move(walker), std::move(log), std::move(tracker), std::move(drained)));
 }
 
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)

@@ -96,6 +96,7 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
 {
     if (slots_.empty()) return false;
     slots_[0]->tracker = ends.firstTracker ? ends.firstTracker : slots_[0]->tracker;
+    firstDrained_ = ends.firstDrained;
     // Wire each filter to its neighbours.
     std::vector<ComPtr<IUnknown>> readers(slots_.size());
     readers[0] = ends.firstProvider;
@@ -180,10 +181,15 @@ void FilterChain::Supervise()
             slot.endHandled = true;
             bool failedAlone = FAILED(slot.result) && !shutdownRequested_;
             bool leftOpen = SUCCEEDED(slot.result) && !stopped_ && !(slot.sender && slot.sender->closed);
-            if (failedAlone || leftOpen) {
+            // A filter that ends before its provider ran dry would leave the
+            // one before it waiting on a full queue.
+            bool leftInput = SUCCEEDED(slot.result) && !stopped_ && !InputDrained(i);
+            if (failedAlone || leftOpen || leftInput) {
+                std::string reason = failedAlone ? "failed (" + HresultText(slot.result) + ")"
+                                     : leftOpen  ? "ended without closing its output"
+                                                 : "ended before reading all of its input";
                 hold.unlock();
-                RecordFilterFailure(i, failedAlone ? "failed (" + HresultText(slot.result) + ")"
-                                                   : "ended without closing its output");
+                RecordFilterFailure(i, reason);
                 hold.lock();
                 shutdownRequested_ = true;
             }
@@ -192,6 +198,12 @@ void FilterChain::Supervise()
         }
         if (running_ == 0 && !(shutdownRequested_ && !stopped_)) return;
     }
+}
+
+bool FilterChain::InputDrained(size_t filter) const
+{
+    if (filter > 0) return slots_[filter - 1]->output->Drained();
+    return !firstDrained_ || *firstDrained_;
 }
 
 void FilterChain::StopAll()

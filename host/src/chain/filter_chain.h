@@ -22,6 +22,7 @@ struct ChainFilter {
 struct ChainEnds {
     ComPtr<IUnknown> firstProvider;           // the first filter's reader
     std::shared_ptr<PartTracker> firstTracker;  // what the first provider handed out
+    std::shared_ptr<std::atomic<bool>> firstDrained;  // the first provider gave its last part
     ComPtr<IUnknown> lastWriter;              // the last filter's writer
     std::shared_ptr<SenderState> lastState;   // whether the last filter closed it
 };
@@ -47,7 +48,10 @@ private:
     void StopAll();
     void RecordFilterFailure(size_t filter, const std::string& reason);
 
+    bool InputDrained(size_t filter) const;
+
     std::vector<std::unique_ptr<Slot>> slots_;
+    std::shared_ptr<std::atomic<bool>> firstDrained_;
     std::shared_ptr<FailureLog> log_;
     std::mutex lock_;
     std::condition_variable changed_;

@@ -41,6 +41,12 @@ bool PartQueue::Closed() const
     return closed_;
 }
 
+bool PartQueue::Drained() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return closed_ && parts_.empty();
+}
+
 void PartQueue::Abort()
 {
     std::deque<ComPtr<IUnknown>> dropped;

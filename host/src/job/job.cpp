@@ -112,6 +112,9 @@ std::string FailureMessage(const std::string& file, const std::string& part, con
 
 JobOutcome RunJob(const JobRequest& request)
 {
+    // First, so that the modules are unloaded last, after every object that
+    // might still hold code of theirs.
+    std::vector<std::unique_ptr<FilterModule>> modules;
     PipelineConfig config;
     std::vector<FilterEntry> chainEntries;
     try {
@@ -155,7 +158,6 @@ JobOutcome RunJob(const JobRequest& request)
         return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
     }
 
-    std::vector<std::unique_ptr<FilterModule>> modules;
     std::vector<ChainFilter> filters;
     try {
         for (const FilterEntry& entry : chainEntries) {
@@ -191,8 +193,10 @@ JobOutcome RunJob(const JobRequest& request)
 
     ChainEnds ends;
     ends.firstTracker = std::make_shared<PartTracker>();
-    ends.firstProvider = ComPtr<IUnknown>::Adopt(
-        MakePackageProvider(std::make_unique<PackageWalker>(package, jobTicket), log, ends.firstTracker).Detach());
+    ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
+    ends.firstProvider = ComPtr<IUnknown>::Adopt(MakePackageProvider(std::make_unique<PackageWalker>(package, jobTicket),
+                                                                     log, ends.firstTracker, ends.firstDrained)
+                                                     .Detach());
     ends.lastState = std::make_shared<SenderState>();
     if (streamOutput) {
         ends.lastWriter = ComPtr<IUnknown>::Adopt(

@@ -15,7 +15,7 @@
 
 namespace {
 
-enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages };
+enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages, StopEarly };
 
 const char* Tag(Behaviour behaviour)
 {
@@ -25,6 +25,7 @@ const char* Tag(Behaviour behaviour)
     case Behaviour::FailLater: return "faillater";
     case Behaviour::AddPage: return "addpage";
     case Behaviour::DropPages: return "droppages";
+    case Behaviour::StopEarly: return "stopearly";
     }
     return "?";
 }
@@ -84,7 +85,8 @@ private:
         HRESULT result = communicator_->RequestReader(provider_.OutVoid());
         if (SUCCEEDED(result)) result = communicator_->RequestWriter(consumer_.OutVoid());
         if (FAILED(result)) return result;
-        for (;;) {
+        for (int taken = 0;; ++taken) {
+            if (behaviour_ == Behaviour::StopEarly && taken == 2) break;
             ComPtr<IUnknown> part;
             result = provider_->GetXpsPart(part.Out());
             if (FAILED(result) || !part || stopped_) break;
@@ -229,6 +231,8 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
         behaviour = Behaviour::AddPage;
     } else if (clsid == CLSID_TestDropPages) {
         behaviour = Behaviour::DropPages;
+    } else if (clsid == CLSID_TestStopEarly) {
+        behaviour = Behaviour::StopEarly;
     } else {
         return CLASS_E_CLASSNOTAVAILABLE;
     }

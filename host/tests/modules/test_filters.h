@@ -22,5 +22,9 @@ constexpr CLSID CLSID_TestAddPage = {0x7E57F117, 0x0004, 0x4000, {0x80, 0, 0, 0,
 // every page.
 constexpr CLSID CLSID_TestDropPages = {0x7E57F117, 0x0005, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x05}};
 
+// Reads two parts, closes its sender and ends with S_OK: a filter that
+// stops early while the one before it still sends.
+constexpr CLSID CLSID_TestStopEarly = {0x7E57F117, 0x0006, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x06}};
+
 // Each filter appends lines ("<tag> started", "<tag> shutdown",
 // "<tag> ended <hresult>") to the file named by the property "TestLog".
