@@ -21,7 +21,6 @@ public:
     // A new filter object of the class; throws std::runtime_error naming
     // the HRESULT when the module refuses.
     ComPtr<IPrintPipelineFilter> CreateFilter(const CLSID& clsid) const;
-    const std::string& Path() const { return path_; }
 
 private:
     FilterModule() = default;

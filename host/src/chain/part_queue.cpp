@@ -35,12 +35,6 @@ void PartQueue::Close()
     changed_.notify_all();
 }
 
-bool PartQueue::Closed() const
-{
-    std::lock_guard<std::mutex> hold(lock_);
-    return closed_;
-}
-
 bool PartQueue::Drained() const
 {
     std::lock_guard<std::mutex> hold(lock_);

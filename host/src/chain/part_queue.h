@@ -23,7 +23,6 @@ public:
     HRESULT Pop(ComPtr<IUnknown>* part);
     // No more parts will come; parts already queued are still delivered.
     void Close();
-    bool Closed() const;
     // Closed and every part taken.
     bool Drained() const;
     // Drops the queued parts and makes every call fail with E_ABORT.

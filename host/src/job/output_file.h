@@ -17,7 +17,6 @@ public:
 
     // The temporary file's descriptor; the caller owns it from now on.
     int TakeDescriptor();
-    const std::string& TemporaryPath() const { return temporary_; }
     // Renames the finished temporary file to the output name.
     void Commit();
 

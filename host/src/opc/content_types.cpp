@@ -48,9 +48,4 @@ std::string ContentTypes::Lookup(const std::string& canonicalName) const
     return byExtension == defaults_.end() ? "" : byExtension->second;
 }
 
-bool ContentTypes::HasDefault(const std::string& extension) const
-{
-    return defaults_.count(PartNameKey(extension)) != 0;
-}
-
 }  // namespace tav::host

@@ -22,7 +22,6 @@ public:
     // The content type of a part: its Override, else the Default of its
     // extension, else "" (none).
     std::string Lookup(const std::string& canonicalName) const;
-    bool HasDefault(const std::string& extension) const;
 
 private:
     std::map<std::string, std::string> defaults_;   // by lower-case extension

@@ -32,7 +32,6 @@ public:
     std::string NamespaceUri() const;
     // An attribute without namespace, by its local name.
     std::optional<std::string> Attribute(const char* name) const;
-    const std::string& PartName() const { return partName_; }
 
     // Throws a PackageError about this part.
     [[noreturn]] void Fail(const std::string& reason) const;

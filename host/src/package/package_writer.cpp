@@ -342,7 +342,6 @@ void PackageWriter::AddPage(IFixedPage* page)
     ++document_->pages;
     document_->received.Add(originalName);
     if (!unchanged || name != originalName) document_->pagesChanged = true;
-    ++pagesWritten_;
 }
 
 void PackageWriter::AddOther(IUnknown* part)

@@ -5,8 +5,6 @@
 // Nothing but names and the document being listed is held between pages.
 #pragma once
 
-#include <atomic>
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -36,8 +34,6 @@ public:
     // Writes the sequence, the package's relationships and content types
     // and closes the archive.
     void Finish();
-
-    uint64_t PagesWritten() const { return pagesWritten_; }
 
 private:
     struct DocumentInProgress;
@@ -69,7 +65,6 @@ private:
     bool sequenceSeen_ = false;
     std::vector<std::string> documents_;
     std::unique_ptr<DocumentInProgress> document_;
-    std::atomic<uint64_t> pagesWritten_{0};
 };
 
 }  // namespace tav::host

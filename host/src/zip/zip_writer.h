@@ -40,8 +40,6 @@ public:
     // Writes the central directory and closes the file.
     void Finish();
 
-    uint64_t EntryCount() const { return entryCount_; }
-
 private:
     void Put(const void* bytes, size_t count);
     void Flush();
