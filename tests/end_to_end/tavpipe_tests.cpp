@@ -362,3 +362,20 @@ TEST(TavpipeJobTest, TraceFileAndDeviceFile)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TavpipeOptionsTest, UserNameGoesIntoTheJobTicket)
+{
+    std::string input = TemporaryFolder() + "/user.xps";
+    tav::host::testing::WritePackage(input, tav::host::testing::PagesOfSize(1));
+    std::string output = TemporaryFolder() + "/user-out.xps";
+    Result result = PassThrough(input, output, "--user alice");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::string ticket = tav::host::testing::ZipItem(output, "PT_HO_Job.xml");
+    size_t user = ticket.find("DefaultUserName");
+    ASSERT_NE(user, std::string::npos) << ticket;
+    EXPECT_NE(ticket.find(">alice</psf:Value>", user), std::string::npos) << ticket;
+}
+
+}  // namespace

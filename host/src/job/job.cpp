@@ -94,6 +94,16 @@ void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* o
     bag->AddProperty(name, &value);
 }
 
+// The job options: --user is the job owner's name as the identification
+// print shows it, unless an -o option names it.
+std::vector<std::pair<std::string, std::string>> JobOptions(const JobRequest& request)
+{
+    std::vector<std::pair<std::string, std::string>> options;
+    if (!request.user.empty()) options.emplace_back("job-originating-user-name", request.user);
+    options.insert(options.end(), request.options.begin(), request.options.end());
+    return options;
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -142,7 +152,7 @@ JobOutcome RunJob(const JobRequest& request)
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::string delta = JobSettingsDelta(request.options, ticketFile, &warnings);
+        std::string delta = JobSettingsDelta(JobOptions(request), ticketFile, &warnings);
         if (!delta.empty()) {
             std::string base = PackageJobTicket(*package).value_or(userTicket);
             jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));

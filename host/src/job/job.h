@@ -34,8 +34,8 @@ struct JobRequest {
     std::string traceFile;
     std::string printer = "tavprint";
     std::optional<uint32_t> jobId;
-    std::string user;
-    std::string title;
+    std::string user;   // the job owner, for the identification print
+    std::string title;  // for the spooler's job record, once the platform keeps one
     ZipLimits limits;
     // Called for each page that reaches the output (or that a filter
     // reports); from filter threads.
