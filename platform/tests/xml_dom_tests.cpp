@@ -660,3 +660,25 @@ TEST_F(DomNavigation, FilesAndUtf16Streams)
 }
 
 }  // namespace
+
+namespace {
+
+// Callers may hand plain literals for arguments the DOM only reads; their
+// length comes from the terminator, not from a BSTR prefix they lack.
+TEST_F(Dom, ReadOnlyArgumentsMayBePlainLiterals)
+{
+    ComPtr<IXMLDOMDocument2> ticket = xmltest::LoadDocument(kHandTicket);
+    VARIANT namespaces;
+    VariantInit(&namespaces);
+    namespaces.vt = VT_BSTR;
+    namespaces.bstrVal = SysAllocString(u"xmlns:p='http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework'");
+    ASSERT_EQ(ticket->setProperty(const_cast<BSTR>(u"SelectionNamespaces"), namespaces), S_OK);
+    VariantClear(&namespaces);
+    ComPtr<IXMLDOMNode> option;
+    ASSERT_EQ(ticket->selectSingleNode(const_cast<BSTR>(u"//p:Feature[@name = \"psk:JobStapleAllDocuments\"]/p:Option"),
+                                       option.Out()),
+              S_OK);
+    EXPECT_EQ(xmltest::Attribute(option.Get(), "name"), "psk:None");
+}
+
+}  // namespace

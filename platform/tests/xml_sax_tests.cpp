@@ -185,7 +185,7 @@ TEST_F(Sax, ReferencesAreFullyUnescaped)
 TEST_F(Sax, BlockSizeDoesNotChangeTheEvents)
 {
     std::string page;
-    if (!ReadPackageEntry("xps/mb06.xps", "Documents/1/Pages/1.fpage", &page)) {
+    if (!testsupport::ReadFixtureEntry("xps/mb06.xps", "Documents/1/Pages/1.fpage", &page)) {
         // Without fixtures a hand-made page with a BOM, comments and non-ASCII text.
         page = "\xEF\xBB\xBF<!-- c --><?pi data?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Glyphs UnicodeString=\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"/>"
                "<Canvas>t\xC3\xA9xt</Canvas></FixedPage>";

@@ -4,9 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "platform/stream.h"
 #include "platform/wformat.h"
 #include "platform/xml.h"
+#include "testsupport/fixtures.h"
 
 namespace xmltest {
 
@@ -177,35 +176,9 @@ inline std::string Attribute(IXMLDOMNode* node, const std::string& name)
     return text;
 }
 
-// The content of an entry of a fixture package; skips the test when the
-// fixtures are not there.
-inline std::string FixturePath(const std::string& file)
-{
-    const char* root = std::getenv("TAV_FIXTURES");
-    return std::string(root != nullptr ? root : "../shared/fixtures") + "/" + file;
-}
-
-inline bool ReadPackageEntry(const std::string& package, const std::string& entry, std::string* content)
-{
-    int error = 0;
-    zip_t* archive = zip_open(FixturePath(package).c_str(), ZIP_RDONLY, &error);
-    if (archive == nullptr) return false;
-    bool found = false;
-    zip_stat_t stat;
-    if (zip_stat(archive, entry.c_str(), 0, &stat) == 0) {
-        if (zip_file_t* file = zip_fopen(archive, entry.c_str(), 0)) {
-            content->resize(stat.size);
-            found = zip_fread(file, content->data(), stat.size) == static_cast<zip_int64_t>(stat.size);
-            zip_fclose(file);
-        }
-    }
-    zip_close(archive);
-    return found;
-}
-
-#define READ_FIXTURE_OR_SKIP(package, entry, content)                                                 \
-    do {                                                                                              \
-        if (!xmltest::ReadPackageEntry(package, entry, content))                                      \
+#define READ_FIXTURE_OR_SKIP(package, entry, content)                                                  \
+    do {                                                                                               \
+        if (!testsupport::ReadFixtureEntry(package, entry, content))                                   \
             GTEST_SKIP() << "fixture " << package << " (" << entry << ") not found; set TAV_FIXTURES"; \
     } while (0)
 

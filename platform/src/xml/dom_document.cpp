@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "dom_node.h"
+#include "platform/wformat.h"
 #include "dom_serializer.h"
 #include "text.h"
 #include "xml_parser.h"
@@ -230,7 +231,7 @@ HRESULT DomNode::loadXML(BSTR xml, VARIANT_BOOL* success)
     if (success != nullptr) *success = VARIANT_FALSE;
     if (kind_ != NodeKind::Document) return E_FAIL;
     state_->Synchronize();
-    std::string markup = MarkupFromText(xml, SysStringLen(xml));
+    std::string markup = MarkupFromText(xml, WideLength(xml));
     MemorySource bytes(markup.data(), markup.size(), true);
     return LoadFrom(bytes, success);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/comobject.h"
+#include "platform/wformat.h"
 #include "text.h"
 #include "xml_parser.h"
 
@@ -248,7 +249,7 @@ public:
             return Run(source);
         }
         if (input.vt != VT_BSTR) return E_INVALIDARG;
-        std::string markup = MarkupFromText(input.bstrVal, SysStringLen(input.bstrVal));
+        std::string markup = MarkupFromText(input.bstrVal, WideLength(input.bstrVal));
         MemorySource source(markup.data(), markup.size(), true);
         return Run(source);
     }

@@ -49,7 +49,9 @@ void AppendUtf16(std::u16string& out, std::string_view text)
 
 std::string ToUtf8(const WCHAR* text, size_t length) { return WideToUtf8(text, length); }
 
-std::string ToUtf8(BSTR text) { return WideToUtf8(text, SysStringLen(text)); }
+// Up to the terminator, not the stored length: callers may pass plain literals
+// for arguments that are only read, and XML text never holds a NUL.
+std::string ToUtf8(BSTR text) { return WideToUtf8(text, WideLength(text)); }
 
 std::string MarkupFromText(const WCHAR* text, size_t length)
 {

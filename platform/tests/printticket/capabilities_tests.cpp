@@ -24,7 +24,7 @@ std::string Orientated(const char* orientation, const std::string& more = "")
 // The six values as the filters read them from PageImageableSize.
 ImageableArea ReadImageableArea(const std::string& capabilities)
 {
-    Document document(capabilities);
+    TicketMarkup document(capabilities);
     const std::string size = "//psf:Property[@name=\"psk:PageImageableSize\"]";
     const std::string area = size + "/psf:Property[@name=\"psk:ImageableArea\"]";
     auto value = [&](const std::string& parent, const char* name) {
@@ -96,7 +96,7 @@ TEST(Capabilities, ListsTheDeviceOptions)
 {
     Provider provider;
     std::string text = Capabilities(provider.Get(), "");
-    Document capabilities(text);
+    TicketMarkup capabilities(text);
     ASSERT_TRUE(capabilities.Parsed());
     EXPECT_EQ(capabilities.Text("/psf:PrintCapabilities/@version"), "1");
     EXPECT_EQ(capabilities.RootPrefix(kFramework), "psf");

@@ -51,7 +51,7 @@ std::string SmallDevice(const std::string& mediumMargins = "<Margins left=\"1000
 
 std::string MediaOption(const std::string& ticket)
 {
-    return Document(ticket).Text("//psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name");
+    return TicketMarkup(ticket).Text("//psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name");
 }
 
 TEST(DeviceSelection, PrinterNameSelectsItsRegisteredDevice)
@@ -61,7 +61,7 @@ TEST(DeviceSelection, PrinterNameSelectsItsRegisteredDevice)
     {
         Provider small(u"Small printer");
         EXPECT_EQ(MediaOption(DefaultTicket(small.Get())), "psk:ISOA5");
-        Document capabilities(Capabilities(small.Get(), ""));
+        TicketMarkup capabilities(Capabilities(small.Get(), ""));
         EXPECT_EQ(capabilities.Count("//psf:Feature[@name='psk:PageMediaSize']/psf:Option"), 1);
         EXPECT_EQ(capabilities.Count("//psf:Feature[@name='psk:JobDuplexAllDocumentsContiguously']"), 0);
         EXPECT_EQ(capabilities.Count("//psf:Feature[@name='psk:PageOutputColor']/psf:Option[@name='psk:Color']"), 0);
@@ -96,7 +96,7 @@ TEST(DeviceSelection, OneSidedMonochromeDeviceReplacesWhatItCannotDo)
                      "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:ReversePortrait\"/>"
                      "</psf:Feature>"));
     EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text("//psf:Feature[@name='psk:JobDuplexAllDocumentsContiguously']/psf:Option/@name"),
               "psk:OneSided");
     EXPECT_EQ(result.Text("//psf:Feature[@name='psk:PageOutputColor']/psf:Option/@name"), "psk:Monochrome");

@@ -35,7 +35,7 @@ TEST(TicketMerge, DeltaNamesAreRewrittenToTheBasePrefixes)
 
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     ASSERT_TRUE(result.Parsed()) << merged.result;
     // The replaced feature stays first, where the base had it, and its names
     // are written with psk, xsi and xsd as the base declares them.
@@ -72,7 +72,7 @@ TEST(TicketMerge, AddedPrivateFeatureKeepsItsPrefixDeclared)
                         "</psf:PrintTicket>";
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.RootPrefix(kPrivate), "q");
     EXPECT_EQ(result.Text("/psf:PrintTicket/psf:Feature[2]/@name"), "q:PageReverseImage");
     EXPECT_EQ(result.Text("//psf:Feature[@name='q:PageReverseImage']/psf:Option/@name"), "q:On");
@@ -91,7 +91,7 @@ TEST(TicketMerge, DeclarationsInsideTheDeltaMoveToTheRoot)
                         "</psf:Option></psf:Feature></psf:PrintTicket>";
     MergeOutcome merged = Merge(provider.Get(), PlainBase(""), delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.RootPrefix(kPrivate), "z");
     EXPECT_EQ(result.Text("/psf:PrintTicket/psf:Feature/@name"), "z:PageReverseImage");
     EXPECT_EQ(result.Text("//psf:ScoredProperty/@name"), "psk:OptionName");
@@ -112,7 +112,7 @@ TEST(TicketMerge, PrefixThatMeansAnotherNamespaceInTheBaseGetsAFreshOne)
                         "</psf:PrintTicket>";
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.RootPrefix(kKeywords), "psk");
     EXPECT_EQ(result.RootPrefix(kPrivate), "ns0000");
     EXPECT_EQ(result.Text("//psf:Feature/@name"), "ns0000:JobInput2ndBin");
@@ -125,7 +125,7 @@ TEST(TicketMerge, PrefixThatMeansAnotherNamespaceInTheBaseGetsAFreshOne)
                         "<psf:Value>1</psf:Value></psf:Property></psf:PrintTicket>";
     MergeOutcome second = Merge(provider.Get(), DefaultTicket(provider.Get()), other);
     EXPECT_EQ(second.hr, S_PT_NO_CONFLICT) << second.message;
-    Document secondResult(second.result);
+    TicketMarkup secondResult(second.result);
     EXPECT_EQ(secondResult.RootPrefix(kPrivate), "ns0000");
     EXPECT_EQ(secondResult.RootPrefix("urn:example:other"), "ns0001");
     EXPECT_EQ(secondResult.Text("/psf:PrintTicket/psf:Property/@name"), "ns0001:Thing");
@@ -150,7 +150,7 @@ TEST(TicketMerge, ParameterInitAndPropertyAreReplacedInPlace)
                         "</p:ParameterInit></p:PrintTicket>";
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Count("/psf:PrintTicket/*"), 4);
     EXPECT_EQ(result.Text("/psf:PrintTicket/*[2]/@name"), "psk:JobCopiesAllDocuments");
     EXPECT_EQ(result.Text("/psf:PrintTicket/*[2]/psf:Value"), "5");
@@ -171,7 +171,7 @@ TEST(TicketMerge, BaseWithTheFrameworkAsDefaultNamespace)
                                "<psf:Value xsi:type=\"xsd:integer\">4</psf:Value></psf:ParameterInit>");
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text("/psf:PrintTicket/psf:ParameterInit[@name='psk:JobCopiesAllDocuments']/psf:Value"), "4");
     // An attribute cannot take the default namespace: xsi and xsd are
     // declared with prefixes.
@@ -186,7 +186,7 @@ TEST(TicketMerge, SameNameOfAnotherKindIsNotReplaced)
     std::string base = Ticket("<psf:Property name=\"ns0000:PagePosterData\"><psf:Value>1</psf:Value></psf:Property>");
     std::string delta = Ticket("<psf:Feature name=\"ns0000:PagePosterData\"><psf:Option name=\"ns0000:On\"/>"
                                "</psf:Feature>");
-    Document result(Merge(provider.Get(), base, delta).result);
+    TicketMarkup result(Merge(provider.Get(), base, delta).result);
     EXPECT_EQ(result.Count("/psf:PrintTicket/psf:Property[@name='ns0000:PagePosterData']"), 1);
     EXPECT_EQ(result.Count("/psf:PrintTicket/psf:Feature[@name='ns0000:PagePosterData']"), 1);
 }
@@ -197,7 +197,8 @@ TEST(TicketMerge, NullDeltaValidatesTheBaseAlone)
     std::string base = DefaultTicket(provider.Get());
     MergeOutcome merged = Merge(provider.Get(), base, nullptr);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    EXPECT_EQ(Document(merged.result).Text("//psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name"), "psk:ISOA4");
+    EXPECT_EQ(TicketMarkup(merged.result).Text("//psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name"),
+              "psk:ISOA4");
 }
 
 TEST(TicketMerge, StreamsAreReadAndWrittenFromTheirCurrentPosition)
@@ -229,11 +230,11 @@ TEST(TicketMerge, ScopesKeepTheirOwnSettings)
         "<psf:Feature name=\"ns0000:JobInput2ndBin\"><psf:Option name=\"ns0000:SameTray\"/></psf:Feature>"
         "<psf:Property name=\"ns0000:JobInfoData\"><psf:Value>x</psf:Value></psf:Property>");
 
-    Document job(Merge(provider.Get(), base, delta, kPTJobScope).result);
+    TicketMarkup job(Merge(provider.Get(), base, delta, kPTJobScope).result);
     EXPECT_EQ(job.Count("/psf:PrintTicket/psf:Feature"), 8);
     EXPECT_EQ(job.Count("//psf:ParameterInit[@name='psk:JobCopiesAllDocuments']"), 1);
 
-    Document document(Merge(provider.Get(), base, delta, kPTDocumentScope).result);
+    TicketMarkup document(Merge(provider.Get(), base, delta, kPTDocumentScope).result);
     EXPECT_EQ(document.Count("//psf:Feature[@name='psk:JobDuplexAllDocumentsContiguously']"), 0);
     EXPECT_EQ(document.Count("//psf:Feature[@name='ns0000:JobInput2ndBin']"), 0);
     EXPECT_EQ(document.Count("//psf:ParameterInit"), 0);
@@ -241,7 +242,7 @@ TEST(TicketMerge, ScopesKeepTheirOwnSettings)
     EXPECT_EQ(document.Count("/psf:PrintTicket/psf:Feature"), 6);
     EXPECT_EQ(document.Count("/psf:PrintTicket/psf:Property"), 1);
 
-    Document page(Merge(provider.Get(), base, delta, kPTPageScope).result);
+    TicketMarkup page(Merge(provider.Get(), base, delta, kPTPageScope).result);
     EXPECT_EQ(page.Count("/psf:PrintTicket/psf:Feature"), 5);
     EXPECT_EQ(page.Count("//psf:Feature[@name='psk:DocumentDuplex']"), 0);
     EXPECT_EQ(page.Count("//psf:Feature[@name='psk:PageMediaSize']"), 1);

@@ -1,11 +1,7 @@
 #include "ticket_test_support.h"
 
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
-#include <libxml/xpathInternals.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -104,70 +100,6 @@ std::string DefaultTicket(HPTPROVIDER provider)
     return StreamText(result.get());
 }
 
-Document::Document(const std::string& text)
-{
-    document_ = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr,
-                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-}
-
-Document::~Document() { xmlFreeDoc(document_); }
-
-namespace {
-
-struct XPathResult {
-    xmlXPathContext* context = nullptr;
-    xmlXPathObject* object = nullptr;
-    ~XPathResult()
-    {
-        xmlXPathFreeObject(object);
-        xmlXPathFreeContext(context);
-    }
-};
-
-void Evaluate(xmlDoc* document, const std::string& xpath, XPathResult* result)
-{
-    result->context = xmlXPathNewContext(document);
-    const std::pair<const char*, const char*> prefixes[] = {
-        {"psf", kFramework}, {"psk", kKeywords}, {"priv", kPrivate},
-        {"xsi", "http://www.w3.org/2001/XMLSchema-instance"}, {"xsd", "http://www.w3.org/2001/XMLSchema"}};
-    for (auto [prefix, uri] : prefixes)
-        xmlXPathRegisterNs(result->context, reinterpret_cast<const xmlChar*>(prefix),
-                           reinterpret_cast<const xmlChar*>(uri));
-    result->object = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(xpath.c_str()), result->context);
-}
-
-}  // namespace
-
-int Document::Count(const std::string& xpath) const
-{
-    if (document_ == nullptr) return -1;
-    XPathResult result;
-    Evaluate(document_, xpath, &result);
-    if (result.object == nullptr || result.object->type != XPATH_NODESET) return -1;
-    return result.object->nodesetval == nullptr ? 0 : result.object->nodesetval->nodeNr;
-}
-
-std::string Document::Text(const std::string& xpath) const
-{
-    if (document_ == nullptr) return {};
-    XPathResult result;
-    Evaluate(document_, xpath, &result);
-    if (result.object == nullptr) return {};
-    xmlChar* text = xmlXPathCastToString(result.object);
-    std::string value = text != nullptr ? reinterpret_cast<const char*>(text) : "";
-    xmlFree(text);
-    return value;
-}
-
-std::string Document::RootPrefix(const char* uri) const
-{
-    if (document_ == nullptr) return {};
-    for (xmlNs* ns = xmlDocGetRootElement(document_)->nsDef; ns != nullptr; ns = ns->next)
-        if (ns->prefix != nullptr && std::string(reinterpret_cast<const char*>(ns->href)) == uri)
-            return reinterpret_cast<const char*>(ns->prefix);
-    return {};
-}
-
 namespace {
 
 // A folder of its own for the test process, removed when the process ends.
@@ -190,13 +122,6 @@ std::string WriteTemporaryFile(const std::string& name, const std::string& text)
     std::filesystem::path path = folder.path / name;
     std::ofstream(path, std::ios::binary) << text;
     return path.string();
-}
-
-std::string FixturesFolder()
-{
-    const char* variable = std::getenv("TAV_FIXTURES");
-    std::filesystem::path folder = variable != nullptr ? variable : "../shared/fixtures";
-    return std::filesystem::is_directory(folder) ? folder.string() : std::string();
 }
 
 }  // namespace tav::testing

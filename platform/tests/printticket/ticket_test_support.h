@@ -4,13 +4,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <libxml/tree.h>
 
 #include <memory>
 #include <string>
 
 #include "platform/printticket.h"
 #include "platform/stream.h"
+#include "testsupport/ticket_markup.h"
 
 namespace tav::testing {
 
@@ -62,32 +62,11 @@ MergeOutcome Merge(HPTPROVIDER provider, const std::string& base, const std::str
 std::string Capabilities(HPTPROVIDER provider, const std::string& ticket);
 std::string DefaultTicket(HPTPROVIDER provider);
 
-// A parsed document queried with XPath; the prefixes psf, psk, xsi, xsd and
-// priv are bound to the Print Schema and private namespaces whatever the
-// document itself uses.
-class Document {
-public:
-    explicit Document(const std::string& text);
-    ~Document();
-    Document(const Document&) = delete;
-    Document& operator=(const Document&) = delete;
-
-    bool Parsed() const { return document_ != nullptr; }
-    int Count(const std::string& xpath) const;
-    // The string value of the first node selected ("" when none).
-    std::string Text(const std::string& xpath) const;
-    // The prefix the root declares for a namespace ("" when none).
-    std::string RootPrefix(const char* uri) const;
-
-private:
-    xmlDoc* document_ = nullptr;
-};
+// Documents are checked with libxml2's own XPath (psf, psk, priv, xsi and
+// xsd bound by URI).
+using testsupport::TicketMarkup;
 
 // Writes text to a new file in a test temporary folder; returns its path.
 std::string WriteTemporaryFile(const std::string& name, const std::string& text);
-
-// The fixtures folder (TAV_FIXTURES or ../shared/fixtures), or "" when
-// absent.
-std::string FixturesFolder();
 
 }  // namespace tav::testing

@@ -53,7 +53,7 @@ TEST_F(TicketValidation, UnknownMediumIsReplacedByTheDefaultMedium)
         SCOPED_TRACE(unknown);
         MergeOutcome merged = MergeOverDefault(MediaFeature(unknown));
         EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
-        Document result(merged.result);
+        TicketMarkup result(merged.result);
         EXPECT_EQ(result.Text(kMediaOption), "psk:ISOA4");
         EXPECT_EQ(result.Text(std::string(kMediaWidth) + "/psf:Value"), "210000");
         EXPECT_EQ(result.Text(std::string(kMediaHeight) + "/psf:Value"), "297000");
@@ -65,7 +65,7 @@ TEST_F(TicketValidation, KnownMediumGetsTheDeviceSize)
     // No sizes at all: completed.
     MergeOutcome bare = MergeOverDefault(MediaFeature("psk:ISOA3"));
     EXPECT_EQ(bare.hr, S_PT_CONFLICT_RESOLVED);
-    Document bareResult(bare.result);
+    TicketMarkup bareResult(bare.result);
     EXPECT_EQ(bareResult.Text(kMediaOption), "psk:ISOA3");
     EXPECT_EQ(bareResult.Text(std::string(kMediaWidth) + "/psf:Value"), "297000");
     EXPECT_EQ(bareResult.Text(std::string(kMediaHeight) + "/psf:Value"), "420000");
@@ -74,7 +74,7 @@ TEST_F(TicketValidation, KnownMediumGetsTheDeviceSize)
     MergeOutcome wrong = MergeOverDefault(
         MediaFeature("psk:JISB5", IntegerScored("MediaSizeWidth", "176000") + IntegerScored("MediaSizeHeight", "257000")));
     EXPECT_EQ(wrong.hr, S_PT_CONFLICT_RESOLVED);
-    Document wrongResult(wrong.result);
+    TicketMarkup wrongResult(wrong.result);
     EXPECT_EQ(wrongResult.Count(kMediaWidth), 1);
     EXPECT_EQ(wrongResult.Count(kMediaHeight), 1);
     EXPECT_EQ(wrongResult.Text(std::string(kMediaWidth) + "/psf:Value"), "182000");
@@ -89,7 +89,7 @@ TEST_F(TicketValidation, CustomSizeWithinTheLimitsIsKept)
 {
     MergeOutcome merged = MergeOverDefault(CustomSize("100000", "150000"));
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text(kMediaOption), "psk:CustomMediaSize");
     EXPECT_EQ(result.Text("//psf:ParameterInit[@name='psk:PageMediaSizeMediaSizeWidth']/psf:Value"), "100000");
 }
@@ -102,7 +102,7 @@ TEST_F(TicketValidation, CustomSizeOutsideTheLimitsIsReplaced)
         SCOPED_TRACE(width);
         MergeOutcome merged = MergeOverDefault(CustomSize(width, height));
         EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
-        Document result(merged.result);
+        TicketMarkup result(merged.result);
         EXPECT_EQ(result.Text(kMediaOption), "psk:ISOA4");
         EXPECT_EQ(result.Count("//psf:ParameterInit[@name='psk:PageMediaSizeMediaSizeWidth']"), 0);
         EXPECT_EQ(result.Count("//psf:ParameterInit[@name='psk:PageMediaSizeMediaSizeHeight']"), 0);
@@ -127,17 +127,17 @@ TEST_F(TicketValidation, ResolutionTheDeviceLacksBecomesTheDefault)
         SCOPED_TRACE(std::string(x) + "x" + y);
         MergeOutcome merged = MergeOverDefault(Resolution("ns0000:Fine", x, y));
         EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
-        Document result(merged.result);
+        TicketMarkup result(merged.result);
         EXPECT_EQ(result.Text(kX), "600");
         EXPECT_EQ(result.Text(kY), "600");
     }
     MergeOutcome kept = MergeOverDefault(Resolution("ns0000:Draft", "300", "300"));
     EXPECT_EQ(kept.hr, S_PT_NO_CONFLICT);
-    EXPECT_EQ(Document(kept.result).Text(kX), "300");
+    EXPECT_EQ(TicketMarkup(kept.result).Text(kX), "300");
     // An option given by its name alone gets its values.
     MergeOutcome named = MergeOverDefault(Resolution("ns0000:Resolution1200", "", ""));
     EXPECT_EQ(named.hr, S_PT_CONFLICT_RESOLVED);
-    Document namedResult(named.result);
+    TicketMarkup namedResult(named.result);
     EXPECT_EQ(namedResult.Text(kX), "1200");
     EXPECT_EQ(namedResult.Text(kY), "1200");
 }
@@ -149,7 +149,7 @@ TEST_F(TicketValidation, OptionsTheDeviceLacksAreReplacedOrRemoved)
         "<psf:Feature name=\"psk:PageInputBin\"><psf:Option name=\"psk:Tray1\"/></psf:Feature>"
         "<psf:Feature name=\"psk:DocumentInputBin\"><psf:Option name=\"ns0000:Tray9\"/></psf:Feature>");
     EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text("//psf:Feature[@name='psk:PageOrientation']/psf:Option/@name"), "psk:Portrait");
     // Tray1 is a private bin; in the keywords namespace it is unknown.
     EXPECT_EQ(result.Text("//psf:Feature[@name='psk:PageInputBin']/psf:Option/@name"), "psk:AutoSelect");
@@ -170,8 +170,9 @@ TEST_F(TicketValidation, CopyCountsAreBroughtIntoRange)
         MergeOutcome merged = MergeOverDefault(
             "<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\"><psf:Value xsi:type=\"xsd:integer\">" + value +
             "</psf:Value></psf:ParameterInit>");
-        return std::pair(merged.hr,
-                         Document(merged.result).Text("//psf:ParameterInit[@name='psk:JobCopiesAllDocuments']/psf:Value"));
+        return std::pair(
+            merged.hr,
+            TicketMarkup(merged.result).Text("//psf:ParameterInit[@name='psk:JobCopiesAllDocuments']/psf:Value"));
     };
     EXPECT_EQ(copies("12"), std::pair(S_PT_NO_CONFLICT, std::string("12")));
     EXPECT_EQ(copies("0"), std::pair(S_PT_CONFLICT_RESOLVED, std::string("1")));
@@ -194,7 +195,7 @@ TEST_F(TicketValidation, SettingsTheDeviceDoesNotDescribeAreKept)
         "<psf:Value xsi:type=\"xsd:integer\">256</psf:Value></psf:Property></psf:Property>";
     MergeOutcome merged = MergeOverDefault(privateSettings);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
-    Document result(merged.result);
+    TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text("//psf:Feature[@name='ns0000:BorderLine']/psf:Option/@name"), "ns0000:Nonsense");
     EXPECT_EQ(result.Text("//psf:Feature[@name='ns0000:PageReverseImage']/psf:Option/@name"), "ns0000:Whatever");
     EXPECT_EQ(result.Text("//psf:ParameterInit[@name='ns0000:JobBindBookletDivideSheets']/psf:Value"), "-5");

@@ -1,0 +1,84 @@
+#include "filtercore/markup_writer.h"
+
+#include <new>
+#include <string>
+
+#include "filtercore/markup_escape.h"
+#include "filtercore/utf8_converter.h"
+
+MarkupWriter::MarkupWriter(IPrintWriteStream* stream)
+    : ComObjectBase(IID_ISAXContentHandler), writeStream_(ComPtr<IPrintWriteStream>::Share(stream))
+{
+    if (stream == nullptr) throw CXDException(E_POINTER);
+}
+
+MarkupWriter::MarkupWriter(ISequentialStream* stream)
+    : ComObjectBase(IID_ISAXContentHandler), sequentialStream_(ComPtr<ISequentialStream>::Share(stream))
+{
+    if (stream == nullptr) throw CXDException(E_POINTER);
+}
+
+MarkupWriter::~MarkupWriter() { Flush(); }
+
+HRESULT MarkupWriter::startDocument()
+{
+    try {
+        return Append(kXmlDeclaration, S_OK);
+    } catch (const CXDException& e) {
+        return e.hr;
+    }
+}
+
+HRESULT MarkupWriter::Append(const WCHAR* text, HRESULT carried)
+{
+    if (pending_.Length() > kFlushThreshold) carried = Flush();
+    pending_.Append(text);
+    return carried;
+}
+
+HRESULT MarkupWriter::Flush()
+{
+    if (pending_.Length() == 0) return S_OK;
+    HRESULT hr = S_OK;
+    {
+        Utf8Converter converter(&pending_);
+        const BYTE* bytes = nullptr;
+        ULONG count = 0;
+        hr = converter.Convert(&bytes, &count);
+        if (SUCCEEDED(hr)) hr = WriteOut(bytes, count);
+    }
+    // The buffer exists and keeps its capacity: emptying it allocates nothing.
+    pending_.Assign(u"");
+    return hr;
+}
+
+HRESULT MarkupWriter::WriteOut(const BYTE* bytes, ULONG count)
+{
+    ULONG written = 0;
+    HRESULT hr = S_OK;
+    if (writeStream_) {
+        hr = writeStream_->WriteBytes(bytes, count, &written);
+    } else if (sequentialStream_) {
+        hr = sequentialStream_->Write(bytes, count, &written);
+    } else {
+        return S_OK;
+    }
+    if (SUCCEEDED(hr) && written != count) return STG_E_WRITEFAULT;
+    return hr;
+}
+
+HRESULT MarkupWriter::Escape(BSTR* value)
+{
+    if (value == nullptr) return E_POINTER;
+    UINT length = SysStringLen(*value);
+    if (length == 0) return S_OK;
+    try {
+        std::u16string escaped;
+        AppendEscaped(escaped, std::u16string_view(*value, length));
+        if (escaped.size() > 0x7FFFFFFFu) return E_OUTOFMEMORY;
+        if (!SysReAllocStringLen(value, escaped.data(), static_cast<UINT>(escaped.size()))) return E_OUTOFMEMORY;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}

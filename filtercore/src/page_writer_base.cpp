@@ -1,0 +1,229 @@
+#include "filtercore/page_writer_base.h"
+
+#include <new>
+
+#include "filtercore/markup_escape.h"
+
+namespace {
+
+constexpr std::u16string_view kFixedPage = u"FixedPage";
+constexpr std::u16string_view kFixedPageResources = u"FixedPage.Resources";
+constexpr std::u16string_view kCanvasResources = u"Canvas.Resources";
+
+// A name or value the reader reports as pointer and length; false for a
+// pair that cannot describe a text.
+bool ViewOf(const WCHAR* text, int length, std::u16string_view* view)
+{
+    if (length < 0 || (text == nullptr && length > 0)) return false;
+    *view = length == 0 ? std::u16string_view() : std::u16string_view(text, static_cast<size_t>(length));
+    return true;
+}
+
+int AttributeCount(ISAXAttributes* attributes)
+{
+    int count = 0;
+    if (attributes == nullptr || FAILED(attributes->getLength(&count)) || count < 0) return 0;
+    return count;
+}
+
+// The qualified name and value of one attribute; false when either cannot
+// be obtained.
+bool AttributeAt(ISAXAttributes* attributes, int index, std::u16string_view* name, std::u16string_view* value)
+{
+    const WCHAR* text = nullptr;
+    int length = 0;
+    if (FAILED(attributes->getQName(index, &text, &length)) || !ViewOf(text, length, name) || name->empty())
+        return false;
+    return SUCCEEDED(attributes->getValue(index, &text, &length)) && ViewOf(text, length, value);
+}
+
+// Runs a content-handler body, turning what it raises into its HRESULT.
+template <class Body>
+HRESULT Guarded(Body body)
+{
+    try {
+        return body();
+    } catch (const CXDException& e) {
+        return e.hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace
+
+PageWriterBase::PageWriterBase(IPrintWriteStream* stream, PageWriterOptions options)
+    : MarkupWriter(stream), options_(options)
+{
+}
+
+HRESULT PageWriterBase::startElement(const WCHAR*, int, const WCHAR*, int, const WCHAR* qName, int qNameLength,
+                                     ISAXAttributes* attributes)
+{
+    std::u16string_view name;
+    if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
+    return Guarded([&] {
+        size_t enclosing = depth_++;
+        markup_.clear();
+        if (enclosing == 0 && name == kFixedPage) {
+            rootIsFixedPage_ = true;
+            HRESULT hr = StartRoot(markup_, attributes);
+            if (FAILED(hr)) return hr;
+        } else if (options_.copyContent) {
+            StartContentElement(markup_, name, IsPageResources(name, enclosing), attributes);
+        }
+        return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
+    });
+}
+
+HRESULT PageWriterBase::endElement(const WCHAR*, int, const WCHAR*, int, const WCHAR* qName, int qNameLength)
+{
+    std::u16string_view name;
+    if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
+    return Guarded([&] {
+        if (depth_ == 0) return E_UNEXPECTED;
+        size_t enclosing = --depth_;
+        markup_.clear();
+        if (enclosing == 0 && rootIsFixedPage_) {
+            HRESULT hr = EndRoot(markup_);
+            if (FAILED(hr)) return hr;
+        } else if (options_.copyContent) {
+            CloseElement(markup_, IsPageResources(name, enclosing) ? ResourcesName() : name);
+        }
+        return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
+    });
+}
+
+HRESULT PageWriterBase::StartRoot(std::u16string& markup, ISAXAttributes* attributes)
+{
+    ReadFrame(attributes);
+    return StartFixedPage(markup, attributes);
+}
+
+HRESULT PageWriterBase::EndRoot(std::u16string& markup)
+{
+    if (resourcesCanvasOpen_) {
+        CloseElement(markup, u"Canvas");
+        resourcesCanvasOpen_ = false;
+    }
+    return EndFixedPage(markup);
+}
+
+void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_view name, bool pageResources,
+                                         ISAXAttributes* attributes)
+{
+    if (!pageResources) {
+        CopyStartTag(markup, name, attributes);
+        return;
+    }
+    if (options_.resources == ResourcesElement::RenameInOwnCanvas && !resourcesCanvasOpen_) {
+        EndStartTag(markup);
+        markup += u"<Canvas>";
+        resourcesCanvasOpen_ = true;
+    }
+    CopyStartTag(markup, ResourcesName(), attributes);
+}
+
+// Only the FixedPage's own resources, where XPS has them (one enclosing
+// element), are handed over: elsewhere a Canvas opened for them could not
+// be closed where it must be.
+bool PageWriterBase::IsPageResources(std::u16string_view name, size_t enclosing) const
+{
+    return rootIsFixedPage_ && enclosing == 1 && name == kFixedPageResources;
+}
+
+std::u16string_view PageWriterBase::ResourcesName() const
+{
+    return options_.resources == ResourcesElement::Keep ? kFixedPageResources : kCanvasResources;
+}
+
+void PageWriterBase::ReadFrame(ISAXAttributes* attributes)
+{
+    frame_ = {};
+    int count = AttributeCount(attributes);
+    std::u16string text;
+    for (int i = 0; i < count; ++i) {
+        std::u16string_view name, value;
+        if (!AttributeAt(attributes, i, &name, &value)) continue;
+        // The parsers read zero-terminated text, and the reader's values are not.
+        text.assign(value);
+        if (name == u"Width") {
+            frame_.width = ParseMarkupNumber(text.c_str());
+        } else if (name == u"Height") {
+            frame_.height = ParseMarkupNumber(text.c_str());
+        } else if (name == u"ContentBox") {
+            ParseBox(text.c_str(), frame_.contentBox.emplace());
+        } else if (name == u"BleedBox") {
+            ParseBox(text.c_str(), frame_.bleedBox.emplace());
+        }
+    }
+}
+
+HRESULT PageWriterBase::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)
+{
+    CopyStartTag(markup, kFixedPage, attributes);
+    return S_OK;
+}
+
+HRESULT PageWriterBase::EndFixedPage(std::u16string& markup)
+{
+    CloseElement(markup, kFixedPage);
+    return S_OK;
+}
+
+void PageWriterBase::OpenStartTag(std::u16string& markup, std::u16string_view name)
+{
+    EndStartTag(markup);
+    markup += u'<';
+    markup += name;
+    startTagOpen_ = true;
+}
+
+void PageWriterBase::EndStartTag(std::u16string& markup)
+{
+    if (!startTagOpen_) return;
+    markup += u'>';
+    startTagOpen_ = false;
+}
+
+void PageWriterBase::CloseElement(std::u16string& markup, std::u16string_view name)
+{
+    if (startTagOpen_) {
+        markup += u"/>";
+        startTagOpen_ = false;
+        return;
+    }
+    markup += u"</";
+    markup += name;
+    markup += u'>';
+}
+
+void PageWriterBase::CopyStartTag(std::u16string& markup, std::u16string_view name, ISAXAttributes* attributes,
+                                  const AttributeEdit& edit)
+{
+    OpenStartTag(markup, name);
+    CopyAttributes(markup, attributes, edit);
+}
+
+void PageWriterBase::AppendAttribute(std::u16string& markup, std::u16string_view name, std::u16string_view value)
+{
+    markup += u' ';
+    markup += name;
+    markup += u"=\"";
+    AppendEscapedAttributeValue(markup, value);
+    markup += u'"';
+}
+
+void PageWriterBase::CopyAttributes(std::u16string& markup, ISAXAttributes* attributes, const AttributeEdit& edit)
+{
+    int count = AttributeCount(attributes);
+    for (int i = 0; i < count; ++i) {
+        std::u16string_view name, value;
+        if (!AttributeAt(attributes, i, &name, &value)) continue;
+        if (!edit) {
+            AppendAttribute(markup, name, value);
+        } else if (std::optional<std::u16string_view> edited = edit(name, value)) {
+            AppendAttribute(markup, name, *edited);
+        }
+    }
+}

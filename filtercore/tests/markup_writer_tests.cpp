@@ -1,0 +1,211 @@
+// MarkupWriter: pending text, the flush threshold, UTF-8 output, flushing on
+// destruction, write failures and Escape.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "filtercore/copy_page_writer.h"
+#include "platform/stream.h"
+#include "testsupport/content.h"
+
+namespace {
+
+using namespace testsupport;
+
+// A writer over a part content that records every write.
+struct Target {
+    std::shared_ptr<PartContent> content = std::make_shared<PartContent>();
+    ComPtr<IPrintWriteStream> stream;
+    Target() { EXPECT_EQ(OpenWriteStream(content, stream.Out()), S_OK); }
+    // The bytes written so far (the content itself changes on Close only).
+    std::string Written()
+    {
+        stream->Close();
+        return content->Bytes();
+    }
+};
+
+ComPtr<MarkupWriter> WriterOver(IPrintWriteStream* stream)
+{
+    return ComPtr<MarkupWriter>::Adopt(new CopyPageWriter(stream));
+}
+
+TEST(MarkupWriter, FlushesOnlyWhenThePendingTextIsLongerThanTheThreshold)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    std::u16string block(327679, u'a');
+    EXPECT_EQ(writer->Append(block.c_str(), S_OK), S_OK);
+    EXPECT_EQ(writer->PendingLength(), 327679u);
+    // 327,679 characters are not more than the threshold: nothing is written.
+    EXPECT_EQ(writer->Append(u"b", S_OK), S_OK);
+    EXPECT_TRUE(target.content->WriteSizes().empty());
+    EXPECT_EQ(writer->PendingLength(), 327680u);
+    // 327,680 are: they go out in one write before the text is appended.
+    EXPECT_EQ(writer->Append(u"c", S_OK), S_OK);
+    EXPECT_EQ(target.content->WriteSizes(), std::vector<ULONG>{327680});
+    EXPECT_EQ(writer->PendingLength(), 1u);
+    writer.Reset();
+    EXPECT_EQ(target.content->WriteSizes(), (std::vector<ULONG>{327680, 1}));
+    EXPECT_EQ(target.Written(), std::string(327679, 'a') + "bc");
+}
+
+TEST(MarkupWriter, CarriesTheCallersResultUnlessAFlushReplacesIt)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    EXPECT_EQ(writer->Append(u"x", S_FALSE), S_FALSE);
+    std::u16string block(327680, u'a');
+    EXPECT_EQ(writer->Append(block.c_str(), S_OK), S_OK);
+    EXPECT_EQ(writer->Append(u"y", E_ABORT), S_OK);  // the flush succeeded
+    EXPECT_EQ(writer->Append(block.c_str(), S_OK), S_OK);
+    target.stream->Close();
+    // Now the stream refuses writes: the flush result replaces the carried one.
+    EXPECT_EQ(writer->Append(u"z", S_OK), E_UNEXPECTED);
+}
+
+TEST(MarkupWriter, WritesASmallPageInOneCallFromItsDestructor)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    std::u16string markup(100, u'p');
+    EXPECT_EQ(writer->Append(markup.c_str(), S_OK), S_OK);
+    EXPECT_TRUE(target.content->WriteSizes().empty());
+    writer.Reset();
+    EXPECT_EQ(target.content->WriteSizes(), std::vector<ULONG>{100});
+    EXPECT_EQ(target.content->CloseCount(), 0);  // closing is the caller's business
+}
+
+TEST(MarkupWriter, WritesUtf8WithoutByteOrderMark)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    EXPECT_EQ(writer->startDocument(), S_OK);
+    // U+00A9, U+20AC and U+1F600 (a surrogate pair) in UTF-8.
+    EXPECT_EQ(writer->Append(u"\u00A9\u20AC\U0001F600", S_OK), S_OK);
+    EXPECT_EQ(writer->Flush(), S_OK);
+    EXPECT_EQ(target.content->WriteSizes(), std::vector<ULONG>{38 + 2 + 3 + 4});
+    EXPECT_EQ(target.Written(),
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\xC2\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+}
+
+TEST(MarkupWriter, FlushWithNothingPendingWritesNothing)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    EXPECT_EQ(writer->Append(nullptr, S_OK), S_OK);
+    EXPECT_EQ(writer->Flush(), S_OK);
+    writer.Reset();
+    EXPECT_TRUE(target.content->WriteSizes().empty());
+}
+
+TEST(MarkupWriter, EmptiesThePendingTextWhenTheWriteFails)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    target.stream->Close();
+    EXPECT_EQ(writer->Append(u"lost", S_OK), S_OK);
+    EXPECT_EQ(writer->Flush(), E_UNEXPECTED);
+    EXPECT_EQ(writer->PendingLength(), 0u);
+    EXPECT_EQ(writer->Flush(), S_OK);
+}
+
+// Takes one byte less than it is given.
+class ShortWriteStream final : public ComObject<IPrintWriteStream> {
+public:
+    HRESULT WriteBytes(const void*, ULONG count, ULONG* written) override
+    {
+        *written = count - 1;
+        return S_OK;
+    }
+    void Close() override {}
+
+private:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IPrintWriteStream ? static_cast<IPrintWriteStream*>(this) : nullptr;
+    }
+};
+
+TEST(MarkupWriter, ReportsAStreamThatTookLessThanItWasGiven)
+{
+    auto stream = ComPtr<ShortWriteStream>::Adopt(new ShortWriteStream);
+    auto writer = WriterOver(stream.Get());
+    EXPECT_EQ(writer->Append(u"<FixedPage/>", S_OK), S_OK);
+    EXPECT_EQ(writer->Flush(), STG_E_WRITEFAULT);
+}
+
+// A writer into a sequential stream, for the constructor derived writers use.
+class MemoryWriter final : public MarkupWriter {
+public:
+    explicit MemoryWriter(ISequentialStream* stream) : MarkupWriter(stream) {}
+};
+
+TEST(MarkupWriter, WritesIntoASequentialStreamWhenItHasNoWriteStream)
+{
+    ComPtr<IStream> memory;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, memory.Out()), S_OK);
+    auto writer = ComPtr<MarkupWriter>::Adopt(new MemoryWriter(memory.Get()));
+    EXPECT_EQ(writer->startDocument(), S_OK);
+    EXPECT_EQ(writer->Append(u"<FixedPage/>", S_OK), S_OK);
+    writer.Reset();
+    const BYTE* bytes = nullptr;
+    size_t count = 0;
+    ASSERT_EQ(GetMemoryStreamBytes(memory.Get(), &bytes, &count), S_OK);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), count),
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?><FixedPage/>");
+}
+
+TEST(MarkupWriter, RefusesANullStream)
+{
+    EXPECT_THROW(CopyPageWriter(nullptr), CXDException);
+    try {
+        MemoryWriter writer(nullptr);
+        FAIL() << "a writer without stream was made";
+    } catch (const CXDException& e) {
+        EXPECT_EQ(e.hr, E_POINTER);
+    }
+}
+
+TEST(MarkupWriter, AnswersOnlyTheContentHandlerInterface)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    ComPtr<ISAXContentHandler> handler;
+    EXPECT_EQ(writer.As(IID_ISAXContentHandler, &handler), S_OK);
+    ComPtr<IStream> other;
+    EXPECT_EQ(writer.As(IID_IStream, &other), E_NOINTERFACE);
+}
+
+std::u16string Escaped(const char16_t* text)
+{
+    BSTR value = SysAllocString(text);
+    EXPECT_EQ(MarkupWriter::Escape(&value), S_OK);
+    std::u16string result(value, SysStringLen(value));
+    SysFreeString(value);
+    return result;
+}
+
+TEST(MarkupWriterEscape, ReplacesTheFiveMarkupCharactersOnce)
+{
+    EXPECT_EQ(Escaped(u"&lt;"), u"&amp;lt;");
+    EXPECT_EQ(Escaped(u"a<b>c\"d'e&f"), u"a&lt;b&gt;c&quot;d&apos;e&amp;f");
+    EXPECT_EQ(Escaped(u"plain text"), u"plain text");
+    // Outside attribute values, white space stays as it is.
+    EXPECT_EQ(Escaped(u"a\tb\nc"), u"a\tb\nc");
+}
+
+TEST(MarkupWriterEscape, LeavesEmptyValuesAndRefusesANullPointer)
+{
+    BSTR none = nullptr;
+    EXPECT_EQ(MarkupWriter::Escape(&none), S_OK);
+    EXPECT_EQ(none, nullptr);
+    BSTR empty = SysAllocString(u"");
+    BSTR before = empty;
+    EXPECT_EQ(MarkupWriter::Escape(&empty), S_OK);
+    EXPECT_EQ(empty, before);
+    SysFreeString(empty);
+    EXPECT_EQ(MarkupWriter::Escape(nullptr), E_POINTER);
+}
+
+}  // namespace
