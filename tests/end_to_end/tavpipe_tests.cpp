@@ -217,6 +217,16 @@ TEST_F(TavpipeBadInputTest, NotAZipOrTruncated)
     ExpectBadInput(truncated, "zip");
 }
 
+TEST_F(TavpipeBadInputTest, InfoOnABadPackage)
+{
+    std::string text = TemporaryFolder() + "/info-text.xps";
+    std::ofstream(text) << "plain text\n";
+    Result result = RunCommand(Tavpipe() + " info " + Quote(text));
+    EXPECT_EQ(result.status, 3);
+    ExpectOneLine(result, text + ": not a zip archive");
+    EXPECT_EQ(result.out, "");
+}
+
 TEST_F(TavpipeBadInputTest, ZipBomb)
 {
     auto entries = Entries();
