@@ -1,0 +1,351 @@
+#include "chain/chain_objects.h"
+
+#include <map>
+
+#include "opc/package_error.h"
+#include "parts/new_part.h"
+#include "parts/part_identity.h"
+
+namespace tav::host {
+namespace {
+
+// GetNewEmptyPart is the same on every consumer of the chain.
+class ConsumerBase : public ComObject<IXpsDocumentConsumer> {
+public:
+    explicit ConsumerBase(std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state)
+        : log_(std::move(log)), state_(std::move(state))
+    {
+    }
+    HRESULT GetNewEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream) override
+    {
+        return CreateEmptyPart(uri, riid, part, stream, log_);
+    }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IXpsDocumentConsumer ? static_cast<IXpsDocumentConsumer*>(this) : nullptr;
+    }
+    std::shared_ptr<FailureLog> log_;
+    std::shared_ptr<SenderState> state_;
+};
+
+class QueueConsumer : public ConsumerBase {
+public:
+    QueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state)
+        : ConsumerBase(std::move(log), std::move(state)), queue_(std::move(queue))
+    {
+    }
+    ~QueueConsumer() override { queue_->Close(); }
+
+    HRESULT SendXpsUnknown(IUnknown* part) override { return Send(part); }
+    HRESULT SendXpsDocument(IXpsDocument* document) override { return Send(document); }
+    HRESULT SendFixedDocumentSequence(IFixedDocumentSequence* sequence) override { return Send(sequence); }
+    HRESULT SendFixedDocument(IFixedDocument* document) override { return Send(document); }
+    HRESULT SendFixedPage(IFixedPage* page) override { return Send(page); }
+    HRESULT CloseSender() override
+    {
+        state_->closed = true;
+        queue_->Close();
+        return S_OK;
+    }
+
+private:
+    HRESULT Send(IUnknown* part)
+    {
+        if (part == nullptr) return E_POINTER;
+        return queue_->Push(ComPtr<IUnknown>::Share(part));
+    }
+    std::shared_ptr<PartQueue> queue_;
+};
+
+class PackageConsumer : public ConsumerBase {
+public:
+    PackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
+                    std::shared_ptr<SenderState> state, std::function<void()> onPage)
+        : ConsumerBase(std::move(log), std::move(state)), writer_(std::move(writer)), onPage_(std::move(onPage))
+    {
+    }
+
+    HRESULT SendXpsUnknown(IUnknown* part) override
+    {
+        return Write(part, [&] { writer_->AddOther(part); });
+    }
+    HRESULT SendXpsDocument(IXpsDocument* document) override
+    {
+        return Write(document, [&] { writer_->AddXpsDocument(document); });
+    }
+    HRESULT SendFixedDocumentSequence(IFixedDocumentSequence* sequence) override
+    {
+        return Write(sequence, [&] { writer_->AddSequence(sequence); });
+    }
+    HRESULT SendFixedDocument(IFixedDocument* document) override
+    {
+        return Write(document, [&] { writer_->AddDocument(document); });
+    }
+    HRESULT SendFixedPage(IFixedPage* page) override
+    {
+        HRESULT result = Write(page, [&] { writer_->AddPage(page); });
+        if (SUCCEEDED(result) && onPage_) onPage_();
+        return result;
+    }
+    HRESULT CloseSender() override
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (state_->closed) return S_OK;
+        if (failed_) return E_FAIL;
+        std::optional<Failure> failure;
+        try {
+            writer_->Finish();
+            state_->closed = true;
+            return S_OK;
+        } catch (const PackageError& error) {
+            failure = Failure{FailureKind::Output, error.Part(), error.Reason()};
+        } catch (const std::exception& error) {
+            failure = Failure{FailureKind::Output, "", error.what()};
+        }
+        failed_ = true;
+        std::lock_guard<std::mutex> holdState(state_->lock);
+        state_->finishFailure = failure;
+        state_->closed = true;  // closed, if not finished
+        return E_FAIL;
+    }
+
+private:
+    template <class Body>
+    HRESULT Write(IUnknown* part, Body body)
+    {
+        if (part == nullptr) return E_POINTER;
+        std::lock_guard<std::mutex> hold(lock_);
+        if (failed_) return E_FAIL;
+        if (state_->closed) return E_UNEXPECTED;
+        try {
+            body();
+            return S_OK;
+        } catch (const PackageError& error) {
+            Fail(error.Part(), error.Reason());
+        } catch (const std::exception& error) {
+            Fail(DescribePart(part), error.what());
+        }
+        return E_FAIL;
+    }
+    void Fail(std::string part, std::string reason)
+    {
+        failed_ = true;
+        log_->Record(FailureKind::Output, std::move(part), std::move(reason));
+    }
+
+    std::mutex lock_;
+    std::unique_ptr<PackageWriter> writer_;
+    std::function<void()> onPage_;
+    bool failed_ = false;
+};
+
+class PackageProvider : public ComObject<IXpsDocumentProvider> {
+public:
+    PackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
+                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained)
+        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)), drained_(std::move(drained))
+    {
+    }
+    HRESULT GetXpsPart(IUnknown** part) override
+    {
+        if (part == nullptr) return E_POINTER;
+        *part = nullptr;
+        std::lock_guard<std::mutex> hold(lock_);
+        if (failed_) return E_FAIL;
+        try {
+            ComPtr<IUnknown> next = walker_->Next();
+            if (!next) *drained_ = true;
+            tracker_->Note(next.Get());
+            *part = next.Detach();
+            return S_OK;
+        } catch (const PackageError& error) {
+            failed_ = true;
+            log_->Record(FailureKind::Package, error.Part(), error.Reason());
+        } catch (const std::exception& error) {
+            failed_ = true;
+            log_->Record(FailureKind::Package, walker_->CurrentPartName(), error.what());
+        }
+        return E_FAIL;
+    }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IXpsDocumentProvider ? static_cast<IXpsDocumentProvider*>(this) : nullptr;
+    }
+
+private:
+    std::mutex lock_;
+    std::unique_ptr<PackageWalker> walker_;
+    std::shared_ptr<FailureLog> log_;
+    std::shared_ptr<PartTracker> tracker_;
+    std::shared_ptr<std::atomic<bool>> drained_;
+    bool failed_ = false;
+};
+
+class QueueProvider : public ComObject<IXpsDocumentProvider> {
+public:
+    QueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)
+        : queue_(std::move(queue)), tracker_(std::move(tracker))
+    {
+    }
+    HRESULT GetXpsPart(IUnknown** part) override
+    {
+        if (part == nullptr) return E_POINTER;
+        *part = nullptr;
+        ComPtr<IUnknown> next;
+        HRESULT result = queue_->Pop(&next);
+        if (FAILED(result)) return result;
+        tracker_->Note(next.Get());
+        *part = next.Detach();
+        return S_OK;
+    }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IXpsDocumentProvider ? static_cast<IXpsDocumentProvider*>(this) : nullptr;
+    }
+
+private:
+    std::shared_ptr<PartQueue> queue_;
+    std::shared_ptr<PartTracker> tracker_;
+};
+
+class Communicator : public ComObject<IInterFilterCommunicator> {
+public:
+    Communicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer) : reader_(std::move(reader)), writer_(std::move(writer))
+    {
+    }
+    HRESULT RequestReader(void** reader) override { return Hand(reader_, reader); }
+    HRESULT RequestWriter(void** writer) override { return Hand(writer_, writer); }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IInterFilterCommunicator ? static_cast<IInterFilterCommunicator*>(this) : nullptr;
+    }
+
+private:
+    static HRESULT Hand(const ComPtr<IUnknown>& object, void** out)
+    {
+        if (out == nullptr) return E_POINTER;
+        *out = ComPtr<IUnknown>(object).Detach();
+        return *out == nullptr ? E_UNEXPECTED : S_OK;
+    }
+    ComPtr<IUnknown> reader_;
+    ComPtr<IUnknown> writer_;
+};
+
+class PropertyBag : public ComObject<IPrintPipelinePropertyBag> {
+public:
+    ~PropertyBag() override
+    {
+        for (auto& [name, value] : values_) VariantClear(&value);
+    }
+    HRESULT AddProperty(const WCHAR* name, const VARIANT* value) override
+    {
+        if (name == nullptr || value == nullptr) return E_POINTER;
+        VARIANT copy;
+        VariantInit(&copy);
+        HRESULT result = VariantCopy(&copy, value);
+        if (FAILED(result)) return result;
+        std::lock_guard<std::mutex> hold(lock_);
+        auto [found, added] = values_.emplace(name, copy);
+        if (!added) {
+            VariantClear(&found->second);
+            found->second = copy;
+        }
+        return S_OK;
+    }
+    HRESULT GetProperty(const WCHAR* name, VARIANT* value) override
+    {
+        if (name == nullptr || value == nullptr) return E_POINTER;
+        VariantInit(value);
+        std::lock_guard<std::mutex> hold(lock_);
+        auto found = values_.find(name);
+        if (found == values_.end()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        return VariantCopy(value, &found->second);
+    }
+    BOOL DeleteProperty(const WCHAR* name) override
+    {
+        if (name == nullptr) return FALSE;
+        VARIANT removed;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            auto found = values_.find(name);
+            if (found == values_.end()) return FALSE;
+            removed = found->second;
+            values_.erase(found);
+        }
+        VariantClear(&removed);
+        return TRUE;
+    }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IPrintPipelinePropertyBag ? static_cast<IPrintPipelinePropertyBag*>(this) : nullptr;
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::u16string, VARIANT> values_;
+};
+
+}  // namespace
+
+void PartTracker::Note(IUnknown* part)
+{
+    std::string name = DescribePart(part);
+    std::lock_guard<std::mutex> hold(lock_);
+    last_ = std::move(name);
+}
+
+std::string PartTracker::Last() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return last_;
+}
+
+ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
+                                                 std::shared_ptr<FailureLog> log,
+                                                 std::shared_ptr<PartTracker> tracker,
+                                                 std::shared_ptr<std::atomic<bool>> drained)
+{
+    return ComPtr<IXpsDocumentProvider>::Adopt(
+        new PackageProvider(std::move(walker), std::move(log), std::move(tracker), std::move(drained)));
+}
+
+ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)
+{
+    return ComPtr<IXpsDocumentProvider>::Adopt(new QueueProvider(std::move(queue), std::move(tracker)));
+}
+
+ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
+                                               std::shared_ptr<SenderState> state)
+{
+    return ComPtr<IXpsDocumentConsumer>::Adopt(new QueueConsumer(std::move(queue), std::move(log), std::move(state)));
+}
+
+ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
+                                                 std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+                                                 std::function<void()> onPage)
+{
+    return ComPtr<IXpsDocumentConsumer>::Adopt(
+        new PackageConsumer(std::move(writer), std::move(log), std::move(state), std::move(onPage)));
+}
+
+ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer)
+{
+    return ComPtr<IInterFilterCommunicator>::Adopt(new Communicator(std::move(reader), std::move(writer)));
+}
+
+ComPtr<IPrintPipelinePropertyBag> MakePropertyBag()
+{
+    return ComPtr<IPrintPipelinePropertyBag>::Adopt(new PropertyBag());
+}
+
+}  // namespace tav::host

@@ -1,0 +1,66 @@
+// The pipeline objects the host hands each filter: its provider, its
+// consumer, the communicator that gives them, and the property bag.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "chain/part_queue.h"
+#include "package/failure_log.h"
+#include "package/package_walker.h"
+#include "package/package_writer.h"
+
+namespace tav::host {
+
+// The name of the last part a filter was given, for failure messages.
+class PartTracker {
+public:
+    void Note(IUnknown* part);
+    std::string Last() const;
+
+private:
+    mutable std::mutex lock_;
+    std::string last_;
+};
+
+// Whether a consumer's CloseSender was called: a filter that ends without
+// closing its output leaves the job incomplete.
+struct SenderState {
+    std::atomic<bool> closed{false};
+    // Why the output could not be finished at CloseSender. Kept apart from
+    // the job's failure log: a failing filter closes its sender before it
+    // asks the pipeline to stop, and then its failure, not the unfinished
+    // output that follows from it, is what the job reports.
+    std::mutex lock;
+    std::optional<Failure> finishFailure;
+};
+
+// The first filter's provider: the parts of the input package in reading
+// order. A fault in the package is recorded in log and ends the walk;
+// *drained becomes true once the walk handed out its last part.
+ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
+                                                 std::shared_ptr<FailureLog> log,
+                                                 std::shared_ptr<PartTracker> tracker,
+                                                 std::shared_ptr<std::atomic<bool>> drained);
+// The provider of every later filter: what the filter before it sent.
+ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
+                                               std::shared_ptr<PartTracker> tracker);
+// The consumer of every filter but the last: hands parts to the next one.
+ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
+                                               std::shared_ptr<SenderState> state);
+// The last filter's consumer: the output package. onPage is called after
+// each page written.
+ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
+                                                 std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+                                                 std::function<void()> onPage);
+
+ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer);
+
+// A thread-safe property bag.
+ComPtr<IPrintPipelinePropertyBag> MakePropertyBag();
+
+}  // namespace tav::host

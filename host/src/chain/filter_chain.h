@@ -1,0 +1,65 @@
+// Runs a chain of filters over a job: one thread per filter, a bounded queue
+// between each filter's consumer and the next one's provider. A shutdown
+// request from any filter stops the whole chain: every filter gets
+// ShutdownOperation, the queues are aborted so no thread stays blocked, and
+// the job fails. Run returns once every thread has ended.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chain/chain_objects.h"
+#include "package/failure_log.h"
+
+namespace tav::host {
+
+struct ChainFilter {
+    std::string name;
+    ComPtr<IPrintPipelineFilter> filter;
+};
+
+struct ChainEnds {
+    ComPtr<IUnknown> firstProvider;           // the first filter's reader
+    std::shared_ptr<PartTracker> firstTracker;  // what the first provider handed out
+    std::shared_ptr<std::atomic<bool>> firstDrained;  // the first provider gave its last part
+    ComPtr<IUnknown> lastWriter;              // the last filter's writer
+    std::shared_ptr<SenderState> lastState;   // whether the last filter closed it
+};
+
+class FilterChain {
+public:
+    static constexpr size_t kQueueDepth = 4;
+
+    FilterChain(std::vector<ChainFilter> filters, std::shared_ptr<FailureLog> log);
+    ~FilterChain();
+
+    // Runs the job; failures are recorded in the log. True when every
+    // filter finished, closed its output and nothing failed.
+    bool Run(const ChainEnds& ends, IPrintPipelinePropertyBag* propertyBag);
+
+    // Called by the filters' manager controls.
+    void RequestShutdown(size_t filter, HRESULT reason);
+    void FilterFinished(size_t filter);
+
+private:
+    struct Slot;
+    void Supervise();
+    void StopAll();
+    void RecordFilterFailure(size_t filter, const std::string& reason);
+
+    bool InputDrained(size_t filter) const;
+
+    std::vector<std::unique_ptr<Slot>> slots_;
+    std::shared_ptr<std::atomic<bool>> firstDrained_;
+    std::shared_ptr<FailureLog> log_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool shutdownRequested_ = false;
+    bool stopped_ = false;
+    size_t running_ = 0;
+};
+
+std::string HresultText(HRESULT result);
+
+}  // namespace tav::host

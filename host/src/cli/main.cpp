@@ -1,0 +1,52 @@
+// tavpipe: runs print filter chains over XPS packages.
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/command_line.h"
+#include "cli/package_info.h"
+#include "cli/progress_line.h"
+#include "option_commands.h"
+
+using namespace tav::host;
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The job option subcommands have command lines of their own.
+    if (!arguments.empty() && (arguments[0] == "ticket" || arguments[0] == "options")) {
+        std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+        return arguments[0] == "ticket" ? RunTicketCommand(rest, std::cout, std::cerr)
+                                        : RunOptionsCommand(rest, std::cout, std::cerr);
+    }
+    CommandLine line;
+    try {
+        line = ParseCommandLine(arguments);
+    } catch (const UsageError& error) {
+        std::cerr << "tavpipe: " << error.what() << "\nTry 'tavpipe --help' for more information.\n";
+        return kExitUsage;
+    }
+    switch (line.command) {
+    case Command::Help:
+        std::cout << UsageText();
+        return kExitSuccess;
+    case Command::Version:
+        std::cout << "tavpipe 0.1\n";
+        return kExitSuccess;
+    case Command::Info: {
+        std::string error;
+        int status = PrintPackageInfo(line.job.input, line.job.limits, std::cout, &error);
+        if (status != kExitSuccess) std::cerr << "tavpipe: " << error << "\n";
+        return status;
+    }
+    case Command::Run:
+        break;
+    }
+    ProgressLine progress(!line.quiet && isatty(STDERR_FILENO));
+    line.job.onPage = [&progress] { progress.PageDone(); };
+    JobOutcome outcome = RunJob(line.job);
+    progress.Finish();
+    for (const std::string& warning : outcome.warnings) std::cerr << "tavpipe: warning: " << warning << "\n";
+    if (outcome.status != kExitSuccess) std::cerr << "tavpipe: " << outcome.message << "\n";
+    return outcome.status;
+}

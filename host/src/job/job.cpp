@@ -1,0 +1,243 @@
+#include "job/job.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "chain/filter_chain.h"
+#include "chain/filter_module.h"
+#include "chain/pipeline_config.h"
+#include "job/host_services.h"
+#include "job/job_settings.h"
+#include "job/job_tickets.h"
+#include "job/output_file.h"
+#include "job/pipeline_properties.h"
+#include "job/stream_output.h"
+#include "opc/package_error.h"
+#include "opc/part_name.h"
+#include "package/spill_buffer.h"
+#include "parts/part_objects.h"
+#include "platform/wformat.h"
+
+namespace tav::host {
+namespace {
+
+constexpr size_t kMaxTicketSize = 16u << 20;
+
+// Failures that end a job before its chain runs.
+struct JobStop {
+    int status;
+    std::string message;
+};
+
+std::string ReadSmallFile(const std::string& path, const char* what)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw JobStop{kExitUsage, FailureMessage(path, "", std::string("cannot read the ") + what)};
+    std::string bytes;
+    char block[65536];
+    while (file.read(block, sizeof block) || file.gcount() > 0) {
+        bytes.append(block, static_cast<size_t>(file.gcount()));
+        if (bytes.size() > kMaxTicketSize) {
+            throw JobStop{kExitUsage, FailureMessage(path, "", std::string("the ") + what + " is too large")};
+        }
+    }
+    return bytes;
+}
+
+std::string ReadPart(Package& package, const std::string& name)
+{
+    std::unique_ptr<ByteReader> reader = package.Content(name)->Open();
+    std::string bytes;
+    char block[65536];
+    while (size_t got = reader->Read(block, sizeof block)) {
+        bytes.append(block, got);
+        if (bytes.size() > kMaxTicketSize) throw PackageError(name, "the print ticket is too large");
+    }
+    return bytes;
+}
+
+// The package's own job ticket: the sequence's print ticket relationship.
+std::optional<std::string> PackageJobTicket(Package& package)
+{
+    for (const Relationship& relationship : package.RelationshipsOf(package.SequenceName())) {
+        if (!relationship.external && relationship.type == xps::kPrintTicketRelationship) {
+            return ReadPart(package, relationship.target);
+        }
+    }
+    return std::nullopt;
+}
+
+ComPtr<IPartPrintTicket> MakeJobTicketPart(Package& package, std::string ticket)
+{
+    std::string name = "/PT_HO_Job.xml";
+    for (int copy = 2; package.HasPart(name); ++copy) name = "/PT_HO_Job_" + std::to_string(copy) + ".xml";
+    auto data = std::make_shared<PartData>(name, PartRole::PrintTicket, std::string(xps::kPrintTicketContentType),
+                                           MemoryContent(std::move(ticket)), package.Log());
+    ComPtr<IPartPrintTicket> part;
+    MakePartObject(data).As(IID_IPartPrintTicket, &part);
+    return part;
+}
+
+xps::Flavour OutputFlavour(const std::string& output)
+{
+    std::string lower = PartNameKey(output);
+    return lower.size() >= 5 && lower.compare(lower.size() - 5, 5, ".oxps") == 0 ? xps::Flavour::OpenXps
+                                                                                 : xps::Flavour::Xps;
+}
+
+void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* object)
+{
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_UNKNOWN;
+    value.punkVal = object;
+    bag->AddProperty(name, &value);
+}
+
+// The job options: --user is the job owner's name as the identification
+// print shows it, unless an -o option names it.
+std::vector<std::pair<std::string, std::string>> JobOptions(const JobRequest& request)
+{
+    std::vector<std::pair<std::string, std::string>> options;
+    if (!request.user.empty()) options.emplace_back("job-originating-user-name", request.user);
+    options.insert(options.end(), request.options.begin(), request.options.end());
+    return options;
+}
+
+JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
+{
+    JobOutcome outcome;
+    outcome.status = status;
+    outcome.message = std::move(message);
+    outcome.warnings = std::move(warnings);
+    return outcome;
+}
+
+}  // namespace
+
+std::string FailureMessage(const std::string& file, const std::string& part, const std::string& reason)
+{
+    return part.empty() ? file + ": " + reason : file + ": " + part + ": " + reason;
+}
+
+JobOutcome RunJob(const JobRequest& request)
+{
+    // First, so that the modules are unloaded last, after every object that
+    // might still hold code of theirs.
+    std::vector<std::unique_ptr<FilterModule>> modules;
+    PipelineConfig config;
+    std::vector<FilterEntry> chainEntries;
+    try {
+        config = request.configFile.empty() ? PipelineConfig::BuiltIn() : PipelineConfig::Load(request.configFile);
+        chainEntries = config.Chain(request.filters);
+    } catch (const ConfigError& error) {
+        return Ended(kExitUsage, error.what());
+    }
+    // The filters' event tracing looks at TAV_TRACE when a module loads.
+    if (!request.traceFile.empty()) setenv("TAV_TRACE", request.traceFile.c_str(), 1);
+
+    auto log = std::make_shared<FailureLog>();
+    std::shared_ptr<Package> package;
+    try {
+        package = Package::Open(request.input, request.limits, log);
+    } catch (const PackageError& error) {
+        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
+    }
+
+    std::string userTicket;
+    ComPtr<IPartPrintTicket> jobTicket;
+    std::vector<std::string> warnings;
+    try {
+        if (!request.deviceFile.empty()) RegisterDevice(request.printer, request.deviceFile);
+        userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
+                                                    : ReadSmallFile(request.userTicketFile, "per-user ticket");
+        std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
+        std::string delta = JobSettingsDelta(JobOptions(request), ticketFile, &warnings);
+        if (!delta.empty()) {
+            std::string base = PackageJobTicket(*package).value_or(userTicket);
+            jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
+        }
+    } catch (const JobStop& stop) {
+        return Ended(stop.status, stop.message);
+    } catch (const SettingsError& error) {
+        return Ended(kExitUsage, error.what());
+    } catch (const TicketError& error) {
+        std::string file = !request.ticketFile.empty() ? request.ticketFile : request.deviceFile;
+        return Ended(kExitUsage, FailureMessage(file.empty() ? request.printer : file, "", error.what()));
+    } catch (const PackageError& error) {
+        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
+    }
+
+    std::vector<ChainFilter> filters;
+    try {
+        for (const FilterEntry& entry : chainEntries) {
+            modules.push_back(FilterModule::Load(ResolveModulePath(entry.module)));
+            filters.push_back({entry.name, modules.back()->CreateFilter(entry.clsid)});
+        }
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, std::string(error.what()));
+    }
+
+    std::unique_ptr<OutputFile> output;
+    try {
+        output = std::make_unique<OutputFile>(request.output);
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()));
+    }
+
+    ComPtr<IPrintPipelinePropertyBag> bag = MakePropertyBag();
+    std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request.printer}};
+    if (request.jobId) properties.push_back({"PrintJobId", std::to_string(*request.jobId)});
+    properties.insert(properties.end(), request.properties.begin(), request.properties.end());
+    try {
+        AddTextProperties(bag.Get(), properties);
+    } catch (const PropertyError& error) {
+        return Ended(kExitUsage, error.what());
+    }
+    AddObject(bag.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket).Get());
+    AddObject(bag.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
+    // Pages are counted where they are written: by the package writer, or,
+    // when a filter writes the printer stream, by that filter's reports.
+    bool streamOutput = chainEntries.back().streamOutput;
+    AddObject(bag.Get(), u"ProgressReport", MakeProgressReport(streamOutput ? request.onPage : nullptr).Get());
+
+    ChainEnds ends;
+    ends.firstTracker = std::make_shared<PartTracker>();
+    ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
+    ends.firstProvider = ComPtr<IUnknown>::Adopt(MakePackageProvider(std::make_unique<PackageWalker>(package, jobTicket),
+                                                                     log, ends.firstTracker, ends.firstDrained)
+                                                     .Detach());
+    ends.lastState = std::make_shared<SenderState>();
+    if (streamOutput) {
+        ends.lastWriter = ComPtr<IUnknown>::Adopt(
+            MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
+    } else {
+        auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
+        ends.lastWriter = ComPtr<IUnknown>::Adopt(
+            MakePackageConsumer(std::move(writer), log, ends.lastState, request.onPage).Detach());
+    }
+
+    bool complete;
+    {
+        FilterChain chain(std::move(filters), log);
+        complete = chain.Run(ends, bag.Get());
+        ends = ChainEnds{};
+        bag.Reset();
+    }
+    if (std::optional<Failure> failure = log->First()) {
+        std::string file = failure->kind == FailureKind::Output ? request.output : request.input;
+        return Ended(failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
+                     FailureMessage(file, failure->part, failure->reason), warnings);
+    }
+    if (!complete) {
+        return Ended(kExitJobFailed, FailureMessage(request.input, "", "the job did not complete"), warnings);
+    }
+    try {
+        output->Commit();
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()), warnings);
+    }
+    return Ended(kExitSuccess, "", warnings);
+}
+
+}  // namespace tav::host

@@ -1,0 +1,330 @@
+#include "package/package_walker.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "opc/package_error.h"
+#include "opc/part_name.h"
+#include "opc/xps_names.h"
+#include "parts/part_objects.h"
+
+namespace tav::host {
+namespace {
+
+constexpr size_t kMaxResourceDepth = 32;
+
+PartRole ResourceRole(const std::string& contentType, const std::string& name)
+{
+    if (xps::IsFontContentType(contentType)) return PartRole::Font;
+    if (contentType.rfind("image/", 0) == 0) return PartRole::Image;
+    if (contentType == xps::kColorProfileContentType) return PartRole::ColorProfile;
+    if (contentType == xps::kResourceDictionaryContentType) return PartRole::ResourceDictionary;
+    if (!contentType.empty()) return PartRole::Other;
+    std::string extension = PartExtension(name);
+    if (extension == "ttf" || extension == "otf" || extension == "odttf") return PartRole::Font;
+    if (extension == "png" || extension == "jpg" || extension == "jpeg" || extension == "tif" || extension == "tiff" ||
+        extension == "wdp" || extension == "jxr") {
+        return PartRole::Image;
+    }
+    if (extension == "icc" || extension == "icm") return PartRole::ColorProfile;
+    if (extension == "dict") return PartRole::ResourceDictionary;
+    return PartRole::Other;
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return "";
+    size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+bool ParseXpsLength(const std::string& text, double* value)
+{
+    std::string trimmed = Trim(text);
+    const char* begin = trimmed.data();
+    const char* end = begin + trimmed.size();
+    if (begin != end && *begin == '+') ++begin;
+    auto [stop, error] = std::from_chars(begin, end, *value);
+    return error == std::errc() && stop == end && std::isfinite(*value) && *value > 0;
+}
+
+PackageWalker::PackageWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket)
+    : package_(std::move(package)), jobTicket_(std::move(jobTicket))
+{
+}
+
+PackageWalker::~PackageWalker() = default;
+
+ComPtr<IUnknown> PackageWalker::Next()
+{
+    for (;;) {
+        switch (stage_) {
+        case Stage::XpsDocument: {
+            stage_ = Stage::PackageParts;
+            ComPtr<IPartThumbnail> thumbnail;
+            for (const Relationship& relationship : package_->PackageRelationships()) {
+                if (relationship.external) continue;
+                if (relationship.type == xps::kThumbnail && !thumbnail) {
+                    ComPtr<IUnknown> part = package_->SharedPart(relationship.target, PartRole::Thumbnail);
+                    part.As(IID_IPartThumbnail, &thumbnail);
+                } else if (relationship.type == xps::kCoreProperties) {
+                    packageParts_.push_back(relationship.target);
+                }
+                // Digital signatures are not passed on: the output's
+                // FixedDocument and FixedDocumentSequence markup is written
+                // anew, so no signature over the original could hold.
+            }
+            currentName_.assign(1, '/');  // the package itself
+            return ComPtr<IUnknown>::Adopt(MakeXpsDocument(thumbnail).Detach());
+        }
+        case Stage::PackageParts:
+            if (packagePartIndex_ < packageParts_.size()) {
+                currentName_ = packageParts_[packagePartIndex_++];
+                return package_->SharedPart(currentName_, PartRole::CoreProperties);
+            }
+            stage_ = Stage::Sequence;
+            break;
+        case Stage::Sequence:
+            stage_ = Stage::Documents;
+            return MakeSequence();
+        case Stage::Documents: {
+            ComPtr<IUnknown> part = NextDocumentOrPage();
+            if (part) return part;
+            stage_ = Stage::Done;
+            break;
+        }
+        case Stage::Done:
+            return nullptr;
+        }
+    }
+}
+
+ComPtr<IUnknown> PackageWalker::MakeSequence()
+{
+    const std::string& name = package_->SequenceName();
+    currentName_ = name;
+    std::shared_ptr<PartData> sequence = package_->ReadPartData(name, PartRole::Sequence);
+    AttachTicket(*sequence, package_->RelationshipsOf(name));
+    if (jobTicket_) sequence->SetTicket(jobTicket_);
+    sequenceReader_ = std::make_unique<XmlPullReader>(sequence->Content()->Open(), name);
+    if (!sequenceReader_->NextElement() || sequenceReader_->LocalName() != "FixedDocumentSequence" ||
+        sequenceReader_->NamespaceUri() != xps::kXpsNamespace) {
+        sequenceReader_->Fail("the root element is not an XPS FixedDocumentSequence");
+    }
+    return MakePartObject(sequence);
+}
+
+ComPtr<IUnknown> PackageWalker::NextDocumentOrPage()
+{
+    for (;;) {
+        if (documentReader_) {
+            if (std::optional<PageEntry> page = NextPageContent()) return MakePage(*page);
+            if (document_->OriginalPages().count == 0) {
+                throw PackageError(document_->Name(), "the FixedDocument has no pages");
+            }
+            documentReader_.reset();
+            document_.reset();
+        }
+        std::optional<std::string> documentName = NextDocumentReference();
+        if (!documentName) return nullptr;
+        return MakeDocument(*documentName);
+    }
+}
+
+std::optional<std::string> PackageWalker::NextDocumentReference()
+{
+    while (sequenceReader_->NextElement()) {
+        if (sequenceReader_->Depth() != 1 || sequenceReader_->LocalName() != "DocumentReference") continue;
+        std::optional<std::string> source = sequenceReader_->Attribute("Source");
+        if (!source) sequenceReader_->Fail("a DocumentReference has no Source");
+        try {
+            return ResolvePartReference(package_->SequenceName(), *source);
+        } catch (const PackageError& error) {
+            sequenceReader_->Fail("DocumentReference \"" + *source + "\": " + error.Reason());
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<PackageWalker::PageEntry> PackageWalker::NextPageContent()
+{
+    XmlPullReader& reader = *documentReader_;
+    if (!pageContentPending_) {
+        for (;;) {
+            if (!reader.NextElement()) return std::nullopt;
+            if (reader.Depth() == 1 && reader.LocalName() == "PageContent") break;
+        }
+    }
+    pageContentPending_ = false;
+    std::optional<std::string> source = reader.Attribute("Source");
+    if (!source) reader.Fail("a PageContent has no Source");
+    PageEntry entry;
+    try {
+        entry.name = ResolvePartReference(document_->Name(), *source);
+    } catch (const PackageError& error) {
+        reader.Fail("PageContent \"" + *source + "\": " + error.Reason());
+    }
+    // The page's link targets follow as children; reading them runs on to
+    // the next PageContent, which the next call takes.
+    while (reader.NextElement()) {
+        if (reader.Depth() == 1) {
+            pageContentPending_ = reader.LocalName() == "PageContent";
+            if (pageContentPending_) break;
+            continue;
+        }
+        if (reader.LocalName() == "LinkTarget") {
+            if (std::optional<std::string> target = reader.Attribute("Name")) entry.linkTargets.push_back(*target);
+        }
+    }
+    return entry;
+}
+
+void PackageWalker::CheckPayloadType(const std::string& name, std::string_view expected, const char* what) const
+{
+    if (!package_->HasPart(name)) throw PackageError(name, std::string("the ") + what + " is missing from the package");
+    std::string type = package_->ContentType(name);
+    if (!type.empty() && type != expected) {
+        throw PackageError(name, std::string("the part is referred to as a ") + what + " but its content type is " +
+                                     type);
+    }
+}
+
+ComPtr<IUnknown> PackageWalker::MakeDocument(const std::string& name)
+{
+    currentName_ = name;
+    CheckPayloadType(name, xps::kDocumentContentType, "FixedDocument");
+    document_ = package_->ReadPartData(name, PartRole::Document);
+    std::vector<Relationship> relationships = package_->RelationshipsOf(name);
+    AttachTicket(*document_, relationships);
+    for (const Relationship& relationship : relationships) {
+        if (relationship.external) continue;
+        PartRole role;
+        if (relationship.type == xps::kDocumentStructure) {
+            role = PartRole::DocumentStructure;
+        } else if (relationship.type == xps::kSignatureDefinitions) {
+            role = PartRole::SignatureDefinitions;
+        } else {
+            continue;
+        }
+        if (!package_->HasPart(relationship.target)) {
+            throw PackageError(relationship.target, "the part " + name + " refers to is missing from the package");
+        }
+        document_->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
+    }
+    documentReader_ = std::make_unique<XmlPullReader>(document_->Content()->Open(), name);
+    if (!documentReader_->NextElement() || documentReader_->LocalName() != "FixedDocument" ||
+        documentReader_->NamespaceUri() != xps::kXpsNamespace) {
+        documentReader_->Fail("the root element is not an XPS FixedDocument");
+    }
+    pageContentPending_ = false;
+    return MakePartObject(document_);
+}
+
+ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
+{
+    currentName_ = entry.name;
+    CheckPayloadType(entry.name, xps::kPageContentType, "FixedPage");
+    std::shared_ptr<PartData> page = package_->ReadPartData(entry.name, PartRole::Page);
+    ReadPageRoot(*page);
+    page->SetLinkTargets(entry.linkTargets);
+    std::vector<Relationship> relationships = package_->RelationshipsOf(entry.name);
+    AttachTicket(*page, relationships);
+    AttachResources(*page, relationships);
+    for (const Relationship& relationship : relationships) {
+        if (relationship.external) continue;
+        PartRole role;
+        if (relationship.type == xps::kStoryFragments) {
+            role = PartRole::StoryFragments;
+        } else if (relationship.type == xps::kThumbnail) {
+            role = PartRole::Thumbnail;
+        } else {
+            continue;
+        }
+        if (!package_->HasPart(relationship.target)) {
+            throw PackageError(relationship.target, "the part " + entry.name + " refers to is missing from the package");
+        }
+        page->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
+    }
+    document_->NoteOriginalPage(entry.name);
+    return MakePartObject(page);
+}
+
+void PackageWalker::ReadPageRoot(PartData& page) const
+{
+    XmlPullReader reader(page.Content()->Open(), page.Name());
+    if (!reader.NextElement() || reader.LocalName() != "FixedPage" || reader.NamespaceUri() != xps::kXpsNamespace) {
+        reader.Fail("the root element is not an XPS FixedPage");
+    }
+    double width = 0;
+    double height = 0;
+    std::optional<std::string> widthText = reader.Attribute("Width");
+    std::optional<std::string> heightText = reader.Attribute("Height");
+    if (!widthText || !heightText || !ParseXpsLength(*widthText, &width) || !ParseXpsLength(*heightText, &height)) {
+        reader.Fail("the FixedPage has no valid Width and Height");
+    }
+    page.SetPageSize(width, height);
+}
+
+void PackageWalker::AttachTicket(PartData& part, const std::vector<Relationship>& relationships)
+{
+    for (const Relationship& relationship : relationships) {
+        if (relationship.external || relationship.type != xps::kPrintTicketRelationship) continue;
+        const std::string& target = relationship.target;
+        if (SamePartName(target, part.Name())) {
+            throw PackageError(part.Name(), "the part's print ticket relationship loops back to the part itself");
+        }
+        CheckPayloadType(target, xps::kPrintTicketContentType, "PrintTicket");
+        ComPtr<IPartPrintTicket> ticket;
+        package_->SharedPart(target, PartRole::PrintTicket).As(IID_IPartPrintTicket, &ticket);
+        if (!ticket) throw PackageError(target, "the part is used both as a PrintTicket and as another kind of part");
+        part.SetTicket(ticket);
+        return;
+    }
+}
+
+void PackageWalker::AttachResources(PartData& page, const std::vector<Relationship>& relationships)
+{
+    std::vector<std::string> path{page.Name()};
+    CollectResources(page, page.Name(), relationships, &path);
+}
+
+// Required resources of the page and, when a remote resource dictionary
+// has relationships of its own, of the dictionary. path holds the parts
+// from the page to the current source, to report a loop instead of
+// following it.
+void PackageWalker::CollectResources(PartData& page, const std::string& source,
+                                     const std::vector<Relationship>& relationships, std::vector<std::string>* path)
+{
+    for (const Relationship& relationship : relationships) {
+        if (relationship.external) continue;
+        if (relationship.type != xps::kRequiredResource && relationship.type != xps::kRestrictedFont) continue;
+        const std::string& target = relationship.target;
+        for (const std::string& visited : *path) {
+            if (SamePartName(visited, target)) {
+                std::string chain;
+                for (const std::string& step : *path) chain += step + " -> ";
+                throw PackageError(source, "the resource relationships loop: " + chain + target);
+            }
+        }
+        if (!package_->HasPart(target)) {
+            throw PackageError(target, "the resource " + source + " requires is missing from the package");
+        }
+        std::string type = package_->ContentType(target);
+        if (type == xps::kPageContentType || type == xps::kDocumentContentType || type == xps::kSequenceContentType) {
+            throw PackageError(source, "a required resource relationship targets " + target +
+                                           ", which is no resource (content type " + type + ")");
+        }
+        PartRole role = ResourceRole(type, target);
+        if (!page.FindResource(target)) page.AttachResource({target, package_->SharedPart(target, role)});
+        if (role != PartRole::ResourceDictionary) continue;
+        if (path->size() > kMaxResourceDepth) throw PackageError(target, "resource dictionaries nest too deeply");
+        path->push_back(target);
+        CollectResources(page, target, package_->RelationshipsOf(target), path);
+        path->pop_back();
+    }
+}
+
+}  // namespace tav::host

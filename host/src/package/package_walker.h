@@ -1,0 +1,66 @@
+// Walks a package in reading order and makes the part objects a pipeline's
+// first provider yields: the XPS document, the package's core properties,
+// the FixedDocumentSequence, then each FixedDocument followed by its
+// FixedPages. Each page comes with its print ticket and resources attached,
+// as do documents and the sequence with their tickets. Document and page
+// markup is read as the walk goes, so memory does not grow with the page
+// count. Every fault of the package is a PackageError naming the part.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "opc/xml_pull_reader.h"
+#include "package/package.h"
+
+namespace tav::host {
+
+class PackageWalker {
+public:
+    // jobTicket, when given, replaces the sequence's own print ticket.
+    explicit PackageWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket = nullptr);
+    ~PackageWalker();
+
+    // The next part, or null at the end of the job. Throws PackageError.
+    ComPtr<IUnknown> Next();
+    // The name of the part Next gave last ("" before the first).
+    const std::string& CurrentPartName() const { return currentName_; }
+
+private:
+    enum class Stage { XpsDocument, PackageParts, Sequence, Documents, Done };
+    struct PageEntry {
+        std::string name;
+        std::vector<std::string> linkTargets;
+    };
+
+    ComPtr<IUnknown> NextDocumentOrPage();
+    ComPtr<IUnknown> MakeSequence();
+    ComPtr<IUnknown> MakeDocument(const std::string& name);
+    ComPtr<IUnknown> MakePage(const PageEntry& entry);
+    std::optional<std::string> NextDocumentReference();
+    std::optional<PageEntry> NextPageContent();
+    void CheckPayloadType(const std::string& name, std::string_view expected, const char* what) const;
+    void AttachTicket(PartData& part, const std::vector<Relationship>& relationships);
+    void AttachResources(PartData& page, const std::vector<Relationship>& relationships);
+    void CollectResources(PartData& page, const std::string& source, const std::vector<Relationship>& relationships,
+                          std::vector<std::string>* path);
+    void ReadPageRoot(PartData& page) const;
+
+    std::shared_ptr<Package> package_;
+    ComPtr<IPartPrintTicket> jobTicket_;
+    Stage stage_ = Stage::XpsDocument;
+    size_t packagePartIndex_ = 0;
+    std::vector<std::string> packageParts_;
+    std::unique_ptr<XmlPullReader> sequenceReader_;
+    std::unique_ptr<XmlPullReader> documentReader_;
+    std::shared_ptr<PartData> document_;
+    bool pageContentPending_ = false;  // documentReader_ stands on a PageContent not yet taken
+    std::string currentName_;
+};
+
+// Parses an XPS length attribute (Width, Height); false when it is no
+// finite positive number.
+bool ParseXpsLength(const std::string& text, double* value);
+
+}  // namespace tav::host

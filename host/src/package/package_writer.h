@@ -1,0 +1,70 @@
+// Writes the parts that reach the end of a chain into a new XPS or OpenXPS
+// package, as they arrive: each page with its relationships (resources,
+// print ticket), each shared part once by name, and FixedDocument and
+// FixedDocumentSequence markup written from what was actually received.
+// Nothing but names and the document being listed is held between pages.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "opc/relationships.h"
+#include "package/spill_buffer.h"
+#include "parts/part_data.h"
+#include "zip/zip_writer.h"
+
+namespace tav::host {
+
+class PackageWriter {
+public:
+    // Takes ownership of fd, a new regular file. Every call below throws
+    // std::runtime_error (or PackageError) when the part cannot be written.
+    PackageWriter(int fd, xps::Flavour flavour);
+    ~PackageWriter();
+
+    void AddXpsDocument(IXpsDocument* document);
+    void AddSequence(IFixedDocumentSequence* sequence);
+    void AddDocument(IFixedDocument* document);
+    void AddPage(IFixedPage* page);
+    // A part sent on its own: core properties, or any other part.
+    void AddOther(IUnknown* part);
+    // Writes the sequence, the package's relationships and content types
+    // and closes the archive.
+    void Finish();
+
+private:
+    struct DocumentInProgress;
+    class ContentTypeTable;
+
+    void FinishDocument();
+    // Writes a part that several pages or levels may share once; returns
+    // the name it was written under. A different part with a name already
+    // written is renamed when renameOnClash (nothing refers to it by name
+    // but the relationships written here), else an error.
+    std::string WriteShared(IUnknown* part, bool renameOnClash);
+    std::string WriteTicket(IUnknown* owner, HRESULT (*getTicket)(IUnknown*, IPartPrintTicket**));
+    // Writes one part; markup is translated to OpenXPS for such output.
+    void WriteEntry(const std::string& name, const std::string& contentType, std::unique_ptr<ByteReader> content,
+                    int level);
+    void WriteMarkupEntry(const std::string& name, const std::string& contentType,
+                          std::shared_ptr<const PartContent> markup);
+    void WriteRelationships(const std::string& sourceName, const std::vector<Relationship>& relationships);
+    std::string ClaimName(const std::string& wanted, bool renameOnClash);
+
+    xps::Flavour flavour_;
+    ZipWriter zip_;
+    std::unique_ptr<ContentTypeTable> contentTypes_;
+    std::set<std::string> usedNames_;                            // part name keys
+    std::map<IUnknown*, std::pair<ComPtr<IUnknown>, std::string>> shared_;  // identity -> written name
+    std::vector<Relationship> packageRelationships_;
+    std::string sequenceName_;
+    std::string sequenceTicket_;
+    bool sequenceSeen_ = false;
+    std::vector<std::string> documents_;
+    std::unique_ptr<DocumentInProgress> document_;
+};
+
+}  // namespace tav::host

@@ -1,0 +1,138 @@
+#include "package/zip_content.h"
+
+#include <cstring>
+
+namespace tav::host {
+
+class ZipContent::Reader : public ByteReader {
+public:
+    explicit Reader(std::shared_ptr<const ZipContent> content) : content_(std::move(content)) {}
+
+    size_t Read(void* buffer, size_t count) override
+    {
+        while (next_ <= content_->pieces_.size()) {
+            if (!current_) {
+                if (next_ == content_->pieces_.size()) return 0;
+                current_ = content_->archive_->OpenEntry(content_->pieces_[next_], content_->partName_);
+                ++next_;
+            }
+            size_t got = current_->Read(buffer, count);
+            if (got > 0 || count == 0) return got;
+            current_.reset();
+        }
+        return 0;
+    }
+
+private:
+    std::shared_ptr<const ZipContent> content_;
+    std::unique_ptr<ByteReader> current_;
+    size_t next_ = 0;
+};
+
+ZipContent::ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces,
+                       std::string partName)
+    : archive_(std::move(archive)), pieces_(std::move(pieces)), partName_(std::move(partName))
+{
+    for (const ZipEntryInfo& piece : pieces_) size_ += piece.size;
+}
+
+std::unique_ptr<ByteReader> ZipContent::Open() const
+{
+    return std::make_unique<Reader>(std::static_pointer_cast<const ZipContent>(shared_from_this()));
+}
+
+namespace {
+
+class Translating : public ByteReader {
+public:
+    Translating(std::unique_ptr<ByteReader> source, std::string from, std::string to)
+        : source_(std::move(source)), from_(std::move(from)), to_(std::move(to))
+    {
+    }
+
+    size_t Read(void* buffer, size_t count) override
+    {
+        auto* out = static_cast<char*>(buffer);
+        size_t written = 0;
+        while (written < count) {
+            if (ready_ < output_.size()) {
+                size_t take = std::min(count - written, output_.size() - ready_);
+                std::memcpy(out + written, output_.data() + ready_, take);
+                ready_ += take;
+                written += take;
+                continue;
+            }
+            if (!Refill()) break;
+        }
+        return written;
+    }
+
+private:
+    // Translates the next block into output_. Bytes that could begin an
+    // occurrence split across blocks stay in pending_ until more arrive.
+    bool Refill()
+    {
+        output_.clear();
+        ready_ = 0;
+        while (output_.empty()) {
+            if (ended_) {
+                if (pending_.empty()) return false;
+                output_.swap(pending_);
+                return true;
+            }
+            char block[65536];
+            size_t got = source_->Read(block, sizeof block);
+            if (got == 0) ended_ = true;
+            pending_.append(block, got);
+            size_t keep = ended_ ? 0 : from_.size() - 1;
+            size_t position = 0;
+            for (;;) {
+                size_t found = pending_.find(from_, position);
+                if (found == std::string::npos) break;
+                output_.append(pending_, position, found - position);
+                output_ += to_;
+                position = found + from_.size();
+            }
+            size_t safeEnd = pending_.size() > keep ? pending_.size() - keep : 0;
+            if (safeEnd > position) {
+                output_.append(pending_, position, safeEnd - position);
+                position = safeEnd;
+            }
+            pending_.erase(0, position);
+        }
+        return true;
+    }
+
+    std::unique_ptr<ByteReader> source_;
+    std::string from_;
+    std::string to_;
+    std::string pending_;
+    std::string output_;
+    size_t ready_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to)
+{
+    return std::make_unique<Translating>(std::move(source), std::move(from), std::move(to));
+}
+
+TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to)
+    : original_(std::move(original)), from_(std::move(from)), to_(std::move(to))
+{
+}
+
+std::unique_ptr<ByteReader> TranslatedContent::Open() const
+{
+    return TranslatingReader(original_->Open(), from_, to_);
+}
+
+std::optional<uint64_t> TranslatedContent::KnownSize() const
+{
+    if (from_.size() == to_.size()) return original_->KnownSize();
+    return std::nullopt;
+}
+
+}  // namespace tav::host

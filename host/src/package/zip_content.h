@@ -1,0 +1,46 @@
+// A part's content stored in the input zip: one entry, or the entries of an
+// interleaved part's pieces read one after the other. Nothing is read until
+// a reader asks; each reader reads in blocks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/zip_archive.h"
+
+namespace tav::host {
+
+class ZipContent : public PartContent {
+public:
+    ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces, std::string partName);
+    std::unique_ptr<ByteReader> Open() const override;
+    std::optional<uint64_t> KnownSize() const override { return size_; }
+
+private:
+    class Reader;
+    std::shared_ptr<const ZipArchive> archive_;
+    std::vector<ZipEntryInfo> pieces_;
+    std::string partName_;
+    uint64_t size_ = 0;
+};
+
+// The content of another part with every occurrence of one byte string
+// replaced by another, as it is read: OpenXPS markup presented in the
+// 2005/06 namespaces, and the reverse on writing.
+class TranslatedContent : public PartContent {
+public:
+    TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to);
+    std::unique_ptr<ByteReader> Open() const override;
+    std::optional<uint64_t> KnownSize() const override;
+
+private:
+    std::shared_ptr<const PartContent> original_;
+    std::string from_;
+    std::string to_;
+};
+
+// A reader that replaces a byte string in what another reader gives.
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to);
+
+}  // namespace tav::host

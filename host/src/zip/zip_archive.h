@@ -1,0 +1,56 @@
+// Reading a zip archive with libzip, with the bounds that keep a hostile
+// archive harmless: the number of entries, each entry's and the total
+// uncompressed size, the compression ratio, and inflated sizes checked
+// against the declared ones while reading.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "package/byte_reader.h"
+
+namespace tav::host {
+
+struct ZipLimits {
+    uint64_t maxEntries = 200000;
+    uint64_t maxEntrySize = uint64_t{1} << 30;   // 1 GiB uncompressed
+    uint64_t maxTotalSize = uint64_t{8} << 30;   // 8 GiB uncompressed in all
+    uint64_t maxRatio = 1000;                    // uncompressed : compressed
+    uint64_t ratioFloor = uint64_t{1} << 20;     // entries smaller than this are not ratio-checked
+};
+
+// Where an entry is and how big it says it is; 24 bytes, as a package holds
+// one per zip entry for the whole job.
+struct ZipEntryInfo {
+    uint64_t index = 0;
+    uint64_t size = 0;  // declared uncompressed size
+    uint64_t compressedSize = 0;
+};
+
+class ZipArchive : public std::enable_shared_from_this<ZipArchive> {
+public:
+    // Calls onEntry with each entry's raw item name, in directory order.
+    // Throws PackageError (with an empty part name) when the file is no
+    // readable zip archive or breaks a limit.
+    using EntryVisitor = std::function<void(const std::string& itemName, const ZipEntryInfo& entry)>;
+    static std::shared_ptr<ZipArchive> Open(const std::string& path, const ZipLimits& limits,
+                                            const EntryVisitor& onEntry);
+    ~ZipArchive();
+
+    // A reader of the entry's uncompressed bytes. partName names the part in
+    // errors. Readers of one archive may be used on different threads.
+    std::unique_ptr<ByteReader> OpenEntry(const ZipEntryInfo& entry, const std::string& partName) const;
+
+private:
+    class EntryReader;
+    ZipArchive() = default;
+
+    void* archive_ = nullptr;  // zip_t*
+    // libzip shares one file source between the entries of an archive, so
+    // every call into it is made under this lock.
+    mutable std::mutex lock_;
+};
+
+}  // namespace tav::host

@@ -1,0 +1,468 @@
+// Reading packages: the real fixtures (checked against what unzip shows of
+// them), generated packages with tickets, pieces and OpenXPS, and broken
+// packages that must fail with the part and the reason.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "opc/package_error.h"
+#include "package/package_walker.h"
+#include "support/test_package.h"
+
+namespace tav::host {
+namespace {
+
+using testing::FixturesFolder;
+using testing::TemporaryFolder;
+using testing::TestPackage;
+using testing::WritePackage;
+using testing::WriteZip;
+
+// One line per part the walk yields, in the order yielded.
+struct WalkLine {
+    std::string kind;
+    std::string name;
+    std::string ticket;
+    std::vector<std::string> resources;
+    double width = 0;
+    double height = 0;
+};
+
+std::string TicketName(const std::shared_ptr<PartData>& data)
+{
+    ComPtr<IPartPrintTicket> ticket = data->Ticket();
+    return ticket ? HostDataOf(ticket.Get())->Name() : "";
+}
+
+std::vector<WalkLine> Walk(const std::string& path, const ZipLimits& limits = {})
+{
+    std::shared_ptr<Package> package = Package::Open(path, limits, std::make_shared<FailureLog>());
+    PackageWalker walker(package);
+    std::vector<WalkLine> lines;
+    while (ComPtr<IUnknown> part = walker.Next()) {
+        std::shared_ptr<PartData> data = HostDataOf(part.Get());
+        WalkLine line;
+        if (!data) {
+            ComPtr<IXpsDocument> document;
+            EXPECT_TRUE(SUCCEEDED(part.As(IID_IXpsDocument, &document)));
+            line.kind = "xps";
+            lines.push_back(line);
+            continue;
+        }
+        line.name = data->Name();
+        line.ticket = TicketName(data);
+        switch (data->Role()) {
+        case PartRole::Sequence: line.kind = "sequence"; break;
+        case PartRole::Document: line.kind = "document"; break;
+        case PartRole::Page: line.kind = "page"; break;
+        default: line.kind = "other"; break;
+        }
+        for (const PageResource& resource : data->Resources()) line.resources.push_back(resource.name);
+        data->PageSize(&line.width, &line.height);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The failure a walk of the whole package ends with: "part: reason".
+std::string WalkFailure(const std::string& path, const ZipLimits& limits = {})
+{
+    try {
+        Walk(path, limits);
+    } catch (const PackageError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+std::string ReadAll(IPartBase* part)
+{
+    ComPtr<IPrintReadStream> stream;
+    EXPECT_EQ(part->GetStream(stream.Out()), S_OK);
+    std::string bytes;
+    char block[777];
+    for (;;) {
+        ULONG got = 0;
+        BOOL end = FALSE;
+        EXPECT_EQ(stream->ReadBytes(block, sizeof block, &got, &end), S_OK);
+        bytes.append(block, got);
+        if (got == 0 || end) break;
+    }
+    return bytes;
+}
+
+std::string Fixture(const char* name)
+{
+    return FixturesFolder() + "/" + name;
+}
+
+#define SKIP_WITHOUT_FIXTURES()                                                          \
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present"
+
+TEST(FixtureReadingTest, Mb01HasOnePageWithItsImageAndFont)
+{
+    SKIP_WITHOUT_FIXTURES();
+    std::vector<WalkLine> lines = Walk(Fixture("mb01.xps"));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].kind, "xps");
+    EXPECT_EQ(lines[1].kind, "sequence");
+    EXPECT_EQ(lines[1].name, "/FixedDocumentSequence.fdseq");
+    EXPECT_EQ(lines[1].ticket, "");
+    EXPECT_EQ(lines[2].kind, "document");
+    EXPECT_EQ(lines[2].name, "/Documents/1/FixedDocument.fdoc");
+    EXPECT_EQ(lines[3].kind, "page");
+    EXPECT_EQ(lines[3].name, "/Documents/1/Pages/1.fpage");
+    EXPECT_EQ(lines[3].width, 816);
+    EXPECT_EQ(lines[3].height, 1056);
+    EXPECT_EQ(lines[3].resources, (std::vector<std::string>{"/Resources/QL_logo_color.tif", "/Resources/arial.ttf"}));
+}
+
+TEST(FixtureReadingTest, Mb06HasJobAndDocumentTicketsAndThreePages)
+{
+    SKIP_WITHOUT_FIXTURES();
+    std::vector<WalkLine> lines = Walk(Fixture("mb06.xps"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1].ticket, "/Resources/Job_PT.xml");
+    EXPECT_EQ(lines[2].ticket, "/Resources/Document1_PT.xml");
+    for (int page = 0; page < 3; ++page) {
+        const WalkLine& line = lines[3 + page];
+        EXPECT_EQ(line.kind, "page");
+        EXPECT_EQ(line.name, "/Documents/1/Pages/" + std::to_string(page + 1) + ".fpage");
+        EXPECT_EQ(line.ticket, "");
+        EXPECT_EQ(line.width, 816);
+        EXPECT_EQ(line.height, 1056);
+        EXPECT_EQ(line.resources.size(), 2u);
+    }
+}
+
+TEST(FixtureReadingTest, Mb06KeepsStructureLinkTargetsAndTicketContent)
+{
+    SKIP_WITHOUT_FIXTURES();
+    std::shared_ptr<Package> package = Package::Open(Fixture("mb06.xps"), {}, std::make_shared<FailureLog>());
+    PackageWalker walker(package);
+    std::vector<ComPtr<IUnknown>> parts;
+    while (ComPtr<IUnknown> part = walker.Next()) parts.push_back(part);
+    std::shared_ptr<PartData> document = HostDataOf(parts[2].Get());
+    std::vector<KeptRelationship> kept = document->KeptRelationships();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(HostDataOf(kept[0].part.Get())->Name(), "/Resources/DocStructure_1.struct");
+    EXPECT_EQ(HostDataOf(kept[1].part.Get())->Name(), "/xmls/xml_1.xaml");
+    EXPECT_EQ(document->OriginalPages().count, 3u);
+
+    std::vector<std::string> targets = HostDataOf(parts[3].Get())->LinkTargets();
+    ASSERT_EQ(targets.size(), 12u);
+    EXPECT_EQ(targets.front(), "Title");
+    EXPECT_EQ(targets.back(), "DigitalSignature");
+    EXPECT_EQ(HostDataOf(parts[4].Get())->LinkTargets(), std::vector<std::string>{"Page2"});
+
+    ComPtr<IFixedDocumentSequence> sequence;
+    ASSERT_EQ(parts[1].As(IID_IFixedDocumentSequence, &sequence), S_OK);
+    ComPtr<IPartPrintTicket> ticket;
+    ASSERT_EQ(sequence->GetPrintTicket(ticket.Out()), S_OK);
+    std::string markup = ReadAll(ticket.Get());
+    EXPECT_EQ(markup.size(), 494u);  // as unzip -l lists Resources/Job_PT.xml
+    EXPECT_NE(markup.find("psk:JobCopiesAllDocuments"), std::string::npos);
+}
+
+TEST(FixtureReadingTest, Mb08ResolvesRelativeReferences)
+{
+    SKIP_WITHOUT_FIXTURES();
+    std::vector<WalkLine> lines = Walk(Fixture("mb08.xps"));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].name, "/Documents/1/Pages/1.fpage");
+    EXPECT_EQ(lines[3].resources,
+              std::vector<std::string>{"/Resources/a75ff97a-5662-4d9c-9bdd-8e2c2b826e05.png"});
+}
+
+TEST(FixtureReadingTest, OpenXpsIsPresentedInTheXpsNamespaces)
+{
+    SKIP_WITHOUT_FIXTURES();
+    std::shared_ptr<Package> package = Package::Open(Fixture("mb06.oxps"), {}, std::make_shared<FailureLog>());
+    EXPECT_EQ(package->Flavour(), xps::Flavour::OpenXps);
+    std::vector<WalkLine> lines = Walk(Fixture("mb06.oxps"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1].ticket, "/Resources/Job_PT.xml");
+    EXPECT_EQ(lines[2].ticket, "/Resources/Document1_PT.xml");
+    EXPECT_EQ(lines[3].resources, (std::vector<std::string>{"/Resources/QL_logo_color.tif", "/Resources/arial.ttf"}));
+
+    PackageWalker walker(package);
+    for (int i = 0; i < 4; ++i) walker.Next();
+    ComPtr<IUnknown> first = walker.Next();
+    ComPtr<IFixedPage> page;
+    ASSERT_EQ(first.As(IID_IFixedPage, &page), S_OK);
+    std::string markup = ReadAll(page.Get());
+    EXPECT_EQ(markup.find("openxps"), std::string::npos);
+    EXPECT_NE(markup.find("<FixedPage Width=\"816\" Height=\"1056\" xml:lang=\"en-US\" "
+                          "xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"),
+              std::string::npos);
+    // The page's own relative references stay as they are, and resolve.
+    EXPECT_NE(markup.find("ImageSource=\"../../../Resources/QL_logo_color.tif\""), std::string::npos);
+    ComPtr<IUnknown> image;
+    EXPECT_EQ(page->GetPagePart(u"../../../Resources/QL_logo_color.tif", image.Out()), S_OK);
+}
+
+TEST(GeneratedPackageTest, TicketsOfEveryLevelAndSeveralDocuments)
+{
+    TestPackage package;
+    package.jobTicket = testing::SimpleTicket(2);
+    package.documents.resize(2);
+    package.documents[0].ticket = testing::SimpleTicket(3);
+    package.documents[0].pages.resize(2);
+    package.documents[0].pages[1].ticket = testing::SimpleTicket(4);
+    package.documents[1].pages.resize(1);
+    package.documents[1].pages[0].width = 1123;
+    package.documents[1].pages[0].height = 794.5;
+    std::string path = TemporaryFolder() + "/levels.xps";
+    WritePackage(path, package);
+    std::vector<WalkLine> lines = Walk(path);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[1].ticket, "/Job_PT.xml");
+    EXPECT_EQ(lines[2].ticket, "/Documents/1/Document_PT.xml");
+    EXPECT_EQ(lines[3].ticket, "");
+    EXPECT_EQ(lines[4].ticket, "/Documents/1/Pages/2_PT.xml");
+    EXPECT_EQ(lines[5].kind, "document");
+    EXPECT_EQ(lines[5].ticket, "");
+    EXPECT_EQ(lines[6].name, "/Documents/2/Pages/1.fpage");
+    EXPECT_EQ(lines[6].width, 1123);
+    EXPECT_EQ(lines[6].height, 794.5);
+}
+
+TEST(GeneratedPackageTest, InterleavedPiecesAreJoinedInOrder)
+{
+    TestPackage package = testing::PagesOfSize(1);
+    package.interleavePages = true;
+    std::string path = TemporaryFolder() + "/pieces.xps";
+    WritePackage(path, package);
+    std::string expected;
+    for (const auto& [name, bytes] : testing::PackageEntries(package)) {
+        if (name.find(".piece") != std::string::npos) expected += bytes;
+    }
+    std::shared_ptr<Package> opened = Package::Open(path, {}, std::make_shared<FailureLog>());
+    PackageWalker walker(opened);
+    ComPtr<IUnknown> part;
+    for (int i = 0; i < 4; ++i) part = walker.Next();
+    ComPtr<IFixedPage> page;
+    ASSERT_EQ(part.As(IID_IFixedPage, &page), S_OK);
+    EXPECT_EQ(ReadAll(page.Get()), expected);
+}
+
+TEST(GeneratedPackageTest, PiecesWithAGapAreRefused)
+{
+    TestPackage package = testing::PagesOfSize(1);
+    package.interleavePages = true;
+    auto entries = testing::PackageEntries(package);
+    std::erase_if(entries, [](const auto& entry) { return entry.first.find("[1].piece") != std::string::npos; });
+    std::string path = TemporaryFolder() + "/gap.xps";
+    WriteZip(path, entries);
+    EXPECT_NE(WalkFailure(path).find("/Documents/1/Pages/1.fpage: the interleaved part lacks piece 1"),
+              std::string::npos)
+        << WalkFailure(path);
+}
+
+// Broken packages: each must fail with the part and a reason.
+class BrokenPackageTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, std::vector<std::pair<std::string, std::string>> entries)
+    {
+        std::string path = TemporaryFolder() + "/" + name;
+        WriteZip(path, entries);
+        return path;
+    }
+    static std::vector<std::pair<std::string, std::string>> Entries(int pages = 1)
+    {
+        return testing::PackageEntries(testing::PagesOfSize(pages));
+    }
+    static void Replace(std::vector<std::pair<std::string, std::string>>* entries, const std::string& name,
+                        const std::string& bytes)
+    {
+        for (auto& entry : *entries) {
+            if (entry.first == name) entry.second = bytes;
+        }
+    }
+};
+
+TEST_F(BrokenPackageTest, NotAZip)
+{
+    std::string path = TemporaryFolder() + "/text.xps";
+    FILE* file = std::fopen(path.c_str(), "w");
+    std::fputs("this is not a package\n", file);
+    std::fclose(file);
+    EXPECT_EQ(WalkFailure(path), "not a zip archive (or a truncated one)");
+}
+
+TEST_F(BrokenPackageTest, TruncatedZip)
+{
+    std::string whole = Write("whole.xps", Entries(3));
+    std::string bytes = testing::ReadFile(whole);
+    std::string path = TemporaryFolder() + "/truncated.xps";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size() - 30, file);
+    std::fclose(file);
+    EXPECT_NE(WalkFailure(path), "");
+}
+
+TEST_F(BrokenPackageTest, DotDotInAnItemName)
+{
+    auto entries = Entries();
+    entries.emplace_back("Documents/../../evil.png", "x");
+    EXPECT_EQ(WalkFailure(Write("dotdot.xps", entries)),
+              "/Documents/../../evil.png: the part name contains a '.' or '..' segment");
+}
+
+TEST_F(BrokenPackageTest, MissingFixedDocument)
+{
+    auto entries = Entries();
+    Replace(&entries, "FixedDocumentSequence.fdseq",
+            "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+            "<DocumentReference Source=\"/Documents/9/FixedDocument.fdoc\"/></FixedDocumentSequence>");
+    EXPECT_EQ(WalkFailure(Write("nodoc.xps", entries)),
+              "/Documents/9/FixedDocument.fdoc: the FixedDocument is missing from the package");
+}
+
+TEST_F(BrokenPackageTest, MissingFixedPage)
+{
+    auto entries = Entries(2);
+    std::erase_if(entries, [](const auto& entry) { return entry.first == "Documents/1/Pages/2.fpage"; });
+    EXPECT_EQ(WalkFailure(Write("nopage.xps", entries)),
+              "/Documents/1/Pages/2.fpage: the FixedPage is missing from the package");
+}
+
+TEST_F(BrokenPackageTest, DtdInDocumentOrPageMarkup)
+{
+    const std::string dtd = "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]>";
+    auto entries = Entries();
+    Replace(&entries, "Documents/1/FixedDocument.fdoc",
+            dtd + "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+                  "<PageContent Source=\"Pages/1.fpage\"/></FixedDocument>");
+    EXPECT_EQ(WalkFailure(Write("dtd-doc.xps", entries)),
+              "/Documents/1/FixedDocument.fdoc: the markup contains a DTD (DOCTYPE), which XPS forbids");
+
+    entries = Entries();
+    Replace(&entries, "Documents/1/Pages/1.fpage",
+            dtd + "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"1\" Height=\"1\"/>");
+    EXPECT_EQ(WalkFailure(Write("dtd-page.xps", entries)),
+              "/Documents/1/Pages/1.fpage: the markup contains a DTD (DOCTYPE), which XPS forbids");
+}
+
+TEST_F(BrokenPackageTest, ResourceRelationshipsThatLoop)
+{
+    const std::string rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+        "Target=\"/Resources/dictionary.dict\"/></Relationships>";
+    auto entries = Entries();
+    Replace(&entries, "[Content_Types].xml",
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+            "<Default Extension=\"fdseq\" ContentType=\"application/vnd.ms-package.xps-fixeddocumentsequence+xml\"/>"
+            "<Default Extension=\"fdoc\" ContentType=\"application/vnd.ms-package.xps-fixeddocument+xml\"/>"
+            "<Default Extension=\"fpage\" ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/>"
+            "<Default Extension=\"dict\" ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>"
+            "</Types>");
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels", rels);
+    entries.emplace_back("Resources/dictionary.dict",
+                         "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>");
+    entries.emplace_back("Resources/_rels/dictionary.dict.rels", rels);  // the dictionary requires itself
+    EXPECT_EQ(WalkFailure(Write("loop.xps", entries)),
+              "/Resources/dictionary.dict: the resource relationships loop: /Documents/1/Pages/1.fpage -> "
+              "/Resources/dictionary.dict -> /Resources/dictionary.dict");
+
+    // A page requiring itself as a resource.
+    entries = Entries();
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                         "Target=\"1.fpage\"/></Relationships>");
+    EXPECT_NE(WalkFailure(Write("self.xps", entries)).find("loop"), std::string::npos);
+}
+
+TEST_F(BrokenPackageTest, DocumentReferenceToTheSequenceItself)
+{
+    auto entries = Entries();
+    Replace(&entries, "FixedDocumentSequence.fdseq",
+            "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+            "<DocumentReference Source=\"/FixedDocumentSequence.fdseq\"/></FixedDocumentSequence>");
+    EXPECT_EQ(WalkFailure(Write("selfseq.xps", entries)),
+              "/FixedDocumentSequence.fdseq: the part is referred to as a FixedDocument but its content type is "
+              "application/vnd.ms-package.xps-fixeddocumentsequence+xml");
+}
+
+TEST_F(BrokenPackageTest, NoFixedRepresentation)
+{
+    auto entries = Entries();
+    Replace(&entries, "_rels/.rels",
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"/>");
+    EXPECT_EQ(WalkFailure(Write("norep.xps", entries)),
+              "/_rels/.rels: the package has no fixed-representation relationship (not an XPS package)");
+}
+
+TEST_F(BrokenPackageTest, EntryLargerThanTheLimitOrTooCompressed)
+{
+    auto entries = Entries();
+    entries.emplace_back("Resources/zeros.bin", std::string(4u << 20, '\0'));
+    std::string path = Write("bomb.xps", entries);
+    ZipLimits small;
+    small.maxEntrySize = 1u << 20;
+    EXPECT_EQ(WalkFailure(path, small),
+              "/Resources/zeros.bin: the zip entry declares 4194304 uncompressed bytes, more than the limit of 1048576");
+    ZipLimits ratio;
+    ratio.maxRatio = 100;
+    EXPECT_NE(WalkFailure(path, ratio).find("/Resources/zeros.bin: the zip entry inflates"), std::string::npos);
+    ZipLimits total;
+    total.maxRatio = 1u << 30;
+    total.maxTotalSize = 2u << 20;
+    EXPECT_NE(WalkFailure(path, total).find("uncompressed bytes in all"), std::string::npos);
+    ZipLimits entriesLimit;
+    entriesLimit.maxEntries = 3;
+    EXPECT_NE(WalkFailure(path, entriesLimit).find("more than the limit of 3"), std::string::npos);
+}
+
+// Rewrites an entry's declared uncompressed size in the local header and
+// the central directory, as a zip bomb that lies about its size does.
+void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size)
+{
+    std::string bytes = testing::ReadFile(path);
+    auto le32 = [&](size_t at) {
+        return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+    };
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
+    size_t directory = le32(end + 16);
+    for (size_t at = directory; at < end && le32(at) == 0x02014b50;) {
+        size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
+        size_t extra = static_cast<unsigned char>(bytes[at + 30]) | static_cast<unsigned char>(bytes[at + 31]) << 8;
+        size_t comment = static_cast<unsigned char>(bytes[at + 32]) | static_cast<unsigned char>(bytes[at + 33]) << 8;
+        if (bytes.compare(at + 46, nameLength, item) == 0) {
+            put32(at + 24, size);
+            put32(le32(at + 42) + 22, size);
+        }
+        at += 46 + nameLength + extra + comment;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+TEST_F(BrokenPackageTest, EntryInflatingBeyondItsDeclaredSize)
+{
+    auto entries = Entries();
+    std::string big(200000, ' ');
+    Replace(&entries, "Documents/1/Pages/1.fpage",
+            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"1\" Height=\"1\">" + big +
+                "</FixedPage>");
+    std::string path = Write("liar.xps", entries);
+    PatchDeclaredSize(path, "Documents/1/Pages/1.fpage", 1000);
+    std::string failure = WalkFailure(path);
+    EXPECT_NE(failure.find("/Documents/1/Pages/1.fpage"), std::string::npos) << failure;
+    EXPECT_TRUE(failure.find("declared") != std::string::npos || failure.find("CRC") != std::string::npos ||
+                failure.find("consistency") != std::string::npos)
+        << failure;
+}
+
+}  // namespace
+}  // namespace tav::host

@@ -1,0 +1,314 @@
+// Writing packages: what a pass-through chain would write, read back with
+// the reader and with libzip, and the rules for parts that changed.
+#include <gtest/gtest.h>
+
+#include "opc/package_error.h"
+#include "package/package_walker.h"
+#include "package/package_writer.h"
+#include "parts/new_part.h"
+#include "support/package_description.h"
+#include "parts/part_objects.h"
+#include "support/test_package.h"
+
+// After the platform headers: <fcntl.h> defines LOCK_WRITE as a macro.
+#include <fcntl.h>
+
+namespace tav::host {
+namespace {
+
+using testing::TemporaryFolder;
+using testing::ZipItem;
+using testing::ZipItemNames;
+
+int NewFile(const std::string& path)
+{
+    return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
+}
+
+// Hands one part to the writer the way the last consumer of a chain does.
+void Add(PackageWriter& writer, IUnknown* part)
+{
+    ComPtr<IXpsDocument> xps;
+    ComPtr<IFixedDocumentSequence> sequence;
+    ComPtr<IFixedDocument> document;
+    ComPtr<IFixedPage> page;
+    if (SUCCEEDED(part->QueryInterface(IID_IXpsDocument, xps.OutVoid()))) {
+        writer.AddXpsDocument(xps.Get());
+    } else if (SUCCEEDED(part->QueryInterface(IID_IFixedDocumentSequence, sequence.OutVoid()))) {
+        writer.AddSequence(sequence.Get());
+    } else if (SUCCEEDED(part->QueryInterface(IID_IFixedDocument, document.OutVoid()))) {
+        writer.AddDocument(document.Get());
+    } else if (SUCCEEDED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) {
+        writer.AddPage(page.Get());
+    } else {
+        writer.AddOther(part);
+    }
+}
+
+void Copy(const std::string& input, const std::string& output, xps::Flavour flavour,
+          const std::function<void(IUnknown*)>& change = nullptr)
+{
+    std::shared_ptr<Package> package = Package::Open(input, {}, std::make_shared<FailureLog>());
+    PackageWalker walker(package);
+    PackageWriter writer(NewFile(output), flavour);
+    while (ComPtr<IUnknown> part = walker.Next()) {
+        if (change) change(part.Get());
+        Add(writer, part.Get());
+    }
+    writer.Finish();
+}
+
+std::string Bytes(IUnknown* part)
+{
+    std::unique_ptr<ByteReader> reader = HostDataOf(part)->Content()->Open();
+    std::string bytes;
+    char block[4096];
+    while (size_t got = reader->Read(block, sizeof block)) bytes.append(block, got);
+    return bytes;
+}
+
+std::vector<std::string> Describe(const std::string& path)
+{
+    return testing::DescribePackage(path);
+}
+
+testing::TestPackage RichPackage()
+{
+    testing::TestPackage package;
+    package.jobTicket = testing::SimpleTicket(2);
+    package.resources.push_back({"/Resources/shared.png", "image/png", std::string(3000, 'p')});
+    package.resources.push_back({"/Resources/font.ttf", "application/vnd.ms-opentype", std::string(5000, 'f')});
+    package.documents.resize(2);
+    package.documents[0].ticket = testing::SimpleTicket(3);
+    package.documents[0].pages.resize(2);
+    package.documents[0].pages[0].resources = {"/Resources/shared.png", "/Resources/font.ttf"};
+    package.documents[0].pages[1].resources = {"/Resources/shared.png"};
+    package.documents[0].pages[1].ticket = testing::SimpleTicket(4);
+    package.documents[1].pages.resize(1);
+    package.documents[1].pages[0].width = 500;
+    return package;
+}
+
+TEST(PackageWriterTest, RoundTripKeepsDocumentsPagesTicketsAndResources)
+{
+    std::string input = TemporaryFolder() + "/rich.xps";
+    std::string output = TemporaryFolder() + "/rich-out.xps";
+    testing::WritePackage(input, RichPackage());
+    Copy(input, output, xps::Flavour::Xps);
+    std::vector<std::string> before = Describe(input);
+    ASSERT_EQ(before.size(), 6u);
+    EXPECT_EQ(Describe(output), before);
+
+    // Each shared resource is stored once.
+    std::vector<std::string> items = ZipItemNames(output);
+    EXPECT_EQ(std::count(items.begin(), items.end(), "Resources/shared.png"), 1);
+    EXPECT_EQ(std::count(items.begin(), items.end(), "Documents/1/Pages/_rels/1.fpage.rels"), 1);
+    std::string rels = ZipItem(output, "Documents/1/Pages/_rels/1.fpage.rels");
+    EXPECT_NE(rels.find("Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                        "Target=\"/Resources/font.ttf\""),
+              std::string::npos);
+    std::string types = ZipItem(output, "[Content_Types].xml");
+    EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/>"), std::string::npos);
+}
+
+TEST(PackageWriterTest, OpenXpsOutputTranslatesNamespacesAndTypes)
+{
+    std::string input = TemporaryFolder() + "/plain.xps";
+    std::string output = TemporaryFolder() + "/plain-out.oxps";
+    testing::WritePackage(input, RichPackage());
+    Copy(input, output, xps::Flavour::OpenXps);
+    EXPECT_NE(ZipItem(output, "_rels/.rels").find("http://schemas.openxps.org/oxps/v1.0/fixedrepresentation"),
+              std::string::npos);
+    std::string page = ZipItem(output, "Documents/1/Pages/1.fpage");
+    EXPECT_NE(page.find("xmlns=\"http://schemas.openxps.org/oxps/v1.0\""), std::string::npos);
+    EXPECT_EQ(page.find("schemas.microsoft.com/xps"), std::string::npos);
+    EXPECT_NE(ZipItem(output, "FixedDocumentSequence.fdseq").find("http://schemas.openxps.org/oxps/v1.0"),
+              std::string::npos);
+    EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/2.fpage.rels").find("oxps/v1.0/printticket"),
+              std::string::npos);
+    // Read back, it is the same job.
+    std::shared_ptr<Package> reread = Package::Open(output, {}, std::make_shared<FailureLog>());
+    EXPECT_EQ(reread->Flavour(), xps::Flavour::OpenXps);
+    EXPECT_EQ(Describe(output), Describe(input));
+}
+
+TEST(PackageWriterTest, InterleavedInputIsWrittenWhole)
+{
+    testing::TestPackage package = testing::PagesOfSize(2);
+    package.interleavePages = true;
+    std::string input = TemporaryFolder() + "/pieces-in.xps";
+    std::string output = TemporaryFolder() + "/pieces-out.xps";
+    testing::WritePackage(input, package);
+    Copy(input, output, xps::Flavour::Xps);
+    std::vector<std::string> items = ZipItemNames(output);
+    EXPECT_NE(std::find(items.begin(), items.end(), "Documents/1/Pages/2.fpage"), items.end());
+    EXPECT_EQ(Describe(output), Describe(input));
+}
+
+TEST(PackageWriterTest, FixtureStructureKeptSignaturesDropped)
+{
+    if (testing::FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    std::string output = TemporaryFolder() + "/mb06-out.xps";
+    Copy(testing::FixturesFolder() + "/mb06.xps", output, xps::Flavour::Xps);
+    std::vector<std::string> items = ZipItemNames(output);
+    for (const std::string& item : items) EXPECT_EQ(item.find("digital-signature"), std::string::npos) << item;
+    std::string rels = ZipItem(output, "Documents/1/_rels/FixedDocument.fdoc.rels");
+    EXPECT_NE(rels.find("documentstructure\" Target=\"/Resources/DocStructure_1.struct\""), std::string::npos);
+    EXPECT_NE(std::find(items.begin(), items.end(), "Resources/DocStructure_1.struct"), items.end());
+    std::string document = ZipItem(output, "Documents/1/FixedDocument.fdoc");
+    EXPECT_NE(document.find("<LinkTarget Name=\"Page2\"/>"), std::string::npos);
+}
+
+TEST(PackageWriterTest, StructureOfADocumentWithARewrittenPageIsDropped)
+{
+    if (testing::FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    std::string output = TemporaryFolder() + "/mb06-changed.xps";
+    Copy(testing::FixturesFolder() + "/mb06.xps", output, xps::Flavour::Xps, [](IUnknown* part) {
+        ComPtr<IFixedPage> page;
+        if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) return;
+        // Rewrite the second page with its own content.
+        BSTR uri = nullptr;
+        page->GetUri(&uri);
+        bool second = std::u16string(uri) == u"/Documents/1/Pages/2.fpage";
+        SysFreeString(uri);
+        if (!second) return;
+        std::string bytes = Bytes(part);
+        ComPtr<IPrintWriteStream> stream;
+        page->GetWriteStream(stream.Out());
+        stream->WriteBytes(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        stream->Close();
+    });
+    std::string rels = ZipItem(output, "Documents/1/_rels/FixedDocument.fdoc.rels");
+    EXPECT_EQ(rels.find("documentstructure"), std::string::npos);
+    EXPECT_NE(rels.find("printticket"), std::string::npos);
+    std::string document = ZipItem(output, "Documents/1/FixedDocument.fdoc");
+    EXPECT_EQ(document.find("<LinkTarget Name=\"Page2\"/>"), std::string::npos);
+    EXPECT_NE(document.find("<LinkTarget Name=\"Page3\"/>"), std::string::npos);
+}
+
+TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
+{
+    const std::string thumbnailType = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
+    const std::string storyType = "http://schemas.microsoft.com/xps/2005/06/storyfragments";
+    testing::TestPackage package = testing::PagesOfSize(2);
+    package.packageParts.push_back(
+        {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+         {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml", "<core/>"}});
+    package.packageParts.push_back({thumbnailType, {"/thumb.png", "image/png", "thumbnail bytes"}});
+    package.documents[0].pages[0].related.push_back(
+        {storyType, {"/Documents/1/Story1.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+    package.documents[0].pages[1].related.push_back(
+        {storyType, {"/Documents/1/Story2.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+    std::string input = TemporaryFolder() + "/related-in.xps";
+    std::string output = TemporaryFolder() + "/related-out.xps";
+    testing::WritePackage(input, package);
+    // Page 2 is rewritten on the way: its story fragments no longer apply.
+    Copy(input, output, xps::Flavour::Xps, [](IUnknown* part) {
+        ComPtr<IFixedPage> page;
+        if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) return;
+        if (HostDataOf(part)->Name() != "/Documents/1/Pages/2.fpage") return;
+        ComPtr<IPrintWriteStream> stream;
+        page->GetWriteStream(stream.Out());
+        std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"5\" Height=\"5\"/>";
+        stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
+        stream->Close();
+    });
+    std::string packageRelationships = ZipItem(output, "_rels/.rels");
+    EXPECT_NE(packageRelationships.find("core-properties\" Target=\"/docProps/core.xml\""), std::string::npos);
+    EXPECT_NE(packageRelationships.find("thumbnail\" Target=\"/thumb.png\""), std::string::npos);
+    EXPECT_EQ(ZipItem(output, "docProps/core.xml"), "<core/>");
+    EXPECT_EQ(ZipItem(output, "thumb.png"), "thumbnail bytes");
+    EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/1.fpage.rels").find("Target=\"/Documents/1/Story1.frag\""),
+              std::string::npos);
+    std::vector<std::string> items = ZipItemNames(output);
+    EXPECT_NE(std::find(items.begin(), items.end(), "Documents/1/Story1.frag"), items.end());
+    EXPECT_EQ(std::find(items.begin(), items.end(), "Documents/1/Story2.frag"), items.end());
+    EXPECT_EQ(std::find(items.begin(), items.end(), "Documents/1/Pages/_rels/2.fpage.rels"), items.end());
+}
+
+TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
+{
+    std::string input = TemporaryFolder() + "/dup-in.xps";
+    std::string output = TemporaryFolder() + "/dup-out.xps";
+    testing::WritePackage(input, testing::PagesOfSize(1));
+    auto log = std::make_shared<FailureLog>();
+    std::shared_ptr<Package> package = Package::Open(input, {}, log);
+    PackageWalker walker(package);
+    PackageWriter writer(NewFile(output), xps::Flavour::Xps);
+    ComPtr<IUnknown> lastPage;
+    while (ComPtr<IUnknown> part = walker.Next()) {
+        Add(writer, part.Get());
+        lastPage = part;
+    }
+    // The same page again, and a new page named like a ticket part.
+    Add(writer, lastPage.Get());
+    ComPtr<IFixedPage> page;
+    ComPtr<IPrintWriteStream> stream;
+    ASSERT_EQ(CreateEmptyPart(u"/LO_NUpPage_1.xml", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
+    std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+    stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
+    stream->Close();
+    ComPtr<IPartPrintTicket> ticket;
+    ASSERT_EQ(CreateEmptyPart(u"/PT_LO_1_2.xml", IID_IPartPrintTicket, ticket.OutVoid(), stream.Out(), log), S_OK);
+    std::string ticketMarkup = testing::SimpleTicket(9);
+    stream->WriteBytes(ticketMarkup.data(), static_cast<ULONG>(ticketMarkup.size()), nullptr);
+    stream->Close();
+    page->SetPrintTicket(ticket.Get());
+    writer.AddPage(page.Get());
+    writer.Finish();
+
+    std::vector<std::string> lines = Describe(output);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), "/Documents/1/Pages/1.fpage");
+    EXPECT_EQ(lines[3].substr(0, lines[3].find(' ')), "/Documents/1/Pages/1_2.fpage");
+    EXPECT_EQ(lines[4], "/LO_NUpPage_1.xml ticket /PT_LO_1_2.xml [" + ticketMarkup + "] content " + markup);
+    // Both .xml parts are told apart in the content types.
+    std::string types = ZipItem(output, "[Content_Types].xml");
+    EXPECT_NE(types.find("application/vnd.ms-printing.printticket+xml"), std::string::npos);
+    EXPECT_NE(types.find("application/vnd.ms-package.xps-fixedpage+xml"), std::string::npos);
+}
+
+TEST(PackageWriterTest, TwoDifferentResourcesOfOneNameFail)
+{
+    auto log = std::make_shared<FailureLog>();
+    std::string output = TemporaryFolder() + "/clash.xps";
+    PackageWriter writer(NewFile(output), xps::Flavour::Xps);
+    ComPtr<IFixedDocument> document;
+    ComPtr<IPrintWriteStream> stream;
+    ComPtr<IFixedPage> first, second;
+    ComPtr<IPartImage> imageA, imageB;
+    ASSERT_EQ(CreateEmptyPart(u"/a.fpage", IID_IFixedPage, first.OutVoid(), stream.Out(), log), S_OK);
+    ASSERT_EQ(CreateEmptyPart(u"/b.fpage", IID_IFixedPage, second.OutVoid(), stream.Out(), log), S_OK);
+    ASSERT_EQ(CreateEmptyPart(u"/same.png", IID_IPartImage, imageA.OutVoid(), stream.Out(), log), S_OK);
+    ASSERT_EQ(CreateEmptyPart(u"/same.png", IID_IPartImage, imageB.OutVoid(), stream.Out(), log), S_OK);
+    first->SetPagePart(imageA.Get());
+    second->SetPagePart(imageB.Get());
+    auto data = std::make_shared<PartData>("/d.fdoc", PartRole::Document, "", nullptr, log);
+    ComPtr<IUnknown> documentObject = MakePartObject(data);
+    documentObject.As(IID_IFixedDocument, &document);
+    writer.AddDocument(document.Get());
+    writer.AddPage(first.Get());
+    try {
+        writer.AddPage(second.Get());
+        FAIL() << "no error";
+    } catch (const PackageError& error) {
+        EXPECT_EQ(std::string(error.what()), "/same.png: two different parts of this name reached the output");
+    }
+}
+
+TEST(PackageWriterTest, AJobWithoutPagesIsNoPackage)
+{
+    std::string input = TemporaryFolder() + "/nopages-in.xps";
+    testing::WritePackage(input, testing::PagesOfSize(1));
+    std::shared_ptr<Package> package = Package::Open(input, {}, std::make_shared<FailureLog>());
+    PackageWalker walker(package);
+    PackageWriter writer(NewFile(TemporaryFolder() + "/nopages-out.xps"), xps::Flavour::Xps);
+    while (ComPtr<IUnknown> part = walker.Next()) {
+        ComPtr<IFixedPage> page;
+        if (FAILED(part.As(IID_IFixedPage, &page))) Add(writer, part.Get());
+    }
+    EXPECT_THROW(writer.Finish(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace tav::host

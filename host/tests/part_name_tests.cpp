@@ -1,0 +1,88 @@
+// Part names as OPC defines them: resolution of references, percent
+// escapes, case-insensitive comparison, and the names that are refused.
+#include <gtest/gtest.h>
+
+#include "opc/package_error.h"
+#include "opc/part_name.h"
+
+namespace tav::host {
+namespace {
+
+TEST(PartNameTest, RelativeReferencesResolveAgainstTheSourceFolder)
+{
+    EXPECT_EQ(ResolvePartReference("/Documents/1/Pages/1.fpage", "../../../Resources/arial.ttf"), "/Resources/arial.ttf");
+    EXPECT_EQ(ResolvePartReference("/Documents/1/FixedDocument.fdoc", "Pages/1.fpage"), "/Documents/1/Pages/1.fpage");
+    EXPECT_EQ(ResolvePartReference("/Documents/1/FixedDocument.fdoc", "./Pages/./2.fpage"),
+              "/Documents/1/Pages/2.fpage");
+    EXPECT_EQ(ResolvePartReference("/FixedDocumentSequence.fdseq", "Documents/1/FixedDocument.fdoc"),
+              "/Documents/1/FixedDocument.fdoc");
+    EXPECT_EQ(ResolvePartReference("/", "a/b.xml"), "/a/b.xml");
+    EXPECT_EQ(ResolvePartReference("/x/y/z.fpage", "/Absolute/one.png"), "/Absolute/one.png");
+}
+
+TEST(PartNameTest, FragmentsAreDropped)
+{
+    EXPECT_EQ(ResolvePartReference("/Documents/1/FixedDocument.fdoc", "Pages/1.fpage#Title"),
+              "/Documents/1/Pages/1.fpage");
+}
+
+TEST(PartNameTest, EscapesOfUnreservedCharactersAreDecodedOthersUpperCased)
+{
+    // %41 is 'A', %7E is '~': unreserved, so the same as the plain letters.
+    EXPECT_EQ(CanonicalPartName("/%41bc/d%7Ee.png"), "/Abc/d~e.png");
+    // A space stays escaped, with upper-case digits whatever the input.
+    EXPECT_EQ(CanonicalPartName("/a%20b.png"), "/a%20b.png");
+    EXPECT_EQ(CanonicalPartName("/a%5bb.png"), "/a%5Bb.png");
+    // Raw bytes outside printable ASCII are escaped as UTF-8 (IRI to URI):
+    // U+00E9 is C3 A9.
+    EXPECT_EQ(CanonicalPartName("/caf\xC3\xA9.png"), "/caf%C3%A9.png");
+    EXPECT_EQ(CanonicalPartName("/a b.png"), "/a%20b.png");
+}
+
+TEST(PartNameTest, ComparisonIgnoresAsciiCaseAndEscapeSpelling)
+{
+    EXPECT_TRUE(SamePartName(CanonicalPartName("/Resources/Arial.TTF"), CanonicalPartName("/resources/arial.ttf")));
+    EXPECT_TRUE(SamePartName(CanonicalPartName("/caf%c3%a9.png"), CanonicalPartName("/caf\xC3\xA9.png")));
+    EXPECT_TRUE(SamePartName(CanonicalPartName("/%61.png"), CanonicalPartName("/A.png")));
+    EXPECT_FALSE(SamePartName(CanonicalPartName("/a.png"), CanonicalPartName("/b.png")));
+    EXPECT_FALSE(SamePartName(CanonicalPartName("/a/b.png"), CanonicalPartName("/a.b.png")));
+}
+
+TEST(PartNameTest, NamesThatAreNoPartNamesAreRefused)
+{
+    for (const char* bad : {"relative.png", "/", "/a//b.png", "/a/", "/a/../b.png", "/a/./b.png", "/a./b.png",
+                            "/a%2Fb.png", "/a%5Cb.png", "/a\\b.png", "/a%zz.png", "/a%4", "/a?b=1", "/a#frag"}) {
+        EXPECT_THROW(CanonicalPartName(bad), PackageError) << bad;
+    }
+}
+
+TEST(PartNameTest, ReferencesLeavingTheRootOrThePackageAreRefused)
+{
+    EXPECT_THROW(ResolvePartReference("/a/b.fpage", "../../c.png"), PackageError);
+    EXPECT_THROW(ResolvePartReference("/b.fpage", "%2E%2E/c.png"), PackageError);
+    EXPECT_THROW(ResolvePartReference("/b.fpage", "http://example.com/c.png"), PackageError);
+    EXPECT_THROW(ResolvePartReference("/b.fpage", "//host/c.png"), PackageError);
+    EXPECT_THROW(ResolvePartReference("/b.fpage", "#only-a-fragment"), PackageError);
+    EXPECT_THROW(ResolvePartReference("/a/b.fpage", ".."), PackageError);
+    try {
+        ResolvePartReference("/a/b.fpage", "../../c.png");
+    } catch (const PackageError& error) {
+        EXPECT_NE(error.Reason().find("root"), std::string::npos) << error.Reason();
+    }
+}
+
+TEST(PartNameTest, RelationshipPartsAndExtensions)
+{
+    EXPECT_EQ(RelationshipsPartName("/"), "/_rels/.rels");
+    EXPECT_EQ(RelationshipsPartName("/Documents/1/Pages/1.fpage"), "/Documents/1/Pages/_rels/1.fpage.rels");
+    EXPECT_EQ(PartExtension("/a/B.FPage"), "fpage");
+    EXPECT_EQ(PartExtension("/a.b/c"), "");
+    EXPECT_EQ(ZipItemName("/Documents/1.fpage"), "Documents/1.fpage");
+    EXPECT_TRUE(IsAbsoluteUri("http://x"));
+    EXPECT_TRUE(IsAbsoluteUri("pack://x"));
+    EXPECT_FALSE(IsAbsoluteUri("a/b:c"));
+    EXPECT_FALSE(IsAbsoluteUri("/a:b"));
+}
+
+}  // namespace
+}  // namespace tav::host
