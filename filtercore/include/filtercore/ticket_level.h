@@ -1,11 +1,12 @@
-// TicketLevel: the three levels of a job's PrintTickets. The values are those
-// of the PrintTicket provider's scopes (kPTPageScope, kPTDocumentScope,
-// kPTJobScope), so a level can be handed to the provider as it is.
+// TicketLevel: the levels of an XPS job that carry PrintTickets. The values
+// are those of the PrintTicket provider's scopes (kPTPageScope,
+// kPTDocumentScope, kPTJobScope), so a level can be handed to the provider as
+// it is.
 #pragma once
 
 #include "platform/printticket.h"
 
-enum class TicketLevel : LONG {
+enum class TicketLevel : INT {
     Page = kPTPageScope,
     Document = kPTDocumentScope,
     Job = kPTJobScope,
