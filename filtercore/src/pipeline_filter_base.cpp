@@ -118,15 +118,17 @@ HRESULT PipelineFilterBase::OnFixedPage(IFixedPage* page) { return SendOn(page, 
 
 HRESULT PipelineFilterBase::OnFixedDocument(IFixedDocument* document)
 {
-    // The ticket manager connects here: the document's ticket is merged
-    // before the document is sent on.
+    if (document == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnDocumentTicket(document);
+    if (FAILED(hr)) return hr;
     return SendOn(document, &IXpsDocumentConsumer::SendFixedDocument);
 }
 
 HRESULT PipelineFilterBase::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
 {
-    // The ticket manager connects here: the job ticket is merged before the
-    // sequence is sent on.
+    if (sequence == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnJobTicket(sequence);
+    if (FAILED(hr)) return hr;
     return SendOn(sequence, &IXpsDocumentConsumer::SendFixedDocumentSequence);
 }
 

@@ -116,7 +116,19 @@ void PipelineFilterCore::ReportFilterFinished()
 
 HRESULT PipelineFilterCore::SetupPerUserTicket()
 {
-    // The ticket manager connects here: the per-user ticket from the property
-    // bag will initialise it.
-    return S_OK;
+    if (!propertyBag) return E_UNEXPECTED;
+    Property perUserTicket(propertyBag.Get(), u"PerUserPrintTicket");
+    if (FAILED(perUserTicket.result)) return perUserTicket.result;
+    Property name(propertyBag.Get(), u"PrinterName");
+    if (FAILED(name.result)) return name.result;
+    // Values of another type would be used as objects they are not.
+    if (perUserTicket.value.vt != VT_UNKNOWN || name.value.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+    if (perUserTicket.value.punkVal == nullptr) return E_POINTER;
+
+    ComPtr<IPrintReadStreamFactory> factory;
+    ComPtr<IPrintReadStream> stream;
+    HRESULT hr = perUserTicket.value.punkVal->QueryInterface(IID_IPrintReadStreamFactory, factory.OutVoid());
+    if (SUCCEEDED(hr)) hr = factory->GetStream(stream.Out());
+    if (SUCCEEDED(hr)) hr = ticketManager.Initialize(stream.Get(), name.value.bstrVal);
+    return hr;
 }

@@ -19,7 +19,11 @@ public:
     HRESULT StartOperation() override;
     ~PipelineFilterBase() override;
 
+    // Sends the page on; a filter that needs the page's settings calls
+    // ticketManager.OnPageTicket and GetMergedTicket(Page) in its override.
     virtual HRESULT OnFixedPage(IFixedPage* page);
+    // Merge the document's (the sequence's) ticket, then send the part on;
+    // a refused ticket is the hook's failure and the part is not sent.
     virtual HRESULT OnFixedDocument(IFixedDocument* document);
     virtual HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence);
     virtual HRESULT OnXpsDocument(IXpsDocument* document);

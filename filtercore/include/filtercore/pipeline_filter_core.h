@@ -27,7 +27,10 @@ public:
     HRESULT ShutdownOperation() override;
     ~PipelineFilterCore() override;
 
-    // Hands the per-user ticket to the ticket manager.
+    // Initialises the ticket manager with the per-user ticket (the
+    // "PerUserPrintTicket" property, an IPrintReadStreamFactory) and the
+    // "PrinterName" property. E_UNEXPECTED without a property bag; the first
+    // failure otherwise.
     virtual HRESULT SetupPerUserTicket();
 
 protected:

@@ -5,6 +5,7 @@
 
 #include "testsupport/filter_module.h"
 #include "testsupport/part_channel.h"
+#include "testsupport/per_user_ticket.h"
 
 namespace testsupport {
 
@@ -13,6 +14,7 @@ ComPtr<TestPropertyBag> DefaultPropertyBag()
     auto bag = ComPtr<TestPropertyBag>::Adopt(new TestPropertyBag);
     bag->SetString(u"PrinterName", u"tav test printer");
     bag->SetUInt32(u"PrintJobId", 1);
+    SetPerUserTicket(bag.Get(), DefaultDeviceTicket());
     return bag;
 }
 
@@ -37,7 +39,7 @@ ChainOutcome RunChain(const std::vector<IPrintPipelineFilter*>& filters, IXpsDoc
         ComPtr<IUnknown> reader = i == 0 ? ComPtr<IUnknown>::Share(source)
                                          : ComPtr<IUnknown>::Adopt(new ChannelProvider(channels[i - 1]));
         ComPtr<IUnknown> writer = i + 1 == count ? ComPtr<IUnknown>::Share(outcome.consumer.Get())
-                                                 : ComPtr<IUnknown>::Adopt(new ChannelConsumer(channels[i]));
+                                                 : ComPtr<IUnknown>::Adopt(new ChannelConsumer(channels[i], outcome.consumer->PartNames()));
         communicators.push_back(ComPtr<TestCommunicator>::Adopt(new TestCommunicator(reader.Get(), writer.Get())));
         controls.push_back(ComPtr<RecordingControl>::Adopt(new RecordingControl));
         controls.back()->OnShutdownRequest(cancelAll);

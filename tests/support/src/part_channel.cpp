@@ -67,7 +67,7 @@ HRESULT ChannelConsumer::CloseSender()
 
 HRESULT ChannelConsumer::GetNewEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream)
 {
-    return CreateEmptyPart(uri, riid, part, stream);
+    return CreateUniquePart(*partNames_, uri, riid, part, stream);
 }
 
 }  // namespace testsupport

@@ -302,4 +302,22 @@ HRESULT CreateEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteS
     return E_NOINTERFACE;
 }
 
+bool PartNameRegistry::Claim(const std::u16string& uri)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return names_.insert(uri).second;
+}
+
+HRESULT CreateUniquePart(PartNameRegistry& names, const WCHAR* uri, REFIID riid, void** part,
+                         IPrintWriteStream** stream)
+{
+    HRESULT hr = CreateEmptyPart(uri, riid, part, stream);
+    if (FAILED(hr) || names.Claim(uri)) return hr;
+    static_cast<IUnknown*>(*part)->Release();
+    (*stream)->Release();
+    *part = nullptr;
+    *stream = nullptr;
+    return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+}
+
 }  // namespace testsupport

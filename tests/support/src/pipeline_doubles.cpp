@@ -97,7 +97,7 @@ HRESULT RecordingConsumer::CloseSender() { return Record(ConsumerCallKind::Close
 
 HRESULT RecordingConsumer::GetNewEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream)
 {
-    HRESULT hr = CreateEmptyPart(uri, riid, part, stream);
+    HRESULT hr = CreateUniquePart(*partNames_, uri, riid, part, stream);
     if (FAILED(hr)) return hr;
     HRESULT recorded = Record(ConsumerCallKind::GetNewEmptyPart, static_cast<IUnknown*>(*part), uri);
     if (FAILED(recorded)) {

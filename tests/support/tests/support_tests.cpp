@@ -155,6 +155,28 @@ TEST(NewParts, ConsumerCreatesPartsOfTheAskedKindAndRecordsThem)
     EXPECT_EQ(consumer->Calls().size(), 1u);
 }
 
+TEST(NewParts, ConsumersOfOneJobRefuseANameGivenOutBefore)
+{
+    auto last = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    auto channel = std::make_shared<PartChannel>(1);
+    auto earlier = ComPtr<ChannelConsumer>::Adopt(new ChannelConsumer(channel, last->PartNames()));
+    const HRESULT taken = HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+    ComPtr<IUnknown> part;
+    ComPtr<IPrintWriteStream> stream;
+    ASSERT_EQ(earlier->GetNewEmptyPart(u"/PT_LO_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), S_OK);
+    EXPECT_EQ(earlier->GetNewEmptyPart(u"/PT_LO_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), taken);
+    EXPECT_FALSE(part);
+    EXPECT_FALSE(stream);
+    // The last filter's consumer shares the names of the filters before it.
+    EXPECT_EQ(last->GetNewEmptyPart(u"/PT_LO_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), taken);
+    EXPECT_TRUE(last->Calls().empty());
+    ASSERT_EQ(last->GetNewEmptyPart(u"/PT_FI_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), S_OK);
+    EXPECT_EQ(last->GetNewEmptyPart(u"/PT_FI_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), taken);
+    // A separate consumer of another job does not know these names.
+    auto other = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    EXPECT_EQ(other->GetNewEmptyPart(u"/PT_FI_1_1.xml", IID_IPartPrintTicket, part.OutVoid(), stream.Out()), S_OK);
+}
+
 TEST(NewParts, ConfiguredFailureIsRecordedAndReturned)
 {
     auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);

@@ -32,7 +32,8 @@ struct ChainOutcome {
 };
 
 struct RunOptions {
-    // Null: a bag with "PrinterName" and "PrintJobId".
+    // Null: a bag with "PrinterName", "PrintJobId" and the default device's
+    // ticket as "PerUserPrintTicket".
     ComPtr<IPrintPipelinePropertyBag> propertyBag;
     // Null: a new RecordingConsumer.
     ComPtr<RecordingConsumer> consumer;

@@ -10,6 +10,7 @@
 
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
+#include "testsupport/parts.h"
 
 namespace testsupport {
 
@@ -49,10 +50,14 @@ private:
 };
 
 // The sending side: every Send pushes the part, CloseSender closes, and new
-// parts are in-memory test parts.
+// parts are in-memory test parts whose names are claimed in the job's
+// registry.
 class ChannelConsumer : public ComObject<IXpsDocumentConsumer> {
 public:
-    explicit ChannelConsumer(std::shared_ptr<PartChannel> channel) : channel_(std::move(channel)) {}
+    ChannelConsumer(std::shared_ptr<PartChannel> channel, std::shared_ptr<PartNameRegistry> partNames)
+        : channel_(std::move(channel)), partNames_(std::move(partNames))
+    {
+    }
     HRESULT SendXpsUnknown(IUnknown* part) override { return Send(part); }
     HRESULT SendXpsDocument(IXpsDocument* document) override { return Send(document); }
     HRESULT SendFixedDocumentSequence(IFixedDocumentSequence* sequence) override { return Send(sequence); }
@@ -65,6 +70,7 @@ private:
     void* InterfaceFor(REFIID riid) override;
     HRESULT Send(IUnknown* part);
     std::shared_ptr<PartChannel> channel_;
+    std::shared_ptr<PartNameRegistry> partNames_;
 };
 
 }  // namespace testsupport

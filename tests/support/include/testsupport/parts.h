@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -218,5 +219,23 @@ private:
 // IID_IPartResourceDictionary, IID_IPartThumbnail) and the stream that writes
 // its content; E_NOINTERFACE for other kinds.
 HRESULT CreateEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream);
+
+// The names of the parts created in one job. A package holds one part per
+// name, so the consumers of a job share one registry and refuse a name that
+// was already given out.
+class PartNameRegistry {
+public:
+    // False when the name is taken.
+    bool Claim(const std::u16string& uri);
+
+private:
+    std::mutex lock_;
+    std::set<std::u16string> names_;
+};
+
+// CreateEmptyPart under a name the registry does not hold yet, which it then
+// holds; HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) for a name it holds.
+HRESULT CreateUniquePart(PartNameRegistry& names, const WCHAR* uri, REFIID riid, void** part,
+                         IPrintWriteStream** stream);
 
 }  // namespace testsupport

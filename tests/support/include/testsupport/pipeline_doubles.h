@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
+#include "testsupport/parts.h"
 
 namespace testsupport {
 
@@ -73,6 +75,9 @@ public:
 
     // Calls of this kind are recorded and then fail with hr.
     void FailCalls(ConsumerCallKind kind, HRESULT hr);
+    // The names of the parts this consumer created (GetNewEmptyPart refuses
+    // a name a second time), to be shared with the other consumers of a job.
+    std::shared_ptr<PartNameRegistry> PartNames() const { return partNames_; }
 
     std::vector<ConsumerCall> Calls() const;
     std::vector<ConsumerCallKind> Kinds() const;
@@ -92,6 +97,7 @@ private:
     mutable std::condition_variable changed_;
     std::vector<ConsumerCall> calls_;
     std::map<ConsumerCallKind, HRESULT> failures_;
+    const std::shared_ptr<PartNameRegistry> partNames_ = std::make_shared<PartNameRegistry>();
 };
 
 // Hands out the reader and writer it was given (any interface pointers,
