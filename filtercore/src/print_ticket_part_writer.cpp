@@ -3,36 +3,22 @@
 #include <memory>
 #include <new>
 
+#include "filtercore/part_names.h"
 #include "filtercore/print_ticket_manager.h"
-#include "raised_result.h"
 #include "ticket_document_io.h"
-#include "ticket_part_name.h"
 
 namespace {
 
 constexpr ULONG kCopyBlockSize = 65536;
 
-// A clash with a part the consumer already has costs a new name; a consumer
-// that refuses this many names in a row has another problem.
-constexpr int kNameAttempts = 8;
-
-// What a consumer answers for a part name the job already has.
-constexpr HRESULT kNameTaken = HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
-
-// A new empty ticket part under a name the consumer accepts.
-HRESULT CreateNamedPart(IXpsDocumentConsumer* consumer, const WCHAR* tag, ComPtr<IPartPrintTicket>* part,
-                        ComPtr<IPrintWriteStream>* stream)
+// "/PT_<tag>_<tick count>_<number>.xml", relative to the package root.
+PartNameMaker TicketPartName(const WCHAR* tag)
 {
-    HRESULT hr = E_FAIL;
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        hr = CatchRaised([&] {
-            HeapWideString name = NewTicketPartName(tag);
-            return consumer->GetNewEmptyPart(name.Text(), IID_IPartPrintTicket, part->OutVoid(), stream->Out());
-        });
-        if (hr != kNameTaken) break;
-    }
-    if (FAILED(hr)) return hr;
-    return *part && *stream ? S_OK : E_POINTER;
+    return [tag](const PartNameNumbers& numbers) {
+        HeapWideString name;
+        name.Format(u"/PT_%ws_%u_%u.xml", tag, numbers.ticks, numbers.number);
+        return name;
+    };
 }
 
 // Copies the markup from its start to the part in blocks of 64 KiB, each
@@ -73,7 +59,7 @@ HRESULT PrintTicketManager::WriteTicketPart(IXpsDocumentConsumer* consumer, IXML
     if (FAILED(hr)) return hr;
     ComPtr<IPartPrintTicket> created;
     ComPtr<IPrintWriteStream> stream;
-    hr = CreateNamedPart(consumer, tag, &created, &stream);
+    hr = GetNewUniquelyNamedPart(consumer, TicketPartName(tag), IID_IPartPrintTicket, &created, &stream);
     if (FAILED(hr)) return hr;
 
     hr = CopyBlocks(markup.Get(), stream.Get());
