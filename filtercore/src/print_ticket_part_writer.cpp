@@ -4,8 +4,8 @@
 #include <new>
 
 #include "filtercore/print_ticket_manager.h"
+#include "filtercore/ticket_document_io.h"
 #include "raised_result.h"
-#include "ticket_document_io.h"
 #include "ticket_part_name.h"
 
 namespace {
