@@ -9,11 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/secure_xml.h"
+
 namespace tavoptions {
 
-inline constexpr size_t kMaxTicketBytes = 16u << 20;
+inline constexpr size_t kMaxTicketBytes = tav::securexml::kMaximumDocumentBytes;
 
-// The parsed document (free it with xmlFreeDoc), or null and *error.
+// The parsed document (free it with xmlFreeDoc), or null and *error: the
+// platform's secure parser, with the options' own wording.
 xmlDocPtr ParseXmlSafely(std::string_view text, std::string* error);
 
 }  // namespace tavoptions

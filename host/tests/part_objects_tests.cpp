@@ -235,6 +235,27 @@ TEST(NewPartTest, InterfacesAndContentTypesByKind)
     EXPECT_EQ(raw, nullptr);
 }
 
+// New parts never take a name the job already has: not one of the input
+// package's (compared as OPC compares names) and not one given out before.
+TEST(NewPartTest, NamesTheJobAlreadyHasAreRefused)
+{
+    PartNameRegistry names;
+    ASSERT_TRUE(names.Claim("/Documents/1/Pages/1.fpage"));
+    void* part = nullptr;
+    IPrintWriteStream* stream = nullptr;
+    EXPECT_EQ(CreateEmptyPart(u"/documents/1/PAGES/1.fpage", IID_IFixedPage, &part, &stream, Log(), &names),
+              HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(part, nullptr);
+    EXPECT_EQ(stream, nullptr);
+
+    ASSERT_EQ(CreateEmptyPart(u"/PT_FI_1_2.xml", IID_IPartPrintTicket, &part, &stream, Log(), &names), S_OK);
+    static_cast<IUnknown*>(part)->Release();
+    stream->Close();
+    stream->Release();
+    EXPECT_EQ(CreateEmptyPart(u"/PT_FI_1_2.xml", IID_IPartPrintTicket, &part, &stream, Log(), &names),
+              HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+}
+
 TEST(PartStreamTest, ManyThreadsReadOnePartAtOnce)
 {
     std::string content;

@@ -12,13 +12,14 @@ namespace {
 // GetNewEmptyPart is the same on every consumer of the chain.
 class ConsumerBase : public ComObject<IXpsDocumentConsumer> {
 public:
-    explicit ConsumerBase(std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state)
-        : log_(std::move(log)), state_(std::move(state))
+    ConsumerBase(std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+                 std::shared_ptr<PartNameRegistry> names)
+        : log_(std::move(log)), state_(std::move(state)), names_(std::move(names))
     {
     }
     HRESULT GetNewEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream) override
     {
-        return CreateEmptyPart(uri, riid, part, stream, log_);
+        return CreateEmptyPart(uri, riid, part, stream, log_, names_.get());
     }
 
 protected:
@@ -28,12 +29,14 @@ protected:
     }
     std::shared_ptr<FailureLog> log_;
     std::shared_ptr<SenderState> state_;
+    std::shared_ptr<PartNameRegistry> names_;
 };
 
 class QueueConsumer : public ConsumerBase {
 public:
-    QueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state)
-        : ConsumerBase(std::move(log), std::move(state)), queue_(std::move(queue))
+    QueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+                  std::shared_ptr<PartNameRegistry> names)
+        : ConsumerBase(std::move(log), std::move(state), std::move(names)), queue_(std::move(queue))
     {
     }
     ~QueueConsumer() override { queue_->Close(); }
@@ -62,8 +65,9 @@ private:
 class PackageConsumer : public ConsumerBase {
 public:
     PackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
-                    std::shared_ptr<SenderState> state, std::function<void()> onPage)
-        : ConsumerBase(std::move(log), std::move(state)), writer_(std::move(writer)), onPage_(std::move(onPage))
+                    std::shared_ptr<SenderState> state, std::shared_ptr<PartNameRegistry> names,
+                    std::function<void()> onPage)
+        : ConsumerBase(std::move(log), std::move(state), std::move(names)), writer_(std::move(writer)), onPage_(std::move(onPage))
     {
     }
 
@@ -325,17 +329,19 @@ ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
 }
 
 ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
-                                               std::shared_ptr<SenderState> state)
+                                               std::shared_ptr<SenderState> state,
+                                               std::shared_ptr<PartNameRegistry> names)
 {
-    return ComPtr<IXpsDocumentConsumer>::Adopt(new QueueConsumer(std::move(queue), std::move(log), std::move(state)));
+    return ComPtr<IXpsDocumentConsumer>::Adopt(
+        new QueueConsumer(std::move(queue), std::move(log), std::move(state), std::move(names)));
 }
 
 ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
                                                  std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
-                                                 std::function<void()> onPage)
+                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage)
 {
-    return ComPtr<IXpsDocumentConsumer>::Adopt(
-        new PackageConsumer(std::move(writer), std::move(log), std::move(state), std::move(onPage)));
+    return ComPtr<IXpsDocumentConsumer>::Adopt(new PackageConsumer(std::move(writer), std::move(log), std::move(state),
+                                                                   std::move(names), std::move(onPage)));
 }
 
 ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer)

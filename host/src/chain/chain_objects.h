@@ -13,6 +13,7 @@
 #include "package/failure_log.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
+#include "parts/part_name_registry.h"
 
 namespace tav::host {
 
@@ -50,13 +51,16 @@ ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> 
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
                                                std::shared_ptr<PartTracker> tracker);
 // The consumer of every filter but the last: hands parts to the next one.
+// Every consumer of a job gives out new part names from the job's one
+// registry.
 ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
-                                               std::shared_ptr<SenderState> state);
+                                               std::shared_ptr<SenderState> state,
+                                               std::shared_ptr<PartNameRegistry> names);
 // The last filter's consumer: the output package. onPage is called after
 // each page written.
 ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
                                                  std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
-                                                 std::function<void()> onPage);
+                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage);
 
 ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer);
 

@@ -106,7 +106,7 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
         if (i + 1 < slots_.size()) {
             slot.output = std::make_shared<PartQueue>(kQueueDepth);
             slot.sender = std::make_shared<SenderState>();
-            writer = ComPtr<IUnknown>::Adopt(MakeQueueConsumer(slot.output, log_, slot.sender).Detach());
+            writer = ComPtr<IUnknown>::Adopt(MakeQueueConsumer(slot.output, log_, slot.sender, ends.names).Detach());
             readers[i + 1] = ComPtr<IUnknown>::Adopt(MakeQueueProvider(slot.output, slots_[i + 1]->tracker).Detach());
         } else {
             writer = ends.lastWriter;

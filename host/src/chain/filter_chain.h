@@ -25,6 +25,7 @@ struct ChainEnds {
     std::shared_ptr<std::atomic<bool>> firstDrained;  // the first provider gave its last part
     ComPtr<IUnknown> lastWriter;              // the last filter's writer
     std::shared_ptr<SenderState> lastState;   // whether the last filter closed it
+    std::shared_ptr<PartNameRegistry> names;  // the part names the job uses
 };
 
 class FilterChain {

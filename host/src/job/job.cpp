@@ -67,6 +67,20 @@ std::optional<std::string> PackageJobTicket(Package& package)
     return std::nullopt;
 }
 
+// The names the job starts with: every part of the input package and the
+// host's own job ticket part.
+std::shared_ptr<PartNameRegistry> JobPartNames(const Package& package, IPartPrintTicket* jobTicket)
+{
+    auto names = std::make_shared<PartNameRegistry>();
+    for (const std::string& name : package.PartNames()) names->Claim(name);
+    if (jobTicket != nullptr) {
+        BSTR uri = nullptr;
+        if (SUCCEEDED(jobTicket->GetUri(&uri))) names->Claim(WideToUtf8(uri));
+        SysFreeString(uri);
+    }
+    return names;
+}
+
 ComPtr<IPartPrintTicket> MakeJobTicketPart(Package& package, std::string ticket)
 {
     std::string name = "/PT_HO_Job.xml";
@@ -208,13 +222,14 @@ JobOutcome RunJob(const JobRequest& request)
                                                                      log, ends.firstTracker, ends.firstDrained)
                                                      .Detach());
     ends.lastState = std::make_shared<SenderState>();
+    ends.names = JobPartNames(*package, jobTicket.Get());
     if (streamOutput) {
         ends.lastWriter = ComPtr<IUnknown>::Adopt(
             MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
     } else {
         auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
         ends.lastWriter = ComPtr<IUnknown>::Adopt(
-            MakePackageConsumer(std::move(writer), log, ends.lastState, request.onPage).Detach());
+            MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage).Detach());
     }
 
     bool complete;

@@ -115,6 +115,14 @@ const Package::StoredPart* Package::Find(const std::string& canonicalName) const
     return found == parts_.end() ? nullptr : &found->second;
 }
 
+std::vector<std::string> Package::PartNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(parts_.size());
+    for (const auto& [key, part] : parts_) names.push_back(part.name);
+    return names;
+}
+
 bool Package::HasPart(const std::string& canonicalName) const
 {
     return Find(canonicalName) != nullptr;

@@ -29,6 +29,8 @@ public:
     const std::shared_ptr<FailureLog>& Log() const { return log_; }
 
     bool HasPart(const std::string& canonicalName) const;
+    // The canonical names of every part (pieces joined), in key order.
+    std::vector<std::string> PartNames() const;
     // Throws PackageError when the part is missing.
     std::shared_ptr<const PartContent> Content(const std::string& canonicalName) const;
     // The declared content type, in the 2005/06 spelling; "" when none.

@@ -9,7 +9,7 @@
 namespace tav::host {
 
 HRESULT CreateEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteStream** stream,
-                        const std::shared_ptr<FailureLog>& log)
+                        const std::shared_ptr<FailureLog>& log, PartNameRegistry* names)
 {
     if (part == nullptr || stream == nullptr) return E_POINTER;
     *part = nullptr;
@@ -24,6 +24,7 @@ HRESULT CreateEmptyPart(const WCHAR* uri, REFIID riid, void** part, IPrintWriteS
     } catch (const PackageError&) {
         return E_INVALIDARG;
     }
+    if (names != nullptr && !names->Claim(name)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
     auto data = std::make_shared<PartData>(name, *role, DefaultContentType(*role, name), nullptr, log);
     ComPtr<IUnknown> object = MakePartObject(data);
     HRESULT result = object->QueryInterface(riid, part);

@@ -4,7 +4,7 @@
 
 #include "namespace_binder.h"
 #include "schema_builder.h"
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 
 namespace tav::printticket {
 namespace {

@@ -9,7 +9,7 @@
 #include "device_reader.h"
 #include "embedded_default_device.h"
 #include "platform/printticket.h"
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 #include "ticket_validation.h"
 
 namespace tav::printticket {

@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "platform/printticket.h"
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 #include "ticket_document.h"
 #include "ticket_tree.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 #include "ticket_tree.h"
 
 namespace tav::printticket {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 
 namespace tav::printticket {
 namespace {

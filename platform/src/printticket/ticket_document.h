@@ -7,7 +7,7 @@
 
 #include "platform/printticket.h"
 #include "platform/stream.h"
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 #include "status.h"
 
 namespace tav::printticket {

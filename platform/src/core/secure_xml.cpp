@@ -1,4 +1,4 @@
-#include "secure_xml.h"
+#include "platform/secure_xml.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -36,8 +36,8 @@ std::string DescribeError(xmlParserCtxt* context)
     if (error == nullptr || error->message == nullptr) return "the document is not well-formed XML";
     std::string message = error->message;
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-    if (error->line > 0) return "line " + std::to_string(error->line) + ": " + message;
-    return message;
+    if (error->line > 0) message = "line " + std::to_string(error->line) + ": " + message;
+    return "the document is not well-formed XML (" + message + ")";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Secure parsing of untrusted XML with libxml2, and serialisation of the
-// result. A document is refused when it is larger than the bound, not
+// result: the one safe way into libxml2's tree for the platform's own
+// PrintTicket provider and for the host's tools. A document is refused when it is larger than the bound, not
 // well-formed (namespaces included) or has a DOCTYPE; no DTD is ever loaded,
 // no entity other than the predefined ones and character references is known,
 // and the network is never touched.
