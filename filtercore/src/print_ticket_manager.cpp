@@ -4,8 +4,8 @@
 #include "filtercore/private_keywords.h"
 #include "filtercore/read_stream_as_istream.h"
 #include "filtercore/sequential_read_adapter.h"
+#include "filtercore/ticket_document_io.h"
 #include "raised_result.h"
-#include "ticket_document_io.h"
 
 namespace {
 

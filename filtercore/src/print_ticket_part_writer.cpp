@@ -5,7 +5,7 @@
 
 #include "filtercore/part_names.h"
 #include "filtercore/print_ticket_manager.h"
-#include "ticket_document_io.h"
+#include "filtercore/ticket_document_io.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ticket_document_io.h"
+#include "filtercore/ticket_document_io.h"
 
 #include "platform/com.h"
 

@@ -1,7 +1,36 @@
-// FinisherFilter: the filter object of tavfin (transverse feed, mirror and reverse images, poster cut-out lines).
-// It overrides no hook yet: every part passes through unchanged.
+// FinisherFilter: the filter object of tavfin. It finishes each page for the
+// device: transverse feed (the media turned in the tickets, the content of a
+// page that is not Landscape turned a quarter turn), mirror and reverse
+// images (the content flipped or turned a half turn) and poster cut-out lines
+// (the content clipped to the printable area, with marks at its corners and
+// edge middles). Every other part passes through unchanged.
 #pragma once
 
 #include "filtercore/pipeline_filter_base.h"
 
-class FinisherFilter : public PipelineFilterBase {};
+class FinisherFilter : public PipelineFilterBase {
+public:
+    // The job and document tickets: merged, and, when the part carries a
+    // ticket of its own that transverse feed changes, replaced by a new
+    // ticket part ("FI_JOB", "FI_DOC"). A failed merge is the hook's failure
+    // and the part is not sent; a failure while examining or replacing the
+    // ticket only leaves the part's ticket as it was.
+    HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence) override;
+    HRESULT OnFixedDocument(IFixedDocument* document) override;
+    // The page rewritten when its merged ticket asks for a turn, a flip or
+    // cut-out lines, and given a new ticket part ("FI") when it has a ticket
+    // of its own that transverse feed changes. A page without any ticket
+    // goes on unchanged; any other failure is the hook's and the page is not
+    // sent.
+    HRESULT OnFixedPage(IFixedPage* page) override;
+
+private:
+    // Examines a copy of the level's merged ticket and, when it changed,
+    // attaches it to the part as a new ticket part with the tag.
+    template <class Part>
+    HRESULT ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag);
+    // Stores the ticket as a new ticket part with the tag and attaches it.
+    template <class Part>
+    HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
+    HRESULT FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket);
+};

@@ -1,5 +1,6 @@
-// Loading PrintTicket documents into new DOM documents, and copying them,
-// for the ticket manager.
+// Loading PrintTicket documents into new DOM documents, and copying them:
+// for the ticket manager, and for the filters that change a copy of a
+// merged ticket before storing it as a ticket part of their own.
 #pragma once
 
 #include "platform/comobject.h"

@@ -1,0 +1,96 @@
+#include "finisher_filter.h"
+
+#include "filtercore/page_rewrite.h"
+#include "filtercore/ticket_document_io.h"
+#include "finisher_page_writer.h"
+#include "finisher_settings.h"
+#include "guarded.h"
+
+namespace {
+
+constexpr HRESULT kNoTicket = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+
+}  // namespace
+
+HRESULT FinisherFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
+{
+    if (sequence == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnJobTicket(sequence);
+    if (FAILED(hr)) return hr;
+    // A ticket that cannot be examined or replaced stays as it is.
+    if (ticketManager.JobTicketPresent()) ReplaceLevelTicket(sequence, TicketLevel::Job, u"FI_JOB");
+    return consumer->SendFixedDocumentSequence(sequence);
+}
+
+HRESULT FinisherFilter::OnFixedDocument(IFixedDocument* document)
+{
+    if (document == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnDocumentTicket(document);
+    if (FAILED(hr)) return hr;
+    if (ticketManager.DocumentTicketPresent()) ReplaceLevelTicket(document, TicketLevel::Document, u"FI_DOC");
+    return consumer->SendFixedDocument(document);
+}
+
+HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
+{
+    if (page == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnPageTicket(page);
+    IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+    if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    if (hr == kNoTicket) return consumer->SendFixedPage(page);
+    if (FAILED(hr)) return hr;
+    hr = FinishPage(page, ticket);
+    if (FAILED(hr)) return hr;
+    return consumer->SendFixedPage(page);
+}
+
+// The merged page ticket itself is examined and, for transverse feed,
+// changed: the manager drops it with the next page.
+HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
+{
+    return Guarded([&] {
+        FinisherSettings settings(ticketManager, privateNamespace);
+        BOOL changed = FALSE;
+        HRESULT hr = ExamineTicket(&settings, ticket, &changed);
+        if (FAILED(hr)) return hr;
+        if (RewritesPage(settings)) {
+            hr = RewriteFixedPage(page, [&settings](IPrintWriteStream* stream) {
+                return new FinisherPageWriter(stream, settings);
+            });
+            if (FAILED(hr)) return hr;
+        }
+        // A page without a ticket of its own prints with its document's,
+        // which was replaced when the document came.
+        if (ticketManager.PageTicketPresent() && changed) hr = AttachTicket(page, ticket, u"FI");
+        return hr;
+    });
+}
+
+template <class Part>
+HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag)
+{
+    return Guarded([&] {
+        IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
+        HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
+        if (FAILED(hr)) return hr;
+        // A copy: the manager's ticket stays the one the levels below are
+        // merged over and examined from.
+        ComPtr<IXMLDOMDocument2> copy;
+        hr = CopyTicketDocument(merged, &copy);
+        if (FAILED(hr)) return hr;
+        FinisherSettings settings(ticketManager, privateNamespace);
+        BOOL changed = FALSE;
+        hr = ExamineTicket(&settings, copy.Get(), &changed);
+        if (FAILED(hr) || !changed) return hr;
+        return AttachTicket(part, copy.Get(), tag);
+    });
+}
+
+template <class Part>
+HRESULT FinisherFilter::AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag)
+{
+    ComPtr<IPartPrintTicket> ticketPart;
+    HRESULT hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, tag, ticketPart.Out());
+    if (FAILED(hr)) return hr;
+    return part->SetPrintTicket(ticketPart.Get());
+}

@@ -1,0 +1,77 @@
+#include "finisher_settings.h"
+
+#include "filtercore/job_settings.h"
+#include "guarded.h"
+
+namespace {
+
+// The ticket's media with width and height exchanged, and Portrait: the
+// media as transverse feed passes it through the device.
+HRESULT TurnMedia(PrintTicketDom& ticket, PageGeometry& geometry)
+{
+    geometry.SetMedia(geometry.MediaName(), geometry.height, geometry.width, geometry.nameIsPrivate);
+    geometry.orientation = kOrientationPortrait;
+    return WritePageGeometry(ticket, geometry);
+}
+
+// The device's imageable area under the ticket. When the capabilities cannot
+// be obtained or read, the default device's margins on the page's media
+// stand in, so that the lines still lie inside what the device prints.
+ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ticket, const PageGeometry& geometry)
+{
+    ComPtr<IXMLDOMDocument2> capabilities;
+    HRESULT hr = settings.ticketManager.GetPrintCapabilities(ticket, capabilities.Out());
+    if (SUCCEEDED(hr) && capabilities) {
+        try {
+            PrintTicketDom dom(u"PrintCapabilities", settings.privateNamespace.Get(), capabilities.Get());
+            ImageableArea area;
+            if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
+        } catch (const CXDException&) {
+            // Capabilities that cannot be wrapped count as unreadable.
+        }
+    }
+    return DefaultDeviceImageableArea(geometry);
+}
+
+HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* changed)
+{
+    PrintTicketDom dom(u"PrintTicket", settings.privateNamespace.Get(), ticket);
+    // The presets are the readers' defaults: Letter portrait, no mirror, no
+    // reverse image, no poster.
+    PageGeometry geometry;
+    MirrorSettings mirror;
+    PosterSettings poster;
+    HRESULT hr = ReadPageGeometry(dom, &geometry);
+    if (SUCCEEDED(hr)) hr = ReadMirror(dom, &mirror);
+    if (SUCCEEDED(hr)) hr = ReadPoster(dom, &poster);
+    if (FAILED(hr)) return hr;
+
+    settings.cutOutLines = poster.printCutOutLine;
+    if (settings.cutOutLines) settings.imageableArea = ReadPrintableArea(settings, ticket, geometry);
+    settings.mirrorKind = MirrorKindOf(mirror.mirror, mirror.reverse);
+    settings.rotationKind = RotationKindOf(geometry.transverse, geometry.orientation);
+    if (settings.rotationKind == kNoTransverseFeed) return S_OK;
+
+    hr = TurnMedia(dom, geometry);
+    if (FAILED(hr)) return hr;
+    *changed = TRUE;
+    return S_OK;
+}
+
+}  // namespace
+
+bool RewritesPage(const FinisherSettings& settings)
+{
+    return settings.rotationKind == kTransverseTurned || settings.mirrorKind != kNoMirror || settings.cutOutLines;
+}
+
+HRESULT ExamineTicket(FinisherSettings* settings, IXMLDOMDocument2* ticket, BOOL* changed)
+{
+    if (settings == nullptr || ticket == nullptr || changed == nullptr) return E_POINTER;
+    *changed = FALSE;
+    settings->rotationKind = kNoTransverseFeed;
+    settings->mirrorKind = kNoMirror;
+    settings->cutOutLines = FALSE;
+    settings->imageableArea = {};
+    return Guarded([&] { return Examine(*settings, ticket, changed); });
+}
