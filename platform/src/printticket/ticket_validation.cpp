@@ -106,6 +106,12 @@ private:
             Replace("Feature", feature);
             return;
         }
+        // A sheet fed transversely (short edge first) is described with its
+        // width and height exchanged; that is the medium too, and the
+        // filters after the one that turned it must see it so.
+        std::optional<int64_t> width = ScoredPropertyInteger(root_, option, Keyword("MediaSizeWidth"));
+        std::optional<int64_t> height = ScoredPropertyInteger(root_, option, Keyword("MediaSizeHeight"));
+        if (width && height && *width == medium->height && *height == medium->width) return;
         SetScoredInteger(option, Keyword("MediaSizeWidth"), medium->width);
         SetScoredInteger(option, Keyword("MediaSizeHeight"), medium->height);
     }

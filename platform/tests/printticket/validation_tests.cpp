@@ -83,6 +83,14 @@ TEST_F(TicketValidation, KnownMediumGetsTheDeviceSize)
     MergeOutcome right = MergeOverDefault(MediaFeature(
         "psk:NorthAmericaLegal", IntegerScored("MediaSizeWidth", "215900") + IntegerScored("MediaSizeHeight", "355600")));
     EXPECT_EQ(right.hr, S_PT_NO_CONFLICT);
+
+    // Width and height exchanged: the medium fed transversely, kept as it is.
+    MergeOutcome turned = MergeOverDefault(MediaFeature(
+        "psk:NorthAmericaLetter", IntegerScored("MediaSizeWidth", "279400") + IntegerScored("MediaSizeHeight", "215900")));
+    EXPECT_EQ(turned.hr, S_PT_NO_CONFLICT);
+    TicketMarkup turnedResult(turned.result);
+    EXPECT_EQ(turnedResult.Text(std::string(kMediaWidth) + "/psf:Value"), "279400");
+    EXPECT_EQ(turnedResult.Text(std::string(kMediaHeight) + "/psf:Value"), "215900");
 }
 
 TEST_F(TicketValidation, CustomSizeWithinTheLimitsIsKept)
