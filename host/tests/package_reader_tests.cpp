@@ -3,6 +3,7 @@
 // packages that must fail with the part and the reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "opc/package_error.h"
@@ -374,6 +375,40 @@ TEST_F(BrokenPackageTest, ResourceRelationshipsThatLoop)
                          "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
                          "Target=\"1.fpage\"/></Relationships>");
     EXPECT_NE(WalkFailure(Write("self.xps", entries)).find("loop"), std::string::npos);
+}
+
+// libxml2 compares each attribute with all earlier ones of its element; the
+// package's markup is refused before a start tag with very many attributes
+// reaches it. Its error messages are reported on one line.
+TEST_F(BrokenPackageTest, MarkupWithTooManyAttributesOrInvalidUtf8)
+{
+    std::string attributes;
+    for (int i = 0; i < 5000; ++i) attributes += " a" + std::to_string(i) + "=\"1\"";
+    const std::pair<const char*, const char*> parts[] = {
+        {"[Content_Types].xml", "<Types"},
+        {"_rels/.rels", "<Relationships"},
+        {"Documents/1/Pages/1.fpage", "<FixedPage"},
+    };
+    for (const auto& [item, root] : parts) {
+        SCOPED_TRACE(item);
+        auto entries = Entries();
+        for (auto& entry : entries) {
+            if (entry.first != item) continue;
+            size_t at = entry.second.find(root);
+            ASSERT_NE(at, std::string::npos);
+            entry.second.insert(at + std::strlen(root), attributes);
+        }
+        EXPECT_EQ(WalkFailure(Write("attributes.xps", entries)),
+                  std::string("/") + item + ": an element of the markup has more than 4096 attributes");
+
+        entries = Entries();
+        for (auto& entry : entries) {
+            if (entry.first == item) entry.second.insert(entry.second.find(root) + std::strlen(root), " a=\"\xFF\xFE\"");
+        }
+        std::string failure = WalkFailure(Write("utf8.xps", entries));
+        EXPECT_EQ(failure.rfind(std::string("/") + item + ": the markup is not well-formed XML", 0), 0u) << failure;
+        EXPECT_EQ(failure.find('\n'), std::string::npos) << failure;
+    }
 }
 
 TEST_F(BrokenPackageTest, DocumentReferenceToTheSequenceItself)
