@@ -377,6 +377,38 @@ TEST_F(BrokenPackageTest, ResourceRelationshipsThatLoop)
     EXPECT_NE(WalkFailure(Write("self.xps", entries)).find("loop"), std::string::npos);
 }
 
+// A page whose resource dictionaries each require all later ones: every
+// dictionary is collected once, not once per path to it (2^39 paths).
+TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
+{
+    const int count = 40;
+    auto dictionary = [](int i) { return "/Resources/d" + std::to_string(i) + ".dict"; };
+    auto requiring = [&](int from) {
+        std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+        for (int to = from; to < count; ++to) {
+            rels += "<Relationship Id=\"R" + std::to_string(to) +
+                    "\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" Target=\"" +
+                    dictionary(to) + "\"/>";
+        }
+        return rels + "</Relationships>";
+    };
+    auto entries = Entries();
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels", requiring(0));
+    for (int i = 0; i < count; ++i) {
+        entries.emplace_back(dictionary(i).substr(1),
+                             "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>");
+        entries.emplace_back("Resources/_rels/d" + std::to_string(i) + ".dict.rels", requiring(i + 1));
+    }
+    std::vector<WalkLine> lines = Walk(Write("shared-dictionaries.xps", entries));
+    ASSERT_EQ(lines.back().kind, "page");
+    std::vector<std::string> expected;
+    for (int i = 0; i < count; ++i) expected.push_back(dictionary(i));
+    std::vector<std::string> resources = lines.back().resources;
+    std::sort(resources.begin(), resources.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(resources, expected);
+}
+
 // libxml2 compares each attribute with all earlier ones of its element; the
 // package's markup is refused before a start tag with very many attributes
 // reaches it. Its error messages are reported on one line.

@@ -317,8 +317,13 @@ void PackageWalker::CollectResources(PartData& page, const std::string& source,
             throw PackageError(source, "a required resource relationship targets " + target +
                                            ", which is no resource (content type " + type + ")");
         }
+        // A part the page has already is not walked again: its own
+        // resources were collected when it was attached, and walking every
+        // path to a dictionary shared by several others would take time
+        // exponential in their number.
+        if (page.FindResource(target)) continue;
         PartRole role = ResourceRole(type, target);
-        if (!page.FindResource(target)) page.AttachResource({target, package_->SharedPart(target, role)});
+        page.AttachResource({target, package_->SharedPart(target, role)});
         if (role != PartRole::ResourceDictionary) continue;
         if (path->size() > kMaxResourceDepth) throw PackageError(target, "resource dictionaries nest too deeply");
         path->push_back(target);
