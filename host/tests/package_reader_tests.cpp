@@ -409,6 +409,15 @@ TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
     EXPECT_EQ(resources, expected);
 }
 
+TEST_F(BrokenPackageTest, SequenceWithoutDocuments)
+{
+    auto entries = Entries();
+    Replace(&entries, "FixedDocumentSequence.fdseq",
+            "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>");
+    EXPECT_EQ(WalkFailure(Write("nodocs.xps", entries)),
+              "/FixedDocumentSequence.fdseq: the FixedDocumentSequence refers to no FixedDocument");
+}
+
 // libxml2 compares each attribute with all earlier ones of its element; the
 // package's markup is refused before a start tag with very many attributes
 // reaches it. Its error messages are reported on one line.

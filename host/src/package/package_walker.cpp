@@ -129,7 +129,13 @@ ComPtr<IUnknown> PackageWalker::NextDocumentOrPage()
             document_.reset();
         }
         std::optional<std::string> documentName = NextDocumentReference();
-        if (!documentName) return nullptr;
+        if (!documentName) {
+            if (documentCount_ == 0) {
+                throw PackageError(package_->SequenceName(), "the FixedDocumentSequence refers to no FixedDocument");
+            }
+            return nullptr;
+        }
+        ++documentCount_;
         return MakeDocument(*documentName);
     }
 }

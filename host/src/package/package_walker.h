@@ -56,6 +56,7 @@ private:
     std::unique_ptr<XmlPullReader> documentReader_;
     std::shared_ptr<PartData> document_;
     bool pageContentPending_ = false;  // documentReader_ stands on a PageContent not yet taken
+    size_t documentCount_ = 0;
     std::string currentName_;
 };
 
