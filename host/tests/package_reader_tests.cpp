@@ -418,6 +418,13 @@ TEST_F(BrokenPackageTest, SequenceWithoutDocuments)
               "/FixedDocumentSequence.fdseq: the FixedDocumentSequence refers to no FixedDocument");
 }
 
+TEST_F(BrokenPackageTest, TwoEntriesOfOneName)
+{
+    auto entries = Entries();
+    entries.emplace_back("Documents/1/Pages/1.fpage", "<x/>");
+    EXPECT_EQ(WalkFailure(Write("twice.xps", entries)), "the zip archive holds two entries of one name");
+}
+
 // libxml2 compares each attribute with all earlier ones of its element; the
 // package's markup is refused before a start tag with very many attributes
 // reaches it. Its error messages are reported on one line.
