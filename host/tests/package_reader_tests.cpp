@@ -409,6 +409,39 @@ TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
     EXPECT_EQ(resources, expected);
 }
 
+// Relationships may not target the parts the package keeps for itself: the
+// output would get a second entry of the name the writer gives its own.
+TEST_F(BrokenPackageTest, RelationshipsTargetingTheContentTypesOrARelationshipsPart)
+{
+    struct Case {
+        const char* relationshipsPart;
+        const char* type;
+        const char* target;
+    };
+    const Case cases[] = {
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/required-resource",
+         "/[Content_Types].xml"},
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/required-resource",
+         "_rels/1.fpage.rels"},
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/printticket",
+         "/_RELS/.RELS"},
+        {"Documents/1/_rels/FixedDocument.fdoc.rels", "http://schemas.microsoft.com/xps/2005/06/documentstructure",
+         "/Documents/1/_rels/FixedDocument.fdoc.rels"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        auto entries = Entries();
+        entries.emplace_back(c.relationshipsPart,
+                             std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                                         "relationships\"><Relationship Id=\"R1\" Type=\"") +
+                                 c.type + "\" Target=\"" + c.target + "\"/></Relationships>");
+        std::string failure = WalkFailure(Write("bookkeeping.xps", entries));
+        EXPECT_EQ(failure.substr(0, failure.find(':')), std::string("/") + c.relationshipsPart);
+        EXPECT_NE(failure.find("relationship R1 targets"), std::string::npos) << failure;
+        EXPECT_NE(failure.find("the package's own relationships or content types"), std::string::npos) << failure;
+    }
+}
+
 TEST_F(BrokenPackageTest, SequenceWithoutDocuments)
 {
     auto entries = Entries();

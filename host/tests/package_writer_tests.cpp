@@ -5,6 +5,7 @@
 #include "opc/package_error.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
+#include "package/spill_buffer.h"
 #include "parts/new_part.h"
 #include "support/package_description.h"
 #include "parts/part_objects.h"
@@ -293,6 +294,36 @@ TEST(PackageWriterTest, TwoDifferentResourcesOfOneNameFail)
         FAIL() << "no error";
     } catch (const PackageError& error) {
         EXPECT_EQ(std::string(error.what()), "/same.png: two different parts of this name reached the output");
+    }
+}
+
+// The writer makes the relationships parts and the content types itself; a
+// resource of one of their names would give the output two such entries.
+TEST(PackageWriterTest, PartsNamedAsThePackagesBookkeepingAreRefused)
+{
+    auto log = std::make_shared<FailureLog>();
+    for (const char* name : {"/a/_rels/b.fpage.rels", "/[Content_Types].xml"}) {
+        SCOPED_TRACE(name);
+        PackageWriter writer(NewFile(TemporaryFolder() + "/bookkeeping.xps"), xps::Flavour::Xps);
+        ComPtr<IFixedDocument> document;
+        ComPtr<IPrintWriteStream> stream;
+        ComPtr<IFixedPage> page;
+        ASSERT_EQ(CreateEmptyPart(u"/a/b.fpage", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
+        ComPtr<IUnknown> image = MakePartObject(std::make_shared<PartData>(name, PartRole::Image, "image/png",
+                                                                           MemoryContent("png"), log));
+        page->SetPagePart(image.Get());
+        ComPtr<IUnknown> documentObject =
+            MakePartObject(std::make_shared<PartData>("/d.fdoc", PartRole::Document, "", nullptr, log));
+        documentObject.As(IID_IFixedDocument, &document);
+        writer.AddDocument(document.Get());
+        try {
+            writer.AddPage(page.Get());
+            FAIL() << "no error";
+        } catch (const PackageError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      std::string(name) +
+                          ": a part named as the package's own relationships or content types reached the output");
+        }
     }
 }
 

@@ -260,6 +260,15 @@ TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
                          "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
                          "Target=\"/Documents/1/Pages/1.fpage\"/></Relationships>");
     ExpectBadInput(Write("loop.xps", entries), "the resource relationships loop");
+
+    // Passed on as a resource, it would give the output a second content types entry.
+    entries = Entries();
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                         "Target=\"/[Content_Types].xml\"/></Relationships>");
+    ExpectBadInput(Write("content-types-resource.xps", entries),
+                   "relationship R1 targets /[Content_Types].xml, which holds the package's own relationships");
 }
 
 TEST(TavpipeJobTest, FilterFailureIsStatusOneWithNoOutput)

@@ -188,6 +188,11 @@ PackageWriter::~PackageWriter() = default;
 
 std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnClash)
 {
+    // The writer makes those parts itself; a part taking one of their names
+    // would put two entries of one name into the output.
+    if (IsPackageBookkeepingName(wanted)) {
+        throw PackageError(wanted, "a part named as the package's own relationships or content types reached the output");
+    }
     if (usedNames_.insert(PartNameKey(wanted)).second) return wanted;
     if (!renameOnClash) {
         throw PackageError(wanted, "two different parts of this name reached the output");
