@@ -283,6 +283,23 @@ TEST(TavpipeJobTest, FilterFailureIsStatusOneWithNoOutput)
     EXPECT_TRUE(NothingLeft(output));
 }
 
+TEST(TavpipeJobTest, FilterFailureOnMarkupBeyondTheReadersBoundsSaysSo)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    std::string nested;
+    for (int i = 0; i < 300; ++i) nested += "<Canvas>";
+    for (int i = 0; i < 300; ++i) nested += "</Canvas>";
+    package.documents[0].pages[0].body = nested;
+    std::string input = TemporaryFolder() + "/nested.xps";
+    tav::host::testing::WritePackage(input, package);
+    std::string output = TemporaryFolder() + "/nested-out.xps";
+    Result result = RunCommand(Tavpipe() + " -f finisher -o mirror=width " + Quote(input) + " " + Quote(output));
+    EXPECT_EQ(result.status, 1);
+    ExpectOneLine(result, input + ": /Documents/1/Pages/1.fpage: filter finisher stopped the job");
+    EXPECT_NE(result.err.find("(0xC00CE5A2: markup beyond the XML reader's bounds"), std::string::npos) << result.err;
+    EXPECT_TRUE(NothingLeft(output));
+}
+
 TEST(TavpipeJobTest, UsageErrorsAreStatusTwo)
 {
     Result none = RunCommand(Tavpipe());
