@@ -350,6 +350,21 @@ TEST(TavpipeOptionsTest, OptionsWinOverTheDocumentsOwnJobTicket)
               tav::host::testing::ZipItem(FixturesFolder() + "/mb06.xps", "Resources/Document1_PT.xml"));
 }
 
+// Options are merged over the package's own job ticket; when that ticket is
+// no ticket, the input is at fault, not the options.
+TEST(TavpipeOptionsTest, AnUnreadableJobTicketOfThePackageIsBadInput)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    package.jobTicket = "<psf:PrintTicket xmlns:psf=\"urn:not-the-print-schema\"/>";
+    std::string input = TemporaryFolder() + "/bad-job-ticket.xps";
+    tav::host::testing::WritePackage(input, package);
+    std::string output = TemporaryFolder() + "/bad-job-ticket-out.xps";
+    Result result = PassThrough(input, output, "-o number-up=2");
+    EXPECT_EQ(result.status, 3) << result.err;
+    ExpectOneLine(result, input + ": /Job_PT.xml: the job ticket cannot be merged");
+    EXPECT_TRUE(NothingLeft(output));
+}
+
 TEST(TavpipeOptionsTest, AWrongOptionIsAUsageError)
 {
     std::string input = TemporaryFolder() + "/options.xps";
