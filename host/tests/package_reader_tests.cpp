@@ -247,6 +247,28 @@ TEST(GeneratedPackageTest, InterleavedPiecesAreJoinedInOrder)
     EXPECT_EQ(ReadAll(page.Get()), expected);
 }
 
+// Page lengths the filters could not write back (they would come out as
+// Width="0.00") are refused with the page, not passed on.
+TEST(PageLengthTest, OnlyLengthsTheFiltersCanCarryAreAccepted)
+{
+    const std::pair<const char*, double> accepted[] = {
+        {"816", 816}, {" 816 ", 816}, {"+8.16e2", 816}, {"0.01", 0.01}, {"1e38", 1e38}, {"0816", 816},
+    };
+    for (const auto& [text, expected] : accepted) {
+        double value = 0;
+        EXPECT_TRUE(ParseXpsLength(text, &value)) << text;
+        EXPECT_DOUBLE_EQ(value, expected) << text;
+    }
+    for (const char* text : {"0", "-816", "0.001", "1e-300", "4e38", "1e308", "1e309", "NaN", "inf", "", "816px", "8 16"}) {
+        double value = 0;
+        EXPECT_FALSE(ParseXpsLength(text, &value)) << text;
+    }
+
+    std::string path = TemporaryFolder() + "/huge-page.xps";
+    WritePackage(path, testing::PagesOfSize(1, 1e308, 1056));
+    EXPECT_EQ(WalkFailure(path), "/Documents/1/Pages/1.fpage: the FixedPage has no valid Width and Height");
+}
+
 TEST(GeneratedPackageTest, PiecesWithAGapAreRefused)
 {
     TestPackage package = testing::PagesOfSize(1);

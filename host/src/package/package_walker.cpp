@@ -1,7 +1,7 @@
 #include "package/package_walker.h"
 
+#include <cfloat>
 #include <charconv>
-#include <cmath>
 
 #include "opc/package_error.h"
 #include "opc/part_name.h"
@@ -12,6 +12,7 @@ namespace tav::host {
 namespace {
 
 constexpr size_t kMaxResourceDepth = 32;
+constexpr double kMinPageLength = 0.01;
 
 PartRole ResourceRole(const std::string& contentType, const std::string& name)
 {
@@ -48,7 +49,7 @@ bool ParseXpsLength(const std::string& text, double* value)
     const char* end = begin + trimmed.size();
     if (begin != end && *begin == '+') ++begin;
     auto [stop, error] = std::from_chars(begin, end, *value);
-    return error == std::errc() && stop == end && std::isfinite(*value) && *value > 0;
+    return error == std::errc() && stop == end && *value >= kMinPageLength && *value <= FLT_MAX;
 }
 
 PackageWalker::PackageWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket)

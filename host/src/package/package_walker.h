@@ -60,8 +60,10 @@ private:
     std::string currentName_;
 };
 
-// Parses an XPS length attribute (Width, Height); false when it is no
-// finite positive number.
+// Parses a FixedPage's Width or Height; false unless it is a length the
+// filters can carry: they hold page sizes as float and write them with two
+// decimals, so a length under 0.01 (1/9600 inch) or beyond the largest
+// float would come out of them as a page of size 0.
 bool ParseXpsLength(const std::string& text, double* value);
 
 }  // namespace tav::host
