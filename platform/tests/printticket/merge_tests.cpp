@@ -263,6 +263,16 @@ std::string ManyAttributes(int count)
     return attributes;
 }
 
+// A merge looks each top-level setting up among the others.
+std::string ManyFeatures(int count)
+{
+    std::string features;
+    for (int i = 0; i < count; ++i) {
+        features += "<psf:Feature name=\"ns0000:F" + std::to_string(i) + "\"><psf:Option name=\"ns0000:O\"/></psf:Feature>";
+    }
+    return features;
+}
+
 std::vector<RefusedTicket> MalformedTickets()
 {
     const std::string feature = "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/>"
@@ -283,6 +293,7 @@ std::vector<RefusedTicket> MalformedTickets()
                         Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>&b;&b;&b;</psf:Value></psf:Property>")},
         {"empty", ""},
         {"too many attributes", Ticket("<psf:Feature name=\"psk:PageOrientation\"" + ManyAttributes(5000) + "/>")},
+        {"too many settings", Ticket(ManyFeatures(1025))},
         {"invalid UTF-8", Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>\xFF\xFE</psf:Value></psf:Property>")},
     };
 }
