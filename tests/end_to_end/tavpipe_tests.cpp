@@ -234,6 +234,21 @@ TEST_F(TavpipeBadInputTest, ZipBomb)
     ExpectBadInput(Write("bomb.xps", entries), "/Resources/zeros.bin: the zip entry inflates");
 }
 
+// An entry that inflates beyond its declared size is found while the
+// writer copies it: still bad input, named as such.
+TEST_F(TavpipeBadInputTest, EntryLyingAboutItsSize)
+{
+    auto entries = Entries();
+    entries.emplace_back("Resources/liar.png", std::string(300000, 'p'));
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                         "Target=\"/Resources/liar.png\"/></Relationships>");
+    std::string input = Write("liar.xps", entries);
+    tav::host::testing::PatchDeclaredSize(input, "Resources/liar.png", 1000);
+    ExpectBadInput(input, "/Resources/liar.png: ");
+}
+
 TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
 {
     auto entries = Entries();

@@ -217,7 +217,16 @@ void PackageWriter::WriteEntry(const std::string& name, const std::string& conte
     }
     zip_.BeginEntry(ZipItemName(name), level);
     char block[65536];
-    while (size_t got = content->Read(block, sizeof block)) zip_.Write(block, got);
+    for (;;) {
+        size_t got = 0;
+        try {
+            got = content->Read(block, sizeof block);
+        } catch (const PackageError& error) {
+            throw InputReadError(error.Part(), error.Reason());
+        }
+        if (got == 0) break;
+        zip_.Write(block, got);
+    }
     zip_.EndEntry();
 }
 
