@@ -241,8 +241,9 @@ TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
         Add(writer, part.Get());
         lastPage = part;
     }
-    // The same page again, and a new page named like a ticket part.
-    Add(writer, lastPage.Get());
+    // The same page again (three times: each copy gets the next number),
+    // and a new page named like a ticket part.
+    for (int copy = 0; copy < 3; ++copy) Add(writer, lastPage.Get());
     ComPtr<IFixedPage> page;
     ComPtr<IPrintWriteStream> stream;
     ASSERT_EQ(CreateEmptyPart(u"/LO_NUpPage_1.xml", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
@@ -259,10 +260,12 @@ TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
     writer.Finish();
 
     std::vector<std::string> lines = Describe(output);
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), "/Documents/1/Pages/1.fpage");
     EXPECT_EQ(lines[3].substr(0, lines[3].find(' ')), "/Documents/1/Pages/1_2.fpage");
-    EXPECT_EQ(lines[4], "/LO_NUpPage_1.xml ticket /PT_LO_1_2.xml [" + ticketMarkup + "] content " + markup);
+    EXPECT_EQ(lines[4].substr(0, lines[4].find(' ')), "/Documents/1/Pages/1_3.fpage");
+    EXPECT_EQ(lines[5].substr(0, lines[5].find(' ')), "/Documents/1/Pages/1_4.fpage");
+    EXPECT_EQ(lines[6], "/LO_NUpPage_1.xml ticket /PT_LO_1_2.xml [" + ticketMarkup + "] content " + markup);
     // Both .xml parts are told apart in the content types.
     std::string types = ZipItem(output, "[Content_Types].xml");
     EXPECT_NE(types.find("application/vnd.ms-printing.printticket+xml"), std::string::npos);

@@ -201,7 +201,10 @@ std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnCla
     size_t slash = wanted.rfind('/');
     size_t dot = wanted.rfind('.');
     if (dot == std::string::npos || dot < slash) dot = wanted.size();
-    for (int copy = 2;; ++copy) {
+    // Counting on from the last copy of this name: a page sent thousands of
+    // times would otherwise try every earlier copy's name each time.
+    int& copy = nextCopy_.try_emplace(PartNameKey(wanted), 2).first->second;
+    for (;; ++copy) {
         std::string candidate = wanted.substr(0, dot) + "_" + std::to_string(copy) + wanted.substr(dot);
         if (usedNames_.insert(PartNameKey(candidate)).second) return candidate;
     }

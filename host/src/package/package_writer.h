@@ -67,6 +67,7 @@ private:
     ZipWriter zip_;
     std::unique_ptr<ContentTypeTable> contentTypes_;
     std::set<std::string> usedNames_;                            // part name keys
+    std::map<std::string, int> nextCopy_;  // by the key of a wanted name: the copy number to try next
     std::map<IUnknown*, std::pair<ComPtr<IUnknown>, std::string>> shared_;  // identity -> written name
     std::vector<Relationship> packageRelationships_;
     std::string sequenceName_;
