@@ -3,6 +3,7 @@
 // packages that must fail with the part and the reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "opc/package_error.h"
@@ -246,6 +247,28 @@ TEST(GeneratedPackageTest, InterleavedPiecesAreJoinedInOrder)
     EXPECT_EQ(ReadAll(page.Get()), expected);
 }
 
+// Page lengths the filters could not write back (they would come out as
+// Width="0.00") are refused with the page, not passed on.
+TEST(PageLengthTest, OnlyLengthsTheFiltersCanCarryAreAccepted)
+{
+    const std::pair<const char*, double> accepted[] = {
+        {"816", 816}, {" 816 ", 816}, {"+8.16e2", 816}, {"0.01", 0.01}, {"1e38", 1e38}, {"0816", 816},
+    };
+    for (const auto& [text, expected] : accepted) {
+        double value = 0;
+        EXPECT_TRUE(ParseXpsLength(text, &value)) << text;
+        EXPECT_DOUBLE_EQ(value, expected) << text;
+    }
+    for (const char* text : {"0", "-816", "0.001", "1e-300", "4e38", "1e308", "1e309", "NaN", "inf", "", "816px", "8 16"}) {
+        double value = 0;
+        EXPECT_FALSE(ParseXpsLength(text, &value)) << text;
+    }
+
+    std::string path = TemporaryFolder() + "/huge-page.xps";
+    WritePackage(path, testing::PagesOfSize(1, 1e308, 1056));
+    EXPECT_EQ(WalkFailure(path), "/Documents/1/Pages/1.fpage: the FixedPage has no valid Width and Height");
+}
+
 TEST(GeneratedPackageTest, PiecesWithAGapAreRefused)
 {
     TestPackage package = testing::PagesOfSize(1);
@@ -317,6 +340,12 @@ TEST_F(BrokenPackageTest, MissingFixedDocument)
             "<DocumentReference Source=\"/Documents/9/FixedDocument.fdoc\"/></FixedDocumentSequence>");
     EXPECT_EQ(WalkFailure(Write("nodoc.xps", entries)),
               "/Documents/9/FixedDocument.fdoc: the FixedDocument is missing from the package");
+
+    // A sequence without any DocumentReference.
+    Replace(&entries, "FixedDocumentSequence.fdseq",
+            "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>");
+    EXPECT_EQ(WalkFailure(Write("nodocs.xps", entries)),
+              "/FixedDocumentSequence.fdseq: the FixedDocumentSequence refers to no FixedDocument");
 }
 
 TEST_F(BrokenPackageTest, MissingFixedPage)
@@ -376,6 +405,120 @@ TEST_F(BrokenPackageTest, ResourceRelationshipsThatLoop)
     EXPECT_NE(WalkFailure(Write("self.xps", entries)).find("loop"), std::string::npos);
 }
 
+// A page whose resource dictionaries each require all later ones: every
+// dictionary is collected once, not once per path to it (2^29 paths).
+TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
+{
+    const int count = 30;
+    auto dictionary = [](int i) { return "/Resources/d" + std::to_string(i) + ".dict"; };
+    auto requiring = [&](int from) {
+        std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+        for (int to = from; to < count; ++to) {
+            rels += "<Relationship Id=\"R" + std::to_string(to) +
+                    "\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" Target=\"" +
+                    dictionary(to) + "\"/>";
+        }
+        return rels + "</Relationships>";
+    };
+    auto entries = Entries();
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels", requiring(0));
+    for (int i = 0; i < count; ++i) {
+        entries.emplace_back(dictionary(i).substr(1),
+                             "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>");
+        entries.emplace_back("Resources/_rels/d" + std::to_string(i) + ".dict.rels", requiring(i + 1));
+    }
+    std::vector<WalkLine> lines = Walk(Write("shared-dictionaries.xps", entries));
+    ASSERT_EQ(lines.back().kind, "page");
+    std::vector<std::string> expected;
+    for (int i = 0; i < count; ++i) expected.push_back(dictionary(i));
+    std::vector<std::string> resources = lines.back().resources;
+    std::sort(resources.begin(), resources.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(resources, expected);
+}
+
+// Relationships may not target the parts the package keeps for itself: the
+// output would get a second entry of the name the writer gives its own.
+TEST_F(BrokenPackageTest, RelationshipsTargetingTheContentTypesOrARelationshipsPart)
+{
+    struct Case {
+        const char* relationshipsPart;
+        const char* type;
+        const char* target;
+    };
+    const Case cases[] = {
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/required-resource",
+         "/[Content_Types].xml"},
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/required-resource",
+         "_rels/1.fpage.rels"},
+        {"Documents/1/Pages/_rels/1.fpage.rels", "http://schemas.microsoft.com/xps/2005/06/printticket",
+         "/_RELS/.RELS"},
+        {"Documents/1/_rels/FixedDocument.fdoc.rels", "http://schemas.microsoft.com/xps/2005/06/documentstructure",
+         "/Documents/1/_rels/FixedDocument.fdoc.rels"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        auto entries = Entries();
+        entries.emplace_back(c.relationshipsPart,
+                             std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                                         "relationships\"><Relationship Id=\"R1\" Type=\"") +
+                                 c.type + "\" Target=\"" + c.target + "\"/></Relationships>");
+        std::string failure = WalkFailure(Write("bookkeeping.xps", entries));
+        EXPECT_EQ(failure.substr(0, failure.find(':')), std::string("/") + c.relationshipsPart);
+        EXPECT_NE(failure.find("relationship R1 targets"), std::string::npos) << failure;
+        EXPECT_NE(failure.find("the package's own relationships or content types"), std::string::npos) << failure;
+    }
+}
+
+TEST_F(BrokenPackageTest, TwoEntriesOfOneName)
+{
+    // libzip writes no two entries of one name: the second gets its name
+    // by patching the archive's bytes.
+    auto entries = Entries();
+    entries.emplace_back("Documents/1/Pages/Z.fpage", "<x/>");
+    std::string path = Write("twice.xps", entries);
+    std::string bytes = testing::ReadFile(path);
+    for (size_t at = 0; (at = bytes.find("Pages/Z.fpage", at)) != std::string::npos;) bytes[at + 6] = '1';
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    EXPECT_EQ(WalkFailure(path), "the zip archive holds two entries of one name");
+}
+
+// libxml2 compares each attribute with all earlier ones of its element; the
+// package's markup is refused before a start tag with very many attributes
+// reaches it. Its error messages are reported on one line.
+TEST_F(BrokenPackageTest, MarkupWithTooManyAttributesOrInvalidUtf8)
+{
+    std::string attributes;
+    for (int i = 0; i < 5000; ++i) attributes += " a" + std::to_string(i) + "=\"1\"";
+    const std::pair<const char*, const char*> parts[] = {
+        {"[Content_Types].xml", "<Types"},
+        {"_rels/.rels", "<Relationships"},
+        {"Documents/1/Pages/1.fpage", "<FixedPage"},
+    };
+    for (const auto& [item, root] : parts) {
+        SCOPED_TRACE(item);
+        auto entries = Entries();
+        for (auto& entry : entries) {
+            if (entry.first != item) continue;
+            size_t at = entry.second.find(root);
+            ASSERT_NE(at, std::string::npos);
+            entry.second.insert(at + std::strlen(root), attributes);
+        }
+        EXPECT_EQ(WalkFailure(Write("attributes.xps", entries)),
+                  std::string("/") + item + ": an element of the markup has more than 4096 attributes");
+
+        entries = Entries();
+        for (auto& entry : entries) {
+            if (entry.first == item) entry.second.insert(entry.second.find(root) + std::strlen(root), " a=\"\xFF\xFE\"");
+        }
+        std::string failure = WalkFailure(Write("utf8.xps", entries));
+        EXPECT_EQ(failure.rfind(std::string("/") + item + ": the markup is not well-formed XML", 0), 0u) << failure;
+        EXPECT_EQ(failure.find('\n'), std::string::npos) << failure;
+    }
+}
+
 TEST_F(BrokenPackageTest, DocumentReferenceToTheSequenceItself)
 {
     auto entries = Entries();
@@ -417,37 +560,6 @@ TEST_F(BrokenPackageTest, EntryLargerThanTheLimitOrTooCompressed)
     EXPECT_NE(WalkFailure(path, entriesLimit).find("more than the limit of 3"), std::string::npos);
 }
 
-// Rewrites an entry's declared uncompressed size in the local header and
-// the central directory, as a zip bomb that lies about its size does.
-void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size)
-{
-    std::string bytes = testing::ReadFile(path);
-    auto le32 = [&](size_t at) {
-        return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
-               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
-               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
-               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
-    };
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
-    size_t directory = le32(end + 16);
-    for (size_t at = directory; at < end && le32(at) == 0x02014b50;) {
-        size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
-        size_t extra = static_cast<unsigned char>(bytes[at + 30]) | static_cast<unsigned char>(bytes[at + 31]) << 8;
-        size_t comment = static_cast<unsigned char>(bytes[at + 32]) | static_cast<unsigned char>(bytes[at + 33]) << 8;
-        if (bytes.compare(at + 46, nameLength, item) == 0) {
-            put32(at + 24, size);
-            put32(le32(at + 42) + 22, size);
-        }
-        at += 46 + nameLength + extra + comment;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
-
 TEST_F(BrokenPackageTest, EntryInflatingBeyondItsDeclaredSize)
 {
     auto entries = Entries();
@@ -456,7 +568,7 @@ TEST_F(BrokenPackageTest, EntryInflatingBeyondItsDeclaredSize)
             "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"1\" Height=\"1\">" + big +
                 "</FixedPage>");
     std::string path = Write("liar.xps", entries);
-    PatchDeclaredSize(path, "Documents/1/Pages/1.fpage", 1000);
+    testing::PatchDeclaredSize(path, "Documents/1/Pages/1.fpage", 1000);
     std::string failure = WalkFailure(path);
     EXPECT_NE(failure.find("/Documents/1/Pages/1.fpage"), std::string::npos) << failure;
     EXPECT_TRUE(failure.find("declared") != std::string::npos || failure.find("CRC") != std::string::npos ||

@@ -5,6 +5,7 @@
 #include "opc/package_error.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
+#include "package/spill_buffer.h"
 #include "parts/new_part.h"
 #include "support/package_description.h"
 #include "parts/part_objects.h"
@@ -240,8 +241,9 @@ TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
         Add(writer, part.Get());
         lastPage = part;
     }
-    // The same page again, and a new page named like a ticket part.
-    Add(writer, lastPage.Get());
+    // The same page again (three times: each copy gets the next number),
+    // and a new page named like a ticket part.
+    for (int copy = 0; copy < 3; ++copy) Add(writer, lastPage.Get());
     ComPtr<IFixedPage> page;
     ComPtr<IPrintWriteStream> stream;
     ASSERT_EQ(CreateEmptyPart(u"/LO_NUpPage_1.xml", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
@@ -258,10 +260,12 @@ TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
     writer.Finish();
 
     std::vector<std::string> lines = Describe(output);
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), "/Documents/1/Pages/1.fpage");
     EXPECT_EQ(lines[3].substr(0, lines[3].find(' ')), "/Documents/1/Pages/1_2.fpage");
-    EXPECT_EQ(lines[4], "/LO_NUpPage_1.xml ticket /PT_LO_1_2.xml [" + ticketMarkup + "] content " + markup);
+    EXPECT_EQ(lines[4].substr(0, lines[4].find(' ')), "/Documents/1/Pages/1_3.fpage");
+    EXPECT_EQ(lines[5].substr(0, lines[5].find(' ')), "/Documents/1/Pages/1_4.fpage");
+    EXPECT_EQ(lines[6], "/LO_NUpPage_1.xml ticket /PT_LO_1_2.xml [" + ticketMarkup + "] content " + markup);
     // Both .xml parts are told apart in the content types.
     std::string types = ZipItem(output, "[Content_Types].xml");
     EXPECT_NE(types.find("application/vnd.ms-printing.printticket+xml"), std::string::npos);
@@ -293,6 +297,36 @@ TEST(PackageWriterTest, TwoDifferentResourcesOfOneNameFail)
         FAIL() << "no error";
     } catch (const PackageError& error) {
         EXPECT_EQ(std::string(error.what()), "/same.png: two different parts of this name reached the output");
+    }
+}
+
+// The writer makes the relationships parts and the content types itself; a
+// resource of one of their names would give the output two such entries.
+TEST(PackageWriterTest, PartsNamedAsThePackagesBookkeepingAreRefused)
+{
+    auto log = std::make_shared<FailureLog>();
+    for (const char* name : {"/a/_rels/b.fpage.rels", "/[Content_Types].xml"}) {
+        SCOPED_TRACE(name);
+        PackageWriter writer(NewFile(TemporaryFolder() + "/bookkeeping.xps"), xps::Flavour::Xps);
+        ComPtr<IFixedDocument> document;
+        ComPtr<IPrintWriteStream> stream;
+        ComPtr<IFixedPage> page;
+        ASSERT_EQ(CreateEmptyPart(u"/a/b.fpage", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
+        ComPtr<IUnknown> image = MakePartObject(std::make_shared<PartData>(name, PartRole::Image, "image/png",
+                                                                           MemoryContent("png"), log));
+        page->SetPagePart(image.Get());
+        ComPtr<IUnknown> documentObject =
+            MakePartObject(std::make_shared<PartData>("/d.fdoc", PartRole::Document, "", nullptr, log));
+        documentObject.As(IID_IFixedDocument, &document);
+        writer.AddDocument(document.Get());
+        try {
+            writer.AddPage(page.Get());
+            FAIL() << "no error";
+        } catch (const PackageError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      std::string(name) +
+                          ": a part named as the package's own relationships or content types reached the output");
+        }
     }
 }
 

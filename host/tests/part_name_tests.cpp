@@ -84,5 +84,18 @@ TEST(PartNameTest, RelationshipPartsAndExtensions)
     EXPECT_FALSE(IsAbsoluteUri("/a:b"));
 }
 
+TEST(PartNameTest, TheContentTypesStreamAndRelationshipsPartsAreBookkeeping)
+{
+    EXPECT_TRUE(IsPackageBookkeepingName("/[Content_Types].xml"));
+    EXPECT_TRUE(IsPackageBookkeepingName("/[content_types].XML"));
+    EXPECT_TRUE(IsPackageBookkeepingName("/_rels/.rels"));
+    EXPECT_TRUE(IsPackageBookkeepingName("/Documents/1/Pages/_RELS/1.fpage.Rels"));
+    EXPECT_FALSE(IsPackageBookkeepingName("/a/[Content_Types].xml"));
+    EXPECT_FALSE(IsPackageBookkeepingName("/Documents/a.rels"));
+    EXPECT_FALSE(IsPackageBookkeepingName("/my_rels/a.rels"));
+    EXPECT_FALSE(IsPackageBookkeepingName("/_rels/a.xml"));
+    EXPECT_FALSE(IsPackageBookkeepingName("/_rels/a/b.rels"));
+}
+
 }  // namespace
 }  // namespace tav::host

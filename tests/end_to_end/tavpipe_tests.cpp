@@ -234,6 +234,21 @@ TEST_F(TavpipeBadInputTest, ZipBomb)
     ExpectBadInput(Write("bomb.xps", entries), "/Resources/zeros.bin: the zip entry inflates");
 }
 
+// An entry that inflates beyond its declared size is found while the
+// writer copies it: still bad input, named as such.
+TEST_F(TavpipeBadInputTest, EntryLyingAboutItsSize)
+{
+    auto entries = Entries();
+    entries.emplace_back("Resources/liar.png", std::string(300000, 'p'));
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                         "Target=\"/Resources/liar.png\"/></Relationships>");
+    std::string input = Write("liar.xps", entries);
+    tav::host::testing::PatchDeclaredSize(input, "Resources/liar.png", 1000);
+    ExpectBadInput(input, "/Resources/liar.png: ");
+}
+
 TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
 {
     auto entries = Entries();
@@ -260,6 +275,15 @@ TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
                          "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
                          "Target=\"/Documents/1/Pages/1.fpage\"/></Relationships>");
     ExpectBadInput(Write("loop.xps", entries), "the resource relationships loop");
+
+    // Passed on as a resource, it would give the output a second content types entry.
+    entries = Entries();
+    entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
+                         "Target=\"/[Content_Types].xml\"/></Relationships>");
+    ExpectBadInput(Write("content-types-resource.xps", entries),
+                   "relationship R1 targets /[Content_Types].xml, which holds the package's own relationships");
 }
 
 TEST(TavpipeJobTest, FilterFailureIsStatusOneWithNoOutput)
@@ -271,6 +295,23 @@ TEST(TavpipeJobTest, FilterFailureIsStatusOneWithNoOutput)
     EXPECT_EQ(result.status, 1);
     ExpectOneLine(result, input + ": ");
     EXPECT_NE(result.err.find("filter failstart stopped the job (0x80004005)"), std::string::npos) << result.err;
+    EXPECT_TRUE(NothingLeft(output));
+}
+
+TEST(TavpipeJobTest, FilterFailureOnMarkupBeyondTheReadersBoundsSaysSo)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    std::string nested;
+    for (int i = 0; i < 300; ++i) nested += "<Canvas>";
+    for (int i = 0; i < 300; ++i) nested += "</Canvas>";
+    package.documents[0].pages[0].body = nested;
+    std::string input = TemporaryFolder() + "/nested.xps";
+    tav::host::testing::WritePackage(input, package);
+    std::string output = TemporaryFolder() + "/nested-out.xps";
+    Result result = RunCommand(Tavpipe() + " -f finisher -o mirror=width " + Quote(input) + " " + Quote(output));
+    EXPECT_EQ(result.status, 1);
+    ExpectOneLine(result, input + ": /Documents/1/Pages/1.fpage: filter finisher stopped the job");
+    EXPECT_NE(result.err.find("(0xC00CE5A2: markup beyond the XML reader's bounds"), std::string::npos) << result.err;
     EXPECT_TRUE(NothingLeft(output));
 }
 
@@ -322,6 +363,21 @@ TEST(TavpipeOptionsTest, OptionsWinOverTheDocumentsOwnJobTicket)
     // The document's own ticket is left as it was.
     EXPECT_EQ(tav::host::testing::ZipItem(output, "Resources/Document1_PT.xml"),
               tav::host::testing::ZipItem(FixturesFolder() + "/mb06.xps", "Resources/Document1_PT.xml"));
+}
+
+// Options are merged over the package's own job ticket; when that ticket is
+// no ticket, the input is at fault, not the options.
+TEST(TavpipeOptionsTest, AnUnreadableJobTicketOfThePackageIsBadInput)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    package.jobTicket = "<psf:PrintTicket xmlns:psf=\"urn:not-the-print-schema\"/>";
+    std::string input = TemporaryFolder() + "/bad-job-ticket.xps";
+    tav::host::testing::WritePackage(input, package);
+    std::string output = TemporaryFolder() + "/bad-job-ticket-out.xps";
+    Result result = PassThrough(input, output, "-o number-up=2");
+    EXPECT_EQ(result.status, 3) << result.err;
+    ExpectOneLine(result, input + ": /Job_PT.xml: the job ticket cannot be merged");
+    EXPECT_TRUE(NothingLeft(output));
 }
 
 TEST(TavpipeOptionsTest, AWrongOptionIsAUsageError)

@@ -103,6 +103,8 @@ public:
             writer_->Finish();
             state_->closed = true;
             return S_OK;
+        } catch (const InputReadError& error) {
+            failure = Failure{FailureKind::Package, error.Part(), error.Reason()};
         } catch (const PackageError& error) {
             failure = Failure{FailureKind::Output, error.Part(), error.Reason()};
         } catch (const std::exception& error) {
@@ -126,17 +128,19 @@ private:
         try {
             body();
             return S_OK;
+        } catch (const InputReadError& error) {
+            Fail(FailureKind::Package, error.Part(), error.Reason());
         } catch (const PackageError& error) {
-            Fail(error.Part(), error.Reason());
+            Fail(FailureKind::Output, error.Part(), error.Reason());
         } catch (const std::exception& error) {
-            Fail(DescribePart(part), error.what());
+            Fail(FailureKind::Output, DescribePart(part), error.what());
         }
         return E_FAIL;
     }
-    void Fail(std::string part, std::string reason)
+    void Fail(FailureKind kind, std::string part, std::string reason)
     {
         failed_ = true;
-        log_->Record(FailureKind::Output, std::move(part), std::move(reason));
+        log_->Record(kind, std::move(part), std::move(reason));
     }
 
     std::mutex lock_;

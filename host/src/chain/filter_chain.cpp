@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/printticket.h"
+#include "platform/xml.h"
+
 namespace tav::host {
 namespace {
 
@@ -33,11 +36,31 @@ private:
 
 }  // namespace
 
+namespace {
+
+// What the failures the filters stop a job with say about its input.
+const char* HresultMeaning(HRESULT result)
+{
+    switch (result) {
+    case E_OUTOFMEMORY: return "out of memory";
+    case XML_E_PARSE_FAILED: return "markup that is not well-formed XML";
+    case XML_E_DTD_PROHIBITED: return "markup with a DTD (DOCTYPE)";
+    case XML_E_LIMIT_EXCEEDED: return "markup beyond the XML reader's bounds on nesting, size or attributes";
+    case E_PRINTTICKET_FORMAT: return "a print ticket that cannot be read";
+    case E_DELTA_PRINTTICKET_FORMAT: return "a print ticket to merge that cannot be read";
+    case E_PRINTCAPABILITIES_FORMAT: return "print capabilities that cannot be read";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
 std::string HresultText(HRESULT result)
 {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
-    return text;
+    const char* meaning = HresultMeaning(result);
+    return meaning == nullptr ? std::string(text) : std::string(text) + ": " + meaning;
 }
 
 struct FilterChain::Slot {

@@ -61,6 +61,8 @@ private:
     size_t running_ = 0;
 };
 
+// "0x80004005"; with what it means for the well-known failures that tell
+// about the job's input ("0xC00CE501: markup that is not well-formed XML").
 std::string HresultText(HRESULT result);
 
 }  // namespace tav::host

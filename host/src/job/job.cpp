@@ -56,13 +56,12 @@ std::string ReadPart(Package& package, const std::string& name)
     return bytes;
 }
 
-// The package's own job ticket: the sequence's print ticket relationship.
-std::optional<std::string> PackageJobTicket(Package& package)
+// The part of the package's own job ticket: the sequence's print ticket
+// relationship names it.
+std::optional<std::string> PackageJobTicketName(Package& package)
 {
     for (const Relationship& relationship : package.RelationshipsOf(package.SequenceName())) {
-        if (!relationship.external && relationship.type == xps::kPrintTicketRelationship) {
-            return ReadPart(package, relationship.target);
-        }
+        if (!relationship.external && relationship.type == xps::kPrintTicketRelationship) return relationship.target;
     }
     return std::nullopt;
 }
@@ -168,8 +167,15 @@ JobOutcome RunJob(const JobRequest& request)
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
         std::string delta = JobSettingsDelta(JobOptions(request), ticketFile, &warnings);
         if (!delta.empty()) {
-            std::string base = PackageJobTicket(*package).value_or(userTicket);
-            jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
+            std::optional<std::string> packageTicket = PackageJobTicketName(*package);
+            std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
+            try {
+                jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
+            } catch (const BaseTicketError& error) {
+                // The package's own job ticket is what cannot be read: the input is at fault.
+                if (packageTicket) throw PackageError(*packageTicket, error.what());
+                throw;
+            }
         }
     } catch (const JobStop& stop) {
         return Ended(stop.status, stop.message);

@@ -73,8 +73,10 @@ std::string MergeJobTicket(const std::string& printerName, const std::string& ba
     std::string text = WideToUtf8(message);
     SysFreeString(message);
     if (FAILED(status)) {
-        throw TicketError("the job ticket cannot be merged (" + HresultText(status) + ")" +
-                          (text.empty() ? "" : ": " + text));
+        std::string reason =
+            "the job ticket cannot be merged (" + HresultText(status) + ")" + (text.empty() ? "" : ": " + text);
+        if (status == E_PRINTTICKET_FORMAT) throw BaseTicketError(reason);
+        throw TicketError(reason);
     }
     return StreamBytes(result.Get());
 }

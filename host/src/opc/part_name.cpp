@@ -199,6 +199,14 @@ std::string RelationshipsPartName(std::string_view sourceName)
            ".rels";
 }
 
+bool IsPackageBookkeepingName(std::string_view canonicalName)
+{
+    std::string key = PartNameKey(canonicalName);
+    if (key == "/[content_types].xml") return true;
+    std::string folder = PartFolder(key);
+    return PartExtension(key) == "rels" && folder.size() >= 7 && folder.compare(folder.size() - 7, 7, "/_rels/") == 0;
+}
+
 std::string PartExtension(std::string_view name)
 {
     size_t slash = name.rfind('/');

@@ -36,6 +36,12 @@ bool SamePartName(std::string_view a, std::string_view b);
 // "/a/b.ext" -> "/a/_rels/b.ext.rels"; "/" (the package) -> "/_rels/.rels".
 std::string RelationshipsPartName(std::string_view sourceName);
 
+// True for the names a package keeps for its own bookkeeping: the content
+// types stream ("/[Content_Types].xml") and relationships parts (a ".rels"
+// part in a "_rels" folder). No relationship may target them and no other
+// part may take their names.
+bool IsPackageBookkeepingName(std::string_view canonicalName);
+
 // The extension of the last segment without the dot, lower case ("" when none).
 std::string PartExtension(std::string_view name);
 

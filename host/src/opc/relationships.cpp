@@ -38,6 +38,10 @@ std::vector<Relationship> ParseRelationships(std::unique_ptr<ByteReader> source,
             } catch (const PackageError& error) {
                 reader.Fail("relationship " + *id + " targets \"" + *target + "\": " + error.Reason());
             }
+            if (IsPackageBookkeepingName(relationship.target)) {
+                reader.Fail("relationship " + *id + " targets " + relationship.target +
+                            ", which holds the package's own relationships or content types");
+            }
         }
         relationships.push_back(std::move(relationship));
     }

@@ -23,6 +23,10 @@ void CollectError(void* context, xmlErrorPtr error)
     if (!first->empty() || error == nullptr || error->message == nullptr) return;
     *first = error->message;
     while (!first->empty() && (first->back() == '\n' || first->back() == ' ')) first->pop_back();
+    // Some messages run over several lines; a failure is reported on one.
+    for (char& c : *first) {
+        if (c == '\n') c = ' ';
+    }
     if (error->line > 0) *first += " (line " + std::to_string(error->line) + ")";
 }
 
@@ -55,6 +59,10 @@ int XmlPullReader::ReadCallback(void* context, char* buffer, int length)
         if (self->bytesRead_ > self->maxBytes_) {
             throw PackageError(self->partName_,
                                "markup larger than " + std::to_string(self->maxBytes_) + " bytes");
+        }
+        if (!self->startTags_.Scan(reinterpret_cast<const unsigned char*>(buffer), got)) {
+            throw PackageError(self->partName_, "an element of the markup has more than " +
+                                                    std::to_string(tavxml::kMaxAttributesPerElement) + " attributes");
         }
         return static_cast<int>(got);
     } catch (...) {

@@ -1,8 +1,8 @@
 // A secure pull parser for the package's own markup (content types,
 // relationships, FixedDocumentSequence, FixedDocument and the root of
 // FixedPage parts): libxml2's text reader with the network off, no DTD
-// loaded, a document with a DOCTYPE refused, and bounded input size and
-// nesting. Failures throw PackageError naming the part.
+// loaded, a document with a DOCTYPE refused, and bounded input size,
+// nesting and attributes per element. Failures throw PackageError naming the part.
 #pragma once
 
 #include <exception>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "package/byte_reader.h"
+#include "platform/start_tag_scanner.h"
 
 namespace tav::host {
 
@@ -44,6 +45,7 @@ private:
     std::string partName_;
     uint64_t maxBytes_;
     uint64_t bytesRead_ = 0;
+    tavxml::StartTagScanner startTags_;
     std::exception_ptr sourceError_;
     std::string firstError_;
     void* reader_ = nullptr;  // xmlTextReaderPtr

@@ -1,7 +1,7 @@
 #include "package/package_walker.h"
 
+#include <cfloat>
 #include <charconv>
-#include <cmath>
 
 #include "opc/package_error.h"
 #include "opc/part_name.h"
@@ -12,6 +12,7 @@ namespace tav::host {
 namespace {
 
 constexpr size_t kMaxResourceDepth = 32;
+constexpr double kMinPageLength = 0.01;
 
 PartRole ResourceRole(const std::string& contentType, const std::string& name)
 {
@@ -48,7 +49,7 @@ bool ParseXpsLength(const std::string& text, double* value)
     const char* end = begin + trimmed.size();
     if (begin != end && *begin == '+') ++begin;
     auto [stop, error] = std::from_chars(begin, end, *value);
-    return error == std::errc() && stop == end && std::isfinite(*value) && *value > 0;
+    return error == std::errc() && stop == end && *value >= kMinPageLength && *value <= FLT_MAX;
 }
 
 PackageWalker::PackageWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket)
@@ -129,7 +130,13 @@ ComPtr<IUnknown> PackageWalker::NextDocumentOrPage()
             document_.reset();
         }
         std::optional<std::string> documentName = NextDocumentReference();
-        if (!documentName) return nullptr;
+        if (!documentName) {
+            if (documentCount_ == 0) {
+                throw PackageError(package_->SequenceName(), "the FixedDocumentSequence refers to no FixedDocument");
+            }
+            return nullptr;
+        }
+        ++documentCount_;
         return MakeDocument(*documentName);
     }
 }
@@ -317,8 +324,13 @@ void PackageWalker::CollectResources(PartData& page, const std::string& source,
             throw PackageError(source, "a required resource relationship targets " + target +
                                            ", which is no resource (content type " + type + ")");
         }
+        // A part the page has already is not walked again: its own
+        // resources were collected when it was attached, and walking every
+        // path to a dictionary shared by several others would take time
+        // exponential in their number.
+        if (page.FindResource(target)) continue;
         PartRole role = ResourceRole(type, target);
-        if (!page.FindResource(target)) page.AttachResource({target, package_->SharedPart(target, role)});
+        page.AttachResource({target, package_->SharedPart(target, role)});
         if (role != PartRole::ResourceDictionary) continue;
         if (path->size() > kMaxResourceDepth) throw PackageError(target, "resource dictionaries nest too deeply");
         path->push_back(target);

@@ -56,11 +56,14 @@ private:
     std::unique_ptr<XmlPullReader> documentReader_;
     std::shared_ptr<PartData> document_;
     bool pageContentPending_ = false;  // documentReader_ stands on a PageContent not yet taken
+    size_t documentCount_ = 0;
     std::string currentName_;
 };
 
-// Parses an XPS length attribute (Width, Height); false when it is no
-// finite positive number.
+// Parses a FixedPage's Width or Height; false unless it is a length the
+// filters can carry: they hold page sizes as float and write them with two
+// decimals, so a length under 0.01 (1/9600 inch) or beyond the largest
+// float would come out of them as a page of size 0.
 bool ParseXpsLength(const std::string& text, double* value);
 
 }  // namespace tav::host

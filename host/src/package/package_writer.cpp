@@ -188,6 +188,11 @@ PackageWriter::~PackageWriter() = default;
 
 std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnClash)
 {
+    // The writer makes those parts itself; a part taking one of their names
+    // would put two entries of one name into the output.
+    if (IsPackageBookkeepingName(wanted)) {
+        throw PackageError(wanted, "a part named as the package's own relationships or content types reached the output");
+    }
     if (usedNames_.insert(PartNameKey(wanted)).second) return wanted;
     if (!renameOnClash) {
         throw PackageError(wanted, "two different parts of this name reached the output");
@@ -196,7 +201,10 @@ std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnCla
     size_t slash = wanted.rfind('/');
     size_t dot = wanted.rfind('.');
     if (dot == std::string::npos || dot < slash) dot = wanted.size();
-    for (int copy = 2;; ++copy) {
+    // Counting on from the last copy of this name: a page sent thousands of
+    // times would otherwise try every earlier copy's name each time.
+    int& copy = nextCopy_.try_emplace(PartNameKey(wanted), 2).first->second;
+    for (;; ++copy) {
         std::string candidate = wanted.substr(0, dot) + "_" + std::to_string(copy) + wanted.substr(dot);
         if (usedNames_.insert(PartNameKey(candidate)).second) return candidate;
     }
@@ -212,7 +220,16 @@ void PackageWriter::WriteEntry(const std::string& name, const std::string& conte
     }
     zip_.BeginEntry(ZipItemName(name), level);
     char block[65536];
-    while (size_t got = content->Read(block, sizeof block)) zip_.Write(block, got);
+    for (;;) {
+        size_t got = 0;
+        try {
+            got = content->Read(block, sizeof block);
+        } catch (const PackageError& error) {
+            throw InputReadError(error.Part(), error.Reason());
+        }
+        if (got == 0) break;
+        zip_.Write(block, got);
+    }
     zip_.EndEntry();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "opc/package_error.h"
 #include "opc/relationships.h"
 #include "package/spill_buffer.h"
 #include "parts/part_data.h"
@@ -18,10 +19,18 @@
 
 namespace tav::host {
 
+// A part being copied into the output cannot be read from the input
+// package (a damaged or lying zip entry): the input is at fault.
+class InputReadError : public PackageError {
+public:
+    using PackageError::PackageError;
+};
+
 class PackageWriter {
 public:
     // Takes ownership of fd, a new regular file. Every call below throws
-    // std::runtime_error (or PackageError) when the part cannot be written.
+    // std::runtime_error (or PackageError) when the part cannot be written,
+    // InputReadError when the part's content cannot be read.
     PackageWriter(int fd, xps::Flavour flavour);
     ~PackageWriter();
 
@@ -58,6 +67,7 @@ private:
     ZipWriter zip_;
     std::unique_ptr<ContentTypeTable> contentTypes_;
     std::set<std::string> usedNames_;                            // part name keys
+    std::map<std::string, int> nextCopy_;  // by the key of a wanted name: the copy number to try next
     std::map<IUnknown*, std::pair<ComPtr<IUnknown>, std::string>> shared_;  // identity -> written name
     std::vector<Relationship> packageRelationships_;
     std::string sequenceName_;

@@ -102,6 +102,7 @@ std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (archive == nullptr) {
         if (code == ZIP_ER_NOZIP) throw PackageError("", "not a zip archive (or a truncated one)");
+        if (code == ZIP_ER_EXISTS) throw PackageError("", "the zip archive holds two entries of one name");
         throw PackageError("", "cannot open the zip archive: " + LibzipError(code));
     }
     std::shared_ptr<ZipArchive> result(new ZipArchive());

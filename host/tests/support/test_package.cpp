@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zip.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -180,6 +181,35 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
         zip_discard(archive);
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size)
+{
+    std::string bytes = ReadFile(path);
+    auto le32 = [&](size_t at) {
+        return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+               static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+    };
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
+    size_t directory = le32(end + 16);
+    for (size_t at = directory; at < end && le32(at) == 0x02014b50;) {
+        size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
+        size_t extra = static_cast<unsigned char>(bytes[at + 30]) | static_cast<unsigned char>(bytes[at + 31]) << 8;
+        size_t comment = static_cast<unsigned char>(bytes[at + 32]) | static_cast<unsigned char>(bytes[at + 33]) << 8;
+        if (bytes.compare(at + 46, nameLength, item) == 0) {
+            put32(at + 24, size);
+            put32(le32(at + 42) + 22, size);
+        }
+        at += 46 + nameLength + extra + comment;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
 }
 
 std::string TemporaryFolder()

@@ -4,6 +4,7 @@
 // that they do not depend on the host's own zip writer.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,10 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
 
 // Writes a zip of the entries (item name, bytes), deflated.
 void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries);
+
+// Rewrites an entry's declared uncompressed size in its local header and in
+// the central directory, as a zip bomb that lies about its size does.
+void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size);
 
 // A print ticket with one job-level parameter, for tests that need a ticket.
 std::string SimpleTicket(int copies);

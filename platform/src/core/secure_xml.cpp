@@ -7,6 +7,8 @@
 #include <mutex>
 #include <new>
 
+#include "platform/start_tag_scanner.h"
+
 namespace tav::securexml {
 namespace {
 
@@ -36,6 +38,9 @@ std::string DescribeError(xmlParserCtxt* context)
     if (error == nullptr || error->message == nullptr) return "the document is not well-formed XML";
     std::string message = error->message;
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    for (char& c : message) {
+        if (c == '\n') c = ' ';
+    }
     if (error->line > 0) message = "line " + std::to_string(error->line) + ": " + message;
     return "the document is not well-formed XML (" + message + ")";
 }
@@ -53,6 +58,11 @@ DocumentPtr Parse(const char* data, size_t size, const ParseOptions& options, st
     }
     if (data == nullptr || size == 0) {
         *error = "the document is empty";
+        return nullptr;
+    }
+    tavxml::StartTagScanner scanner;
+    if (!scanner.Scan(reinterpret_cast<const unsigned char*>(data), size)) {
+        *error = "an element has more than " + std::to_string(tavxml::kMaxAttributesPerElement) + " attributes";
         return nullptr;
     }
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(Check(xmlNewParserCtxt()));

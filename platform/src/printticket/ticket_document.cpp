@@ -30,10 +30,16 @@ Status ParseTicket(const std::string& bytes, const TicketRole& role, securexml::
     std::optional<std::string> version = AttributeText(root, "version");
     if (!version) return Refuse(role, "the root element has no version");
     if (ParseInteger(*version) != 1) return Refuse(role, "version \"" + *version + "\" is not supported (only 1)");
+    size_t settings = 0;
     for (xmlNode* child = FirstElement(root); child != nullptr; child = NextElement(child)) {
-        if (IsTopLevelSetting(child) && !NameOf(child))
+        if (!IsTopLevelSetting(child)) continue;
+        if (!NameOf(child))
             return Refuse(role, std::string("a top-level ") + reinterpret_cast<const char*>(child->name) +
                                     " has no qualified name or uses an undeclared prefix");
+        // Merging looks each setting up among the others: bounded, so that
+        // a ticket of a hundred thousand settings cannot take hours.
+        if (++settings > kMaxTopLevelSettings)
+            return Refuse(role, "it has more than " + std::to_string(kMaxTopLevelSettings) + " top-level settings");
     }
     *ticket = std::move(document);
     return Status::Ok();

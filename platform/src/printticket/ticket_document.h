@@ -22,6 +22,9 @@ inline constexpr TicketRole kBaseTicketRole{E_PRINTTICKET_FORMAT, "base PrintTic
 inline constexpr TicketRole kDeltaTicketRole{E_DELTA_PRINTTICKET_FORMAT, "delta PrintTicket"};
 inline constexpr TicketRole kTicketRole{E_PRINTTICKET_FORMAT, "PrintTicket"};
 
+// Far more Features, ParameterInits and Properties than any device has.
+inline constexpr size_t kMaxTopLevelSettings = 1024;
+
 Status ParseTicket(const std::string& bytes, const TicketRole& role, securexml::DocumentPtr* ticket);
 // Reads the stream from its position to its end (at most the parser's bound)
 // and parses it.

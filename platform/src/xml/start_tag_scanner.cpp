@@ -1,4 +1,4 @@
-#include "start_tag_scanner.h"
+#include "platform/start_tag_scanner.h"
 
 #include <cstring>
 

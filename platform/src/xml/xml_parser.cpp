@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "start_tag_scanner.h"
+#include "platform/start_tag_scanner.h"
 
 namespace tavxml {
 

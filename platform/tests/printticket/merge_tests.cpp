@@ -254,6 +254,25 @@ struct RefusedTicket {
     std::string text;
 };
 
+// Attributes enough that libxml2's comparison of each with all earlier
+// ones would take long if there were many more.
+std::string ManyAttributes(int count)
+{
+    std::string attributes;
+    for (int i = 0; i < count; ++i) attributes += " a" + std::to_string(i) + "=\"1\"";
+    return attributes;
+}
+
+// A merge looks each top-level setting up among the others.
+std::string ManyFeatures(int count)
+{
+    std::string features;
+    for (int i = 0; i < count; ++i) {
+        features += "<psf:Feature name=\"ns0000:F" + std::to_string(i) + "\"><psf:Option name=\"ns0000:O\"/></psf:Feature>";
+    }
+    return features;
+}
+
 std::vector<RefusedTicket> MalformedTickets()
 {
     const std::string feature = "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/>"
@@ -273,6 +292,9 @@ std::vector<RefusedTicket> MalformedTickets()
         {"doctype", "<?xml version=\"1.0\"?><!DOCTYPE t [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>" +
                         Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>&b;&b;&b;</psf:Value></psf:Property>")},
         {"empty", ""},
+        {"too many attributes", Ticket("<psf:Feature name=\"psk:PageOrientation\"" + ManyAttributes(5000) + "/>")},
+        {"too many settings", Ticket(ManyFeatures(1025))},
+        {"invalid UTF-8", Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>\xFF\xFE</psf:Value></psf:Property>")},
     };
 }
 
@@ -291,6 +313,7 @@ TEST(TicketMerge, MalformedDeltaIsRefusedAndNothingIsWritten)
                   E_DELTA_PRINTTICKET_FORMAT);
         ASSERT_NE(message, nullptr);
         EXPECT_NE(WideToUtf8(message).find("delta"), std::string::npos) << WideToUtf8(message);
+        EXPECT_EQ(WideToUtf8(message).find('\n'), std::string::npos) << WideToUtf8(message);
         SysFreeString(message);
         EXPECT_EQ(StreamText(result.get()), "");
         EXPECT_EQ(StreamText(baseStream.get()), base);
@@ -307,6 +330,7 @@ TEST(TicketMerge, MalformedBaseIsRefused)
         EXPECT_EQ(merged.hr, E_PRINTTICKET_FORMAT);
         EXPECT_EQ(merged.result, "");
         EXPECT_NE(merged.message.find("base"), std::string::npos) << merged.message;
+        EXPECT_EQ(merged.message.find('\n'), std::string::npos) << merged.message;
     }
     MergeOutcome doctype = Merge(provider.Get(), MalformedTickets()[7].text, delta);
     EXPECT_NE(doctype.message.find("DOCTYPE"), std::string::npos) << doctype.message;
