@@ -14,7 +14,7 @@
 #include "opc/relationships.h"
 #include "package/spill_buffer.h"
 #include "parts/part_data.h"
-#include "zip/zip_writer.h"
+#include "tavzip/zip_writer.h"
 
 namespace tav::host {
 
@@ -55,7 +55,7 @@ private:
     std::string ClaimName(const std::string& wanted, bool renameOnClash);
 
     xps::Flavour flavour_;
-    ZipWriter zip_;
+    zip::ZipWriter zip_;
     std::unique_ptr<ContentTypeTable> contentTypes_;
     std::set<std::string> usedNames_;                            // part name keys
     std::map<IUnknown*, std::pair<ComPtr<IUnknown>, std::string>> shared_;  // identity -> written name
