@@ -12,23 +12,11 @@
 #include "filtercore/page_rewrite.h"
 #include "filtercore/page_writer_base.h"
 #include "platform/com.h"
+#include "testsupport/com_apartment.h"
 
 namespace markuptest {
 
-// COM on the test's thread, as the part loop initialises it.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment()
-    {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
+using testsupport::ComApartment;
 
 // What a rewrite of one page left behind.
 struct Rewritten {

@@ -7,26 +7,14 @@
 
 #include "finisher_settings.h"
 #include "platform/com.h"
+#include "testsupport/com_apartment.h"
 
 namespace finishertest {
 
 inline constexpr char kXpsNamespace[] = "http://schemas.microsoft.com/xps/2005/06";
 inline constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
-// COM on the test's thread, for the SAX reader and the DOM.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment()
-    {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
+using testsupport::ComApartment;
 
 // A PrintTicket declaring psf, psk, xsi, xsd and the private prefix ns0000
 // around body.

@@ -659,6 +659,45 @@ TEST_F(DomNavigation, FilesAndUtf16Streams)
     EXPECT_EQ(Xml(fromUtf16.Get()), "<r a=\"\xC3\xA9\">\xE2\x82\xAC</r>\n");
 }
 
+// A write-only stream that takes at most blockSize bytes per write and
+// reports written as it is told to.
+class TakingStream final : public ComObject<ISequentialStream> {
+public:
+    enum class Report { Truly, Nothing, TooMuch };
+    TakingStream(ULONG blockSize, Report report) : blockSize_(blockSize), report_(report) {}
+    HRESULT Read(void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+    HRESULT Write(const void* bytes, ULONG count, ULONG* written) override
+    {
+        ULONG take = std::min(count, blockSize_);
+        taken_.append(static_cast<const char*>(bytes), take);
+        *written = report_ == Report::Truly ? take : report_ == Report::Nothing ? 0 : count + 1;
+        return S_OK;
+    }
+    const std::string& Taken() const { return taken_; }
+
+private:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_ISequentialStream ? static_cast<ISequentialStream*>(this) : nullptr;
+    }
+    ULONG blockSize_;
+    Report report_;
+    std::string taken_;
+};
+
+TEST_F(DomNavigation, SavingToAStreamWritesAllItTakesAndReportsOneThatTakesNothing)
+{
+    ComPtr<IXMLDOMDocument2> document = LoadDocument("<r><a>text</a></r>");
+    auto slow = ComPtr<TakingStream>::Adopt(new TakingStream(4, TakingStream::Report::Truly));
+    ASSERT_EQ(document->save(UnknownVariant(slow.Get())), S_OK);
+    EXPECT_EQ(slow->Taken(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r><a>text</a></r>\n");
+
+    auto stuck = ComPtr<TakingStream>::Adopt(new TakingStream(4, TakingStream::Report::Nothing));
+    EXPECT_EQ(document->save(UnknownVariant(stuck.Get())), STG_E_WRITEFAULT);
+    auto boasting = ComPtr<TakingStream>::Adopt(new TakingStream(4, TakingStream::Report::TooMuch));
+    EXPECT_EQ(document->save(UnknownVariant(boasting.Get())), STG_E_WRITEFAULT);
+}
+
 }  // namespace
 
 namespace {

@@ -9,7 +9,6 @@
 #include "job/host_services.h"
 #include "job/job_settings.h"
 #include "job/job_tickets.h"
-#include "job/output_file.h"
 #include "job/pipeline_properties.h"
 #include "job/stream_output.h"
 #include "opc/package_error.h"
@@ -17,6 +16,7 @@
 #include "package/spill_buffer.h"
 #include "parts/part_objects.h"
 #include "platform/wformat.h"
+#include "tavzip/output_file.h"
 
 namespace tav::host {
 namespace {
@@ -198,9 +198,9 @@ JobOutcome RunJob(const JobRequest& request)
         return Ended(kExitJobFailed, std::string(error.what()));
     }
 
-    std::unique_ptr<OutputFile> output;
+    std::unique_ptr<zip::OutputFile> output;
     try {
-        output = std::make_unique<OutputFile>(request.output);
+        output = std::make_unique<zip::OutputFile>(request.output, "tavpipe");
     } catch (const std::exception& error) {
         return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()));
     }

@@ -6,6 +6,7 @@
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
+#include "package/spilled_directory.h"
 #include "package/zip_content.h"
 #include "parts/part_identity.h"
 #include "platform/wformat.h"
@@ -98,9 +99,9 @@ constexpr int kMarkupLevel = 6;
 int ZipLevel(EXpsCompressionOptions compression, const std::string& contentType)
 {
     // PNG and JPEG data are compressed already.
-    if (contentType == "image/png" || contentType == "image/jpeg") return ZipWriter::kStored;
+    if (contentType == "image/png" || contentType == "image/jpeg") return zip::ZipWriter::kStored;
     switch (compression) {
-    case Compression_NotCompressed: return ZipWriter::kStored;
+    case Compression_NotCompressed: return zip::ZipWriter::kStored;
     case Compression_Fast: return 1;
     case Compression_Small: return 9;
     default: return 6;
@@ -147,7 +148,7 @@ public:
         overrides_.Append("<Override PartName=\"" + EscapeAttribute(name) + "\" ContentType=\"" +
                           EscapeAttribute(type) + "\"/>\n");
     }
-    void WriteTo(ZipWriter& zip)
+    void WriteTo(zip::ZipWriter& zip)
     {
         std::string head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Types xmlns=\"" +
                            std::string(xps::kContentTypesNamespace) + "\">\n";
@@ -180,7 +181,7 @@ struct PackageWriter::DocumentInProgress {
 };
 
 PackageWriter::PackageWriter(int fd, xps::Flavour flavour)
-    : flavour_(flavour), zip_(fd), contentTypes_(std::make_unique<ContentTypeTable>(flavour))
+    : flavour_(flavour), zip_(fd, zip::DosTimeNow(), SpilledDirectory()), contentTypes_(std::make_unique<ContentTypeTable>(flavour))
 {
 }
 

@@ -15,7 +15,7 @@
 #include "opc/relationships.h"
 #include "package/spill_buffer.h"
 #include "parts/part_data.h"
-#include "zip/zip_writer.h"
+#include "tavzip/zip_writer.h"
 
 namespace tav::host {
 
@@ -64,7 +64,7 @@ private:
     std::string ClaimName(const std::string& wanted, bool renameOnClash);
 
     xps::Flavour flavour_;
-    ZipWriter zip_;
+    zip::ZipWriter zip_;
     std::unique_ptr<ContentTypeTable> contentTypes_;
     std::set<std::string> usedNames_;                            // part name keys
     std::map<std::string, int> nextCopy_;  // by the key of a wanted name: the copy number to try next

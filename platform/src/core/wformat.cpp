@@ -311,6 +311,15 @@ int FormatBuffer(Char* out, size_t capacity, const Char* format, va_list args)
 
 bool IsSpace(WCHAR c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+// Moves p past leading white space and one sign, as strtod and strtoll do;
+// true when the sign was a minus.
+bool SkipSpaceAndSign(const WCHAR*& p)
+{
+    while (IsSpace(*p)) ++p;
+    if (*p != '+' && *p != '-') return false;
+    return *p++ == '-';
+}
+
 }  // namespace
 
 int FormatWideV(WCHAR* out, size_t capacity, const WCHAR* format, va_list args)
@@ -370,12 +379,7 @@ double WideToDouble(const WCHAR* text, const WCHAR** end)
     if (end != nullptr) *end = text;
     if (text == nullptr) return 0.0;
     const WCHAR* p = text;
-    while (IsSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
+    bool negative = SkipSpaceAndSign(p);
     // from_chars reads the longest number at the start of an 8-bit copy.
     std::string candidate;
     for (const WCHAR* q = p; *q != 0 && *q < 0x80 && candidate.size() < 1024; ++q) candidate.push_back(static_cast<char>(*q));
@@ -399,12 +403,7 @@ long long WideToInteger(const WCHAR* text, const WCHAR** end)
     if (end != nullptr) *end = text;
     if (text == nullptr) return 0;
     const WCHAR* p = text;
-    while (IsSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
+    bool negative = SkipSpaceAndSign(p);
     if (!(*p >= '0' && *p <= '9')) return 0;
     unsigned long long magnitude = 0;
     bool overflow = false;

@@ -15,7 +15,7 @@
 #include "devmode_conversion.h"
 #include "platform/devmode.h"
 #include "platform/wformat.h"
-#include "stream_bytes.h"
+#include "../core/stream_bytes.h"
 #include "ticket_document.h"
 #include "ticket_merge.h"
 #include "ticket_scope.h"
@@ -106,7 +106,7 @@ Status EffectiveTicket(const DeviceDescription& device, IStream* ticket, Documen
 
 Status WriteResult(IStream* stream, const std::string& bytes)
 {
-    HRESULT hr = WriteStreamFully(stream, bytes);
+    HRESULT hr = tav::WriteStreamFully(stream, bytes);
     if (FAILED(hr)) return Status::Failure(hr, "The result could not be written to its stream.");
     return Status::Ok();
 }

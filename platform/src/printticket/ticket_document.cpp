@@ -1,6 +1,6 @@
 #include "ticket_document.h"
 
-#include "stream_bytes.h"
+#include "../core/stream_bytes.h"
 #include "ticket_tree.h"
 
 namespace tav::printticket {

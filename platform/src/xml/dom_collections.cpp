@@ -6,7 +6,28 @@ namespace tavxml {
 
 namespace {
 
-class DomNodeList final : public ComObject<IXMLDOMNodeList> {
+// Both collections are walked the same way: nextNode gives the item at a
+// cursor that it moves on, reset sets it back to the first item.
+template <class Collection>
+class WalkedByIndex : public ComObject<Collection> {
+public:
+    HRESULT nextNode(IXMLDOMNode** node) override
+    {
+        HRESULT hr = this->get_item(static_cast<LONG>(next_), node);
+        if (hr == S_OK) ++next_;
+        return hr;
+    }
+    HRESULT reset() override
+    {
+        next_ = 0;
+        return S_OK;
+    }
+
+private:
+    size_t next_ = 0;
+};
+
+class DomNodeList final : public WalkedByIndex<IXMLDOMNodeList> {
 public:
     DomNodeList(DocumentState* state, std::vector<xmlNodePtr> nodes) : state_(state), nodes_(std::move(nodes))
     {
@@ -27,17 +48,6 @@ public:
         *length = static_cast<LONG>(nodes_.size());
         return S_OK;
     }
-    HRESULT nextNode(IXMLDOMNode** node) override
-    {
-        HRESULT hr = get_item(static_cast<LONG>(next_), node);
-        if (hr == S_OK) ++next_;
-        return hr;
-    }
-    HRESULT reset() override
-    {
-        next_ = 0;
-        return S_OK;
-    }
 
 private:
     ~DomNodeList() override
@@ -51,10 +61,9 @@ private:
 
     StateRef state_;
     std::vector<xmlNodePtr> nodes_;
-    size_t next_ = 0;
 };
 
-class DomAttributeMap final : public ComObject<IXMLDOMNamedNodeMap> {
+class DomAttributeMap final : public WalkedByIndex<IXMLDOMNamedNodeMap> {
 public:
     DomAttributeMap(DocumentState* state, xmlNodePtr element) : state_(state), element_(element)
     {
@@ -96,17 +105,6 @@ public:
         *length = static_cast<LONG>(AttributeItems(element_).size());
         return S_OK;
     }
-    HRESULT nextNode(IXMLDOMNode** node) override
-    {
-        HRESULT hr = get_item(static_cast<LONG>(next_), node);
-        if (hr == S_OK) ++next_;
-        return hr;
-    }
-    HRESULT reset() override
-    {
-        next_ = 0;
-        return S_OK;
-    }
 
 private:
     ~DomAttributeMap() override { state_->Forget(element_); }
@@ -117,7 +115,6 @@ private:
 
     StateRef state_;
     xmlNodePtr element_;
-    size_t next_ = 0;
 };
 
 }  // namespace

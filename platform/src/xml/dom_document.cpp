@@ -2,9 +2,9 @@
 // and the selection properties.
 #include <libxml/tree.h>
 
-#include <algorithm>
 #include <cstdio>
 
+#include "../core/stream_bytes.h"
 #include "dom_node.h"
 #include "platform/wformat.h"
 #include "dom_serializer.h"
@@ -31,20 +31,6 @@ bool VariantInteger(const VARIANT& value, LONG* number)
     case VT_UINT: *number = static_cast<LONG>(value.ulVal); return true;
     default: return false;
     }
-}
-
-HRESULT WriteAll(ISequentialStream* stream, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ULONG chunk = static_cast<ULONG>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        ULONG written = 0;
-        HRESULT hr = stream->Write(bytes.data() + done, chunk, &written);
-        if (FAILED(hr)) return hr;
-        if (written == 0) return STG_E_WRITEFAULT;
-        done += std::min(written, chunk);
-    }
-    return S_OK;
 }
 
 HRESULT WriteFile(const std::string& path, const std::string& bytes)
@@ -247,7 +233,7 @@ HRESULT DomNode::save(VARIANT destination)
         if (destination.punkVal == nullptr ||
             FAILED(destination.punkVal->QueryInterface(IID_ISequentialStream, stream.OutVoid())))
             return E_INVALIDARG;
-        return WriteAll(stream.Get(), markup);
+        return tav::WriteStreamFully(stream.Get(), markup);
     }
     std::string path;
     if (!VariantText(destination, &path)) return E_INVALIDARG;

@@ -1,14 +1,14 @@
-#include "zip/zip_writer.h"
+#include "tavzip/zip_writer.h"
 
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <stdexcept>
 
-namespace tav::host {
+namespace tav::zip {
 namespace {
 
 constexpr size_t kBufferSize = 256 * 1024;
@@ -32,6 +32,11 @@ void Le64(std::string* out, uint64_t value)
 [[noreturn]] void WriteFailed()
 {
     throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+}
+
+[[noreturn]] void TooLarge(const std::string& name)
+{
+    throw std::runtime_error("the zip entry " + name + " is too large (4 GiB at most)");
 }
 
 void PwriteAll(int fd, const std::string& bytes, uint64_t offset)
@@ -58,21 +63,21 @@ struct ZipWriter::OpenEntry {
     z_stream stream{};
 };
 
-ZipWriter::ZipWriter(int fd) : fd_(fd)
+ZipWriter::ZipWriter(int fd, DosTime modified, std::unique_ptr<DirectoryBuffer> directory)
+    : fd_(fd), modified_(modified), directory_(std::move(directory))
 {
     buffer_.reserve(kBufferSize);
-    time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-    int year = local.tm_year + 1900 < 1980 ? 1980 : local.tm_year + 1900;
-    dosTime_ = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
-    dosDate_ = static_cast<uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
 }
 
 ZipWriter::~ZipWriter()
 {
     if (entry_ && entry_->deflating) deflateEnd(&entry_->stream);
     if (fd_ >= 0) close(fd_);
+}
+
+void ZipWriter::CheckOpen() const
+{
+    if (fd_ < 0) throw std::logic_error("the zip archive is finished");
 }
 
 void ZipWriter::Put(const void* bytes, size_t count)
@@ -100,8 +105,22 @@ void ZipWriter::Flush()
     buffer_.clear();
 }
 
+void ZipWriter::PatchLocalHeader(const std::string& fields, uint64_t at)
+{
+    // A small entry's header is still in the buffer, so most entries cost
+    // no write of their own.
+    uint64_t buffered = offset_ - buffer_.size();
+    if (at >= buffered) {
+        std::memcpy(buffer_.data() + (at - buffered), fields.data(), fields.size());
+        return;
+    }
+    Flush();
+    PwriteAll(fd_, fields, at);
+}
+
 void ZipWriter::BeginEntry(const std::string& itemName, int level)
 {
+    CheckOpen();
     if (entry_) throw std::logic_error("a zip entry is already open");
     if (itemName.empty() || itemName.size() > 0xFFFF) throw std::runtime_error("bad zip entry name " + itemName);
     entry_ = std::make_unique<OpenEntry>();
@@ -121,8 +140,8 @@ void ZipWriter::BeginEntry(const std::string& itemName, int level)
     Le16(&header, 20);
     Le16(&header, 0);
     Le16(&header, entry_->method);
-    Le16(&header, dosTime_);
-    Le16(&header, dosDate_);
+    Le16(&header, modified_.time);
+    Le16(&header, modified_.date);
     Le32(&header, 0);
     Le32(&header, 0);
     Le32(&header, 0);
@@ -158,9 +177,7 @@ void ZipWriter::Write(const void* bytes, size_t count)
         size_t take = std::min<size_t>(count, 1u << 30);
         entry_->crc = static_cast<uint32_t>(crc32(entry_->crc, data, static_cast<uInt>(take)));
         entry_->size += take;
-        if (entry_->size > kMaxEntrySize) {
-            throw std::runtime_error("the part " + entry_->name + " is too large for the output");
-        }
+        if (entry_->size > kMaxEntrySize) TooLarge(entry_->name);
         if (entry_->method == 8) {
             Deflate(data, take, Z_NO_FLUSH);
         } else {
@@ -180,15 +197,12 @@ void ZipWriter::EndEntry()
         deflateEnd(&entry_->stream);
         entry_->deflating = false;
     }
-    if (entry_->compressedSize > kMaxEntrySize) {
-        throw std::runtime_error("the part " + entry_->name + " is too large for the output");
-    }
-    Flush();
+    if (entry_->compressedSize > kMaxEntrySize) TooLarge(entry_->name);
     std::string sizes;
     Le32(&sizes, entry_->crc);
     Le32(&sizes, entry_->compressedSize);
     Le32(&sizes, entry_->size);
-    PwriteAll(fd_, sizes, entry_->headerOffset + 14);
+    PatchLocalHeader(sizes, entry_->headerOffset + 14);
 
     bool offsetNeeds64 = entry_->headerOffset >= 0xFFFFFFFFu;
     std::string record;
@@ -197,8 +211,8 @@ void ZipWriter::EndEntry()
     Le16(&record, offsetNeeds64 ? 45 : 20);
     Le16(&record, 0);
     Le16(&record, entry_->method);
-    Le16(&record, dosTime_);
-    Le16(&record, dosDate_);
+    Le16(&record, modified_.time);
+    Le16(&record, modified_.date);
     Le32(&record, entry_->crc);
     Le32(&record, entry_->compressedSize);
     Le32(&record, entry_->size);
@@ -215,22 +229,20 @@ void ZipWriter::EndEntry()
         Le16(&record, 8);
         Le64(&record, entry_->headerOffset);
     }
-    directory_.Append(record);
+    directory_->Append(record);
+    directorySize_ += record.size();
     ++entryCount_;
     entry_.reset();
 }
 
 void ZipWriter::Finish()
 {
+    CheckOpen();
     if (entry_) throw std::logic_error("a zip entry is still open");
     uint64_t directoryOffset = offset_;
-    uint64_t directorySize = directory_.Size();
-    std::shared_ptr<const PartContent> directory = directory_.Finish();
-    std::unique_ptr<ByteReader> reader = directory->Open();
-    char block[65536];
-    while (size_t got = reader->Read(block, sizeof block)) Put(block, got);
+    directory_->WriteOut([this](const void* bytes, size_t count) { Put(bytes, count); });
 
-    bool needs64 = entryCount_ >= 0xFFFF || directoryOffset >= 0xFFFFFFFFu || directorySize >= 0xFFFFFFFFu;
+    bool needs64 = entryCount_ >= 0xFFFF || directoryOffset >= 0xFFFFFFFFu || directorySize_ >= 0xFFFFFFFFu;
     std::string end;
     if (needs64) {
         uint64_t recordOffset = offset_;
@@ -242,7 +254,7 @@ void ZipWriter::Finish()
         Le32(&end, 0);
         Le64(&end, entryCount_);
         Le64(&end, entryCount_);
-        Le64(&end, directorySize);
+        Le64(&end, directorySize_);
         Le64(&end, directoryOffset);
         Le32(&end, 0x07064b50);
         Le32(&end, 0);
@@ -254,7 +266,7 @@ void ZipWriter::Finish()
     Le16(&end, 0);
     Le16(&end, needs64 ? 0xFFFF : entryCount_);
     Le16(&end, needs64 ? 0xFFFF : entryCount_);
-    Le32(&end, needs64 ? 0xFFFFFFFFu : directorySize);
+    Le32(&end, needs64 ? 0xFFFFFFFFu : directorySize_);
     Le32(&end, needs64 ? 0xFFFFFFFFu : directoryOffset);
     Le16(&end, 0);
     Put(end.data(), end.size());
@@ -265,4 +277,4 @@ void ZipWriter::Finish()
     if (close(fd) != 0) WriteFailed();
 }
 
-}  // namespace tav::host
+}  // namespace tav::zip

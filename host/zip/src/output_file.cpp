@@ -1,4 +1,4 @@
-#include "job/output_file.h"
+#include "tavzip/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,15 +8,15 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace tav::host {
+namespace tav::zip {
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path))
+OutputFile::OutputFile(std::string path, std::string_view tag) : path_(std::move(path))
 {
     size_t slash = path_.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash == 0 ? 1 : slash);
     std::string base = slash == std::string::npos ? path_ : path_.substr(slash + 1);
     if (base.empty()) throw std::runtime_error("the output name is a folder");
-    temporary_ = folder + "/." + base + ".tavpipe-XXXXXX";
+    temporary_ = folder + "/." + base + "." + std::string(tag) + "-XXXXXX";
     fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error("cannot create a file in " + folder + ": " + std::strerror(errno));
     // mkostemp makes the file private; the output gets the usual mode.
@@ -46,4 +46,4 @@ void OutputFile::Commit()
     committed_ = true;
 }
 
-}  // namespace tav::host
+}  // namespace tav::zip

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tav::printticket {
+namespace tav {
 
 HRESULT ReadStreamToEnd(IStream* stream, size_t limit, std::string* bytes)
 {
@@ -23,7 +23,7 @@ HRESULT ReadStreamToEnd(IStream* stream, size_t limit, std::string* bytes)
     }
 }
 
-HRESULT WriteStreamFully(IStream* stream, const std::string& bytes)
+HRESULT WriteStreamFully(ISequentialStream* stream, const std::string& bytes)
 {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -37,4 +37,4 @@ HRESULT WriteStreamFully(IStream* stream, const std::string& bytes)
     return S_OK;
 }
 
-}  // namespace tav::printticket
+}  // namespace tav
