@@ -34,10 +34,6 @@ private:
     size_t filter_;
 };
 
-}  // namespace
-
-namespace {
-
 // What the failures the filters stop a job with say about its input.
 const char* HresultMeaning(HRESULT result)
 {
