@@ -1,5 +1,6 @@
 // tavmakejob: writes a generated XPS job for tests, demonstrations and
 // benchmarks.
+#include <signal.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -11,11 +12,13 @@
 
 #include "jobgen/job_spec.h"
 #include "jobgen/package_writer.h"
+#include "tavzip/archive_limits.h"
+#include "tavzip/output_file.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tavmakejob [options] output.xps\n"
+    "usage: tavmakejob [options] output.xps   (- for standard output)\n"
     "  -d N       documents (default 1)\n"
     "  -n N       pages per document (default 4)\n"
     "  -s SIZES   page size, or a comma-separated list taken page by page in turn:\n"
@@ -32,7 +35,8 @@ constexpr const char* kUsage =
     "  -I         write pages and documents as interleaved pieces\n"
     "  -m         markup characters (& < > \") in attribute values and text\n"
     "  -t TURN    draw every page turned: 0, 90, 180 or 270, prefixed with m for mirrored\n"
-    "  -v         print a summary when done\n";
+    "  -v         print a summary when done\n"
+    "  -h, --help this text; --version the version\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -66,6 +70,7 @@ std::vector<jobgen::PageSize> ParseSizes(std::string_view list)
 struct Options {
     int documents = 1;
     int pages = 4;
+    bool help = false;
     std::vector<jobgen::PageSize> sizes{jobgen::kA4};
     std::string jobTicket, documentTicket, pageTicket;
     bool verbose = false;
@@ -105,12 +110,28 @@ jobgen::ImageResource ParseImages(std::string_view mode)
     throw UsageError("image mode must be none, page or shared, not '" + std::string(mode) + "'");
 }
 
+// The most zip entries the job can have: each page's part (two pieces when
+// interleaved), relationships, image and ticket, and each document's part,
+// pieces, relationships and ticket. A job tavpipe would refuse is not made.
+void CheckEntryCount(const Options& options, const jobgen::JobSpec& job)
+{
+    uint64_t perPage = 2 + (job.interleaved ? 2 : 0) + (job.images == jobgen::ImageResource::PerPage ? 1 : 0) +
+                       (options.pageTicket.empty() ? 0 : 1);
+    uint64_t perDocument = 3 + (job.interleaved ? 1 : 0);
+    uint64_t pages = uint64_t(options.documents) * uint64_t(options.pages);
+    uint64_t entries = pages * perPage + uint64_t(options.documents) * perDocument + 16;
+    if (entries > tav::zip::kMaxReadEntries)
+        throw UsageError("a job of " + std::to_string(pages) + " pages would have up to " + std::to_string(entries) +
+                         " zip entries, more than tavpipe reads (" + std::to_string(tav::zip::kMaxReadEntries) +
+                         "); make fewer pages or documents");
+}
+
 jobgen::JobSpec ParseCommandLine(int argc, char** argv, Options& options)
 {
     jobgen::JobSpec job;
     int option;
     opterr = 0;
-    while ((option = getopt(argc, argv, ":d:n:s:j:D:P:xf:F:i:Ve:Imt:v")) != -1) {
+    while ((option = getopt(argc, argv, ":d:n:s:j:D:P:xf:F:i:Ve:Imt:vh")) != -1) {
         switch (option) {
         case 'd': options.documents = ParseCount(optarg, "-d", 1, 10000); break;
         case 'n': options.pages = ParseCount(optarg, "-n", 1, 100000); break;
@@ -133,12 +154,14 @@ jobgen::JobSpec ParseCommandLine(int argc, char** argv, Options& options)
             break;
         }
         case 'v': options.verbose = true; break;
+        case 'h': options.help = true; return job;
         case ':': throw UsageError(std::string("option -") + char(optopt) + " needs a value");
         default: throw UsageError(std::string("unknown option -") + char(optopt));
         }
     }
     if (optind + 1 != argc) throw UsageError("one output file is needed");
     options.output = argv[optind];
+    CheckEntryCount(options, job);
     return job;
 }
 
@@ -146,9 +169,25 @@ jobgen::JobSpec ParseCommandLine(int argc, char** argv, Options& options)
 
 int main(int argc, char** argv)
 {
+    tav::zip::RemoveTemporaryFilesOnSignals();
+    signal(SIGPIPE, SIG_IGN);
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+        if (std::string_view(argv[i]) == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::string_view(argv[i]) == "--version") {
+            std::puts("tavmakejob 0.1");
+            return 0;
+        }
+    }
     Options options;
     try {
         jobgen::JobSpec job = ParseCommandLine(argc, argv, options);
+        if (options.help) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         ApplyOptions(options, job);
         bool terminal = isatty(STDERR_FILENO);
         jobgen::ProgressCallback progress;
@@ -160,9 +199,10 @@ int main(int argc, char** argv)
         jobgen::JobSummary summary = jobgen::WriteXpsJob(job, options.output, progress);
         if (terminal) std::fputc('\n', stderr);
         if (options.verbose)
-            std::printf("%s: %d documents, %d pages, %zu zip entries, %llu bytes\n", options.output.c_str(),
-                        summary.documents, summary.pages, summary.zipEntries,
-                        static_cast<unsigned long long>(summary.bytes));
+            // A job written to standard output keeps the summary out of it.
+            std::fprintf(options.output == "-" ? stderr : stdout, "%s: %d documents, %d pages, %zu zip entries, %llu bytes\n",
+                         options.output.c_str(), summary.documents, summary.pages, summary.zipEntries,
+                         static_cast<unsigned long long>(summary.bytes));
         return 0;
     } catch (const UsageError& error) {
         std::fprintf(stderr, "tavmakejob: %s\n%s", error.what(), kUsage);

@@ -10,11 +10,12 @@
 #include <string>
 
 #include "package/byte_reader.h"
+#include "tavzip/archive_limits.h"
 
 namespace tav::host {
 
 struct ZipLimits {
-    uint64_t maxEntries = 200000;
+    uint64_t maxEntries = zip::kMaxReadEntries;
     uint64_t maxEntrySize = uint64_t{1} << 30;   // 1 GiB uncompressed
     uint64_t maxTotalSize = uint64_t{8} << 30;   // 8 GiB uncompressed in all
     uint64_t maxRatio = 1000;                    // uncompressed : compressed
