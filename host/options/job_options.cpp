@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "host_options.h"
 #include "job_request.h"
 #include "request_rules.h"
 #include "settings_writers.h"
@@ -30,6 +31,8 @@ bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& opti
     try {
         JobRequest request;
         for (const auto& [name, value] : options) {
+            if (FindHostOption(name))
+                continue;  // applied by the host, not written into the ticket
             if (!request.Set(name, value, error))
                 return false;
         }
@@ -57,11 +60,19 @@ std::string ListJobOptions()
     std::string list;
     for (const tavoptions::OptionSpec& spec : tavoptions::OptionTable())
         list += std::string(spec.name) + "/" + std::string(spec.description) + ": " + ListedValues(spec) + "\n";
+    for (const tavoptions::HostOptionSpec& spec : tavoptions::HostOptionTable())
+        list += std::string(spec.name) + "/" + std::string(spec.description) + ": *" + std::string(spec.defaultValue) +
+                " " + std::string(spec.values) + "\n";
     return list;
 }
 
 std::string DescribeJobOption(const std::string& name)
 {
+    if (const tavoptions::HostOptionSpec* host = tavoptions::FindHostOption(name)) {
+        return std::string(host->name) + ": " + std::string(host->description) + "; accepted values: " +
+               std::string(host->values) + "; default: " + std::string(host->defaultValue) + "; " +
+               std::string(host->details);
+    }
     const tavoptions::OptionSpec* spec = tavoptions::FindOption(name);
     if (!spec)
         return std::string();

@@ -15,7 +15,7 @@
 // value that has no effect or that the filters would override. False and
 // *error for an unknown option, a value it does not accept (the message names
 // the option and lists the accepted values) or a base that is not a usable
-// PrintTicket.
+// PrintTicket. Options the host applies itself (page-ranges) are skipped.
 bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& options, const std::string& baseTicketXml,
                     std::string* ticketXml, std::vector<std::string>* warnings, std::string* error);
 

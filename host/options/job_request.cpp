@@ -3,20 +3,12 @@
 #include <cassert>
 #include <stdexcept>
 
+#include "option_settings.h"
+
 namespace tavoptions {
 
 namespace {
 
-std::string OptionNames()
-{
-    std::string names;
-    for (const OptionSpec& spec : OptionTable()) {
-        if (!names.empty())
-            names += ' ';
-        names += spec.name;
-    }
-    return names;
-}
 
 }  // namespace
 
@@ -54,7 +46,7 @@ bool JobRequest::Set(std::string_view name, std::string_view value, std::string*
 {
     const OptionSpec* spec = FindOption(name);
     if (!spec) {
-        *error = "unknown option \"" + std::string(name) + "\"; accepted options: " + OptionNames();
+        *error = "unknown option \"" + std::string(name) + "\"" + OptionSuggestion(name);
         return false;
     }
     Slot slot;

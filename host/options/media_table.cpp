@@ -1,5 +1,7 @@
 #include "media_table.h"
 
+#include "text_checks.h"
+
 namespace tavoptions {
 
 namespace {
@@ -29,19 +31,6 @@ constexpr NamedMedia kMedia[] = {
 };
 
 constexpr std::string_view kCustomPrefix = "custom_";
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // "custom_WxHmm" or "custom_WxHin"; W and H decimal numbers.
 Parsed ParseCustomSize(std::string_view text, MediaSize* media)
@@ -75,12 +64,21 @@ Parsed ParseMedia(std::string_view text, MediaSize* media)
     if (text.starts_with(kCustomPrefix))
         return ParseCustomSize(text, media);
     for (const NamedMedia& named : kMedia) {
-        if (text == named.pwgName || EqualsIgnoringAsciiCase(text, named.shortName)) {
+        if (EqualsIgnoringAsciiCase(text, named.pwgName) || EqualsIgnoringAsciiCase(text, named.shortName)) {
             *media = MediaSize{std::string(named.keyword), named.width, named.height, false, false};
             return Parsed::Ok;
         }
     }
     return Parsed::Malformed;
+}
+
+std::string_view MediaNameOfKeyword(std::string_view keyword)
+{
+    for (const NamedMedia& named : kMedia) {
+        if (named.keyword == keyword)
+            return named.pwgName;
+    }
+    return {};
 }
 
 std::vector<std::string> ListedMediaNames()

@@ -27,6 +27,10 @@ inline constexpr int kMaxCustomSide = 2000000;
 // without regard to ASCII case) or "custom_WxHmm" / "custom_WxHin".
 Parsed ParseMedia(std::string_view text, MediaSize* media);
 
+// The PWG name of a PageMediaSize option ("ISOA4": "iso_a4_210x297mm");
+// empty for one no name stands for.
+std::string_view MediaNameOfKeyword(std::string_view keyword);
+
 // The names to show: each PWG name, then the custom forms.
 std::vector<std::string> ListedMediaNames();
 // Every accepted spelling, for the help of one option.

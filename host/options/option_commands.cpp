@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "job_options.h"
+#include "option_settings.h"
 #include "xml_input.h"
 
 namespace {
@@ -47,13 +48,7 @@ struct TicketArguments {
 
 bool AddOption(const std::string& setting, TicketArguments* parsed, std::string* error)
 {
-    size_t equals = setting.find('=');
-    if (equals == std::string::npos || equals == 0) {
-        *error = "-o needs NAME=VALUE, not \"" + setting + "\"";
-        return false;
-    }
-    parsed->options.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
-    return true;
+    return tavoptions::SplitOptionSettings(setting, &parsed->options, error);
 }
 
 bool ParseTicketArguments(const std::vector<std::string>& arguments, TicketArguments* parsed, std::string* error)
@@ -133,7 +128,7 @@ int RunOptionsCommand(const std::vector<std::string>& arguments, std::ostream& o
         }
         std::string description = DescribeJobOption(name);
         if (description.empty()) {
-            err << "tavpipe options: unknown option \"" << name << "\"\n" << kOptionsUsage;
+            err << "tavpipe options: unknown option \"" << name << "\"" << tavoptions::OptionSuggestion(name) << "\n";
             return kUsageError;
         }
         descriptions += description + "\n";

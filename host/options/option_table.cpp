@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "text_checks.h"
+
 namespace tavoptions {
 
 namespace {
@@ -236,7 +238,7 @@ const OptionSpec& Spec(OptionId id)
 const OptionSpec* FindOption(std::string_view name)
 {
     for (const OptionSpec& spec : OptionTable()) {
-        if (spec.name == name)
+        if (EqualsIgnoringAsciiCase(spec.name, name))
             return &spec;
     }
     return nullptr;

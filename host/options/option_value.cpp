@@ -218,13 +218,13 @@ bool ParseOptionValue(const std::vector<Alternative>& alternatives, std::string_
     problem->clear();
     for (const Alternative& alternative : alternatives) {
         if (alternative.form == ValueForm::Keyword) {
-            if (text != alternative.spelling)
+            if (!EqualsIgnoringAsciiCase(text, alternative.spelling))
                 continue;
             *value = ParsedValue{};
             value->alternative = &alternative;
             return true;
         }
-        if (!text.starts_with(alternative.spelling))
+        if (!StartsWithIgnoringAsciiCase(text, alternative.spelling))
             continue;
         ParsedValue parsed;
         parsed.alternative = &alternative;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host_options.h"
 #include "option_commands.h"
 #include "option_table.h"
 #include "test_support.h"
@@ -59,7 +60,7 @@ TEST(TicketCommand, WrongOptionsAreUsageErrorsListingWhatIsAccepted)
     const Case cases[] = {
         {"number-up=3", "number-up: unknown value \"3\"; accepted values: 1 2 4 9 16 25"},
         {"sides=sideways", "accepted values: one-sided two-sided-long-edge two-sided-short-edge"},
-        {"nosuch=1", "unknown option \"nosuch\"; accepted options: media orientation-requested transverse"},
+        {"nosuch=1", "unknown option \"nosuch\"; tavpipe options lists them"},
     };
     for (const Case& test : cases) {
         CommandRun run = Ticket({"-o", test.setting});
@@ -111,9 +112,10 @@ TEST(OptionsCommand, ListsEveryOptionOneALine)
         size_t colon = line.find(": ");
         ASSERT_NE(slash, std::string::npos) << line;
         ASSERT_NE(colon, std::string::npos) << line;
-        EXPECT_NE(tavoptions::FindOption(line.substr(0, slash)), nullptr) << line;
+        std::string name = line.substr(0, slash);
+        EXPECT_TRUE(tavoptions::FindOption(name) || tavoptions::FindHostOption(name)) << line;
     }
-    EXPECT_EQ(count, tavoptions::OptionTable().size());
+    EXPECT_EQ(count, tavoptions::OptionTable().size() + tavoptions::HostOptionTable().size());
     EXPECT_TRUE(Contains(run.out, "\nnumber-up/Pages per sheet: *1 2 4 9 16 25\n"));
     EXPECT_TRUE(Contains(run.out, "\nsides/Two-sided printing: *one-sided two-sided-long-edge two-sided-short-edge\n"));
     EXPECT_TRUE(Contains(run.out, "\norientation-requested/Orientation: *portrait landscape reverse-landscape "
@@ -129,6 +131,60 @@ TEST(OptionsCommand, ListsEveryOptionOneALine)
     CommandRun unknown = ListOptions({"poster", "nosuch"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(Contains(unknown.err, "unknown option \"nosuch\""));
+}
+
+TEST(TicketCommand, TakesOptionsTheWayLpDoes)
+{
+    // Each form against the same settings given one by one.
+    struct Case {
+        std::vector<std::string> lpForm;
+        std::vector<std::string> plainForm;
+    };
+    const Case cases[] = {
+        {{"-o", "booklet=on mirror=width"}, {"-o", "booklet=on", "-o", "mirror=width"}},
+        {{"-o", "booklet"}, {"-o", "booklet=on"}},
+        {{"-o", "booklet nobooklet"}, {"-o", "booklet=off"}},
+        {{"-o", "Booklet=On MEDIA=a4"}, {"-o", "booklet=on", "-o", "media=iso_a4_210x297mm"}},
+        {{"-o", "watermark-text='Do not copy' transverse"}, {"-o", "watermark-text=Do not copy", "-o", "transverse=on"}},
+        {{"-o", "watermark-text=Do\\ not copy number-up=2"}, {"-o", "watermark-text=Do not copy", "-o", "number-up=2"}},
+    };
+    for (const Case& test : cases) {
+        CommandRun lp = Ticket(test.lpForm);
+        CommandRun plain = Ticket(test.plainForm);
+        ASSERT_EQ(plain.status, 0) << plain.err;
+        EXPECT_EQ(lp.status, 0) << test.lpForm[1] << ": " << lp.err;
+        EXPECT_EQ(lp.out, plain.out) << test.lpForm[1];
+    }
+    // Quotes keep every blank.
+    EXPECT_TRUE(Contains(Ticket({"-o", "watermark-text=\"A  B\""}).out, ">A  B<"));
+
+    struct Refusal {
+        const char* setting;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {"bookelt", "unknown option \"bookelt\"; did you mean booklet?"},
+        {"mirorr=width", "unknown option \"mirorr\"; did you mean mirror?"},
+        {"booklet=on nosuchthing", "unknown option \"nosuchthing\"; tavpipe options lists them"},
+        {"number-up", "number-up needs a value: -o number-up=VALUE"},
+        {"nomedia", "unknown option \"nomedia\""},
+    };
+    for (const Refusal& test : refusals) {
+        CommandRun run = Ticket({"-o", test.setting});
+        EXPECT_EQ(run.status, 2) << test.setting;
+        EXPECT_TRUE(Contains(run.err, test.message)) << run.err;
+    }
+}
+
+TEST(OptionsCommand, SaysThatPageRangesCountInputPages)
+{
+    CommandRun run = ListOptions({"Page-Ranges"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(Contains(run.out, "counts the pages of the input job")) << run.out;
+    EXPECT_TRUE(Contains(ListOptions({}).out, "\npage-ranges/Input pages to print: *all ")) << run.out;
+    CommandRun misspelt = ListOptions({"page-range"});
+    EXPECT_EQ(misspelt.status, 2);
+    EXPECT_TRUE(Contains(misspelt.err, "did you mean page-ranges?")) << misspelt.err;
 }
 
 }  // namespace

@@ -98,7 +98,8 @@ TEST(OptionValues, RefusalsNameTheOptionAndListWhatItAccepts)
 
     std::string unknown = RefusalOf({{"nosuch", "1"}});
     EXPECT_TRUE(Contains(unknown, "unknown option \"nosuch\"")) << unknown;
-    EXPECT_TRUE(Contains(unknown, "accepted options: media orientation-requested")) << unknown;
+    EXPECT_TRUE(Contains(unknown, "; tavpipe options lists them")) << unknown;
+    EXPECT_TRUE(Contains(RefusalOf({{"bookelt", "on"}}), "unknown option \"bookelt\"; did you mean booklet?"));
 }
 
 TEST(OptionValues, EveryDefaultIsAnAcceptedValue)
