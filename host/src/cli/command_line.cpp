@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "chain/pipeline_config.h"
+#include "option_settings.h"
 
 namespace tav::host {
 namespace {
@@ -30,7 +31,7 @@ uint32_t ParseJobId(const std::string& text)
 
 std::string UsageText()
 {
-    return "usage: tavpipe [options] INPUT OUTPUT\n"
+    return "usage: tavpipe [options] INPUT OUTPUT   (- for standard input or output)\n"
            "       tavpipe info INPUT\n"
            "       tavpipe ticket [-o NAME=VALUE]... [--ticket FILE]\n"
            "       tavpipe options [NAME]...\n"
@@ -38,7 +39,9 @@ std::string UsageText()
            "resulting package (OpenXPS when OUTPUT ends in .oxps).\n"
            "\n"
            "  -f, --filters LIST        filters to run, in order (default prep,order,layout,finisher)\n"
-           "  -o NAME=VALUE             a job option (repeatable; tavpipe options lists them)\n"
+           "  -o NAME=VALUE             a job option (repeatable; tavpipe options lists them);\n"
+           "                            several in one -o separated by blanks, a bare NAME\n"
+           "                            for NAME=on, noNAME for NAME=off\n"
            "      --ticket FILE         a PrintTicket with job settings (options win over it)\n"
            "      --user-ticket FILE    the user's default ticket (default: the device's)\n"
            "      --device FILE         device description of the printer\n"
@@ -114,7 +117,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             job.filters = SplitList(value());
             if (job.filters.empty()) throw UsageError(name + " names no filter");
         } else if (name == "-o") {
-            job.options.push_back(SplitSetting("-o", value()));
+            std::string error;
+            if (!tavoptions::SplitOptionSettings(value(), &job.options, &error)) throw UsageError(error);
         } else if (name == "--set-property") {
             job.properties.push_back(SplitSetting("--set-property", value()));
         } else if (name == "--ticket") {

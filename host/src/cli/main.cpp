@@ -1,4 +1,5 @@
 // tavpipe: runs print filter chains over XPS packages.
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -7,11 +8,16 @@
 #include "cli/package_info.h"
 #include "cli/progress_line.h"
 #include "option_commands.h"
+#include "tavzip/output_file.h"
 
 using namespace tav::host;
 
 int main(int argc, char** argv)
 {
+    // A stopped job leaves no temporary file; a reader that goes away is a
+    // write error, not a silent death.
+    tav::zip::RemoveTemporaryFilesOnSignals();
+    signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     // The job option subcommands have command lines of their own.
     if (!arguments.empty() && (arguments[0] == "ticket" || arguments[0] == "options")) {
@@ -43,7 +49,9 @@ int main(int argc, char** argv)
         break;
     }
     ProgressLine progress(!line.quiet && isatty(STDERR_FILENO));
-    line.job.onPage = [&progress] { progress.PageDone(); };
+    line.job.onPageCount = [&progress](uint64_t pages) { progress.SetTotal(pages); };
+    line.job.onPageRead = [&progress] { progress.PageRead(); };
+    line.job.onPage = [&progress] { progress.PageWritten(); };
     JobOutcome outcome = RunJob(line.job);
     progress.Finish();
     for (const std::string& warning : outcome.warnings) std::cerr << "tavpipe: warning: " << warning << "\n";

@@ -1,19 +1,34 @@
 #include "cli/package_info.h"
 
 #include <charconv>
+#include <cstdio>
+#include <optional>
 
 #include "job/job.h"
+#include "job/standard_input.h"
 #include "opc/package_error.h"
 #include "package/package_walker.h"
+#include "ticket_summary.h"
 
 namespace tav::host {
 namespace {
 
+constexpr size_t kMaxTicketSize = 16u << 20;
+
+// "ticket /PT.xml: media=iso_a4_210x297mm sides=two-sided-long-edge".
 std::string TicketText(const std::shared_ptr<PartData>& part)
 {
     ComPtr<IPartPrintTicket> ticket = part->Ticket();
     if (!ticket) return "no ticket";
-    return "ticket " + HostDataOf(ticket.Get())->Name();
+    std::shared_ptr<PartData> data = HostDataOf(ticket.Get());
+    std::unique_ptr<ByteReader> reader = data->Content()->Open();
+    std::string bytes;
+    char block[65536];
+    while (size_t got = reader->Read(block, sizeof block)) {
+        bytes.append(block, got);
+        if (bytes.size() > kMaxTicketSize) throw PackageError(data->Name(), "the print ticket is too large");
+    }
+    return "ticket " + data->Name() + ": " + TicketSettingsInOptionNames(bytes);
 }
 
 }  // namespace
@@ -25,13 +40,25 @@ std::string LengthText(double value)
     return error == std::errc() ? std::string(text, end) : std::to_string(value);
 }
 
+std::string PageSizeText(double width, double height)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, " (%.1f x %.1f mm, %.2f x %.2f in)", width * 25.4 / 96, height * 25.4 / 96,
+                  width / 96, height / 96);
+    return LengthText(width) + " x " + LengthText(height) + text;
+}
+
 int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ostream& out, std::string* error)
 {
     auto log = std::make_shared<FailureLog>();
+    const std::string inputName = DisplayName(input, "standard input");
     try {
-        std::shared_ptr<Package> package = Package::Open(input, limits, log);
+        std::optional<StandardInputSpool> standardInput;
+        if (input == "-") standardInput.emplace();
+        std::shared_ptr<Package> package =
+            Package::Open(standardInput ? standardInput->Path() : input, limits, log);
         PackageWalker walker(package);
-        out << input << ": " << (package->Flavour() == xps::Flavour::OpenXps ? "OpenXPS" : "XPS") << " package\n";
+        out << inputName << ": " << (package->Flavour() == xps::Flavour::OpenXps ? "OpenXPS" : "XPS") << " package\n";
         int documents = 0;
         int pages = 0;
         int pageInDocument = 0;
@@ -55,8 +82,8 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
                 double width = 0;
                 double height = 0;
                 data->PageSize(&width, &height);
-                out << "  page " << pageInDocument << " " << data->Name() << ", " << LengthText(width) << " x "
-                    << LengthText(height) << ", " << TicketText(data) << "\n";
+                out << "  page " << pageInDocument << " " << data->Name() << ", " << PageSizeText(width, height) << ", "
+                    << TicketText(data) << "\n";
                 for (const PageResource& resource : data->Resources()) {
                     out << "    resource " << resource.name << " (" << HostDataOf(resource.part.Get())->ContentType()
                         << ")\n";
@@ -72,7 +99,10 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
             << (pages == 1 ? " page, " : " pages, ") << tickets << (tickets == 1 ? " ticket\n" : " tickets\n");
         return kExitSuccess;
     } catch (const PackageError& failure) {
-        *error = FailureMessage(input, failure.Part(), failure.Reason());
+        *error = FailureMessage(inputName, failure.Part(), failure.Reason());
+        return kExitBadInput;
+    } catch (const std::runtime_error& failure) {
+        *error = FailureMessage(inputName, "", failure.what());
         return kExitBadInput;
     }
 }

@@ -15,5 +15,8 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
 
 // An XPS length as short text ("816", "793.7").
 std::string LengthText(double value);
+// A page size in XPS units, millimetres and inches:
+// "793.7 x 1122.5 (210.0 x 297.0 mm, 8.27 x 11.69 in)".
+std::string PageSizeText(double width, double height);
 
 }  // namespace tav::host

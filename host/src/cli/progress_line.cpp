@@ -1,12 +1,27 @@
 #include "cli/progress_line.h"
 
 #include <cstdio>
+#include <string>
 
 namespace tav::host {
 
-void ProgressLine::PageDone()
+std::string ProgressText(uint64_t read, uint64_t total, uint64_t written)
 {
-    ++pages_;
+    std::string text = std::to_string(read);
+    if (total != 0) text += " of " + std::to_string(total);
+    return text + ((total != 0 ? total : read) == 1 ? " page" : " pages") + " read, " + std::to_string(written) +
+           " written";
+}
+
+void ProgressLine::PageRead()
+{
+    ++read_;
+    if (enabled_) Show(false);
+}
+
+void ProgressLine::PageWritten()
+{
+    ++written_;
     if (enabled_) Show(false);
 }
 
@@ -17,8 +32,8 @@ void ProgressLine::Show(bool force)
     if (!force && shown_ && now - lastShown_ < std::chrono::milliseconds(100)) return;
     lastShown_ = now;
     shown_ = true;
-    unsigned long long pages = pages_;
-    std::fprintf(stderr, "\rtavpipe: %llu page%s", pages, pages == 1 ? "" : "s");
+    std::string text = ProgressText(read_, total_, written_);
+    std::fprintf(stderr, "\rtavpipe: %s", text.c_str());
     std::fflush(stderr);
 }
 

@@ -1,15 +1,28 @@
 #include "job/job.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "chain/filter_chain.h"
 #include "chain/filter_module.h"
 #include "chain/pipeline_config.h"
+#include "host_options.h"
+#include "job/device_file.h"
+#include "job/foreign_documents.h"
 #include "job/host_services.h"
 #include "job/job_settings.h"
 #include "job/job_tickets.h"
+#include "job/option_readers.h"
+#include "job/page_count.h"
+#include "job/page_selection.h"
 #include "job/pipeline_properties.h"
+#include "job/selected_pages_walker.h"
+#include "job/standard_input.h"
+#include "job/trace_file.h"
 #include "job/stream_output.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"
@@ -32,7 +45,10 @@ struct JobStop {
 std::string ReadSmallFile(const std::string& path, const char* what)
 {
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw JobStop{kExitUsage, FailureMessage(path, "", std::string("cannot read the ") + what)};
+    if (!file) {
+        throw JobStop{kExitUsage, FailureMessage(path, "", std::string("cannot read the ") + what + ": " +
+                                                                std::strerror(errno))};
+    }
     std::string bytes;
     char block[65536];
     while (file.read(block, sizeof block) || file.gcount() > 0) {
@@ -107,15 +123,36 @@ void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* o
     bag->AddProperty(name, &value);
 }
 
-// The job options: --user is the job owner's name as the identification
-// print shows it, unless an -o option names it.
-std::vector<std::pair<std::string, std::string>> JobOptions(const JobRequest& request)
+// The job options that go into the ticket: --user is the job owner's name
+// as the identification print shows it, unless an -o option names it; the
+// options the host applies itself stay out.
+std::vector<std::pair<std::string, std::string>> TicketOptions(const JobRequest& request)
 {
     std::vector<std::pair<std::string, std::string>> options;
     if (!request.user.empty()) options.emplace_back("job-originating-user-name", request.user);
-    options.insert(options.end(), request.options.begin(), request.options.end());
+    for (const auto& option : request.options) {
+        if (!tavoptions::FindHostOption(option.first)) options.push_back(option);
+    }
     return options;
 }
+
+// The last page-ranges option given, or every page.
+PageSelection PageSelectionOf(const std::vector<std::pair<std::string, std::string>>& options)
+{
+    PageSelection selection;
+    for (const auto& [name, value] : options) {
+        if (name == "page-ranges") selection = PageSelection::Parse(value);
+    }
+    return selection;
+}
+
+std::vector<std::string> ChainNames(const std::vector<FilterEntry>& entries)
+{
+    std::vector<std::string> names;
+    for (const FilterEntry& entry : entries) names.push_back(entry.name);
+    return names;
+}
+
 
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
@@ -146,26 +183,63 @@ JobOutcome RunJob(const JobRequest& request)
     } catch (const ConfigError& error) {
         return Ended(kExitUsage, error.what());
     }
+    const std::string inputName = DisplayName(request.input, "standard input");
+    const std::string outputName = DisplayName(request.output, "standard output");
+    PageSelection selection;
+    try {
+        selection = PageSelectionOf(request.options);
+    } catch (const std::invalid_argument& error) {
+        return Ended(kExitUsage, std::string("page-ranges: ") + error.what());
+    }
     // The filters' event tracing looks at TAV_TRACE when a module loads.
-    if (!request.traceFile.empty()) setenv("TAV_TRACE", request.traceFile.c_str(), 1);
+    if (!request.traceFile.empty()) {
+        if (std::optional<std::string> why = CannotCreateFile(request.traceFile)) {
+            return Ended(kExitUsage, FailureMessage(request.traceFile, "", "cannot create the trace file: " + *why));
+        }
+        setenv("TAV_TRACE", request.traceFile.c_str(), 1);
+    }
+    // The output is checked before the job runs: a folder, or a target that
+    // cannot be written, stops it here.
+    std::unique_ptr<zip::OutputFile> output;
+    try {
+        output = std::make_unique<zip::OutputFile>(request.output, "tavpipe");
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, FailureMessage(outputName, "", error.what()));
+    }
 
     auto log = std::make_shared<FailureLog>();
+    std::optional<StandardInputSpool> standardInput;
     std::shared_ptr<Package> package;
     try {
-        package = Package::Open(request.input, request.limits, log);
+        if (request.input == "-") standardInput.emplace();
+        package = Package::Open(standardInput ? standardInput->Path() : request.input, request.limits, log);
     } catch (const PackageError& error) {
-        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
+        std::optional<std::string> kind = ForeignDocumentKind(standardInput ? standardInput->Path() : request.input);
+        return Ended(kExitBadInput, kind ? FailureMessage(inputName, "", *kind + "; tavpipe reads XPS and OpenXPS packages")
+                                         : FailureMessage(inputName, error.Part(), error.Reason()));
+    } catch (const std::runtime_error& error) {
+        return Ended(kExitBadInput, FailureMessage(inputName, "", error.what()));
+    }
+    std::optional<uint64_t> pageCount = CountPages(*package);
+    if (pageCount && selection.CountWithin(*pageCount) == 0) {
+        return Ended(kExitUsage, "page-ranges: none of the job's " + std::to_string(*pageCount) +
+                                     (*pageCount == 1 ? " page is selected" : " pages is selected"));
     }
 
     std::string userTicket;
     ComPtr<IPartPrintTicket> jobTicket;
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings = UnreadOptionWarnings(ChainNames(chainEntries), request.options);
     try {
-        if (!request.deviceFile.empty()) RegisterDevice(request.printer, request.deviceFile);
+        if (!request.deviceFile.empty()) {
+            if (std::optional<std::string> fault = DeviceFileFault(request.deviceFile)) {
+                throw JobStop{kExitUsage, FailureMessage(request.deviceFile, "", *fault)};
+            }
+            RegisterDevice(request.printer, request.deviceFile);
+        }
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::string delta = JobSettingsDelta(JobOptions(request), ticketFile, &warnings);
+        std::string delta = JobSettingsDelta(TicketOptions(request), ticketFile, &warnings);
         if (!delta.empty()) {
             std::optional<std::string> packageTicket = PackageJobTicketName(*package);
             std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
@@ -185,24 +259,21 @@ JobOutcome RunJob(const JobRequest& request)
         std::string file = !request.ticketFile.empty() ? request.ticketFile : request.deviceFile;
         return Ended(kExitUsage, FailureMessage(file.empty() ? request.printer : file, "", error.what()));
     } catch (const PackageError& error) {
-        return Ended(kExitBadInput, FailureMessage(request.input, error.Part(), error.Reason()));
+        return Ended(kExitBadInput, FailureMessage(inputName, error.Part(), error.Reason()));
     }
 
     std::vector<ChainFilter> filters;
     try {
         for (const FilterEntry& entry : chainEntries) {
-            modules.push_back(FilterModule::Load(ResolveModulePath(entry.module)));
+            std::string path = ResolveModulePath(entry.module);
+            if (access(path.c_str(), F_OK) != 0) {
+                return Ended(kExitJobFailed, "the " + entry.name + " filter is not installed: there is no module " + path);
+            }
+            modules.push_back(FilterModule::Load(path));
             filters.push_back({entry.name, modules.back()->CreateFilter(entry.clsid)});
         }
     } catch (const std::exception& error) {
         return Ended(kExitJobFailed, std::string(error.what()));
-    }
-
-    std::unique_ptr<zip::OutputFile> output;
-    try {
-        output = std::make_unique<zip::OutputFile>(request.output, "tavpipe");
-    } catch (const std::exception& error) {
-        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()));
     }
 
     ComPtr<IPrintPipelinePropertyBag> bag = MakePropertyBag();
@@ -224,9 +295,9 @@ JobOutcome RunJob(const JobRequest& request)
     ChainEnds ends;
     ends.firstTracker = std::make_shared<PartTracker>();
     ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
-    ends.firstProvider = ComPtr<IUnknown>::Adopt(MakePackageProvider(std::make_unique<PackageWalker>(package, jobTicket),
-                                                                     log, ends.firstTracker, ends.firstDrained)
-                                                     .Detach());
+    auto walker = std::make_unique<SelectedPagesWalker>(package, jobTicket, selection, request.onPageRead);
+    ends.firstProvider = ComPtr<IUnknown>::Adopt(
+        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained).Detach());
     ends.lastState = std::make_shared<SenderState>();
     ends.names = JobPartNames(*package, jobTicket.Get());
     if (streamOutput) {
@@ -238,6 +309,7 @@ JobOutcome RunJob(const JobRequest& request)
             MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage).Detach());
     }
 
+    if (pageCount && request.onPageCount) request.onPageCount(selection.CountWithin(*pageCount));
     bool complete;
     {
         FilterChain chain(std::move(filters), log);
@@ -246,17 +318,17 @@ JobOutcome RunJob(const JobRequest& request)
         bag.Reset();
     }
     if (std::optional<Failure> failure = log->First()) {
-        std::string file = failure->kind == FailureKind::Output ? request.output : request.input;
+        std::string file = failure->kind == FailureKind::Output ? outputName : inputName;
         return Ended(failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
                      FailureMessage(file, failure->part, failure->reason), warnings);
     }
     if (!complete) {
-        return Ended(kExitJobFailed, FailureMessage(request.input, "", "the job did not complete"), warnings);
+        return Ended(kExitJobFailed, FailureMessage(inputName, "", "the job did not complete"), warnings);
     }
     try {
         output->Commit();
     } catch (const std::exception& error) {
-        return Ended(kExitJobFailed, FailureMessage(request.output, "", error.what()), warnings);
+        return Ended(kExitJobFailed, FailureMessage(outputName, "", error.what()), warnings);
     }
     return Ended(kExitSuccess, "", warnings);
 }

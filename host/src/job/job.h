@@ -22,8 +22,8 @@ enum ExitStatus {
 };
 
 struct JobRequest {
-    std::string input;
-    std::string output;
+    std::string input;   // "-": standard input
+    std::string output;  // "-": standard output
     std::vector<std::string> filters;  // empty: the configuration's default chain
     std::vector<std::pair<std::string, std::string>> options;     // -o NAME=VALUE
     std::vector<std::pair<std::string, std::string>> properties;  // --set-property NAME=VALUE
@@ -37,6 +37,11 @@ struct JobRequest {
     std::string user;   // the job owner, for the identification print
     std::string title;  // for the spooler's job record, once the platform keeps one
     ZipLimits limits;
+    // Called once before the chain runs with the number of pages that
+    // enter it, when the package's documents say it.
+    std::function<void(uint64_t pages)> onPageCount;
+    // Called for each page the first filter takes; from its thread.
+    std::function<void()> onPageRead;
     // Called for each page that reaches the output (or that a filter
     // reports); from filter threads.
     std::function<void()> onPage;

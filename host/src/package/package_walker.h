@@ -20,12 +20,12 @@ class PackageWalker {
 public:
     // jobTicket, when given, replaces the sequence's own print ticket.
     explicit PackageWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket = nullptr);
-    ~PackageWalker();
+    virtual ~PackageWalker();
 
     // The next part, or null at the end of the job. Throws PackageError.
-    ComPtr<IUnknown> Next();
+    virtual ComPtr<IUnknown> Next();
     // The name of the part Next gave last ("" before the first).
-    const std::string& CurrentPartName() const { return currentName_; }
+    virtual const std::string& CurrentPartName() const { return currentName_; }
 
 private:
     enum class Stage { XpsDocument, PackageParts, Sequence, Documents, Done };

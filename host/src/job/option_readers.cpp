@@ -1,0 +1,115 @@
+#include "job/option_readers.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <string_view>
+
+namespace tav::host {
+namespace {
+
+// The product's filters, and those that act on pages today: the
+// preparation and layout filters still pass pages through unchanged and
+// there is no rip filter yet.
+constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
+constexpr std::string_view kActingFilters[] = {"order", "finisher"};
+
+struct OptionReaders {
+    std::string_view option;  // a name, or a prefix ending in '*'
+    std::string_view filters;  // separated by blanks
+};
+
+constexpr OptionReaders kReaders[] = {
+    {"media", "prep layout finisher rip"},
+    {"orientation-requested", "prep layout finisher rip"},
+    {"transverse", "layout finisher"},
+    {"media-type", "rip"},
+    {"fixed-margin", "layout"},
+    {"document-margins", "layout"},
+    {"output-margins", "layout"},
+    {"sides", "order layout"},
+    {"duplex-mode", "order layout"},
+    {"separate-tray-scope", "layout"},
+    {"number-up*", "layout"},
+    {"page-border", "layout"},
+    {"booklet*", "order layout"},
+    {"binding*", "layout"},
+    {"poster-cut-lines", "finisher"},
+    {"poster", "layout finisher"},
+    {"mirror", "finisher"},
+    {"reverse-image", "finisher"},
+    {"input-slot", "layout"},
+    {"second-input-slot", "layout"},
+    {"separate-tray", "layout"},
+    {"divide-condition", "order layout"},
+    {"print-scaling", "prep"},
+    {"scale-*", "prep"},
+    {"page-size-to-media", "prep"},
+    {"printer-resolution", "rip"},
+    {"watermark-*", "prep"},
+    {"header-footer*", "prep"},
+    {"job-originating-*", "prep"},
+    {"draft-mode", "rip"},
+    {"halftone-reduction", "rip"},
+};
+
+std::vector<std::string> ReadersOf(const std::string& option)
+{
+    for (const OptionReaders& entry : kReaders) {
+        std::string_view name = entry.option;
+        bool matches = name.back() == '*' ? option.starts_with(name.substr(0, name.size() - 1)) : option == name;
+        if (!matches) continue;
+        std::vector<std::string> filters;
+        std::istringstream words{std::string(entry.filters)};
+        for (std::string filter; words >> filter;) filters.push_back(filter);
+        return filters;
+    }
+    return {};
+}
+
+bool Among(std::string_view name, const auto& names)
+{
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+std::string Listed(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+        text += names[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& chain,
+                                              const std::vector<std::pair<std::string, std::string>>& options)
+{
+    for (const std::string& filter : chain) {
+        if (!Among(filter, kKnownFilters)) return {};
+    }
+    std::vector<std::string> warnings;
+    std::set<std::string> said;
+    for (const auto& [option, value] : options) {
+        std::vector<std::string> readers = ReadersOf(option);
+        if (readers.empty() || !said.insert(option).second) continue;
+        std::vector<std::string> inChain;
+        for (const std::string& reader : readers) {
+            if (Among(reader, chain)) inChain.push_back(reader);
+        }
+        bool acted = std::any_of(inChain.begin(), inChain.end(),
+                                 [](const std::string& reader) { return Among(reader, kActingFilters); });
+        if (inChain.empty()) {
+            warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) +
+                               ") reads it; " + Listed(readers) + (readers.size() == 1 ? " does" : " do"));
+        } else if (!acted) {
+            warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
+                               (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");
+        }
+    }
+    return warnings;
+}
+
+}  // namespace tav::host
