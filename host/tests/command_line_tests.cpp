@@ -5,6 +5,8 @@
 #include "chain/pipeline_config.h"
 #include "cli/command_line.h"
 #include "cli/package_info.h"
+#include "cli/progress_line.h"
+#include "job/page_selection.h"
 #include "job/pipeline_properties.h"
 
 namespace tav::host {
@@ -49,7 +51,8 @@ TEST(CommandLineTest, UsageErrors)
     EXPECT_EQ(message({"info"}), "info takes one package");
     EXPECT_EQ(message({"--bogus", "a", "b"}), "unknown option --bogus");
     EXPECT_EQ(message({"a", "b", "-o"}), "-o needs a value");
-    EXPECT_EQ(message({"-o", "novalue", "a", "b"}), "-o takes NAME=VALUE, not \"novalue\"");
+    EXPECT_EQ(message({"-o", "novalue", "a", "b"}), "unknown option \"novalue\"; tavpipe options lists them");
+    EXPECT_EQ(message({"-o", "=4", "a", "b"}), "-o needs NAME=VALUE, not \"=4\"");
     EXPECT_EQ(message({"--job-id", "-3", "a", "b"}), "--job-id takes a number from 0 to 4294967295, not \"-3\"");
     EXPECT_EQ(message({"--quiet=yes", "a", "b"}), "--quiet takes no value");
     EXPECT_EQ(message({"-f", ",", "a", "b"}), "-f names no filter");
@@ -135,6 +138,38 @@ TEST(PackageInfoTest, LengthsPrintShort)
 {
     EXPECT_EQ(LengthText(816), "816");
     EXPECT_EQ(LengthText(793.7), "793.7");
+}
+
+}  // namespace
+}  // namespace tav::host
+
+namespace tav::host {
+namespace {
+
+TEST(PageSelectionTest, RangesInAnyOrderOverlappingOrOpen)
+{
+    PageSelection selection = PageSelection::Parse("10-,2-4,3,7");
+    std::vector<uint64_t> selected;
+    for (uint64_t page = 1; page <= 12; ++page) {
+        if (selection.Contains(page)) selected.push_back(page);
+    }
+    EXPECT_EQ(selected, (std::vector<uint64_t>{2, 3, 4, 7, 10, 11, 12}));
+    EXPECT_TRUE(selection.Contains(1000000));
+    // 2-4, 7 and 10-12 of twelve pages; 2-3 of three; none of one.
+    EXPECT_EQ(selection.CountWithin(12), 7u);
+    EXPECT_EQ(selection.CountWithin(3), 2u);
+    EXPECT_EQ(selection.CountWithin(1), 0u);
+    EXPECT_TRUE(PageSelection().All());
+    for (const char* bad : {"", "0", "a", "3-1", "1,,2", "-3", "2-x", "18446744073709551616"}) {
+        EXPECT_THROW(PageSelection::Parse(bad), std::invalid_argument) << bad;
+    }
+}
+
+TEST(ProgressTextTest, PagesReadOfTheTotalAndWritten)
+{
+    EXPECT_EQ(ProgressText(5, 8, 3), "5 of 8 pages read, 3 written");
+    EXPECT_EQ(ProgressText(1, 1, 1), "1 of 1 page read, 1 written");
+    EXPECT_EQ(ProgressText(2, 0, 0), "2 pages read, 0 written");
 }
 
 }  // namespace

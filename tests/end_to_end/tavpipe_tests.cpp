@@ -146,13 +146,16 @@ TEST(TavpipeFixtureTest, InfoShowsDocumentsPagesTicketsAndResources)
     Result result = RunCommand(Tavpipe() + " info " + Quote(input));
     ASSERT_EQ(result.status, 0) << result.err;
     // As unzip shows the package: the sequence and document tickets of its
-    // relationship parts, three pages of 816 x 1056 with two resources each.
-    std::string page = ", 816 x 1056, no ticket\n"
+    // relationship parts (each with one setting no option stands for: the
+    // job's copy count, the document's DocumentDuplex), three letter pages of 816 x 1056 (8.5 x 11 in) with two
+    // resources each.
+    std::string page = ", 816 x 1056 (215.9 x 279.4 mm, 8.50 x 11.00 in), no ticket\n"
                        "    resource /Resources/QL_logo_color.tif (image/tiff)\n"
                        "    resource /Resources/arial.ttf (application/vnd.ms-opentype)\n";
     EXPECT_EQ(result.out, input + ": XPS package\n"
-                                  "sequence /FixedDocumentSequence.fdseq, ticket /Resources/Job_PT.xml\n"
-                                  "document 1 /Documents/1/FixedDocument.fdoc, ticket /Resources/Document1_PT.xml\n"
+                                  "sequence /FixedDocumentSequence.fdseq, ticket /Resources/Job_PT.xml: +1 other setting\n"
+                                  "document 1 /Documents/1/FixedDocument.fdoc, ticket /Resources/Document1_PT.xml: "
+                                  "+1 other setting\n"
                                   "  page 1 /Documents/1/Pages/1.fpage" +
                               page + "  page 2 /Documents/1/Pages/2.fpage" + page +
                               "  page 3 /Documents/1/Pages/3.fpage" + page + "1 document, 3 pages, 2 tickets\n");

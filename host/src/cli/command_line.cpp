@@ -31,12 +31,13 @@ uint32_t ParseJobId(const std::string& text)
 
 std::string UsageText()
 {
-    return "usage: tavpipe [options] INPUT OUTPUT   (- for standard input or output)\n"
+    return "usage: tavpipe [options] INPUT OUTPUT\n"
            "       tavpipe info INPUT\n"
            "       tavpipe ticket [-o NAME=VALUE]... [--ticket FILE]\n"
            "       tavpipe options [NAME]...\n"
            "Runs a chain of print filters over an XPS or OpenXPS package and writes the\n"
-           "resulting package (OpenXPS when OUTPUT ends in .oxps).\n"
+           "resulting package (OpenXPS when OUTPUT ends in .oxps). INPUT or OUTPUT - is\n"
+           "standard input or output.\n"
            "\n"
            "  -f, --filters LIST        filters to run, in order (default prep,order,layout,finisher)\n"
            "  -o NAME=VALUE             a job option (repeatable; tavpipe options lists them);\n"
