@@ -273,6 +273,7 @@ TEST(CommandLineMessages, SayWhatIsWrongWithEachFile)
     MakeJob(folder + "/in.xps", 1, 1);
     std::ofstream(folder + "/text.xml") << "<Device>\n<unclosed>\n</Device>\n";
     std::ofstream(folder + "/other.xml") << "<?xml version=\"1.0\"?>\n<Printer/>\n";
+    std::ofstream(folder + "/empty.xml") << "<Device xmlns=\"http://schemas.tavprint.example/tav/2026/device\"/>";
     std::ofstream(folder + "/doc.pdf") << "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n1 0 obj\n";
     std::ofstream(folder + "/doc.ps") << "%!PS-Adobe-3.0\n%%Pages: 1\n";
     const std::pair<const char*, const char*> cases[] = {
@@ -282,6 +283,7 @@ TEST(CommandLineMessages, SayWhatIsWrongWithEachFile)
          "tavpipe: text.xml: not a device description (not well-formed XML): line 3: "},
         {"--device other.xml in.xps out.xps", "tavpipe: other.xml: not a device description: line 2: the root "
                                               "element is not a Device in "},
+        {"--device empty.xml in.xps out.xps", "tavpipe: empty.xml: not a valid device description (devices/README.md "},
         {"--ticket nosuch.xml in.xps out.xps",
          "tavpipe: nosuch.xml: cannot read the ticket: No such file or directory\n"},
         {"doc.pdf out.xps", "tavpipe: doc.pdf: a PDF document; tavpipe reads XPS and OpenXPS packages\n"},
@@ -297,7 +299,8 @@ TEST(CommandLineMessages, SayWhatIsWrongWithEachFile)
     EXPECT_EQ(rip.status, 1);
     EXPECT_EQ(std::count(rip.err.begin(), rip.err.end(), '\n'), 1) << rip.err;
     EXPECT_TRUE(Contains(rip.err, "rip")) << rip.err;
-    EXPECT_EQ(Names(folder), (std::vector<std::string>{"doc.pdf", "doc.ps", "in.xps", "other.xml", "text.xml"}));
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{"doc.pdf", "doc.ps", "empty.xml", "in.xps", "other.xml", "text.xml"}));
 }
 
 TEST(CommandLineMessages, TavmakejobHelpsAndMakesNoJobTavpipeWouldRefuse)

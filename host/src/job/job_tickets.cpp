@@ -13,6 +13,10 @@ public:
     {
         std::u16string name = Utf8ToWide(printerName);
         HRESULT result = PTOpenProvider(name.c_str(), 1, &handle_);
+        if (result == E_PRINTDEVICECAPABILITIES_FORMAT) {
+            throw TicketError("not a valid device description (devices/README.md describes the format; " +
+                              HresultText(result) + ")");
+        }
         if (FAILED(result)) {
             throw TicketError("cannot open the PrintTicket provider for printer \"" + printerName + "\" (" +
                               HresultText(result) + ")");
