@@ -64,7 +64,9 @@ TEST(Tavmakejob, BadOptionsAndMissingFilesFailClearlyWithoutOutput)
         {{"-f", "bold", out}, 2, "font mode must be obfuscated, plain or none"},
         {{out, "-f"}, 2, "option -f needs a value"},
         {{}, 2, "one output file is needed"},
-        {{"-d", "10000", "-n", "100000", out}, 1, "more than 1000000 pages"},
+        // Two entries a page: more than the 500,000 entries tavpipe reads.
+        {{"-d", "10000", "-n", "100000", out}, 2, "more than tavpipe reads (500000)"},
+        {{"-d", "3", "-n", "100000", out}, 2, "more than tavpipe reads (500000)"},
         {{"-j", dir.File("absent.xml"), out}, 1, "absent.xml"},
         {{"-F", dir.File("absent.ttf"), out}, 1, "absent.ttf"},
     };
