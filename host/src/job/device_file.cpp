@@ -64,10 +64,13 @@ std::optional<std::string> DeviceFileFault(const std::string& path)
     }
     if (document->intSubset != nullptr) return std::string("not a device description: it has a DOCTYPE");
     const xmlNode* root = xmlDocGetRootElement(document.get());
-    if (root == nullptr || root->ns == nullptr || std::strcmp(reinterpret_cast<const char*>(root->name), "Device") != 0 ||
-        std::strcmp(reinterpret_cast<const char*>(root->ns->href), kDeviceNamespace) != 0) {
+    bool isDevice = root != nullptr && root->ns != nullptr &&
+                    std::strcmp(reinterpret_cast<const char*>(root->name), "Device") == 0 &&
+                    std::strcmp(reinterpret_cast<const char*>(root->ns->href), kDeviceNamespace) == 0;
+    if (!isDevice) {
         return "not a device description: line " + std::to_string(root != nullptr ? xmlGetLineNo(root) : 1) +
-               ": the root element is not a Device in " + kDeviceNamespace + " (devices/README.md describes the format)";
+               ": the root element is not a Device in " + kDeviceNamespace +
+               " (devices/README.md describes the format)";
     }
     return std::nullopt;
 }

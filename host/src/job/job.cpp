@@ -22,8 +22,8 @@
 #include "job/pipeline_properties.h"
 #include "job/selected_pages_walker.h"
 #include "job/standard_input.h"
-#include "job/trace_file.h"
 #include "job/stream_output.h"
+#include "job/trace_file.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "package/spill_buffer.h"
@@ -153,7 +153,6 @@ std::vector<std::string> ChainNames(const std::vector<FilterEntry>& entries)
     return names;
 }
 
-
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -214,9 +213,13 @@ JobOutcome RunJob(const JobRequest& request)
         if (request.input == "-") standardInput.emplace();
         package = Package::Open(standardInput ? standardInput->Path() : request.input, request.limits, log);
     } catch (const PackageError& error) {
-        std::optional<std::string> kind = ForeignDocumentKind(standardInput ? standardInput->Path() : request.input);
-        return Ended(kExitBadInput, kind ? FailureMessage(inputName, "", *kind + "; tavpipe reads XPS and OpenXPS packages")
-                                         : FailureMessage(inputName, error.Part(), error.Reason()));
+        // A PDF or PostScript file is named as what it is.
+        if (std::optional<std::string> kind =
+                ForeignDocumentKind(standardInput ? standardInput->Path() : request.input)) {
+            return Ended(kExitBadInput,
+                         FailureMessage(inputName, "", *kind + "; tavpipe reads XPS and OpenXPS packages"));
+        }
+        return Ended(kExitBadInput, FailureMessage(inputName, error.Part(), error.Reason()));
     } catch (const std::runtime_error& error) {
         return Ended(kExitBadInput, FailureMessage(inputName, "", error.what()));
     }
@@ -267,7 +270,8 @@ JobOutcome RunJob(const JobRequest& request)
         for (const FilterEntry& entry : chainEntries) {
             std::string path = ResolveModulePath(entry.module);
             if (access(path.c_str(), F_OK) != 0) {
-                return Ended(kExitJobFailed, "the " + entry.name + " filter is not installed: there is no module " + path);
+                return Ended(kExitJobFailed,
+                             "the " + entry.name + " filter is not installed: there is no module " + path);
             }
             modules.push_back(FilterModule::Load(path));
             filters.push_back({entry.name, modules.back()->CreateFilter(entry.clsid)});
