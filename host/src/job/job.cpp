@@ -7,6 +7,7 @@
 #include "chain/filter_module.h"
 #include "chain/pipeline_config.h"
 #include "job/host_services.h"
+#include "job/job_media.h"
 #include "job/job_settings.h"
 #include "job/job_tickets.h"
 #include "job/pipeline_properties.h"
@@ -165,17 +166,46 @@ JobOutcome RunJob(const JobRequest& request)
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::string delta = JobSettingsDelta(JobOptions(request), ticketFile, &warnings);
-        if (!delta.empty()) {
-            std::optional<std::string> packageTicket = PackageJobTicketName(*package);
-            std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
-            try {
-                jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
-            } catch (const BaseTicketError& error) {
-                // The package's own job ticket is what cannot be read: the input is at fault.
-                if (packageTicket) throw PackageError(*packageTicket, error.what());
-                throw;
+        std::vector<std::pair<std::string, std::string>> options = JobOptions(request);
+        std::string delta = JobSettingsDelta(options, ticketFile, &warnings);
+        std::optional<std::string> packageTicket = PackageJobTicketName(*package);
+        std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
+        // The tickets a media setting of the job's own may come from: the
+        // device's default ticket is none.
+        std::string ownTickets[] = {delta, packageTicket ? base : "", request.userTicketFile.empty() ? "" : userTicket};
+        auto setByJob = [&](const char* feature) {
+            for (const std::string& ticket : ownTickets)
+                if (TicketOptionName(ticket, feature)) return true;
+            return false;
+        };
+        if (!setByJob("PageMediaSize")) {
+            if (std::optional<std::pair<double, double>> size = FirstPageSize(package)) {
+                auto media = MediaOptionsForPage(size->first, size->second, !setByJob("PageOrientation"));
+                if (!media.empty()) {
+                    options.insert(options.begin(), media.begin(), media.end());
+                    delta = JobSettingsDelta(options, ticketFile, &warnings);
+                }
             }
+        }
+        std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
+        try {
+            std::string merged;
+            if (!delta.empty()) {
+                merged = MergeJobTicket(request.printer, base, delta);
+                jobTicket = MakeJobTicketPart(*package, merged);
+            } else if (!requested.empty()) {
+                // Only to learn which medium the device gives the package's
+                // own ticket; the filters report a ticket they cannot use.
+                try {
+                    merged = MergeJobTicket(request.printer, userTicket, requested);
+                } catch (const TicketError&) {
+                }
+            }
+            if (auto warning = MediaReplacementWarning(requested, merged)) warnings.push_back(*warning);
+        } catch (const BaseTicketError& error) {
+            // The package's own job ticket is what cannot be read: the input is at fault.
+            if (packageTicket) throw PackageError(*packageTicket, error.what());
+            throw;
         }
     } catch (const JobStop& stop) {
         return Ended(stop.status, stop.message);
