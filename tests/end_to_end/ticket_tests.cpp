@@ -563,7 +563,9 @@ TEST(TicketsEndToEnd, APageAsDeepAsTheInputAllowsPassesTheWholeChain)
 {
     REQUIRE_CHAIN();
     // The FixedPage, 254 Canvases and a Path: 256 open elements, the most
-    // the package reader takes; each filter adds Canvases of its own.
+    // the package reader takes. The finisher wraps the content in two
+    // Canvases of its own (the mirror and the clip), and the Order filter
+    // after it reads the whole page for the booklet's padding pages.
     TestPackage package = PagesOfSize(1);
     std::string body;
     for (int i = 0; i < 254; ++i) body += "<Canvas>";
@@ -571,8 +573,10 @@ TEST(TicketsEndToEnd, APageAsDeepAsTheInputAllowsPassesTheWholeChain)
     for (int i = 0; i < 254; ++i) body += "</Canvas>";
     package.documents[0].pages[0].body = body;
     std::string input = Write("deep.xps", package);
-    Run({"-o", "mirror=width", "-o", "poster=4", "-o", "poster-cut-lines=on", "-o", "booklet=on", input,
-         Folder("deep-out.xps")});
+    std::string output = Folder("deep-out.xps");
+    Run({"-f", "prep,layout,finisher,order", "-o", "mirror=width", "-o", "poster=4", "-o", "poster-cut-lines=on",
+         "-o", "booklet=on", input, output});
+    EXPECT_EQ(OutputPages(output).size(), 4u);
 }
 
 }  // namespace
