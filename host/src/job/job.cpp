@@ -118,6 +118,36 @@ std::vector<std::pair<std::string, std::string>> JobOptions(const JobRequest& re
     return options;
 }
 
+// True when one of the tickets names an option of the feature.
+bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
+{
+    for (const std::string& ticket : tickets)
+        if (TicketOptionName(ticket, feature)) return true;
+    return false;
+}
+
+// The delta of a job that names no medium in its own tickets, with the
+// medium of its first page (job/job_media.h); "" when the job names one, the
+// page gives none, or the device has not got it (the device's default then
+// applies, as without the rule).
+std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
+                                const std::vector<std::string>& ownTickets,
+                                std::vector<std::pair<std::string, std::string>> options,
+                                const std::string& ticketFile, const std::string& base)
+{
+    if (AnyNames(ownTickets, "PageMediaSize")) return "";
+    std::optional<std::pair<double, double>> size = FirstPageSize(package);
+    if (!size) return "";
+    auto media = MediaOptionsForPage(size->first, size->second, !AnyNames(ownTickets, "PageOrientation"));
+    if (media.empty()) return "";
+    options.insert(options.begin(), media.begin(), media.end());
+    // The options' own warnings were given with the job's delta already.
+    std::vector<std::string> repeatedWarnings;
+    std::string delta = JobSettingsDelta(options, ticketFile, &repeatedWarnings);
+    if (MediaReplacementWarning(delta, MergeJobTicket(printer, base, delta))) return "";
+    return delta;
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -170,25 +200,17 @@ JobOutcome RunJob(const JobRequest& request)
         std::string delta = JobSettingsDelta(options, ticketFile, &warnings);
         std::optional<std::string> packageTicket = PackageJobTicketName(*package);
         std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
-        // The tickets a media setting of the job's own may come from: the
-        // device's default ticket is none.
-        std::string ownTickets[] = {delta, packageTicket ? base : "", request.userTicketFile.empty() ? "" : userTicket};
-        auto setByJob = [&](const char* feature) {
-            for (const std::string& ticket : ownTickets)
-                if (TicketOptionName(ticket, feature)) return true;
-            return false;
-        };
-        if (!setByJob("PageMediaSize")) {
-            if (std::optional<std::pair<double, double>> size = FirstPageSize(package)) {
-                auto media = MediaOptionsForPage(size->first, size->second, !setByJob("PageOrientation"));
-                if (!media.empty()) {
-                    options.insert(options.begin(), media.begin(), media.end());
-                    delta = JobSettingsDelta(options, ticketFile, &warnings);
-                }
-            }
-        }
-        std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
         try {
+            if (!delta.empty()) {
+                // The device's default ticket names a medium too, but not one
+                // the job chose.
+                std::vector<std::string> ownTickets = {delta, packageTicket ? base : "",
+                                                       request.userTicketFile.empty() ? "" : userTicket};
+                std::string withPageMedium =
+                    DeltaWithPageMedium(request.printer, package, ownTickets, options, ticketFile, base);
+                if (!withPageMedium.empty()) delta = withPageMedium;
+            }
+            std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
             std::string merged;
             if (!delta.empty()) {
                 merged = MergeJobTicket(request.printer, base, delta);

@@ -2,12 +2,13 @@
 // warning when the printer's device prints on another medium instead, and
 // the medium of a job that names none.
 //
-// A job without a media setting of its own (no media option, no
+// A job given options but no media setting of its own (no media option, no
 // PageMediaSize in the --ticket file, the package's job ticket or a per-user
 // ticket the user gave) is printed on the medium of its first page's size,
 // as a user who prints a Letter document expects, rather than on the
 // device's default medium: a page that is not as large as its medium would
-// otherwise get marks drawn off its edges.
+// otherwise get marks drawn off its edges. A job without options keeps its
+// tickets as they are.
 #pragma once
 
 #include <memory>
