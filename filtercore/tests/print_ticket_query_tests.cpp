@@ -219,7 +219,7 @@ TEST_F(TicketQueries, SelectionResults)
     ASSERT_EQ(ticket->SelectNodes(features.Get(), list.Out()), S_OK);
     LONG length = 0;
     ASSERT_EQ(list->get_length(&length), S_OK);
-    EXPECT_EQ(length, 7);
+    EXPECT_EQ(length, 8);
     ASSERT_EQ(ticket->SelectNodes(nothing.Get(), list.Out()), S_FALSE);
     ASSERT_EQ(list->get_length(&length), S_OK);
     EXPECT_EQ(length, 0);
