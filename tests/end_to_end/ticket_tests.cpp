@@ -96,7 +96,7 @@ jobgen::ProgramResult Tavpipe(std::vector<std::string> arguments)
 }
 
 // tavpipe with the arguments; a test failure when it does not succeed.
-void Run(const std::vector<std::string>& arguments)
+void RunTavpipe(const std::vector<std::string>& arguments)
 {
     jobgen::ProgramResult result = Tavpipe(arguments);
     ASSERT_EQ(result.exitStatus, 0) << result.output;
@@ -311,7 +311,7 @@ TEST(TicketsEndToEnd, UnderTransverseFeedEveryPagesMediaIsItsWrittenSize)
     package.documents[1].pages = {MarkedPage(kLetterWidth, kLetterHeight)};
     std::string input = Write("transverse-partial.xps", package);
     std::string output = Folder("transverse-partial-out.xps");
-    Run({"-f", "finisher", "-o", "transverse=on", "-o", "media=na_letter_8.5x11in", input, output});
+    RunTavpipe({"-f", "finisher", "-o", "transverse=on", "-o", "media=na_letter_8.5x11in", input, output});
 
     std::vector<OutputPage> pages = OutputPages(output);
     ASSERT_EQ(pages.size(), 5u);
@@ -348,7 +348,7 @@ TEST(TicketsEndToEnd, TransverseFeedOfThePerUserTicketAloneIsSaidInTheOutput)
     package.documents[0].pages = {MarkedPage(kLetterWidth, kLetterHeight), MarkedPage(kLetterWidth, kLetterHeight)};
     std::string input = Write("user-transverse.xps", package);
     std::string output = Folder("user-transverse-out.xps");
-    Run({"-f", "finisher", "--user-ticket", userTicket, input, output});
+    RunTavpipe({"-f", "finisher", "--user-ticket", userTicket, input, output});
 
     std::vector<OutputPage> pages = OutputPages(output);
     ASSERT_EQ(pages.size(), 2u);
@@ -372,7 +372,7 @@ TEST(TicketsEndToEnd, BookletPagesOfEveryDocumentKeepTheirDocumentsMedia)
     package.documents[1].pages = {MarkedPage(kA5Width, kA5Height), MarkedPage(kA5Width, kA5Height)};
     std::string input = Write("booklet-documents.xps", package);
     std::string output = Folder("booklet-documents-out.xps");
-    Run({"-f", "order", "-o", "booklet=on", input, output});
+    RunTavpipe({"-f", "order", "-o", "booklet=on", input, output});
 
     // Three pages and one padding page of the first page's size, in one
     // document: padding, Letter, A5, A5.
@@ -501,7 +501,7 @@ TEST(TicketsEndToEnd, APageWithAPrefixedRootIsMirroredAndBookletOrdered)
     ASSERT_NE(ZipItem(input, "Documents/1/Pages/1.fpage").find("<x:FixedPage xmlns:x="), std::string::npos);
 
     std::string mirrored = Folder("prefixed-mirrored.xps");
-    Run({"-f", "finisher", "-o", "mirror=width", input, mirrored});
+    RunTavpipe({"-f", "finisher", "-o", "mirror=width", input, mirrored});
     std::vector<RgbImage> before = Render(input, 24);
     std::vector<RgbImage> after = Render(mirrored, 24);
     ASSERT_EQ(before.size(), 1u);
@@ -512,7 +512,7 @@ TEST(TicketsEndToEnd, APageWithAPrefixedRootIsMirroredAndBookletOrdered)
     EXPECT_GT(DifferingShare(after[0], before[0], [](int x, int y) { return std::make_pair(x, y); }), 0.2);
 
     std::string booklet = Folder("prefixed-booklet.xps");
-    Run({"-f", "order", "-o", "booklet=on", input, booklet});
+    RunTavpipe({"-f", "order", "-o", "booklet=on", input, booklet});
     std::vector<OutputPage> pages = OutputPages(booklet);
     ASSERT_EQ(pages.size(), 4u);
     // The padding pages are blank pages of the page's size.
@@ -528,7 +528,7 @@ TEST(TicketsEndToEnd, CutMarksOfALetterJobWithoutMediaLieOnThePage)
     package.documents[0].pages[0].body = "<Path Data=\"M 0,0 L 816,0 L 816,1056 L 0,1056 Z\" Fill=\"#FFC0C0C0\"/>";
     std::string input = Write("letter-cut.xps", package);
     std::string output = Folder("letter-cut-out.xps");
-    Run({"-f", "finisher", "-o", "poster=4", "-o", "poster-cut-lines=on", input, output});
+    RunTavpipe({"-f", "finisher", "-o", "poster=4", "-o", "poster-cut-lines=on", input, output});
 
     // Letter's printable area on the default device lies 16.00 units inside
     // every edge; the marks 0.64 further in: along x = 799.37 on the right
@@ -574,7 +574,7 @@ TEST(TicketsEndToEnd, APageAsDeepAsTheInputAllowsPassesTheWholeChain)
     package.documents[0].pages[0].body = body;
     std::string input = Write("deep.xps", package);
     std::string output = Folder("deep-out.xps");
-    Run({"-f", "prep,layout,finisher,order", "-o", "mirror=width", "-o", "poster=4", "-o", "poster-cut-lines=on",
+    RunTavpipe({"-f", "prep,layout,finisher,order", "-o", "mirror=width", "-o", "poster=4", "-o", "poster-cut-lines=on",
          "-o", "booklet=on", input, output});
     EXPECT_EQ(OutputPages(output).size(), 4u);
 }
