@@ -9,6 +9,23 @@ namespace {
 constexpr std::u16string_view kFixedPage = u"FixedPage";
 constexpr std::u16string_view kFixedPageResources = u"FixedPage.Resources";
 constexpr std::u16string_view kCanvasResources = u"Canvas.Resources";
+constexpr std::u16string_view kCanvas = u"Canvas";
+
+// The namespaces a FixedPage is written in: XPS and OpenXPS. A page in no
+// namespace at all is taken as well, as the filters always have.
+bool IsPageNamespace(std::u16string_view uri)
+{
+    return uri.empty() || uri == u"http://schemas.microsoft.com/xps/2005/06" ||
+           uri == u"http://schemas.openxps.org/oxps/v1.0";
+}
+
+// The prefix of a qualified name with its colon ("x:" for "x:FixedPage"),
+// or nothing.
+std::u16string_view PrefixOf(std::u16string_view qualifiedName)
+{
+    size_t colon = qualifiedName.find(u':');
+    return colon == std::u16string_view::npos ? std::u16string_view() : qualifiedName.substr(0, colon + 1);
+}
 
 // A name or value the reader reports as pointer and length; false for a
 // pair that cannot describe a text.
@@ -57,29 +74,39 @@ PageWriterBase::PageWriterBase(IPrintWriteStream* stream, PageWriterOptions opti
 {
 }
 
-HRESULT PageWriterBase::startElement(const WCHAR*, int, const WCHAR*, int, const WCHAR* qName, int qNameLength,
+HRESULT PageWriterBase::startElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName,
+                                     int localNameLength, const WCHAR* qName, int qNameLength,
                                      ISAXAttributes* attributes)
 {
-    std::u16string_view name;
-    if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
+    std::u16string_view name, uri, local;
+    if (!ViewOf(qName, qNameLength, &name) || name.empty() || !ViewOf(namespaceUri, namespaceUriLength, &uri) ||
+        !ViewOf(localName, localNameLength, &local))
+        return E_INVALIDARG;
     return Guarded([&] {
         size_t enclosing = depth_++;
         markup_.clear();
-        if (enclosing == 0 && name == kFixedPage) {
+        // Elements are told by namespace and local name: a page may call the
+        // XPS namespace by any prefix, or by none.
+        if (enclosing == 0 && local == kFixedPage && IsPageNamespace(uri)) {
             rootIsFixedPage_ = true;
+            pageNamespace_.assign(uri);
+            pagePrefix_.assign(PrefixOf(name));
             HRESULT hr = StartRoot(markup_, attributes);
             if (FAILED(hr)) return hr;
         } else if (options_.copyContent) {
-            StartContentElement(markup_, name, IsPageResources(name, enclosing), attributes);
+            StartContentElement(markup_, name, IsPageResources(uri, local, enclosing), attributes);
         }
         return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
     });
 }
 
-HRESULT PageWriterBase::endElement(const WCHAR*, int, const WCHAR*, int, const WCHAR* qName, int qNameLength)
+HRESULT PageWriterBase::endElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName,
+                                   int localNameLength, const WCHAR* qName, int qNameLength)
 {
-    std::u16string_view name;
-    if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
+    std::u16string_view name, uri, local;
+    if (!ViewOf(qName, qNameLength, &name) || name.empty() || !ViewOf(namespaceUri, namespaceUriLength, &uri) ||
+        !ViewOf(localName, localNameLength, &local))
+        return E_INVALIDARG;
     return Guarded([&] {
         if (depth_ == 0) return E_UNEXPECTED;
         size_t enclosing = --depth_;
@@ -88,7 +115,11 @@ HRESULT PageWriterBase::endElement(const WCHAR*, int, const WCHAR*, int, const W
             HRESULT hr = EndRoot(markup_);
             if (FAILED(hr)) return hr;
         } else if (options_.copyContent) {
-            CloseElement(markup_, IsPageResources(name, enclosing) ? ResourcesName() : name);
+            if (IsPageResources(uri, local, enclosing)) {
+                CloseElement(markup_, PageElementName(ResourcesName()));
+            } else {
+                CloseElement(markup_, name);
+            }
         }
         return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
     });
@@ -103,7 +134,7 @@ HRESULT PageWriterBase::StartRoot(std::u16string& markup, ISAXAttributes* attrib
 HRESULT PageWriterBase::EndRoot(std::u16string& markup)
 {
     if (resourcesCanvasOpen_) {
-        CloseElement(markup, u"Canvas");
+        CloseElement(markup, PageElementName(kCanvas));
         resourcesCanvasOpen_ = false;
     }
     return EndFixedPage(markup);
@@ -118,18 +149,20 @@ void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_
     }
     if (options_.resources == ResourcesElement::RenameInOwnCanvas && !resourcesCanvasOpen_) {
         EndStartTag(markup);
-        markup += u"<Canvas>";
+        markup += u'<';
+        markup += PageElementName(kCanvas);
+        markup += u'>';
         resourcesCanvasOpen_ = true;
     }
-    CopyStartTag(markup, ResourcesName(), attributes);
+    CopyStartTag(markup, PageElementName(ResourcesName()), attributes);
 }
 
 // Only the FixedPage's own resources, where XPS has them (one enclosing
 // element), are handed over: elsewhere a Canvas opened for them could not
 // be closed where it must be.
-bool PageWriterBase::IsPageResources(std::u16string_view name, size_t enclosing) const
+bool PageWriterBase::IsPageResources(std::u16string_view uri, std::u16string_view local, size_t enclosing) const
 {
-    return rootIsFixedPage_ && enclosing == 1 && name == kFixedPageResources;
+    return rootIsFixedPage_ && enclosing == 1 && local == kFixedPageResources && uri == pageNamespace_;
 }
 
 std::u16string_view PageWriterBase::ResourcesName() const
@@ -161,14 +194,21 @@ void PageWriterBase::ReadFrame(ISAXAttributes* attributes)
 
 HRESULT PageWriterBase::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)
 {
-    CopyStartTag(markup, kFixedPage, attributes);
+    CopyStartTag(markup, PageElementName(kFixedPage), attributes);
     return S_OK;
 }
 
 HRESULT PageWriterBase::EndFixedPage(std::u16string& markup)
 {
-    CloseElement(markup, kFixedPage);
+    CloseElement(markup, PageElementName(kFixedPage));
     return S_OK;
+}
+
+std::u16string PageWriterBase::PageElementName(std::u16string_view localName) const
+{
+    std::u16string name = pagePrefix_;
+    name += localName;
+    return name;
 }
 
 void PageWriterBase::OpenStartTag(std::u16string& markup, std::u16string_view name)

@@ -198,6 +198,7 @@ HRESULT PrintTicketDom::ReadOptionName(const XPathBuilder& featurePath, bool nam
     OwnedBstr optionName;
     hr = GetAttribute(option.Get(), u"name", optionName.Out());
     if (hr == S_FALSE) hr = nameAttributeOnly ? kNotFound : TypedValueText(option.Get(), optionName.Out());
+    else if (hr == S_OK) hr = TrimWhiteSpace(optionName.InPlace());
     if (FAILED(hr)) return hr;
     hr = StripPrefix(optionName.InPlace(), isPrivate);
     if (FAILED(hr)) return hr;

@@ -120,8 +120,18 @@ HRESULT PrintTicketDom::RemoveProperty(const WCHAR* name)
 
 HRESULT PrintTicketDom::RemoveParameterInit(const WCHAR* name)
 {
+    return RemoveParameterInitNamed(keywordsPrefix_.Get(), name);
+}
+
+HRESULT PrintTicketDom::RemovePrivateParameterInit(const WCHAR* name)
+{
+    return RemoveParameterInitNamed(privatePrefix_.Get(), name);
+}
+
+HRESULT PrintTicketDom::RemoveParameterInitNamed(const WCHAR* prefix, const WCHAR* name)
+{
     XPathBuilder path = NewXPath();
-    HRESULT hr = path.AppendParameterInit(keywordsPrefix_.Get(), name);
+    HRESULT hr = path.AppendParameterInit(prefix, name);
     if (FAILED(hr)) return hr;
     return RemoveFirst(path);
 }

@@ -32,6 +32,22 @@ HRESULT TypedValueText(IXMLDOMNode* node, BSTR* text)
     }
     // The BSTR moves to the caller; nothing is left to clear.
     *text = value.bstrVal;
+    return TrimWhiteSpace(text);
+}
+
+HRESULT TrimWhiteSpace(BSTR* text)
+{
+    auto isSpace = [](WCHAR c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    UINT length = SysStringLen(*text);
+    UINT first = 0;
+    while (first < length && isSpace((*text)[first])) ++first;
+    UINT end = length;
+    while (end > first && isSpace((*text)[end - 1])) --end;
+    if (first == 0 && end == length) return S_OK;
+    BSTR trimmed = SysAllocStringLen(*text + first, end - first);
+    if (trimmed == nullptr) return E_OUTOFMEMORY;
+    SysFreeString(*text);
+    *text = trimmed;
     return S_OK;
 }
 

@@ -26,8 +26,14 @@ bool BeginsWith(BSTR text, const WCHAR* prefix);
 // True when text holds exactly the characters of other (null as empty).
 bool SameText(BSTR text, const WCHAR* other);
 
-// The node's typed value as text (the DOM gives it as a VT_BSTR).
+// The node's typed value as text (the DOM gives it as a VT_BSTR), without
+// the white space around it: a Value written over several lines
+// ("\n  On\n") means what the provider reads in it ("On").
 HRESULT TypedValueText(IXMLDOMNode* node, BSTR* text);
+
+// Drops spaces, tabs and line ends at both ends of *text, as the PrintTicket
+// provider does when it reads values and names.
+HRESULT TrimWhiteSpace(BSTR* text);
 
 // VARIANTs for DOM calls; the BSTR stays owned by the caller.
 VARIANT BorrowedBstrVariant(BSTR text);

@@ -37,17 +37,17 @@ public:
 protected:
     HRESULT StartFixedPage(std::u16string& markup, ISAXAttributes* attributes) override
     {
-        CopyStartTag(markup, u"FixedPage", attributes);
+        CopyStartTag(markup, PageElementName(u"FixedPage"), attributes);
         EndStartTag(markup);
-        OpenStartTag(markup, u"Canvas");
+        OpenStartTag(markup, PageElementName(u"Canvas"));
         AppendAttribute(markup, u"RenderTransform", transform_);
         EndStartTag(markup);
         return S_OK;
     }
     HRESULT EndFixedPage(std::u16string& markup) override
     {
-        CloseElement(markup, u"Canvas");
-        CloseElement(markup, u"FixedPage");
+        CloseElement(markup, PageElementName(u"Canvas"));
+        CloseElement(markup, PageElementName(u"FixedPage"));
         return S_OK;
     }
 

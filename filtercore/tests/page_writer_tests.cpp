@@ -97,6 +97,29 @@ TEST_F(PageWriterTest, AWrappingWriterGivesThePagesResourcesToItsCanvas)
                                "<Canvas><FixedPage.Resources/></Canvas><Path Data=\"M 0,0\"/></Canvas></FixedPage>");
 }
 
+TEST_F(PageWriterTest, ThePageIsToldByItsNamespaceWhateverItsPrefix)
+{
+    Rewritten page = Rewrite("<x:FixedPage Width=\"816\" Height=\"1056\" xmlns:x=\"" + kXps + "\">"
+                             "<x:FixedPage.Resources><x:ResourceDictionary/></x:FixedPage.Resources>"
+                             "<x:Path Data=\"M 0,0\"/></x:FixedPage>",
+                             CanvasWrapping(u"1,0,0,1,5,0"));
+    ASSERT_EQ(page.result, S_OK);
+    EXPECT_EQ(page.markup, kDeclaration + "<x:FixedPage Width=\"816\" Height=\"1056\" xmlns:x=\"" + kXps +
+                               "\"><x:Canvas RenderTransform=\"1,0,0,1,5,0\"><x:Canvas.Resources>"
+                               "<x:ResourceDictionary/></x:Canvas.Resources><x:Path Data=\"M 0,0\"/></x:Canvas>"
+                               "</x:FixedPage>");
+    XmlDoc doc = ParseXml(page.markup);
+    ASSERT_TRUE(doc);
+    xmlNode* canvas = FindElement(xmlDocGetRootElement(doc.get()), "Canvas");
+    ASSERT_TRUE(canvas != nullptr && canvas->ns != nullptr);
+    EXPECT_EQ(reinterpret_cast<const char*>(canvas->ns->href), kXps);
+
+    // An element of that name in another namespace is no page: it is copied.
+    page = Rewrite("<FixedPage xmlns=\"urn:other\" Width=\"1\"/>", CanvasWrapping(u"1,0,0,1,5,0"));
+    ASSERT_EQ(page.result, S_OK);
+    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage xmlns=\"urn:other\" Width=\"1\"/>");
+}
+
 TEST_F(PageWriterTest, AWrappingWriterClosesItsCanvasOnAnEmptyPage)
 {
     Rewritten page = Rewrite("<FixedPage Width=\"1\" Height=\"2\"/>", CanvasWrapping(u"1,0,0,1,5,0"));

@@ -245,6 +245,11 @@ TEST_F(TicketChanges, RemovePropertyAndParameterInitTakeTheFirstOfTheirNamespace
     EXPECT_EQ(saved.Count("//psf:Property[@name='psk:JobSettingData']"), 1);
     EXPECT_EQ(saved.Text("//psf:ParameterInit/@name"), "ns0000:JobBindAllDocumentsGutter");
     EXPECT_EQ(saved.Count("//psf:ParameterInit"), 1);
+
+    // The private initialiser goes by its own call, and only it.
+    EXPECT_EQ(ticket->RemovePrivateParameterInit(u"JobBindBookletDivideSheets"), S_FALSE);
+    ASSERT_EQ(ticket->RemovePrivateParameterInit(u"JobBindAllDocumentsGutter"), S_OK);
+    EXPECT_EQ(TicketMarkup(Saved()).Count("//psf:ParameterInit"), 0);
 }
 
 TEST_F(TicketChanges, NodesWithoutParentAndBadArguments)

@@ -9,6 +9,8 @@
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/print_ticket_manager.h"
 #include "filtercore/private_keywords.h"
+#include "filtercore/ticket_document_io.h"
+#include "platform/devmode.h"
 #include "testsupport/per_user_ticket.h"
 #include "testsupport/ticket_markup.h"
 #include "ticket_manager_test_support.h"
@@ -293,6 +295,18 @@ TEST_F(PrintTicketManagerTest, CapabilitiesFollowTheMergedPageTicket)
     ASSERT_EQ(manager.GetMergedTicket(TicketLevel::Page, &page), S_OK);
     ASSERT_EQ(manager.GetPrintCapabilities(page, capabilities.Out()), S_OK);
     EXPECT_EQ(ReadImageable(capabilities.Get()), (Imageable{"297000", "210000", "4233", "4233", "288534", "201534"}));
+
+    // The filters convert a merged ticket on the manager's own provider.
+    ComPtr<IStream> pageStream;
+    ASSERT_EQ(TicketDocumentStream(page, &pageStream), S_OK);
+    ULONG size = 0;
+    DEVMODEW* devmode = nullptr;
+    ASSERT_EQ(PTConvertPrintTicketToDevMode(manager.ProviderHandle(), pageStream.Get(), kUserDefaultDevmode,
+                                            kPTPageScope, &size, &devmode, nullptr),
+              S_OK);
+    EXPECT_EQ(devmode->dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(devmode->dmPaperSize, DMPAPER_A4);
+    PTReleaseMemory(devmode);
 
     ComPtr<IXMLDOMDocument2> notATicket = LoadDocument("<Other/>");
     EXPECT_TRUE(FAILED(manager.GetPrintCapabilities(notATicket.Get(), capabilities.Out())));

@@ -55,7 +55,12 @@ const char kBody[] = R"(
     <psf:Property name="ns0000:Huge"><psf:Value xsi:type="xsd:integer">99999999999</psf:Value></psf:Property>
     <psf:Property name="ns0000:Dangling"><psf:ParameterRef name="psk:Missing"/></psf:Property>
     <psf:Property name="ns0000:CaseDiffers"><psf:ParameterRef name="psk:pagemediasizemediasizeheight"/></psf:Property>
+    <psf:Property name="ns0000:Spread"><psf:Value xsi:type="xsd:string">
+      On
+    </psf:Value></psf:Property>
   </psf:Property>
+  <psf:Feature name="psk:JobDuplexAllDocumentsContiguously"><psf:Option name="
+    psk:OneSided	"/></psf:Feature>
   <psf:ParameterInit name="psk:Other"><psf:Value xsi:type="xsd:integer">7</psf:Value></psf:ParameterInit>
   <psf:ParameterInit name="psk:PageMediaSizeMediaSizeHeight">
     <psf:Value xsi:type="xsd:integer">2100</psf:Value>
@@ -122,6 +127,14 @@ TEST_F(TicketQueries, OptionNamesLoseTheirPrefixAndSayWhetherTheyArePrivate)
     // A feature named in the private namespace.
     EXPECT_EQ(Option(ticket->PrivatePrefix(), u"BookletPrintingMethod", &isPrivate), "DivideIntoSets");
     EXPECT_EQ(isPrivate, TRUE);
+}
+
+TEST_F(TicketQueries, ValuesAndNamesAreReadWithoutTheWhiteSpaceAroundThem)
+{
+    OwnedBstr text;
+    ASSERT_EQ(ticket->ReadValueText(Number(u"Spread").Get(), text.Out()), S_OK);
+    EXPECT_EQ(Utf8(text.Get()), "On");
+    EXPECT_EQ(Option(ticket->KeywordsPrefix(), u"JobDuplexAllDocumentsContiguously", nullptr), "OneSided");
 }
 
 TEST_F(TicketQueries, AnOptionGivenAsTheScoredPropertyOptionName)
@@ -206,7 +219,7 @@ TEST_F(TicketQueries, SelectionResults)
     ASSERT_EQ(ticket->SelectNodes(features.Get(), list.Out()), S_OK);
     LONG length = 0;
     ASSERT_EQ(list->get_length(&length), S_OK);
-    EXPECT_EQ(length, 7);
+    EXPECT_EQ(length, 8);
     ASSERT_EQ(ticket->SelectNodes(nothing.Get(), list.Out()), S_FALSE);
     ASSERT_EQ(list->get_length(&length), S_OK);
     EXPECT_EQ(length, 0);

@@ -17,8 +17,13 @@ HRESULT FinisherFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence
     if (sequence == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnJobTicket(sequence);
     if (FAILED(hr)) return hr;
-    // A ticket that cannot be examined or replaced stays as it is.
-    if (ticketManager.JobTicketPresent()) ReplaceLevelTicket(sequence, TicketLevel::Job, u"FI_JOB");
+    // Examined also when the sequence has no ticket: transverse feed may
+    // come from the per-user ticket alone, and the turned media must then be
+    // said in the job's ticket. A ticket that cannot be examined or replaced
+    // stays as it is.
+    jobTicketReplaced = false;
+    documentTicketReplaced = false;
+    ReplaceLevelTicket(sequence, TicketLevel::Job, u"FI_JOB", false, &jobTicketReplaced);
     return consumer->SendFixedDocumentSequence(sequence);
 }
 
@@ -27,7 +32,12 @@ HRESULT FinisherFilter::OnFixedDocument(IFixedDocument* document)
     if (document == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
     if (FAILED(hr)) return hr;
-    if (ticketManager.DocumentTicketPresent()) ReplaceLevelTicket(document, TicketLevel::Document, u"FI_DOC");
+    // A document ticket of its own is merged over the job's in the output
+    // too: when the job's was replaced, the document's whole merged ticket
+    // takes its place, so that what the document said still holds.
+    documentTicketReplaced = false;
+    if (ticketManager.DocumentTicketPresent())
+        ReplaceLevelTicket(document, TicketLevel::Document, u"FI_DOC", jobTicketReplaced, &documentTicketReplaced);
     return consumer->SendFixedDocument(document);
 }
 
@@ -60,15 +70,22 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
             if (FAILED(hr)) return hr;
         }
         // A page without a ticket of its own prints with its document's,
-        // which was replaced when the document came.
-        if (ticketManager.PageTicketPresent() && changed) hr = AttachTicket(page, ticket, u"FI");
+        // which was replaced when the document came. One with a ticket of
+        // its own gets its whole merged ticket when that changed, or when a
+        // ticket above it was replaced: its own ticket, merged over the new
+        // one, would no longer describe the page.
+        bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
+        if (ticketManager.PageTicketPresent() && (changed || levelAboveReplaced))
+            hr = AttachTicket(page, ticket, u"FI");
         return hr;
     });
 }
 
 template <class Part>
-HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag)
+HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnchanged,
+                                           bool* replaced)
 {
+    *replaced = false;
     return Guarded([&] {
         IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
         HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
@@ -81,8 +98,10 @@ HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const 
         FinisherSettings settings(ticketManager, privateNamespace);
         BOOL changed = FALSE;
         hr = ExamineTicket(&settings, copy.Get(), &changed);
-        if (FAILED(hr) || !changed) return hr;
-        return AttachTicket(part, copy.Get(), tag);
+        if (FAILED(hr) || !(changed || evenUnchanged)) return hr;
+        hr = AttachTicket(part, copy.Get(), tag);
+        *replaced = SUCCEEDED(hr);
+        return hr;
     });
 }
 

@@ -10,27 +10,36 @@
 
 class FinisherFilter : public PipelineFilterBase {
 public:
-    // The job and document tickets: merged, and, when the part carries a
-    // ticket of its own that transverse feed changes, replaced by a new
-    // ticket part ("FI_JOB", "FI_DOC"). A failed merge is the hook's failure
-    // and the part is not sent; a failure while examining or replacing the
+    // The job and document tickets: merged, and replaced by a new ticket
+    // part ("FI_JOB", "FI_DOC") holding the whole merged ticket when
+    // transverse feed changes it: the job's whether or not the sequence
+    // carries a ticket, a document's when it carries one, also unchanged
+    // when the job's was replaced. A failed merge is the hook's failure and
+    // the part is not sent; a failure while examining or replacing the
     // ticket only leaves the part's ticket as it was.
     HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence) override;
     HRESULT OnFixedDocument(IFixedDocument* document) override;
     // The page rewritten when its merged ticket asks for a turn, a flip or
-    // cut-out lines, and given a new ticket part ("FI") when it has a ticket
-    // of its own that transverse feed changes. A page without any ticket
+    // cut-out lines, and given a new ticket part ("FI") with its whole merged
+    // ticket when it has a ticket of its own that transverse feed changes or
+    // that lay under a replaced job or document ticket. A page without any ticket
     // goes on unchanged; any other failure is the hook's and the page is not
     // sent.
     HRESULT OnFixedPage(IFixedPage* page) override;
 
 private:
-    // Examines a copy of the level's merged ticket and, when it changed,
-    // attaches it to the part as a new ticket part with the tag.
+    // Examines a copy of the level's merged ticket and, when it changed (or
+    // in any case with evenUnchanged), attaches it to the part as a new
+    // ticket part with the tag; *replaced tells whether it was attached.
     template <class Part>
-    HRESULT ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag);
+    HRESULT ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnchanged, bool* replaced);
     // Stores the ticket as a new ticket part with the tag and attaches it.
     template <class Part>
     HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
     HRESULT FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket);
+
+    // Whether the job's and the current document's tickets were replaced in
+    // the output: the tickets below them must then be whole merged tickets.
+    bool jobTicketReplaced = false;
+    bool documentTicketReplaced = false;
 };

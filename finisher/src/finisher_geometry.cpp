@@ -50,7 +50,10 @@ INT MirrorKindOf(INT mirrorOption, INT reverse)
 INT RotationKindOf(BOOL transverse, INT orientation)
 {
     if (!transverse) return kNoTransverseFeed;
-    return orientation == kOrientationLandscape ? kTransverseLandscape : kTransverseTurned;
+    // A ReverseLandscape page is as wide as a Landscape one: it fits the
+    // turned media as it is.
+    bool wide = orientation == kOrientationLandscape || orientation == kOrientationReverseLandscape;
+    return wide ? kTransverseLandscape : kTransverseTurned;
 }
 
 std::optional<ContentTurn> ContentTurnFor(INT rotationKind, INT mirrorKind)

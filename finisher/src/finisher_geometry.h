@@ -18,7 +18,8 @@ enum RotationKind : INT {
     kNoTransverseFeed = 0,
     // Transverse feed; the content is turned a quarter turn.
     kTransverseTurned = 1,
-    // Transverse feed of a Landscape page: only the tickets change.
+    // Transverse feed of a Landscape or ReverseLandscape page: the content is
+    // not turned.
     kTransverseLandscape = 2,
 };
 
@@ -36,7 +37,8 @@ enum MirrorKind : INT {
 INT MirrorKindOf(INT mirrorOption, INT reverse);
 
 // kNoTransverseFeed unless transverse is set; then kTransverseLandscape for a
-// Landscape page and kTransverseTurned for any other orientation.
+// Landscape or ReverseLandscape page and kTransverseTurned for a Portrait or
+// ReversePortrait one.
 INT RotationKindOf(BOOL transverse, INT orientation);
 
 // What a translation of the content transform is: nothing, or one side of

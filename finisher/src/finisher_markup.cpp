@@ -29,26 +29,34 @@ void AppendBox(std::u16string& markup, std::u16string_view name, const BoxValue&
     markup += FormatWideString(u"=\"%.2f,%.2f,%.2f,%.2f\"", box.x, box.y, box.width, box.height);
 }
 
-void AppendTransformCanvas(std::u16string& markup, const ContentTurn& turn, float width, float height)
+void AppendTransformCanvas(std::u16string& markup, std::u16string_view canvas, const ContentTurn& turn, float width,
+                           float height)
 {
-    markup += FormatWideString(u"<Canvas RenderTransform=\"%d,%d,%d,%d,", turn.m11, turn.m12, turn.m21, turn.m22);
+    markup += u'<';
+    markup += canvas;
+    markup += FormatWideString(u" RenderTransform=\"%d,%d,%d,%d,", turn.m11, turn.m12, turn.m21, turn.m22);
     AppendTranslation(markup, turn.dx, width, height);
     markup += u',';
     AppendTranslation(markup, turn.dy, width, height);
     markup += u"\">";
 }
 
-void AppendClipCanvas(std::u16string& markup, const PrintableRect& clip)
+void AppendClipCanvas(std::u16string& markup, std::u16string_view canvas, const PrintableRect& clip)
 {
-    markup += u"<Canvas Clip=\"";
+    markup += u'<';
+    markup += canvas;
+    markup += u" Clip=\"";
     markup += FormatWideString(u"M %.2f,%.2f h %.2f v %.2f h -%.2f v -%.2f z", clip.x, clip.y, clip.width, clip.height,
                                clip.width, clip.height);
     markup += u"\" >";
 }
 
-void AppendCutOutLinePath(std::u16string& markup, const std::array<CutMark, kCutMarkCount>& marks)
+void AppendCutOutLinePath(std::u16string& markup, std::u16string_view path,
+                          const std::array<CutMark, kCutMarkCount>& marks)
 {
-    markup += FormatWideString(u"<Path Stroke=\"#000000\" StrokeThickness=\"%.2f\" Data=\"", kCutMarkThickness);
+    markup += u'<';
+    markup += path;
+    markup += FormatWideString(u" Stroke=\"#000000\" StrokeThickness=\"%.2f\" Data=\"", kCutMarkThickness);
     for (const CutMark& mark : marks) {
         markup += FormatWideString(mark.vertical ? u"M %.2f,%.2f v %.2f " : u"M %.2f,%.2f h %.2f ", mark.x, mark.y,
                                    mark.length);

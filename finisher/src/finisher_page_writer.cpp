@@ -19,7 +19,7 @@ FinisherPageWriter::FinisherPageWriter(IPrintWriteStream* stream, const Finisher
 
 HRESULT FinisherPageWriter::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)
 {
-    CopyStartTag(markup, u"FixedPage", attributes,
+    CopyStartTag(markup, PageElementName(u"FixedPage"), attributes,
                  [](std::u16string_view name, std::u16string_view value) -> std::optional<std::u16string_view> {
                      if (IsPageGeometryAttribute(name)) return std::nullopt;
                      return value;
@@ -30,12 +30,12 @@ HRESULT FinisherPageWriter::StartFixedPage(std::u16string& markup, ISAXAttribute
 
     transformCanvasOpen_ = false;
     if (turn) {
-        AppendTransformCanvas(markup, *turn, Frame().width, Frame().height);
+        AppendTransformCanvas(markup, PageElementName(u"Canvas"), *turn, Frame().width, Frame().height);
         transformCanvasOpen_ = true;
     }
     clipCanvasOpen_ = false;
     if (settings_.cutOutLines) {
-        AppendClipCanvas(markup, ClipRectangle(settings_.imageableArea));
+        AppendClipCanvas(markup, PageElementName(u"Canvas"), ClipRectangle(settings_.imageableArea));
         clipCanvasOpen_ = true;
     }
     return S_OK;
@@ -44,18 +44,19 @@ HRESULT FinisherPageWriter::StartFixedPage(std::u16string& markup, ISAXAttribute
 HRESULT FinisherPageWriter::EndFixedPage(std::u16string& markup)
 {
     if (clipCanvasOpen_) {
-        CloseElement(markup, u"Canvas");
+        CloseElement(markup, PageElementName(u"Canvas"));
         clipCanvasOpen_ = false;
     }
     // Outside the clip, so that marks on the edge of the printable area are
     // drawn whole; inside the transform, so that they lie where the area
     // lies on the turned or flipped content.
-    if (settings_.cutOutLines) AppendCutOutLinePath(markup, CutOutMarks(settings_.imageableArea));
+    if (settings_.cutOutLines)
+        AppendCutOutLinePath(markup, PageElementName(u"Path"), CutOutMarks(settings_.imageableArea));
     if (transformCanvasOpen_) {
-        CloseElement(markup, u"Canvas");
+        CloseElement(markup, PageElementName(u"Canvas"));
         transformCanvasOpen_ = false;
     }
-    CloseElement(markup, u"FixedPage");
+    CloseElement(markup, PageElementName(u"FixedPage"));
     return S_OK;
 }
 

@@ -33,6 +33,15 @@ ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ti
     return DefaultDeviceImageableArea(geometry);
 }
 
+// Transverse feed writes the orientation as Portrait, so the device no
+// longer gives a ReverseLandscape or ReversePortrait page the half turn that
+// tells it from a Landscape or Portrait one: the content takes it instead.
+bool TransverseKeepsHalfTurn(const PageGeometry& geometry)
+{
+    return geometry.transverse &&
+           (geometry.orientation == kOrientationReverseLandscape || geometry.orientation == kOrientationReversePortrait);
+}
+
 HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* changed)
 {
     PrintTicketDom dom(u"PrintTicket", settings.privateNamespace.Get(), ticket);
@@ -48,8 +57,8 @@ HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* chan
 
     settings.cutOutLines = poster.printCutOutLine;
     if (settings.cutOutLines) settings.imageableArea = ReadPrintableArea(settings, ticket, geometry);
-    settings.mirrorKind = MirrorKindOf(mirror.mirror, mirror.reverse);
     settings.rotationKind = RotationKindOf(geometry.transverse, geometry.orientation);
+    settings.mirrorKind = MirrorKindOf(mirror.mirror, (mirror.reverse != 0) != TransverseKeepsHalfTurn(geometry));
     if (settings.rotationKind == kNoTransverseFeed) return S_OK;
 
     hr = TurnMedia(dom, geometry);

@@ -234,6 +234,44 @@ TEST(FinisherFilterTest, APageWithoutATicketOfItsOwnGetsNone)
     EXPECT_EQ(TicketOf(job.sequence.Get()).first, "");
 }
 
+TEST(FinisherFilterTest, APartialTicketUnderATurnedJobTicketIsReplacedByItsWholeMergedTicket)
+{
+    std::string transverse = kLetter + Orientation("Portrait") + Transverse("On");
+    Job job(transverse, "");
+    FixedPagePart* turned = job.AddPage("");
+    FixedPagePart* kept = job.AddPage(Transverse("Off"));
+    ChainOutcome outcome = RunFinisher(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    ExpectTurnedLetter(TicketOf(job.sequence.Get()), "FI_JOB");
+    EXPECT_NE(turned->Content().find("Width=\"1056.00\" Height=\"816.00\""), std::string::npos);
+    // Not turned, and its ticket says the Letter portrait the job's said
+    // before it was turned, so that merged over the turned job ticket it
+    // still describes the page.
+    EXPECT_EQ(kept->Content(), LetterPage());
+    std::pair<std::string, std::string> ticket = TicketOf(kept);
+    EXPECT_EQ(ticket.first.rfind("/PT_FI_", 0), 0u) << ticket.first;
+    TicketMedia media = MediaOf(ticket.second);
+    EXPECT_EQ(media.name, "psk:NorthAmericaLetter");
+    EXPECT_EQ(media.width, "215900");
+    EXPECT_EQ(media.height, "279400");
+}
+
+TEST(FinisherFilterTest, AReverseLandscapePageFitsTheTurnedMediaTurnedHalfRound)
+{
+    Job job("", "");
+    FixedPagePart* page =
+        job.AddPage(kLetter + Orientation("ReverseLandscape") + Transverse("On"), LetterPage(1056, 816));
+    ChainOutcome outcome = RunFinisher(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    // As wide as the turned Letter; the half turn the device no longer
+    // gives it once the ticket says Portrait is in the content.
+    EXPECT_EQ(page->Content(), kDeclaration + std::string("<FixedPage xmlns=\"") + kXpsNamespace +
+                                   "\" Width=\"1056.00\" Height=\"816.00\">"
+                                   "<Canvas RenderTransform=\"-1,0,0,-1,1056.00,816.00\">" +
+                                   kPageBody + "</Canvas></FixedPage>");
+    ExpectTurnedLetter(TicketOf(page), "FI");
+}
+
 // A device of its own, whose margins differ on every side, so that the
 // clip shows where the imageable area came from.
 class FinisherCapabilitiesTest : public ::testing::Test {

@@ -48,7 +48,8 @@ TEST(FinisherKinds, OnlyTransverseFeedTurnsAndLandscapeKeepsItsContent)
     EXPECT_EQ(RotationKindOf(FALSE, kOrientationPortrait), kNoTransverseFeed);
     EXPECT_EQ(RotationKindOf(FALSE, kOrientationLandscape), kNoTransverseFeed);
     EXPECT_EQ(RotationKindOf(TRUE, kOrientationLandscape), kTransverseLandscape);
-    for (INT orientation : {kOrientationPortrait, kOrientationReverseLandscape, kOrientationReversePortrait})
+    EXPECT_EQ(RotationKindOf(TRUE, kOrientationReverseLandscape), kTransverseLandscape);
+    for (INT orientation : {kOrientationPortrait, kOrientationReversePortrait})
         EXPECT_EQ(RotationKindOf(TRUE, orientation), kTransverseTurned) << orientation;
 }
 

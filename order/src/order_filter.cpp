@@ -6,6 +6,7 @@
 #include "booklet_order.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/part_names.h"
+#include "filtercore/ticket_document_io.h"
 #include "pad_page_writer.h"
 
 namespace {
@@ -41,11 +42,21 @@ HRESULT OrderFilter::OnFixedDocument(IFixedDocument* document)
     if (!consumer) return E_PENDING;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
     if (SUCCEEDED(hr) && settings.bookletScope == kNoBooklet) hr = ReadSettings(TicketLevel::Document);
-    if (FAILED(hr) || !forwardDocuments) return hr;
+    if (FAILED(hr)) return hr;
+    if (!forwardDocuments) {
+        // Its pages move into the booklet's document, whose ticket is not
+        // this one's: unless neither has a ticket of its own, each page
+        // takes along the merged ticket it has here.
+        pagesKeepTheirTickets = receivingDocumentHasTicket || ticketManager.DocumentTicketPresent();
+        return hr;
+    }
     hr = consumer->SendFixedDocument(document);
     if (FAILED(hr)) return hr;
     // The pages of every later document join the booklet in this one.
-    if (settings.bookletScope == kBookletOverJob) forwardDocuments = false;
+    if (settings.bookletScope == kBookletOverJob) {
+        forwardDocuments = false;
+        receivingDocumentHasTicket = ticketManager.DocumentTicketPresent() != 0;
+    }
     return hr;
 }
 
@@ -59,8 +70,31 @@ HRESULT OrderFilter::OnFixedPage(IFixedPage* page)
     bool startsNewBooklet = false;
     if (SUCCEEDED(hr)) hr = StartsNewBooklet(&startsNewBooklet);
     if (SUCCEEDED(hr) && startsNewBooklet) hr = Flush();
+    if (SUCCEEDED(hr) && pagesKeepTheirTickets) hr = KeepMergedTicket(page);
+    if (SUCCEEDED(hr) && collectedPages.empty()) hr = KeepFirstPageTicket();
     if (FAILED(hr)) return hr;
     return CollectPage(page);
+}
+
+HRESULT OrderFilter::KeepMergedTicket(IFixedPage* page)
+{
+    IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+    HRESULT hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    ComPtr<IPartPrintTicket> ticketPart;
+    if (SUCCEEDED(hr)) hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, kTicketTag, ticketPart.Out());
+    if (SUCCEEDED(hr)) hr = page->SetPrintTicket(ticketPart.Get());
+    return hr;
+}
+
+// The padding pages of a booklet print as its first page does. Its merged
+// ticket is kept now: when the booklet is flushed, the manager may hold a
+// later document's ticket.
+HRESULT OrderFilter::KeepFirstPageTicket()
+{
+    IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+    HRESULT hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    if (SUCCEEDED(hr)) hr = CopyTicketDocument(ticket, &firstPageTicket);
+    return hr;
 }
 
 HRESULT OrderFilter::OnJobEnd() { return Flush(); }
@@ -119,13 +153,10 @@ HRESULT OrderFilter::AddPaddingPages()
     const size_t padding = PaddingCount(collectedPages.size());
     if (padding == 0) return S_OK;
     IFixedPage* firstPage = collectedPages.front().Get();
-    HRESULT hr = ticketManager.OnPageTicket(firstPage);
-    IXMLDOMDocument2* ticket = nullptr;
-    if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
-    if (FAILED(hr)) return hr;
+    if (!firstPageTicket) return E_UNEXPECTED;
     for (size_t added = 0; added < padding; ++added) {
         ComPtr<IFixedPage> page;
-        hr = MakePaddingPage(firstPage, ticket, &page);
+        HRESULT hr = MakePaddingPage(firstPage, firstPageTicket.Get(), &page);
         if (SUCCEEDED(hr)) hr = CollectPage(page.Get());
         if (FAILED(hr)) return hr;
     }

@@ -40,6 +40,11 @@ private:
     // starts a new booklet.
     HRESULT StartsNewBooklet(bool* starts);
     HRESULT CollectPage(IFixedPage* page);
+    // Gives the page a ticket part of its own holding its merged ticket.
+    HRESULT KeepMergedTicket(IFixedPage* page);
+    // Keeps a copy of the current page's merged ticket for the padding
+    // pages of the booklet it begins.
+    HRESULT KeepFirstPageTicket();
     // Pads, orders and sends collectedPages, then empties it. E_PENDING
     // without a consumer; nothing to do outside a booklet or without pages.
     // When padding fails nothing is sent, the pages stay held and the
@@ -56,6 +61,13 @@ private:
     std::vector<ComPtr<IFixedPage>> collectedPages;
     // Whether a FixedDocument is still sent on.
     bool forwardDocuments = true;
+    // Whether the document the booklet's pages go into carries a ticket of
+    // its own, and whether the pages of the current, later document take
+    // their merged tickets along.
+    bool receivingDocumentHasTicket = false;
+    bool pagesKeepTheirTickets = false;
+    // The merged ticket of the first collected page, for the padding pages.
+    ComPtr<IXMLDOMDocument2> firstPageTicket;
     OrderSettings settings;
     DivideConditionTracker divideConditionTracker;
 };

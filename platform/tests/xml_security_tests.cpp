@@ -105,10 +105,13 @@ TEST_F(XmlSecurity, NestingIsBounded)
         return markup;
     };
     size_t elements = 0;
-    EXPECT_EQ(Parse(nested(256), &elements), S_OK);
-    EXPECT_EQ(elements, 256u);
-    EXPECT_EQ(Parse(nested(257), &elements), XML_E_LIMIT_EXCEEDED);
-    EXPECT_EQ(elements, 256u);
+    // The SAX reader, which the filters read pages with, leaves 64 levels
+    // for the Canvas elements the filters of a chain add to a page as deep as
+    // the input may be; documents loaded into a DOM keep the input's 256.
+    EXPECT_EQ(Parse(nested(320), &elements), S_OK);
+    EXPECT_EQ(elements, 320u);
+    EXPECT_EQ(Parse(nested(321), &elements), XML_E_LIMIT_EXCEEDED);
+    EXPECT_EQ(elements, 320u);
     EXPECT_EQ(Parse(nested(100000)), XML_E_LIMIT_EXCEEDED);
     EXPECT_TRUE(LoadsIntoDom(nested(256)));
     EXPECT_FALSE(LoadsIntoDom(nested(257)));

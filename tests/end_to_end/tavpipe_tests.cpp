@@ -304,9 +304,11 @@ TEST(TavpipeJobTest, FilterFailureIsStatusOneWithNoOutput)
 TEST(TavpipeJobTest, FilterFailureOnMarkupBeyondTheReadersBoundsSaysSo)
 {
     tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    // Deeper than the filters' readers go, 256 levels and 64 for the
+    // Canvases filters add.
     std::string nested;
-    for (int i = 0; i < 300; ++i) nested += "<Canvas>";
-    for (int i = 0; i < 300; ++i) nested += "</Canvas>";
+    for (int i = 0; i < 400; ++i) nested += "<Canvas>";
+    for (int i = 0; i < 400; ++i) nested += "</Canvas>";
     package.documents[0].pages[0].body = nested;
     std::string input = TemporaryFolder() + "/nested.xps";
     tav::host::testing::WritePackage(input, package);

@@ -19,7 +19,9 @@
 // - startDocument writes the XML declaration (MarkupWriter).
 //
 // A derived writer changes the FixedPage element, the document's root,
-// through two hooks: StartFixedPage writes its start tag (the default copies
+// told by its namespace (XPS, OpenXPS, or none) and local name whatever its
+// prefix; the elements the writers add take the FixedPage's prefix
+// (PageElementName). It does so through two hooks: StartFixedPage writes its start tag (the default copies
 // it and leaves it open) and may go on with markup that opens the page's
 // content, a Canvas with a RenderTransform or Clip say; EndFixedPage writes
 // what closes the content and the page (the default ends the FixedPage
@@ -103,13 +105,19 @@ protected:
     PageWriterBase(IPrintWriteStream* stream, PageWriterOptions options);
 
     // Writes the FixedPage start tag and whatever follows it. The default is
-    // CopyStartTag(markup, u"FixedPage", attributes).
+    // CopyStartTag(markup, PageElementName(u"FixedPage"), attributes).
     virtual HRESULT StartFixedPage(std::u16string& markup, ISAXAttributes* attributes);
-    // Writes the end of the page. The default is CloseElement(markup, u"FixedPage").
+    // Writes the end of the page. The default is
+    // CloseElement(markup, PageElementName(u"FixedPage")).
     virtual HRESULT EndFixedPage(std::u16string& markup);
 
     // The FixedPage's geometry, read from its start tag.
     const FixedPageFrame& Frame() const { return frame_; }
+    // The qualified name of an XPS element the writer adds to the page: the
+    // local name with the prefix the page's FixedPage element has ("x:Canvas"
+    // in a page written as <x:FixedPage xmlns:x="...">), so that it lies in
+    // the page's namespace.
+    std::u16string PageElementName(std::u16string_view localName) const;
 
     // The value to write for an attribute of the given name and value, or
     // nothing to leave the attribute out.
@@ -137,7 +145,7 @@ private:
     HRESULT EndRoot(std::u16string& markup);
     void StartContentElement(std::u16string& markup, std::u16string_view name, bool pageResources,
                              ISAXAttributes* attributes);
-    bool IsPageResources(std::u16string_view name, size_t enclosing) const;
+    bool IsPageResources(std::u16string_view uri, std::u16string_view local, size_t enclosing) const;
     // The name the page's resources are written with.
     std::u16string_view ResourcesName() const;
     void ReadFrame(ISAXAttributes* attributes);
@@ -147,6 +155,10 @@ private:
     // Elements started and not yet ended.
     size_t depth_ = 0;
     bool rootIsFixedPage_ = false;
+    // The FixedPage's namespace and the prefix it is written with ("x:" or
+    // empty).
+    std::u16string pageNamespace_;
+    std::u16string pagePrefix_;
     bool startTagOpen_ = false;
     bool resourcesCanvasOpen_ = false;
     // The text of the current callback, kept to reuse its buffer.

@@ -140,6 +140,9 @@ public:
     HRESULT RemoveProperty(const WCHAR* name);
     // Removes the first keywords ParameterInit of that name; S_FALSE when none.
     HRESULT RemoveParameterInit(const WCHAR* name);
+    // The same for a ParameterInit named in the private namespace (the
+    // driver's own parameters, such as "JobBindBookletDivideSheets").
+    HRESULT RemovePrivateParameterInit(const WCHAR* name);
 
 private:
     HRESULT FindPrefix(const WCHAR* namespaceUri, OwnedBstr* prefix);
@@ -154,6 +157,7 @@ private:
                                         const WCHAR* type, const WCHAR* text, IXMLDOMElement** element);
     HRESULT CreateValue(const WCHAR* type, const WCHAR* text, IXMLDOMElement** value);
     HRESULT RemoveFeatureNamed(const WCHAR* prefix, const WCHAR* name);
+    HRESULT RemoveParameterInitNamed(const WCHAR* prefix, const WCHAR* name);
     HRESULT RemoveFirst(const XPathBuilder& path);
 
     ComPtr<IXMLDOMDocument2> document_;

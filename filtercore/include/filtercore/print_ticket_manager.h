@@ -70,6 +70,12 @@ public:
     HRESULT WriteTicketPart(IXpsDocumentConsumer* consumer, IXMLDOMDocument2* ticket, const WCHAR* tag,
                             IPartPrintTicket** part);
 
+    // The provider opened for the printer, null before Initialize: for the
+    // provider calls a filter makes itself, such as converting the merged
+    // page ticket to a DEVMODE. Owned here; valid until the next Initialize
+    // or the manager's end.
+    HPTPROVIDER ProviderHandle() const { return provider; }
+
     // 1 when the part of the level carried its own ticket, 0 when its ticket
     // was copied from the level above.
     LONG JobTicketPresent() const { return jobTicketPresent; }

@@ -14,6 +14,7 @@
 #include "job/device_file.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
+#include "job/job_media.h"
 #include "job/job_settings.h"
 #include "job/job_tickets.h"
 #include "job/option_readers.h"
@@ -153,6 +154,36 @@ std::vector<std::string> ChainNames(const std::vector<FilterEntry>& entries)
     return names;
 }
 
+// True when one of the tickets names an option of the feature.
+bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
+{
+    for (const std::string& ticket : tickets)
+        if (TicketOptionName(ticket, feature)) return true;
+    return false;
+}
+
+// The delta of a job that names no medium in its own tickets, with the
+// medium of its first page (job/job_media.h); "" when the job names one, the
+// page gives none, or the device has not got it (the device's default then
+// applies, as without the rule).
+std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
+                                const std::vector<std::string>& ownTickets,
+                                std::vector<std::pair<std::string, std::string>> options,
+                                const std::string& ticketFile, const std::string& base)
+{
+    if (AnyNames(ownTickets, "PageMediaSize")) return "";
+    std::optional<std::pair<double, double>> size = FirstPageSize(package);
+    if (!size) return "";
+    auto media = MediaOptionsForPage(size->first, size->second, !AnyNames(ownTickets, "PageOrientation"));
+    if (media.empty()) return "";
+    options.insert(options.begin(), media.begin(), media.end());
+    // The options' own warnings were given with the job's delta already.
+    std::vector<std::string> repeatedWarnings;
+    std::string delta = JobSettingsDelta(options, ticketFile, &repeatedWarnings);
+    if (MediaReplacementWarning(delta, MergeJobTicket(printer, base, delta))) return "";
+    return delta;
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -242,17 +273,38 @@ JobOutcome RunJob(const JobRequest& request)
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::string delta = JobSettingsDelta(TicketOptions(request), ticketFile, &warnings);
-        if (!delta.empty()) {
-            std::optional<std::string> packageTicket = PackageJobTicketName(*package);
-            std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
-            try {
-                jobTicket = MakeJobTicketPart(*package, MergeJobTicket(request.printer, base, delta));
-            } catch (const BaseTicketError& error) {
-                // The package's own job ticket is what cannot be read: the input is at fault.
-                if (packageTicket) throw PackageError(*packageTicket, error.what());
-                throw;
+        std::vector<std::pair<std::string, std::string>> options = TicketOptions(request);
+        std::string delta = JobSettingsDelta(options, ticketFile, &warnings);
+        std::optional<std::string> packageTicket = PackageJobTicketName(*package);
+        std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
+        try {
+            if (!delta.empty()) {
+                // The device's default ticket names a medium too, but not one
+                // the job chose.
+                std::vector<std::string> ownTickets = {delta, packageTicket ? base : "",
+                                                       request.userTicketFile.empty() ? "" : userTicket};
+                std::string withPageMedium =
+                    DeltaWithPageMedium(request.printer, package, ownTickets, options, ticketFile, base);
+                if (!withPageMedium.empty()) delta = withPageMedium;
             }
+            std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
+            std::string merged;
+            if (!delta.empty()) {
+                merged = MergeJobTicket(request.printer, base, delta);
+                jobTicket = MakeJobTicketPart(*package, merged);
+            } else if (!requested.empty()) {
+                // Only to learn which medium the device gives the package's
+                // own ticket; the filters report a ticket they cannot use.
+                try {
+                    merged = MergeJobTicket(request.printer, userTicket, requested);
+                } catch (const TicketError&) {
+                }
+            }
+            if (auto warning = MediaReplacementWarning(requested, merged)) warnings.push_back(*warning);
+        } catch (const BaseTicketError& error) {
+            // The package's own job ticket is what cannot be read: the input is at fault.
+            if (packageTicket) throw PackageError(*packageTicket, error.what());
+            throw;
         }
     } catch (const JobStop& stop) {
         return Ended(stop.status, stop.message);

@@ -81,7 +81,7 @@ private:
     {
         xmlNode* feature = AddFeature("PageMediaSize");
         for (const DeviceMedium& medium : device_.media) {
-            xmlNode* option = AppendNamed(*binder_, feature, "Option", Keyword(medium.name));
+            xmlNode* option = AppendNamed(*binder_, feature, "Option", medium.Name());
             AppendIntegerProperty(*binder_, option, "ScoredProperty", Keyword("MediaSizeWidth"), medium.width);
             AppendIntegerProperty(*binder_, option, "ScoredProperty", Keyword("MediaSizeHeight"), medium.height);
         }

@@ -16,9 +16,8 @@ const std::vector<InputBin>& InputBinTable()
 
 const DeviceMedium* DeviceDescription::FindMedium(const QualifiedName& option) const
 {
-    if (option.ns != kKeywordsNamespace) return nullptr;
     for (const DeviceMedium& medium : media)
-        if (medium.name == option.local) return &medium;
+        if (medium.Name() == option) return &medium;
     return nullptr;
 }
 

@@ -135,14 +135,16 @@ private:
     {
         DeviceMedium medium;
         medium.margins = device->defaultMargins;
-        if (!CheckAttributes(node, {"name", "width", "height"}) || !RequireText(node, "name", &medium.name) ||
-            !ReadLength(node, "width", 1, &medium.width) || !ReadLength(node, "height", 1, &medium.height))
+        if (!CheckAttributes(node, {"name", "private", "width", "height"}) ||
+            !RequireText(node, "name", &medium.name) || !ReadLength(node, "width", 1, &medium.width) ||
+            !ReadLength(node, "height", 1, &medium.height))
             return false;
+        if (AttributeText(node, "private") && !ReadYesNo(node, "private", &medium.isPrivate)) return false;
         std::string copy = medium.name;
         if (xmlValidateNCName(reinterpret_cast<const xmlChar*>(copy.c_str()), 0) != 0 ||
-            medium.name == "CustomMediaSize")
+            (!medium.isPrivate && medium.name == "CustomMediaSize"))
             return Fail(node, "\"" + medium.name + "\" cannot name a medium");
-        if (device->FindMedium(Keyword(medium.name)) != nullptr)
+        if (device->FindMedium(medium.Name()) != nullptr)
             return Fail(node, "the medium " + medium.name + " is listed twice");
         if (device->media.size() == kMaximumMedia) return Fail(node, "too many media");
         bool marginsSeen = false;

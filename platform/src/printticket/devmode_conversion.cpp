@@ -79,7 +79,7 @@ DEVMODEW ConvertToDevMode(const DeviceSettings& settings, std::u16string_view pr
     if (page.medium != nullptr) {
         formName = Utf8ToWide(page.medium->name);
         for (const PaperCode& paper : kPaperCodes)
-            if (page.medium->name == paper.keyword) {
+            if (!page.medium->isPrivate && page.medium->name == paper.keyword) {
                 devmode.dmPaperSize = paper.code;
                 formName = paper.formName;
             }

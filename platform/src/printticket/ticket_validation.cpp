@@ -95,7 +95,11 @@ private:
         if (name && *name == Keyword("CustomMediaSize")) {
             std::optional<int64_t> width = ScoredPropertyInteger(root_, option, Keyword("MediaSizeWidth"));
             std::optional<int64_t> height = ScoredPropertyInteger(root_, option, Keyword("MediaSizeHeight"));
-            if (device_.customMedia && width && height && device_.customMedia->Allows(*width, *height)) return;
+            // Turned for transverse feed, a custom size is described with
+            // width and height exchanged, as a listed medium is below.
+            if (device_.customMedia && width && height &&
+                (device_.customMedia->Allows(*width, *height) || device_.customMedia->Allows(*height, *width)))
+                return;
             RemoveNamed(root_, "ParameterInit", Keyword("PageMediaSizeMediaSizeWidth"));
             RemoveNamed(root_, "ParameterInit", Keyword("PageMediaSizeMediaSizeHeight"));
             Replace("Feature", feature);

@@ -270,7 +270,7 @@ private:
         // Keep the handler alive even if it replaces itself during the parse.
         ComPtr<ISAXContentHandler> handler = handler_;
         HandlerAdapter adapter(handler.Get(), locator.Get(), attributes.Get());
-        XmlEventParser parser(adapter);
+        XmlEventParser parser(adapter, UINT64_MAX, kMaxElementDepth + kSaxNestingHeadroom);
         locator->Attach(&parser);
         HRESULT hr = parser.Parse(source);
         locator->Attach(nullptr);

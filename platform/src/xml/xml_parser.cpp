@@ -76,8 +76,8 @@ void InitializeLibxml()
     std::call_once(once, [] { xmlInitParser(); });
 }
 
-XmlEventParser::XmlEventParser(XmlEventSink& sink, uint64_t maxInputBytes)
-    : sink_(sink), maxInputBytes_(maxInputBytes)
+XmlEventParser::XmlEventParser(XmlEventSink& sink, uint64_t maxInputBytes, size_t maxDepth)
+    : sink_(sink), maxInputBytes_(maxInputBytes), maxDepth_(maxDepth)
 {
 }
 
@@ -264,7 +264,7 @@ std::string_view XmlEventParser::UriOf(size_t bindingIndex) const
 
 void XmlEventParser::StartElement(std::string_view name, const unsigned char** attributes)
 {
-    if (depth_ >= kMaxElementDepth) return Fail(XML_E_LIMIT_EXCEEDED);
+    if (depth_ >= maxDepth_) return Fail(XML_E_LIMIT_EXCEEDED);
     size_t bindingsBefore = bindingCount_;
 
     // First the declarations: they apply to the element's own name and

@@ -29,6 +29,13 @@ constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 // Open elements at once, the root counting as one.
 constexpr size_t kMaxElementDepth = 256;
 
+// What the SAX reader allows beyond kMaxElementDepth. The filters read pages
+// with it, and each filter that rewrites a page may wrap its content in a
+// few Canvas elements of its own (a transform, a clip, the resources' own
+// Canvas): a page as deep as the package reader allows must still pass every
+// filter of a chain.
+constexpr size_t kSaxNestingHeadroom = 64;
+
 // Initialises libxml2 once per process; safe to call from any thread.
 void InitializeLibxml();
 
@@ -70,8 +77,10 @@ protected:
 
 class XmlEventParser {
 public:
-    // maxInputBytes bounds the markup read (XML_E_LIMIT_EXCEEDED beyond).
-    explicit XmlEventParser(XmlEventSink& sink, uint64_t maxInputBytes = UINT64_MAX);
+    // maxInputBytes bounds the markup read, maxDepth the elements open at
+    // once (XML_E_LIMIT_EXCEEDED beyond either).
+    explicit XmlEventParser(XmlEventSink& sink, uint64_t maxInputBytes = UINT64_MAX,
+                            size_t maxDepth = kMaxElementDepth);
     XmlEventParser(const XmlEventParser&) = delete;
     XmlEventParser& operator=(const XmlEventParser&) = delete;
 
@@ -121,6 +130,7 @@ private:
 
     XmlEventSink& sink_;
     uint64_t maxInputBytes_;
+    size_t maxDepth_;
     xmlParserCtxt* context_ = nullptr;
     HRESULT failure_ = S_OK;
     bool libxmlError_ = false;

@@ -106,7 +106,8 @@ TEST(Capabilities, ListsTheDeviceOptions)
     EXPECT_EQ(capabilities.RootPrefix("http://www.w3.org/2001/XMLSchema"), "xsd");
 
     const std::string media = "//psf:Feature[@name='psk:PageMediaSize']";
-    EXPECT_EQ(capabilities.Count(media + "/psf:Option"), 9);
+    // Twelve media and the custom size.
+    EXPECT_EQ(capabilities.Count(media + "/psf:Option"), 13);
     EXPECT_EQ(capabilities.Text(media + "/psf:Option[@name='psk:JISB5']/psf:ScoredProperty[@name='psk:MediaSizeWidth']"
                                         "/psf:Value"),
               "182000");

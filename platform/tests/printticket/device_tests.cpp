@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ticket_test_support.h"
@@ -104,6 +105,57 @@ TEST(DeviceSelection, OneSidedMonochromeDeviceReplacesWhatItCannotDo)
     // Neither the device nor its default ticket has ReversePortrait.
     EXPECT_EQ(result.Count("//psf:Feature[@name='psk:PageOrientation']"), 0);
     PTRegisterPrinterDevice(u"Small validation", nullptr);
+}
+
+std::string MediumDelta(const std::string& option, int width, int height)
+{
+    auto size = [](const char* name, int value) {
+        return std::string("<psf:ScoredProperty name=\"psk:") + name +
+               "\"><psf:Value xsi:type=\"xsd:integer\">" + std::to_string(value) + "</psf:Value></psf:ScoredProperty>";
+    };
+    return DeviceTicket("<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"" + option + "\">" +
+                        size("MediaSizeWidth", width) + size("MediaSizeHeight", height) + "</psf:Option></psf:Feature>");
+}
+
+TEST(DeviceSelection, ADeviceCanListMediaOfThePrivateNamespace)
+{
+    std::string device = SmallDevice();
+    device.replace(device.find("</Media>"), 0,
+                   "<Medium name=\"Banner\" private=\"yes\" width=\"100000\" height=\"300000\"/>");
+    std::string file = WriteTemporaryFile("private-media.xml", device);
+    ASSERT_EQ(PTRegisterPrinterDevice(u"Private media", file.c_str()), S_OK);
+    Provider printer(u"Private media");
+    std::string base = DefaultTicket(printer.Get());
+
+    // The private option keeps its name and gets the device's size.
+    std::string result = Merge(printer.Get(), base, MediumDelta("ns0000:Banner", 1, 2)).result;
+    EXPECT_EQ(MediaOption(result), "ns0000:Banner");
+    TicketMarkup merged(result);
+    EXPECT_EQ(merged.Text("//psf:ScoredProperty[@name='psk:MediaSizeHeight']/psf:Value"), "300000");
+    // The same name among the Print Schema keywords is no medium of the device.
+    EXPECT_EQ(MediaOption(Merge(printer.Get(), base, MediumDelta("psk:Banner", 100000, 300000)).result),
+              "psk:ISOA5");
+
+    TicketMarkup capabilities(Capabilities(printer.Get(), MediumDelta("ns0000:Banner", 100000, 300000)));
+    EXPECT_EQ(capabilities.Count("//psf:Feature[@name='psk:PageMediaSize']/psf:Option"), 2);
+    // The device margins of 5000 on every side: 100000 - 10000 across.
+    EXPECT_EQ(capabilities.Text("//psf:Property[@name='psk:ExtentWidth']/psf:Value"), "90000");
+    EXPECT_EQ(capabilities.Text("//psf:Property[@name='psk:ExtentHeight']/psf:Value"), "290000");
+    PTRegisterPrinterDevice(u"Private media", nullptr);
+}
+
+TEST(DeviceSelection, TheDefaultDeviceHasEveryMediumTheOptionsOffer)
+{
+    Provider printer(u"Default media");
+    std::string base = DefaultTicket(printer.Get());
+    const std::tuple<const char*, int, int> media[] = {
+        {"psk:ISOA6", 105000, 148000}, {"psk:JISB4", 257000, 364000},
+        {"psk:NorthAmericaTabloid", 279400, 431800}, {"psk:JapanHagakiPostcard", 100000, 148000}};
+    for (auto [option, width, height] : media) {
+        MergeOutcome merged = Merge(printer.Get(), base, MediumDelta(option, width, height));
+        EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << option;
+        EXPECT_EQ(MediaOption(merged.result), option);
+    }
 }
 
 TEST(DeviceSelection, InvalidDeviceFilesAreRefused)

@@ -100,6 +100,12 @@ TEST_F(TicketValidation, CustomSizeWithinTheLimitsIsKept)
     TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text(kMediaOption), "psk:CustomMediaSize");
     EXPECT_EQ(result.Text("//psf:ParameterInit[@name='psk:PageMediaSizeMediaSizeWidth']/psf:Value"), "100000");
+
+    // The largest custom size turned for transverse feed: 431800 is beyond
+    // the widest custom width, but the size is the allowed one exchanged.
+    MergeOutcome turned = MergeOverDefault(CustomSize("431800", "297000"));
+    EXPECT_EQ(turned.hr, S_PT_NO_CONFLICT) << turned.message;
+    EXPECT_EQ(TicketMarkup(turned.result).Text(kMediaOption), "psk:CustomMediaSize");
 }
 
 TEST_F(TicketValidation, CustomSizeOutsideTheLimitsIsReplaced)

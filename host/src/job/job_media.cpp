@@ -1,0 +1,140 @@
+#include "job/job_media.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "media_table.h"
+#include "opc/package_error.h"
+#include "package/package_walker.h"
+#include "parts/part_data.h"
+#include "platform/secure_xml.h"
+
+namespace tav::host {
+namespace {
+
+constexpr std::string_view kFramework = "http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
+constexpr std::string_view kKeywords = "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords";
+
+// A page within this many microns of a medium, on each side, is that
+// medium: documents round their page sizes to whole units or less.
+constexpr double kMediumTolerance = 1000;
+constexpr double kMicronsPerUnit = 25400.0 / 96.0;
+
+std::string_view View(const xmlChar* text)
+{
+    return text == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(text));
+}
+
+bool IsFrameworkElement(const xmlNode* node, std::string_view name)
+{
+    return node->type == XML_ELEMENT_NODE && node->ns != nullptr && View(node->ns->href) == kFramework &&
+           View(node->name) == name;
+}
+
+// The namespace and local name of the element's name attribute, a
+// qualified name resolved where the element stands.
+std::optional<std::pair<std::string, std::string>> NameAttribute(xmlNode* element)
+{
+    xmlChar* text = xmlGetNoNsProp(element, reinterpret_cast<const xmlChar*>("name"));
+    if (text == nullptr) return std::nullopt;
+    std::string name(View(text));
+    xmlFree(text);
+    size_t first = name.find_first_not_of(" \t\r\n");
+    size_t last = name.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::nullopt;
+    name = name.substr(first, last - first + 1);
+    size_t colon = name.find(':');
+    std::string prefix = colon == std::string::npos ? "" : name.substr(0, colon);
+    xmlNs* ns = xmlSearchNs(element->doc, element,
+                            prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
+    if (ns == nullptr) return std::nullopt;
+    return std::make_pair(std::string(View(ns->href)), name.substr(colon == std::string::npos ? 0 : colon + 1));
+}
+
+bool Near(double a, double b) { return std::fabs(a - b) <= kMediumTolerance; }
+
+std::string Millimetres(double microns)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", microns / 1000.0);
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> TicketOptionName(const std::string& ticketXml, const char* feature)
+{
+    if (ticketXml.empty()) return std::nullopt;
+    std::string reason;
+    securexml::DocumentPtr document = securexml::Parse(ticketXml.data(), ticketXml.size(), {}, &reason);
+    if (document == nullptr) return std::nullopt;
+    xmlNode* root = xmlDocGetRootElement(document.get());
+    if (root == nullptr || !IsFrameworkElement(root, "PrintTicket")) return std::nullopt;
+    for (xmlNode* child = root->children; child != nullptr; child = child->next) {
+        if (!IsFrameworkElement(child, "Feature")) continue;
+        auto name = NameAttribute(child);
+        if (!name || name->first != kKeywords || name->second != feature) continue;
+        for (xmlNode* option = child->children; option != nullptr; option = option->next) {
+            if (!IsFrameworkElement(option, "Option")) continue;
+            if (auto optionName = NameAttribute(option)) return optionName->second;
+            return std::nullopt;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> MediaReplacementWarning(const std::string& requestedTicket, const std::string& mergedTicket)
+{
+    std::optional<std::string> requested = TicketOptionName(requestedTicket, "PageMediaSize");
+    std::optional<std::string> used = TicketOptionName(mergedTicket, "PageMediaSize");
+    if (!requested || !used || *requested == *used) return std::nullopt;
+    return "the printer has no medium " + *requested + "; the job is printed on " + *used + " instead";
+}
+
+std::optional<std::pair<double, double>> FirstPageSize(const std::shared_ptr<Package>& package)
+{
+    try {
+        PackageWalker walker(package);
+        while (ComPtr<IUnknown> part = walker.Next()) {
+            std::shared_ptr<PartData> data = HostDataOf(part.Get());
+            double width = 0;
+            double height = 0;
+            if (data && data->PageSize(&width, &height)) return std::make_pair(width, height);
+        }
+    } catch (const PackageError&) {
+        // The job's own walk meets the same fault and reports it.
+    }
+    return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double width, double height,
+                                                                     bool withOrientation)
+{
+    double across = width * kMicronsPerUnit;
+    double down = height * kMicronsPerUnit;
+    bool wide = across > down;
+    double shortSide = wide ? down : across;
+    double longSide = wide ? across : down;
+
+    std::vector<std::pair<std::string, std::string>> options;
+    for (const std::string& name : tavoptions::ListedMediaNames()) {
+        tavoptions::MediaSize medium;
+        if (tavoptions::ParseMedia(name, &medium) != tavoptions::Parsed::Ok || medium.custom) continue;
+        if (Near(shortSide, medium.width) && Near(longSide, medium.height)) {
+            options.emplace_back("media", name);
+            break;
+        }
+    }
+    if (options.empty()) {
+        std::string custom = "custom_" + Millimetres(shortSide) + "x" + Millimetres(longSide) + "mm";
+        tavoptions::MediaSize medium;
+        if (tavoptions::ParseMedia(custom, &medium) != tavoptions::Parsed::Ok) return {};
+        options.emplace_back("media", custom);
+    }
+    if (wide && withOrientation) options.emplace_back("orientation-requested", "landscape");
+    return options;
+}
+
+}  // namespace tav::host
