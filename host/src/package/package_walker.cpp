@@ -235,11 +235,12 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     currentName_ = entry.name;
     CheckPayloadType(entry.name, xps::kPageContentType, "FixedPage");
     std::shared_ptr<PartData> page = package_->ReadPartData(entry.name, PartRole::Page);
-    ReadPageRoot(*page);
+    std::vector<MarkupReference> references = ReadPageMarkup(*page);
     page->SetLinkTargets(entry.linkTargets);
     std::vector<Relationship> relationships = package_->RelationshipsOf(entry.name);
     AttachTicket(*page, relationships);
     AttachResources(*page, relationships);
+    AttachMarkupResources(*page, references);
     for (const Relationship& relationship : relationships) {
         if (relationship.external) continue;
         PartRole role;
@@ -259,20 +260,23 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     return MakePartObject(page);
 }
 
-void PackageWalker::ReadPageRoot(PartData& page) const
+// The page's markup is read whole here, once, in the reader's thread: a
+// page that is not well-formed is refused before any filter sees it, and
+// the same pass gives the page size and the parts the markup refers to.
+std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
 {
-    XmlPullReader reader(page.Content()->Open(), page.Name());
-    if (!reader.NextElement() || reader.LocalName() != "FixedPage" || reader.NamespaceUri() != xps::kXpsNamespace) {
-        reader.Fail("the root element is not an XPS FixedPage");
-    }
+    FixedMarkupSummary summary = ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
     double width = 0;
     double height = 0;
-    std::optional<std::string> widthText = reader.Attribute("Width");
-    std::optional<std::string> heightText = reader.Attribute("Height");
-    if (!widthText || !heightText || !ParseXpsLength(*widthText, &width) || !ParseXpsLength(*heightText, &height)) {
-        reader.Fail("the FixedPage has no valid Width and Height");
+    if (!summary.width || !summary.height || !ParseXpsLength(*summary.width, &width) ||
+        !ParseXpsLength(*summary.height, &height)) {
+        throw PackageError(page.Name(), "the FixedPage has no valid Width and Height");
     }
     page.SetPageSize(width, height);
+    // Filters see the page as a consumer of the XPS vocabulary does, with
+    // the alternative content chosen and ignorable content left out.
+    if (summary.usesCompatibility) page.ReplaceContent(CompatibleMarkupContent(page.Content(), page.Name()));
+    return std::move(summary.references);
 }
 
 void PackageWalker::AttachTicket(PartData& part, const std::vector<Relationship>& relationships)
@@ -337,6 +341,74 @@ void PackageWalker::CollectResources(PartData& page, const std::string& source,
         CollectResources(page, target, package_->RelationshipsOf(target), path);
         path->pop_back();
     }
+}
+
+// Parts the markup refers to that no relationship declares are carried
+// too: viewers render such pages, so the output must hold every part the
+// page uses, and the writer gives the page the relationships it lacked.
+// Remote resource dictionaries are read for the parts they refer to.
+void PackageWalker::AttachMarkupResources(PartData& page, const std::vector<MarkupReference>& pageReferences)
+{
+    AttachReferencedParts(page, page.Name(), pageReferences);
+    std::set<std::string> read;
+    for (bool more = true; more;) {
+        more = false;
+        for (const PageResource& resource : page.Resources()) {
+            std::shared_ptr<PartData> data = HostDataOf(resource.part.Get());
+            if (!data || data->Role() != PartRole::ResourceDictionary) continue;
+            if (!read.insert(PartNameKey(resource.name)).second) continue;
+            AttachReferencedParts(page, resource.name, DictionaryReferences(resource.name));
+            more = true;
+        }
+    }
+}
+
+void PackageWalker::AttachReferencedParts(PartData& page, const std::string& source,
+                                          const std::vector<MarkupReference>& references)
+{
+    for (const MarkupReference& reference : references) {
+        if (IsAbsoluteUri(reference.uri)) continue;  // outside the package: nothing to carry
+        std::string target;
+        try {
+            target = ResolvePartReference(source, reference.uri);
+        } catch (const PackageError& error) {
+            throw PackageError(source, reference.attribute + " \"" + reference.uri + "\": " + error.Reason());
+        }
+        if (page.FindResource(target)) continue;
+        if (!package_->HasPart(target)) {
+            throw PackageError(source, "the markup refers to " + target + " (" + reference.attribute +
+                                           "), which is missing from the package");
+        }
+        std::string type = package_->ContentType(target);
+        PartRole expected = reference.attribute == "FontUri"       ? PartRole::Font
+                            : reference.attribute == "Source"      ? PartRole::ResourceDictionary
+                            : reference.attribute == "ImageSource" ? PartRole::Image
+                                                                   : PartRole::ColorProfile;
+        PartRole role = ResourceRole(type, target);
+        // A colour-converted bitmap names its profile in ImageSource too.
+        if (role == PartRole::ColorProfile && expected == PartRole::Image) expected = role;
+        bool markup = type == xps::kPageContentType || type == xps::kDocumentContentType ||
+                      type == xps::kSequenceContentType || IsPackageBookkeepingName(target);
+        if (markup || (role != PartRole::Other && role != expected)) {
+            throw PackageError(source, "the markup's " + reference.attribute + " refers to " + target +
+                                           ", which is no such resource (content type " + type + ")");
+        }
+        role = expected;
+        page.AttachResource({target, package_->SharedPart(target, role)});
+        if (role == PartRole::ResourceDictionary) {
+            std::vector<std::string> path{page.Name(), target};
+            CollectResources(page, target, package_->RelationshipsOf(target), &path);
+        }
+    }
+}
+
+const std::vector<MarkupReference>& PackageWalker::DictionaryReferences(const std::string& name)
+{
+    std::string key = PartNameKey(name);
+    auto found = dictionaryReferences_.find(key);
+    if (found != dictionaryReferences_.end()) return found->second;
+    FixedMarkupSummary summary = ScanFixedMarkup(*package_->Content(name)->Open(), name, "ResourceDictionary");
+    return dictionaryReferences_.emplace(key, std::move(summary.references)).first->second;
 }
 
 }  // namespace tav::host
