@@ -421,6 +421,12 @@ TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
         return rels + "</Relationships>";
     };
     auto entries = Entries();
+    for (auto& entry : entries) {
+        if (entry.first != "[Content_Types].xml") continue;
+        entry.second.insert(entry.second.find("</Types>"),
+                            "<Default Extension=\"dict\" "
+                            "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
+    }
     entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels", requiring(0));
     for (int i = 0; i < count; ++i) {
         entries.emplace_back(dictionary(i).substr(1),

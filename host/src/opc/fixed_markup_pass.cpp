@@ -7,6 +7,7 @@
 #include <set>
 
 #include "opc/package_error.h"
+#include "opc/xml_pull_reader.h"
 #include "opc/xps_names.h"
 #include "platform/start_tag_scanner.h"
 
@@ -347,6 +348,10 @@ struct FixedMarkupPass::State {
             summary.rootNamespace = std::string(uri);
             if (local != expectedRoot || uri != xps::kXpsNamespace) {
                 return Fail("the root element is not an XPS " + expectedRoot);
+            }
+            const char* encoding = reinterpret_cast<const char*>(context->encoding);
+            if (!IsPackageEncoding(encoding)) {
+                return Fail(std::string("the markup is encoded in ") + encoding + ", not in UTF-8 or UTF-16");
             }
         }
         if (!ReadCompatibilityAttributes(count, attributes)) return;

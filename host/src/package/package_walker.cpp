@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 
+#include "opc/core_properties.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
@@ -40,6 +41,16 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+bool IsImageType(const std::string& type)
+{
+    return type.rfind("image/", 0) == 0;
+}
+
+bool IsFixedMarkupType(const std::string& type)
+{
+    return type == xps::kPageContentType || type == xps::kDocumentContentType || type == xps::kSequenceContentType;
+}
+
 }  // namespace
 
 bool ParseXpsLength(const std::string& text, double* value)
@@ -69,9 +80,17 @@ ComPtr<IUnknown> PackageWalker::Next()
             for (const Relationship& relationship : package_->PackageRelationships()) {
                 if (relationship.external) continue;
                 if (relationship.type == xps::kThumbnail && !thumbnail) {
+                    CheckRelatedType("/", relationship, "thumbnail", IsImageType);
                     ComPtr<IUnknown> part = package_->SharedPart(relationship.target, PartRole::Thumbnail);
                     part.As(IID_IPartThumbnail, &thumbnail);
                 } else if (relationship.type == xps::kCoreProperties) {
+                    if (!packageParts_.empty()) {
+                        throw PackageError(RelationshipsPartName("/"), "the package has two core-properties relationships");
+                    }
+                    CheckRelatedType("/", relationship, "core properties", [](const std::string& type) {
+                        return type == xps::kCorePropertiesContentType;
+                    });
+                    CheckCoreProperties(package_->Content(relationship.target)->Open(), relationship.target);
                     packageParts_.push_back(relationship.target);
                 }
                 // Digital signatures are not passed on: the output's
@@ -147,11 +166,16 @@ std::optional<std::string> PackageWalker::NextDocumentReference()
         if (sequenceReader_->Depth() != 1 || sequenceReader_->LocalName() != "DocumentReference") continue;
         std::optional<std::string> source = sequenceReader_->Attribute("Source");
         if (!source) sequenceReader_->Fail("a DocumentReference has no Source");
+        std::string name;
         try {
-            return ResolvePartReference(package_->SequenceName(), *source);
+            name = ResolvePartReference(package_->SequenceName(), *source);
         } catch (const PackageError& error) {
             sequenceReader_->Fail("DocumentReference \"" + *source + "\": " + error.Reason());
         }
+        if (!documentsSeen_.insert(PartNameKey(name)).second) {
+            sequenceReader_->Fail("the FixedDocument " + name + " is referred to more than once");
+        }
+        return name;
     }
     return std::nullopt;
 }
@@ -173,6 +197,9 @@ std::optional<PackageWalker::PageEntry> PackageWalker::NextPageContent()
         entry.name = ResolvePartReference(document_->Name(), *source);
     } catch (const PackageError& error) {
         reader.Fail("PageContent \"" + *source + "\": " + error.Reason());
+    }
+    if (!pagesSeen_.insert(PartNameKey(entry.name)).second) {
+        reader.Fail("the FixedPage " + entry.name + " is referred to more than once");
     }
     // The page's link targets follow as children; reading them runs on to
     // the next PageContent, which the next call takes.
@@ -211,13 +238,16 @@ ComPtr<IUnknown> PackageWalker::MakeDocument(const std::string& name)
         PartRole role;
         if (relationship.type == xps::kDocumentStructure) {
             role = PartRole::DocumentStructure;
+            CheckRelatedType(name, relationship, "DocumentStructure", [](const std::string& type) {
+                return type == xps::kDocumentStructureContentType;
+            });
         } else if (relationship.type == xps::kSignatureDefinitions) {
             role = PartRole::SignatureDefinitions;
+            CheckRelatedType(name, relationship, "SignatureDefinitions", [](const std::string& type) {
+                return !IsFixedMarkupType(type);
+            });
         } else {
             continue;
-        }
-        if (!package_->HasPart(relationship.target)) {
-            throw PackageError(relationship.target, "the part " + name + " refers to is missing from the package");
         }
         document_->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
     }
@@ -246,13 +276,14 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
         PartRole role;
         if (relationship.type == xps::kStoryFragments) {
             role = PartRole::StoryFragments;
+            CheckRelatedType(entry.name, relationship, "StoryFragments", [](const std::string& type) {
+                return type == xps::kStoryFragmentsContentType;
+            });
         } else if (relationship.type == xps::kThumbnail) {
             role = PartRole::Thumbnail;
+            CheckRelatedType(entry.name, relationship, "thumbnail", IsImageType);
         } else {
             continue;
-        }
-        if (!package_->HasPart(relationship.target)) {
-            throw PackageError(relationship.target, "the part " + entry.name + " refers to is missing from the package");
         }
         page->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
     }
@@ -277,6 +308,24 @@ std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
     // the alternative content chosen and ignorable content left out.
     if (summary.usesCompatibility) page.ReplaceContent(CompatibleMarkupContent(page.Content(), page.Name()));
     return std::move(summary.references);
+}
+
+// A relationship of source that must reach a part of one kind: the part
+// must be there with a fitting content type. A thumbnail or core
+// properties pointing at the sequence, or a structure pointing at its own
+// document, is a fault of the input, not a second part of that kind.
+void PackageWalker::CheckRelatedType(const std::string& source, const Relationship& relationship, const char* what,
+                                     bool (*fits)(const std::string& type)) const
+{
+    if (!package_->HasPart(relationship.target)) {
+        throw PackageError(relationship.target, "the part " + source + " refers to is missing from the package");
+    }
+    std::string type = package_->ContentType(relationship.target);
+    if (!fits(type)) {
+        throw PackageError(RelationshipsPartName(source), std::string("the ") + what + " relationship " +
+                                                              relationship.id + " targets " + relationship.target +
+                                                              ", whose content type is " + type);
+    }
 }
 
 void PackageWalker::AttachTicket(PartData& part, const std::vector<Relationship>& relationships)

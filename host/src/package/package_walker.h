@@ -43,6 +43,8 @@ private:
     std::optional<std::string> NextDocumentReference();
     std::optional<PageEntry> NextPageContent();
     void CheckPayloadType(const std::string& name, std::string_view expected, const char* what) const;
+    void CheckRelatedType(const std::string& source, const Relationship& relationship, const char* what,
+                          bool (*fits)(const std::string& type)) const;
     void AttachTicket(PartData& part, const std::vector<Relationship>& relationships);
     void AttachResources(PartData& page, const std::vector<Relationship>& relationships);
     void CollectResources(PartData& page, const std::string& source, const std::vector<Relationship>& relationships,
@@ -64,6 +66,9 @@ private:
     size_t documentCount_ = 0;
     std::string currentName_;
     std::map<std::string, std::vector<MarkupReference>> dictionaryReferences_;  // by part name key
+    // Names (keys) of the documents and pages met: each may be referred to once.
+    std::set<std::string> documentsSeen_;
+    std::set<std::string> pagesSeen_;
 };
 
 // Parses a FixedPage's Width or Height; false unless it is a length the
