@@ -18,6 +18,7 @@ ContentTypes ContentTypes::Parse(std::unique_ptr<ByteReader> source)
     CheckPackageElement(reader, xps::kContentTypesNamespace, {});
     while (reader.NextElement()) {
         std::string element = reader.LocalName();
+        CheckPackageElement(reader, xps::kContentTypesNamespace, {"Extension", "PartName", "ContentType"});
         if (reader.Depth() != 1 || (element != "Default" && element != "Override")) {
             reader.Fail("the element " + element + " has no place in the content types");
         }
