@@ -873,5 +873,62 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
                            "such resource");
 }
 
+// Every XML part may be UTF-16 with a byte-order mark, in either byte order.
+std::string ToUtf16(const std::string& ascii, bool littleEndian)
+{
+    std::string text = ascii;
+    for (size_t at; (at = text.find("encoding=\"utf-8\"")) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
+    std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) {
+        wide.push_back(littleEndian ? c : '\0');
+        wide.push_back(littleEndian ? '\0' : c);
+    }
+    return wide;
+}
+
+TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
+{
+    for (bool openXps : {false, true}) {
+        TestPackage package;
+        package.openXps = openXps;
+        package.jobTicket = testing::SimpleTicket(2);
+        package.documents.resize(1);
+        package.documents[0].ticket = testing::SimpleTicket(3);
+        package.documents[0].pages.resize(2);
+        package.documents[0].pages[1].ticket = testing::SimpleTicket(4);
+        package.documents[0].pages[1].width = 500;
+        auto entries = testing::PackageEntries(package);
+        std::vector<WalkLine> expected = Walk([&] {
+            std::string path = TemporaryFolder() + "/utf8.xps";
+            WriteZip(path, entries);
+            return path;
+        }());
+        for (bool little : {true, false}) {
+            SCOPED_TRACE(std::string(openXps ? "OpenXPS " : "XPS ") + (little ? "LE" : "BE"));
+            auto wide = entries;
+            for (auto& [name, bytes] : wide) bytes = ToUtf16(bytes, little);  // every part here is XML
+            std::string path = TemporaryFolder() + "/utf16.xps";
+            WriteZip(path, wide);
+            std::vector<WalkLine> lines = Walk(path);
+            ASSERT_EQ(lines.size(), expected.size());
+            for (size_t i = 0; i < lines.size(); ++i) {
+                EXPECT_EQ(lines[i].kind, expected[i].kind);
+                EXPECT_EQ(lines[i].name, expected[i].name);
+                EXPECT_EQ(lines[i].ticket, expected[i].ticket);
+                EXPECT_EQ(lines[i].width, expected[i].width);
+            }
+            // OpenXPS markup reaches the filters in the 2005/06 namespace,
+            // still in UTF-16.
+            std::shared_ptr<Package> opened = Package::Open(path, {}, std::make_shared<FailureLog>());
+            PackageWalker walker(opened);
+            for (int i = 0; i < 3; ++i) walker.Next();
+            ComPtr<IFixedPage> page;
+            ASSERT_EQ(walker.Next().As(IID_IFixedPage, &page), S_OK);
+            EXPECT_NE(ReadAll(page.Get()).find(ToUtf16("xmlns=\"http://schemas.microsoft.com/xps/2005/06\"", little).substr(2)),
+                      std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tav::host

@@ -240,6 +240,11 @@ TEST_F(TavpipeBadInputTest, EntryLyingAboutItsSize)
 {
     auto entries = Entries();
     entries.emplace_back("Resources/liar.png", std::string(300000, 'p'));
+    for (auto& entry : entries) {
+        if (entry.first == "[Content_Types].xml") {
+            entry.second.insert(entry.second.find("</Types>"), "<Default Extension=\"png\" ContentType=\"image/png\"/>");
+        }
+    }
     entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                          "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/required-resource\" "
