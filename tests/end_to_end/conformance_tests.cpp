@@ -153,6 +153,39 @@ TEST(ConformingReaderTest, Utf16PackagesRunThroughTheProductChain)
     }
 }
 
+// A page with alternative and ignorable content, mirrored by the Finisher:
+// the output holds no compatibility markup and prints as the page that
+// holds only the content a consumer of XPS chooses.
+TEST(ConformingReaderTest, RewrittenPagesKeepOnlyTheChosenContent)
+{
+    if (!HaveTool("mutool")) GTEST_SKIP() << "mutool (mupdf-tools) is not installed";
+    if (!FileExists(BuildFolder() + "/lib/libtavfin.so")) GTEST_SKIP() << "the filter modules are not built yet";
+    const std::string chosen = "<Path Data=\"M 100,100 L 500,100 500,400 100,400 Z\" Fill=\"#FF00AA00\"/>";
+    TestPackage compatible = PagesOfSize(1);
+    compatible.documents[0].pages[0].body =
+        "<Canvas xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
+        "mc:Ignorable=\"v\" v:note=\"x\"><v:Extra><Path Data=\"M 0,0 L 800,0 800,800 Z\" Fill=\"#FFFF0000\"/>"
+        "</v:Extra><mc:AlternateContent><mc:Choice Requires=\"v\"><Path Data=\"M 0,0 L 800,800 0,800 Z\" "
+        "Fill=\"#FF0000FF\"/></mc:Choice><mc:Fallback>" + chosen + "</mc:Fallback></mc:AlternateContent></Canvas>";
+    TestPackage plain = PagesOfSize(1);
+    plain.documents[0].pages[0].body = "<Canvas>" + chosen + "</Canvas>";
+    std::vector<std::vector<std::string>> renders;
+    for (const TestPackage* package : {&compatible, &plain}) {
+        std::string input = TemporaryFolder() + (package == &plain ? "/plain.xps" : "/compatible.xps");
+        WritePackage(input, *package);
+        std::string output = input + "-mirrored.xps";
+        Result result = RunCommand(Tavpipe() + " -f finisher -o mirror=width " + Quote(input) + " " + Quote(output));
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::string page = ZipItem(output, "Documents/1/Pages/1.fpage");
+        ASSERT_NE(page.find("<Path"), std::string::npos) << page;
+        EXPECT_EQ(page.find("markup-compatibility"), std::string::npos) << page;
+        EXPECT_EQ(page.find("urn:v"), std::string::npos) << page;
+        renders.push_back(Render(output, package == &plain ? "plain" : "compatible"));
+    }
+    ASSERT_EQ(renders[0].size(), 1u);
+    EXPECT_EQ(renders[0], renders[1]);
+}
+
 TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
 {
     const std::string kRels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
