@@ -421,6 +421,12 @@ TEST_F(BrokenPackageTest, DictionariesSharedByManyOthersAreCollectedOnce)
         return rels + "</Relationships>";
     };
     auto entries = Entries();
+    for (auto& entry : entries) {
+        if (entry.first != "[Content_Types].xml") continue;
+        entry.second.insert(entry.second.find("</Types>"),
+                            "<Default Extension=\"dict\" "
+                            "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
+    }
     entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels", requiring(0));
     for (int i = 0; i < count; ++i) {
         entries.emplace_back(dictionary(i).substr(1),
@@ -574,6 +580,354 @@ TEST_F(BrokenPackageTest, EntryInflatingBeyondItsDeclaredSize)
     EXPECT_TRUE(failure.find("declared") != std::string::npos || failure.find("CRC") != std::string::npos ||
                 failure.find("consistency") != std::string::npos)
         << failure;
+}
+
+// Rules of a conforming consumer: each case breaks one and must be refused
+// with the part and the rule.
+class ConformanceTest : public BrokenPackageTest {
+protected:
+    static constexpr const char* kRelsOpen =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    // failure must start with expected.
+    void ExpectRefused(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& expected)
+    {
+        std::string failure = WalkFailure(Write("case.xps", entries));
+        EXPECT_EQ(failure.substr(0, expected.size()), expected) << failure;
+    }
+    static std::vector<std::pair<std::string, std::string>> WithTypes(const std::string& extra)
+    {
+        auto entries = Entries();
+        for (auto& entry : entries) {
+            if (entry.first == "[Content_Types].xml") entry.second.insert(entry.second.find("</Types>"), extra);
+        }
+        return entries;
+    }
+};
+
+TEST_F(ConformanceTest, ContentTypesThatConflictAreMalformedOrMissing)
+{
+    ExpectRefused(WithTypes("<Default Extension=\"FPAGE\" ContentType=\"image/gif\"/>"),
+                  "/[Content_Types].xml: the extension \"FPAGE\" has two Default content types, "
+                  "application/vnd.ms-package.xps-fixedpage+xml and image/gif");
+    ExpectRefused(WithTypes("<Override PartName=\"/a.jpg\" ContentType=\"image/jpeg\"/>"
+                            "<Override PartName=\"/A.JPG\" ContentType=\"image/gif\"/>"),
+                  "/[Content_Types].xml: the part /A.JPG has two Override content types, image/jpeg and image/gif");
+    for (const char* type : {"image", "image/jpeg?", " image/png", "image/png ", "image/ png", "image/png; q=1", "image/"}) {
+        ExpectRefused(WithTypes(std::string("<Default Extension=\"png\" ContentType=\"") + type + "\"/>"),
+                      std::string("/[Content_Types].xml: the content type \"") + type + "\" is no media type");
+    }
+    auto entries = Entries();
+    entries.emplace_back("Resources/untyped.bin", "x");
+    ExpectRefused(entries, "/Resources/untyped.bin: the part has no content type");
+    // Repeating an entry with the same type is harmless and accepted.
+    EXPECT_EQ(WalkFailure(Write("same.xps", WithTypes("<Default Extension=\"fpage\" ContentType=\"application/"
+                                                       "vnd.ms-package.xps-fixedpage+xml\"/>"
+                                                       "<Default Extension=\"png\" ContentType=\"image/png;a=&quot;b c&quot;\"/>"))),
+              "");
+}
+
+TEST_F(ConformanceTest, PackageMarkupHoldsOnlyItsOwnVocabulary)
+{
+    ExpectRefused(WithTypes("<x:Extra xmlns:x=\"urn:x\"/>"),
+                  "/[Content_Types].xml: the element Extra is of the namespace \"urn:x\"");
+    auto rels = [](const std::string& root, const std::string& relationship) {
+        auto entries = Entries();
+        Replace(&entries, "_rels/.rels",
+                "<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships " + root +
+                    " xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship " +
+                    relationship + " Type=\"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation\" "
+                                   "Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
+        return entries;
+    };
+    ExpectRefused(rels("xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
+                       "mc:Ignorable=\"v\"",
+                       "Id=\"R1\""),
+                  "/_rels/.rels: the element Relationships carries the attribute mc:Ignorable");
+    ExpectRefused(rels("", "Id=\"R1\" xml:lang=\"en\""),
+                  "/_rels/.rels: the element Relationship carries the attribute xml:lang");
+    ExpectRefused(rels("", "Id=\"1R\""), "/_rels/.rels: the relationship Id \"1R\" is no XML ID");
+    ExpectRefused(rels("", "Id=\"R 1\""), "/_rels/.rels: the relationship Id \"R 1\" is no XML ID");
+    auto entries = rels("", "Id=\"R1\"");
+    Replace(&entries, "_rels/.rels",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + entries[1].second.substr(entries[1].second.find("?>") + 2));
+    ExpectRefused(entries, "/_rels/.rels: the markup is encoded in ISO-8859-1, not in UTF-8 or UTF-16");
+}
+
+TEST_F(ConformanceTest, CorePropertiesOnceAndInTheirVocabulary)
+{
+    const std::string core = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
+    auto withCore = [&](const std::string& body, int relationships) {
+        auto entries = WithTypes("<Override PartName=\"/core.xml\" ContentType=\"application/"
+                                 "vnd.openxmlformats-package.core-properties+xml\"/>");
+        std::string markup = std::string(kRelsOpen) +
+                             "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/"
+                             "fixedrepresentation\" Target=\"/FixedDocumentSequence.fdseq\"/>";
+        for (int i = 0; i < relationships; ++i) {
+            markup += "<Relationship Id=\"C" + std::to_string(i) + "\" Type=\"" + core + "\" Target=\"/core.xml\"/>";
+        }
+        Replace(&entries, "_rels/.rels", markup + "</Relationships>");
+        entries.emplace_back("core.xml",
+                             "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/"
+                             "core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                             "xmlns:t=\"http://purl.org/dc/terms/\" xmlns:xsi=\"http://www.w3.org/2001/"
+                             "XMLSchema-instance\">" + body + "</cp:coreProperties>");
+        return entries;
+    };
+    const std::string created = "<t:created xsi:type=\"t:W3CDTF\">2024-01-01</t:created>";
+    EXPECT_EQ(WalkFailure(Write("core.xps", withCore("<dc:title>T</dc:title>" + created, 1))), "");
+    ExpectRefused(withCore("", 2), "/_rels/.rels: the package has two core-properties relationships");
+    ExpectRefused(withCore("<dc:title xml:lang=\"en\">T</dc:title>", 1),
+                  "/core.xml: the element title of the core properties carries xml:lang");
+    ExpectRefused(withCore("<t:abstract>A</t:abstract>", 1),
+                  "/core.xml: the core properties refine Dublin Core with dcterms:abstract");
+    ExpectRefused(withCore("<t:created>2024</t:created>", 1), "/core.xml: dcterms:created has no xsi:type");
+    ExpectRefused(withCore("<dc:title xsi:type=\"t:W3CDTF\">T</dc:title>", 1),
+                  "/core.xml: the element title of the core properties carries the attribute type of the namespace");
+    ExpectRefused(withCore("<dc:title xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
+                           "mc:Ignorable=\"dc\">T</dc:title>",
+                           1),
+                  "/core.xml: the element title of the core properties carries the attribute mc:Ignorable");
+}
+
+TEST_F(ConformanceTest, PartNamesWithForbiddenOrInvalidEscapes)
+{
+    auto entries = Entries();
+    entries.emplace_back("Resources/%41.xml", "x");
+    ExpectRefused(entries, "/Resources/%41.xml: the part name percent-encodes the character 'A'");
+    entries = Entries();
+    entries.emplace_back("Resources/caf%E9.xml", "x");
+    ExpectRefused(entries, "/Resources/caf%E9.xml: the part name's percent escapes encode no UTF-8 character");
+}
+
+TEST_F(ConformanceTest, RepeatedAndMisdirectedReferences)
+{
+    auto entries = Entries(2);
+    Replace(&entries, "FixedDocumentSequence.fdseq",
+            "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+            "<DocumentReference Source=\"/Documents/1/FixedDocument.fdoc\"/>"
+            "<DocumentReference Source=\"Documents/1/FixedDocument.fdoc\"/></FixedDocumentSequence>");
+    ExpectRefused(entries, "/FixedDocumentSequence.fdseq: the FixedDocument /Documents/1/FixedDocument.fdoc is "
+                           "referred to more than once");
+    entries = Entries(2);
+    Replace(&entries, "Documents/1/FixedDocument.fdoc",
+            "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\"><PageContent Source=\"Pages/1.fpage\"/>"
+            "<PageContent Source=\"Pages/2.fpage\"/><PageContent Source=\"/Documents/1/Pages/1.fpage\"/></FixedDocument>");
+    ExpectRefused(entries, "/Documents/1/FixedDocument.fdoc: the FixedPage /Documents/1/Pages/1.fpage is referred to "
+                           "more than once");
+    for (const char* type : {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail",
+                             "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties"}) {
+        entries = Entries();
+        Replace(&entries, "_rels/.rels",
+                std::string(kRelsOpen) +
+                    "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation\" "
+                    "Target=\"/FixedDocumentSequence.fdseq\"/><Relationship Id=\"R2\" Type=\"" + type +
+                    "\" Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
+        std::string failure = WalkFailure(Write("misdirected.xps", entries));
+        EXPECT_EQ(failure.rfind("/_rels/.rels: the ", 0), 0u) << failure;
+        EXPECT_NE(failure.find("relationship R2 targets /FixedDocumentSequence.fdseq, whose content type is "
+                               "application/vnd.ms-package.xps-fixeddocumentsequence+xml"),
+                  std::string::npos)
+            << failure;
+    }
+    entries = Entries();
+    entries.emplace_back("Documents/1/_rels/FixedDocument.fdoc.rels",
+                         std::string(kRelsOpen) +
+                             "<Relationship Id=\"S\" Type=\"http://schemas.microsoft.com/xps/2005/06/"
+                             "documentstructure\" Target=\"FixedDocument.fdoc\"/></Relationships>");
+    ExpectRefused(entries, "/Documents/1/_rels/FixedDocument.fdoc.rels: the DocumentStructure relationship S targets "
+                           "/Documents/1/FixedDocument.fdoc");
+}
+
+TEST_F(ConformanceTest, PagesAreReadWholeAndMustBeWellFormed)
+{
+    auto entries = Entries();
+    for (auto& entry : entries) {
+        if (entry.first == "Documents/1/Pages/1.fpage") entry.second.resize(entry.second.size() / 2);
+    }
+    ExpectRefused(entries, "/Documents/1/Pages/1.fpage: the markup is not well-formed XML");
+    entries = Entries();
+    Replace(&entries, "Documents/1/Pages/1.fpage",
+            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">\n<Canvas>\n"
+            "<Path Data=\"M 0,0 L 1,1\"></Canvas>\n</FixedPage>");
+    std::string failure = WalkFailure(Write("mismatch.xps", entries));
+    EXPECT_EQ(failure.rfind("/Documents/1/Pages/1.fpage: the markup is not well-formed XML", 0), 0u) << failure;
+    EXPECT_NE(failure.find("(line 3)"), std::string::npos) << failure;
+}
+
+// The markup-compatibility rules, on page bodies.
+TEST_F(ConformanceTest, MalformedOrNotUnderstoodCompatibilityMarkup)
+{
+    const std::string mc = " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\"";
+    const std::pair<std::string, std::string> cases[] = {
+        {"<Canvas" + mc + " mc:MustUnderstand=\"v\"/>",
+         "mc:MustUnderstand names the namespace \"urn:v\", which is not understood"},
+        {"<Canvas" + mc + " mc:Ignorable=\"w\"/>", "mc:Ignorable names the undeclared prefix \"w\""},
+        {"<Canvas" + mc + " mc:ProcessContent=\"v:Group\"/>",
+         "mc:ProcessContent names the namespace \"urn:v\", which is not declared Ignorable"},
+        {"<Canvas" + mc + " mc:PreserveElements=\"v:Group\"/>",
+         "mc:PreserveElements names the namespace \"urn:v\", which is not declared Ignorable"},
+        {"<Canvas" + mc + " mc:Unknown=\"v\"/>", "the markup-compatibility attribute mc:Unknown is unknown"},
+        {"<mc:AlternateContent" + mc + "><mc:Choice><Canvas/></mc:Choice></mc:AlternateContent>",
+         "mc:Choice has no Requires"},
+        {"<mc:AlternateContent" + mc + "><mc:Fallback/><mc:Choice Requires=\"v\"/></mc:AlternateContent>",
+         "mc:Fallback comes before any mc:Choice"},
+        {"<mc:AlternateContent" + mc + "><mc:Choice Requires=\"v\"/><mc:Fallback/><mc:Fallback/></mc:AlternateContent>",
+         "mc:Fallback follows the mc:Fallback"},
+        {"<mc:AlternateContent" + mc + "><Canvas/></mc:AlternateContent>",
+         "mc:AlternateContent may hold only mc:Choice and mc:Fallback"},
+        {"<mc:AlternateContent" + mc + "/>", "mc:AlternateContent has no mc:Choice"},
+        {"<mc:Choice" + mc + " Requires=\"v\"/>", "mc:Choice stands outside mc:AlternateContent"},
+        {"<v:Shape" + mc + "/>", "the element Shape is of the namespace \"urn:v\", which is neither understood nor "
+                                 "declared Ignorable"},
+        {"<Canvas" + mc + " v:hint=\"1\"/>", "the attribute hint is of the namespace \"urn:v\""},
+    };
+    for (const auto& [body, reason] : cases) {
+        SCOPED_TRACE(body);
+        auto entries = Entries();
+        Replace(&entries, "Documents/1/Pages/1.fpage",
+                "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">" + body +
+                    "</FixedPage>");
+        ExpectRefused(entries, "/Documents/1/Pages/1.fpage: " + reason);
+    }
+}
+
+// Filters see the Choice a consumer of the XPS vocabulary takes, no
+// ignorable content, and no compatibility markup or foreign declarations.
+TEST_F(ConformanceTest, FiltersSeeTheChosenContentOnly)
+{
+    auto entries = Entries();
+    Replace(&entries, "Documents/1/Pages/1.fpage",
+            "<x:FixedPage xmlns:x=\"http://schemas.microsoft.com/xps/2005/06\" "
+            "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
+            "mc:Ignorable=\"v\" mc:ProcessContent=\"v:Group\" Width=\"10\" Height=\"20\" v:hint=\"1\">"
+            "<v:Note>left out<x:Path/></v:Note>"
+            "<v:Group v:a=\"1\"><x:Path Data=\"M 0,0 L 1,1\" Fill=\"#FF00FF00\"/></v:Group>"
+            "<mc:AlternateContent><mc:Choice Requires=\"v\"><x:Path Name=\"v\"/></mc:Choice>"
+            "<mc:Fallback><x:Canvas Name=\"fallback\">a &amp; b</x:Canvas></mc:Fallback></mc:AlternateContent>"
+            "<mc:AlternateContent><mc:Choice Requires=\"x\"><x:Path Name=\"xps\"/></mc:Choice>"
+            "<mc:Choice Requires=\"x\"><x:Path Name=\"second\"/></mc:Choice>"
+            "<mc:Fallback><x:Path Name=\"unused\"/></mc:Fallback></mc:AlternateContent>"
+            "</x:FixedPage>");
+    std::shared_ptr<Package> package = Package::Open(Write("mc.xps", entries), {}, std::make_shared<FailureLog>());
+    PackageWalker walker(package);
+    for (int i = 0; i < 3; ++i) walker.Next();
+    ComPtr<IUnknown> part = walker.Next();
+    ComPtr<IFixedPage> page;
+    ASSERT_EQ(part.As(IID_IFixedPage, &page), S_OK);
+    EXPECT_EQ(ReadAll(page.Get()),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" "
+              "xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\" Width=\"10\" Height=\"20\">"
+              "<Path Data=\"M 0,0 L 1,1\" Fill=\"#FF00FF00\"/><Canvas Name=\"fallback\">a &amp; b</Canvas>"
+              "<Path Name=\"xps\"/></FixedPage>");
+    double width = 0, height = 0;
+    EXPECT_TRUE(HostDataOf(part.Get())->PageSize(&width, &height));
+    EXPECT_EQ(height, 20);
+
+    // A page without compatibility markup reaches the filters as it is.
+    std::shared_ptr<Package> plain = Package::Open(Write("plain.xps", Entries()), {}, std::make_shared<FailureLog>());
+    PackageWalker plainWalker(plain);
+    for (int i = 0; i < 3; ++i) plainWalker.Next();
+    ComPtr<IUnknown> plainPage = plainWalker.Next();
+    EXPECT_FALSE(HostDataOf(plainPage.Get())->Changed());
+}
+
+// Parts the markup uses are attached to the page whether or not a
+// relationship declares them; a part it names that is missing is refused.
+TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
+{
+    auto entries = WithTypes("<Default Extension=\"ttf\" ContentType=\"application/vnd.ms-opentype\"/>"
+                             "<Default Extension=\"png\" ContentType=\"image/png\"/>"
+                             "<Default Extension=\"icc\" ContentType=\"application/vnd.ms-color.iccprofile\"/>"
+                             "<Default Extension=\"dict\" "
+                             "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
+    Replace(&entries, "Documents/1/Pages/1.fpage",
+            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">"
+            "<FixedPage.Resources><ResourceDictionary Source=\"../../../R/d.dict\"/></FixedPage.Resources>"
+            "<Glyphs FontUri=\"/R/f.ttf#0\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" "
+            "UnicodeString=\"a\" Fill=\"ContextColor /R/c.icc 1,0.5,0.5,0.5\"/>"
+            "<Path Data=\"M 0,0 L 1,1\"><Path.Fill><ImageBrush ImageSource=\"{ColorConvertedBitmap ../../../R/i.png "
+            "../../../R/c.icc}\" Viewbox=\"0,0,1,1\" Viewport=\"0,0,1,1\"/></Path.Fill></Path>"
+            "<Glyphs FontUri=\"http://example.com/f.ttf\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\"/>"
+            "</FixedPage>");
+    entries.emplace_back("R/f.ttf", "font");
+    entries.emplace_back("R/c.icc", "profile");
+    entries.emplace_back("R/i.png", "image");
+    entries.emplace_back("R/j.png", "image used by the dictionary");
+    entries.emplace_back("R/d.dict", "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+                                     "<ImageBrush x:Key=\"b\" xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/"
+                                     "resourcedictionary-key\" ImageSource=\"j.png\" Viewbox=\"0,0,1,1\" "
+                                     "Viewport=\"0,0,1,1\"/></ResourceDictionary>");
+    std::vector<WalkLine> lines = Walk(Write("markup-resources.xps", entries));
+    ASSERT_EQ(lines.size(), 4u);
+    std::vector<std::string> resources = lines[3].resources;
+    std::sort(resources.begin(), resources.end());
+    EXPECT_EQ(resources, (std::vector<std::string>{"/R/c.icc", "/R/d.dict", "/R/f.ttf", "/R/i.png", "/R/j.png"}));
+
+    std::erase_if(entries, [](const auto& entry) { return entry.first == "R/j.png"; });
+    ExpectRefused(entries, "/R/d.dict: the markup refers to /R/j.png (ImageSource), which is missing from the package");
+    entries.emplace_back("R/j.png", "image");
+    Replace(&entries, "R/d.dict", "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+                                  "<ImageBrush ImageSource=\"/Documents/1/Pages/1.fpage\"/></ResourceDictionary>");
+    ExpectRefused(entries, "/R/d.dict: the markup's ImageSource refers to /Documents/1/Pages/1.fpage, which is no "
+                           "such resource");
+}
+
+// Every XML part may be UTF-16 with a byte-order mark, in either byte order.
+std::string ToUtf16(const std::string& ascii, bool littleEndian)
+{
+    std::string text = ascii;
+    for (size_t at; (at = text.find("encoding=\"utf-8\"")) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
+    std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) {
+        wide.push_back(littleEndian ? c : '\0');
+        wide.push_back(littleEndian ? '\0' : c);
+    }
+    return wide;
+}
+
+TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
+{
+    for (bool openXps : {false, true}) {
+        TestPackage package;
+        package.openXps = openXps;
+        package.jobTicket = testing::SimpleTicket(2);
+        package.documents.resize(1);
+        package.documents[0].ticket = testing::SimpleTicket(3);
+        package.documents[0].pages.resize(2);
+        package.documents[0].pages[1].ticket = testing::SimpleTicket(4);
+        package.documents[0].pages[1].width = 500;
+        auto entries = testing::PackageEntries(package);
+        std::vector<WalkLine> expected = Walk([&] {
+            std::string path = TemporaryFolder() + "/utf8.xps";
+            WriteZip(path, entries);
+            return path;
+        }());
+        for (bool little : {true, false}) {
+            SCOPED_TRACE(std::string(openXps ? "OpenXPS " : "XPS ") + (little ? "LE" : "BE"));
+            auto wide = entries;
+            for (auto& [name, bytes] : wide) bytes = ToUtf16(bytes, little);  // every part here is XML
+            std::string path = TemporaryFolder() + "/utf16.xps";
+            WriteZip(path, wide);
+            std::vector<WalkLine> lines = Walk(path);
+            ASSERT_EQ(lines.size(), expected.size());
+            for (size_t i = 0; i < lines.size(); ++i) {
+                EXPECT_EQ(lines[i].kind, expected[i].kind);
+                EXPECT_EQ(lines[i].name, expected[i].name);
+                EXPECT_EQ(lines[i].ticket, expected[i].ticket);
+                EXPECT_EQ(lines[i].width, expected[i].width);
+            }
+            // OpenXPS markup reaches the filters in the 2005/06 namespace,
+            // still in UTF-16.
+            std::shared_ptr<Package> opened = Package::Open(path, {}, std::make_shared<FailureLog>());
+            PackageWalker walker(opened);
+            for (int i = 0; i < 3; ++i) walker.Next();
+            ComPtr<IFixedPage> page;
+            ASSERT_EQ(walker.Next().As(IID_IFixedPage, &page), S_OK);
+            EXPECT_NE(ReadAll(page.Get()).find(ToUtf16("xmlns=\"http://schemas.microsoft.com/xps/2005/06\"", little).substr(2)),
+                      std::string::npos);
+        }
+    }
 }
 
 }  // namespace

@@ -191,10 +191,12 @@ TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
 {
     const std::string thumbnailType = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
     const std::string storyType = "http://schemas.microsoft.com/xps/2005/06/storyfragments";
+    const std::string kCore =
+        "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\"/>";
     testing::TestPackage package = testing::PagesOfSize(2);
     package.packageParts.push_back(
         {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
-         {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml", "<core/>"}});
+         {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml", kCore}});
     package.packageParts.push_back({thumbnailType, {"/thumb.png", "image/png", "thumbnail bytes"}});
     package.documents[0].pages[0].related.push_back(
         {storyType, {"/Documents/1/Story1.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
@@ -217,7 +219,7 @@ TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
     std::string packageRelationships = ZipItem(output, "_rels/.rels");
     EXPECT_NE(packageRelationships.find("core-properties\" Target=\"/docProps/core.xml\""), std::string::npos);
     EXPECT_NE(packageRelationships.find("thumbnail\" Target=\"/thumb.png\""), std::string::npos);
-    EXPECT_EQ(ZipItem(output, "docProps/core.xml"), "<core/>");
+    EXPECT_EQ(ZipItem(output, "docProps/core.xml"), kCore);
     EXPECT_EQ(ZipItem(output, "thumb.png"), "thumbnail bytes");
     EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/1.fpage.rels").find("Target=\"/Documents/1/Story1.frag\""),
               std::string::npos);

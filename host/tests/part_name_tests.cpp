@@ -26,10 +26,11 @@ TEST(PartNameTest, FragmentsAreDropped)
               "/Documents/1/Pages/1.fpage");
 }
 
-TEST(PartNameTest, EscapesOfUnreservedCharactersAreDecodedOthersUpperCased)
+TEST(PartNameTest, EscapesAreUpperCasedAndReferencesDecodeUnreservedOnes)
 {
-    // %41 is 'A', %7E is '~': unreserved, so the same as the plain letters.
-    EXPECT_EQ(CanonicalPartName("/%41bc/d%7Ee.png"), "/Abc/d~e.png");
+    // %41 is 'A', %7E is '~': unreserved, so a reference spelling them so
+    // names the part with the plain letters.
+    EXPECT_EQ(ResolvePartReference("/x.fpage", "/%41bc/d%7Ee.png"), "/Abc/d~e.png");
     // A space stays escaped, with upper-case digits whatever the input.
     EXPECT_EQ(CanonicalPartName("/a%20b.png"), "/a%20b.png");
     EXPECT_EQ(CanonicalPartName("/a%5bb.png"), "/a%5Bb.png");
@@ -43,7 +44,7 @@ TEST(PartNameTest, ComparisonIgnoresAsciiCaseAndEscapeSpelling)
 {
     EXPECT_TRUE(SamePartName(CanonicalPartName("/Resources/Arial.TTF"), CanonicalPartName("/resources/arial.ttf")));
     EXPECT_TRUE(SamePartName(CanonicalPartName("/caf%c3%a9.png"), CanonicalPartName("/caf\xC3\xA9.png")));
-    EXPECT_TRUE(SamePartName(CanonicalPartName("/%61.png"), CanonicalPartName("/A.png")));
+    EXPECT_TRUE(SamePartName(ResolvePartReference("/x.fpage", "%61.png"), CanonicalPartName("/A.png")));
     EXPECT_FALSE(SamePartName(CanonicalPartName("/a.png"), CanonicalPartName("/b.png")));
     EXPECT_FALSE(SamePartName(CanonicalPartName("/a/b.png"), CanonicalPartName("/a.b.png")));
 }
@@ -51,9 +52,12 @@ TEST(PartNameTest, ComparisonIgnoresAsciiCaseAndEscapeSpelling)
 TEST(PartNameTest, NamesThatAreNoPartNamesAreRefused)
 {
     for (const char* bad : {"relative.png", "/", "/a//b.png", "/a/", "/a/../b.png", "/a/./b.png", "/a./b.png",
-                            "/a%2Fb.png", "/a%5Cb.png", "/a\\b.png", "/a%zz.png", "/a%4", "/a?b=1", "/a#frag"}) {
+                            "/a%2Fb.png", "/a%5Cb.png", "/a\\b.png", "/a%zz.png", "/a%4", "/a?b=1", "/a#frag",
+                            // escaped unreserved characters; escapes that are no UTF-8
+                            "/%41bc.png", "/d%7Ee.png", "/a%2E.png", "/caf%E9.png", "/a%C3.png", "/a%C3%A9%A9.png"}) {
         EXPECT_THROW(CanonicalPartName(bad), PackageError) << bad;
     }
+    EXPECT_EQ(CanonicalPartName("/a%C3%A9%20%e2%82%ac.png"), "/a%C3%A9%20%E2%82%AC.png");
 }
 
 TEST(PartNameTest, ReferencesLeavingTheRootOrThePackageAreRefused)

@@ -41,13 +41,48 @@ void AppendEscape(std::string* out, unsigned char value)
     out->push_back(digits[value & 0xF]);
 }
 
+// Length of the UTF-8 sequence that starts with lead, 0 when lead starts none.
+size_t Utf8Length(unsigned char lead)
+{
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// The bytes the escapes of a part name stand for must be UTF-8: a part name
+// is an IRI, whose escapes encode its characters in UTF-8.
+bool EscapedBytesAreUtf8(const std::string& bytes)
+{
+    for (size_t i = 0; i < bytes.size();) {
+        size_t length = Utf8Length(static_cast<unsigned char>(bytes[i]));
+        if (length == 0 || i + length > bytes.size()) return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 // One spelling for every escape: unreserved characters decoded, other
 // escapes with upper-case hex, raw bytes that a URI cannot hold escaped.
-std::string NormaliseEscapes(std::string_view text, std::string_view original)
+// A part name itself (strict) may not escape an unreserved character, and
+// its escapes must encode UTF-8; references to parts may do either.
+std::string NormaliseEscapes(std::string_view text, std::string_view original, bool strict = false)
 {
     std::string out;
     out.reserve(text.size());
+    std::string escapedRun;  // the bytes of the escapes just read
+    auto endRun = [&]() {
+        if (strict && !escapedRun.empty() && !EscapedBytesAreUtf8(escapedRun)) {
+            throw PackageError(std::string(original), "the part name's percent escapes encode no UTF-8 character");
+        }
+        escapedRun.clear();
+    };
     for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') endRun();
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == '%') {
             if (i + 2 >= text.size()) {
@@ -61,9 +96,18 @@ std::string NormaliseEscapes(std::string_view text, std::string_view original)
                 throw PackageError(std::string(original), "the part name contains an encoded slash");
             }
             if (IsUnreserved(value)) {
+                if (strict) {
+                    throw PackageError(std::string(original), std::string("the part name percent-encodes the character '") +
+                                                                  static_cast<char>(value) + "', which must stand as it is");
+                }
                 out.push_back(static_cast<char>(value));
             } else {
                 AppendEscape(&out, value);
+                if (value >= 0x80) {
+                    escapedRun.push_back(static_cast<char>(value));
+                } else {
+                    endRun();
+                }
             }
             i += 2;
         } else if (c == '\\') {
@@ -74,6 +118,7 @@ std::string NormaliseEscapes(std::string_view text, std::string_view original)
             out.push_back(static_cast<char>(c));
         }
     }
+    endRun();
     return out;
 }
 
@@ -138,7 +183,7 @@ std::string CanonicalPartName(std::string_view name)
         throw PackageError(std::string(name), "a part name cannot have a fragment");
     }
     CheckNoQuery(name);
-    std::string escaped = NormaliseEscapes(name, name);
+    std::string escaped = NormaliseEscapes(name, name, true);
     return JoinCheckedSegments(SplitSegments(escaped), name);
 }
 

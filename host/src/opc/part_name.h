@@ -2,10 +2,12 @@
 // part, possibly percent-encoded, with fragments) into canonical part names,
 // and comparing them as OPC does (ASCII case-insensitive).
 //
-// The canonical form keeps the case of the text it came from; percent
-// escapes of unreserved characters are decoded, other escapes get upper-case
-// hex digits, and bytes outside printable ASCII are percent-encoded (the IRI
-// to URI mapping), so that one part has one canonical spelling up to case.
+// The canonical form keeps the case of the text it came from; escapes get
+// upper-case hex digits, and bytes outside printable ASCII are
+// percent-encoded (the IRI to URI mapping), so that one part has one
+// canonical spelling up to case. A part name may not percent-encode an
+// unreserved character, nor encode bytes that are no UTF-8; a reference
+// may, and its escapes of unreserved characters are decoded.
 #pragma once
 
 #include <string>
@@ -16,7 +18,8 @@ namespace tav::host {
 // An absolute part name, canonical ("/Documents/1/Pages/1.fpage"). Throws
 // PackageError naming the text when it is no part name: empty segments, a
 // trailing slash, a segment ending in a dot, "..", an encoded slash or
-// backslash, a backslash, a query, a malformed escape.
+// backslash, a backslash, a query, a malformed escape, an escaped
+// unreserved character, escapes that encode no UTF-8.
 std::string CanonicalPartName(std::string_view name);
 
 // The part a reference made in source names. The reference may be absolute

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "opc/package_error.h"
+#include "opc/package_markup_rules.h"
 #include "opc/part_name.h"
 #include "opc/xml_pull_reader.h"
 
@@ -16,19 +17,27 @@ std::vector<Relationship> ParseRelationships(std::unique_ptr<ByteReader> source,
         reader.NamespaceUri() != xps::kRelationshipsNamespace) {
         reader.Fail("the root element is not Relationships of the OPC relationships namespace");
     }
+    CheckPackageElement(reader, xps::kRelationshipsNamespace, {});
     std::vector<Relationship> relationships;
     std::set<std::string> ids;
     while (reader.NextElement()) {
-        if (reader.Depth() != 1 || reader.LocalName() != "Relationship") continue;
+        if (reader.Depth() != 1 || reader.LocalName() != "Relationship") {
+            reader.Fail("the element " + reader.LocalName() + " has no place in relationships");
+        }
+        CheckPackageElement(reader, xps::kRelationshipsNamespace, {"Id", "Type", "Target", "TargetMode"});
         std::optional<std::string> id = reader.Attribute("Id");
         std::optional<std::string> type = reader.Attribute("Type");
         std::optional<std::string> target = reader.Attribute("Target");
         if (!id || !type || !target) reader.Fail("a Relationship lacks Id, Type or Target");
+        if (!IsXmlId(*id)) reader.Fail("the relationship Id \"" + *id + "\" is no XML ID");
         if (!ids.insert(*id).second) reader.Fail("the relationship Id \"" + *id + "\" is used twice");
         Relationship relationship;
         relationship.id = *id;
         relationship.type = xps::ToXpsVocabulary(*type);
         std::optional<std::string> mode = reader.Attribute("TargetMode");
+        if (mode && *mode != "External" && *mode != "Internal") {
+            reader.Fail("relationship " + *id + " has the TargetMode \"" + *mode + "\"");
+        }
         relationship.external = mode && *mode == "External";
         if (relationship.external) {
             relationship.target = *target;

@@ -1,6 +1,7 @@
 #include "opc/xml_pull_reader.h"
 
 #include <libxml/xmlreader.h>
+#include <strings.h>
 
 #include "opc/package_error.h"
 
@@ -31,6 +32,11 @@ void CollectError(void* context, xmlErrorPtr error)
 }
 
 }  // namespace
+
+bool IsPackageEncoding(const char* declared)
+{
+    return declared == nullptr || strcasecmp(declared, "utf-8") == 0 || strcasecmp(declared, "utf-16") == 0;
+}
 
 XmlPullReader::XmlPullReader(std::unique_ptr<ByteReader> source, std::string partName, uint64_t maxBytes)
     : source_(std::move(source)), partName_(std::move(partName)), maxBytes_(maxBytes)
@@ -95,6 +101,14 @@ bool XmlPullReader::NextElement()
         if (type == XML_READER_TYPE_DOCUMENT_TYPE) Fail("the markup contains a DTD (DOCTYPE), which XPS forbids");
         if (type == XML_READER_TYPE_ENTITY_REFERENCE) Fail("the markup refers to an entity");
         if (type != XML_READER_TYPE_ELEMENT) continue;
+        if (!encodingChecked_) {
+            encodingChecked_ = true;
+            const xmlChar* encoding = xmlTextReaderConstEncoding(Reader(reader_));
+            if (!IsPackageEncoding(reinterpret_cast<const char*>(encoding))) {
+                Fail(std::string("the markup is encoded in ") + reinterpret_cast<const char*>(encoding) +
+                     ", not in UTF-8 or UTF-16");
+            }
+        }
         if (Depth() > kMaxDepth) Fail("the markup nests deeper than " + std::to_string(kMaxDepth) + " elements");
         return true;
     }
@@ -122,6 +136,31 @@ std::optional<std::string> XmlPullReader::Attribute(const char* name) const
     xmlChar* value = xmlTextReaderGetAttribute(Reader(reader_), reinterpret_cast<const xmlChar*>(name));
     if (value == nullptr) return std::nullopt;
     return TakeXmlString(value);
+}
+
+std::vector<XmlPullReader::NamedAttribute> XmlPullReader::Attributes() const
+{
+    xmlTextReaderPtr reader = Reader(reader_);
+    std::vector<NamedAttribute> attributes;
+    for (int more = xmlTextReaderMoveToFirstAttribute(reader); more == 1;
+         more = xmlTextReaderMoveToNextAttribute(reader)) {
+        if (xmlTextReaderIsNamespaceDecl(reader) == 1) continue;
+        const xmlChar* local = xmlTextReaderConstLocalName(reader);
+        const xmlChar* uri = xmlTextReaderConstNamespaceUri(reader);
+        const xmlChar* value = xmlTextReaderConstValue(reader);
+        attributes.push_back({local == nullptr ? "" : reinterpret_cast<const char*>(local),
+                              uri == nullptr ? "" : reinterpret_cast<const char*>(uri),
+                              value == nullptr ? "" : reinterpret_cast<const char*>(value)});
+    }
+    xmlTextReaderMoveToElement(reader);
+    return attributes;
+}
+
+std::optional<std::string> XmlPullReader::LookupNamespace(const std::string& prefix) const
+{
+    xmlChar* uri = xmlTextReaderLookupNamespace(Reader(reader_), reinterpret_cast<const xmlChar*>(prefix.c_str()));
+    if (uri == nullptr) return std::nullopt;
+    return TakeXmlString(uri);
 }
 
 }  // namespace tav::host

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "package/byte_reader.h"
 #include "platform/start_tag_scanner.h"
@@ -33,6 +34,15 @@ public:
     std::string NamespaceUri() const;
     // An attribute without namespace, by its local name.
     std::optional<std::string> Attribute(const char* name) const;
+    struct NamedAttribute {
+        std::string localName;
+        std::string namespaceUri;  // "" for none
+        std::string value;
+    };
+    // Every attribute of the current element, namespace declarations left out.
+    std::vector<NamedAttribute> Attributes() const;
+    // The namespace a prefix is bound to at the current element.
+    std::optional<std::string> LookupNamespace(const std::string& prefix) const;
 
     // Throws a PackageError about this part.
     [[noreturn]] void Fail(const std::string& reason) const;
@@ -48,7 +58,12 @@ private:
     tavxml::StartTagScanner startTags_;
     std::exception_ptr sourceError_;
     std::string firstError_;
+    bool encodingChecked_ = false;
     void* reader_ = nullptr;  // xmlTextReaderPtr
 };
+
+// XPS markup is UTF-8 or UTF-16: true for those declared encodings and for
+// none (null) declared.
+bool IsPackageEncoding(const char* declared);
 
 }  // namespace tav::host

@@ -101,6 +101,13 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
         throw PackageError(ContentTypes::kPartName, "the package has no content types part");
     }
     package->contentTypes_ = ContentTypes::Parse(package->Content(ContentTypes::kPartName)->Open());
+    // Every part has a content type; none is guessed for it.
+    for (const auto& [key, part] : package->parts_) {
+        if (SamePartName(part.name, ContentTypes::kPartName)) continue;
+        if (package->contentTypes_.Lookup(part.name).empty()) {
+            throw PackageError(part.name, "the part has no content type (no Default for its extension, no Override)");
+        }
+    }
     if (!package->HasPart(RelationshipsPartName("/"))) {
         throw PackageError(RelationshipsPartName("/"), "the package has no relationships part");
     }
@@ -204,7 +211,6 @@ std::shared_ptr<PartData> Package::ReadPartData(const std::string& canonicalName
     const StoredPart* part = Find(canonicalName);
     if (part == nullptr) throw PackageError(canonicalName, "the part is missing from the package");
     std::string type = ContentType(part->name);
-    if (type.empty()) type = DefaultContentType(role, part->name);
     return std::make_shared<PartData>(part->name, role, type, Content(part->name), log_);
 }
 

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 
+#include "opc/core_properties.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
@@ -40,6 +41,16 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+bool IsImageType(const std::string& type)
+{
+    return type.rfind("image/", 0) == 0;
+}
+
+bool IsFixedMarkupType(const std::string& type)
+{
+    return type == xps::kPageContentType || type == xps::kDocumentContentType || type == xps::kSequenceContentType;
+}
+
 }  // namespace
 
 bool ParseXpsLength(const std::string& text, double* value)
@@ -69,9 +80,17 @@ ComPtr<IUnknown> PackageWalker::Next()
             for (const Relationship& relationship : package_->PackageRelationships()) {
                 if (relationship.external) continue;
                 if (relationship.type == xps::kThumbnail && !thumbnail) {
+                    CheckRelatedType("/", relationship, "thumbnail", IsImageType);
                     ComPtr<IUnknown> part = package_->SharedPart(relationship.target, PartRole::Thumbnail);
                     part.As(IID_IPartThumbnail, &thumbnail);
                 } else if (relationship.type == xps::kCoreProperties) {
+                    if (!packageParts_.empty()) {
+                        throw PackageError(RelationshipsPartName("/"), "the package has two core-properties relationships");
+                    }
+                    CheckRelatedType("/", relationship, "core properties", [](const std::string& type) {
+                        return type == xps::kCorePropertiesContentType;
+                    });
+                    CheckCoreProperties(package_->Content(relationship.target)->Open(), relationship.target);
                     packageParts_.push_back(relationship.target);
                 }
                 // Digital signatures are not passed on: the output's
@@ -147,11 +166,16 @@ std::optional<std::string> PackageWalker::NextDocumentReference()
         if (sequenceReader_->Depth() != 1 || sequenceReader_->LocalName() != "DocumentReference") continue;
         std::optional<std::string> source = sequenceReader_->Attribute("Source");
         if (!source) sequenceReader_->Fail("a DocumentReference has no Source");
+        std::string name;
         try {
-            return ResolvePartReference(package_->SequenceName(), *source);
+            name = ResolvePartReference(package_->SequenceName(), *source);
         } catch (const PackageError& error) {
             sequenceReader_->Fail("DocumentReference \"" + *source + "\": " + error.Reason());
         }
+        if (!documentsSeen_.insert(PartNameKey(name)).second) {
+            sequenceReader_->Fail("the FixedDocument " + name + " is referred to more than once");
+        }
+        return name;
     }
     return std::nullopt;
 }
@@ -173,6 +197,9 @@ std::optional<PackageWalker::PageEntry> PackageWalker::NextPageContent()
         entry.name = ResolvePartReference(document_->Name(), *source);
     } catch (const PackageError& error) {
         reader.Fail("PageContent \"" + *source + "\": " + error.Reason());
+    }
+    if (!pagesSeen_.insert(PartNameKey(entry.name)).second) {
+        reader.Fail("the FixedPage " + entry.name + " is referred to more than once");
     }
     // The page's link targets follow as children; reading them runs on to
     // the next PageContent, which the next call takes.
@@ -211,13 +238,16 @@ ComPtr<IUnknown> PackageWalker::MakeDocument(const std::string& name)
         PartRole role;
         if (relationship.type == xps::kDocumentStructure) {
             role = PartRole::DocumentStructure;
+            CheckRelatedType(name, relationship, "DocumentStructure", [](const std::string& type) {
+                return type == xps::kDocumentStructureContentType;
+            });
         } else if (relationship.type == xps::kSignatureDefinitions) {
             role = PartRole::SignatureDefinitions;
+            CheckRelatedType(name, relationship, "SignatureDefinitions", [](const std::string& type) {
+                return !IsFixedMarkupType(type);
+            });
         } else {
             continue;
-        }
-        if (!package_->HasPart(relationship.target)) {
-            throw PackageError(relationship.target, "the part " + name + " refers to is missing from the package");
         }
         document_->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
     }
@@ -235,23 +265,25 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     currentName_ = entry.name;
     CheckPayloadType(entry.name, xps::kPageContentType, "FixedPage");
     std::shared_ptr<PartData> page = package_->ReadPartData(entry.name, PartRole::Page);
-    ReadPageRoot(*page);
+    std::vector<MarkupReference> references = ReadPageMarkup(*page);
     page->SetLinkTargets(entry.linkTargets);
     std::vector<Relationship> relationships = package_->RelationshipsOf(entry.name);
     AttachTicket(*page, relationships);
     AttachResources(*page, relationships);
+    AttachMarkupResources(*page, references);
     for (const Relationship& relationship : relationships) {
         if (relationship.external) continue;
         PartRole role;
         if (relationship.type == xps::kStoryFragments) {
             role = PartRole::StoryFragments;
+            CheckRelatedType(entry.name, relationship, "StoryFragments", [](const std::string& type) {
+                return type == xps::kStoryFragmentsContentType;
+            });
         } else if (relationship.type == xps::kThumbnail) {
             role = PartRole::Thumbnail;
+            CheckRelatedType(entry.name, relationship, "thumbnail", IsImageType);
         } else {
             continue;
-        }
-        if (!package_->HasPart(relationship.target)) {
-            throw PackageError(relationship.target, "the part " + entry.name + " refers to is missing from the package");
         }
         page->AddKeptRelationship({relationship.type, package_->SharedPart(relationship.target, role)});
     }
@@ -259,20 +291,41 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     return MakePartObject(page);
 }
 
-void PackageWalker::ReadPageRoot(PartData& page) const
+// The page's markup is read whole here, once, in the reader's thread: a
+// page that is not well-formed is refused before any filter sees it, and
+// the same pass gives the page size and the parts the markup refers to.
+std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
 {
-    XmlPullReader reader(page.Content()->Open(), page.Name());
-    if (!reader.NextElement() || reader.LocalName() != "FixedPage" || reader.NamespaceUri() != xps::kXpsNamespace) {
-        reader.Fail("the root element is not an XPS FixedPage");
-    }
+    FixedMarkupSummary summary = ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
     double width = 0;
     double height = 0;
-    std::optional<std::string> widthText = reader.Attribute("Width");
-    std::optional<std::string> heightText = reader.Attribute("Height");
-    if (!widthText || !heightText || !ParseXpsLength(*widthText, &width) || !ParseXpsLength(*heightText, &height)) {
-        reader.Fail("the FixedPage has no valid Width and Height");
+    if (!summary.width || !summary.height || !ParseXpsLength(*summary.width, &width) ||
+        !ParseXpsLength(*summary.height, &height)) {
+        throw PackageError(page.Name(), "the FixedPage has no valid Width and Height");
     }
     page.SetPageSize(width, height);
+    // Filters see the page as a consumer of the XPS vocabulary does, with
+    // the alternative content chosen and ignorable content left out.
+    if (summary.usesCompatibility) page.ReplaceContent(CompatibleMarkupContent(page.Content(), page.Name()));
+    return std::move(summary.references);
+}
+
+// A relationship of source that must reach a part of one kind: the part
+// must be there with a fitting content type. A thumbnail or core
+// properties pointing at the sequence, or a structure pointing at its own
+// document, is a fault of the input, not a second part of that kind.
+void PackageWalker::CheckRelatedType(const std::string& source, const Relationship& relationship, const char* what,
+                                     bool (*fits)(const std::string& type)) const
+{
+    if (!package_->HasPart(relationship.target)) {
+        throw PackageError(relationship.target, "the part " + source + " refers to is missing from the package");
+    }
+    std::string type = package_->ContentType(relationship.target);
+    if (!fits(type)) {
+        throw PackageError(RelationshipsPartName(source), std::string("the ") + what + " relationship " +
+                                                              relationship.id + " targets " + relationship.target +
+                                                              ", whose content type is " + type);
+    }
 }
 
 void PackageWalker::AttachTicket(PartData& part, const std::vector<Relationship>& relationships)
@@ -337,6 +390,74 @@ void PackageWalker::CollectResources(PartData& page, const std::string& source,
         CollectResources(page, target, package_->RelationshipsOf(target), path);
         path->pop_back();
     }
+}
+
+// Parts the markup refers to that no relationship declares are carried
+// too: viewers render such pages, so the output must hold every part the
+// page uses, and the writer gives the page the relationships it lacked.
+// Remote resource dictionaries are read for the parts they refer to.
+void PackageWalker::AttachMarkupResources(PartData& page, const std::vector<MarkupReference>& pageReferences)
+{
+    AttachReferencedParts(page, page.Name(), pageReferences);
+    std::set<std::string> read;
+    for (bool more = true; more;) {
+        more = false;
+        for (const PageResource& resource : page.Resources()) {
+            std::shared_ptr<PartData> data = HostDataOf(resource.part.Get());
+            if (!data || data->Role() != PartRole::ResourceDictionary) continue;
+            if (!read.insert(PartNameKey(resource.name)).second) continue;
+            AttachReferencedParts(page, resource.name, DictionaryReferences(resource.name));
+            more = true;
+        }
+    }
+}
+
+void PackageWalker::AttachReferencedParts(PartData& page, const std::string& source,
+                                          const std::vector<MarkupReference>& references)
+{
+    for (const MarkupReference& reference : references) {
+        if (IsAbsoluteUri(reference.uri)) continue;  // outside the package: nothing to carry
+        std::string target;
+        try {
+            target = ResolvePartReference(source, reference.uri);
+        } catch (const PackageError& error) {
+            throw PackageError(source, reference.attribute + " \"" + reference.uri + "\": " + error.Reason());
+        }
+        if (page.FindResource(target)) continue;
+        if (!package_->HasPart(target)) {
+            throw PackageError(source, "the markup refers to " + target + " (" + reference.attribute +
+                                           "), which is missing from the package");
+        }
+        std::string type = package_->ContentType(target);
+        PartRole expected = reference.attribute == "FontUri"       ? PartRole::Font
+                            : reference.attribute == "Source"      ? PartRole::ResourceDictionary
+                            : reference.attribute == "ImageSource" ? PartRole::Image
+                                                                   : PartRole::ColorProfile;
+        PartRole role = ResourceRole(type, target);
+        // A colour-converted bitmap names its profile in ImageSource too.
+        if (role == PartRole::ColorProfile && expected == PartRole::Image) expected = role;
+        bool markup = type == xps::kPageContentType || type == xps::kDocumentContentType ||
+                      type == xps::kSequenceContentType || IsPackageBookkeepingName(target);
+        if (markup || (role != PartRole::Other && role != expected)) {
+            throw PackageError(source, "the markup's " + reference.attribute + " refers to " + target +
+                                           ", which is no such resource (content type " + type + ")");
+        }
+        role = expected;
+        page.AttachResource({target, package_->SharedPart(target, role)});
+        if (role == PartRole::ResourceDictionary) {
+            std::vector<std::string> path{page.Name(), target};
+            CollectResources(page, target, package_->RelationshipsOf(target), &path);
+        }
+    }
+}
+
+const std::vector<MarkupReference>& PackageWalker::DictionaryReferences(const std::string& name)
+{
+    std::string key = PartNameKey(name);
+    auto found = dictionaryReferences_.find(key);
+    if (found != dictionaryReferences_.end()) return found->second;
+    FixedMarkupSummary summary = ScanFixedMarkup(*package_->Content(name)->Open(), name, "ResourceDictionary");
+    return dictionaryReferences_.emplace(key, std::move(summary.references)).first->second;
 }
 
 }  // namespace tav::host

@@ -7,10 +7,12 @@
 // count. Every fault of the package is a PackageError naming the part.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 
+#include "opc/fixed_markup_pass.h"
 #include "opc/xml_pull_reader.h"
 #include "package/package.h"
 
@@ -41,11 +43,16 @@ private:
     std::optional<std::string> NextDocumentReference();
     std::optional<PageEntry> NextPageContent();
     void CheckPayloadType(const std::string& name, std::string_view expected, const char* what) const;
+    void CheckRelatedType(const std::string& source, const Relationship& relationship, const char* what,
+                          bool (*fits)(const std::string& type)) const;
     void AttachTicket(PartData& part, const std::vector<Relationship>& relationships);
     void AttachResources(PartData& page, const std::vector<Relationship>& relationships);
     void CollectResources(PartData& page, const std::string& source, const std::vector<Relationship>& relationships,
                           std::vector<std::string>* path);
-    void ReadPageRoot(PartData& page) const;
+    std::vector<MarkupReference> ReadPageMarkup(PartData& page) const;
+    void AttachMarkupResources(PartData& page, const std::vector<MarkupReference>& pageReferences);
+    void AttachReferencedParts(PartData& page, const std::string& source, const std::vector<MarkupReference>& references);
+    const std::vector<MarkupReference>& DictionaryReferences(const std::string& name);
 
     std::shared_ptr<Package> package_;
     ComPtr<IPartPrintTicket> jobTicket_;
@@ -58,6 +65,10 @@ private:
     bool pageContentPending_ = false;  // documentReader_ stands on a PageContent not yet taken
     size_t documentCount_ = 0;
     std::string currentName_;
+    std::map<std::string, std::vector<MarkupReference>> dictionaryReferences_;  // by part name key
+    // Names (keys) of the documents and pages met: each may be referred to once.
+    std::set<std::string> documentsSeen_;
+    std::set<std::string> pagesSeen_;
 };
 
 // Parses a FixedPage's Width or Height; false unless it is a length the

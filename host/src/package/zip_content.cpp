@@ -74,6 +74,7 @@ private:
     {
         output_.clear();
         ready_ = 0;
+        if (!encodingKnown_) DetectEncoding();
         while (output_.empty()) {
             if (ended_) {
                 if (pending_.empty()) return false;
@@ -86,14 +87,17 @@ private:
             pending_.append(block, got);
             size_t keep = ended_ ? 0 : from_.size() - 1;
             size_t position = 0;
-            for (;;) {
-                size_t found = pending_.find(from_, position);
+            for (size_t search = 0;;) {
+                size_t found = pending_.find(from_, search);
                 if (found == std::string::npos) break;
+                search = found + 1;
+                if (aligned_ && found % 2 != 0) continue;
                 output_.append(pending_, position, found - position);
                 output_ += to_;
-                position = found + from_.size();
+                position = search = found + from_.size();
             }
             size_t safeEnd = pending_.size() > keep ? pending_.size() - keep : 0;
+            if (aligned_) safeEnd &= ~size_t{1};
             if (safeEnd > position) {
                 output_.append(pending_, position, safeEnd - position);
                 position = safeEnd;
@@ -103,9 +107,42 @@ private:
         return true;
     }
 
+    // Markup may be UTF-16 (with its byte-order mark): the strings are
+    // then matched and written in that encoding.
+    void DetectEncoding()
+    {
+        encodingKnown_ = true;
+        char head[2];
+        size_t got = ReadFully(*source_, head, sizeof head);
+        pending_.assign(head, got);
+        if (got == 0) ended_ = true;
+        if (got < 2) return;
+        auto widen = [](const std::string& text, bool littleEndian) {
+            std::string wide;
+            for (char c : text) {
+                wide.push_back(littleEndian ? c : '\0');
+                wide.push_back(littleEndian ? '\0' : c);
+            }
+            return wide;
+        };
+        bool little = head[0] == '\xFF' && head[1] == '\xFE';
+        bool big = head[0] == '\xFE' && head[1] == '\xFF';
+        if (little || big) {
+            from_ = widen(from_, little);
+            to_ = widen(to_, little);
+            // Matches start at even offsets only: keep the mark in the
+            // output at once so that offsets stay aligned to code units.
+            output_.assign(head, 2);
+            pending_.clear();
+            aligned_ = true;
+        }
+    }
+
     std::unique_ptr<ByteReader> source_;
     std::string from_;
     std::string to_;
+    bool encodingKnown_ = false;
+    bool aligned_ = false;  // UTF-16: occurrences count only at even offsets
     std::string pending_;
     std::string output_;
     size_t ready_ = 0;
