@@ -38,11 +38,11 @@ void AppendTransformCanvas(std::u16string& markup, const ContentTurn& turn, floa
     markup += u"\">";
 }
 
-void AppendClipCanvas(std::u16string& markup, const PrintableRect& clip)
+void AppendClipCanvas(std::u16string& markup, const Gdiplus::RectF& clip)
 {
     markup += u"<Canvas Clip=\"";
-    markup += FormatWideString(u"M %.2f,%.2f h %.2f v %.2f h -%.2f v -%.2f z", clip.x, clip.y, clip.width, clip.height,
-                               clip.width, clip.height);
+    markup += FormatWideString(u"M %.2f,%.2f h %.2f v %.2f h -%.2f v -%.2f z", clip.X, clip.Y, clip.Width, clip.Height,
+                               clip.Width, clip.Height);
     markup += u"\" >";
 }
 
