@@ -1,8 +1,7 @@
 #include "filtercore/page_writer_base.h"
 
-#include <new>
-
 #include "filtercore/markup_escape.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 
@@ -37,19 +36,6 @@ bool AttributeAt(ISAXAttributes* attributes, int index, std::u16string_view* nam
     return SUCCEEDED(attributes->getValue(index, &text, &length)) && ViewOf(text, length, value);
 }
 
-// Runs a content-handler body, turning what it raises into its HRESULT.
-template <class Body>
-HRESULT Guarded(Body body)
-{
-    try {
-        return body();
-    } catch (const CXDException& e) {
-        return e.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 }  // namespace
 
 PageWriterBase::PageWriterBase(IPrintWriteStream* stream, PageWriterOptions options)
@@ -62,7 +48,7 @@ HRESULT PageWriterBase::startElement(const WCHAR*, int, const WCHAR*, int, const
 {
     std::u16string_view name;
     if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
-    return Guarded([&] {
+    return CatchRaised([&] {
         size_t enclosing = depth_++;
         markup_.clear();
         if (enclosing == 0 && name == kFixedPage) {
@@ -80,7 +66,7 @@ HRESULT PageWriterBase::endElement(const WCHAR*, int, const WCHAR*, int, const W
 {
     std::u16string_view name;
     if (!ViewOf(qName, qNameLength, &name) || name.empty()) return E_INVALIDARG;
-    return Guarded([&] {
+    return CatchRaised([&] {
         if (depth_ == 0) return E_UNEXPECTED;
         size_t enclosing = --depth_;
         markup_.clear();
