@@ -74,6 +74,10 @@ public:
     // the document is empty. Nodes of the old content that are still
     // referred to become orphans.
     HRESULT Load(ByteSource& source);
+    // The failure of the last Load and the line it stopped at; S_OK and 0
+    // after a load that succeeded.
+    HRESULT LoadFailure() const { return loadFailure_; }
+    int LoadFailureLine() const { return loadFailureLine_; }
     // Empties the document.
     void Clear();
 
@@ -93,6 +97,8 @@ public:
 
 private:
     DocumentState() = default;
+    HRESULT loadFailure_ = S_OK;
+    int loadFailureLine_ = 0;
     ~DocumentState();
     void FreeTree(xmlNodePtr top);
 
