@@ -48,8 +48,8 @@ TEST(GdiplusMatrix, AppendActsAfterAndPrependBefore)
     Matrix before(1, 0, 0, 1, 5, 0);
     EXPECT_EQ(after.Multiply(&scale, MatrixOrderAppend), Ok);
     EXPECT_EQ(before.Multiply(&scale, MatrixOrderPrepend), Ok);
-    EXPECT_EQ(Transformed(after, {1, 1}), PointF(12, 2));   // (6, 1) doubled
-    EXPECT_EQ(Transformed(before, {1, 1}), PointF(7, 2));   // (2, 2) moved by 5
+    EXPECT_EQ(Transformed(after, {1, 1}), PointF(12, 2));  // (6, 1) doubled
+    EXPECT_EQ(Transformed(before, {1, 1}), PointF(7, 2));  // (2, 2) moved by 5
 }
 
 TEST(GdiplusMatrix, PositiveAngleTurnsClockwiseWithYDown)

@@ -128,10 +128,7 @@ Status Matrix::Invert()
     return Ok;
 }
 
-bool Matrix::IsIdentity() const
-{
-    return m11_ == 1 && m12_ == 0 && m21_ == 0 && m22_ == 1 && dx_ == 0 && dy_ == 0;
-}
+bool Matrix::IsIdentity() const { return m11_ == 1 && m12_ == 0 && m21_ == 0 && m22_ == 1 && dx_ == 0 && dy_ == 0; }
 
 bool Matrix::Equals(const Matrix* matrix) const
 {
