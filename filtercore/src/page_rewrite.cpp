@@ -46,7 +46,12 @@ HRESULT StreamPageMarkup(IFixedPage* source, IPrintWriteStream* destination, con
     // write is reported.
     if (SUCCEEDED(hr)) hr = writer->Flush();
     writer.Reset();
-    if (FAILED(hr)) NoteFailureOf(hr, source, DescribeFailure(hr));
+    if (FAILED(hr)) {
+        CatchRaised([&] {
+            NoteFailureOf(hr, source, DescribeFailure(hr));
+            return S_OK;
+        });
+    }
     return hr;
 }
 

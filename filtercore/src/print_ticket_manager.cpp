@@ -155,11 +155,19 @@ HRESULT PrintTicketManager::SetTicketFromPart(TicketLevel level, IPartPrintTicke
     if (SUCCEEDED(hr)) hr = SequentialReadAdapter::Create(stream.Get(), reader.Out());
     if (SUCCEEDED(hr)) hr = LoadTicketDocument(delta.Get(), reader.Get());
     if (FAILED(hr)) {
-        NoteFailureOf(hr, ticket, LoadFailureReason(hr, delta.Get()));
+        CatchRaised([&] {
+            NoteFailureOf(hr, ticket, LoadFailureReason(hr, delta.Get()));
+            return S_OK;
+        });
         return hr;
     }
     hr = Merge(level, delta.Get());
-    if (FAILED(hr)) NoteFailureOf(hr, ticket, DescribeFailure(hr));
+    if (FAILED(hr)) {
+        CatchRaised([&] {
+            NoteFailureOf(hr, ticket, DescribeFailure(hr));
+            return S_OK;
+        });
+    }
     return hr;
 }
 

@@ -40,6 +40,7 @@ void NoteFailureOf(HRESULT result, Part* part, std::u16string_view reason) noexc
 
 // What a failure that the platform reports says about the input: "not
 // well-formed XML" and the like, or "failed (0x80004005)" for any other.
+// Raises std::bad_alloc.
 std::u16string DescribeFailure(HRESULT result);
 
 void ClearFailureNote() noexcept;

@@ -6,6 +6,7 @@
 
 #include <type_traits>
 
+#include "platform/comobject.h"
 #include "platform/pipeline.h"
 
 // Counted before the part's handler runs.
