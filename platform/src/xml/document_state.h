@@ -97,8 +97,6 @@ public:
 
 private:
     DocumentState() = default;
-    HRESULT loadFailure_ = S_OK;
-    int loadFailureLine_ = 0;
     ~DocumentState();
     void FreeTree(xmlNodePtr top);
 
@@ -111,6 +109,8 @@ private:
     xmlXPathContextPtr xpath_ = nullptr;
     bool xpathNamespacesStale_ = true;
     PendingMarkup* pending_ = nullptr;
+    HRESULT loadFailure_ = S_OK;
+    int loadFailureLine_ = 0;
 };
 
 // A counted reference on a state, released on destruction.
