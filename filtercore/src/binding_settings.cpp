@@ -3,7 +3,7 @@
 // private ParameterInit "JobBindBookletDivideSheets".
 #include "filtercore/job_settings.h"
 #include "name_table.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 namespace {

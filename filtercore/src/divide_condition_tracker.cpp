@@ -5,7 +5,7 @@
 
 #include "filtercore/job_settings.h"
 #include "filtercore/print_ticket_dom.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "filtercore/job_settings.h"
 #include "property_group_reader.h"
 #include "property_group_writer.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 #include "ticket_writing.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "filtercore/markup_escape.h"
+#include "filtercore/raised_result.h"
 #include "filtercore/utf8_converter.h"
 
 MarkupWriter::MarkupWriter(IPrintWriteStream* stream)
@@ -22,11 +23,7 @@ MarkupWriter::~MarkupWriter() { Flush(); }
 
 HRESULT MarkupWriter::startDocument()
 {
-    try {
-        return Append(kXmlDeclaration, S_OK);
-    } catch (const CXDException& e) {
-        return e.hr;
-    }
+    return CatchRaised([&] { return Append(kXmlDeclaration, S_OK); });
 }
 
 HRESULT MarkupWriter::Append(const WCHAR* text, HRESULT carried)
@@ -72,13 +69,11 @@ HRESULT MarkupWriter::Escape(BSTR* value)
     if (value == nullptr) return E_POINTER;
     UINT length = SysStringLen(*value);
     if (length == 0) return S_OK;
-    try {
+    return CatchRaised([&] {
         std::u16string escaped;
         AppendEscaped(escaped, std::u16string_view(*value, length));
         if (escaped.size() > 0x7FFFFFFFu) return E_OUTOFMEMORY;
         if (!SysReAllocStringLen(value, escaped.data(), static_cast<UINT>(escaped.size()))) return E_OUTOFMEMORY;
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

@@ -2,7 +2,7 @@
 // private feature "PageReverseImage".
 #include "filtercore/job_settings.h"
 #include "name_table.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 #include "ticket_writing.h"
 

@@ -4,7 +4,7 @@
 #include "filtercore/page_geometry.h"
 #include "page_geometry_names.h"
 #include "property_group_reader.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "filtercore/page_geometry.h"
 #include "page_geometry_names.h"
 #include "property_group_writer.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "ticket_writing.h"
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "filtercore/failure_note.h"
+#include "filtercore/raised_result.h"
 #include "filtercore/sequential_read_adapter.h"
 #include "platform/com.h"
 #include "platform/xml.h"
@@ -33,20 +35,23 @@ HRESULT StreamPageMarkup(IFixedPage* source, IPrintWriteStream* destination, con
 {
     if (source == nullptr || destination == nullptr || !makeWriter) return E_POINTER;
     ComPtr<MarkupWriter> writer;
-    try {
+    HRESULT made = CatchRaised([&] {
         writer = ComPtr<MarkupWriter>::Adopt(makeWriter(destination));
-    } catch (const CXDException& e) {
-        return e.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (!writer) return E_OUTOFMEMORY;
+        return writer ? S_OK : E_OUTOFMEMORY;
+    });
+    if (FAILED(made)) return made;
 
     HRESULT hr = ParsePageMarkup(source, writer.Get());
     // Written here rather than by the destructor, so that a failing last
     // write is reported.
     if (SUCCEEDED(hr)) hr = writer->Flush();
     writer.Reset();
+    if (FAILED(hr)) {
+        CatchRaised([&] {
+            NoteFailureOf(hr, source, DescribeFailure(hr));
+            return S_OK;
+        });
+    }
     return hr;
 }
 

@@ -1,8 +1,7 @@
 #include "filtercore/page_writer_base.h"
 
-#include <new>
-
 #include "filtercore/markup_escape.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 
@@ -54,19 +53,6 @@ bool AttributeAt(ISAXAttributes* attributes, int index, std::u16string_view* nam
     return SUCCEEDED(attributes->getValue(index, &text, &length)) && ViewOf(text, length, value);
 }
 
-// Runs a content-handler body, turning what it raises into its HRESULT.
-template <class Body>
-HRESULT Guarded(Body body)
-{
-    try {
-        return body();
-    } catch (const CXDException& e) {
-        return e.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 }  // namespace
 
 PageWriterBase::PageWriterBase(IPrintWriteStream* stream, PageWriterOptions options)
@@ -82,7 +68,7 @@ HRESULT PageWriterBase::startElement(const WCHAR* namespaceUri, int namespaceUri
     if (!ViewOf(qName, qNameLength, &name) || name.empty() || !ViewOf(namespaceUri, namespaceUriLength, &uri) ||
         !ViewOf(localName, localNameLength, &local))
         return E_INVALIDARG;
-    return Guarded([&] {
+    return CatchRaised([&] {
         size_t enclosing = depth_++;
         markup_.clear();
         // Elements are told by namespace and local name: a page may call the
@@ -107,7 +93,7 @@ HRESULT PageWriterBase::endElement(const WCHAR* namespaceUri, int namespaceUriLe
     if (!ViewOf(qName, qNameLength, &name) || name.empty() || !ViewOf(namespaceUri, namespaceUriLength, &uri) ||
         !ViewOf(localName, localNameLength, &local))
         return E_INVALIDARG;
-    return Guarded([&] {
+    return CatchRaised([&] {
         if (depth_ == 0) return E_UNEXPECTED;
         size_t enclosing = --depth_;
         markup_.clear();

@@ -5,7 +5,7 @@
 
 #include "platform/base.h"
 #include "platform/guid.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 

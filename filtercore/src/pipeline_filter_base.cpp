@@ -1,18 +1,7 @@
 #include "filtercore/pipeline_filter_base.h"
 
+#include "filtercore/failure_note.h"
 #include "platform/com.h"
-
-namespace {
-
-// The interface pointer when part answers riid (null pointers included), or
-// false when it does not.
-template <class Interface>
-bool Answers(IUnknown* part, REFIID riid, ComPtr<Interface>* answer)
-{
-    return SUCCEEDED(part->QueryInterface(riid, answer->OutVoid()));
-}
-
-}  // namespace
 
 PipelineFilterBase::PipelineFilterBase()
 {
@@ -36,9 +25,8 @@ PipelineFilterBase::~PipelineFilterBase()
 
 HRESULT PipelineFilterBase::StartOperation()
 {
-    pageInDocument = 0;
-    documentCount = 0;
-    pageCount = 0;
+    ResetCounters();
+    ClearFailureNote();
 
     HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HRESULT result = comResult;
@@ -53,7 +41,7 @@ HRESULT PipelineFilterBase::StartOperation()
         if (stopped)
             result = S_OK;
         else if (control)
-            control->RequestShutdown(result, nullptr);
+            control->RequestShutdown(result, ComPtr<IImgErrorInfo>::Adopt(MakeErrorInfo(result)).Get());
     }
     if (SUCCEEDED(comResult)) CoUninitialize();
     ReportFilterFinished();
@@ -73,28 +61,29 @@ HRESULT PipelineFilterBase::RunPartLoop()
         hr = DispatchPart(part.Get());
         if (FAILED(hr)) return hr;
     }
+    ClearFailureNote();
     return OnJobEnd();
 }
 
 HRESULT PipelineFilterBase::DispatchPart(IUnknown* part)
 {
-    if (ComPtr<IXpsDocument> document; Answers(part, IID_IXpsDocument, &document))
-        return Deliver(document.Get(), &PipelineFilterBase::OnXpsDocument, &IXpsDocumentConsumer::SendXpsDocument);
-    if (ComPtr<IFixedDocumentSequence> sequence; Answers(part, IID_IFixedDocumentSequence, &sequence))
-        return Deliver(sequence.Get(), &PipelineFilterBase::OnFixedDocumentSequence,
-                       &IXpsDocumentConsumer::SendFixedDocumentSequence);
-    if (ComPtr<IFixedDocument> document; Answers(part, IID_IFixedDocument, &document)) {
-        pageInDocument = 0;
-        ++documentCount;
-        return Deliver(document.Get(), &PipelineFilterBase::OnFixedDocument, &IXpsDocumentConsumer::SendFixedDocument);
-    }
-    if (ComPtr<IFixedPage> page; Answers(part, IID_IFixedPage, &page)) {
-        ++pageInDocument;
-        ++pageCount;
-        return Deliver(page.Get(), &PipelineFilterBase::OnFixedPage, &IXpsDocumentConsumer::SendFixedPage);
-    }
-    // Resources, fonts, images and anything else pass through untouched.
-    return consumer->SendXpsUnknown(part);
+    // A note left by a failure an earlier part recovered from is no
+    // reason for this part's.
+    ClearFailureNote();
+    return DispatchXpsPart(part, *this, [this](auto* typed) -> HRESULT {
+        using Part = std::remove_pointer_t<decltype(typed)>;
+        if constexpr (std::is_same_v<Part, IXpsDocument>)
+            return Deliver(typed, &PipelineFilterBase::OnXpsDocument, &IXpsDocumentConsumer::SendXpsDocument);
+        else if constexpr (std::is_same_v<Part, IFixedDocumentSequence>)
+            return Deliver(typed, &PipelineFilterBase::OnFixedDocumentSequence,
+                           &IXpsDocumentConsumer::SendFixedDocumentSequence);
+        else if constexpr (std::is_same_v<Part, IFixedDocument>)
+            return Deliver(typed, &PipelineFilterBase::OnFixedDocument, &IXpsDocumentConsumer::SendFixedDocument);
+        else if constexpr (std::is_same_v<Part, IFixedPage>)
+            return Deliver(typed, &PipelineFilterBase::OnFixedPage, &IXpsDocumentConsumer::SendFixedPage);
+        else  // resources, fonts, images and anything else pass through untouched
+            return consumer->SendXpsUnknown(typed);
+    });
 }
 
 // The hook when GDI+ is ready, otherwise the part goes straight on.

@@ -5,7 +5,7 @@
 #include "filtercore/job_settings.h"
 #include "name_table.h"
 #include "property_group_reader.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 namespace {

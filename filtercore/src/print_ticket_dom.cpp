@@ -5,7 +5,7 @@
 #include "filtercore/bstr_utils.h"
 #include "filtercore/print_schema_namespaces.h"
 #include "platform/wformat.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "ticket_strings.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // attached to the document.
 #include "filtercore/print_schema_namespaces.h"
 #include "filtercore/print_ticket_dom.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "ticket_strings.h"
 
 namespace {

@@ -1,11 +1,13 @@
 #include "filtercore/print_ticket_manager.h"
 
+#include "filtercore/failure_note.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/private_keywords.h"
+#include "filtercore/raised_result.h"
 #include "filtercore/read_stream_as_istream.h"
 #include "filtercore/sequential_read_adapter.h"
 #include "filtercore/ticket_document_io.h"
-#include "raised_result.h"
+#include "platform/wformat.h"
 
 namespace {
 
@@ -29,6 +31,24 @@ HRESULT RemoveNUpSettings(IXMLDOMDocument2* base)
         }
         return S_OK;
     });
+}
+
+// What the document's last load says went wrong, with its line: "not
+// well-formed XML (line 3)"; the failure's own description when the load
+// got no markup to judge.
+std::u16string LoadFailureReason(HRESULT failure, IXMLDOMDocument2* document)
+{
+    ComPtr<IXMLDOMParseError> error;
+    LONG code = 0;
+    LONG line = 0;
+    BSTR reason = nullptr;
+    if (document == nullptr || FAILED(document->get_parseError(error.Out())) || !error ||
+        FAILED(error->get_errorCode(&code)) || code == 0 || FAILED(error->get_reason(&reason)))
+        return DescribeFailure(failure);
+    std::u16string text(reason);
+    SysFreeString(reason);
+    if (SUCCEEDED(error->get_line(&line)) && line > 0) text += FormatWideString(u" (line %d)", static_cast<int>(line));
+    return text;
 }
 
 }  // namespace
@@ -134,8 +154,21 @@ HRESULT PrintTicketManager::SetTicketFromPart(TicketLevel level, IPartPrintTicke
     if (SUCCEEDED(hr)) hr = ticket->GetStream(stream.Out());
     if (SUCCEEDED(hr)) hr = SequentialReadAdapter::Create(stream.Get(), reader.Out());
     if (SUCCEEDED(hr)) hr = LoadTicketDocument(delta.Get(), reader.Get());
-    if (FAILED(hr)) return hr;
-    return Merge(level, delta.Get());
+    if (FAILED(hr)) {
+        CatchRaised([&] {
+            NoteFailureOf(hr, ticket, LoadFailureReason(hr, delta.Get()));
+            return S_OK;
+        });
+        return hr;
+    }
+    hr = Merge(level, delta.Get());
+    if (FAILED(hr)) {
+        CatchRaised([&] {
+            NoteFailureOf(hr, ticket, DescribeFailure(hr));
+            return S_OK;
+        });
+    }
+    return hr;
 }
 
 HRESULT PrintTicketManager::UpdateLevel(TicketLevel level, HRESULT ticketLookup, IPartPrintTicket* ticket,

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "filtercore/print_ticket_dom.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "ticket_strings.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "property_group_reader.h"
 
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 PropertyGroupReader::PropertyGroupReader(PrintTicketDom& ticket, const WCHAR* prefix)

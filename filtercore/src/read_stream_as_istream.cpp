@@ -4,6 +4,7 @@
 #include <new>
 
 #include "filtercore/errors.h"
+#include "filtercore/raised_result.h"
 #include "platform/com.h"
 
 namespace {
@@ -26,14 +27,12 @@ HRESULT ReadStreamAsIStream::Create(IPrintReadStream* stream, IStream** wrapper)
 {
     if (wrapper == nullptr) return E_POINTER;
     *wrapper = nullptr;
-    try {
+    return CatchRaised([&] {
         auto* created = new (std::nothrow) ReadStreamAsIStream(stream);
         if (created == nullptr) return E_OUTOFMEMORY;
         *wrapper = created;
         return S_OK;
-    } catch (const CXDException& raised) {
-        return raised.hr;
-    }
+    });
 }
 
 HRESULT ReadStreamAsIStream::QueryInterface(REFIID riid, void** object)

@@ -1,7 +1,7 @@
 #include "filtercore/xpath_builder.h"
 
 #include "filtercore/bstr_utils.h"
-#include "raised_result.h"
+#include "filtercore/raised_result.h"
 #include "ticket_strings.h"
 
 HRESULT XPathBuilder::AppendFeature(const WCHAR* prefix, const WCHAR* name)

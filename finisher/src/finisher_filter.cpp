@@ -1,10 +1,10 @@
 #include "finisher_filter.h"
 
 #include "filtercore/page_rewrite.h"
+#include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
 #include "finisher_page_writer.h"
 #include "finisher_settings.h"
-#include "guarded.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
 // changed: the manager drops it with the next page.
 HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
 {
-    return Guarded([&] {
+    return CatchRaised([&] {
         FinisherSettings settings(ticketManager, privateNamespace);
         BOOL changed = FALSE;
         HRESULT hr = ExamineTicket(&settings, ticket, &changed);
@@ -86,7 +86,7 @@ HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const 
                                            bool* replaced)
 {
     *replaced = false;
-    return Guarded([&] {
+    return CatchRaised([&] {
         IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
         HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
         if (FAILED(hr)) return hr;

@@ -3,20 +3,18 @@
 #include <algorithm>
 
 #include "filtercore/job_settings.h"
+#include "platform/units.h"
+
+using Gdiplus::Matrix;
+using Gdiplus::PointF;
+using Gdiplus::RectF;
 
 namespace {
 
-// Microns per XPS unit (1/96 inch).
-constexpr float kMicronsPerUnit = 264.58f;
 // The cut-out marks lie this far inside the printable area, and are this
 // much shorter than its sides together, so that their strokes stay inside.
 constexpr float kMarkInset = 0.64f;
 constexpr float kMarkFraction = 15.0f;
-
-float ToUnits(INT microns)
-{
-    return static_cast<float>(microns) / kMicronsPerUnit;
-}
 
 using P = PageSide;
 
@@ -37,7 +35,7 @@ constexpr ContentTurn kTurnedFlips[] = {
 
 }  // namespace
 
-INT MirrorKindOf(INT mirrorOption, INT reverse)
+MirrorKind MirrorKindOf(INT mirrorOption, INT reverse)
 {
     bool halfTurn = reverse != 0;
     switch (mirrorOption) {
@@ -47,16 +45,15 @@ INT MirrorKindOf(INT mirrorOption, INT reverse)
     }
 }
 
-INT RotationKindOf(BOOL transverse, INT orientation)
+RotationKind RotationKindOf(BOOL transverse, PageOrientation orientation)
 {
     if (!transverse) return kNoTransverseFeed;
     // A ReverseLandscape page is as wide as a Landscape one: it fits the
     // turned media as it is.
-    bool wide = orientation == kOrientationLandscape || orientation == kOrientationReverseLandscape;
-    return wide ? kTransverseLandscape : kTransverseTurned;
+    return IsLandscapeLike(orientation) ? kTransverseLandscape : kTransverseTurned;
 }
 
-std::optional<ContentTurn> ContentTurnFor(INT rotationKind, INT mirrorKind)
+std::optional<ContentTurn> ContentTurnFor(RotationKind rotationKind, MirrorKind mirrorKind)
 {
     bool turned = rotationKind == kTransverseTurned;
     bool flipped = mirrorKind >= kFlipAcrossWidth && mirrorKind <= kHalfTurn;
@@ -74,7 +71,13 @@ float SideLength(PageSide side, float width, float height)
     return 0;
 }
 
-PageExtent FinishedPageSize(INT rotationKind, float width, float height)
+Matrix ContentTurnMatrix(const ContentTurn& turn, float width, float height)
+{
+    return Matrix(turn.m11, turn.m12, turn.m21, turn.m22, SideLength(turn.dx, width, height),
+                  SideLength(turn.dy, width, height));
+}
+
+PageExtent FinishedPageSize(RotationKind rotationKind, float width, float height)
 {
     if (rotationKind == kTransverseTurned) return {height, width};
     return {width, height};
@@ -82,30 +85,27 @@ PageExtent FinishedPageSize(INT rotationKind, float width, float height)
 
 BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxValue& box)
 {
-    float dx = SideLength(turn.dx, width, height);
-    float dy = SideLength(turn.dy, width, height);
     // Two opposite corners, transformed; the factors are -1, 0 or 1, so the
     // transformed box is the rectangle between them.
-    float x1 = turn.m11 * box.x + turn.m21 * box.y + dx;
-    float y1 = turn.m12 * box.x + turn.m22 * box.y + dy;
-    float x2 = turn.m11 * (box.x + box.width) + turn.m21 * (box.y + box.height) + dx;
-    float y2 = turn.m12 * (box.x + box.width) + turn.m22 * (box.y + box.height) + dy;
-    return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) - std::min(x1, x2),
-            std::max(y1, y2) - std::min(y1, y2)};
+    PointF corners[] = {{box.x, box.y}, {box.x + box.width, box.y + box.height}};
+    ContentTurnMatrix(turn, width, height).TransformPoints(corners, 2);
+    float left = std::min(corners[0].X, corners[1].X);
+    float top = std::min(corners[0].Y, corners[1].Y);
+    return {left, top, std::max(corners[0].X, corners[1].X) - left, std::max(corners[0].Y, corners[1].Y) - top};
 }
 
-PrintableRect ClipRectangle(const ImageableArea& area)
+RectF ClipRectangle(const ImageableArea& area)
 {
-    return {ToUnits(area.originWidth), ToUnits(area.originHeight), ToUnits(std::max(area.extentWidth, 0)),
-            ToUnits(std::max(area.extentHeight, 0))};
+    return RectF(MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
+                 MicronsToXpsUnits(std::max(area.extentWidth, 0)), MicronsToXpsUnits(std::max(area.extentHeight, 0)));
 }
 
 std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)
 {
-    float left = ToUnits(area.originWidth) + kMarkInset;
-    float top = ToUnits(area.originHeight) + kMarkInset;
-    float width = ToUnits(area.extentWidth) - 2 * kMarkInset;
-    float height = ToUnits(area.extentHeight) - 2 * kMarkInset;
+    float left = MicronsToXpsUnits(area.originWidth) + kMarkInset;
+    float top = MicronsToXpsUnits(area.originHeight) + kMarkInset;
+    float width = MicronsToXpsUnits(area.extentWidth) - 2 * kMarkInset;
+    float height = MicronsToXpsUnits(area.extentHeight) - 2 * kMarkInset;
     float right = left + width;
     float bottom = top + height;
     float dx = width / kMarkFraction;
@@ -130,16 +130,15 @@ std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)
 
 ImageableArea DefaultDeviceImageableArea(const PageGeometry& geometry)
 {
-    bool turned = geometry.orientation == kOrientationLandscape ||
-                  geometry.orientation == kOrientationReverseLandscape;
+    bool turned = IsLandscapeLike(OrientationOf(geometry));
     ImageableArea area;
     area.imageableSizeWidth = turned ? geometry.height : geometry.width;
     area.imageableSizeHeight = turned ? geometry.width : geometry.height;
-    area.originWidth = kDefaultDeviceMargin;
-    area.originHeight = kDefaultDeviceMargin;
+    area.originWidth = kDefaultDeviceMarginMicrons;
+    area.originHeight = kDefaultDeviceMarginMicrons;
     // In 64 bits: a size near the 32-bit limits cannot overflow.
     auto extent = [](INT side) {
-        return static_cast<INT>(std::max<long long>(0, static_cast<long long>(side) - 2LL * kDefaultDeviceMargin));
+        return static_cast<INT>(std::max<long long>(0, static_cast<long long>(side) - 2LL * kDefaultDeviceMarginMicrons));
     };
     area.extentWidth = extent(area.imageableSizeWidth);
     area.extentHeight = extent(area.imageableSizeHeight);

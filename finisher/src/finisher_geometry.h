@@ -4,7 +4,7 @@
 // the printable area.
 //
 // Page sizes and boxes are in XPS units (1/96 inch); the imageable area is in
-// microns, converted with the divisor 264.58 in single precision.
+// microns, converted with MicronsToXpsUnits.
 #pragma once
 
 #include <array>
@@ -12,6 +12,7 @@
 
 #include "filtercore/box_value.h"
 #include "filtercore/page_geometry.h"
+#include "platform/gdiplus.h"
 
 // How transverse feed treats a page (FinisherSettings::rotationKind).
 enum RotationKind : INT {
@@ -34,12 +35,12 @@ enum MirrorKind : INT {
 // The mirror kind of a MirrorSettings pair: a reverse image (a half turn)
 // on top of a mirror across the width is a mirror across the height, and the
 // other way round. An unknown mirror value counts as none.
-INT MirrorKindOf(INT mirrorOption, INT reverse);
+MirrorKind MirrorKindOf(INT mirrorOption, INT reverse);
 
 // kNoTransverseFeed unless transverse is set; then kTransverseLandscape for a
 // Landscape or ReverseLandscape page and kTransverseTurned for a Portrait or
 // ReversePortrait one.
-INT RotationKindOf(BOOL transverse, INT orientation);
+RotationKind RotationKindOf(BOOL transverse, PageOrientation orientation);
 
 // What a translation of the content transform is: nothing, or one side of
 // the page as read (before any exchange).
@@ -55,10 +56,13 @@ struct ContentTurn {
 // The transform that draws a page's content turned and flipped as the kinds
 // say; nothing when the content stays as it is (no quarter turn and no
 // mirror). A kTransverseLandscape page is flipped like an untransposed one.
-std::optional<ContentTurn> ContentTurnFor(INT rotationKind, INT mirrorKind);
+std::optional<ContentTurn> ContentTurnFor(RotationKind rotationKind, MirrorKind mirrorKind);
 
 // The value of a translation for a page of width x height.
 float SideLength(PageSide side, float width, float height);
+
+// The transform as a matrix, for a page of width x height.
+Gdiplus::Matrix ContentTurnMatrix(const ContentTurn& turn, float width, float height);
 
 struct PageExtent {
     float width = 0;
@@ -67,24 +71,16 @@ struct PageExtent {
 
 // The page's size after finishing: width and height exchanged by the
 // quarter turn of kTransverseTurned, unchanged otherwise.
-PageExtent FinishedPageSize(INT rotationKind, float width, float height);
+PageExtent FinishedPageSize(RotationKind rotationKind, float width, float height);
 
 // Where a box of the content (a ContentBox or BleedBox) lies once the
 // content is drawn with the transform on a page of width x height: the
 // rectangle the transformed box covers.
 BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxValue& box);
 
-// The printable rectangle of an imageable area, in XPS units.
-struct PrintableRect {
-    float x = 0;
-    float y = 0;
-    float width = 0;
-    float height = 0;
-};
-
-// The rectangle the content is clipped to: the area's origin and extent (a
-// negative extent, which no device reports, counts as 0).
-PrintableRect ClipRectangle(const ImageableArea& area);
+// The rectangle the content is clipped to, in XPS units: the area's origin
+// and extent (a negative extent, which no device reports, counts as 0).
+Gdiplus::RectF ClipRectangle(const ImageableArea& area);
 
 // One cut-out mark: a line from (x, y) of the given signed length, down
 // (vertical) or to the right (horizontal) for a positive length.
@@ -105,11 +101,8 @@ inline constexpr size_t kCutMarkCount = 12;
 // edge middles, then top and bottom edge middles.
 std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area);
 
-// Margins of the default device on every side, in microns.
-inline constexpr INT kDefaultDeviceMargin = 4233;
-
 // The imageable area a page has when the device's capabilities cannot be
 // read: the whole page (the media of the geometry, turned for Landscape and
-// ReverseLandscape content) less the default device's margins. An extent
-// never goes below 0.
+// ReverseLandscape content) less the default device's margins
+// (kDefaultDeviceMarginMicrons on every side). An extent never goes below 0.
 ImageableArea DefaultDeviceImageableArea(const PageGeometry& geometry);

@@ -41,13 +41,13 @@ void AppendTransformCanvas(std::u16string& markup, std::u16string_view canvas, c
     markup += u"\">";
 }
 
-void AppendClipCanvas(std::u16string& markup, std::u16string_view canvas, const PrintableRect& clip)
+void AppendClipCanvas(std::u16string& markup, std::u16string_view canvas, const Gdiplus::RectF& clip)
 {
     markup += u'<';
     markup += canvas;
     markup += u" Clip=\"";
-    markup += FormatWideString(u"M %.2f,%.2f h %.2f v %.2f h -%.2f v -%.2f z", clip.x, clip.y, clip.width, clip.height,
-                               clip.width, clip.height);
+    markup += FormatWideString(u"M %.2f,%.2f h %.2f v %.2f h -%.2f v -%.2f z", clip.X, clip.Y, clip.Width, clip.Height,
+                               clip.Width, clip.Height);
     markup += u"\" >";
 }
 

@@ -24,7 +24,7 @@ void AppendTransformCanvas(std::u16string& markup, std::u16string_view canvas, c
                            float height);
 
 // `<Canvas Clip="M x,y h w v h h -w v -h z" >`.
-void AppendClipCanvas(std::u16string& markup, std::u16string_view canvas, const PrintableRect& clip);
+void AppendClipCanvas(std::u16string& markup, std::u16string_view canvas, const Gdiplus::RectF& clip);
 
 // A black Path of stroke 0.32 whose data draws the marks in order, each as
 // `M x,y v length ` or `M x,y h length `.

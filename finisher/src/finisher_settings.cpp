@@ -1,7 +1,7 @@
 #include "finisher_settings.h"
 
 #include "filtercore/job_settings.h"
-#include "guarded.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* chan
 
     settings.cutOutLines = poster.printCutOutLine;
     if (settings.cutOutLines) settings.imageableArea = ReadPrintableArea(settings, ticket, geometry);
-    settings.rotationKind = RotationKindOf(geometry.transverse, geometry.orientation);
+    settings.rotationKind = RotationKindOf(geometry.transverse, OrientationOf(geometry));
     settings.mirrorKind = MirrorKindOf(mirror.mirror, (mirror.reverse != 0) != TransverseKeepsHalfTurn(geometry));
     if (settings.rotationKind == kNoTransverseFeed) return S_OK;
 
@@ -82,5 +82,5 @@ HRESULT ExamineTicket(FinisherSettings* settings, IXMLDOMDocument2* ticket, BOOL
     settings->mirrorKind = kNoMirror;
     settings->cutOutLines = FALSE;
     settings->imageableArea = {};
-    return Guarded([&] { return Examine(*settings, ticket, changed); });
+    return CatchRaised([&] { return Examine(*settings, ticket, changed); });
 }

@@ -18,8 +18,8 @@ struct FinisherSettings {
     // The source of the device's PrintCapabilities.
     PrintTicketManager& ticketManager;
     OwnedBstr privateNamespace;
-    INT rotationKind = kNoTransverseFeed;
-    INT mirrorKind = kNoMirror;
+    RotationKind rotationKind = kNoTransverseFeed;
+    MirrorKind mirrorKind = kNoMirror;
     BOOL cutOutLines = FALSE;
     // Where the cut-out lines go, in microns; read only when cutOutLines is
     // set.

@@ -45,12 +45,12 @@ TEST(FinisherKinds, MirrorAndReverseImageCombine)
 
 TEST(FinisherKinds, OnlyTransverseFeedTurnsAndLandscapeKeepsItsContent)
 {
-    EXPECT_EQ(RotationKindOf(FALSE, kOrientationPortrait), kNoTransverseFeed);
-    EXPECT_EQ(RotationKindOf(FALSE, kOrientationLandscape), kNoTransverseFeed);
-    EXPECT_EQ(RotationKindOf(TRUE, kOrientationLandscape), kTransverseLandscape);
-    EXPECT_EQ(RotationKindOf(TRUE, kOrientationReverseLandscape), kTransverseLandscape);
-    for (INT orientation : {kOrientationPortrait, kOrientationReversePortrait})
-        EXPECT_EQ(RotationKindOf(TRUE, orientation), kTransverseTurned) << orientation;
+    EXPECT_EQ(RotationKindOf(FALSE, PageOrientation::Portrait), kNoTransverseFeed);
+    EXPECT_EQ(RotationKindOf(FALSE, PageOrientation::Landscape), kNoTransverseFeed);
+    for (PageOrientation orientation : {PageOrientation::Landscape, PageOrientation::ReverseLandscape})
+        EXPECT_EQ(RotationKindOf(TRUE, orientation), kTransverseLandscape) << static_cast<INT>(orientation);
+    for (PageOrientation orientation : {PageOrientation::Portrait, PageOrientation::ReversePortrait})
+        EXPECT_EQ(RotationKindOf(TRUE, orientation), kTransverseTurned) << static_cast<INT>(orientation);
 }
 
 TEST(FinisherTransforms, NoTransformWhenNothingTurnsOrFlips)
@@ -65,7 +65,8 @@ TEST(FinisherTransforms, CornersOfTheContentGoWhereTheTurnAndFlipPutThem)
 {
     const float w = 816, h = 1056;
     struct Case {
-        INT rotation, mirror;
+        RotationKind rotation;
+        MirrorKind mirror;
         Point topLeft, topRight;
     };
     const std::vector<Case> cases = {
@@ -91,12 +92,55 @@ TEST(FinisherTransforms, CornersOfTheContentGoWhereTheTurnAndFlipPutThem)
     }
 }
 
+// The table of transforms is the matrix the steps make: flip the content
+// (a scale by -1 moved back onto the page), then turn it a quarter
+// clockwise onto the turned page (a rotation by 90 degrees moved right by
+// the page's height).
+TEST(FinisherTransforms, TurnsAreTheFlipThenTheQuarterTurn)
+{
+    using Gdiplus::Matrix;
+    using Gdiplus::MatrixOrderAppend;
+    const float w = 816, h = 1056;
+    auto flip = [&](MirrorKind mirror, Matrix* m) {
+        if (mirror == kFlipAcrossWidth) {
+            m->Scale(-1, 1, MatrixOrderAppend);
+            m->Translate(w, 0, MatrixOrderAppend);
+        } else if (mirror == kFlipAcrossHeight) {
+            m->Scale(1, -1, MatrixOrderAppend);
+            m->Translate(0, h, MatrixOrderAppend);
+        } else if (mirror == kHalfTurn) {
+            m->Rotate(180, MatrixOrderAppend);
+            m->Translate(w, h, MatrixOrderAppend);
+        }
+    };
+    for (RotationKind rotation : {kNoTransverseFeed, kTransverseTurned}) {
+        for (MirrorKind mirror : {kNoMirror, kFlipAcrossWidth, kFlipAcrossHeight, kHalfTurn}) {
+            std::optional<ContentTurn> turn = ContentTurnFor(rotation, mirror);
+            if (!turn) continue;
+            Matrix expected;
+            flip(mirror, &expected);
+            if (rotation == kTransverseTurned) {
+                expected.Rotate(90, MatrixOrderAppend);
+                expected.Translate(h, 0, MatrixOrderAppend);
+            }
+            Matrix actual = ContentTurnMatrix(*turn, w, h);
+            float a[6], e[6];
+            actual.GetElements(a);
+            expected.GetElements(e);
+            EXPECT_TRUE(actual.Equals(&expected))
+                << "rotation " << rotation << ", mirror " << mirror << ": " << a[0] << "," << a[1] << "," << a[2]
+                << "," << a[3] << "," << a[4] << "," << a[5] << " instead of " << e[0] << "," << e[1] << "," << e[2]
+                << "," << e[3] << "," << e[4] << "," << e[5];
+        }
+    }
+}
+
 TEST(FinisherTransforms, OnlyTheQuarterTurnExchangesThePageSize)
 {
     PageExtent turned = FinishedPageSize(kTransverseTurned, 816, 1056);
     EXPECT_FLOAT_EQ(turned.width, 1056);
     EXPECT_FLOAT_EQ(turned.height, 816);
-    for (INT rotation : {kNoTransverseFeed, kTransverseLandscape}) {
+    for (RotationKind rotation : {kNoTransverseFeed, kTransverseLandscape}) {
         PageExtent kept = FinishedPageSize(rotation, 1056, 816);
         EXPECT_FLOAT_EQ(kept.width, 1056);
         EXPECT_FLOAT_EQ(kept.height, 816);
@@ -109,7 +153,8 @@ TEST(FinisherTransforms, BoxesFollowTheContent)
     // an 816 x 1056 page.
     const BoxValue box = {10, 20, 100, 50};
     struct Case {
-        INT rotation, mirror;
+        RotationKind rotation;
+        MirrorKind mirror;
         BoxValue expected;
     };
     const std::vector<Case> cases = {
@@ -135,16 +180,16 @@ TEST(FinisherTransforms, BoxesFollowTheContent)
 
 TEST(FinisherPrintableArea, ClipIsTheAreaInUnitsOfAnInch96th)
 {
-    PrintableRect clip = ClipRectangle(LetterArea());
+    Gdiplus::RectF clip = ClipRectangle(LetterArea());
     // 4233 / 264.58, 207434 / 264.58, 270934 / 264.58.
-    EXPECT_NEAR(clip.x, 15.99894, 1e-3);
-    EXPECT_NEAR(clip.y, 15.99894, 1e-3);
-    EXPECT_NEAR(clip.width, 784.01248, 1e-3);
-    EXPECT_NEAR(clip.height, 1024.01550, 1e-3);
+    EXPECT_NEAR(clip.X, 15.99894, 1e-3);
+    EXPECT_NEAR(clip.Y, 15.99894, 1e-3);
+    EXPECT_NEAR(clip.Width, 784.01248, 1e-3);
+    EXPECT_NEAR(clip.Height, 1024.01550, 1e-3);
 
-    PrintableRect none = ClipRectangle({0, 0, 100, 100, -5, -5});
-    EXPECT_EQ(none.width, 0);
-    EXPECT_EQ(none.height, 0);
+    Gdiplus::RectF none = ClipRectangle({0, 0, 100, 100, -5, -5});
+    EXPECT_EQ(none.Width, 0);
+    EXPECT_EQ(none.Height, 0);
 }
 
 TEST(FinisherPrintableArea, TwelveMarksAtTheCornersAndEdgeMiddles)

@@ -79,7 +79,8 @@ TEST_F(FinisherPageWriterTest, ReverseImageAloneTurnsTheContentHalfRoundOnTheSam
 TEST_F(FinisherPageWriterTest, EachTurnAndFlipWritesItsMatrix)
 {
     struct Case {
-        INT rotation, mirror;
+        RotationKind rotation;
+        MirrorKind mirror;
         const char* matrix;
     };
     // For a 612 x 792 page (W x H as read).

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/units.h"
+
 namespace tavoptions {
 
 namespace {
@@ -66,9 +68,9 @@ bool LengthToMicrons(double value, LengthUnit unit, int minMicrons, int maxMicro
 {
     double perUnit = 1000.0;
     if (unit == LengthUnit::Inch)
-        perUnit = 25400.0;
+        perUnit = kMicronsPerInch;
     else if (unit == LengthUnit::Point)
-        perUnit = 25400.0 / 72.0;
+        perUnit = static_cast<double>(kMicronsPerInch) / kPointsPerInch;
     double rounded = std::round(value * perUnit);
     // Compared as doubles first, so a huge value never reaches the int conversion.
     if (!(rounded >= minMicrons && rounded <= maxMicrons))

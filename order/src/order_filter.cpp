@@ -107,17 +107,16 @@ HRESULT OrderFilter::ReadSettings(TicketLevel level)
     return ReadOrderSettings(ticket, privateNamespace, &settings);
 }
 
-// The check runs before the page is collected, so a set is emitted when the
-// first page of the next set arrives. A divide condition that cannot be read
-// is the page's failure: going on would divide the job in the wrong places.
+// A divide condition that cannot be read is the page's failure: going on
+// would divide the job in the wrong places.
 HRESULT OrderFilter::StartsNewBooklet(bool* starts)
 {
     IXMLDOMDocument2* ticket = nullptr;
     HRESULT hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
     if (SUCCEEDED(hr)) hr = divideConditionTracker.Check(ticket, TicketLevel::Page);
     if (FAILED(hr)) return hr;
-    *starts = divideConditionTracker.Changed() ||
-              (settings.bookletMethod == kDivideIntoSets && SetIsComplete(collectedPages.size(), settings.sheetsPerSet));
+    batcher.SetSets(settings.bookletMethod == kDivideIntoSets, settings.sheetsPerSet);
+    *starts = batcher.PageArrives(divideConditionTracker.Changed());
     return hr;
 }
 

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "booklet_batcher.h"
 #include "filtercore/divide_condition_tracker.h"
 #include "filtercore/pipeline_filter_base.h"
 #include "order_settings.h"
@@ -37,7 +38,7 @@ private:
     // The settings from the merged ticket of the level.
     HRESULT ReadSettings(TicketLevel level);
     // Whether the page, whose merged ticket is the current page ticket,
-    // starts a new booklet.
+    // starts a new booklet; the batcher counts it in the booklet it joins.
     HRESULT StartsNewBooklet(bool* starts);
     HRESULT CollectPage(IFixedPage* page);
     // Gives the page a ticket part of its own holding its merged ticket.
@@ -70,4 +71,5 @@ private:
     ComPtr<IXMLDOMDocument2> firstPageTicket;
     OrderSettings settings;
     DivideConditionTracker divideConditionTracker;
+    BookletBatcher batcher;
 };

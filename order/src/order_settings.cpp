@@ -1,10 +1,9 @@
 #include "order_settings.h"
 
 #include <algorithm>
-#include <new>
 
-#include "filtercore/errors.h"
 #include "filtercore/print_ticket_dom.h"
+#include "filtercore/raised_result.h"
 
 namespace {
 
@@ -23,16 +22,12 @@ bool ExcludesBooklet(const DuplexSettings& duplex)
 HRESULT ReadBindingAndDuplex(IXMLDOMDocument2* ticket, const WCHAR* privateNamespace, BindingSettings* binding,
                              DuplexSettings* duplex)
 {
-    try {
+    return CatchRaised([&] {
         PrintTicketDom dom(u"PrintTicket", privateNamespace, ticket);
         HRESULT hr = ReadBinding(dom, binding);
         if (FAILED(hr)) return hr;
         return ReadDuplex(dom, duplex);
-    } catch (const CXDException& raised) {
-        return raised.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 }  // namespace

@@ -535,6 +535,33 @@ TEST_F(Dom, FailedLoadsLeaveAnEmptyDocument)
     EXPECT_EQ(document->createNode(IntVariant(NODE_ELEMENT), Bstr("a b"), nullptr, node.Out()), E_INVALIDARG);
 }
 
+TEST_F(Dom, ParseErrorSaysWhatAndWhereTheLastLoadFailed)
+{
+    auto expectError = [](IXMLDOMDocument2* document, LONG code, const char16_t* reason, LONG line) {
+        ComPtr<IXMLDOMParseError> error;
+        ASSERT_EQ(document->get_parseError(error.Out()), S_OK);
+        LONG actualCode = -1, actualLine = -1;
+        BSTR actualReason = nullptr;
+        EXPECT_EQ(error->get_errorCode(&actualCode), S_OK);
+        EXPECT_EQ(error->get_line(&actualLine), S_OK);
+        EXPECT_EQ(error->get_reason(&actualReason), S_OK);
+        EXPECT_EQ(actualCode, code);
+        EXPECT_EQ(actualLine, line);
+        EXPECT_EQ(std::u16string(actualReason), reason);
+        SysFreeString(actualReason);
+    };
+    ComPtr<IXMLDOMDocument2> document = LoadDocument("<r/>");
+    expectError(document.Get(), 0, u"", 0);
+    VARIANT_BOOL loaded = VARIANT_TRUE;
+    // The end tag on the third line does not match.
+    EXPECT_EQ(document->loadXML(Bstr("<r>\n<a>\n</b></r>"), &loaded), S_FALSE);
+    expectError(document.Get(), XML_E_PARSE_FAILED, u"not well-formed XML", 3);
+    EXPECT_EQ(document->loadXML(Bstr("<!DOCTYPE r>\n<r/>"), &loaded), S_FALSE);
+    expectError(document.Get(), XML_E_DTD_PROHIBITED, u"XML with a DTD (DOCTYPE), which is not allowed", 1);
+    EXPECT_EQ(document->loadXML(Bstr("<r/>"), &loaded), S_OK);
+    expectError(document.Get(), 0, u"", 0);
+}
+
 }  // namespace
 
 namespace {

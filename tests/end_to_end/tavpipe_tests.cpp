@@ -326,6 +326,38 @@ TEST(TavpipeJobTest, MarkupBeyondTheReadersBoundsIsBadInput)
     EXPECT_TRUE(NothingLeft(output));
 }
 
+// A ticket whose third line closes an element it never opened.
+std::string MalformedTicket()
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+           "version=\"1\">\n"
+           "</psf:Feature></psf:PrintTicket>\n";
+}
+
+TEST(TavpipeJobTest, AMalformedTicketIsNamedWithWhatIsWrongWithIt)
+{
+    struct Case {
+        const char* level;
+        std::string part;
+    };
+    for (const Case& c : {Case{"page", "/Documents/1/Pages/2_PT.xml"}, Case{"document", "/Documents/1/Document_PT.xml"}}) {
+        SCOPED_TRACE(c.level);
+        tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(2);
+        if (std::string(c.level) == "page")
+            package.documents[0].pages[1].ticket = MalformedTicket();
+        else
+            package.documents[0].ticket = MalformedTicket();
+        std::string input = TemporaryFolder() + "/malformed-" + c.level + ".xps";
+        tav::host::testing::WritePackage(input, package);
+        std::string output = TemporaryFolder() + "/malformed-" + c.level + "-out.xps";
+        Result result = RunCommand(Tavpipe() + " -f finisher -o mirror=width " + Quote(input) + " " + Quote(output));
+        EXPECT_EQ(result.status, 1);
+        ExpectOneLine(result, input + ": " + c.part + ": not well-formed XML (line 3)\n");
+        EXPECT_TRUE(NothingLeft(output));
+    }
+}
+
 TEST(TavpipeJobTest, UsageErrorsAreStatusTwo)
 {
     Result none = RunCommand(Tavpipe());

@@ -13,6 +13,7 @@
 
 #include "filtercore/errors.h"
 #include "filtercore/module_trace.h"
+#include "filtercore/raised_result.h"
 #include "platform/pipeline.h"
 
 namespace filtercore {
@@ -47,13 +48,11 @@ HRESULT GetFilterClassObject(REFCLSID moduleClass, REFCLSID requested, REFIID ri
     *object = nullptr;
     if (!IsEqualCLSID(requested, moduleClass)) return CLASS_E_CLASSNOTAVAILABLE;
     IPrintPipelineFilter* created = nullptr;
-    try {
+    HRESULT hr = CatchRaised([&] {
         created = new Filter;
-    } catch (const CXDException& failure) {
-        return failure.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(hr)) return hr;
     return HandOutNewObject(created, riid, object);
 }
 

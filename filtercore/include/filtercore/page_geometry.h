@@ -7,19 +7,17 @@
 
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/record_string.h"
+#include "platform/page_media.h"
 
 // A success code: the ticket lacked one or more of the settings
 // ReadPageGeometry looks for, and the record kept its values for them.
 inline constexpr HRESULT S_PAGE_GEOMETRY_INCOMPLETE = 0x00040002;
 
-// Values of PageGeometry::orientation, the PageOrientation options in this
-// order.
-enum PageOrientationIndex : INT {
-    kOrientationLandscape = 0,
-    kOrientationPortrait = 1,
-    kOrientationReverseLandscape = 2,
-    kOrientationReversePortrait = 3,
-};
+// Values of PageGeometry::orientation: the codes of PageOrientation.
+inline constexpr INT kOrientationLandscape = static_cast<INT>(PageOrientation::Landscape);
+inline constexpr INT kOrientationPortrait = static_cast<INT>(PageOrientation::Portrait);
+inline constexpr INT kOrientationReverseLandscape = static_cast<INT>(PageOrientation::ReverseLandscape);
+inline constexpr INT kOrientationReversePortrait = static_cast<INT>(PageOrientation::ReversePortrait);
 
 // Margins set by the driver's user interface, in microns; -1 where none was
 // given.
@@ -58,16 +56,11 @@ private:
     RecordString mediaName_;
 };
 
-// The device's printable area, in microns: the page in the orientation of the
-// content, and the printable rectangle on it.
-struct ImageableArea {
-    INT imageableSizeWidth = 0;
-    INT imageableSizeHeight = 0;
-    INT originWidth = 0;
-    INT originHeight = 0;
-    INT extentWidth = 0;
-    INT extentHeight = 0;
-};
+// The orientation a record's code stands for.
+inline PageOrientation OrientationOf(const PageGeometry& geometry)
+{
+    return static_cast<PageOrientation>(geometry.orientation);
+}
 
 // Fills the record from the ticket's PageMediaSize (name and both sizes, or
 // nothing), PageOrientation and private PageMediaSizeData. S_OK when all were

@@ -10,9 +10,12 @@
 #pragma once
 
 #include "filtercore/pipeline_filter_core.h"
+#include "filtercore/xps_part_dispatch.h"
 #include "platform/gdiplus.h"
 
-class PipelineFilterBase : public PipelineFilterCore {
+// The counters pageInDocument, documentCount and pageCount come from
+// XpsPartCounters.
+class PipelineFilterBase : public PipelineFilterCore, protected XpsPartCounters {
 public:
     // The part loop: connects provider and consumer, sets up the per-user
     // ticket, hands every part to its hook, then OnJobEnd and CloseSender.
@@ -36,11 +39,6 @@ protected:
 
     ComPtr<IXpsDocumentProvider> provider;
     ComPtr<IXpsDocumentConsumer> consumer;
-    // FixedPage parts since the last FixedDocument, FixedDocument parts, and
-    // all FixedPage parts; counted before the part's hook runs.
-    LONG pageInDocument = 0;
-    LONG documentCount = 0;
-    LONG pageCount = 0;
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::Status gdiplusStatus = Gdiplus::GdiplusNotInitialized;
     // 1 when GDI+ started; only then are the hooks called.

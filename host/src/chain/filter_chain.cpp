@@ -4,17 +4,37 @@
 #include <thread>
 
 #include "platform/printticket.h"
+#include "platform/wformat.h"
 #include "platform/xml.h"
 
 namespace tav::host {
 namespace {
 
+std::string TextOf(BSTR text)
+{
+    std::string utf8 = text == nullptr ? std::string() : WideToUtf8(text);
+    SysFreeString(text);
+    return utf8;
+}
+
+// The part and reason a filter gave with its shutdown request, if any.
+FilterFailure FailureDetails(IImgErrorInfo* errorInfo)
+{
+    FilterFailure details;
+    if (errorInfo == nullptr) return details;
+    BSTR source = nullptr;
+    BSTR description = nullptr;
+    if (SUCCEEDED(errorInfo->GetSource(&source))) details.part = TextOf(source);
+    if (SUCCEEDED(errorInfo->GetDescription(&description))) details.reason = TextOf(description);
+    return details;
+}
+
 class ManagerControl : public ComObject<IPrintPipelineManagerControl> {
 public:
     ManagerControl(FilterChain* chain, size_t filter) : chain_(chain), filter_(filter) {}
-    HRESULT RequestShutdown(HRESULT reason, IImgErrorInfo*) override
+    HRESULT RequestShutdown(HRESULT reason, IImgErrorInfo* errorInfo) override
     {
-        chain_->RequestShutdown(filter_, reason);
+        chain_->RequestShutdown(filter_, reason, FailureDetails(errorInfo));
         return S_OK;
     }
     HRESULT FilterFinished() override
@@ -96,9 +116,16 @@ void FilterChain::RecordFilterFailure(size_t filter, const std::string& reason)
                  "filter " + slots_[filter]->filter.name + " " + reason);
 }
 
-void FilterChain::RequestShutdown(size_t filter, HRESULT reason)
+void FilterChain::RequestShutdown(size_t filter, HRESULT reason, const FilterFailure& details)
 {
-    RecordFilterFailure(filter, "stopped the job (" + HresultText(reason) + ")");
+    // A filter that says what went wrong is quoted; the part it names is
+    // the one at fault, which may not be the last part it was handed.
+    if (!details.reason.empty()) {
+        log_->Record(FailureKind::Filter, details.part.empty() ? slots_[filter]->tracker->Last() : details.part,
+                     details.reason);
+    } else {
+        RecordFilterFailure(filter, "stopped the job (" + HresultText(reason) + ")");
+    }
     std::lock_guard<std::mutex> hold(lock_);
     shutdownRequested_ = true;
     changed_.notify_all();

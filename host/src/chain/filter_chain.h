@@ -19,6 +19,12 @@ struct ChainFilter {
     ComPtr<IPrintPipelineFilter> filter;
 };
 
+// What a filter says about its failure when it asks to stop the job.
+struct FilterFailure {
+    std::string part;    // the part at fault, or empty
+    std::string reason;  // empty when the filter said nothing
+};
+
 struct ChainEnds {
     ComPtr<IUnknown> firstProvider;           // the first filter's reader
     std::shared_ptr<PartTracker> firstTracker;  // what the first provider handed out
@@ -40,7 +46,7 @@ public:
     bool Run(const ChainEnds& ends, IPrintPipelinePropertyBag* propertyBag);
 
     // Called by the filters' manager controls.
-    void RequestShutdown(size_t filter, HRESULT reason);
+    void RequestShutdown(size_t filter, HRESULT reason, const FilterFailure& details = {});
     void FilterFinished(size_t filter);
 
 private:

@@ -1,35 +1,13 @@
 // GDI+ start-up and shut-down. Each GdiplusStartup is counted per process and
-// ended by the GdiplusShutdown of its token.
+// ended by the GdiplusShutdown of its token. Including this header also gives
+// the GDI+ geometry: points, rectangles and the 3x2 matrix.
 #pragma once
 
+#include "platform/gdiplus_matrix.h"
+#include "platform/gdiplus_types.h"
 #include "platform/types.h"
 
 namespace Gdiplus {
-
-enum Status {
-    Ok = 0,
-    GenericError = 1,
-    InvalidParameter = 2,
-    OutOfMemory = 3,
-    ObjectBusy = 4,
-    InsufficientBuffer = 5,
-    NotImplemented = 6,
-    Win32Error = 7,
-    WrongState = 8,
-    Aborted = 9,
-    FileNotFound = 10,
-    ValueOverflow = 11,
-    AccessDenied = 12,
-    UnknownImageFormat = 13,
-    FontFamilyNotFound = 14,
-    FontStyleNotFound = 15,
-    NotTrueTypeFont = 16,
-    UnsupportedGdiplusVersion = 17,
-    GdiplusNotInitialized = 18,
-    PropertyNotFound = 19,
-    PropertyNotSupported = 20,
-    ProfileNotFound = 21,
-};
 
 enum DebugEventLevel {
     DebugEventLevelFatal = 0,

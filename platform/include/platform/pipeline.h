@@ -51,9 +51,14 @@ enum EXpsJobConsumption {
     XpsJob_FixedPageAdded = 2,
 };
 
-// Error details that may accompany a shutdown request (none of the filters
-// pass any).
+// Error details that may accompany a shutdown request: what went wrong, for
+// the user. Both texts belong to the caller.
 struct IImgErrorInfo : IUnknown {
+    // The name of the part the failure concerns; empty when it concerns none.
+    virtual HRESULT GetSource(BSTR* source) = 0;
+    // What is wrong, in a few words ("not well-formed XML (line 3)").
+    virtual HRESULT GetDescription(BSTR* description) = 0;
+
 protected:
     ~IImgErrorInfo() = default;
 };

@@ -26,6 +26,7 @@ constexpr IID IID_IXMLDOMAttribute = {0x2933BF85, 0x7B36, 0x11D2, {0xB2, 0x0E, 0
 constexpr IID IID_IXMLDOMElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr IID IID_IXMLDOMText = {0x2933BF87, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr IID IID_IXMLDOMDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID IID_IXMLDOMParseError = {0x3EFAA426, 0x272F, 0x11D2, {0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A, 0x77, 0x82}};
 constexpr IID IID_ISAXXMLReader = {0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
 constexpr IID IID_ISAXContentHandler = {0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0xF7, 0xD0, 0x11, 0x2C, 0x44}};
 constexpr IID IID_ISAXAttributes = {0xF078ABE1, 0x45D2, 0x4832, {0x91, 0xEA, 0x44, 0x66, 0xCE, 0x2F, 0x25, 0xC9}};
@@ -143,6 +144,20 @@ protected:
     ~IXMLDOMText() = default;
 };
 
+// Why the last load of a document failed. errorCode is 0, the reason empty
+// and the line 0 after a load that succeeded (or before any load).
+struct IXMLDOMParseError : IUnknown {
+    // XML_E_PARSE_FAILED, XML_E_DTD_PROHIBITED or XML_E_LIMIT_EXCEEDED.
+    virtual HRESULT get_errorCode(LONG* code) = 0;
+    // What is wrong, in a few words: "not well-formed XML".
+    virtual HRESULT get_reason(BSTR* reason) = 0;
+    // The line (from 1) where reading stopped.
+    virtual HRESULT get_line(LONG* line) = 0;
+
+protected:
+    ~IXMLDOMParseError() = default;
+};
+
 struct IXMLDOMDocument : IXMLDOMNode {
     virtual HRESULT get_documentElement(IXMLDOMElement** root) = 0;  // S_FALSE and null when empty
     virtual HRESULT createElement(BSTR tagName, IXMLDOMElement** element) = 0;
@@ -161,6 +176,7 @@ struct IXMLDOMDocument : IXMLDOMNode {
     // destination: VT_UNKNOWN holding an IStream or ISequentialStream, or
     // VT_BSTR naming a file. Writes UTF-8 with an XML declaration.
     virtual HRESULT save(VARIANT destination) = 0;
+    virtual HRESULT get_parseError(IXMLDOMParseError** error) = 0;
 
 protected:
     ~IXMLDOMDocument() = default;

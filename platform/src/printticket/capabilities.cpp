@@ -127,13 +127,13 @@ private:
     {
         ImageableArea area = ComputeImageableArea(page_.width, page_.height, page_.margins, page_.orientation);
         xmlNode* size = AppendNamed(*binder_, Root(), "Property", Keyword("PageImageableSize"));
-        AppendIntegerProperty(*binder_, size, "Property", Keyword("ImageableSizeWidth"), area.width);
-        AppendIntegerProperty(*binder_, size, "Property", Keyword("ImageableSizeHeight"), area.height);
+        AppendIntegerProperty(*binder_, size, "Property", Keyword("ImageableSizeWidth"), area.imageableSizeWidth);
+        AppendIntegerProperty(*binder_, size, "Property", Keyword("ImageableSizeHeight"), area.imageableSizeHeight);
         xmlNode* imageable = AppendNamed(*binder_, size, "Property", Keyword("ImageableArea"));
-        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("OriginWidth"), area.originX);
-        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("OriginHeight"), area.originY);
-        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("ExtentWidth"), area.extentX);
-        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("ExtentHeight"), area.extentY);
+        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("OriginWidth"), area.originWidth);
+        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("OriginHeight"), area.originHeight);
+        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("ExtentWidth"), area.extentWidth);
+        AppendIntegerProperty(*binder_, imageable, "Property", Keyword("ExtentHeight"), area.extentHeight);
     }
 
     securexml::DocumentPtr document_;

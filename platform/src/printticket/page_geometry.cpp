@@ -1,6 +1,7 @@
 #include "page_geometry.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tav::printticket {
 
@@ -37,18 +38,29 @@ Margins TurnMargins(const Margins& m, Orientation orientation)
     return m;
 }
 
+namespace {
+
+INT Held(int64_t value)
+{
+    return static_cast<INT>(std::clamp<int64_t>(value, std::numeric_limits<INT>::min(), std::numeric_limits<INT>::max()));
+}
+
+}  // namespace
+
 ImageableArea ComputeImageableArea(int64_t mediaWidth, int64_t mediaHeight, const Margins& portraitMargins,
                                    Orientation orientation)
 {
-    bool turned = orientation == Orientation::Landscape || orientation == Orientation::ReverseLandscape;
-    ImageableArea area;
-    area.width = turned ? mediaHeight : mediaWidth;
-    area.height = turned ? mediaWidth : mediaHeight;
+    bool turned = IsLandscapeLike(orientation);
+    int64_t width = turned ? mediaHeight : mediaWidth;
+    int64_t height = turned ? mediaWidth : mediaHeight;
     Margins margins = TurnMargins(portraitMargins, orientation);
-    area.originX = margins.left;
-    area.originY = margins.top;
-    area.extentX = std::max<int64_t>(0, area.width - margins.left - margins.right);
-    area.extentY = std::max<int64_t>(0, area.height - margins.top - margins.bottom);
+    ImageableArea area;
+    area.imageableSizeWidth = Held(width);
+    area.imageableSizeHeight = Held(height);
+    area.originWidth = Held(margins.left);
+    area.originHeight = Held(margins.top);
+    area.extentWidth = Held(std::max<int64_t>(0, width - margins.left - margins.right));
+    area.extentHeight = Held(std::max<int64_t>(0, height - margins.top - margins.bottom));
     return area;
 }
 

@@ -6,12 +6,14 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/page_media.h"
+
 namespace tav::printticket {
 
 // Print Schema PageOrientation options. Landscape turns the content a
 // quarter turn counter-clockwise on the medium, ReverseLandscape a quarter
 // turn clockwise, ReversePortrait a half turn.
-enum class Orientation { Portrait, Landscape, ReversePortrait, ReverseLandscape };
+using Orientation = ::PageOrientation;
 
 std::optional<Orientation> OrientationFromKeyword(std::string_view keyword);
 const char* OrientationKeyword(Orientation orientation);
@@ -22,21 +24,15 @@ struct Margins {
     bool operator==(const Margins&) const = default;
 };
 
-// The Print Schema PageImageableSize, in microns: the page in the
-// orientation of the content, and the printable area on it.
-struct ImageableArea {
-    int64_t width = 0, height = 0;  // ImageableSizeWidth, ImageableSizeHeight
-    int64_t originX = 0, originY = 0;  // ImageableArea OriginWidth, OriginHeight
-    int64_t extentX = 0, extentY = 0;  // ImageableArea ExtentWidth, ExtentHeight
-    bool operator==(const ImageableArea&) const = default;
-};
+using ::ImageableArea;
 
 // The margins as seen from content in this orientation (a medium's margins
 // are given for portrait).
 Margins TurnMargins(const Margins& portrait, Orientation orientation);
 
 // The imageable area of a medium of this portrait size and margins for
-// content in this orientation. An extent never goes below 0.
+// content in this orientation. An extent never goes below 0; values beyond
+// the 32-bit range of the area are held at its ends.
 ImageableArea ComputeImageableArea(int64_t mediaWidth, int64_t mediaHeight, const Margins& portraitMargins,
                                    Orientation orientation);
 

@@ -129,6 +129,8 @@ HRESULT DocumentState::Load(ByteSource& source)
     DomBuilder builder(*this, holder);
     XmlEventParser parser(builder, kMaxDomInputBytes);
     HRESULT hr = parser.Parse(source);
+    loadFailure_ = SUCCEEDED(hr) ? S_OK : hr;
+    loadFailureLine_ = SUCCEEDED(hr) ? 0 : parser.FailureLine();
     Clear();
     if (SUCCEEDED(hr)) MoveChildren(holder, DocNode());
     xmlFreeNode(holder);

@@ -74,6 +74,10 @@ public:
     // the document is empty. Nodes of the old content that are still
     // referred to become orphans.
     HRESULT Load(ByteSource& source);
+    // The failure of the last Load and the line it stopped at; S_OK and 0
+    // after a load that succeeded.
+    HRESULT LoadFailure() const { return loadFailure_; }
+    int LoadFailureLine() const { return loadFailureLine_; }
     // Empties the document.
     void Clear();
 
@@ -105,6 +109,8 @@ private:
     xmlXPathContextPtr xpath_ = nullptr;
     bool xpathNamespacesStale_ = true;
     PendingMarkup* pending_ = nullptr;
+    HRESULT loadFailure_ = S_OK;
+    int loadFailureLine_ = 0;
 };
 
 // A counted reference on a state, released on destruction.

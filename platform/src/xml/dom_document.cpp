@@ -3,9 +3,11 @@
 #include <libxml/tree.h>
 
 #include <cstdio>
+#include <new>
 
 #include "../core/stream_bytes.h"
 #include "dom_node.h"
+#include "platform/bstr.h"
 #include "platform/wformat.h"
 #include "dom_serializer.h"
 #include "text.h"
@@ -49,7 +51,61 @@ HRESULT ReturnMade(DomNode* made, HRESULT hr, Interface** out)
     return hr;
 }
 
+const WCHAR* ParseFailureReason(HRESULT failure)
+{
+    switch (failure) {
+    case XML_E_PARSE_FAILED: return u"not well-formed XML";
+    case XML_E_DTD_PROHIBITED: return u"XML with a DTD (DOCTYPE), which is not allowed";
+    case XML_E_LIMIT_EXCEEDED: return u"XML beyond the reader's bounds on nesting, size or attributes";
+    default: return u"";
+    }
+}
+
+// A copy of the document's last load failure, taken when it is asked for.
+class ParseError : public ComObject<IXMLDOMParseError> {
+public:
+    ParseError(HRESULT failure, int line) : failure_(IsParseFailure(failure) ? failure : S_OK), line_(line) {}
+
+    HRESULT get_errorCode(LONG* code) override
+    {
+        if (code == nullptr) return E_POINTER;
+        *code = failure_;
+        return S_OK;
+    }
+    HRESULT get_reason(BSTR* reason) override
+    {
+        if (reason == nullptr) return E_POINTER;
+        *reason = SysAllocString(ParseFailureReason(failure_));
+        return *reason == nullptr ? E_OUTOFMEMORY : S_OK;
+    }
+    HRESULT get_line(LONG* line) override
+    {
+        if (line == nullptr) return E_POINTER;
+        *line = failure_ == S_OK ? 0 : line_;
+        return S_OK;
+    }
+
+protected:
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IXMLDOMParseError ? static_cast<IXMLDOMParseError*>(this) : nullptr;
+    }
+
+private:
+    HRESULT failure_;
+    int line_;
+};
+
 }  // namespace
+
+HRESULT DomNode::get_parseError(IXMLDOMParseError** error)
+{
+    if (error == nullptr) return E_POINTER;
+    *error = nullptr;
+    if (kind_ != NodeKind::Document) return E_FAIL;
+    *error = new (std::nothrow) ParseError(state_->LoadFailure(), state_->LoadFailureLine());
+    return *error == nullptr ? E_OUTOFMEMORY : S_OK;
+}
 
 HRESULT DomNode::CreateDocument(REFIID riid, void** object)
 {

@@ -97,6 +97,7 @@ public:
     HRESULT load(VARIANT source, VARIANT_BOOL* success) override;
     HRESULT loadXML(BSTR xml, VARIANT_BOOL* success) override;
     HRESULT save(VARIANT destination) override;
+    HRESULT get_parseError(IXMLDOMParseError** error) override;
     HRESULT setProperty(BSTR name, VARIANT value) override;
     HRESULT getProperty(BSTR name, VARIANT* value) override;
 

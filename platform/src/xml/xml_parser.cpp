@@ -156,6 +156,11 @@ HRESULT XmlEventParser::Parse(ByteSource& source)
         result = context_->errNo == XML_ERR_NO_MEMORY ? E_OUTOFMEMORY : XML_E_PARSE_FAILED;
     }
     if (SUCCEEDED(result)) result = sink_.EndDocument();
+    failureLine_ = 0;
+    if (FAILED(result)) {
+        const xmlError* error = xmlCtxtGetLastError(context_);
+        failureLine_ = error != nullptr && error->line > 0 ? error->line : xmlSAX2GetLineNumber(context_);
+    }
     xmlFreeParserCtxt(context_);
     context_ = nullptr;
     return result;

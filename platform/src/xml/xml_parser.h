@@ -91,6 +91,8 @@ public:
 
     // Position of the parser in the input, during a parse (1-based).
     int LineNumber() const;
+    // After a failed parse: the line where the markup went wrong (1-based).
+    int FailureLine() const { return failureLine_; }
     int ColumnNumber() const;
 
 private:
@@ -134,6 +136,7 @@ private:
     xmlParserCtxt* context_ = nullptr;
     HRESULT failure_ = S_OK;
     bool libxmlError_ = false;
+    int failureLine_ = 0;
     // Scope stacks; slots are reused so that steady parsing does not allocate.
     std::vector<Binding> bindings_;
     size_t bindingCount_ = 0;

@@ -29,7 +29,7 @@ ImageableArea ReadImageableArea(const std::string& capabilities)
     const std::string area = size + "/psf:Property[@name=\"psk:ImageableArea\"]";
     auto value = [&](const std::string& parent, const char* name) {
         std::string text = document.Text(parent + "/psf:Property[@name=\"psk:" + name + "\"]/psf:Value");
-        return text.empty() ? -1 : std::stoll(text);
+        return text.empty() ? -1 : std::stoi(text);
     };
     EXPECT_EQ(document.Text(size + "/psf:Property[@name=\"psk:ImageableSizeWidth\"]/psf:Value/@xsi:type"),
               "xsd:integer");
@@ -47,6 +47,18 @@ TEST(Capabilities, ImageableAreaOfA4TurnsWithTheOrientation)
     EXPECT_EQ(ReadImageableArea(Capabilities(provider.Get(), Orientated("Portrait"))), portrait);
     EXPECT_EQ(ReadImageableArea(Capabilities(provider.Get(), Orientated("Landscape"))), landscape);
     EXPECT_EQ(ReadImageableArea(Capabilities(provider.Get(), Orientated("ReverseLandscape"))), landscape);
+}
+
+// The filters stand in for capabilities they cannot read with margins of
+// kDefaultDeviceMarginMicrons: they must be the default device's own.
+TEST(Capabilities, DefaultDeviceHasTheMarginsTheFiltersStandInWith)
+{
+    Provider provider;
+    ImageableArea area = ReadImageableArea(Capabilities(provider.Get(), ""));
+    EXPECT_EQ(area.originWidth, kDefaultDeviceMarginMicrons);
+    EXPECT_EQ(area.originHeight, kDefaultDeviceMarginMicrons);
+    EXPECT_EQ(area.imageableSizeWidth - area.originWidth - area.extentWidth, kDefaultDeviceMarginMicrons);
+    EXPECT_EQ(area.imageableSizeHeight - area.originHeight - area.extentHeight, kDefaultDeviceMarginMicrons);
 }
 
 TEST(Capabilities, ImageableAreaOfNamedAndCustomSizes)
