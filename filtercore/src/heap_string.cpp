@@ -142,10 +142,18 @@ template <class CharT>
 void HeapString<CharT>::Append(const CharT* text)
 {
     if (text == nullptr) return;
-    size_t length = Length();
+    AppendAfter(Length(), text);
+}
+
+template <class CharT>
+size_t HeapString<CharT>::AppendAfter(size_t length, const CharT* text)
+{
+    if (text == nullptr) return length;
     size_t added = TextLength(text);
-    Reserve(AddLengths(length, added));
+    size_t total = AddLengths(length, added);
+    Reserve(total);
     BoundedCopy(text_ + length, Capacity() - length, text, added);
+    return total;
 }
 
 template <class CharT>
