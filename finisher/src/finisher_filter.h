@@ -7,7 +7,12 @@
 #pragma once
 
 #include "filtercore/pipeline_filter_base.h"
+#include "filtercore/ticket_examination_cache.h"
+#include "finisher_settings.h"
 
+// The filter object keeps, besides the base's members, the examination of
+// the last merged page ticket, so that pages without a ticket of their own
+// are not examined one by one.
 class FinisherFilter : public PipelineFilterBase {
 public:
     // The job and document tickets: merged, and, when the part carries a
@@ -33,4 +38,12 @@ private:
     template <class Part>
     HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
     HRESULT FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket);
+
+    // What a merged page ticket asks of its pages, and whether examining it
+    // changed it (transverse feed).
+    struct PageExamination {
+        FinisherSettings settings;
+        BOOL changed = FALSE;
+    };
+    TicketExaminationCache<PageExamination> pageExaminations;
 };

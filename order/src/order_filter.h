@@ -13,6 +13,8 @@
 
 #include "filtercore/divide_condition_tracker.h"
 #include "filtercore/pipeline_filter_base.h"
+#include "filtercore/record_string.h"
+#include "filtercore/ticket_examination_cache.h"
 #include "order_settings.h"
 
 class OrderFilter : public PipelineFilterBase {
@@ -58,4 +60,6 @@ private:
     bool forwardDocuments = true;
     OrderSettings settings;
     DivideConditionTracker divideConditionTracker;
+    // The divide condition of the last merged page ticket read.
+    TicketExaminationCache<RecordString> divideConditions;
 };
