@@ -152,7 +152,10 @@ size_t HeapString<CharT>::AppendAfter(size_t length, const CharT* text)
     size_t added = TextLength(text);
     size_t total = AddLengths(length, added);
     Reserve(total);
-    BoundedCopy(text_ + length, Capacity() - length, text, added);
+    // The text was just measured and the buffer holds total characters and
+    // the terminator: a plain copy needs no check per character.
+    std::memcpy(text_ + length, text, added * sizeof(CharT));
+    text_[total] = 0;
     return total;
 }
 
