@@ -26,15 +26,37 @@ HRESULT DivideConditionTracker::Check(IXMLDOMDocument2* ticket, TicketLevel leve
 {
     changed = FALSE;
     if (level != TicketLevel::Page) return S_OK;
-    HRESULT hr = CatchRaised([&] {
+    RecordString value;
+    HRESULT hr = ReadCondition(ticket, &value);
+    if (FAILED(hr)) {
+        NoteUnreadable();
+        return hr;
+    }
+    Note(value);
+    return hr;
+}
+
+HRESULT DivideConditionTracker::ReadCondition(IXMLDOMDocument2* ticket, RecordString* value) const
+{
+    return CatchRaised([&] {
         PrintTicketDom dom(u"PrintTicket", privateNamespace_.Get(), ticket);
         JobInfoSettings settings;
         HRESULT read = ReadJobInfo(dom, &settings);
         if (FAILED(read)) return read;
-        if (initialised) changed = !SameValue(settings.divideCondition.Get(), lastValue.Get());
-        lastValue = std::move(settings.divideCondition);
+        *value = std::move(settings.divideCondition);
         return read;
     });
+}
+
+void DivideConditionTracker::Note(const RecordString& value)
+{
+    changed = initialised && !SameValue(value.Get(), lastValue.Get());
+    lastValue = value;
     initialised = TRUE;
-    return hr;
+}
+
+void DivideConditionTracker::NoteUnreadable()
+{
+    changed = FALSE;
+    initialised = TRUE;
 }

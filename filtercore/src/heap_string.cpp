@@ -142,10 +142,21 @@ template <class CharT>
 void HeapString<CharT>::Append(const CharT* text)
 {
     if (text == nullptr) return;
-    size_t length = Length();
+    AppendAfter(Length(), text);
+}
+
+template <class CharT>
+size_t HeapString<CharT>::AppendAfter(size_t length, const CharT* text)
+{
+    if (text == nullptr) return length;
     size_t added = TextLength(text);
-    Reserve(AddLengths(length, added));
-    BoundedCopy(text_ + length, Capacity() - length, text, added);
+    size_t total = AddLengths(length, added);
+    Reserve(total);
+    // The text was just measured and the buffer holds total characters and
+    // the terminator: a plain copy needs no check per character.
+    std::memcpy(text_ + length, text, added * sizeof(CharT));
+    text_[total] = 0;
+    return total;
 }
 
 template <class CharT>

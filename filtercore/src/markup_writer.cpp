@@ -28,14 +28,14 @@ HRESULT MarkupWriter::startDocument()
 
 HRESULT MarkupWriter::Append(const WCHAR* text, HRESULT carried)
 {
-    if (pending_.Length() > kFlushThreshold) carried = Flush();
-    pending_.Append(text);
+    if (pendingLength_ > kFlushThreshold) carried = Flush();
+    pendingLength_ = pending_.AppendAfter(pendingLength_, text);
     return carried;
 }
 
 HRESULT MarkupWriter::Flush()
 {
-    if (pending_.Length() == 0) return S_OK;
+    if (pendingLength_ == 0) return S_OK;
     HRESULT hr = S_OK;
     {
         Utf8Converter converter(&pending_);
@@ -46,6 +46,7 @@ HRESULT MarkupWriter::Flush()
     }
     // The buffer exists and keeps its capacity: emptying it allocates nothing.
     pending_.Assign(u"");
+    pendingLength_ = 0;
     return hr;
 }
 

@@ -82,6 +82,7 @@ HRESULT PrintTicketManager::LoadBaseTicket(IStream* stream)
 {
     baseTicket.Reset();
     Reset(TicketLevel::Job);
+    ++documentTicketSerial;
     jobTicketPresent = 0;
     documentTicketPresent = 0;
     pageTicketPresent = 0;
@@ -141,6 +142,7 @@ HRESULT PrintTicketManager::Merge(TicketLevel level, IXMLDOMDocument2* delta)
     hr = LoadTicketDocumentFromStream(result.Get(), &merged);
     if (FAILED(hr)) return hr;
     *TicketOf(level) = merged;
+    if (level != TicketLevel::Page) ++documentTicketSerial;
     return S_OK;
 }
 
@@ -177,7 +179,10 @@ HRESULT PrintTicketManager::UpdateLevel(TicketLevel level, HRESULT ticketLookup,
     if (ticketLookup == HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) {
         Reset(level);
         *present = 0;
-        return EnsureMerged(level);
+        // A page's copy of its document's ticket is made when it is asked
+        // for (GetMergedTicket): a filter that knows what the document's
+        // ticket says need not copy it for every page.
+        return EnsureMerged(level == TicketLevel::Page ? TicketLevel::Document : level);
     }
     if (FAILED(ticketLookup)) return ticketLookup;
     HRESULT hr = SetTicketFromPart(level, ticket);
@@ -221,6 +226,7 @@ HRESULT PrintTicketManager::EnsureMerged(TicketLevel level)
     if (!baseTicket) return E_UNEXPECTED;
     if (!IsTicketLevel(level)) return E_INVALIDARG;
     HRESULT hr = S_OK;
+    if (!jobTicket || (level != TicketLevel::Job && !documentTicket)) ++documentTicketSerial;
     if (!jobTicket) hr = CopyTicketDocument(baseTicket.Get(), &jobTicket);
     if (SUCCEEDED(hr) && level != TicketLevel::Job && !documentTicket)
         hr = CopyTicketDocument(jobTicket.Get(), &documentTicket);
@@ -232,7 +238,10 @@ HRESULT PrintTicketManager::EnsureMerged(TicketLevel level)
 void PrintTicketManager::Reset(TicketLevel level)
 {
     pageTicket.Reset();
-    if (level == TicketLevel::Document || level == TicketLevel::Job) documentTicket.Reset();
+    if (level == TicketLevel::Document || level == TicketLevel::Job) {
+        documentTicket.Reset();
+        ++documentTicketSerial;
+    }
     if (level == TicketLevel::Job) jobTicket.Reset();
 }
 

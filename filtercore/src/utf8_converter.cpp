@@ -20,13 +20,16 @@ HRESULT Utf8Converter::Convert(const BYTE** bytes, ULONG* byteCount)
     if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max())) return E_FAIL;
     const WCHAR* text = source_->Data();
     int wideCount = static_cast<int>(length);
-    int needed = WideCharToMultiByte(CP_UTF8, 0, text, wideCount, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return E_FAIL;
-    bytes_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(needed)));
+    // One conversion into a buffer of the largest possible size (three
+    // bytes per UTF-16 unit) rather than one to count and one to convert:
+    // the pending markup of a page writer is long.
+    if (length > static_cast<size_t>(std::numeric_limits<int>::max()) / 3) return E_OUTOFMEMORY;
+    int capacity = wideCount * 3;
+    bytes_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(capacity)));
     if (bytes_ == nullptr) return E_OUTOFMEMORY;
     int converted =
-        WideCharToMultiByte(CP_UTF8, 0, text, wideCount, reinterpret_cast<char*>(bytes_), needed, nullptr, nullptr);
-    if (converted != needed) {
+        WideCharToMultiByte(CP_UTF8, 0, text, wideCount, reinterpret_cast<char*>(bytes_), capacity, nullptr, nullptr);
+    if (converted <= 0) {
         Release();
         return E_FAIL;
     }

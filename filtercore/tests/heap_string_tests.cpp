@@ -79,6 +79,21 @@ TEST(HeapStringGrowth, AppendGrowsToTheCombinedLength)
     EXPECT_EQ(text.Capacity(), 512u);
 }
 
+TEST(HeapStringGrowth, AppendAfterUsesTheKeptLengthAndReturnsTheNewOne)
+{
+    HeapWideString text;
+    size_t length = text.AppendAfter(0, u"abc");
+    EXPECT_EQ(length, 3u);
+    length = text.AppendAfter(length, nullptr);
+    EXPECT_EQ(length, 3u);
+    std::u16string chunk(200, u'y');
+    length = text.AppendAfter(length, chunk.c_str());
+    EXPECT_EQ(length, 203u);
+    EXPECT_EQ(TextOf(text), u"abc" + chunk);
+    // 203 characters double the capacity from 128 to 256.
+    EXPECT_EQ(text.Capacity(), 256u);
+}
+
 TEST(HeapStringAssign, NullLeavesTheTextAndEmptyClearsIt)
 {
     HeapWideString text;

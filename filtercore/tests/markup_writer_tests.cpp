@@ -50,6 +50,24 @@ TEST(MarkupWriter, FlushesOnlyWhenThePendingTextIsLongerThanTheThreshold)
     EXPECT_EQ(target.Written(), std::string(327679, 'a') + "bc");
 }
 
+TEST(MarkupWriter, KeepsTheLengthOfManySmallAppendsAcrossFlushes)
+{
+    Target target;
+    auto writer = WriterOver(target.stream.Get());
+    // 100,000 appends of 7 characters: the pending text passes the threshold
+    // after every 46,812 appends (327,684 characters) and is flushed before
+    // the next one; twice, leaving 6,376 appends (44,632 characters).
+    std::string expected;
+    for (int i = 0; i < 100000; ++i) {
+        EXPECT_EQ(writer->Append(u"<Path/>", S_OK), S_OK);
+        expected += "<Path/>";
+    }
+    EXPECT_EQ(target.content->WriteSizes(), (std::vector<ULONG>{327684, 327684}));
+    EXPECT_EQ(writer->PendingLength(), 44632u);
+    writer.Reset();
+    EXPECT_EQ(target.Written(), expected);
+}
+
 TEST(MarkupWriter, CarriesTheCallersResultUnlessAFlushReplacesIt)
 {
     Target target;

@@ -45,8 +45,12 @@ HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
 {
     if (page == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnPageTicket(page);
+    // The merged page ticket is only needed when no page before printed
+    // with the same ticket.
     IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
-    if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    if (SUCCEEDED(hr) && pageExaminations.Find(ticketManager) == nullptr) {
+        hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    }
     if (hr == kNoTicket) return consumer->SendFixedPage(page);
     if (FAILED(hr)) return hr;
     hr = FinishPage(page, ticket);
@@ -54,15 +58,23 @@ HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
     return consumer->SendFixedPage(page);
 }
 
-// The merged page ticket itself is examined and, for transverse feed,
-// changed: the manager drops it with the next page.
+// The ticket, when given, is examined and the result kept for the pages
+// that print with the same ticket; without one, the kept result applies.
+// For transverse feed the examination changes the merged page ticket
+// itself, which the manager drops with the next page.
 HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
 {
     return CatchRaised([&] {
-        FinisherSettings settings(ticketManager, privateNamespace);
-        BOOL changed = FALSE;
-        HRESULT hr = ExamineTicket(&settings, ticket, &changed);
-        if (FAILED(hr)) return hr;
+        const PageExamination* examined = pageExaminations.Find(ticketManager);
+        if (ticket != nullptr) {
+            PageExamination examination{FinisherSettings(ticketManager, privateNamespace), FALSE};
+            HRESULT hr = ExamineTicket(&examination.settings, ticket, &examination.changed);
+            if (FAILED(hr)) return hr;
+            examined = &pageExaminations.Keep(ticketManager, std::move(examination));
+        }
+        if (examined == nullptr) return E_UNEXPECTED;
+        const FinisherSettings& settings = examined->settings;
+        HRESULT hr = S_OK;
         if (RewritesPage(settings)) {
             hr = RewriteFixedPage(page, [&settings](IPrintWriteStream* stream) {
                 return new FinisherPageWriter(stream, settings);
@@ -70,12 +82,13 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
             if (FAILED(hr)) return hr;
         }
         // A page without a ticket of its own prints with its document's,
-        // which was replaced when the document came. One with a ticket of
-        // its own gets its whole merged ticket when that changed, or when a
-        // ticket above it was replaced: its own ticket, merged over the new
-        // one, would no longer describe the page.
+        // which was replaced when the document came; a page with one was
+        // examined just now, on its own merged ticket. It gets its whole
+        // merged ticket when that changed, or when a ticket above it was
+        // replaced: its own ticket, merged over the new one, would no longer
+        // describe the page.
         bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
-        if (ticketManager.PageTicketPresent() && (changed || levelAboveReplaced))
+        if (ticketManager.PageTicketPresent() && (examined->changed || levelAboveReplaced))
             hr = AttachTicket(page, ticket, u"FI");
         return hr;
     });

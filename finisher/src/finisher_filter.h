@@ -7,7 +7,12 @@
 #pragma once
 
 #include "filtercore/pipeline_filter_base.h"
+#include "filtercore/ticket_examination_cache.h"
+#include "finisher_settings.h"
 
+// The filter object keeps, besides the base's members, the examination of
+// the last merged page ticket, so that pages without a ticket of their own
+// are not examined one by one.
 class FinisherFilter : public PipelineFilterBase {
 public:
     // The job and document tickets: merged, and replaced by a new ticket
@@ -42,4 +47,11 @@ private:
     // the output: the tickets below them must then be whole merged tickets.
     bool jobTicketReplaced = false;
     bool documentTicketReplaced = false;
+    // What a merged page ticket asks of its pages, and whether examining it
+    // changed it (transverse feed).
+    struct PageExamination {
+        FinisherSettings settings;
+        BOOL changed = FALSE;
+    };
+    TicketExaminationCache<PageExamination> pageExaminations;
 };

@@ -11,6 +11,9 @@
 #include "parts/part_objects.h"
 #include "support/test_package.h"
 
+#include <zip.h>
+#include <zlib.h>
+
 // After the platform headers: <fcntl.h> defines LOCK_WRITE as a macro.
 #include <fcntl.h>
 
@@ -110,6 +113,92 @@ TEST(PackageWriterTest, RoundTripKeepsDocumentsPagesTicketsAndResources)
               std::string::npos);
     std::string types = ZipItem(output, "[Content_Types].xml");
     EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/>"), std::string::npos);
+}
+
+// An entry as the archive stores it, read with libzip.
+struct StoredEntry {
+    int method = -1;
+    uint32_t crc = 0;
+    std::string bytes;
+    bool operator==(const StoredEntry&) const = default;
+};
+
+StoredEntry StoredEntryOf(const std::string& path, const std::string& item)
+{
+    StoredEntry entry;
+    int error = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (zip == nullptr) return entry;
+    zip_stat_t stat;
+    zip_file_t* file = nullptr;
+    if (zip_stat(zip, item.c_str(), 0, &stat) == 0 && (file = zip_fopen(zip, item.c_str(), ZIP_FL_COMPRESSED))) {
+        entry.method = stat.comp_method;
+        entry.crc = stat.crc;
+        char block[4096];
+        zip_int64_t got;
+        while ((got = zip_fread(file, block, sizeof block)) > 0) entry.bytes.append(block, static_cast<size_t>(got));
+        zip_fclose(file);
+    }
+    zip_discard(zip);
+    return entry;
+}
+
+void ReplacePageContent(IUnknown* part, const std::u16string& pageName, const std::string& bytes)
+{
+    ComPtr<IFixedPage> page;
+    if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) return;
+    BSTR uri = nullptr;
+    page->GetUri(&uri);
+    bool wanted = std::u16string(uri) == pageName;
+    SysFreeString(uri);
+    if (!wanted) return;
+    ComPtr<IPrintWriteStream> stream;
+    page->GetWriteStream(stream.Out());
+    stream->WriteBytes(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+    stream->Close();
+}
+
+TEST(PackageWriterTest, UnchangedPartsAreCopiedAsTheInputStoresThem)
+{
+    std::string input = TemporaryFolder() + "/stored.xps";
+    std::string output = TemporaryFolder() + "/stored-out.xps";
+    testing::WritePackage(input, RichPackage());
+    const std::string rewritten =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+    Copy(input, output, xps::Flavour::Xps,
+         [&](IUnknown* part) { ReplacePageContent(part, u"/Documents/2/Pages/1.fpage", rewritten); });
+
+    for (const char* item : {"Documents/1/Pages/1.fpage", "Documents/1/Pages/2.fpage", "Resources/font.ttf",
+                             "Resources/shared.png"}) {
+        StoredEntry before = StoredEntryOf(input, item);
+        ASSERT_EQ(before.method, ZIP_CM_DEFLATE) << item;
+        EXPECT_TRUE(StoredEntryOf(output, item) == before) << item;
+        // And the copy still reads back, its CRC-32 checked by libzip.
+        EXPECT_EQ(ZipItem(output, item), ZipItem(input, item)) << item;
+    }
+    // The rewritten page is written anew.
+    EXPECT_EQ(ZipItem(output, "Documents/2/Pages/1.fpage"), rewritten);
+    EXPECT_EQ(StoredEntryOf(output, "Documents/2/Pages/1.fpage").crc,
+              static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(rewritten.data()),
+                                          static_cast<uInt>(rewritten.size()))));
+}
+
+TEST(PackageWriterTest, ACopiedPartWhoseCrcIsWrongIsBadInput)
+{
+    // A resource nobody reads before the writer, and a page the reader only
+    // looks into: both are refused, by the reader or while copied.
+    for (const char* item : {"Resources/font.ttf", "Documents/1/Pages/1.fpage"}) {
+        std::string input = TemporaryFolder() + "/badcrc.xps";
+        testing::WritePackage(input, RichPackage());
+        testing::PatchDeclaredCrc(input, item, 0x12345678);
+        try {
+            Copy(input, TemporaryFolder() + "/badcrc-out.xps", xps::Flavour::Xps);
+            ADD_FAILURE() << item << ": a wrong CRC-32 went unnoticed";
+        } catch (const PackageError& error) {
+            EXPECT_EQ(error.Part(), std::string("/") + item);
+            EXPECT_NE(error.Reason().find("CRC"), std::string::npos) << error.Reason();
+        }
+    }
 }
 
 TEST(PackageWriterTest, OpenXpsOutputTranslatesNamespacesAndTypes)

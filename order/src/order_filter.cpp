@@ -111,10 +111,23 @@ HRESULT OrderFilter::ReadSettings(TicketLevel level)
 // would divide the job in the wrong places.
 HRESULT OrderFilter::StartsNewBooklet(bool* starts)
 {
-    IXMLDOMDocument2* ticket = nullptr;
-    HRESULT hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
-    if (SUCCEEDED(hr)) hr = divideConditionTracker.Check(ticket, TicketLevel::Page);
-    if (FAILED(hr)) return hr;
+    // Pages without a ticket of their own share their document's divide
+    // condition: it is read once for all of them.
+    const RecordString* condition = divideConditions.Find(ticketManager);
+    HRESULT hr = S_OK;
+    if (condition == nullptr) {
+        IXMLDOMDocument2* ticket = nullptr;
+        hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+        if (FAILED(hr)) return hr;
+        RecordString read;
+        hr = divideConditionTracker.ReadCondition(ticket, &read);
+        if (FAILED(hr)) {
+            divideConditionTracker.NoteUnreadable();
+            return hr;
+        }
+        condition = &divideConditions.Keep(ticketManager, std::move(read));
+    }
+    divideConditionTracker.Note(*condition);
     batcher.SetSets(settings.bookletMethod == kDivideIntoSets, settings.sheetsPerSet);
     *starts = batcher.PageArrives(divideConditionTracker.Changed());
     return hr;

@@ -14,6 +14,8 @@
 #include "booklet_batcher.h"
 #include "filtercore/divide_condition_tracker.h"
 #include "filtercore/pipeline_filter_base.h"
+#include "filtercore/record_string.h"
+#include "filtercore/ticket_examination_cache.h"
 #include "order_settings.h"
 
 class OrderFilter : public PipelineFilterBase {
@@ -72,4 +74,6 @@ private:
     OrderSettings settings;
     DivideConditionTracker divideConditionTracker;
     BookletBatcher batcher;
+    // The divide condition of the last merged page ticket read.
+    TicketExaminationCache<RecordString> divideConditions;
 };

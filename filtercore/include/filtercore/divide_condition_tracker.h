@@ -20,6 +20,15 @@ public:
     // is returned.
     HRESULT Check(IXMLDOMDocument2* ticket, TicketLevel level);
 
+    // Check in two steps, for a filter that keeps what it read from a
+    // ticket (TicketExaminationCache): the divide condition of a merged
+    // page ticket (null when it has none), then its comparison with the
+    // page checked before. A page whose ticket could not be read is noted
+    // with NoteUnreadable: no change, the earlier value kept.
+    HRESULT ReadCondition(IXMLDOMDocument2* ticket, RecordString* value) const;
+    void Note(const RecordString& value);
+    void NoteUnreadable();
+
     // The result of the last check.
     bool Changed() const { return changed != FALSE; }
 

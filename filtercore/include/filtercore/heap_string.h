@@ -43,6 +43,10 @@ public:
     void Assign(const CharT* text);
     // Appends; a null text changes nothing.
     void Append(const CharT* text);
+    // Appends to a text whose length the caller keeps (length must be the
+    // current length) and returns the new length, so that a long text is
+    // not measured again on every append. A null text changes nothing.
+    size_t AppendAfter(size_t length, const CharT* text);
     // Assigns only when the texts differ; true when it did. Null: E_FAIL.
     bool AssignIfDifferent(const CharT* text);
     // Replaces the text with the formatted output (platform/wformat.h).

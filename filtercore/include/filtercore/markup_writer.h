@@ -58,7 +58,7 @@ public:
     // or the write's result, STG_E_WRITEFAULT when the stream took fewer
     // bytes than it was given.
     HRESULT Flush();
-    size_t PendingLength() const { return pending_.Length(); }
+    size_t PendingLength() const { return pendingLength_; }
 
     // Replaces *value by its escaped text (AppendEscaped); an empty or null
     // BSTR is left as it is. E_POINTER for a null pointer, E_OUTOFMEMORY.
@@ -79,4 +79,6 @@ private:
     ComPtr<IPrintWriteStream> writeStream_;
     ComPtr<ISequentialStream> sequentialStream_;
     HeapWideString pending_;
+    // The length of pending_, kept so that appending never measures it.
+    size_t pendingLength_ = 0;
 };

@@ -13,6 +13,8 @@
 // the part-loop thread.
 #pragma once
 
+#include <cstdint>
+
 #include "filtercore/ticket_level.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
@@ -82,6 +84,14 @@ public:
     LONG DocumentTicketPresent() const { return documentTicketPresent; }
     LONG PageTicketPresent() const { return pageTicketPresent; }
 
+    // A number that changes whenever the merged document ticket may have
+    // changed: it or a ticket above it merged, copied, dropped or loaded
+    // anew. A page without a ticket of its own prints with a copy of that
+    // ticket, so what was read from one such page holds for the next while
+    // the number stays (TicketExaminationCache). Borrowed tickets are never
+    // edited in place, so editing is not counted.
+    uint64_t DocumentTicketSerial() const { return documentTicketSerial; }
+
 private:
     void CloseProvider();
     HRESULT LoadBaseTicket(IStream* stream);
@@ -100,4 +110,5 @@ private:
     LONG jobTicketPresent = 0;
     LONG documentTicketPresent = 0;
     LONG pageTicketPresent = 0;
+    uint64_t documentTicketSerial = 0;
 };

@@ -150,7 +150,9 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
         Slot& slot = *slots_[i];
         ComPtr<IUnknown> writer;
         if (i + 1 < slots_.size()) {
-            slot.output = std::make_shared<PartQueue>(kQueueDepth);
+            slot.output = std::make_shared<PartQueue>(kQueueDepth, kQueueBatch);
+            // The filter's input queue learns where the filter sends to.
+            if (i > 0) slots_[i - 1]->output->SetOutput(slot.output);
             slot.sender = std::make_shared<SenderState>();
             writer = ComPtr<IUnknown>::Adopt(MakeQueueConsumer(slot.output, log_, slot.sender, ends.names).Detach());
             readers[i + 1] = ComPtr<IUnknown>::Adopt(MakeQueueProvider(slot.output, slots_[i + 1]->tracker).Detach());

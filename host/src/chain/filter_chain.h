@@ -36,7 +36,11 @@ struct ChainEnds {
 
 class FilterChain {
 public:
-    static constexpr size_t kQueueDepth = 4;
+    // Parts between two filters, and how many a sleeping filter is woken
+    // for (PartQueue): handing parts on in batches spares two thread
+    // switches per part and filter.
+    static constexpr size_t kQueueDepth = 8;
+    static constexpr size_t kQueueBatch = 4;
 
     FilterChain(std::vector<ChainFilter> filters, std::shared_ptr<FailureLog> log);
     ~FilterChain();

@@ -1,22 +1,65 @@
 #include "chain/part_queue.h"
 
+#include <algorithm>
+
 namespace tav::host {
+
+PartQueue::PartQueue(size_t capacity, size_t batch)
+    : capacity_(std::max<size_t>(capacity, 1)), batch_(std::clamp<size_t>(batch, 1, capacity_))
+{
+}
+
+void PartQueue::SetOutput(std::shared_ptr<PartQueue> output)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    output_ = std::move(output);
+}
+
+void PartQueue::Announce()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (receiversWaiting_ > 0 && !parts_.empty()) partsQueued_.notify_all();
+}
+
+bool PartQueue::ReceiverWaiting() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return receiversWaiting_ > 0;
+}
 
 HRESULT PartQueue::Push(ComPtr<IUnknown> part)
 {
     std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return aborted_ || closed_ || parts_.size() < capacity_; });
+    auto ready = [this] { return aborted_ || closed_ || parts_.size() < capacity_; };
+    if (!ready()) {
+        // The receiver must not sleep on a batch while the sender does.
+        if (receiversWaiting_ > 0) partsQueued_.notify_all();
+        ++sendersWaiting_;
+        roomMade_.wait(hold, ready);
+        --sendersWaiting_;
+    }
     if (aborted_) return E_ABORT;
     if (closed_) return E_UNEXPECTED;
     parts_.push_back(std::move(part));
-    changed_.notify_all();
+    if (receiversWaiting_ > 0 && parts_.size() >= batch_) partsQueued_.notify_all();
     return S_OK;
 }
 
 HRESULT PartQueue::Pop(ComPtr<IUnknown>* part)
 {
     std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return aborted_ || closed_ || !parts_.empty(); });
+    auto ready = [this] { return aborted_ || closed_ || !parts_.empty(); };
+    if (!ready()) {
+        // This thread is about to sleep: the parts it sent on must not.
+        if (std::shared_ptr<PartQueue> output = output_) {
+            hold.unlock();
+            output->Announce();
+            hold.lock();
+        }
+        ++receiversWaiting_;
+        partsQueued_.wait(hold, ready);
+        --receiversWaiting_;
+    }
     if (aborted_) return E_ABORT;
     if (parts_.empty()) {
         *part = nullptr;
@@ -24,7 +67,7 @@ HRESULT PartQueue::Pop(ComPtr<IUnknown>* part)
     }
     *part = std::move(parts_.front());
     parts_.pop_front();
-    changed_.notify_all();
+    if (sendersWaiting_ > 0 && parts_.size() <= capacity_ / 2) roomMade_.notify_all();
     return S_OK;
 }
 
@@ -32,7 +75,8 @@ void PartQueue::Close()
 {
     std::lock_guard<std::mutex> hold(lock_);
     closed_ = true;
-    changed_.notify_all();
+    partsQueued_.notify_all();
+    roomMade_.notify_all();
 }
 
 bool PartQueue::Drained() const
@@ -48,7 +92,8 @@ void PartQueue::Abort()
         std::lock_guard<std::mutex> hold(lock_);
         aborted_ = true;
         dropped.swap(parts_);
-        changed_.notify_all();
+        partsQueued_.notify_all();
+        roomMade_.notify_all();
     }
     // Released outside the lock: a part's last release may do real work.
 }

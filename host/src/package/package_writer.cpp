@@ -1,5 +1,6 @@
 #include "package/package_writer.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "opc/content_types.h"
@@ -10,6 +11,7 @@
 #include "package/zip_content.h"
 #include "parts/part_identity.h"
 #include "platform/wformat.h"
+#include "zip/stored_entry_check.h"
 
 namespace tav::host {
 namespace {
@@ -93,8 +95,12 @@ EXpsCompressionOptions CompressionOf(IUnknown* part)
     return compression;
 }
 
-// Markup the writer makes itself (relationships, document lists).
-constexpr int kMarkupLevel = 6;
+// The level of parts written anew (rewritten pages, new tickets, and the
+// markup the writer makes itself). On rewritten page markup level 1 takes
+// under half the time of level 6 for about 8% more bytes (bench/); parts
+// that nobody changed are copied as they are stored and never deflated.
+constexpr int kWrittenLevel = 1;
+constexpr int kMarkupLevel = kWrittenLevel;
 
 int ZipLevel(EXpsCompressionOptions compression, const std::string& contentType)
 {
@@ -102,9 +108,8 @@ int ZipLevel(EXpsCompressionOptions compression, const std::string& contentType)
     if (contentType == "image/png" || contentType == "image/jpeg") return zip::ZipWriter::kStored;
     switch (compression) {
     case Compression_NotCompressed: return zip::ZipWriter::kStored;
-    case Compression_Fast: return 1;
     case Compression_Small: return 9;
-    default: return 6;
+    default: return kWrittenLevel;
     }
 }
 
@@ -211,6 +216,43 @@ std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnCla
     }
 }
 
+void PackageWriter::WritePart(const std::string& name, const std::string& contentType, IUnknown* part,
+                              const std::string& readName, int level)
+{
+    std::shared_ptr<PartData> data = HostDataOf(part);
+    std::shared_ptr<const PartContent> content = data ? data->Content() : nullptr;
+    const auto* stored = dynamic_cast<const ZipContent*>(content.get());
+    bool translated = flavour_ == xps::Flavour::OpenXps && xps::IsTranslatedMarkup(contentType);
+    if (stored != nullptr && stored->SingleEntry() != nullptr && !translated) {
+        CopyStoredEntry(name, contentType, *stored);
+        return;
+    }
+    WriteEntry(name, contentType, content ? content->Open() : ContentOf(part, readName), level);
+}
+
+void PackageWriter::CopyStoredEntry(const std::string& name, const std::string& contentType, const ZipContent& content)
+{
+    contentTypes_->Register(name, contentType);
+    const ZipEntryInfo& entry = *content.SingleEntry();
+    try {
+        // Content read whole before had its CRC-32 checked then; other
+        // content is checked on the way, inflated but not deflated again.
+        std::optional<StoredEntryCheck> check;
+        if (!content.Checked()) check.emplace(entry, content.PartName());
+        std::unique_ptr<ByteReader> bytes = content.OpenStoredBytes();
+        zip_.BeginStoredEntry(ZipItemName(name), {entry.method, entry.crc, entry.size, entry.compressedSize});
+        char block[65536];
+        while (size_t got = bytes->Read(block, sizeof block)) {
+            if (check) check->Feed(block, got);
+            zip_.Write(block, got);
+        }
+        if (check) check->Finish();
+    } catch (const PackageError& error) {
+        throw InputReadError(error.Part(), error.Reason());
+    }
+    zip_.EndEntry();
+}
+
 void PackageWriter::WriteEntry(const std::string& name, const std::string& contentType,
                                std::unique_ptr<ByteReader> content, int level)
 {
@@ -260,7 +302,7 @@ std::string PackageWriter::WriteShared(IUnknown* part, bool renameOnClash)
     std::string wanted = PartNameOf(part);
     std::string name = ClaimName(wanted, renameOnClash);
     std::string type = ContentTypeOf(part);
-    WriteEntry(name, type, ContentOf(part, wanted), ZipLevel(CompressionOf(part), type));
+    WritePart(name, type, part, wanted, ZipLevel(CompressionOf(part), type));
     shared_.emplace(identity.Get(), std::make_pair(identity, name));
     return name;
 }
@@ -315,8 +357,8 @@ void PackageWriter::AddPage(IFixedPage* page)
     std::string name = ClaimName(originalName, true);
     bool unchanged = data && !data->Changed();
 
-    WriteEntry(name, std::string(xps::kPageContentType), ContentOf(page, name),
-               ZipLevel(CompressionOf(page), std::string(xps::kPageContentType)));
+    WritePart(name, std::string(xps::kPageContentType), page, name,
+              ZipLevel(CompressionOf(page), std::string(xps::kPageContentType)));
 
     std::vector<Relationship> relationships;
     auto relate = [&relationships](std::string_view type, const std::string& target) {

@@ -19,6 +19,8 @@
 
 namespace tav::host {
 
+class ZipContent;
+
 // A part being copied into the output cannot be read from the input
 // package (a damaged or lying zip entry): the input is at fault.
 class InputReadError : public PackageError {
@@ -55,6 +57,12 @@ private:
     // but the relationships written here), else an error.
     std::string WriteShared(IUnknown* part, bool renameOnClash);
     std::string WriteTicket(IUnknown* owner, HRESULT (*getTicket)(IUnknown*, IPartPrintTicket**));
+    // Writes a part's content under name: copied as the input package
+    // stores it when it is unchanged input content that needs no
+    // translation, else read through and compressed at level.
+    void WritePart(const std::string& name, const std::string& contentType, IUnknown* part,
+                   const std::string& readName, int level);
+    void CopyStoredEntry(const std::string& name, const std::string& contentType, const ZipContent& content);
     // Writes one part; markup is translated to OpenXPS for such output.
     void WriteEntry(const std::string& name, const std::string& contentType, std::unique_ptr<ByteReader> content,
                     int level);

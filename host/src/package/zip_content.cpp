@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "opc/package_error.h"
+
 namespace tav::host {
 
 class ZipContent::Reader : public ByteReader {
@@ -12,7 +14,12 @@ public:
     {
         while (next_ <= content_->pieces_.size()) {
             if (!current_) {
-                if (next_ == content_->pieces_.size()) return 0;
+                if (next_ == content_->pieces_.size()) {
+                    // Each entry reader checks its size and CRC-32 when it
+                    // reaches the end, and would have thrown.
+                    content_->checked_.store(true, std::memory_order_release);
+                    return 0;
+                }
                 current_ = content_->archive_->OpenEntry(content_->pieces_[next_], content_->partName_);
                 ++next_;
             }
@@ -39,6 +46,13 @@ ZipContent::ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<Zi
 std::unique_ptr<ByteReader> ZipContent::Open() const
 {
     return std::make_unique<Reader>(std::static_pointer_cast<const ZipContent>(shared_from_this()));
+}
+
+std::unique_ptr<ByteReader> ZipContent::OpenStoredBytes() const
+{
+    const ZipEntryInfo* entry = SingleEntry();
+    if (entry == nullptr) throw PackageError(partName_, "an interleaved part has no single stored entry");
+    return archive_->OpenStoredBytes(*entry, partName_);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // a reader asks; each reader reads in blocks.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +18,23 @@ public:
     std::unique_ptr<ByteReader> Open() const override;
     std::optional<uint64_t> KnownSize() const override { return size_; }
 
+    const std::string& PartName() const { return partName_; }
+    // The one entry of a part stored in one piece, whose bytes can be
+    // copied as they are stored; null for an interleaved part.
+    const ZipEntryInfo* SingleEntry() const { return pieces_.size() == 1 ? &pieces_.front() : nullptr; }
+    // The stored (compressed) bytes of that entry; unchecked.
+    std::unique_ptr<ByteReader> OpenStoredBytes() const;
+    // True once a reader has read the whole content, so that its size and
+    // CRC-32 were checked against the declared ones.
+    bool Checked() const { return checked_.load(std::memory_order_acquire); }
+
 private:
     class Reader;
     std::shared_ptr<const ZipArchive> archive_;
     std::vector<ZipEntryInfo> pieces_;
     std::string partName_;
     uint64_t size_ = 0;
+    mutable std::atomic<bool> checked_{false};
 };
 
 // The content of another part with every occurrence of one byte string

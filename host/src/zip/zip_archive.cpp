@@ -49,9 +49,11 @@ void CheckEntry(const zip_stat_t& stat, const ZipLimits& limits, const std::stri
 
 class ZipArchive::EntryReader : public ByteReader {
 public:
-    EntryReader(std::shared_ptr<const ZipArchive> archive, zip_file_t* file, const ZipEntryInfo& entry,
+    // declaredSize: the uncompressed size, or the compressed one for a
+    // reader of the stored bytes.
+    EntryReader(std::shared_ptr<const ZipArchive> archive, zip_file_t* file, uint64_t declaredSize,
                 std::string partName)
-        : archive_(std::move(archive)), file_(file), declaredSize_(entry.size), partName_(std::move(partName))
+        : archive_(std::move(archive)), file_(file), declaredSize_(declaredSize), partName_(std::move(partName))
     {
     }
     ~EntryReader() override
@@ -128,7 +130,15 @@ std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
             throw PackageError("", "the zip archive declares more than " + std::to_string(limits.maxTotalSize) +
                                        " uncompressed bytes in all (a zip bomb?)");
         }
-        onEntry(name, {static_cast<uint64_t>(i), stat.size, (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0});
+        ZipEntryInfo entry;
+        entry.index = static_cast<uint64_t>(i);
+        entry.size = stat.size;
+        entry.compressedSize = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+        entry.crc = (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;
+        entry.method = (stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE
+                           ? ZipEntryInfo::kDeflated
+                           : ZipEntryInfo::kStored;
+        onEntry(name, entry);
     }
     return result;
 }
@@ -145,7 +155,17 @@ std::unique_ptr<ByteReader> ZipArchive::OpenEntry(const ZipEntryInfo& entry, con
     if (file == nullptr) {
         throw PackageError(partName, std::string("cannot open the zip entry: ") + zip_strerror(Archive(archive_)));
     }
-    return std::make_unique<EntryReader>(shared_from_this(), file, entry, partName);
+    return std::make_unique<EntryReader>(shared_from_this(), file, entry.size, partName);
+}
+
+std::unique_ptr<ByteReader> ZipArchive::OpenStoredBytes(const ZipEntryInfo& entry, const std::string& partName) const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    zip_file_t* file = zip_fopen_index(Archive(archive_), entry.index, ZIP_FL_COMPRESSED);
+    if (file == nullptr) {
+        throw PackageError(partName, std::string("cannot open the zip entry: ") + zip_strerror(Archive(archive_)));
+    }
+    return std::make_unique<EntryReader>(shared_from_this(), file, entry.compressedSize, partName);
 }
 
 }  // namespace tav::host

@@ -22,12 +22,17 @@ struct ZipLimits {
     uint64_t ratioFloor = uint64_t{1} << 20;     // entries smaller than this are not ratio-checked
 };
 
-// Where an entry is and how big it says it is; 24 bytes, as a package holds
-// one per zip entry for the whole job.
+// Where an entry is, how big it says it is, and how its bytes are stored;
+// 32 bytes, as a package holds one per zip entry for the whole job.
 struct ZipEntryInfo {
+    static constexpr uint16_t kStored = 0;
+    static constexpr uint16_t kDeflated = 8;
+
     uint64_t index = 0;
     uint64_t size = 0;  // declared uncompressed size
     uint64_t compressedSize = 0;
+    uint32_t crc = 0;      // declared CRC-32 of the uncompressed bytes
+    uint16_t method = kStored;
 };
 
 class ZipArchive : public std::enable_shared_from_this<ZipArchive> {
@@ -43,6 +48,10 @@ public:
     // A reader of the entry's uncompressed bytes. partName names the part in
     // errors. Readers of one archive may be used on different threads.
     std::unique_ptr<ByteReader> OpenEntry(const ZipEntryInfo& entry, const std::string& partName) const;
+    // A reader of the entry's bytes as the archive stores them (deflated or
+    // stored), for copying them unchanged; nothing is checked on the way,
+    // StoredEntryCheck does that.
+    std::unique_ptr<ByteReader> OpenStoredBytes(const ZipEntryInfo& entry, const std::string& partName) const;
 
 private:
     class EntryReader;

@@ -183,7 +183,12 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
     }
 }
 
-void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size)
+namespace {
+
+// Rewrites a 32-bit field of an entry in its local header and in the
+// central directory (offsets from the start of each record).
+void PatchEntryField(const std::string& path, const std::string& item, size_t localOffset, size_t centralOffset,
+                     uint32_t value)
 {
     std::string bytes = ReadFile(path);
     auto le32 = [&](size_t at) {
@@ -202,14 +207,26 @@ void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_
         size_t extra = static_cast<unsigned char>(bytes[at + 30]) | static_cast<unsigned char>(bytes[at + 31]) << 8;
         size_t comment = static_cast<unsigned char>(bytes[at + 32]) | static_cast<unsigned char>(bytes[at + 33]) << 8;
         if (bytes.compare(at + 46, nameLength, item) == 0) {
-            put32(at + 24, size);
-            put32(le32(at + 42) + 22, size);
+            put32(at + centralOffset, value);
+            put32(le32(at + 42) + localOffset, value);
         }
         at += 46 + nameLength + extra + comment;
     }
     FILE* file = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
+}
+
+}  // namespace
+
+void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size)
+{
+    PatchEntryField(path, item, 22, 24, size);
+}
+
+void PatchDeclaredCrc(const std::string& path, const std::string& item, uint32_t crc)
+{
+    PatchEntryField(path, item, 14, 16, crc);
 }
 
 std::string TemporaryFolder()

@@ -62,6 +62,8 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
 // Rewrites an entry's declared uncompressed size in its local header and in
 // the central directory, as a zip bomb that lies about its size does.
 void PatchDeclaredSize(const std::string& path, const std::string& item, uint32_t size);
+// Rewrites an entry's declared CRC-32 in both places, as a damaged entry has.
+void PatchDeclaredCrc(const std::string& path, const std::string& item, uint32_t crc);
 
 // A print ticket with one job-level parameter, for tests that need a ticket.
 std::string SimpleTicket(int copies);

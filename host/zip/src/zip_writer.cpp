@@ -60,6 +60,8 @@ struct ZipWriter::OpenEntry {
     uint64_t size = 0;
     uint64_t compressedSize = 0;
     bool deflating = false;
+    bool copying = false;  // stored bytes of another archive
+    uint64_t expectedCompressedSize = 0;
     z_stream stream{};
 };
 
@@ -120,13 +122,7 @@ void ZipWriter::PatchLocalHeader(const std::string& fields, uint64_t at)
 
 void ZipWriter::BeginEntry(const std::string& itemName, int level)
 {
-    CheckOpen();
-    if (entry_) throw std::logic_error("a zip entry is already open");
-    if (itemName.empty() || itemName.size() > 0xFFFF) throw std::runtime_error("bad zip entry name " + itemName);
-    entry_ = std::make_unique<OpenEntry>();
-    entry_->name = itemName;
-    entry_->headerOffset = offset_;
-    entry_->method = level == kStored ? 0 : 8;
+    StartEntry(itemName, level == kStored ? 0 : 8);
     if (entry_->method == 8) {
         if (deflateInit2(&entry_->stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
             entry_.reset();
@@ -134,6 +130,28 @@ void ZipWriter::BeginEntry(const std::string& itemName, int level)
         }
         entry_->deflating = true;
     }
+}
+
+void ZipWriter::BeginStoredEntry(const std::string& itemName, const StoredEntry& stored)
+{
+    if (stored.method != 0 && stored.method != 8) throw std::runtime_error("bad compression method for " + itemName);
+    if (stored.size > kMaxEntrySize || stored.compressedSize > kMaxEntrySize) TooLarge(itemName);
+    StartEntry(itemName, stored.method);
+    entry_->copying = true;
+    entry_->crc = stored.crc;
+    entry_->size = stored.size;
+    entry_->expectedCompressedSize = stored.compressedSize;
+}
+
+void ZipWriter::StartEntry(const std::string& itemName, uint16_t method)
+{
+    CheckOpen();
+    if (entry_) throw std::logic_error("a zip entry is already open");
+    if (itemName.empty() || itemName.size() > 0xFFFF) throw std::runtime_error("bad zip entry name " + itemName);
+    entry_ = std::make_unique<OpenEntry>();
+    entry_->name = itemName;
+    entry_->headerOffset = offset_;
+    entry_->method = method;
     // CRC and sizes are patched in by EndEntry.
     std::string header;
     Le32(&header, 0x04034b50);
@@ -172,6 +190,14 @@ void ZipWriter::Write(const void* bytes, size_t count)
 {
     if (!entry_) throw std::logic_error("no zip entry is open");
     const auto* data = static_cast<const unsigned char*>(bytes);
+    if (entry_->copying) {
+        entry_->compressedSize += count;
+        if (entry_->compressedSize > entry_->expectedCompressedSize) {
+            throw std::runtime_error("the zip entry " + entry_->name + " has more stored bytes than declared");
+        }
+        Put(data, count);
+        return;
+    }
     while (count > 0) {
         // zlib counts in 32 bits.
         size_t take = std::min<size_t>(count, 1u << 30);
@@ -192,12 +218,15 @@ void ZipWriter::Write(const void* bytes, size_t count)
 void ZipWriter::EndEntry()
 {
     if (!entry_) throw std::logic_error("no zip entry is open");
-    if (entry_->method == 8) {
+    if (entry_->deflating) {
         Deflate(nullptr, 0, Z_FINISH);
         deflateEnd(&entry_->stream);
         entry_->deflating = false;
     }
     if (entry_->compressedSize > kMaxEntrySize) TooLarge(entry_->name);
+    if (entry_->copying && entry_->compressedSize != entry_->expectedCompressedSize) {
+        throw std::runtime_error("the zip entry " + entry_->name + " has fewer stored bytes than declared");
+    }
     std::string sizes;
     Le32(&sizes, entry_->crc);
     Le32(&sizes, entry_->compressedSize);

@@ -40,6 +40,16 @@ public:
     // a bad name, a too large entry or a write failure, here and below;
     // std::logic_error when called out of order.
     void BeginEntry(const std::string& itemName, int level);
+    // An entry copied as another archive stores it: Write then takes the
+    // stored bytes, which are put as they are, and EndEntry checks that
+    // exactly compressedSize of them came. The caller vouches for the CRC.
+    struct StoredEntry {
+        uint16_t method = 0;  // 0 stored, 8 deflated
+        uint32_t crc = 0;
+        uint64_t size = 0;
+        uint64_t compressedSize = 0;
+    };
+    void BeginStoredEntry(const std::string& itemName, const StoredEntry& stored);
     void Write(const void* bytes, size_t count);
     void EndEntry();
     // Writes the central directory and closes the file.
@@ -54,6 +64,7 @@ private:
     void Flush();
     // Overwrites bytes of the archive already put, at offset at.
     void PatchLocalHeader(const std::string& fields, uint64_t at);
+    void StartEntry(const std::string& itemName, uint16_t method);
     void Deflate(const void* bytes, size_t count, int flush);
     void CheckOpen() const;
 
