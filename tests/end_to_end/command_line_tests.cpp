@@ -17,26 +17,16 @@
 #include "jobgen/page_decoder.h"
 #include "jobgen/program_runner.h"
 #include "jobgen/require_program.h"
+#include "support/command_run.h"
 #include "support/test_package.h"
 
 namespace {
 
+using Result = tav::host::testing::CommandResult;
+using tav::host::testing::Quote;
 using tav::host::testing::BuildFolder;
 using tav::host::testing::ReadFile;
 using tav::host::testing::ZipItemNames;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 // A fresh folder for one test.
 std::string Folder(const std::string& name)

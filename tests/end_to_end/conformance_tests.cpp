@@ -13,36 +13,13 @@
 #include "jobgen/font_resource.h"
 #include "jobgen/pictures.h"
 #include "jobgen/rgb_image.h"
+#include "support/command_run.h"
 #include "support/test_package.h"
 
 namespace {
 
 using namespace tav::host::testing;
-
-struct Result {
-    int status = -1;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-Result RunCommand(const std::string& command)
-{
-    static int counter = 0;
-    std::string err = TemporaryFolder() + "/conform" + std::to_string(++counter) + ".err";
-    int raw = std::system((command + " >/dev/null 2>" + Quote(err) + " </dev/null").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(err)};
-}
-
-bool HaveTool(const char* tool)
-{
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
+using Result = CommandResult;
 
 std::string Tavpipe() { return Quote(BuildFolder() + "/bin/tavpipe"); }
 

@@ -9,45 +9,20 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/command_run.h"
 #include "support/test_package.h"
 
 namespace {
 
+using Result = tav::host::testing::CommandResult;
+using tav::host::testing::HaveTool;
+using tav::host::testing::Quote;
+using tav::host::testing::RunCommand;
 using tav::host::testing::BuildFolder;
 using tav::host::testing::FileExists;
 using tav::host::testing::FixturesFolder;
 using tav::host::testing::ReadFile;
 using tav::host::testing::TemporaryFolder;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-Result RunCommand(const std::string& command)
-{
-    static int counter = 0;
-    std::string base = TemporaryFolder() + "/run" + std::to_string(++counter);
-    int raw = std::system((command + " >" + base + ".out 2>" + base + ".err </dev/null").c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = ReadFile(base + ".out");
-    result.err = ReadFile(base + ".err");
-    return result;
-}
-
-bool HaveTool(const char* tool)
-{
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 std::string Tavpipe()
 {
