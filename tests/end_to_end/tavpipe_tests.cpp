@@ -313,20 +313,26 @@ std::string MalformedTicket()
 TEST(TavpipeJobTest, AMalformedTicketIsNamedWithWhatIsWrongWithIt)
 {
     struct Case {
-        const char* level;
+        std::string level;
         std::string part;
     };
-    for (const Case& c : {Case{"page", "/Documents/1/Pages/2_PT.xml"}, Case{"document", "/Documents/1/Document_PT.xml"}}) {
+    // The job's ticket is read by the filter only when no option makes the
+    // host merge it first.
+    for (const Case& c : {Case{"page", "/Documents/1/Pages/2_PT.xml"}, Case{"document", "/Documents/1/Document_PT.xml"},
+                          Case{"job", "/Job_PT.xml"}}) {
         SCOPED_TRACE(c.level);
         tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(2);
-        if (std::string(c.level) == "page")
+        if (c.level == "page")
             package.documents[0].pages[1].ticket = MalformedTicket();
-        else
+        else if (c.level == "document")
             package.documents[0].ticket = MalformedTicket();
+        else
+            package.jobTicket = MalformedTicket();
         std::string input = TemporaryFolder() + "/malformed-" + c.level + ".xps";
         tav::host::testing::WritePackage(input, package);
         std::string output = TemporaryFolder() + "/malformed-" + c.level + "-out.xps";
-        Result result = RunCommand(Tavpipe() + " -f finisher -o mirror=width " + Quote(input) + " " + Quote(output));
+        std::string options = c.level == "job" ? "" : " -o mirror=width";
+        Result result = RunCommand(Tavpipe() + " -f finisher" + options + " " + Quote(input) + " " + Quote(output));
         EXPECT_EQ(result.status, 1);
         ExpectOneLine(result, input + ": " + c.part + ": not well-formed XML (line 3)\n");
         EXPECT_TRUE(NothingLeft(output));
