@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nup_geometry.h"
+#include "nup_layout.h"
 
 namespace {
 
@@ -248,6 +249,56 @@ TEST(NUpGeometry, OneUpCentresThePageTurnedToTheSheet)
     // A smaller page of the sheet's class is only centred, never scaled nor
     // turned by half: 800 x 1000 on 1000 x 1500 moves by (100, 250).
     ExpectElements(OneUpMatrix(O::Portrait, O::ReversePortrait, false, 800, 1000, 1000, 1500), {1, 0, 0, 1, 100, 250});
+}
+
+TEST(SheetLayout, TheFirstPageSetsTheSheetAndLaterPagesTakeTheirCells)
+{
+    using O = PageOrientation;
+    // 2-up of 1000 x 1500 portrait pages, no margins, the device silent
+    // about the turned sheet: the page's area exchanged, 1500 x 1000 across,
+    // cells of 750 x 1000, scale 2/3, one line down the middle at x = 750;
+    // page 2 goes to the right cell (dx 1125 - 333.333, as worked out above).
+    SheetLayoutRequest request = {.pagesPerSheet = 2,
+                                  .borderLine = BorderLineKind::Solid,
+                                  .pageArea = kTallSheetNoMargins,
+                                  .printable = MediumAsPrintableSizes(264580, 396870)};
+    SheetLayout twoUp = LayOutSheet(request);
+    EXPECT_EQ(twoUp.sheetOrientation, O::Landscape);
+    EXPECT_EQ(twoUp.sheetArea, ExchangedImageableArea(kTallSheetNoMargins));
+    EXPECT_NEAR(twoUp.scale, 2.0f / 3, 1e-5f);
+    ExpectNear(Flattened(twoUp.borders.down), {750, 0, 1000});
+    ExpectElements(PlacementOnSheet(twoUp, 1, O::Portrait, 1000, 1500, false), {2.0f / 3, 0, 0, 2.0f / 3, 791.667f, 0});
+
+    // 6-up takes the device's turned area when it has one: 3 x 2 cells.
+    request.pagesPerSheet = 6;
+    request.turnedArea = ImageableArea{396870, 264580, 26458, 26458, 343954, 211664};
+    SheetLayout sixUp = LayOutSheet(request);
+    EXPECT_EQ(sixUp.sheetArea, *request.turnedArea);
+    EXPECT_EQ(sixUp.grid, (CellGrid{3, 2}));
+    // 4-up keeps the page's orientation and area whatever the device says
+    // about the turned one: a quarter of a 1000 x 1500 page is 1/2.
+    request.pagesPerSheet = 4;
+    SheetLayout fourUp = LayOutSheet(request);
+    EXPECT_EQ(fourUp.sheetOrientation, O::Portrait);
+    EXPECT_EQ(fourUp.sheetArea, kTallSheetNoMargins);
+    EXPECT_NEAR(fourUp.scale, 0.5f, 1e-5f);
+
+    // A booklet reads left to right whatever the direction and has no lines.
+    request = {.pagesPerSheet = 2,
+               .booklet = true,
+               .direction = PresentationDirection::BottomLeft,
+               .borderLine = BorderLineKind::Solid,
+               .pageArea = kTallSheetNoMargins};
+    SheetLayout booklet = LayOutSheet(request);
+    EXPECT_EQ(booklet.order, (std::vector<CellPosition>{{0, 0}, {1, 0}}));
+    EXPECT_EQ(booklet.borders.kind, BorderLineKind::None);
+    // A booklet of one page per sheet turns each page onto its own turned
+    // sheet: 90 degrees and centred on 1500 x 1000 (as one-up above).
+    request.pagesPerSheet = 1;
+    ExpectElements(PlacementOnSheet(LayOutSheet(request), 0, O::Portrait, 1000, 1500, false), {0, 1, -1, 0, 1500, 0});
+    // One-up keeps the first page's sheet; a landscape page turns onto it.
+    request.booklet = false;
+    ExpectElements(PlacementOnSheet(LayOutSheet(request), 0, O::Landscape, 1500, 1000, false), {0, -1, 1, 0, 0, 1500});
 }
 
 }  // namespace
