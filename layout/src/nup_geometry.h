@@ -118,8 +118,8 @@ struct BorderLines {
     BorderLineKind kind = BorderLineKind::None;
     float thickness = kBorderStrokeThickness;
     float dashLength = kBorderDashLength;
-    std::vector<BorderSegment> across;
-    std::vector<BorderSegment> down;
+    std::vector<BorderSegment> across{};
+    std::vector<BorderSegment> down{};
 };
 
 // The lines between the cells, across the sheet's printable area; none for
