@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sheet_markup.h"
+#include "sheet_part_names.h"
 
 namespace {
 
@@ -46,6 +47,14 @@ TEST(SheetMarkup, BorderLinesAreOnePath)
     AppendBorderPath(markup, lines);
     AppendBorderPath(markup, BorderLines{.kind = BorderLineKind::Solid});
     EXPECT_EQ(markup, "");
+}
+
+TEST(SheetPartNames, NamesTakeTheSequenceNumberWhole)
+{
+    // Numbers past 2^31 stay positive; the tick count plays no part, so two
+    // sheets made in one millisecond still differ.
+    EXPECT_EQ(std::u16string(SheetPartName({7, 4000000000u}).Text()), u"/LO_NUpPage_4000000000.xml");
+    EXPECT_EQ(std::u16string(EmptySidePartName({7, 12}).Text()), u"/LO_Empty_12.xml");
 }
 
 }  // namespace
