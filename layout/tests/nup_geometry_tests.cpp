@@ -264,7 +264,7 @@ TEST(SheetLayout, TheFirstPageSetsTheSheetAndLaterPagesTakeTheirCells)
                                   .printable = MediumAsPrintableSizes(264580, 396870)};
     SheetLayout twoUp = LayOutSheet(request);
     EXPECT_EQ(twoUp.sheetOrientation, O::Landscape);
-    EXPECT_EQ(twoUp.sheetArea, ExchangedImageableArea(kTallSheetNoMargins));
+    EXPECT_EQ(twoUp.sheetArea, (ImageableArea{396870, 264580, 0, 0, 396870, 264580}));
     EXPECT_NEAR(twoUp.scale, 2.0f / 3, 1e-5f);
     ExpectNear(Flattened(twoUp.borders.down), {750, 0, 1000});
     ExpectElements(PlacementOnSheet(twoUp, 1, O::Portrait, 1000, 1500, false), {2.0f / 3, 0, 0, 2.0f / 3, 791.667f, 0});
