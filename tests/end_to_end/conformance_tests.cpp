@@ -100,7 +100,9 @@ TEST(ConformingReaderTest, ResourcesUsedOnlyByTheMarkupAreCarriedAndRender)
     EXPECT_TRUE(black);
     unsigned char blue = static_cast<unsigned char>(at(210, 135)[2]);
     EXPECT_TRUE(blue > 100 && blue < 160) << int(blue);
-    if (HaveTool("xpstopng")) EXPECT_EQ(Render(output, "gxps-out", true), Render(input, "gxps-in", true));
+    if (HaveTool("xpstopng")) {
+        EXPECT_EQ(Render(output, "gxps-out", true), Render(input, "gxps-in", true));
+    }
 }
 
 TEST(ConformingReaderTest, Utf16PackagesRunThroughTheProductChain)
