@@ -16,6 +16,7 @@ namespace {
 using testing::FixturesFolder;
 using testing::TemporaryFolder;
 using testing::TestPackage;
+using testing::ToUtf16;
 using testing::WritePackage;
 using testing::WriteZip;
 
@@ -874,18 +875,6 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
 }
 
 // Every XML part may be UTF-16 with a byte-order mark, in either byte order.
-std::string ToUtf16(const std::string& ascii, bool littleEndian)
-{
-    std::string text = ascii;
-    for (size_t at; (at = text.find("encoding=\"utf-8\"")) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
-    std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-    for (char c : text) {
-        wide.push_back(littleEndian ? c : '\0');
-        wide.push_back(littleEndian ? '\0' : c);
-    }
-    return wide;
-}
-
 TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
 {
     for (bool openXps : {false, true}) {

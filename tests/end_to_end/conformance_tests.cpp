@@ -49,19 +49,6 @@ std::vector<std::string> Render(const std::string& package, const std::string& t
     return pages;
 }
 
-std::string ToUtf16(const std::string& ascii, bool littleEndian)
-{
-    std::string text = ascii;
-    for (size_t at; (at = text.find("encoding=\"utf-8\"")) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
-    for (size_t at; (at = text.find("encoding=\"UTF-8\"")) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
-    std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-    for (char c : text) {
-        wide.push_back(littleEndian ? c : '\0');
-        wide.push_back(littleEndian ? '\0' : c);
-    }
-    return wide;
-}
-
 // A page that draws text in an embedded font and an embedded image, with no
 // relationship declaring either.
 TEST(ConformingReaderTest, ResourcesUsedOnlyByTheMarkupAreCarriedAndRender)

@@ -303,4 +303,18 @@ std::string FixturesFolder()
     return FileExists(candidate + "/mb01.xps") ? candidate : "";
 }
 
+std::string ToUtf16(const std::string& ascii, bool littleEndian)
+{
+    std::string text = ascii;
+    for (const char* declared : {"encoding=\"utf-8\"", "encoding=\"UTF-8\""}) {
+        for (size_t at; (at = text.find(declared)) != std::string::npos;) text.replace(at, 16, "encoding=\"utf-16\"");
+    }
+    std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) {
+        wide.push_back(littleEndian ? c : '\0');
+        wide.push_back(littleEndian ? '\0' : c);
+    }
+    return wide;
+}
+
 }  // namespace tav::host::testing

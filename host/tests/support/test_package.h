@@ -74,6 +74,10 @@ std::string TemporaryFolder();
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// ASCII markup as UTF-16 with its byte-order mark, little or big endian; an
+// encoding="utf-8" declaration becomes utf-16.
+std::string ToUtf16(const std::string& ascii, bool littleEndian);
+
 // Entries of a zip (item names), read with libzip.
 std::vector<std::string> ZipItemNames(const std::string& path);
 std::string ZipItem(const std::string& path, const std::string& item);
