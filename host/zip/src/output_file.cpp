@@ -1,5 +1,7 @@
 #include "tavzip/output_file.h"
 
+#include "spool_copy.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -45,13 +47,34 @@ void DisarmCleanup(int slot)
     cleanupSlots[slot].claimed.store(false);
 }
 
+// While a file is overwritten in place, a stopping signal waits until the
+// copy is done: stopping half way would leave neither the old file nor the
+// new one.
+std::atomic<bool> copyingInPlace{false};
+std::atomic<int> deferredSignal{0};
+
 extern "C" void RemoveTemporaryFilesAndExit(int signal)
 {
+    if (copyingInPlace.load()) {
+        deferredSignal.store(signal);
+        return;
+    }
     for (CleanupSlot& slot : cleanupSlots) {
         if (slot.armed.load()) unlink(slot.path);
     }
     _exit(128 + signal);
 }
+
+// Holds stopping signals back for its lifetime, then acts on one that came.
+class SignalsHeldBack {
+public:
+    SignalsHeldBack() { copyingInPlace.store(true); }
+    ~SignalsHeldBack()
+    {
+        copyingInPlace.store(false);
+        if (int signal = deferredSignal.exchange(0)) RemoveTemporaryFilesAndExit(signal);
+    }
+};
 
 std::runtime_error SystemError(const std::string& what)
 {
@@ -84,18 +107,6 @@ int MakeSpoolFile()
     if (fd < 0) throw SystemError("cannot create a spool file in " + name.substr(0, name.rfind('/')));
     unlink(name.c_str());
     return fd;
-}
-
-bool WriteAll(int fd, const char* bytes, size_t count)
-{
-    while (count > 0) {
-        ssize_t put = write(fd, bytes, count);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes += put;
-        count -= static_cast<size_t>(put);
-    }
-    return true;
 }
 
 }  // namespace
@@ -187,21 +198,11 @@ void OutputFile::Commit()
 void OutputFile::CopySpoolToTarget()
 {
     struct stat info;
-    // A regular file written in place loses its old content; standard
-    // output is left at its position (it may be appended to).
-    if (!standardOutput_ && fstat(target_, &info) == 0 && S_ISREG(info.st_mode) &&
-        ftruncate(target_, 0) != 0) {
-        throw SystemError("cannot write the output");
-    }
-    char block[65536];
-    off_t offset = 0;
-    for (;;) {
-        ssize_t got = pread(spool_, block, sizeof block, offset);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw SystemError("cannot read the spooled output");
-        if (got == 0) break;
-        if (!WriteAll(target_, block, static_cast<size_t>(got))) throw SystemError("cannot write the output");
-        offset += got;
+    // Standard output is left at its position (it may be appended to).
+    bool regular = !standardOutput_ && fstat(target_, &info) == 0 && S_ISREG(info.st_mode);
+    {
+        SignalsHeldBack heldBack;
+        zip::CopySpoolToTarget(spool_, target_, regular);
     }
     int target = target_;
     target_ = -1;
