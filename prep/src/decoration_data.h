@@ -59,4 +59,3 @@ struct DecorationData {
     DecorationTimeStamp timeStamp;
     ComPtr<IPrintPipelinePropertyBag> propertyBag;
 };
-

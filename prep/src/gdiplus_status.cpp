@@ -18,24 +18,15 @@ HRESULT LastErrorAsFailure()
 HRESULT HResultFromGdiplusStatus(Gdiplus::Status status)
 {
     switch (status) {
-    case Gdiplus::Ok:
-        return S_OK;
-    case Gdiplus::InvalidParameter:
-        return E_INVALIDARG;
+    case Gdiplus::Ok: return S_OK;
+    case Gdiplus::InvalidParameter: return E_INVALIDARG;
     case Gdiplus::OutOfMemory:
-    case Gdiplus::InsufficientBuffer:
-        return E_OUTOFMEMORY;
-    case Gdiplus::ObjectBusy:
-        return E_UNEXPECTED;
-    case Gdiplus::NotImplemented:
-        return E_NOTIMPL;
-    case Gdiplus::Win32Error:
-        return LastErrorAsFailure();
-    case Gdiplus::FileNotFound:
-        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case Gdiplus::AccessDenied:
-        return E_ACCESSDENIED;
-    default:
-        return E_FAIL;
+    case Gdiplus::InsufficientBuffer: return E_OUTOFMEMORY;
+    case Gdiplus::ObjectBusy: return E_UNEXPECTED;
+    case Gdiplus::NotImplemented: return E_NOTIMPL;
+    case Gdiplus::Win32Error: return LastErrorAsFailure();
+    case Gdiplus::FileNotFound: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case Gdiplus::AccessDenied: return E_ACCESSDENIED;
+    default: return E_FAIL;
     }
 }

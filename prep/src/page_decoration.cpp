@@ -6,8 +6,8 @@
 PageDecoration::PageDecoration(const DecorationData& decorationData, std::unique_ptr<PageResource> pageResource)
     : data(decorationData), resource(std::move(pageResource))
 {
-    HRESULT hr = CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
-                                  document.OutVoid());
+    HRESULT hr =
+        CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2, document.OutVoid());
     if (FAILED(hr)) throw CXDException(hr);
 }
 

@@ -51,10 +51,7 @@ constexpr CustomValue kCustomValues[] = {
     {u"OffsetHeight", u"PageScalingOffsetHeight", &PageScalingSettings::offsetHeight},
 };
 
-bool IsAbsence(HRESULT hr)
-{
-    return hr == kNotFound || hr == S_FALSE;
-}
+bool IsAbsence(HRESULT hr) { return hr == kNotFound || hr == S_FALSE; }
 
 // The row whose name equals the text exactly, or -1.
 template <size_t N>
@@ -68,10 +65,7 @@ INT RowOf(BSTR name, const WCHAR* const (&names)[N])
     return -1;
 }
 
-bool IsOn(BSTR text)
-{
-    return text != nullptr && std::u16string_view(text, SysStringLen(text)) == u"On";
-}
+bool IsOn(BSTR text) { return text != nullptr && std::u16string_view(text, SysStringLen(text)) == u"On"; }
 
 // A value that is absent keeps the field; any other failure is returned.
 HRESULT ReadOptionalInt(HRESULT hr, INT value, INT* field)
@@ -101,8 +95,8 @@ HRESULT ReadScalingValues(PrintTicketDom& ticket, PageScalingSettings& settings)
     // The paper is taken only with both of its sizes.
     OwnedBstr media;
     BOOL mediaIsPrivate = FALSE;
-    hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kScalingFeature, ticket.PrivatePrefix(),
-                                    kFitMediaFeature, media.Out(), &mediaIsPrivate);
+    hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kScalingFeature, ticket.PrivatePrefix(), kFitMediaFeature,
+                                    media.Out(), &mediaIsPrivate);
     if (FAILED(hr) && !IsAbsence(hr)) return hr;
     INT width = 0;
     INT height = 0;
@@ -174,10 +168,7 @@ HRESULT Read(PrintTicketDom& ticket, PageScalingSettings& settings)
     return settings.option >= 0 && settings.option < kScalingOptionCount ? S_OK : E_FAIL;
 }
 
-HRESULT AppendChild(IXMLDOMNode* parent, IXMLDOMElement* child)
-{
-    return parent->appendChild(child, nullptr);
-}
+HRESULT AppendChild(IXMLDOMNode* parent, IXMLDOMElement* child) { return parent->appendChild(child, nullptr); }
 
 // CustomSquare's Scale, OffsetWidth and OffsetHeight: a ParameterInit on
 // the root and a ScoredProperty referring to it in the option.
@@ -188,8 +179,8 @@ HRESULT AppendCustomValues(PrintTicketDom& ticket, IXMLDOMNode* root, IXMLDOMEle
         ComPtr<IXMLDOMElement> reference;
         ComPtr<IXMLDOMElement> initialiser;
         ComPtr<IXMLDOMElement> scored;
-        HRESULT hr = ticket.CreateIntParameter(custom.parameter, settings.*custom.field, reference.Out(),
-                                               initialiser.Out());
+        HRESULT hr =
+            ticket.CreateIntParameter(custom.parameter, settings.*custom.field, reference.Out(), initialiser.Out());
         if (SUCCEEDED(hr)) hr = AppendChild(root, initialiser.Get());
         if (SUCCEEDED(hr))
             hr = ticket.WrapInScoredProperty(ticket.KeywordsPrefix(), custom.property, reference.Get(), scored.Out());
@@ -207,11 +198,11 @@ HRESULT AppendFitMedia(PrintTicketDom& ticket, IXMLDOMElement* scaling, const Pa
     ComPtr<IXMLDOMElement> height;
     HRESULT hr = ticket.CreateFeatureWithOption(TRUE, kFitMediaFeature, media.nameIsPrivate, media.MediaName(),
                                                 feature.Out(), option.Out());
-    if (SUCCEEDED(hr)) hr = ticket.CreateIntScoredProperty(ticket.KeywordsPrefix(), kFitMediaWidth, media.width,
-                                                          width.Out());
+    if (SUCCEEDED(hr))
+        hr = ticket.CreateIntScoredProperty(ticket.KeywordsPrefix(), kFitMediaWidth, media.width, width.Out());
     if (SUCCEEDED(hr)) hr = AppendChild(option.Get(), width.Get());
-    if (SUCCEEDED(hr)) hr = ticket.CreateIntScoredProperty(ticket.KeywordsPrefix(), kFitMediaHeight, media.height,
-                                                          height.Out());
+    if (SUCCEEDED(hr))
+        hr = ticket.CreateIntScoredProperty(ticket.KeywordsPrefix(), kFitMediaHeight, media.height, height.Out());
     if (SUCCEEDED(hr)) hr = AppendChild(option.Get(), height.Get());
     if (SUCCEEDED(hr)) hr = AppendChild(scaling, feature.Get());
     return hr;

@@ -35,9 +35,9 @@ inline constexpr INT kAlignmentCount = 9;
 
 struct PageScalingSettings {
     INT option = kScalingNone;
-    INT scale = 100;            // percent, CustomSquare
-    INT offsetWidth = 4233;     // microns, CustomSquare
-    INT offsetHeight = 4233;    // microns, CustomSquare
+    INT scale = 100;          // percent, CustomSquare
+    INT offsetWidth = 4233;   // microns, CustomSquare
+    INT offsetHeight = 4233;  // microns, CustomSquare
     INT alignment = kAlignCenter;
     // The paper of FitToPaper (FitMediaSize), Letter until a ticket names one.
     PageGeometry fitMedia;

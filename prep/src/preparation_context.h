@@ -14,9 +14,9 @@
 
 struct PreparationContext {
     // Raises CXDException(E_OUTOFMEMORY) when the namespace cannot be copied.
-    PreparationContext(PrintTicketManager& manager, const WCHAR* privateNamespaceUri,
-                       IPrintPipelinePropertyBag* bag)
-        : ticketManager(manager), privateNamespace(OwnedBstr::Copy(privateNamespaceUri)),
+    PreparationContext(PrintTicketManager& manager, const WCHAR* privateNamespaceUri, IPrintPipelinePropertyBag* bag)
+        : ticketManager(manager),
+          privateNamespace(OwnedBstr::Copy(privateNamespaceUri)),
           propertyBag(ComPtr<IPrintPipelinePropertyBag>::Share(bag))
     {
     }

@@ -96,8 +96,7 @@ PreparationFilter::PageExamination PreparationFilter::ExaminePageTicket(Preparat
     return examination;
 }
 
-HRESULT PreparationFilter::BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket,
-                                            LONG jobPageNumber)
+HRESULT PreparationFilter::BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket, LONG jobPageNumber)
 {
     // No decoration is built yet: the text and bitmap watermarks and the
     // header/footer line, with the readers of their settings, are still to

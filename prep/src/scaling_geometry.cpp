@@ -17,27 +17,24 @@ struct AlignmentPlaces {
 
 // Indexed by ScaleOffsetAlignment.
 constexpr AlignmentPlaces kAlignmentPlaces[] = {
-    {Place::Middle, Place::End},    // BottomCenter
-    {Place::Start, Place::End},     // BottomLeft
-    {Place::End, Place::End},       // BottomRight
-    {Place::Middle, Place::Middle}, // Center
-    {Place::Start, Place::Middle},  // LeftCenter
-    {Place::End, Place::Middle},    // RightCenter
-    {Place::Middle, Place::Start},  // TopCenter
-    {Place::Start, Place::Start},   // TopLeft
-    {Place::End, Place::Start},     // TopRight
+    {Place::Middle, Place::End},     // BottomCenter
+    {Place::Start, Place::End},      // BottomLeft
+    {Place::End, Place::End},        // BottomRight
+    {Place::Middle, Place::Middle},  // Center
+    {Place::Start, Place::Middle},   // LeftCenter
+    {Place::End, Place::Middle},     // RightCenter
+    {Place::Middle, Place::Start},   // TopCenter
+    {Place::Start, Place::Start},    // TopLeft
+    {Place::End, Place::Start},      // TopRight
 };
 static_assert(sizeof kAlignmentPlaces / sizeof kAlignmentPlaces[0] == kAlignmentCount);
 
 float Share(Place place, float spare)
 {
     switch (place) {
-    case Place::Start:
-        return 0;
-    case Place::Middle:
-        return spare / 2;
-    case Place::End:
-        return spare;
+    case Place::Start: return 0;
+    case Place::Middle: return spare / 2;
+    case Place::End: return spare;
     }
     return 0;
 }
@@ -118,16 +115,12 @@ UniformTransform InnerTransform(const PageScalingSettings& settings, const Scali
         return {factor, MicronsToXpsUnits(settings.offsetWidth) + target.X - source.X * factor,
                 MicronsToXpsUnits(settings.offsetHeight) + target.Y - source.Y * factor};
     }
-    case kScalingFitBleedToImageable:
-        return {1, -frame.bleedBox.x, -frame.bleedBox.y};
-    case kScalingFitContentToImageable:
-        return {1, -frame.contentBox.x, -frame.contentBox.y};
-    case kScalingFitMediaToImageable:
-        return FitInto(settings.alignment, target, frame.pageWidth, frame.pageHeight);
+    case kScalingFitBleedToImageable: return {1, -frame.bleedBox.x, -frame.bleedBox.y};
+    case kScalingFitContentToImageable: return {1, -frame.contentBox.x, -frame.contentBox.y};
+    case kScalingFitMediaToImageable: return FitInto(settings.alignment, target, frame.pageWidth, frame.pageHeight);
     case kScalingFitMediaToMedia:
         return FitInto(settings.alignment, {0, 0, frame.paperWidth, frame.paperHeight}, frame.pageWidth,
                        frame.pageHeight);
-    default:
-        return {};
+    default: return {};
     }
 }

@@ -7,10 +7,7 @@
 namespace {
 
 // Negative zero written as "0.00", not "-0.00".
-float WithoutNegativeZero(float value)
-{
-    return value + 0.0f;
-}
+float WithoutNegativeZero(float value) { return value + 0.0f; }
 
 // ` RenderTransform="..."` of the transform, built on a GDI+ matrix: the
 // scale, then the translation, each appended. With strict, a failing
@@ -52,10 +49,7 @@ ScalingState::ScalingState(const PageScalingSettings& settings, const PageGeomet
     frame_.paperHeight = paper.height;
 }
 
-bool ScalingState::RewritesPage() const
-{
-    return settings_.option != kScalingNone || settings_.correctFixedPageSize;
-}
+bool ScalingState::RewritesPage() const { return settings_.option != kScalingNone || settings_.correctFixedPageSize; }
 
 void ScalingState::SetPage(float width, float height, const std::optional<BoxValue>& bleedBox,
                            const std::optional<BoxValue>& contentBox)
@@ -66,15 +60,9 @@ void ScalingState::SetPage(float width, float height, const std::optional<BoxVal
     frame_.contentBox = PageBox(contentBox, width, height);
 }
 
-std::u16string ScalingState::PageWidth() const
-{
-    return FormatWideString(u"%.2f", frame_.paperWidth);
-}
+std::u16string ScalingState::PageWidth() const { return FormatWideString(u"%.2f", frame_.paperWidth); }
 
-std::u16string ScalingState::PageHeight() const
-{
-    return FormatWideString(u"%.2f", frame_.paperHeight);
-}
+std::u16string ScalingState::PageHeight() const { return FormatWideString(u"%.2f", frame_.paperHeight); }
 
 HRESULT ScalingState::OpeningTags(std::u16string_view canvas, std::u16string& text) const
 {

@@ -45,8 +45,8 @@ HRESULT ApplyTo(PreparationContext& context, IXMLDOMDocument2* ticket, bool* cha
 
 }  // namespace
 
-HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace,
-                                IXMLDOMDocument2* ticket, ImageableArea* area)
+HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace, IXMLDOMDocument2* ticket,
+                                ImageableArea* area)
 {
     if (ticket == nullptr || area == nullptr) return E_POINTER;
     return CatchRaised([&] {

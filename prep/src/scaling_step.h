@@ -19,5 +19,5 @@ HRESULT ApplyScalingStep(PreparationContext& context, IXMLDOMDocument2* ticket, 
 
 // The device's imageable area under the ticket (PrintCapabilities'
 // PageImageableSize), microns.
-HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace,
-                                IXMLDOMDocument2* ticket, ImageableArea* area);
+HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace, IXMLDOMDocument2* ticket,
+                                ImageableArea* area);

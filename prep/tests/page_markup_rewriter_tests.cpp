@@ -131,9 +131,10 @@ TEST_F(PageMarkupRewriterTest, TwoScalingCanvasesCloseEvenWhenTheWatermarkCannot
     // The bleed box 528 x 408 fills the landscape paper, 1056.0133 x
     // 816.0103, twice over: 1056.0133 / 528 = 816.0103 / 408 = 2.000025,
     // from the top left corner. The content box clips the page before that.
-    std::string page = "<x:FixedPage xmlns:x=\"http://schemas.microsoft.com/xps/2005/06\" Height=\"408\""
-                       " BleedBox=\"10,20,528,408\" Width=\"548\" ContentBox=\"30,40,100,50\">"
-                       "<x:Path Data=\"M 0,0 L 5,5\"/></x:FixedPage>";
+    std::string page =
+        "<x:FixedPage xmlns:x=\"http://schemas.microsoft.com/xps/2005/06\" Height=\"408\""
+        " BleedBox=\"10,20,528,408\" Width=\"548\" ContentBox=\"30,40,100,50\">"
+        "<x:Path Data=\"M 0,0 L 5,5\"/></x:FixedPage>";
     std::string expected = kDeclaration +
                            "<x:FixedPage xmlns:x=\"http://schemas.microsoft.com/xps/2005/06\" Height=\"816.01\""
                            " Width=\"1056.01\">"

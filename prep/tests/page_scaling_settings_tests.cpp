@@ -13,8 +13,8 @@ using tickettest::MakeTicket;
 
 std::string Scaling(const std::string& option, const std::string& content)
 {
-    return Feature("psk:PageScaling", Option(option, content) +
-                                          Feature("psk:ScaleOffsetAlignment", Option("psk:TopLeft")));
+    return Feature("psk:PageScaling",
+                   Option(option, content) + Feature("psk:ScaleOffsetAlignment", Option("psk:TopLeft")));
 }
 
 std::string CustomValues(int scale, int offsetWidth, int offsetHeight)
@@ -52,8 +52,9 @@ TEST_F(PageScalingSettingsTest, CustomScalingAndFitToPaperAreReadWithTheirValues
     EXPECT_EQ(custom.fitToCustomPaperTemp, 300);
 
     PageScalingSettings fit;
-    std::string paper = Feature("ns0000:FitMediaSize", Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
-                                                                               Scored("psk:FitMediaSizeHeight", "297000")));
+    std::string paper = Feature(
+        "ns0000:FitMediaSize",
+        Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") + Scored("psk:FitMediaSizeHeight", "297000")));
     Wrap(MakeTicket(Feature("psk:PageScaling", Option("ns0000:FitToPaper") + paper)));
     ASSERT_EQ(ReadScalingSettings(*ticket, &fit), S_OK);
     EXPECT_EQ(fit.option, kScalingFitToPaper);

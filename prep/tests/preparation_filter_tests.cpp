@@ -22,20 +22,18 @@ using settingstest::Scored;
 
 const std::string kXps = "xmlns=\"http://schemas.microsoft.com/xps/2005/06\"";
 const std::string kLetterPage =
-    "<FixedPage " + kXps + " Width=\"816\" Height=\"1056\" ContentBox=\"10,20,300,400\"><Path Data=\"M 0,0 L 9,9\"/>"
+    "<FixedPage " + kXps +
+    " Width=\"816\" Height=\"1056\" ContentBox=\"10,20,300,400\"><Path Data=\"M 0,0 L 9,9\"/>"
     "</FixedPage>";
 
-std::string Ticket(const std::string& body)
-{
-    return tickettest::MakeTicket(body);
-}
+std::string Ticket(const std::string& body) { return tickettest::MakeTicket(body); }
 
 std::string FitToA4()
 {
-    return Feature("psk:PageScaling",
-                   Option("ns0000:FitToPaper") +
-                       Feature("ns0000:FitMediaSize", Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
-                                                                              Scored("psk:FitMediaSizeHeight", "297000"))));
+    return Feature("psk:PageScaling", Option("ns0000:FitToPaper") +
+                                          Feature("ns0000:FitMediaSize",
+                                                  Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
+                                                                          Scored("psk:FitMediaSizeHeight", "297000"))));
 }
 
 std::string CorrectFixedPageSize()
@@ -46,13 +44,10 @@ std::string CorrectFixedPageSize()
 std::string Letter()
 {
     return Feature("psk:PageMediaSize", Option("psk:NorthAmericaLetter", Scored("psk:MediaSizeWidth", "215900") +
-                                                                            Scored("psk:MediaSizeHeight", "279400")));
+                                                                             Scored("psk:MediaSizeHeight", "279400")));
 }
 
-std::string Orientation(const std::string& name)
-{
-    return Feature("psk:PageOrientation", Option("psk:" + name));
-}
+std::string Orientation(const std::string& name) { return Feature("psk:PageOrientation", Option("psk:" + name)); }
 
 struct Job {
     ComPtr<FixedDocumentSequencePart> sequence = MakePart<FixedDocumentSequencePart>(u"/FixedDocumentSequence.fdseq");
@@ -69,7 +64,8 @@ struct Job {
     {
         std::u16string uri = u"/Documents/" + std::u16string(1, u'1' + documents.size()) + u"/FixedDocument.fdoc";
         documents.push_back(MakePart<FixedDocumentPart>(uri));
-        if (!ticket.empty()) documents.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
+        if (!ticket.empty())
+            documents.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
         parts.push_back(Unknown(documents.back()));
         return documents.back().Get();
     }
@@ -77,7 +73,8 @@ struct Job {
     {
         std::u16string uri = u"/Pages/" + std::u16string(1, u'1' + pages.size()) + u".fpage";
         pages.push_back(MakePart<FixedPagePart>(uri, markup));
-        if (!ticket.empty()) pages.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
+        if (!ticket.empty())
+            pages.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
         parts.push_back(Unknown(pages.back()));
         return pages.back().Get();
     }
@@ -121,8 +118,8 @@ TEST(PreparationFilterTest, APageWithNothingToDoIsSentAsItCame)
     ASSERT_EQ(outcome.filters[0].startResult, S_OK);
     EXPECT_EQ(outcome.consumer->Transcript(),
               (std::vector<std::string>{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
-                                        "SendFixedDocument /Documents/1/FixedDocument.fdoc", "SendFixedPage /Pages/1.fpage",
-                                        "CloseSender"}));
+                                        "SendFixedDocument /Documents/1/FixedDocument.fdoc",
+                                        "SendFixedPage /Pages/1.fpage", "CloseSender"}));
     EXPECT_EQ(page->Content(), kLetterPage);
     EXPECT_EQ(page->ContentState().CloseCount(), 0);
     EXPECT_EQ(TicketOf(page).first, "/Pages/1.fpage_PT");

@@ -82,8 +82,11 @@ TEST(ScalingGeometry, BleedAndContentFitsPlaceTheirBoxInThePrintableAreaByTheAli
     struct Case {
         INT alignment;
         double dy;
-    } bleedCases[] = {{kAlignCenter, 16 + 62.5}, {kAlignTopLeft, 16}, {kAlignBottomRight, 16 + 125},
-                      {kAlignLeftCenter, 16 + 62.5}, {kAlignTopCenter, 16}};
+    } bleedCases[] = {{kAlignCenter, 16 + 62.5},
+                      {kAlignTopLeft, 16},
+                      {kAlignBottomRight, 16 + 125},
+                      {kAlignLeftCenter, 16 + 62.5},
+                      {kAlignTopCenter, 16}};
     for (const Case& c : bleedCases) {
         SCOPED_TRACE(c.alignment);
         PageScalingSettings settings = Option(kScalingFitBleedToImageable, c.alignment);
@@ -177,8 +180,9 @@ TEST(ScalingGeometry, CanvasTagsWrapTheContentInTheTransformsClippedToTheContent
     identity.SetPage(816, 1056, std::nullopt, BoxValue{10, 20, 300, 400});
     std::u16string text;
     ASSERT_EQ(identity.OpeningTags(u"Canvas", text), S_OK);
-    EXPECT_EQ(text, u"<Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
-                    u" Clip=\"M 10.00,20.00 L 310.00,20.00 310.00,420.00 10.00,420.00 z\">");
+    EXPECT_EQ(text,
+              u"<Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
+              u" Clip=\"M 10.00,20.00 L 310.00,20.00 310.00,420.00 10.00,420.00 z\">");
     text.clear();
     identity.ClosingTags(u"Canvas", text);
     EXPECT_EQ(text, u"</Canvas>\n");
@@ -192,9 +196,10 @@ TEST(ScalingGeometry, CanvasTagsWrapTheContentInTheTransformsClippedToTheContent
     twoCanvases.SetPage(816, 1056, BoxValue{0, 0, 408, 528}, std::nullopt);
     text.clear();
     ASSERT_EQ(twoCanvases.OpeningTags(u"x:Canvas", text), S_OK);
-    EXPECT_EQ(text, u"<x:Canvas RenderTransform=\"1.921599,0.000000,0.000000,1.921599,16.00,20.70\">"
-                    u"<x:Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
-                    u" Clip=\"M 0.00,0.00 L 816.00,0.00 816.00,1056.00 0.00,1056.00 z\">");
+    EXPECT_EQ(text,
+              u"<x:Canvas RenderTransform=\"1.921599,0.000000,0.000000,1.921599,16.00,20.70\">"
+              u"<x:Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
+              u" Clip=\"M 0.00,0.00 L 816.00,0.00 816.00,1056.00 0.00,1056.00 z\">");
     text.clear();
     twoCanvases.ClosingTags(u"x:Canvas", text);
     EXPECT_EQ(text, u"</x:Canvas>\n</x:Canvas>\n");

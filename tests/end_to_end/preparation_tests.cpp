@@ -43,7 +43,10 @@ struct Box {
 // "scale by factor, then move by (dx, dy)".
 struct Placement {
     double factor, dx, dy;
-    Box Of(const Box& box) const { return {box.x * factor + dx, box.y * factor + dy, box.width * factor, box.height * factor}; }
+    Box Of(const Box& box) const
+    {
+        return {box.x * factor + dx, box.y * factor + dy, box.width * factor, box.height * factor};
+    }
 };
 
 // The printable area of the default device on a paper, in units.
@@ -77,19 +80,16 @@ std::vector<RgbImage> Render(const std::string& package)
     return pages;
 }
 
-std::string Folder(const std::string& name)
-{
-    return TemporaryFolder() + "/" + name;
-}
+std::string Folder(const std::string& name) { return TemporaryFolder() + "/" + name; }
 
 bool ProgramsPresent()
 {
     return !jobgen::FindProgram("mutool").empty() && FileExists(BuildFolder() + "/lib/libtavprep.so");
 }
 
-#define REQUIRE_RENDERING()                                                                    \
-    do {                                                                                       \
-        JOBGEN_REQUIRE_PROGRAM("mutool");                                                      \
+#define REQUIRE_RENDERING()                                                                       \
+    do {                                                                                          \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                                         \
         if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the preparation module is not built"; \
     } while (false)
 
@@ -201,8 +201,8 @@ TEST(PreparationEndToEnd, EachFitModeFitsTheBoxItNames)
     // A 600 x 900 page on Letter whose bleed and content boxes lie inside it.
     const Box bleed = {30, 30, 540, 840};
     const Box content = {60, 100, 400, 600};
-    std::string input = BoxedPage("boxes.xps", 600, 900, "BleedBox=\"30,30,540,840\" ContentBox=\"60,100,400,600\"",
-                                  content);
+    std::string input =
+        BoxedPage("boxes.xps", 600, 900, "BleedBox=\"30,30,540,840\" ContentBox=\"60,100,400,600\"", content);
     const Box& area = kLetterArea;
     auto fitInto = [](const Box& target, double width, double height) {
         double factor = std::min(target.width / width, target.height / height);
