@@ -1,5 +1,6 @@
 #include "preparation_filter.h"
 
+#include "filtercore/failure_note.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
@@ -19,7 +20,9 @@ HRESULT PreparationFilter::OnFixedDocumentSequence(IFixedDocumentSequence* seque
     if (sequence == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnJobTicket(sequence);
     if (FAILED(hr)) return hr;
-    ScaleLevelTicket(sequence, TicketLevel::Job, u"SC_JOB");
+    jobTicketReplaced = false;
+    documentTicketReplaced = false;
+    ScaleLevelTicket(sequence, TicketLevel::Job, u"SC_JOB", false, &jobTicketReplaced);
     return consumer->SendFixedDocumentSequence(sequence);
 }
 
@@ -28,7 +31,12 @@ HRESULT PreparationFilter::OnFixedDocument(IFixedDocument* document)
     if (document == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
     if (FAILED(hr)) return hr;
-    if (ticketManager.DocumentTicketPresent()) ScaleLevelTicket(document, TicketLevel::Document, u"SC_DOC");
+    // A document ticket of its own is merged over the job's in the output
+    // too: when the job's was scaled, the document's whole merged ticket
+    // takes its place, so that what the document said still holds.
+    documentTicketReplaced = false;
+    if (ticketManager.DocumentTicketPresent())
+        ScaleLevelTicket(document, TicketLevel::Document, u"SC_DOC", jobTicketReplaced, &documentTicketReplaced);
     return consumer->SendFixedDocument(document);
 }
 
@@ -69,9 +77,22 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
         }
         if (examined == nullptr) return E_UNEXPECTED;
         if (examined->result == kNoTicket) return S_OK;
-        if (FAILED(examined->result)) return examined->result;
+        if (FAILED(examined->result)) {
+            NoteFailureOf(
+                examined->result, page,
+                u"the page's scaling cannot be worked out from its PrintTicket: " + DescribeFailure(examined->result));
+            return examined->result;
+        }
         context.scaling = examined->scaling;
-        if (!context.IsActive()) return S_OK;
+        if (!context.IsActive()) {
+            // A page with a ticket of its own under a scaled job or document
+            // ticket keeps its whole merged ticket: its own, merged over the
+            // scaled one, would give it a paper its content was not scaled to.
+            bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
+            if (ticket != nullptr && ticketManager.PageTicketPresent() && levelAboveReplaced)
+                return AttachTicket(page, ticket, u"SC");
+            return S_OK;
+        }
 
         PrepareDecorations(context, page);
         HRESULT hr = RewriteFixedPage(
@@ -113,8 +134,10 @@ void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPa
 }
 
 template <class Part>
-HRESULT PreparationFilter::ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag)
+HRESULT PreparationFilter::ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled,
+                                            bool* replaced)
 {
+    *replaced = false;
     return CatchRaised([&] {
         IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
         HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
@@ -127,8 +150,10 @@ HRESULT PreparationFilter::ScaleLevelTicket(Part* part, TicketLevel level, const
         PreparationContext context(ticketManager, privateNamespace, propertyBag.Get());
         bool changed = false;
         hr = ApplyScalingStep(context, copy.Get(), &changed);
-        if (FAILED(hr) || !changed || !context.IsActive()) return hr;
-        return AttachTicket(part, copy.Get(), tag);
+        if (FAILED(hr) || !((changed && context.IsActive()) || evenUnscaled)) return hr;
+        hr = AttachTicket(part, copy.Get(), tag);
+        *replaced = SUCCEEDED(hr);
+        return hr;
     });
 }
 

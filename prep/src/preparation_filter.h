@@ -26,14 +26,16 @@ public:
     // the ticket asks for scaling. The job's is examined also when the
     // sequence carries no ticket: scaling may come from the user's default
     // ticket alone, and the filters after this one must not see it pending.
-    // A failed merge is the hook's failure; a failure while examining or
-    // replacing the ticket leaves it as it was.
+    // A document's own ticket under a scaled job ticket is attached whole
+    // in any case. A failed merge is the hook's failure; a failure while
+    // examining or replacing the ticket leaves it as it was.
     HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence) override;
     HRESULT OnFixedDocument(IFixedDocument* document) override;
     // The page rewritten (PageMarkupRewriter) when its scaling or its
     // decorations ask for it, and given its scaled merged ticket as a new
-    // ticket part ("SC") when it carries a ticket of its own. A page with
-    // nothing to do is sent on as it came. A failed merge, examination or
+    // ticket part ("SC") when it carries a ticket of its own (also when it
+    // is not scaled but a ticket above it was). A page with nothing to do is
+    // sent on as it came. A failed merge, examination or
     // rewrite is the hook's failure and the page is not sent; a ticket
     // without the device's imageable area leaves the page unchanged.
     HRESULT OnFixedPage(IFixedPage* page) override;
@@ -56,11 +58,18 @@ private:
     // whose parts cannot be had is dropped from this page.
     void PrepareDecorations(PreparationContext& context, IFixedPage* page);
     HRESULT PreparePage(IFixedPage* page, IXMLDOMDocument2* ticket);
+    // Scales a copy of the level's merged ticket and attaches it when it
+    // asks for scaling (or in any case with evenUnscaled); *replaced tells
+    // whether it was attached.
     template <class Part>
-    HRESULT ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag);
+    HRESULT ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled, bool* replaced);
     template <class Part>
     HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
 
+    // Whether the job's and the current document's tickets were replaced in
+    // the output: the tickets below them must then be whole merged tickets.
+    bool jobTicketReplaced = false;
+    bool documentTicketReplaced = false;
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
 };

@@ -95,18 +95,25 @@ std::pair<std::string, std::string> TicketOf(Part* part)
     return {std::string(uri.begin(), uri.end()), AsTestPart(ticket.Get())->Content()};
 }
 
-// A scaled ticket: the tag's part, A4, and no scaling pending.
+// A ticket part of the filter's with the tag, the media and no scaling
+// pending.
 template <class Part>
-void ExpectScaledToA4(Part* part, const std::string& tag)
+void ExpectTicket(Part* part, const std::string& tag, const std::string& media, const std::string& width)
 {
     auto [name, markup] = TicketOf(part);
     EXPECT_EQ(name.rfind("/PT_" + tag + "_", 0), 0u) << name;
     TicketMarkup ticket(markup);
     ASSERT_TRUE(ticket.Parsed()) << markup;
-    const std::string media = "/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']/psf:Option";
-    EXPECT_EQ(ticket.Text(media + "/@name"), "psk:ISOA4");
-    EXPECT_EQ(ticket.Text(media + "/psf:ScoredProperty[@name='psk:MediaSizeWidth']/psf:Value"), "210000");
+    const std::string option = "/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']/psf:Option";
+    EXPECT_EQ(ticket.Text(option + "/@name"), media);
+    EXPECT_EQ(ticket.Text(option + "/psf:ScoredProperty[@name='psk:MediaSizeWidth']/psf:Value"), width);
     EXPECT_EQ(ticket.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageScaling']/psf:Option/@name"), "psk:None");
+}
+
+template <class Part>
+void ExpectScaledToA4(Part* part, const std::string& tag)
+{
+    ExpectTicket(part, tag, "psk:ISOA4", "210000");
 }
 
 TEST(PreparationFilterTest, APageWithNothingToDoIsSentAsItCame)
@@ -128,7 +135,7 @@ TEST(PreparationFilterTest, APageWithNothingToDoIsSentAsItCame)
 
 TEST(PreparationFilterTest, FitToPaperScalesEveryPageAndLeavesTicketsWithTheNewPaper)
 {
-    Job job(FitToA4());
+    Job job(Letter() + FitToA4());
     FixedDocumentPart* plainDocument = job.AddDocument("");
     FixedPagePart* inherited = job.AddPage("");
     FixedPagePart* own = job.AddPage(Orientation("Portrait"));
@@ -147,6 +154,26 @@ TEST(PreparationFilterTest, FitToPaperScalesEveryPageAndLeavesTicketsWithTheNewP
                             " Width=\"793.71\" Height=\"1122.53\"><Canvas RenderTransform=";
         EXPECT_EQ(page->Content().rfind(start, 0), 0u) << page->Content();
     }
+}
+
+TEST(PreparationFilterTest, PartsThatRefuseScalingUnderAScaledJobKeepTheirWholeTicket)
+{
+    // Without their whole ticket, the filters after this one would merge
+    // their own PageScaling None over the job's new paper.
+    const std::string none = Feature("psk:PageScaling", Option("psk:None"));
+    Job job(Letter() + FitToA4());
+    job.AddDocument("");
+    FixedPagePart* unscaledPage = job.AddPage(none);
+    FixedDocumentPart* unscaledDocument = job.AddDocument(none);
+    FixedPagePart* pageOfIt = job.AddPage("");
+    ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
+
+    ExpectScaledToA4(job.sequence.Get(), "SC_JOB");
+    ExpectTicket(unscaledPage, "SC", "psk:NorthAmericaLetter", "215900");
+    EXPECT_EQ(unscaledPage->Content(), kLetterPage);
+    ExpectTicket(unscaledDocument, "SC_DOC", "psk:NorthAmericaLetter", "215900");
+    EXPECT_TRUE(TicketOf(pageOfIt).first.empty());
+    EXPECT_EQ(pageOfIt->Content(), kLetterPage);
 }
 
 TEST(PreparationFilterTest, CorrectFixedPageSizeAloneWrapsThePageInTheIdentityClippedToItsContentBox)
