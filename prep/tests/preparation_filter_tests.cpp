@@ -14,69 +14,47 @@
 namespace {
 
 using namespace testsupport;
-using settingstest::Feature;
-using settingstest::Option;
-using settingstest::Property;
-using settingstest::PropertyGroup;
-using settingstest::Scored;
+using namespace settingstest;
 
 const std::string kXps = "xmlns=\"http://schemas.microsoft.com/xps/2005/06\"";
-const std::string kLetterPage =
-    "<FixedPage " + kXps +
-    " Width=\"816\" Height=\"1056\" ContentBox=\"10,20,300,400\"><Path Data=\"M 0,0 L 9,9\"/>"
-    "</FixedPage>";
+const std::string kPage = "<FixedPage " + kXps +
+                          " Width=\"816\" Height=\"1056\" ContentBox=\"10,20,300,400\"><Path Data=\"M 0,0 L 9,9\"/>"
+                          "</FixedPage>";
+const std::string kLetter = Feature(
+    "psk:PageMediaSize",
+    Option("psk:NorthAmericaLetter", Scored("psk:MediaSizeWidth", "215900") + Scored("psk:MediaSizeHeight", "279400")));
+const std::string kFitToA4 =
+    Feature("psk:PageScaling",
+            Option("ns0000:FitToPaper") +
+                Feature("ns0000:FitMediaSize", Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
+                                                                       Scored("psk:FitMediaSizeHeight", "297000"))));
+const std::string kNoScaling = Feature("psk:PageScaling", Option("psk:None"));
+const std::string kPortrait = Feature("psk:PageOrientation", Option("psk:Portrait"));
 
-std::string Ticket(const std::string& body) { return tickettest::MakeTicket(body); }
-
-std::string FitToA4()
-{
-    return Feature("psk:PageScaling", Option("ns0000:FitToPaper") +
-                                          Feature("ns0000:FitMediaSize",
-                                                  Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
-                                                                          Scored("psk:FitMediaSizeHeight", "297000"))));
-}
-
-std::string CorrectFixedPageSize()
-{
-    return PropertyGroup("ns0000:PageScalingData", Property("ns0000:CorrectFixedPageSize", "On"));
-}
-
-std::string Letter()
-{
-    return Feature("psk:PageMediaSize", Option("psk:NorthAmericaLetter", Scored("psk:MediaSizeWidth", "215900") +
-                                                                             Scored("psk:MediaSizeHeight", "279400")));
-}
-
-std::string Orientation(const std::string& name) { return Feature("psk:PageOrientation", Option("psk:" + name)); }
-
+// A job of documents and pages, each with a ticket of its own when its
+// ticket body is not empty.
 struct Job {
     ComPtr<FixedDocumentSequencePart> sequence = MakePart<FixedDocumentSequencePart>(u"/FixedDocumentSequence.fdseq");
-    std::vector<ComPtr<FixedDocumentPart>> documents;
-    std::vector<ComPtr<FixedPagePart>> pages;
     std::vector<ComPtr<IUnknown>> parts = {Unknown(sequence)};
 
-    explicit Job(const std::string& jobTicket)
+    explicit Job(const std::string& ticket) { Attach(sequence.Get(), u"/Job", ticket); }
+    template <class Part>
+    Part* Add(const std::u16string& uri, const std::string& ticket, const std::string& markup = kPage)
     {
-        if (!jobTicket.empty())
-            sequence->SetPrintTicket(MakePart<PrintTicketPart>(u"/Job_PT.xml", Ticket(jobTicket)).Get());
+        ComPtr<Part> part;
+        if constexpr (std::is_same_v<Part, FixedPagePart>)
+            part = MakePart<Part>(uri, markup);
+        else
+            part = MakePart<Part>(uri);
+        Attach(part.Get(), uri, ticket);
+        parts.push_back(Unknown(part));
+        return part.Get();
     }
-    FixedDocumentPart* AddDocument(const std::string& ticket)
+    template <class Part>
+    static void Attach(Part* part, const std::u16string& uri, const std::string& ticket)
     {
-        std::u16string uri = u"/Documents/" + std::u16string(1, u'1' + documents.size()) + u"/FixedDocument.fdoc";
-        documents.push_back(MakePart<FixedDocumentPart>(uri));
         if (!ticket.empty())
-            documents.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
-        parts.push_back(Unknown(documents.back()));
-        return documents.back().Get();
-    }
-    FixedPagePart* AddPage(const std::string& ticket, const std::string& markup = kLetterPage)
-    {
-        std::u16string uri = u"/Pages/" + std::u16string(1, u'1' + pages.size()) + u".fpage";
-        pages.push_back(MakePart<FixedPagePart>(uri, markup));
-        if (!ticket.empty())
-            pages.back()->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", Ticket(ticket)).Get());
-        parts.push_back(Unknown(pages.back()));
-        return pages.back().Get();
+            part->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", tickettest::MakeTicket(ticket)).Get());
     }
 };
 
@@ -98,92 +76,71 @@ std::pair<std::string, std::string> TicketOf(Part* part)
 // A ticket part of the filter's with the tag, the media and no scaling
 // pending.
 template <class Part>
-void ExpectTicket(Part* part, const std::string& tag, const std::string& media, const std::string& width)
+void ExpectTicket(Part* part, const std::string& tag, const std::string& media = "psk:ISOA4")
 {
     auto [name, markup] = TicketOf(part);
     EXPECT_EQ(name.rfind("/PT_" + tag + "_", 0), 0u) << name;
     TicketMarkup ticket(markup);
-    ASSERT_TRUE(ticket.Parsed()) << markup;
-    const std::string option = "/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']/psf:Option";
-    EXPECT_EQ(ticket.Text(option + "/@name"), media);
-    EXPECT_EQ(ticket.Text(option + "/psf:ScoredProperty[@name='psk:MediaSizeWidth']/psf:Value"), width);
+    EXPECT_EQ(ticket.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name"), media);
     EXPECT_EQ(ticket.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageScaling']/psf:Option/@name"), "psk:None");
 }
 
-template <class Part>
-void ExpectScaledToA4(Part* part, const std::string& tag)
-{
-    ExpectTicket(part, tag, "psk:ISOA4", "210000");
-}
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
 TEST(PreparationFilterTest, APageWithNothingToDoIsSentAsItCame)
 {
-    Job job(Orientation("Portrait"));
-    job.AddDocument("");
-    FixedPagePart* page = job.AddPage(Orientation("Portrait"));
+    Job job(kPortrait);
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", kPortrait);
     ChainOutcome outcome = RunPreparation(job);
     ASSERT_EQ(outcome.filters[0].startResult, S_OK);
-    EXPECT_EQ(outcome.consumer->Transcript(),
-              (std::vector<std::string>{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
-                                        "SendFixedDocument /Documents/1/FixedDocument.fdoc",
-                                        "SendFixedPage /Pages/1.fpage", "CloseSender"}));
-    EXPECT_EQ(page->Content(), kLetterPage);
+    EXPECT_EQ(outcome.consumer->SentParts().size(), 3u);
+    EXPECT_EQ(page->Content(), kPage);
     EXPECT_EQ(page->ContentState().CloseCount(), 0);
     EXPECT_EQ(TicketOf(page).first, "/Pages/1.fpage_PT");
-    EXPECT_EQ(TicketOf(job.sequence.Get()).first, "/Job_PT.xml");
+    EXPECT_EQ(TicketOf(job.sequence.Get()).first, "/Job_PT");
 }
 
-TEST(PreparationFilterTest, FitToPaperScalesEveryPageAndLeavesTicketsWithTheNewPaper)
+TEST(PreparationFilterTest, FitToPaperScalesThePagesAndLeavesTicketsOfThePaperTheyArePrintedOn)
 {
-    Job job(Letter() + FitToA4());
-    FixedDocumentPart* plainDocument = job.AddDocument("");
-    FixedPagePart* inherited = job.AddPage("");
-    FixedPagePart* own = job.AddPage(Orientation("Portrait"));
-    FixedDocumentPart* ticketedDocument = job.AddDocument(Orientation("Portrait"));
-    job.AddPage("");
-    ChainOutcome outcome = RunPreparation(job);
-    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
-
-    ExpectScaledToA4(job.sequence.Get(), "SC_JOB");
-    EXPECT_TRUE(TicketOf(plainDocument).first.empty());
-    ExpectScaledToA4(ticketedDocument, "SC_DOC");
-    EXPECT_TRUE(TicketOf(inherited).first.empty());
-    ExpectScaledToA4(own, "SC");
-    for (const auto& page : job.pages) {
-        std::string start = "<?xml version=\"1.0\" encoding=\"utf-8\"?><FixedPage " + kXps +
-                            " Width=\"793.71\" Height=\"1122.53\"><Canvas RenderTransform=";
-        EXPECT_EQ(page->Content().rfind(start, 0), 0u) << page->Content();
-    }
-}
-
-TEST(PreparationFilterTest, PartsThatRefuseScalingUnderAScaledJobKeepTheirWholeTicket)
-{
-    // Without their whole ticket, the filters after this one would merge
-    // their own PageScaling None over the job's new paper.
-    const std::string none = Feature("psk:PageScaling", Option("psk:None"));
-    Job job(Letter() + FitToA4());
-    job.AddDocument("");
-    FixedPagePart* unscaledPage = job.AddPage(none);
-    FixedDocumentPart* unscaledDocument = job.AddDocument(none);
-    FixedPagePart* pageOfIt = job.AddPage("");
+    Job job(kLetter + kFitToA4);
+    auto* plainDocument = job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    auto* inherited = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    auto* own = job.Add<FixedPagePart>(u"/Pages/2.fpage", kPortrait);
+    // A page that asks for no scaling keeps Letter: its own ticket, merged
+    // over the job's new one, would say A4.
+    auto* unscaled = job.Add<FixedPagePart>(u"/Pages/3.fpage", kNoScaling);
+    auto* ticketedDocument = job.Add<FixedDocumentPart>(u"/Documents/2/FixedDocument.fdoc", kPortrait);
+    auto* unscaledDocument = job.Add<FixedDocumentPart>(u"/Documents/3/FixedDocument.fdoc", kNoScaling);
+    auto* pageOfIt = job.Add<FixedPagePart>(u"/Pages/4.fpage", "");
     ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
 
-    ExpectScaledToA4(job.sequence.Get(), "SC_JOB");
-    ExpectTicket(unscaledPage, "SC", "psk:NorthAmericaLetter", "215900");
-    EXPECT_EQ(unscaledPage->Content(), kLetterPage);
-    ExpectTicket(unscaledDocument, "SC_DOC", "psk:NorthAmericaLetter", "215900");
-    EXPECT_TRUE(TicketOf(pageOfIt).first.empty());
-    EXPECT_EQ(pageOfIt->Content(), kLetterPage);
+    ExpectTicket(job.sequence.Get(), "SC_JOB");
+    EXPECT_TRUE(TicketOf(plainDocument).first.empty());
+    ExpectTicket(ticketedDocument, "SC_DOC");
+    ExpectTicket(unscaledDocument, "SC_DOC", "psk:NorthAmericaLetter");
+    EXPECT_TRUE(TicketOf(inherited).first.empty());
+    ExpectTicket(own, "SC");
+    ExpectTicket(unscaled, "SC", "psk:NorthAmericaLetter");
+    for (FixedPagePart* page : {inherited, own}) {
+        EXPECT_EQ(page->Content().rfind(kDeclaration + "<FixedPage " + kXps +
+                                            " Width=\"793.71\" Height=\"1122.53\"><Canvas RenderTransform=",
+                                        0),
+                  0u)
+            << page->Content();
+    }
+    EXPECT_EQ(unscaled->Content(), kPage);
+    EXPECT_EQ(pageOfIt->Content(), kPage);
 }
 
 TEST(PreparationFilterTest, CorrectFixedPageSizeAloneWrapsThePageInTheIdentityClippedToItsContentBox)
 {
     // Letter, 215900 x 279400 microns, is 816.01 x 1056.01.
-    Job job(Letter() + CorrectFixedPageSize());
-    job.AddDocument("");
-    FixedPagePart* page = job.AddPage("");
+    Job job(kLetter + PropertyGroup("ns0000:PageScalingData", Property("ns0000:CorrectFixedPageSize", "On")));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
     ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
-    EXPECT_EQ(page->Content(), "<?xml version=\"1.0\" encoding=\"utf-8\"?><FixedPage " + kXps +
+    EXPECT_EQ(page->Content(), kDeclaration + "<FixedPage " + kXps +
                                    " Width=\"816.01\" Height=\"1056.01\">"
                                    "<Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
                                    " Clip=\"M 10.00,20.00 L 310.00,20.00 310.00,420.00 10.00,420.00 z\">"
@@ -193,37 +150,36 @@ TEST(PreparationFilterTest, CorrectFixedPageSizeAloneWrapsThePageInTheIdentityCl
 TEST(PreparationFilterTest, ScalingFromTheUsersDefaultTicketAloneIsStillResetForTheFiltersAfter)
 {
     ComPtr<TestPropertyBag> bag = DefaultPropertyBag();
-    SetPerUserTicket(bag.Get(), settingstest::MergedOverDeviceDefault(Ticket(FitToA4())));
+    SetPerUserTicket(bag.Get(), MergedOverDeviceDefault(tickettest::MakeTicket(kFitToA4)));
     RunOptions options;
     options.propertyBag = ComPtr<IPrintPipelinePropertyBag>::Share(bag.Get());
     Job job("");
-    job.AddDocument("");
-    FixedPagePart* page = job.AddPage("");
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
     ASSERT_EQ(RunPreparation(job, options).filters[0].startResult, S_OK);
-    ExpectScaledToA4(job.sequence.Get(), "SC_JOB");
+    ExpectTicket(job.sequence.Get(), "SC_JOB");
     EXPECT_NE(page->Content().find("Width=\"793.71\" Height=\"1122.53\""), std::string::npos);
 }
 
-// A resource that counts its writes and fails them while told to.
+// A font resource that counts its writes and fails them while told to.
 class CountedResource : public PageResource {
 public:
-    explicit CountedResource(const char16_t* name) : name_(name) {}
+    explicit CountedResource(const char16_t* uri) : uri_(uri) {}
     HRESULT WriteContent(IUnknown*, IPrintWriteStream* stream) override
     {
         ++writes;
-        if (failing) return E_FAIL;
         ULONG written = 0;
-        return stream->WriteBytes("font", 4, &written);
+        return failing ? E_FAIL : stream->WriteBytes("font", 4, &written);
     }
     HRESULT GetKey(BSTR* key) override { return (*key = SysAllocString(u"Face")) ? S_OK : E_OUTOFMEMORY; }
-    HRESULT GetPartUri(BSTR* uri) override { return (*uri = SysAllocString(name_)) ? S_OK : E_OUTOFMEMORY; }
+    HRESULT GetPartUri(BSTR* uri) override { return (*uri = SysAllocString(uri_)) ? S_OK : E_OUTOFMEMORY; }
     REFIID PartInterface() const override { return IID_IPartFont; }
 
     int writes = 0;
     bool failing = false;
 
 private:
-    const char16_t* name_;
+    const char16_t* uri_;
 };
 
 TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAgain)
@@ -232,24 +188,21 @@ TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAga
     ResourcePartCache cache;
     CountedResource failing(u"/Fonts/first.odttf");
     failing.failing = true;
-    auto page1 = MakePart<FixedPagePart>(u"/Pages/1.fpage", kLetterPage);
-    EXPECT_EQ(cache.AddToPage(consumer.Get(), page1.Get(), &failing), E_FAIL);
+    auto first = MakePart<FixedPagePart>(u"/Pages/1.fpage", kPage);
+    EXPECT_EQ(cache.AddToPage(consumer.Get(), first.Get(), &failing), E_FAIL);
     BSTR uri = nullptr;
     EXPECT_EQ(cache.Lookup(u"Face", &uri), E_FAIL);
-    EXPECT_TRUE(page1->ResourceUris().empty());
 
     CountedResource resource(u"/Fonts/second.odttf");
-    std::vector<ComPtr<FixedPagePart>> pages;
-    for (int i = 0; i < 3; ++i) {
-        pages.push_back(MakePart<FixedPagePart>(u"/Pages/" + std::u16string(1, u'2' + i) + u".fpage", kLetterPage));
-        ASSERT_EQ(cache.AddToPage(consumer.Get(), pages.back().Get(), &resource), S_OK);
-        EXPECT_EQ(pages.back()->ResourceUris(), std::vector<std::u16string>{u"/Fonts/second.odttf"});
+    for (const char16_t* name : {u"/Pages/2.fpage", u"/Pages/3.fpage", u"/Pages/4.fpage"}) {
+        auto page = MakePart<FixedPagePart>(name, kPage);
+        ASSERT_EQ(cache.AddToPage(consumer.Get(), page.Get(), &resource), S_OK);
+        EXPECT_EQ(page->ResourceUris(), std::vector<std::u16string>{u"/Fonts/second.odttf"});
     }
     EXPECT_EQ(resource.writes, 1);
     ASSERT_EQ(cache.Lookup(u"Face", &uri), S_OK);
     EXPECT_EQ(std::u16string(uri), u"/Fonts/second.odttf");
     SysFreeString(uri);
-    EXPECT_EQ(cache.Lookup(u"", &uri), E_INVALIDARG);
 }
 
 }  // namespace
