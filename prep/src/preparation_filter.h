@@ -1,7 +1,75 @@
-// PreparationFilter: the filter object of tavprep (page scaling, watermarks, header and footer).
-// It overrides no hook yet: every part passes through unchanged.
+// PreparationFilter: the filter object of tavprep. It scales each page onto
+// the paper its ticket asks for and will add the page's decorations
+// (watermark, header/footer line) with the parts they need; the job's and
+// each document's tickets get the scaling applied to the ticket alone.
+// Every other part passes through unchanged.
+//
+// No decoration exists yet: the text and bitmap watermarks and the
+// header/footer line, with the readers of their settings, are still to come,
+// so every page goes without decorations and only scaling rewrites pages.
 #pragma once
 
-#include "filtercore/pipeline_filter_base.h"
+#include <optional>
 
-class PreparationFilter : public PipelineFilterBase {};
+#include "filtercore/pipeline_filter_base.h"
+#include "filtercore/ticket_examination_cache.h"
+#include "preparation_context.h"
+#include "resource_part_cache.h"
+
+class PreparationFilter : public PipelineFilterBase {
+public:
+    ~PreparationFilter() override;
+
+    // The job's merged ticket, and a document's when it carries a ticket of
+    // its own, scaled (the scaling's paper written into it, PageScaling reset
+    // to None) and attached as a new ticket part ("SC_JOB", "SC_DOC") when
+    // the ticket asks for scaling. The job's is examined also when the
+    // sequence carries no ticket: scaling may come from the user's default
+    // ticket alone, and the filters after this one must not see it pending.
+    // A document's own ticket under a scaled job ticket is attached whole
+    // in any case. A failed merge is the hook's failure; a failure while
+    // examining or replacing the ticket leaves it as it was.
+    HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence) override;
+    HRESULT OnFixedDocument(IFixedDocument* document) override;
+    // The page rewritten (PageMarkupRewriter) when its scaling or its
+    // decorations ask for it, and given its scaled merged ticket as a new
+    // ticket part ("SC") when it carries a ticket of its own (also when it
+    // is not scaled but a ticket above it was). A page with nothing to do is
+    // sent on as it came. A failed merge, examination or
+    // rewrite is the hook's failure and the page is not sent; a ticket
+    // without the device's imageable area leaves the page unchanged.
+    HRESULT OnFixedPage(IFixedPage* page) override;
+
+private:
+    // What a merged page ticket asks of its pages: the result of examining
+    // it, whether the examination changed the ticket, and the page's scaling.
+    struct PageExamination {
+        HRESULT result = S_OK;
+        bool changed = false;
+        std::optional<ScalingState> scaling;
+    };
+
+    // The decoration step and the scaling step on the page's merged ticket.
+    PageExamination ExaminePageTicket(PreparationContext& context, IXMLDOMDocument2* ticket);
+    // The page's decorations, built into the context from its merged ticket
+    // for the job's page number (counted from 1 across documents).
+    HRESULT BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket, LONG jobPageNumber);
+    // Lists the decorations' parts as the page's resources; a decoration
+    // whose parts cannot be had is dropped from this page.
+    void PrepareDecorations(PreparationContext& context, IFixedPage* page);
+    HRESULT PreparePage(IFixedPage* page, IXMLDOMDocument2* ticket);
+    // Scales a copy of the level's merged ticket and attaches it when it
+    // asks for scaling (or in any case with evenUnscaled); *replaced tells
+    // whether it was attached.
+    template <class Part>
+    HRESULT ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled, bool* replaced);
+    template <class Part>
+    HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
+
+    // Whether the job's and the current document's tickets were replaced in
+    // the output: the tickets below them must then be whole merged tickets.
+    bool jobTicketReplaced = false;
+    bool documentTicketReplaced = false;
+    TicketExaminationCache<PageExamination> pageExaminations;
+    ResourcePartCache resourceParts;
+};

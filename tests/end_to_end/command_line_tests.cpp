@@ -230,8 +230,7 @@ TEST(CommandLineOptions, LpFormsActOnTheJob)
                           "layout does\n");
     Result notYet = Shell(folder, "tavpipe -o watermark-text=Draft in.xps out.xps");
     EXPECT_EQ(notYet.status, 0) << notYet.err;
-    EXPECT_EQ(notYet.err, "tavpipe: warning: watermark-text has no effect yet: prep passes pages through unchanged "
-                          "so far\n");
+    EXPECT_EQ(notYet.err, "tavpipe: warning: watermark-text has no effect yet: prep does not apply it so far\n");
 }
 
 TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)

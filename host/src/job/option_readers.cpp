@@ -8,11 +8,11 @@
 namespace tav::host {
 namespace {
 
-// The product's filters, and those that act on pages today: the
-// preparation and layout filters still pass pages through unchanged and
-// there is no rip filter yet.
+// The product's filters, and those that act on pages today: the layout
+// filter still passes pages through unchanged and there is no rip filter
+// yet.
 constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
-constexpr std::string_view kActingFilters[] = {"order", "finisher"};
+constexpr std::string_view kActingFilters[] = {"prep", "order", "finisher"};
 
 struct OptionReaders {
     std::string_view option;  // a name, or a prefix ending in '*'
@@ -53,9 +53,19 @@ constexpr OptionReaders kReaders[] = {
     {"halftone-reduction", "rip"},
 };
 
-std::vector<std::string> ReadersOf(const std::string& option)
+// Options that an acting filter reads but does not apply yet: the
+// preparation filter scales pages but draws no watermark or header/footer
+// line so far.
+constexpr OptionReaders kNotAppliedYet[] = {
+    {"watermark-*", "prep"},
+    {"header-footer*", "prep"},
+    {"job-originating-*", "prep"},
+};
+
+template <size_t N>
+std::vector<std::string> FiltersListedFor(const std::string& option, const OptionReaders (&table)[N])
 {
-    for (const OptionReaders& entry : kReaders) {
+    for (const OptionReaders& entry : table) {
         std::string_view name = entry.option;
         bool matches = name.back() == '*' ? option.starts_with(name.substr(0, name.size() - 1)) : option == name;
         if (!matches) continue;
@@ -65,6 +75,11 @@ std::vector<std::string> ReadersOf(const std::string& option)
         return filters;
     }
     return {};
+}
+
+std::vector<std::string> ReadersOf(const std::string& option)
+{
+    return FiltersListedFor(option, kReaders);
 }
 
 bool Among(std::string_view name, const auto& names)
@@ -99,14 +114,21 @@ std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& ch
         for (const std::string& reader : readers) {
             if (Among(reader, chain)) inChain.push_back(reader);
         }
-        bool acted = std::any_of(inChain.begin(), inChain.end(),
-                                 [](const std::string& reader) { return Among(reader, kActingFilters); });
+        std::vector<std::string> notApplying = FiltersListedFor(option, kNotAppliedYet);
+        bool acted = std::any_of(inChain.begin(), inChain.end(), [&](const std::string& reader) {
+            return Among(reader, kActingFilters) && !Among(reader, notApplying);
+        });
+        bool onlyPassingThrough = std::none_of(inChain.begin(), inChain.end(),
+                                               [](const std::string& reader) { return Among(reader, kActingFilters); });
         if (inChain.empty()) {
             warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) +
                                ") reads it; " + Listed(readers) + (readers.size() == 1 ? " does" : " do"));
-        } else if (!acted) {
+        } else if (onlyPassingThrough) {
             warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
                                (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");
+        } else if (!acted) {
+            warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
+                               (inChain.size() == 1 ? " does" : " do") + " not apply it so far");
         }
     }
     return warnings;

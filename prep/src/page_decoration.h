@@ -1,0 +1,57 @@
+// PageDecoration: something added to a page's markup (a text or bitmap
+// watermark, a header/footer line). Each page gets its own decorations: the
+// fragment is built for that page (Render) as a small DOM tree in the
+// decoration's own document, and the parts it refers to are added to the
+// page through the job's ResourcePartCache (PrepareResources). The page
+// rewriter places the fragment in the page's markup: GetMarkup(0) after
+// the content when DrawsOverContent, GetMarkup(1), the under-content copy,
+// before it when DrawsUnderContent.
+#pragma once
+
+#include <memory>
+
+#include "decoration_data.h"
+#include "filtercore/owned_bstr.h"
+#include "page_resource.h"
+#include "platform/gdiplus_types.h"
+#include "platform/xml.h"
+#include "resource_part_cache.h"
+
+// The GetMarkup choice.
+inline constexpr int kFragmentMarkup = 0;
+inline constexpr int kUnderContentMarkup = 1;
+
+class PageDecoration {
+public:
+    virtual ~PageDecoration();
+
+    // Builds the fragment for a page of pageWidth x pageHeight (the
+    // FixedPage's incoming size) with the device's printable area, all in
+    // XPS units.
+    virtual HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) = 0;
+    // Writes the decoration's resource into the job once and lists it as a
+    // resource of the page; remembers the part name the fragment refers to.
+    // E_POINTER for a null argument; the first failure otherwise.
+    virtual HRESULT PrepareResources(IXpsDocumentConsumer* consumer, IFixedPage* page, ResourcePartCache* cache);
+    // The XML text of the fragment (kFragmentMarkup) or of its under-content
+    // copy (any other value); the caller frees it. E_POINTER for a null out,
+    // E_UNEXPECTED before Render or without the copy asked for.
+    virtual HRESULT GetMarkup(BSTR* text, int which);
+    // Only an outlined text watermark over transparent background draws a
+    // copy under the content as well.
+    virtual bool DrawsUnderContent() const;
+    virtual bool DrawsOverContent() const { return true; }
+
+protected:
+    // A new DOM document for the fragment; raises CXDException with the
+    // failure when it cannot be created. The resource may be null for a
+    // decoration that refers to no part.
+    PageDecoration(const DecorationData& data, std::unique_ptr<PageResource> resource);
+
+    ComPtr<IXMLDOMDocument2> document;
+    ComPtr<IXMLDOMElement> fragment;
+    ComPtr<IXMLDOMNode> underContentCopy;
+    DecorationData data;
+    OwnedBstr resourceUri;
+    std::unique_ptr<PageResource> resource;
+};

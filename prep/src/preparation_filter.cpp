@@ -1,0 +1,167 @@
+#include "preparation_filter.h"
+
+#include "filtercore/failure_note.h"
+#include "filtercore/page_rewrite.h"
+#include "filtercore/raised_result.h"
+#include "filtercore/ticket_document_io.h"
+#include "page_markup_rewriter.h"
+#include "scaling_step.h"
+
+namespace {
+
+constexpr HRESULT kNoTicket = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+
+}  // namespace
+
+PreparationFilter::~PreparationFilter() = default;
+
+HRESULT PreparationFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
+{
+    if (sequence == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnJobTicket(sequence);
+    if (FAILED(hr)) return hr;
+    jobTicketReplaced = false;
+    documentTicketReplaced = false;
+    ScaleLevelTicket(sequence, TicketLevel::Job, u"SC_JOB", false, &jobTicketReplaced);
+    return consumer->SendFixedDocumentSequence(sequence);
+}
+
+HRESULT PreparationFilter::OnFixedDocument(IFixedDocument* document)
+{
+    if (document == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnDocumentTicket(document);
+    if (FAILED(hr)) return hr;
+    // A document ticket of its own is merged over the job's in the output
+    // too: when the job's was scaled, the document's whole merged ticket
+    // takes its place, so that what the document said still holds.
+    documentTicketReplaced = false;
+    if (ticketManager.DocumentTicketPresent())
+        ScaleLevelTicket(document, TicketLevel::Document, u"SC_DOC", jobTicketReplaced, &documentTicketReplaced);
+    return consumer->SendFixedDocument(document);
+}
+
+HRESULT PreparationFilter::OnFixedPage(IFixedPage* page)
+{
+    if (page == nullptr) return E_POINTER;
+    HRESULT hr = ticketManager.OnPageTicket(page);
+    // The merged page ticket is only needed when no page before printed
+    // with the same ticket.
+    IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+    if (SUCCEEDED(hr) && pageExaminations.Find(ticketManager) == nullptr)
+        hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+    if (hr == kNoTicket) return consumer->SendFixedPage(page);
+    if (FAILED(hr)) return hr;
+    hr = PreparePage(page, ticket);
+    if (FAILED(hr)) return hr;
+    return consumer->SendFixedPage(page);
+}
+
+// The ticket, when given, is examined, and the result kept for the pages
+// that print with the same ticket; without one, the kept result applies.
+// The scaling step changes the merged page ticket itself, which the manager
+// drops with the next page.
+HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticket)
+{
+    return CatchRaised([&] {
+        PreparationContext context(ticketManager, privateNamespace, propertyBag.Get());
+        const PageExamination* examined = pageExaminations.Find(ticketManager);
+        PageExamination examination;
+        if (ticket != nullptr) {
+            examination = ExaminePageTicket(context, ticket);
+            // A ticket without the device's imageable area is as good a
+            // result as any: such pages are left as they are.
+            if (SUCCEEDED(examination.result) || examination.result == kNoTicket)
+                examined = &pageExaminations.Keep(ticketManager, std::move(examination));
+            else
+                examined = &examination;
+        }
+        if (examined == nullptr) return E_UNEXPECTED;
+        if (examined->result == kNoTicket) return S_OK;
+        if (FAILED(examined->result)) {
+            NoteFailureOf(
+                examined->result, page,
+                u"the page's scaling cannot be worked out from its PrintTicket: " + DescribeFailure(examined->result));
+            return examined->result;
+        }
+        context.scaling = examined->scaling;
+        if (!context.IsActive()) {
+            // A page with a ticket of its own under a scaled job or document
+            // ticket keeps its whole merged ticket: its own, merged over the
+            // scaled one, would give it a paper its content was not scaled to.
+            bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
+            if (ticket != nullptr && ticketManager.PageTicketPresent() && levelAboveReplaced)
+                return AttachTicket(page, ticket, u"SC");
+            return S_OK;
+        }
+
+        PrepareDecorations(context, page);
+        HRESULT hr = RewriteFixedPage(
+            page, [&context](IPrintWriteStream* stream) { return new PageMarkupRewriter(stream, context); });
+        if (FAILED(hr)) return hr;
+        // A page without a ticket of its own prints with its document's,
+        // which was scaled when the document came.
+        if (examined->changed && ticketManager.PageTicketPresent()) hr = AttachTicket(page, ticket, u"SC");
+        return hr;
+    });
+}
+
+PreparationFilter::PageExamination PreparationFilter::ExaminePageTicket(PreparationContext& context,
+                                                                        IXMLDOMDocument2* ticket)
+{
+    // The decorations' own failures leave the page with those that were
+    // built.
+    BuildDecorations(context, ticket, pageCount);
+    PageExamination examination;
+    examination.result = ApplyScalingStep(context, ticket, &examination.changed);
+    examination.scaling = context.scaling;
+    return examination;
+}
+
+HRESULT PreparationFilter::BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket, LONG jobPageNumber)
+{
+    // No decoration is built yet: the text and bitmap watermarks and the
+    // header/footer line, with the readers of their settings, are still to
+    // come. Until then a page has none.
+    return S_OK;
+}
+
+void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPage* page)
+{
+    for (std::unique_ptr<PageDecoration>* decoration : {&context.watermark, &context.headerFooter}) {
+        if (*decoration && FAILED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts)))
+            decoration->reset();
+    }
+}
+
+template <class Part>
+HRESULT PreparationFilter::ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled,
+                                            bool* replaced)
+{
+    *replaced = false;
+    return CatchRaised([&] {
+        IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
+        HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
+        if (FAILED(hr)) return hr;
+        // A copy: the manager's ticket stays the one the levels below are
+        // merged over, so that their pages are still scaled.
+        ComPtr<IXMLDOMDocument2> copy;
+        hr = CopyTicketDocument(merged, &copy);
+        if (FAILED(hr)) return hr;
+        PreparationContext context(ticketManager, privateNamespace, propertyBag.Get());
+        bool changed = false;
+        hr = ApplyScalingStep(context, copy.Get(), &changed);
+        if (FAILED(hr) || !((changed && context.IsActive()) || evenUnscaled)) return hr;
+        hr = AttachTicket(part, copy.Get(), tag);
+        *replaced = SUCCEEDED(hr);
+        return hr;
+    });
+}
+
+template <class Part>
+HRESULT PreparationFilter::AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag)
+{
+    ComPtr<IPartPrintTicket> ticketPart;
+    HRESULT hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, tag, ticketPart.Out());
+    if (FAILED(hr)) return hr;
+    return part->SetPrintTicket(ticketPart.Get());
+}

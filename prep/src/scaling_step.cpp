@@ -1,0 +1,68 @@
+#include "scaling_step.h"
+
+#include "filtercore/raised_result.h"
+
+namespace {
+
+// The fit paper takes the page's orientation and paper handling; its
+// document margins are the page's output margins.
+PageGeometry FitPaperFor(const PageGeometry& fitMedia, const PageGeometry& page)
+{
+    PageGeometry paper = fitMedia;
+    paper.orientation = page.orientation;
+    paper.thickness = page.thickness;
+    paper.fixedMargin = page.fixedMargin;
+    paper.documentMargins = page.outputMargins;
+    return paper;
+}
+
+HRESULT ApplyTo(PreparationContext& context, IXMLDOMDocument2* ticket, bool* changed)
+{
+    PrintTicketDom dom(u"PrintTicket", context.privateNamespace.Get(), ticket);
+    PageScalingSettings settings;
+    HRESULT hr = ReadScalingSettings(dom, &settings);
+    if (FAILED(hr)) return hr;
+    PageGeometry pageMedia;
+    hr = ReadPageGeometry(dom, &pageMedia);
+    if (FAILED(hr)) return hr;
+    ImageableArea source;
+    hr = ReadTicketImageableArea(context.ticketManager, context.privateNamespace.Get(), ticket, &source);
+    if (FAILED(hr)) return hr;
+
+    ImageableArea target = source;
+    if (settings.option == kScalingFitToPaper) {
+        settings.fitMedia = FitPaperFor(settings.fitMedia, pageMedia);
+        hr = WritePageGeometry(dom, settings.fitMedia);
+        if (SUCCEEDED(hr))
+            hr = ReadTicketImageableArea(context.ticketManager, context.privateNamespace.Get(), ticket, &target);
+    }
+    if (SUCCEEDED(hr)) context.scaling.emplace(settings, pageMedia, source, target);
+
+    WriteScalingSettings(dom, PageScalingSettings());
+    *changed = true;
+    return hr;
+}
+
+}  // namespace
+
+HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace, IXMLDOMDocument2* ticket,
+                                ImageableArea* area)
+{
+    if (ticket == nullptr || area == nullptr) return E_POINTER;
+    return CatchRaised([&] {
+        ComPtr<IXMLDOMDocument2> capabilities;
+        HRESULT hr = manager.GetPrintCapabilities(ticket, capabilities.Out());
+        if (FAILED(hr)) return hr;
+        if (!capabilities) return E_FAIL;
+        PrintTicketDom dom(u"PrintCapabilities", privateNamespace, capabilities.Get());
+        return ReadImageableArea(dom, area);
+    });
+}
+
+HRESULT ApplyScalingStep(PreparationContext& context, IXMLDOMDocument2* ticket, bool* changed)
+{
+    if (ticket == nullptr || changed == nullptr) return E_POINTER;
+    *changed = false;
+    context.scaling.reset();
+    return CatchRaised([&] { return ApplyTo(context, ticket, changed); });
+}

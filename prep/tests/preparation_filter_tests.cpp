@@ -1,0 +1,208 @@
+// PreparationFilter over the pipeline doubles: which pages are rewritten,
+// which tickets are replaced by scaled ticket parts and what those say, and
+// the job's cache of decoration parts.
+#include <gtest/gtest.h>
+
+#include "preparation_filter.h"
+#include "resource_part_cache.h"
+#include "settings_test_support.h"
+#include "testsupport/filter_runner.h"
+#include "testsupport/parts.h"
+#include "testsupport/per_user_ticket.h"
+#include "testsupport/ticket_markup.h"
+
+namespace {
+
+using namespace testsupport;
+using namespace settingstest;
+
+const std::string kXps = "xmlns=\"http://schemas.microsoft.com/xps/2005/06\"";
+const std::string kPage = "<FixedPage " + kXps +
+                          " Width=\"816\" Height=\"1056\" ContentBox=\"10,20,300,400\"><Path Data=\"M 0,0 L 9,9\"/>"
+                          "</FixedPage>";
+const std::string kLetter = Feature(
+    "psk:PageMediaSize",
+    Option("psk:NorthAmericaLetter", Scored("psk:MediaSizeWidth", "215900") + Scored("psk:MediaSizeHeight", "279400")));
+const std::string kFitToA4 =
+    Feature("psk:PageScaling",
+            Option("ns0000:FitToPaper") +
+                Feature("ns0000:FitMediaSize", Option("psk:ISOA4", Scored("psk:FitMediaSizeWidth", "210000") +
+                                                                       Scored("psk:FitMediaSizeHeight", "297000"))));
+const std::string kNoScaling = Feature("psk:PageScaling", Option("psk:None"));
+const std::string kPortrait = Feature("psk:PageOrientation", Option("psk:Portrait"));
+
+// A job of documents and pages, each with a ticket of its own when its
+// ticket body is not empty.
+struct Job {
+    ComPtr<FixedDocumentSequencePart> sequence = MakePart<FixedDocumentSequencePart>(u"/FixedDocumentSequence.fdseq");
+    std::vector<ComPtr<IUnknown>> parts = {Unknown(sequence)};
+
+    explicit Job(const std::string& ticket) { Attach(sequence.Get(), u"/Job", ticket); }
+    template <class Part>
+    Part* Add(const std::u16string& uri, const std::string& ticket, const std::string& markup = kPage)
+    {
+        ComPtr<Part> part;
+        if constexpr (std::is_same_v<Part, FixedPagePart>)
+            part = MakePart<Part>(uri, markup);
+        else
+            part = MakePart<Part>(uri);
+        Attach(part.Get(), uri, ticket);
+        parts.push_back(Unknown(part));
+        return part.Get();
+    }
+    template <class Part>
+    static void Attach(Part* part, const std::u16string& uri, const std::string& ticket)
+    {
+        if (!ticket.empty())
+            part->SetPrintTicket(MakePart<PrintTicketPart>(uri + u"_PT", tickettest::MakeTicket(ticket)).Get());
+    }
+};
+
+ChainOutcome RunPreparation(const Job& job, const RunOptions& options = {})
+{
+    auto filter = ComPtr<PreparationFilter>::Adopt(new PreparationFilter);
+    return RunFilter(filter.Get(), job.parts, options);
+}
+
+template <class Part>
+std::pair<std::string, std::string> TicketOf(Part* part)
+{
+    ComPtr<IPartPrintTicket> ticket;
+    if (FAILED(part->GetPrintTicket(ticket.Out())) || !ticket) return {};
+    std::u16string uri = PartUri(ticket.Get());
+    return {std::string(uri.begin(), uri.end()), AsTestPart(ticket.Get())->Content()};
+}
+
+// A ticket part of the filter's with the tag, the media and no scaling
+// pending.
+template <class Part>
+void ExpectTicket(Part* part, const std::string& tag, const std::string& media = "psk:ISOA4")
+{
+    auto [name, markup] = TicketOf(part);
+    EXPECT_EQ(name.rfind("/PT_" + tag + "_", 0), 0u) << name;
+    TicketMarkup ticket(markup);
+    EXPECT_EQ(ticket.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name"), media);
+    EXPECT_EQ(ticket.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageScaling']/psf:Option/@name"), "psk:None");
+}
+
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+
+TEST(PreparationFilterTest, APageWithNothingToDoIsSentAsItCame)
+{
+    Job job(kPortrait);
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", kPortrait);
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    EXPECT_EQ(outcome.consumer->SentParts().size(), 3u);
+    EXPECT_EQ(page->Content(), kPage);
+    EXPECT_EQ(page->ContentState().CloseCount(), 0);
+    EXPECT_EQ(TicketOf(page).first, "/Pages/1.fpage_PT");
+    EXPECT_EQ(TicketOf(job.sequence.Get()).first, "/Job_PT");
+}
+
+TEST(PreparationFilterTest, FitToPaperScalesThePagesAndLeavesTicketsOfThePaperTheyArePrintedOn)
+{
+    Job job(kLetter + kFitToA4);
+    auto* plainDocument = job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    auto* inherited = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    auto* own = job.Add<FixedPagePart>(u"/Pages/2.fpage", kPortrait);
+    // A page that asks for no scaling keeps Letter: its own ticket, merged
+    // over the job's new one, would say A4.
+    auto* unscaled = job.Add<FixedPagePart>(u"/Pages/3.fpage", kNoScaling);
+    auto* ticketedDocument = job.Add<FixedDocumentPart>(u"/Documents/2/FixedDocument.fdoc", kPortrait);
+    auto* unscaledDocument = job.Add<FixedDocumentPart>(u"/Documents/3/FixedDocument.fdoc", kNoScaling);
+    auto* pageOfIt = job.Add<FixedPagePart>(u"/Pages/4.fpage", "");
+    ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
+
+    ExpectTicket(job.sequence.Get(), "SC_JOB");
+    EXPECT_TRUE(TicketOf(plainDocument).first.empty());
+    ExpectTicket(ticketedDocument, "SC_DOC");
+    ExpectTicket(unscaledDocument, "SC_DOC", "psk:NorthAmericaLetter");
+    EXPECT_TRUE(TicketOf(inherited).first.empty());
+    ExpectTicket(own, "SC");
+    ExpectTicket(unscaled, "SC", "psk:NorthAmericaLetter");
+    for (FixedPagePart* page : {inherited, own}) {
+        EXPECT_EQ(page->Content().rfind(kDeclaration + "<FixedPage " + kXps +
+                                            " Width=\"793.71\" Height=\"1122.53\"><Canvas RenderTransform=",
+                                        0),
+                  0u)
+            << page->Content();
+    }
+    EXPECT_EQ(unscaled->Content(), kPage);
+    EXPECT_EQ(pageOfIt->Content(), kPage);
+}
+
+TEST(PreparationFilterTest, CorrectFixedPageSizeAloneWrapsThePageInTheIdentityClippedToItsContentBox)
+{
+    // Letter, 215900 x 279400 microns, is 816.01 x 1056.01.
+    Job job(kLetter + PropertyGroup("ns0000:PageScalingData", Property("ns0000:CorrectFixedPageSize", "On")));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
+    EXPECT_EQ(page->Content(), kDeclaration + "<FixedPage " + kXps +
+                                   " Width=\"816.01\" Height=\"1056.01\">"
+                                   "<Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
+                                   " Clip=\"M 10.00,20.00 L 310.00,20.00 310.00,420.00 10.00,420.00 z\">"
+                                   "<Path Data=\"M 0,0 L 9,9\"/></Canvas>\n</FixedPage>\n");
+}
+
+TEST(PreparationFilterTest, ScalingFromTheUsersDefaultTicketAloneIsStillResetForTheFiltersAfter)
+{
+    ComPtr<TestPropertyBag> bag = DefaultPropertyBag();
+    SetPerUserTicket(bag.Get(), MergedOverDeviceDefault(tickettest::MakeTicket(kFitToA4)));
+    RunOptions options;
+    options.propertyBag = ComPtr<IPrintPipelinePropertyBag>::Share(bag.Get());
+    Job job("");
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* page = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    ASSERT_EQ(RunPreparation(job, options).filters[0].startResult, S_OK);
+    ExpectTicket(job.sequence.Get(), "SC_JOB");
+    EXPECT_NE(page->Content().find("Width=\"793.71\" Height=\"1122.53\""), std::string::npos);
+}
+
+// A font resource that counts its writes and fails them while told to.
+class CountedResource : public PageResource {
+public:
+    explicit CountedResource(const char16_t* uri) : uri_(uri) {}
+    HRESULT WriteContent(IUnknown*, IPrintWriteStream* stream) override
+    {
+        ++writes;
+        ULONG written = 0;
+        return failing ? E_FAIL : stream->WriteBytes("font", 4, &written);
+    }
+    HRESULT GetKey(BSTR* key) override { return (*key = SysAllocString(u"Face")) ? S_OK : E_OUTOFMEMORY; }
+    HRESULT GetPartUri(BSTR* uri) override { return (*uri = SysAllocString(uri_)) ? S_OK : E_OUTOFMEMORY; }
+    REFIID PartInterface() const override { return IID_IPartFont; }
+
+    int writes = 0;
+    bool failing = false;
+
+private:
+    const char16_t* uri_;
+};
+
+TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAgain)
+{
+    auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    ResourcePartCache cache;
+    CountedResource failing(u"/Fonts/first.odttf");
+    failing.failing = true;
+    auto first = MakePart<FixedPagePart>(u"/Pages/1.fpage", kPage);
+    EXPECT_EQ(cache.AddToPage(consumer.Get(), first.Get(), &failing), E_FAIL);
+    BSTR uri = nullptr;
+    EXPECT_EQ(cache.Lookup(u"Face", &uri), E_FAIL);
+
+    CountedResource resource(u"/Fonts/second.odttf");
+    for (const char16_t* name : {u"/Pages/2.fpage", u"/Pages/3.fpage", u"/Pages/4.fpage"}) {
+        auto page = MakePart<FixedPagePart>(name, kPage);
+        ASSERT_EQ(cache.AddToPage(consumer.Get(), page.Get(), &resource), S_OK);
+        EXPECT_EQ(page->ResourceUris(), std::vector<std::u16string>{u"/Fonts/second.odttf"});
+    }
+    EXPECT_EQ(resource.writes, 1);
+    ASSERT_EQ(cache.Lookup(u"Face", &uri), S_OK);
+    EXPECT_EQ(std::u16string(uri), u"/Fonts/second.odttf");
+    SysFreeString(uri);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// The preparation filter's page scaling through tavpipe, checked by what
+// MuPDF prints against positions worked out here from the scaling rules:
+// the default device prints 4233 microns (16.00 units) from every edge, a
+// micron is 1 / 264.58 unit, and a scaled page's content is clipped to its
+// content box.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "jobgen/page_decoder.h"
+#include "jobgen/program_runner.h"
+#include "jobgen/require_program.h"
+#include "jobgen/rgb_image.h"
+#include "support/test_package.h"
+#include "testsupport/ticket_markup.h"
+
+namespace {
+
+using jobgen::RgbImage;
+using tav::host::testing::BuildFolder;
+using tav::host::testing::FileExists;
+using tav::host::testing::FixturesFolder;
+using tav::host::testing::TemporaryFolder;
+using tav::host::testing::ZipItem;
+using tav::host::testing::ZipItemNames;
+
+constexpr int kDpi = 36;
+constexpr double kPixelsPerUnit = kDpi / 96.0;
+constexpr double kMicronsPerUnit = 264.58;
+constexpr double kMargin = 4233 / kMicronsPerUnit;
+constexpr char kLetterMedia[] = "media=na_letter_8.5x11in";
+
+// A rectangle in XPS units.
+struct Box {
+    double x, y, width, height;
+};
+
+// "scale by factor, then move by (dx, dy)".
+struct Placement {
+    double factor, dx, dy;
+    Box Of(const Box& box) const
+    {
+        return {box.x * factor + dx, box.y * factor + dy, box.width * factor, box.height * factor};
+    }
+};
+
+// The printable area of the default device on a paper, in units.
+Box PrintableArea(double widthMicrons, double heightMicrons)
+{
+    return {kMargin, kMargin, (widthMicrons - 8466) / kMicronsPerUnit, (heightMicrons - 8466) / kMicronsPerUnit};
+}
+
+const Box kLetterArea = PrintableArea(215900, 279400);
+const Box kA4Area = PrintableArea(210000, 297000);
+
+void Prepare(const std::string& input, const std::string& output, const std::vector<std::string>& options,
+             const std::string& chain = "prep")
+{
+    std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "-q", "-f", chain};
+    for (const std::string& option : options) {
+        argv.push_back("-o");
+        argv.push_back(option);
+    }
+    argv.push_back(input);
+    argv.push_back(output);
+    jobgen::ProgramResult result = jobgen::RunProgram(argv);
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+}
+
+std::vector<RgbImage> Render(const std::string& package)
+{
+    std::vector<RgbImage> pages;
+    for (const std::string& png : jobgen::RenderWithMutool(package, kDpi, package + "-render"))
+        pages.push_back(jobgen::ReadPngFile(png));
+    return pages;
+}
+
+std::string Folder(const std::string& name) { return TemporaryFolder() + "/" + name; }
+
+bool ProgramsPresent()
+{
+    return !jobgen::FindProgram("mutool").empty() && FileExists(BuildFolder() + "/lib/libtavprep.so");
+}
+
+#define REQUIRE_RENDERING()                                                                       \
+    do {                                                                                          \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                                         \
+        if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the preparation module is not built"; \
+    } while (false)
+
+// A one-page package of width x height filled red inside the content box
+// and blue elsewhere; the FixedPage carries the boxes given.
+std::string BoxedPage(const std::string& name, double width, double height, const std::string& boxes,
+                      const Box& content)
+{
+    char body[512];
+    std::snprintf(body, sizeof body,
+                  "<Path Data=\"M 0,0 L %g,0 %g,%g 0,%g Z\" Fill=\"#FF0000FF\"/>"
+                  "<Path Data=\"M %g,%g l %g,0 0,%g -%g,0 Z\" Fill=\"#FFFF0000\"/>",
+                  width, width, height, height, content.x, content.y, content.width, content.height, content.width);
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1, width, height);
+    package.documents[0].pages[0].body = body;
+    auto entries = tav::host::testing::PackageEntries(package);
+    for (auto& [item, bytes] : entries) {
+        size_t lang = bytes.find("xml:lang=\"en-US\"");
+        if (item.ends_with(".fpage") && lang != std::string::npos) bytes.insert(lang, boxes + " ");
+    }
+    std::string path = Folder(name);
+    tav::host::testing::WriteZip(path, entries);
+    return path;
+}
+
+// The page's red pixels fill the box, to a pixel and a half.
+void ExpectRedAt(const RgbImage& image, const Box& box)
+{
+    int left = image.Width(), top = image.Height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            jobgen::Rgb p = image.At(x, y);
+            if (p.r < 200 || p.g > 80 || p.b > 80) continue;
+            left = std::min(left, x), top = std::min(top, y);
+            right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+        }
+    }
+    EXPECT_NEAR(left, box.x * kPixelsPerUnit, 1.5);
+    EXPECT_NEAR(top, box.y * kPixelsPerUnit, 1.5);
+    EXPECT_NEAR(right, (box.x + box.width) * kPixelsPerUnit, 1.5);
+    EXPECT_NEAR(bottom, (box.y + box.height) * kPixelsPerUnit, 1.5);
+}
+
+TEST(PreparationEndToEnd, FitToA4AndCustomScalingPlaceLetterContentFromThePrintableOrigin)
+{
+    REQUIRE_RENDERING();
+    const Box whole = {0, 0, 816, 1056};
+    std::string input = BoxedPage("letter.xps", 816, 1056, "", whole);
+
+    // Letter's printable area into A4's: the width limits; the origin stays.
+    std::string a4 = Folder("letter-a4.xps");
+    Prepare(input, a4, {kLetterMedia, "print-scaling=fit-paper:A4"});
+    // 210000 and 297000 microns by 264.58.
+    EXPECT_NE(ZipItem(a4, "Documents/1/Pages/1.fpage").find(" Width=\"793.71\" Height=\"1122.53\""), std::string::npos);
+    std::vector<RgbImage> pages = Render(a4);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NEAR(pages[0].Width(), 210000 / kMicronsPerUnit * kPixelsPerUnit, 1);
+    EXPECT_NEAR(pages[0].Height(), 297000 / kMicronsPerUnit * kPixelsPerUnit, 1);
+    double fit = kA4Area.width / kLetterArea.width;
+    ExpectRedAt(pages[0], Placement{fit, kMargin * (1 - fit), kMargin * (1 - fit)}.Of(whole));
+
+    // Half size towards the printable area's origin, on Letter still.
+    std::string half = Folder("letter-half.xps");
+    Prepare(input, half, {kLetterMedia, "print-scaling=custom:50"});
+    pages = Render(half);
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectRedAt(pages[0], Placement{0.5, kMargin / 2, kMargin / 2}.Of(whole));
+}
+
+TEST(PreparationEndToEnd, EachFitModeFitsTheBoxItNames)
+{
+    REQUIRE_RENDERING();
+    // A 600 x 900 page on Letter whose bleed and content boxes lie inside it.
+    const Box bleed = {30, 30, 540, 840};
+    const Box content = {60, 100, 400, 600};
+    std::string input =
+        BoxedPage("boxes.xps", 600, 900, "BleedBox=\"30,30,540,840\" ContentBox=\"60,100,400,600\"", content);
+    const Box& area = kLetterArea;
+    auto fitInto = [](const Box& target, double width, double height) {
+        double factor = std::min(target.width / width, target.height / height);
+        bool widthSpare = target.width / width > target.height / height;
+        double dx = widthSpare ? (target.width - width * factor) / 2 : 0;
+        double dy = widthSpare ? 0 : (target.height - height * factor) / 2;
+        return Placement{factor, target.x + dx, target.y + dy};
+    };
+    auto boxFit = [&](const Box& box) {
+        Placement fit = fitInto(area, box.width, box.height);
+        return Placement{fit.factor, fit.dx - box.x * fit.factor, fit.dy - box.y * fit.factor};
+    };
+    struct Mode {
+        const char* option;
+        Placement placement;
+    } modes[] = {
+        {"fit-bleed", boxFit(bleed)},
+        {"fit-content", boxFit(content)},
+        {"fit-media-imageable", fitInto(area, 600, 900)},
+        {"fit-media", fitInto({0, 0, 215900 / kMicronsPerUnit, 279400 / kMicronsPerUnit}, 600, 900)},
+    };
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.option);
+        std::string output = Folder(std::string("boxes-") + mode.option + ".xps");
+        Prepare(input, output, {kLetterMedia, std::string("print-scaling=") + mode.option});
+        std::vector<RgbImage> pages = Render(output);
+        ASSERT_EQ(pages.size(), 1u);
+        ExpectRedAt(pages[0], mode.placement.Of(content));
+        // Nothing outside the content box is printed.
+        jobgen::Rgb corner = pages[0].At(pages[0].Width() - 2, pages[0].Height() - 2);
+        EXPECT_TRUE(corner.r > 240 && corner.g > 240 && corner.b > 240);
+    }
+}
+
+TEST(PreparationEndToEnd, TheFiltersAfterSeeTheNewPaperAndNoScalingPending)
+{
+    REQUIRE_RENDERING();
+    std::string input = BoxedPage("layout-in.xps", 816, 1056, "", {0, 0, 816, 1056});
+    const std::vector<std::string> options = {kLetterMedia, "print-scaling=fit-paper:A4", "number-up=2"};
+    std::string prepared = Folder("prepared.xps");
+    Prepare(input, prepared, options);
+
+    // The job ticket the next filter reads: the new paper, no scaling
+    // pending, and the job's other settings as they were.
+    std::string ticket;
+    for (const std::string& name : ZipItemNames(prepared))
+        if (name.starts_with("PT_SC_JOB_")) ticket = ZipItem(prepared, name);
+    testsupport::TicketMarkup markup(ticket);
+    const std::string feature = "/psf:PrintTicket/psf:Feature[@name='psk:";
+    EXPECT_EQ(markup.Text(feature + "PageMediaSize']/psf:Option/@name"), "psk:ISOA4") << ticket;
+    EXPECT_EQ(markup.Text(feature + "PageMediaSize']//psf:ScoredProperty[@name='psk:MediaSizeHeight']"), "297000");
+    EXPECT_EQ(markup.Text(feature + "PageScaling']/psf:Option/@name"), "psk:None");
+    EXPECT_EQ(markup.Text(feature + "JobNUpAllDocumentsContiguously']//psf:ScoredProperty"), "2");
+
+    // Whatever the layout filter makes of two pages a sheet, its sheets are
+    // A4, in one orientation or the other.
+    std::string laidOut = Folder("laid-out.xps");
+    Prepare(input, laidOut, options, "prep,layout");
+    std::vector<RgbImage> sheets = Render(laidOut);
+    ASSERT_FALSE(sheets.empty());
+    double shortSide = 210000 / kMicronsPerUnit * kPixelsPerUnit, longSide = 297000 / kMicronsPerUnit * kPixelsPerUnit;
+    EXPECT_NEAR(std::min(sheets[0].Width(), sheets[0].Height()), shortSide, 1);
+    EXPECT_NEAR(std::max(sheets[0].Width(), sheets[0].Height()), longSide, 1);
+}
+
+bool Near(jobgen::Rgb p, jobgen::Rgb q)
+{
+    return std::abs(p.r - q.r) <= 64 && std::abs(p.g - q.g) <= 64 && std::abs(p.b - q.b) <= 64;
+}
+
+// The share of the output's pixels that show nothing like the input's
+// render placed there: each pixel must match the input's pixel under the
+// point the placement maps there, or one next to it (resampling thin lines
+// moves them by a pixel), or be white where that point lies off the input
+// page.
+double MisplacedShare(const RgbImage& input, const Placement& placement, const RgbImage& output)
+{
+    const jobgen::Rgb white{255, 255, 255};
+    long misplaced = 0;
+    for (int y = 0; y < output.Height(); ++y) {
+        for (int x = 0; x < output.Width(); ++x) {
+            double sourceX = ((x + 0.5) / kPixelsPerUnit - placement.dx) / placement.factor * kPixelsPerUnit;
+            double sourceY = ((y + 0.5) / kPixelsPerUnit - placement.dy) / placement.factor * kPixelsPerUnit;
+            int sx = static_cast<int>(std::floor(sourceX)), sy = static_cast<int>(std::floor(sourceY));
+            bool matched = false;
+            for (int dy = -1; dy <= 1 && !matched; ++dy) {
+                for (int dx = -1; dx <= 1 && !matched; ++dx) {
+                    int px = sx + dx, py = sy + dy;
+                    bool inside = px >= 0 && py >= 0 && px < input.Width() && py < input.Height();
+                    matched = Near(output.At(x, y), inside ? input.At(px, py) : white);
+                }
+            }
+            misplaced += !matched;
+        }
+    }
+    return double(misplaced) / (double(output.Width()) * output.Height());
+}
+
+TEST(PreparationEndToEnd, RealDocumentsFittedToA4RenderAsTheirInputFitted)
+{
+    REQUIRE_RENDERING();
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    double fit = kA4Area.width / kLetterArea.width;
+    Placement placement{fit, kMargin * (1 - fit), kMargin * (1 - fit)};
+    for (const char* fixture : {"mb01.xps", "mb06.xps", "mb08.xps", "mb06.oxps"}) {
+        SCOPED_TRACE(fixture);
+        std::string input = FixturesFolder() + "/" + fixture;
+        std::string output = Folder(std::string(fixture) + "-a4.xps");
+        Prepare(input, output, {kLetterMedia, "print-scaling=fit-paper:A4"});
+        std::vector<RgbImage> before = Render(input);
+        std::vector<RgbImage> after = Render(output);
+        ASSERT_FALSE(before.empty());
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t page = 0; page < before.size(); ++page) {
+            // Images and thin lines resample differently at this resolution;
+            // the same content two pixels off shows several times as much.
+            double share = MisplacedShare(before[page], placement, after[page]);
+            Placement shifted{placement.factor, placement.dx + 5, placement.dy + 5};
+            EXPECT_LT(share, 0.025) << "page " << page + 1;
+            EXPECT_LT(share * 3, MisplacedShare(before[page], shifted, after[page])) << "page " << page + 1;
+        }
+    }
+}
+
+}  // namespace
