@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -57,6 +58,16 @@ FreeTypeFace ReadWithFreeType(const std::vector<uint8_t>& data, long faceIndex)
     Library ft(data, faceIndex);
     if (!ft.face) return {};
     return {true, ft.face->family_name ? ft.face->family_name : "", ft.face->num_glyphs, ft.face->num_faces};
+}
+
+long FreeTypeAdvance(const std::vector<uint8_t>& data, int em, char32_t codePoint)
+{
+    Library ft(data, 0);
+    if (!ft.face || FT_Set_Pixel_Sizes(ft.face, 0, static_cast<FT_UInt>(em)) != 0 ||
+        FT_Load_Char(ft.face, codePoint, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) {
+        return -1;
+    }
+    return std::lround(ft.face->glyph->linearHoriAdvance / 65536.0);
 }
 
 uint32_t FreeTypeGlyph(const std::vector<uint8_t>& data, char32_t codePoint)

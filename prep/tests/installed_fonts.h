@@ -19,6 +19,9 @@ struct FreeTypeFace {
     long faceCount = 0;
 };
 FreeTypeFace ReadWithFreeType(const std::vector<uint8_t>& data, long faceIndex = 0);
+// FreeType's unhinted advance of a code point at an em of em pixels,
+// rounded to whole pixels.
+long FreeTypeAdvance(const std::vector<uint8_t>& data, int em, char32_t codePoint);
 // FreeType's glyph of a code point, 0 for none.
 uint32_t FreeTypeGlyph(const std::vector<uint8_t>& data, char32_t codePoint);
 
