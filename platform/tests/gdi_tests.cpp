@@ -170,22 +170,6 @@ TEST(Gdi, AdvancesAreFreeTypesAdvancesOfTheChosenFace)
     }
 }
 
-TEST(Gdi, BoldAndItalicChooseTheirOwnFaces)
-{
-    REQUIRE_FAMILY("Liberation Sans");
-    Measuring bold(Font(u"Arial", -96, FW_BOLD));
-    Measuring italic(Font(u"Arial", -96, FW_NORMAL, 1));
-    TEXTMETRICW metrics{};
-    ASSERT_TRUE(GetTextMetricsW(bold.Dc(), &metrics));
-    EXPECT_EQ(metrics.tmWeight, FW_BOLD);
-    // "n" advances 1251 units in Arial Bold and 1139 in Arial: 58.64 and
-    // 53.39 pixels at an em of 96.
-    EXPECT_EQ(bold.Width(u"n"), 59);
-    EXPECT_EQ(Measuring(Font(u"Arial", -96)).Width(u"n"), 53);
-    ASSERT_TRUE(GetTextMetricsW(italic.Dc(), &metrics));
-    EXPECT_EQ(metrics.tmItalic, 1);
-}
-
 TEST(Gdi, FontDataGivesTheFileAndItsTables)
 {
     std::optional<std::string> path = InstalledFile("DejaVu Sans", "DejaVu Sans");
@@ -207,21 +191,6 @@ TEST(Gdi, FontDataGivesTheFileAndItsTables)
     EXPECT_EQ(GetFontData(dejavu.Dc(), FontTableTag("head"), 52, tail, sizeof tail), 2u);
     EXPECT_EQ(GetFontData(dejavu.Dc(), FontTableTag("head"), 55, tail, sizeof tail), GDI_ERROR);
     EXPECT_EQ(GetFontData(dejavu.Dc(), FontTableTag("zzzz"), 0, nullptr, 0), GDI_ERROR);
-}
-
-TEST(Gdi, AFaceInACollectionGivesTheWholeCollectionAsTtcf)
-{
-    std::optional<std::string> path = InstalledFile("WenQuanYi Micro Hei", "WenQuanYi Micro Hei");
-    if (!path) GTEST_SKIP() << "no font collection installed (fonts-wqy-microhei)";
-    std::vector<BYTE> file = FileBytes(*path);
-    Measuring face(Font(u"WenQuanYi Micro Hei", -20));
-    ASSERT_TRUE(face.Ready());
-    DWORD size = GetFontData(face.Dc(), FontTableTag("ttcf"), 0, nullptr, 0);
-    ASSERT_EQ(size, file.size());
-    std::vector<BYTE> data(size);
-    ASSERT_EQ(GetFontData(face.Dc(), FontTableTag("ttcf"), 0, data.data(), size), size);
-    EXPECT_EQ(data, file);
-    EXPECT_EQ(std::string(data.begin(), data.begin() + 4), "ttcf");
 }
 
 TEST(Gdi, HandlesAreCheckedAndSelectedFontsAreNotDeleted)

@@ -245,21 +245,6 @@ TEST(LineMetrics, AreTheFontsValuesOverItsEm)
     EXPECT_EQ(FailureOf([&] { ReadLineMetrics(noEm); }), "the font's em is 0 units");
 }
 
-TEST(LineMetrics, OfAnInstalledFontAreFreeTypesFigures)
-{
-    std::optional<Bytes> font = InstalledFontFile("DejaVu Sans");
-    if (!font) GTEST_SKIP() << "DejaVu Sans is not installed";
-    std::optional<FreeTypeLineUnits> units = FreeTypeLines(*font);
-    ASSERT_TRUE(units);
-    FontLineMetrics metrics = ReadLineMetrics(*font);
-    float em = static_cast<float>(units->unitsPerEm);
-    EXPECT_FLOAT_EQ(metrics.strikeoutPosition, units->strikeoutPosition / em);
-    EXPECT_FLOAT_EQ(metrics.strikeoutSize, units->strikeoutSize / em);
-    EXPECT_FLOAT_EQ(metrics.underlinePosition, units->underlinePosition / em);
-    EXPECT_FLOAT_EQ(metrics.underlineThickness, units->underlineThickness / em);
-    EXPECT_LT(metrics.underlinePosition, 0);
-}
-
 TEST(GlyphIndex, IsFoundInTheFormat12MapWhereverItLies)
 {
     Bytes font = BuildFont({{"cmap", CmapTable({{0x41, 0x5A, 3}, {0x1D400, 0x1D419, 40}}, 2)}, {"maxp", MaxpTable(60)}});
