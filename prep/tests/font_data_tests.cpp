@@ -42,7 +42,6 @@ struct Table {
 // font file. Table offsets count from the start of the whole data.
 void AppendFace(Bytes& out, const std::vector<Table>& tables)
 {
-    size_t face = out.size();
     Put32(out, 0x00010000);
     Put16(out, static_cast<uint32_t>(tables.size()));
     Put16(out, 0);
@@ -60,7 +59,6 @@ void AppendFace(Bytes& out, const std::vector<Table>& tables)
         Set32(out, entry + 12, static_cast<uint32_t>(tables[i].bytes.size()));
         out.insert(out.end(), tables[i].bytes.begin(), tables[i].bytes.end());
     }
-    (void)face;
 }
 
 Bytes BuildFont(const std::vector<Table>& tables)
