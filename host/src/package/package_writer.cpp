@@ -7,6 +7,7 @@
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
+#include "package/font_obfuscation.h"
 #include "package/spilled_directory.h"
 #include "package/zip_content.h"
 #include "parts/part_identity.h"
@@ -85,6 +86,21 @@ std::string ContentTypeOf(IUnknown* part)
     if (is(IID_IPartColorProfile)) return std::string(xps::kColorProfileContentType);
     if (is(IID_IPartResourceDictionary)) return std::string(xps::kResourceDictionaryContentType);
     return "application/octet-stream";
+}
+
+// Whether a filter asked for a font it wrote to be stored obfuscated. Fonts
+// read from the input are stored as they came, obfuscated or not.
+bool ObfuscationWanted(IUnknown* part)
+{
+    ComPtr<IPartFont> font;
+    if (FAILED(part->QueryInterface(IID_IPartFont, font.OutVoid()))) return false;
+    BSTR type = nullptr;
+    EXpsFontOptions options = Font_Normal;
+    HRESULT result = font->GetFontProperties(&type, &options);
+    SysFreeString(type);
+    if (FAILED(result) || options != Font_Obfusticate) return false;
+    std::shared_ptr<PartData> data = HostDataOf(part);
+    return !data || data->Changed();
 }
 
 EXpsCompressionOptions CompressionOf(IUnknown* part)
@@ -217,17 +233,19 @@ std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnCla
 }
 
 void PackageWriter::WritePart(const std::string& name, const std::string& contentType, IUnknown* part,
-                              const std::string& readName, int level)
+                              const std::string& readName, int level, const std::optional<FontKey>& fontKey)
 {
     std::shared_ptr<PartData> data = HostDataOf(part);
     std::shared_ptr<const PartContent> content = data ? data->Content() : nullptr;
     const auto* stored = dynamic_cast<const ZipContent*>(content.get());
     bool translated = flavour_ == xps::Flavour::OpenXps && xps::IsTranslatedMarkup(contentType);
-    if (stored != nullptr && stored->SingleEntry() != nullptr && !translated) {
+    if (stored != nullptr && stored->SingleEntry() != nullptr && !translated && !fontKey) {
         CopyStoredEntry(name, contentType, *stored);
         return;
     }
-    WriteEntry(name, contentType, content ? content->Open() : ContentOf(part, readName), level);
+    std::unique_ptr<ByteReader> bytes = content ? content->Open() : ContentOf(part, readName);
+    if (fontKey) bytes = ObfuscatingReader(std::move(bytes), *fontKey);
+    WriteEntry(name, contentType, std::move(bytes), level);
 }
 
 void PackageWriter::CopyStoredEntry(const std::string& name, const std::string& contentType, const ZipContent& content)
@@ -302,7 +320,15 @@ std::string PackageWriter::WriteShared(IUnknown* part, bool renameOnClash)
     std::string wanted = PartNameOf(part);
     std::string name = ClaimName(wanted, renameOnClash);
     std::string type = ContentTypeOf(part);
-    WritePart(name, type, part, wanted, ZipLevel(CompressionOf(part), type));
+    std::optional<FontKey> fontKey;
+    if (ObfuscationWanted(part)) {
+        // Readers find the key in the part's name and know the font is
+        // obfuscated by its content type.
+        fontKey = FontObfuscationKey(name);
+        if (!fontKey) throw PackageError(name, "a font to be stored obfuscated is not named by a GUID");
+        type = std::string(xps::kObfuscatedFontContentType);
+    }
+    WritePart(name, type, part, wanted, ZipLevel(CompressionOf(part), type), fontKey);
     shared_.emplace(identity.Get(), std::make_pair(identity, name));
     return name;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "opc/package_error.h"
 #include "opc/relationships.h"
+#include "package/font_obfuscation.h"
 #include "package/spill_buffer.h"
 #include "parts/part_data.h"
 #include "tavzip/zip_writer.h"
@@ -59,9 +61,10 @@ private:
     std::string WriteTicket(IUnknown* owner, HRESULT (*getTicket)(IUnknown*, IPartPrintTicket**));
     // Writes a part's content under name: copied as the input package
     // stores it when it is unchanged input content that needs no
-    // translation, else read through and compressed at level.
+    // translation, else read through (obfuscated with a font key when one
+    // is given) and compressed at level.
     void WritePart(const std::string& name, const std::string& contentType, IUnknown* part,
-                   const std::string& readName, int level);
+                   const std::string& readName, int level, const std::optional<FontKey>& fontKey = std::nullopt);
     void CopyStoredEntry(const std::string& name, const std::string& contentType, const ZipContent& content);
     // Writes one part; markup is translated to OpenXPS for such output.
     void WriteEntry(const std::string& name, const std::string& contentType, std::unique_ptr<ByteReader> content,

@@ -36,6 +36,10 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* text, int count, char* out, int capacity,
                         const char* defaultChar, BOOL* usedDefault);
 
+// number x numerator / denominator, computed in 64 bits and rounded half
+// away from zero; -1 when the denominator is 0 or the result does not fit.
+int MulDiv(int number, int numerator, int denominator);
+
 // Milliseconds since an arbitrary start, wrapping at 2^32.
 DWORD GetTickCount();
 ULONGLONG GetTickCount64();

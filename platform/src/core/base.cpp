@@ -154,6 +154,17 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* text, int count
     return needed;
 }
 
+int MulDiv(int number, int numerator, int denominator)
+{
+    if (denominator == 0) return -1;
+    int64_t product = static_cast<int64_t>(number) * numerator;
+    int64_t magnitude = (std::llabs(product) + std::llabs(static_cast<int64_t>(denominator)) / 2) /
+                        std::llabs(static_cast<int64_t>(denominator));
+    int64_t result = (product < 0) != (denominator < 0) ? -magnitude : magnitude;
+    if (result > INT32_MAX || result < INT32_MIN) return -1;
+    return static_cast<int>(result);
+}
+
 ULONGLONG GetTickCount64()
 {
     timespec now{};
