@@ -9,10 +9,10 @@ namespace tav::host {
 namespace {
 
 // The product's filters, and those that act on pages today: the
-// preparation and layout filters still pass pages through unchanged and
-// there is no rip filter yet.
+// preparation filter still passes pages through unchanged and there is no
+// rip filter yet.
 constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
-constexpr std::string_view kActingFilters[] = {"order", "finisher"};
+constexpr std::string_view kActingFilters[] = {"order", "layout", "finisher"};
 
 struct OptionReaders {
     std::string_view option;  // a name, or a prefix ending in '*'
