@@ -554,4 +554,49 @@ TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
     EXPECT_EQ(PagesPerSheet(job), "1");
 }
 
+// A page ticket whose job setting data names the divide condition.
+std::string DivideConditionTicket(const std::string& condition)
+{
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
+           "\" xmlns:xsi=\"" + testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
+           "\" xmlns:ns0000=\"" + testsupport::kPrivateUri +
+           "\"><psf:Property name=\"ns0000:JobSettingData\"><psf:Property name=\"ns0000:DivideCondition\">"
+           "<psf:Value xsi:type=\"xsd:string\">" +
+           condition + "</psf:Value></psf:Property></psf:Property></psf:PrintTicket>";
+}
+
+// 2-up, two-sided, the second of three pages starting a new division: the
+// sheet holding page 1 alone is closed, an empty back side follows it, and
+// the new division starts on the front of the next sheet.
+TEST(LayoutEndToEnd, ADivideConditionChangeClosesTheOpenSheetAndStartsOnAFrontSide)
+{
+    REQUIRE_RENDERING();
+    jobgen::JobSpec job = jobgen::MakeJob(1, 3, jobgen::kLetter);
+    const char* conditions[] = {"A", "B", "B"};
+    for (int page = 0; page < 3; ++page) job.documents[0].pages[page].ticket = DivideConditionTicket(conditions[page]);
+    std::string input = Folder("divide.xps");
+    jobgen::WriteXpsJob(job, input);
+    std::string output = Folder("divide-out.xps");
+    RunChain("layout", {"number-up=2", "sides=two-sided-long-edge", kLetterMedia}, input, output);
+
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 3u);
+    Sheet sheet = LetterSheet(true);
+    auto pageIn = [&](const RgbImage& side, int half) {
+        Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+        return jobgen::DecodePageNumber(side, FrameAt(at, jobgen::kLetter, {}));
+    };
+    EXPECT_EQ(pageIn(sides[0], 0), 1);
+    EXPECT_EQ(pageIn(sides[0], 1), jobgen::kBlankPage);
+    ExpectSheetSize(sides[1], sheet);
+    EXPECT_EQ(pageIn(sides[1], 0), jobgen::kBlankPage);
+    EXPECT_EQ(pageIn(sides[1], 1), jobgen::kBlankPage);
+    EXPECT_EQ(pageIn(sides[2], 0), 2);
+    EXPECT_EQ(pageIn(sides[2], 1), 3);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[1].rfind("LO_Empty_", 0), 0u) << pages[1];
+    EXPECT_FALSE(TicketOf(output, pages[1]).empty());
+}
+
 }  // namespace
