@@ -152,7 +152,11 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
             });
             if (FAILED(hr)) return hr;
         }
-        if (IXMLDOMDocument2* ticket = context_.CurrentTicket()) hr = GiveSheetTicket(page, ticket, TicketMode::Bins);
+        // Only a page fed from the separate tray names its bin: any other
+        // keeps its own ticket, and its merged ticket is not even fetched.
+        if (state.separateTray.InPhase()) {
+            if (IXMLDOMDocument2* ticket = context_.CurrentTicket()) hr = GiveSheetTicket(page, ticket, TicketMode::Bins);
+        }
         if (FAILED(hr)) return hr;
         *output = ComPtr<IFixedPage>::Share(page);
         return S_OK;
@@ -197,16 +201,7 @@ HRESULT EmitPass::VisitBinding(BindingStep& step)
 HRESULT EmitPass::Flush()
 {
     ComPtr<IFixedPage> output;
-    flush_ = true;
-    completesSheet_ = false;
-    blank_ = false;
-    posterTile_ = false;
-    HRESULT hr = S_OK;
-    if (context_.state.openSheet) {
-        // The job's last sheet counts a side like any other.
-        if (context_.state.binding.IsActive()) hr = VisitBinding(context_.state.binding);
-        if (SUCCEEDED(hr)) hr = CloseOpenSheet(&output);
-    }
+    HRESULT hr = CloseOpenSheet(&output);
     if (SUCCEEDED(hr) && output) hr = context_.consumer->SendFixedPage(output.Get());
     return hr;
 }
