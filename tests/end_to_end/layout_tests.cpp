@@ -183,6 +183,26 @@ void ExpectSheetSize(const RgbImage& raster, const Sheet& sheet)
 
 // --- Pages in cells ------------------------------------------------------
 
+// The part names that follow each occurrence of `before` in the text, up to
+// the closing quote, without a leading slash.
+std::vector<std::string> NamesAfter(const std::string& text, const std::string& before)
+{
+    std::vector<std::string> names;
+    for (size_t at = text.find(before); at != std::string::npos; at = text.find(before, at + 1)) {
+        size_t start = at + before.size();
+        if (start < text.size() && text[start] == '/') ++start;
+        names.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return names;
+}
+
+// The output's pages in order.
+std::vector<std::string> OutputPages(const std::string& package)
+{
+    return NamesAfter(ZipItem(package, "Documents/1/FixedDocument.fdoc"), "Source=\"");
+}
+
+
 TEST(LayoutEndToEnd, EachPageOfAnNUpSheetLiesUprightInTheCellItsOrderNames)
 {
     REQUIRE_RENDERING();
@@ -232,6 +252,41 @@ TEST(LayoutEndToEnd, TwoUpOfPortraitLetterPagesIsALandscapeSheetWithPageOneLeftA
     }
     Placement empty = PlaceInCell(sheet, {2, 1}, {1, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
     EXPECT_EQ(jobgen::DecodePageNumber(sheets[1], FrameAt(empty, jobgen::kLetter, {})), jobgen::kBlankPage);
+
+    // The font and the image both pages use are parts of the first sheet,
+    // once each.
+    std::string rels = ZipItem(output, "_rels/" + OutputPages(output)[0] + ".rels");
+    std::vector<std::string> resources = NamesAfter(rels, "required-resource\" Target=\"");
+    std::sort(resources.begin(), resources.end());
+    EXPECT_EQ(std::unique(resources.begin(), resources.end()), resources.end());
+    EXPECT_EQ(std::count_if(resources.begin(), resources.end(),
+                            [](const std::string& name) { return name.find(".odttf") != std::string::npos; }),
+              1);
+    EXPECT_EQ(std::count_if(resources.begin(), resources.end(),
+                            [](const std::string& name) { return name.find(".png") != std::string::npos; }),
+              1);
+}
+
+// N-up asked for the job goes on across documents: the sheets of both
+// follow the first FixedDocument, which is the only one sent.
+TEST(LayoutEndToEnd, FourUpOfTwoDocumentsFillsTheSheetsAcrossTheDocumentBoundary)
+{
+    REQUIRE_RENDERING();
+    jobgen::JobSpec job = jobgen::MakeJob(2, 3, jobgen::kLetter);
+    std::string input = Folder("twodocs.xps");
+    jobgen::WriteXpsJob(job, input);
+    std::string output = Folder("twodocs-out.xps");
+    RunChain("layout", {"number-up=4", kLetterMedia}, input, output);
+    EXPECT_EQ(NamesAfter(ZipItem(output, "FixedDocumentSequence.fdseq"), "Source=\"").size(), 1u);
+    EXPECT_EQ(OutputPages(output).size(), 2u);
+    std::vector<RgbImage> sheets = Render(output);
+    ASSERT_EQ(sheets.size(), 2u);
+    for (int k = 0; k < 6; ++k) {
+        Placement at = PlaceInCell(LetterSheet(false), {2, 2}, CellOf(k % 4, {2, 2}, "lrtb"),
+                                   kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+        EXPECT_EQ(jobgen::DecodePageNumber(sheets[k / 4], FrameAt(at, jobgen::kLetter, {})), k + 1)
+            << "page " << k + 1;
+    }
 }
 
 // A landscape page among portrait pages of a 4-up sheet is turned a quarter
@@ -465,25 +520,7 @@ TEST(LayoutEndToEnd, WithoutLayoutSettingsPagesPassThroughPixelIdentical)
 
 // --- Tickets ------------------------------------------------------------
 
-// The output's pages in order, and the ticket part each one has.
-// The part names that follow each occurrence of `before` in the text, up to
-// the closing quote, without a leading slash.
-std::vector<std::string> NamesAfter(const std::string& text, const std::string& before)
-{
-    std::vector<std::string> names;
-    for (size_t at = text.find(before); at != std::string::npos; at = text.find(before, at + 1)) {
-        size_t start = at + before.size();
-        if (start < text.size() && text[start] == '/') ++start;
-        names.push_back(text.substr(start, text.find('"', start) - start));
-    }
-    return names;
-}
-
-std::vector<std::string> OutputPages(const std::string& package)
-{
-    return NamesAfter(ZipItem(package, "Documents/1/FixedDocument.fdoc"), "Source=\"");
-}
-
+// The ticket part a page of the output has.
 std::string TicketOf(const std::string& package, const std::string& page)
 {
     size_t slash = page.rfind('/');
@@ -509,7 +546,8 @@ std::string PagesPerSheet(const testsupport::TicketMarkup& ticket)
 // the first sheet names the first page's bin, an empty back side follows it
 // so that the next sheet starts on a front, and the last sheet names the
 // second bin. Every sheet says one page per sheet, its landscape media, and
-// that no tray is to be separated again; so does the job.
+// that no tray is to be separated again, and keeps the page's mirror
+// setting for the finisher; the job says one page per sheet too.
 TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
 {
     REQUIRE_RENDERING();
@@ -517,7 +555,7 @@ TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
     std::string output = Folder("tickets-out.xps");
     RunChain("layout",
              {"number-up=2", "sides=two-sided-long-edge", "separate-tray=on", "input-slot=manual",
-              "second-input-slot=tray2", kLetterMedia},
+              "second-input-slot=tray2", "mirror=width", kLetterMedia},
              input, output);
     std::vector<std::string> pages = OutputPages(output);
     ASSERT_EQ(pages.size(), 3u);
@@ -532,6 +570,7 @@ TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
         EXPECT_EQ(Option(ticket, "psk:PageOrientation"), "psk:Landscape");
         EXPECT_EQ(Option(ticket, "psk:PageMediaSize"), "psk:NorthAmericaLetter");
         EXPECT_EQ(PagesPerSheet(ticket), "1");
+        EXPECT_EQ(Option(ticket, "psk:PageMirrorImage"), "psk:MirrorImageWidth");
         if (*bins[i] != 0) {
             std::string bin = Option(ticket, "psk:PageInputBin");
             // The private prefix is whatever the ticket declares.
