@@ -232,6 +232,9 @@ TEST(CommandLineOptions, LpFormsActOnTheJob)
     EXPECT_EQ(notYet.status, 0) << notYet.err;
     EXPECT_EQ(notYet.err, "tavpipe: warning: watermark-text has no effect yet: prep passes pages through unchanged "
                           "so far\n");
+    Result noTiles = Shell(folder, "tavpipe -f layout -o poster=4 in.xps out.xps");
+    EXPECT_EQ(noTiles.status, 0) << noTiles.err;
+    EXPECT_EQ(noTiles.err, "tavpipe: warning: poster has no effect yet: layout does not tile posters yet\n");
 }
 
 TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)
