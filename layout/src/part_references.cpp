@@ -99,13 +99,19 @@ std::u16string AbsolutePartReference(std::u16string_view partName, std::u16strin
 std::optional<std::u16string> AbsoluteReferencesIn(std::u16string_view partName, std::u16string_view attribute,
                                                    std::u16string_view value)
 {
-    std::vector<std::pair<size_t, size_t>> words = Words(value);
-    if (words.empty()) return std::nullopt;
-    std::u16string_view firstWord = value.substr(words[0].first, words[0].second);
-    if (firstWord == u"ContextColor") return RebaseWords(partName, value, 1, 1);
-    if (attribute == u"FontUri" || attribute == u"Source") return RebaseWords(partName, value, 0, 1);
-    if (attribute != u"ImageSource") return std::nullopt;
-    if (firstWord == u"{ColorConvertedBitmap") return RebaseWords(partName, value, 1, 2);
-    if (firstWord.front() == u'{') return std::nullopt;
-    return RebaseWords(partName, value, 0, 1);
+    // Every attribute of a page passes here, path data included: only the
+    // start of the value is looked at until it is known to hold a reference.
+    size_t first = value.find_first_not_of(u" \t\r\n");
+    if (first == std::u16string_view::npos) return std::nullopt;
+    std::u16string_view start = value.substr(first);
+    constexpr std::u16string_view kContextColor = u"ContextColor";
+    if (start.starts_with(kContextColor) && start.size() > kContextColor.size() &&
+        (start[kContextColor.size()] == u' ' || start[kContextColor.size()] == u'\t'))
+        return RebaseWords(partName, value, 1, 1);
+    bool plainReference = attribute == u"FontUri" || attribute == u"Source" ||
+                          (attribute == u"ImageSource" && start.front() != u'{');
+    if (plainReference) return IsRelative(start) ? RebaseWords(partName, value, 0, 1) : std::nullopt;
+    if (attribute == u"ImageSource" && start.starts_with(u"{ColorConvertedBitmap"))
+        return RebaseWords(partName, value, 1, 2);
+    return std::nullopt;
 }
