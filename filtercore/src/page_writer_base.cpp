@@ -130,7 +130,7 @@ void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_
                                          ISAXAttributes* attributes)
 {
     if (!pageResources) {
-        CopyStartTag(markup, name, attributes);
+        CopyStartTag(markup, name, attributes, contentEdit_);
         return;
     }
     if (options_.resources == ResourcesElement::RenameInOwnCanvas && !resourcesCanvasOpen_) {
@@ -140,7 +140,7 @@ void PageWriterBase::StartContentElement(std::u16string& markup, std::u16string_
         markup += u'>';
         resourcesCanvasOpen_ = true;
     }
-    CopyStartTag(markup, PageElementName(ResourcesName()), attributes);
+    CopyStartTag(markup, PageElementName(ResourcesName()), attributes, contentEdit_);
 }
 
 // Only the FixedPage's own resources, where XPS has them (one enclosing

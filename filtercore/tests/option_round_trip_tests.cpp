@@ -10,6 +10,7 @@
 #include <map>
 
 #include "filtercore/job_settings.h"
+#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
 #include "job_options.h"
 #include "option_cases.h"
@@ -27,7 +28,8 @@ const char* const kCoveredSettings[] = {
     "{p}JobDuplexData'",        "{k}JobBindAllDocuments'",   "{p}JobBindBookletDivideSheets'",
     "{k}PagePoster'",           "{p}PagePosterData'",        "{k}PageMirrorImage'",
     "{p}PageReverseImage'",     "{p}JobSettingData'",        "{p}JobInfoData'",
-    "{p}JobSecretFunctionData'",
+    "{p}JobSecretFunctionData'", "{k}JobNUpAllDocumentsContiguously'", "{k}PageInputBin'",
+    "{p}JobInput2ndBin'",
 };
 
 bool IsCovered(const std::string& query)
@@ -101,6 +103,29 @@ JobInfoSettings ReadJobInfoSettings(PrintTicketDom& ticket)
     settings.codePage = settings.separateTrayMode = settings.halftoneReduction = settings.draftMode = -7;
     EXPECT_EQ(ReadJobInfo(ticket, &settings), S_OK);
     return settings;
+}
+
+NUpSettings ReadNUpSettings(PrintTicketDom& ticket)
+{
+    NUpSettings settings{-7, -7, -7, -7};
+    EXPECT_EQ(ReadNUp(ticket, &settings), S_OK);
+    EXPECT_EQ(settings.scope, kSettingScopeJob);
+    return settings;
+}
+
+InputBinSettings ReadBins(PrintTicketDom& ticket)
+{
+    InputBinSettings settings;
+    settings.pageBin = settings.secondBin = -7;
+    EXPECT_EQ(ReadInputBins(ticket, &settings), S_OK);
+    return settings;
+}
+
+// The bin table, with the namespace each name belongs to.
+std::string BinName(INT bin)
+{
+    return NameOf(bin, {"{k}AutoSelect", "{p}SameTray", "{p}Tray1", "{p}Tray2", "{p}Tray3", "{p}Tray4",
+                        "{p}TrayID1", "{p}TrayID2", "{p}TrayID3", "{p}TrayID4", "{k}Manual", "{p}MPTray"});
 }
 
 // Where a reader looks (the row's query) and what it found there, written
@@ -216,6 +241,21 @@ std::map<std::string, Probe> MakeProbes()
     });
     add(TAV_FEATURE("{p}PageReverseImage") TAV_OPTION_NAME, false,
         [](PrintTicketDom& ticket) { return "{p}" + OffOn(ReadMirrorSettings(ticket).reverse); });
+
+    // N-up and input bins, which only the layout filter reads.
+    const std::string nup = TAV_FEATURE("{k}JobNUpAllDocumentsContiguously");
+    add(nup + option + TAV_SUB("ScoredProperty", "{k}PagesPerSheet"), false,
+        [](PrintTicketDom& ticket) { return std::to_string(ReadNUpSettings(ticket).pagesPerSheet); });
+    add(nup + TAV_SUB("Feature", "{k}PresentationDirection") TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
+        return "{k}" + NameOf(ReadNUpSettings(ticket).direction, {"RightBottom", "BottomRight", "LeftBottom", "BottomLeft"});
+    });
+    add(nup + TAV_SUB("Feature", "{p}BorderLine") TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
+        return "{p}" + NameOf(ReadNUpSettings(ticket).border, {"None", "SolidLine", "BreakLine"});
+    });
+    add(TAV_FEATURE("{k}PageInputBin") TAV_OPTION_NAME, false,
+        [](PrintTicketDom& ticket) { return BinName(ReadBins(ticket).pageBin); });
+    add(TAV_FEATURE("{p}JobInput2ndBin") TAV_OPTION_NAME, false,
+        [](PrintTicketDom& ticket) { return BinName(ReadBins(ticket).secondBin); });
 
     // Job information and job setting data.
     add(member("JobSettingData", "SeparateTrayMode"), false,

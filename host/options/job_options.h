@@ -20,7 +20,7 @@ bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& opti
                     std::string* ticketXml, std::vector<std::string>* warnings, std::string* error);
 
 // Every option with its values, the default marked with '*', one line each:
-// "number-up/Pages per sheet: *1 2 4 9 16 25".
+// "number-up/Pages per sheet: *1 2 4 6 9 16 25".
 std::string ListJobOptions();
 
 // One option's description, accepted values and default; empty for an

@@ -230,7 +230,10 @@ TEST(CommandLineOptions, LpFormsActOnTheJob)
                           "layout does\n");
     Result notYet = Shell(folder, "tavpipe -o watermark-text=Draft in.xps out.xps");
     EXPECT_EQ(notYet.status, 0) << notYet.err;
-    EXPECT_EQ(notYet.err, "tavpipe: warning: watermark-text has no effect yet: prep does not apply it so far\n");
+    EXPECT_EQ(notYet.err, "tavpipe: warning: watermark-text has no effect yet: prep does not draw watermarks yet\n");
+    Result noTiles = Shell(folder, "tavpipe -f layout -o poster=4 in.xps out.xps");
+    EXPECT_EQ(noTiles.status, 0) << noTiles.err;
+    EXPECT_EQ(noTiles.err, "tavpipe: warning: poster has no effect yet: layout does not tile posters yet\n");
 }
 
 TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)

@@ -55,6 +55,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "filtercore/box_value.h"
 #include "filtercore/markup_writer.h"
@@ -139,6 +140,10 @@ protected:
     // Each reported attribute in order, passed through edit when one is
     // given. An attribute whose name or value cannot be obtained is skipped.
     static void CopyAttributes(std::u16string& markup, ISAXAttributes* attributes, const AttributeEdit& edit = nullptr);
+    // The edit every attribute of the content (all elements inside the
+    // FixedPage) passes through; none by default. A writer that moves the
+    // content into another part sets one to keep its references valid.
+    void EditContentAttributes(AttributeEdit edit) { contentEdit_ = std::move(edit); }
 
 private:
     HRESULT StartRoot(std::u16string& markup, ISAXAttributes* attributes);
@@ -151,6 +156,7 @@ private:
     void ReadFrame(ISAXAttributes* attributes);
 
     const PageWriterOptions options_;
+    AttributeEdit contentEdit_;
     FixedPageFrame frame_;
     // Elements started and not yet ended.
     size_t depth_ = 0;

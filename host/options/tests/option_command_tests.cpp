@@ -58,7 +58,7 @@ TEST(TicketCommand, WrongOptionsAreUsageErrorsListingWhatIsAccepted)
         const char* accepted;
     };
     const Case cases[] = {
-        {"number-up=3", "number-up: unknown value \"3\"; accepted values: 1 2 4 9 16 25"},
+        {"number-up=3", "number-up: unknown value \"3\"; accepted values: 1 2 4 6 9 16 25"},
         {"sides=sideways", "accepted values: one-sided two-sided-long-edge two-sided-short-edge"},
         {"nosuch=1", "unknown option \"nosuch\"; tavpipe options lists them"},
     };
@@ -116,7 +116,7 @@ TEST(OptionsCommand, ListsEveryOptionOneALine)
         EXPECT_TRUE(tavoptions::FindOption(name) || tavoptions::FindHostOption(name)) << line;
     }
     EXPECT_EQ(count, tavoptions::OptionTable().size() + tavoptions::HostOptionTable().size());
-    EXPECT_TRUE(Contains(run.out, "\nnumber-up/Pages per sheet: *1 2 4 9 16 25\n"));
+    EXPECT_TRUE(Contains(run.out, "\nnumber-up/Pages per sheet: *1 2 4 6 9 16 25\n"));
     EXPECT_TRUE(Contains(run.out, "\nsides/Two-sided printing: *one-sided two-sided-long-edge two-sided-short-edge\n"));
     EXPECT_TRUE(Contains(run.out, "\norientation-requested/Orientation: *portrait landscape reverse-landscape "
                                   "reverse-portrait\n"));

@@ -83,7 +83,7 @@ TEST(OptionValues, TextsMustBeCleanUtf8)
 
 TEST(OptionValues, RefusalsNameTheOptionAndListWhatItAccepts)
 {
-    EXPECT_EQ(RefusalOf({{"number-up", "3"}}), "number-up: unknown value \"3\"; accepted values: 1 2 4 9 16 25");
+    EXPECT_EQ(RefusalOf({{"number-up", "3"}}), "number-up: unknown value \"3\"; accepted values: 1 2 4 6 9 16 25");
     EXPECT_EQ(RefusalOf({{"sides", "sideways"}}),
               "sides: unknown value \"sideways\"; accepted values: one-sided two-sided-long-edge two-sided-short-edge");
     EXPECT_EQ(RefusalOf({{"booklet-sheets-per-set", "0"}}),

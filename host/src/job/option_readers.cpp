@@ -8,11 +8,43 @@
 namespace tav::host {
 namespace {
 
-// The product's filters, and those that act on pages today: the layout
-// filter still passes pages through unchanged and there is no rip filter
-// yet.
+// Whether a table's option entry (a name, or a prefix ending in '*') names
+// the option.
+bool Names(std::string_view entry, const std::string& option)
+{
+    return entry.back() == '*' ? option.starts_with(entry.substr(0, entry.size() - 1)) : option == entry;
+}
+
+// The product's filters, and those that act on pages today: there is no
+// rip filter yet.
 constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
-constexpr std::string_view kActingFilters[] = {"prep", "order", "finisher"};
+constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finisher"};
+
+// Options a filter of kActingFilters reads but does not act on yet (a name,
+// or a prefix ending in '*'): the preparation filter scales pages but draws
+// no watermark or header/footer line so far; the layout filter keeps the
+// poster settings for the finisher but does not tile posters, and does not
+// shift sides by a binding gutter.
+struct NotYetActedOn {
+    std::string_view option;
+    std::string_view filter;
+    std::string_view missing;
+};
+constexpr NotYetActedOn kNotYetActedOn[] = {
+    {"watermark-*", "prep", "draw watermarks"},
+    {"header-footer*", "prep", "print header or footer lines"},
+    {"job-originating-*", "prep", "print header or footer lines"},
+    {"poster", "layout", "tile posters"},
+    {"binding-gutter", "layout", "shift sheet sides by a binding gutter"},
+};
+
+const NotYetActedOn* NotYetActingOn(const std::string& option, const std::string& filter)
+{
+    for (const NotYetActedOn& entry : kNotYetActedOn) {
+        if (Names(entry.option, option) && entry.filter == filter) return &entry;
+    }
+    return nullptr;
+}
 
 struct OptionReaders {
     std::string_view option;  // a name, or a prefix ending in '*'
@@ -53,22 +85,11 @@ constexpr OptionReaders kReaders[] = {
     {"halftone-reduction", "rip"},
 };
 
-// Options that an acting filter reads but does not apply yet: the
-// preparation filter scales pages but draws no watermark or header/footer
-// line so far.
-constexpr OptionReaders kNotAppliedYet[] = {
-    {"watermark-*", "prep"},
-    {"header-footer*", "prep"},
-    {"job-originating-*", "prep"},
-};
-
 template <size_t N>
 std::vector<std::string> FiltersListedFor(const std::string& option, const OptionReaders (&table)[N])
 {
     for (const OptionReaders& entry : table) {
-        std::string_view name = entry.option;
-        bool matches = name.back() == '*' ? option.starts_with(name.substr(0, name.size() - 1)) : option == name;
-        if (!matches) continue;
+        if (!Names(entry.option, option)) continue;
         std::vector<std::string> filters;
         std::istringstream words{std::string(entry.filters)};
         for (std::string filter; words >> filter;) filters.push_back(filter);
@@ -114,21 +135,30 @@ std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& ch
         for (const std::string& reader : readers) {
             if (Among(reader, chain)) inChain.push_back(reader);
         }
-        std::vector<std::string> notApplying = FiltersListedFor(option, kNotAppliedYet);
-        bool acted = std::any_of(inChain.begin(), inChain.end(), [&](const std::string& reader) {
-            return Among(reader, kActingFilters) && !Among(reader, notApplying);
+        bool acted = std::any_of(inChain.begin(), inChain.end(), [&option](const std::string& reader) {
+            return Among(reader, kActingFilters) && NotYetActingOn(option, reader) == nullptr;
         });
-        bool onlyPassingThrough = std::none_of(inChain.begin(), inChain.end(),
-                                               [](const std::string& reader) { return Among(reader, kActingFilters); });
         if (inChain.empty()) {
             warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) +
                                ") reads it; " + Listed(readers) + (readers.size() == 1 ? " does" : " do"));
-        } else if (onlyPassingThrough) {
-            warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
-                               (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");
         } else if (!acted) {
-            warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
-                               (inChain.size() == 1 ? " does" : " do") + " not apply it so far");
+            std::vector<std::string> passing;
+            std::string notYet;
+            for (const std::string& reader : inChain) {
+                const NotYetActedOn* entry = NotYetActingOn(option, reader);
+                if (entry == nullptr) {
+                    passing.push_back(reader);
+                } else {
+                    notYet += std::string(notYet.empty() ? "" : "; ") + reader + " does not " +
+                              std::string(entry->missing) + " yet";
+                }
+            }
+            std::string reason = notYet;
+            if (!passing.empty()) {
+                reason = Listed(passing) + (passing.size() == 1 ? " passes" : " pass") +
+                         " pages through unchanged so far" + (notYet.empty() ? "" : "; " + notYet);
+            }
+            warnings.push_back(option + " has no effect yet: " + reason);
         }
     }
     return warnings;

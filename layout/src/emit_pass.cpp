@@ -1,0 +1,264 @@
+#include "emit_pass.h"
+
+#include "filtercore/page_rewrite.h"
+#include "filtercore/raised_result.h"
+#include "page_passes.h"
+#include "sheet_output.h"
+#include "sheet_page_writer.h"
+#include "wrap_page_writer.h"
+
+namespace {
+
+// The tag of the ticket parts of sheets and empty sides.
+constexpr WCHAR kTicketTag[] = u"LO";
+
+std::u16string PartNameOf(IFixedPage* page)
+{
+    BSTR uri = nullptr;
+    std::u16string name;
+    if (SUCCEEDED(page->GetUri(&uri)) && uri != nullptr) name.assign(uri, SysStringLen(uri));
+    SysFreeString(uri);
+    return name;
+}
+
+}  // namespace
+
+HRESULT EmitPass::Emit(IFixedPage* page)
+{
+    LayoutState& state = context_.state;
+    for (size_t index = 0; index < state.slots.size();) {
+        const PlacedSlot& slot = state.slots[index];
+        bool blankPending = state.pendingBlank;
+        ComPtr<IFixedPage> output;
+        HRESULT hr = HandleSlot(page, slot, &output);
+        if (FAILED(hr)) return hr;
+        bool again = false;
+        if (output) {
+            hr = context_.consumer->SendFixedPage(output.Get());
+            if (FAILED(hr)) return hr;
+            // The side that ends the separate-tray phase may need an empty
+            // back: the same slot is handled again as a possible empty side,
+            // which the binding step decides from the side count.
+            if (SideSent()) {
+                state.pendingBlank = bindingVisited_;
+                again = bindingVisited_ && !blankPending;
+            }
+        }
+        if (!again) ++index;
+    }
+    // The first page of each sheet gives the sheet's empty back its ticket;
+    // only two-sided jobs, whose binding step is active, have empty sides.
+    bool beganSheet = state.nup.settings.pagesPerSheet < 2 || state.nup.nextCell == 1;
+    if (state.binding.IsActive() && beganSheet && context_.CurrentTicket() != nullptr)
+        state.previousTicket = state.currentTicket;
+    state.slots.clear();
+    return S_OK;
+}
+
+bool EmitPass::SideSent()
+{
+    SeparateTray& tray = context_.state.separateTray;
+    return tray.InPhase() && tray.SideSent();
+}
+
+HRESULT EmitPass::HandleSlot(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output)
+{
+    LayoutState& state = context_.state;
+    posterTile_ = false;
+    bindingVisited_ = false;
+    if (state.pendingBlank) {
+        blank_ = true;
+    } else {
+        SlotKind kind = slot.slot.kind;
+        blank_ = kind == SlotKind::Blank || kind == SlotKind::PosterBlank;
+        flush_ = kind == SlotKind::Flush;
+        posterTile_ = kind == SlotKind::Tile || kind == SlotKind::PosterBlank;
+        completesSheet_ = slot.slot.completesSheet || posterTile_;
+    }
+    sheetMatrix_.Reset();
+    emitBlank_ = false;
+    HRESULT hr = VisitActiveSteps(state, *this);
+    if (FAILED(hr)) return hr;
+
+    if (blank_) {
+        if (!posterTile_ && emitBlank_) return EmitBlank(output);
+        state.pendingBlank = false;
+        return S_OK;
+    }
+    if (state.pendingBlank) {
+        state.pendingBlank = false;
+        return S_OK;
+    }
+    if (flush_) return CloseOpenSheet(output);
+    return PlaceContent(page, slot, output);
+}
+
+// An empty side: after a separate-tray phase the side of the sheet to come
+// (A), otherwise the back of the sheet before (B).
+HRESULT EmitPass::EmitBlank(ComPtr<IFixedPage>* output)
+{
+    LayoutState& state = context_.state;
+    bool afterPhase = state.pendingBlank;
+    state.pendingBlank = false;
+    const SheetDescription& sheet = afterPhase ? state.sheetA : state.sheetB;
+    ComPtr<IFixedPage> side;
+    HRESULT hr = CreateEmptySide(context_.consumer, sheet.area, &side);
+    if (FAILED(hr)) return hr;
+    IXMLDOMDocument2* ticket = state.previousTicket ? state.previousTicket.Get() : context_.CurrentTicket();
+    if (ticket != nullptr) hr = GiveSheetTicket(side.Get(), ticket, afterPhase ? TicketMode::MediaA : TicketMode::MediaB);
+    if (FAILED(hr)) return hr;
+    *output = std::move(side);
+    return S_OK;
+}
+
+HRESULT EmitPass::CloseOpenSheet(ComPtr<IFixedPage>* output)
+{
+    LayoutState& state = context_.state;
+    if (!state.openSheet) return S_OK;
+    OpenSheet sheet = std::move(*state.openSheet);
+    state.openSheet.reset();
+    HRESULT hr = CloseSheet(sheet);
+    if (FAILED(hr)) return hr;
+    *output = std::move(sheet.page);
+    return S_OK;
+}
+
+HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output)
+{
+    LayoutState& state = context_.state;
+    HRESULT hr = S_OK;
+    if (slot.slot.startsSheet) {
+        // A sheet still open here was not closed by its plan; it goes out
+        // rather than being lost.
+        if (state.openSheet) return E_UNEXPECTED;
+        OpenSheet sheet;
+        hr = StartSheet(context_.consumer, posterTile_ ? state.page.area : state.sheetA.area, sheetMatrix_, &sheet);
+        if (FAILED(hr)) return hr;
+        if (IXMLDOMDocument2* ticket = context_.CurrentTicket())
+            hr = GiveSheetTicket(sheet.page.Get(), ticket, TicketMode::MediaAAndBins);
+        if (FAILED(hr)) {
+            CloseSheet(sheet);
+            return hr;
+        }
+        sheet.borders = slot.borders;
+        state.openSheet = std::move(sheet);
+    }
+    if (!state.openSheet) {
+        // The page passes through, moved only by a sheet matrix.
+        if (!sheetMatrix_.IsIdentity()) {
+            placement_.Set(sheetMatrix_);
+            hr = RewriteFixedPage(page, [this](IPrintWriteStream* stream) -> MarkupWriter* {
+                return new WrapPageWriter(stream, placement_);
+            });
+            if (FAILED(hr)) return hr;
+        }
+        // Only a page fed from the separate tray names its bin: any other
+        // keeps its own ticket, and its merged ticket is not even fetched.
+        if (state.separateTray.InPhase()) {
+            if (IXMLDOMDocument2* ticket = context_.CurrentTicket()) hr = GiveSheetTicket(page, ticket, TicketMode::Bins);
+        }
+        if (FAILED(hr)) return hr;
+        *output = ComPtr<IFixedPage>::Share(page);
+        return S_OK;
+    }
+    OpenSheet& sheet = *state.openSheet;
+    placement_.Set(slot.placement);
+    placement_.SetClip(slot.clipFirst, slot.clipSecond);
+    std::u16string pageName = PartNameOf(page);
+    hr = StreamPageMarkup(page, sheet.stream.Get(), [this, &pageName](IPrintWriteStream* stream) -> MarkupWriter* {
+        return new SheetPageWriter(stream, placement_, pageName);
+    });
+    if (SUCCEEDED(hr)) hr = MovePageParts(page, sheet.page.Get());
+    if (FAILED(hr)) return hr;
+    if (completesSheet_) return CloseOpenSheet(output);
+    return S_OK;
+}
+
+HRESULT EmitPass::VisitBinding(BindingStep& step)
+{
+    bindingVisited_ = true;
+    LayoutState& state = context_.state;
+    if (state.pendingBlank) {
+        if (step.NextSideIsFront() || !step.TwoSided()) {
+            blank_ = false;
+        } else {
+            ++step.sideCounter;
+            emitBlank_ = !step.ManualTwoSided();
+        }
+        return S_OK;
+    }
+    if (blank_) {
+        ++step.sideCounter;
+        // By hand, the empty sides are counted but not printed.
+        emitBlank_ = !step.TwoSided() || !step.ManualTwoSided();
+        return S_OK;
+    }
+    // The sheet gutter is not built yet: sheetMatrix_ stays the identity.
+    if (completesSheet_ || flush_) ++step.sideCounter;
+    return S_OK;
+}
+
+HRESULT EmitPass::Flush()
+{
+    ComPtr<IFixedPage> output;
+    HRESULT hr = CloseOpenSheet(&output);
+    if (SUCCEEDED(hr) && output) hr = context_.consumer->SendFixedPage(output.Get());
+    return hr;
+}
+
+HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, TicketMode mode)
+{
+    return CatchRaised([&] {
+        PrintTicketDom dom(u"PrintTicket", context_.privateNamespace, ticket);
+        bool wrote = false;
+        HRESULT hr = WriteSheetSettings(dom, mode, &wrote);
+        if (FAILED(hr) || !wrote) return hr;
+        // A sheet is one page on its sheet side, whatever the page asked.
+        NUpSettings nup;
+        if (SUCCEEDED(ReadNUp(dom, &nup)) && nup.pagesPerSheet != 0) {
+            NUpSettings onePerSheet;
+            onePerSheet.pagesPerSheet = 1;
+            WriteNUp(dom, onePerSheet);
+        }
+        ComPtr<IPartPrintTicket> part;
+        hr = context_.tickets.WriteTicketPart(context_.consumer, ticket, kTicketTag, part.Out());
+        if (SUCCEEDED(hr)) hr = sheet->SetPrintTicket(part.Get());
+        return hr;
+    });
+}
+
+// The sheet's media, orientation and mirror settings; and its bin: the
+// first page's while the separate-tray phase lasts, after it the current
+// one. The bins are written so that no later filter picks a second bin or
+// separates a tray again.
+HRESULT EmitPass::WriteSheetSettings(PrintTicketDom& ticket, TicketMode mode, bool* wrote)
+{
+    LayoutState& state = context_.state;
+    HRESULT hr = S_OK;
+    if (mode != TicketMode::Bins) {
+        const SheetDescription& sheet = mode == TicketMode::MediaB ? state.sheetB : state.sheetA;
+        hr = WritePageGeometry(ticket, sheet.geometry);
+        if (SUCCEEDED(hr)) hr = WriteMirror(ticket, sheet.mirror);
+        if (FAILED(hr)) return hr;
+        *wrote = true;
+    }
+    bool bins = mode == TicketMode::MediaAAndBins || (mode == TicketMode::Bins && state.separateTray.InPhase());
+    if (!bins) return S_OK;
+    InputBinSettings binSettings;
+    binSettings.pageBin = state.separateTray.SheetBin(state.bins);
+    binSettings.secondBin = state.bins.SecondBin();
+    binSettings.secondBinInvalid = TRUE;
+    hr = WriteInputBins(ticket, binSettings);
+    JobInfoSettings jobInfo;
+    if (SUCCEEDED(hr)) {
+        hr = ReadJobInfo(ticket, &jobInfo);
+        if (hr == HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) hr = S_OK;
+    }
+    if (SUCCEEDED(hr)) {
+        jobInfo.separateTrayMode = 0;
+        hr = WriteJobInfo(ticket, jobInfo);
+    }
+    if (FAILED(hr)) return hr;
+    *wrote = true;
+    return S_OK;
+}

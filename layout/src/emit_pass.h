@@ -1,0 +1,50 @@
+// EmitPass: turns the slots of the current page into output: the page
+// placed on its sheet (sent when the sheet is complete), the page passed
+// through, an open sheet closed, an empty side that keeps two-sided output
+// in step; each new sheet and empty side with a ticket of its own ("LO")
+// that describes it. Only the binding step acts in this pass: it counts the
+// sides sent and decides whether a planned empty side is sent.
+#pragma once
+
+#include "layout_context.h"
+#include "placement_transform.h"
+
+class EmitPass final : public StepVisitor {
+public:
+    explicit EmitPass(LayoutContext& context) : context_(context) {}
+
+    // The slots of the current page (state.slots), in order.
+    HRESULT Emit(IFixedPage* page);
+    // Closes and sends the open sheet, if any: the job's last sheet, whose
+    // cells may not all be filled.
+    HRESULT Flush();
+
+    HRESULT VisitPoster(PosterStep&) override { return S_OK; }
+    HRESULT VisitNUp(NUpStep&) override { return S_OK; }
+    HRESULT VisitBinding(BindingStep& step) override;
+
+private:
+    enum class TicketMode { MediaA, MediaB, MediaAAndBins, Bins };
+
+    // Handles one slot; *output is what is to be sent, if anything.
+    HRESULT HandleSlot(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output);
+    HRESULT EmitBlank(ComPtr<IFixedPage>* output);
+    HRESULT PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output);
+    HRESULT CloseOpenSheet(ComPtr<IFixedPage>* output);
+    // Describes the sheet in a ticket of its own: the ticket document given
+    // is changed and stored as a new ticket part attached to the sheet.
+    HRESULT GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, TicketMode mode);
+    HRESULT WriteSheetSettings(PrintTicketDom& ticket, TicketMode mode, bool* wrote);
+    // A side was sent: the separate-tray phase counts it.
+    bool SideSent();
+
+    LayoutContext& context_;
+    Gdiplus::Matrix sheetMatrix_;
+    PlacementTransform placement_;
+    bool blank_ = false;
+    bool flush_ = false;
+    bool posterTile_ = false;
+    bool completesSheet_ = false;
+    bool bindingVisited_ = false;
+    bool emitBlank_ = false;
+};

@@ -1,0 +1,181 @@
+#include "layout_filter.h"
+
+#include "emit_pass.h"
+#include "filtercore/raised_result.h"
+#include "page_passes.h"
+#include "settings_pass.h"
+
+namespace {
+
+constexpr WCHAR kTicketTag[] = u"LO";
+constexpr HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+
+}  // namespace
+
+LayoutFilter::LayoutFilter() : divideConditionTracker(privateNamespace) {}
+
+HRESULT LayoutFilter::ConnectProviderConsumer()
+{
+    HRESULT hr = PipelineFilterBase::ConnectProviderConsumer();
+    if (!propertyBag) return hr;
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(propertyBag->GetProperty(u"LandscapeRotation", &value))) state.landscapeRotation = value.intVal;
+    VariantClear(&value);
+    return hr;
+}
+
+template <class Part>
+HRESULT LayoutFilter::AttachTicket(Part* part, IXMLDOMDocument2* ticket)
+{
+    ComPtr<IPartPrintTicket> ticketPart;
+    HRESULT hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, kTicketTag, ticketPart.Out());
+    if (SUCCEEDED(hr)) hr = part->SetPrintTicket(ticketPart.Get());
+    return hr;
+}
+
+HRESULT LayoutFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
+{
+    if (sequence == nullptr) return E_POINTER;
+    if (!consumer) return E_PENDING;
+    return CatchRaised([&] {
+        state.ResetForJob();
+        pageExaminations.Clear();
+        HRESULT hr = ticketManager.OnJobTicket(sequence);
+        IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+        if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Job, &ticket);
+        bool changed = false;
+        if (SUCCEEDED(hr)) hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed);
+        if (SUCCEEDED(hr) && changed) hr = AttachTicket(sequence, ticket);
+        SequencePass pass;
+        if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
+        if (FAILED(hr)) return hr;
+        return consumer->SendFixedDocumentSequence(sequence);
+    });
+}
+
+HRESULT LayoutFilter::OnFixedDocument(IFixedDocument* document)
+{
+    if (document == nullptr) return E_POINTER;
+    if (!consumer) return E_PENDING;
+    return CatchRaised([&] {
+        HRESULT hr = ticketManager.OnDocumentTicket(document);
+        if (FAILED(hr)) return hr;
+        // With both N-up and binding settings the job's hold for every
+        // document, and the document's ticket is not read.
+        IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
+        if (!state.nup.IsActive() || !state.binding.IsActive()) {
+            hr = ticketManager.GetMergedTicket(TicketLevel::Document, &ticket);
+            if (FAILED(hr)) return hr;
+        }
+        bool changed = false;
+        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed);
+        if (SUCCEEDED(hr) && changed) hr = AttachTicket(document, ticket);
+        DocumentPass pass;
+        if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
+        if (FAILED(hr) || pass.suppressed) return hr;
+        return consumer->SendFixedDocument(document);
+    });
+}
+
+HRESULT LayoutFilter::ExaminePageTicket(IXMLDOMDocument2* ticket, PageExamination* examination)
+{
+    PrintTicketDom dom(u"PrintTicket", privateNamespace, ticket);
+    // The other reads keep their defaults when they fail; only the bins and
+    // the divide condition decide where the job is divided and fed from.
+    PageGeometry& geometry = examination->page.geometry;
+    ReadPageGeometry(dom, &geometry);
+    bool areaRead = false;
+    ComPtr<IXMLDOMDocument2> capabilities;
+    if (SUCCEEDED(ticketManager.GetPrintCapabilities(ticket, capabilities.Out())) && capabilities) {
+        try {
+            PrintTicketDom capabilitiesDom(u"PrintCapabilities", privateNamespace, capabilities.Get());
+            areaRead = SUCCEEDED(ReadImageableArea(capabilitiesDom, &examination->page.area));
+        } catch (const CXDException&) {
+            // Capabilities that cannot be read give no area.
+        }
+    }
+    // Without the device's word the whole medium, in the orientation of the
+    // content, is taken as printable: sheets of no size would print nothing.
+    if (!areaRead) {
+        bool across = IsLandscapeLike(OrientationOf(geometry));
+        INT width = across ? geometry.height : geometry.width;
+        INT height = across ? geometry.width : geometry.height;
+        examination->page.area = {width, height, 0, 0, width, height};
+    }
+    ReadMirror(dom, &examination->page.mirror);
+    InputBinSettings bins;
+    HRESULT hr = ReadInputBins(dom, &bins);
+    if (FAILED(hr) && hr != kNotFound) return hr;
+    examination->pageBin = bins.pageBin;
+    examination->pageBinRead = true;
+    hr = divideConditionTracker.ReadCondition(ticket, &examination->divideCondition);
+    if (FAILED(hr) && hr != kNotFound) return hr;
+    examination->divideConditionRead = SUCCEEDED(hr);
+    if (FAILED(ReadPoster(dom, &examination->poster))) examination->poster.sheetsPerPage = 0;
+    return S_OK;
+}
+
+HRESULT LayoutFilter::ApplyPageSettings(const PageExamination& examination)
+{
+    state.page = examination.page;
+    if (examination.pageBinRead) state.bins.PageArrives(examination.pageBin);
+    if (examination.divideConditionRead) {
+        divideConditionTracker.Note(examination.divideCondition);
+    } else {
+        divideConditionTracker.NoteUnreadable();
+    }
+    state.divideChanged = divideConditionTracker.Changed();
+    state.separateTray.Begin(state.separateTrayOn, state.binding.TwoSided(), state.duplexFirstPaper);
+    // A poster job feeds no first sheets from a separate tray, and a new
+    // division ends the phase too.
+    if (examination.poster.sheetsPerPage > 0 || state.divideChanged) state.separateTray.End();
+    SettingsPass pass(TicketLevel::Page);
+    pass.poster = examination.poster;
+    return pass.Run(state, SettingsPass::Mode::Apply);
+}
+
+HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
+{
+    if (page == nullptr) return E_POINTER;
+    if (!consumer) return E_PENDING;
+    return CatchRaised([&] {
+        state.currentTicket.Reset();
+        HRESULT hr = ticketManager.OnPageTicket(page);
+        if (FAILED(hr)) return hr;
+        LayoutContext context(state, ticketManager, privateNamespace, consumer.Get());
+        // Pages without a ticket of their own share their document's: it is
+        // examined once for all of them.
+        const PageExamination* examination = pageExaminations.Find(ticketManager);
+        if (examination == nullptr) {
+            PageExamination examined;
+            if (IXMLDOMDocument2* ticket = context.CurrentTicket()) {
+                hr = ExaminePageTicket(ticket, &examined);
+                if (FAILED(hr)) return hr;
+            }
+            examination = &pageExaminations.Keep(ticketManager, std::move(examined));
+        }
+        hr = ApplyPageSettings(*examination);
+        SheetPlanPass plan(context);
+        if (SUCCEEDED(hr)) hr = plan.Plan();
+        TransformPass transform(state);
+        if (SUCCEEDED(hr)) hr = transform.Place();
+        EmitPass emit(context);
+        if (SUCCEEDED(hr)) hr = emit.Emit(page);
+        state.currentTicket.Reset();
+        return hr;
+    });
+}
+
+HRESULT LayoutFilter::OnJobEnd()
+{
+    if (!consumer) return E_PENDING;
+    return CatchRaised([&] {
+        LayoutContext context(state, ticketManager, privateNamespace, consumer.Get());
+        EmitPass emit(context);
+        HRESULT hr = emit.Flush();
+        state.previousTicket.Reset();
+        state.sheetB = SheetDescription{};
+        return hr;
+    });
+}

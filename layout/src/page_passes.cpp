@@ -1,0 +1,189 @@
+#include "page_passes.h"
+
+#include "filtercore/raised_result.h"
+#include "platform/units.h"
+
+namespace {
+
+// The device's printable area for the page in the orientation given, asked
+// with that orientation written into the ticket.
+std::optional<ImageableArea> AskImageableArea(LayoutContext& context, PrintTicketDom& ticket,
+                                              IXMLDOMDocument2* document, const PageGeometry& page,
+                                              PageOrientation orientation)
+{
+    PageGeometry asked = page;
+    asked.orientation = static_cast<INT>(orientation);
+    if (FAILED(WritePageGeometry(ticket, asked))) return std::nullopt;
+    ComPtr<IXMLDOMDocument2> capabilities;
+    if (FAILED(context.tickets.GetPrintCapabilities(document, capabilities.Out())) || !capabilities)
+        return std::nullopt;
+    try {
+        PrintTicketDom dom(u"PrintCapabilities", context.privateNamespace, capabilities.Get());
+        ImageableArea area;
+        if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
+    } catch (const CXDException&) {
+        // Capabilities that cannot be read count as a failed query.
+    }
+    return std::nullopt;
+}
+
+// What the device says of the page's medium: the printable extent upright
+// and across, and the printable area of the sheet turned a quarter. A query
+// that fails keeps the whole medium (or the page's area exchanged).
+void AskDevice(LayoutContext& context, const SheetDescription& page, bool turned, SheetLayoutRequest* request)
+{
+    const PageGeometry& geometry = page.geometry;
+    bool landscape = IsLandscapeLike(OrientationOf(geometry));
+    request->printable = landscape ? MediumAsPrintableSizes(geometry.height, geometry.width)
+                                   : MediumAsPrintableSizes(geometry.width, geometry.height);
+    IXMLDOMDocument2* document = context.CurrentTicket();
+    if (document == nullptr) return;
+    try {
+        PrintTicketDom ticket(u"PrintTicket", context.privateNamespace, document);
+        if (auto upright = AskImageableArea(context, ticket, document, geometry, PageOrientation::Portrait)) {
+            request->printable.portraitWidth = MicronsToXpsUnits(upright->extentWidth);
+            request->printable.portraitHeight = MicronsToXpsUnits(upright->extentHeight);
+        }
+        if (auto across = AskImageableArea(context, ticket, document, geometry, PageOrientation::Landscape)) {
+            request->printable.landscapeWidth = MicronsToXpsUnits(across->extentWidth);
+            request->printable.landscapeHeight = MicronsToXpsUnits(across->extentHeight);
+        }
+        if (turned) {
+            request->turnedArea = AskImageableArea(context, ticket, document, geometry,
+                                                   TurnedOrientation(OrientationOf(geometry)));
+        }
+        WritePageGeometry(ticket, geometry);
+    } catch (const CXDException&) {
+        // A ticket that cannot be read leaves the defaults.
+    }
+}
+
+}  // namespace
+
+HRESULT VisitActiveSteps(LayoutState& state, StepVisitor& visitor)
+{
+    for (size_t i = 0; i < LayoutState::kStepCount; ++i) {
+        ImpositionStep* step = state.Steps(i);
+        if (!step->IsActive()) continue;
+        HRESULT hr = step->Accept(visitor);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+HRESULT DocumentPass::VisitNUp(NUpStep& step)
+{
+    if (step.settings.scope != kSettingScopeJob) return S_OK;
+    suppressed = step.documentsStarted;
+    step.documentsStarted = true;
+    return S_OK;
+}
+
+HRESULT SheetPlanPass::Plan()
+{
+    LayoutState& state = context_.state;
+    facts_ = PageFacts{};
+    facts_.divideChanged = state.divideChanged;
+    pagesPerSheet_ = 0;
+    state.sheetA = state.page;
+    state.sheetB = state.page;
+    HRESULT hr = VisitActiveSteps(state, *this);
+    if (FAILED(hr)) return hr;
+    state.planner.SetPagesPerSheet(pagesPerSheet_);
+    PagePlan plan = state.planner.Plan(facts_);
+    if (state.nup.IsActive()) {
+        if (plan.layoutAnew) LayOut(state.nup);
+        state.sheetA = state.nup.sheet;
+    }
+    state.slots.clear();
+    for (const SheetSlot& slot : plan.slots) state.slots.push_back(PlacedSlot{slot});
+    return S_OK;
+}
+
+HRESULT SheetPlanPass::VisitBinding(BindingStep& step)
+{
+    facts_.duplex = step.TwoSided();
+    facts_.frontSide = step.NextSideIsFront();
+    if (facts_.divideChanged && IsBookletBinding(step.binding)) step.bookletCounter = 0;
+    return S_OK;
+}
+
+HRESULT SheetPlanPass::VisitNUp(NUpStep& step)
+{
+    pagesPerSheet_ = step.settings.pagesPerSheet;
+    context_.state.sheetB = step.sheet;
+    if (facts_.divideChanged) step.nextCell = 0;
+    return S_OK;
+}
+
+// Poster tiling is not built yet: a poster page plans like any other page
+// (no tile slots), so that it still prints, whole, on its sheet.
+HRESULT SheetPlanPass::VisitPoster(PosterStep&) { return S_OK; }
+
+void SheetPlanPass::LayOut(NUpStep& step)
+{
+    const SheetDescription& page = context_.state.page;
+    SheetLayoutRequest request;
+    request.pagesPerSheet = step.settings.pagesPerSheet;
+    request.booklet = step.booklet;
+    request.direction = static_cast<PresentationDirection>(step.settings.direction);
+    request.borderLine = static_cast<BorderLineKind>(step.settings.border);
+    request.pageOrientation = OrientationOf(page.geometry);
+    request.pageArea = page.area;
+    AskDevice(context_, page, SheetTurnsAgainstPage(request.pagesPerSheet, request.booklet), &request);
+    step.layout = LayOutSheet(request);
+    step.sheet = page;
+    step.sheet.geometry.orientation = static_cast<INT>(step.layout.sheetOrientation);
+    step.sheet.area = step.layout.sheetArea;
+}
+
+HRESULT TransformPass::Place()
+{
+    const ImageableArea& area = state_.page.area;
+    Gdiplus::PointF clipFirst(MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight));
+    Gdiplus::PointF clipSecond(clipFirst.X + MicronsToXpsUnits(area.extentWidth),
+                               clipFirst.Y + MicronsToXpsUnits(area.extentHeight));
+    for (PlacedSlot& slot : state_.slots) {
+        if (slot.slot.kind != SlotKind::Content && slot.slot.kind != SlotKind::Tile) continue;
+        slot_ = &slot;
+        nupMatrix_.Reset();
+        borders_ = BorderLines{};
+        HRESULT hr = VisitActiveSteps(state_, *this);
+        if (FAILED(hr)) return hr;
+        // The poster tile and the booklet gutter are not built yet: the
+        // placement is the N-up matrix alone.
+        slot.placement = nupMatrix_;
+        if (slot.slot.startsSheet && borders_.kind != BorderLineKind::None &&
+            !(borders_.across.empty() && borders_.down.empty()))
+            slot.borders = borders_;
+        slot.clipFirst = clipFirst;
+        slot.clipSecond = clipSecond;
+    }
+    slot_ = nullptr;
+    return S_OK;
+}
+
+HRESULT TransformPass::VisitNUp(NUpStep& step)
+{
+    INT pagesPerSheet = step.settings.pagesPerSheet;
+    const ImageableArea& area = state_.page.area;
+    Gdiplus::Matrix placement =
+        PlacementOnSheet(step.layout, step.nextCell, OrientationOf(state_.page.geometry),
+                         MicronsToXpsUnits(area.imageableSizeWidth), MicronsToXpsUnits(area.imageableSizeHeight),
+                         step.turnOtherWay);
+    nupMatrix_ = placement;
+    if (pagesPerSheet == 1) return S_OK;
+    if (step.nextCell == 0 && step.settings.border != kNUpBorderNone) borders_ = step.layout.borders;
+    if (++step.nextCell >= pagesPerSheet) step.nextCell = 0;
+    return S_OK;
+}
+
+// The booklet gutter is not built yet; the step still counts the pages of
+// each spread, so that the gutter can follow them.
+HRESULT TransformPass::VisitBinding(BindingStep& step)
+{
+    if (IsBookletBinding(step.binding)) step.bookletCounter = (step.bookletCounter + 1) % 2;
+    return S_OK;
+}
+
+HRESULT TransformPass::VisitPoster(PosterStep&) { return S_OK; }

@@ -1,0 +1,57 @@
+#include "sheet_page_writer.h"
+
+#include <utility>
+
+#include "part_references.h"
+#include "platform/wformat.h"
+
+std::u16string PlacementMatrixText(const Gdiplus::Matrix& matrix)
+{
+    float m[6];
+    matrix.GetElements(m);
+    return FormatWideString(u"%.6f,%.6f,%.6f,%.6f,%.3f,%.3f", m[0], m[1], m[2], m[3], m[4], m[5]);
+}
+
+std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second)
+{
+    return FormatWideString(u"M %.2f,%.2f L %.2f,%.2f L %.2f,%.2f L %.2f,%.2f Z", first.X, first.Y, second.X, first.Y,
+                            second.X, second.Y, first.X, second.Y);
+}
+
+SheetPageWriter::SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement,
+                                 std::u16string pageName)
+    : PageWriterBase(stream, {ResourcesElement::Rename}), placement_(placement), pageName_(std::move(pageName))
+{
+    EditContentAttributes(
+        [this](std::u16string_view name, std::u16string_view value) -> std::optional<std::u16string_view> {
+            std::optional<std::u16string> absolute = AbsoluteReferencesIn(pageName_, name, value);
+            if (!absolute) return value;
+            rewritten_ = std::move(*absolute);
+            return std::u16string_view(rewritten_);
+        });
+}
+
+HRESULT SheetPageWriter::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)
+{
+    Gdiplus::Matrix matrix;
+    placement_.GetMatrix(&matrix);
+    Gdiplus::PointF first, second;
+    if (!placement_.GetClip(&first, &second)) second = Gdiplus::PointF(Frame().width, Frame().height);
+    OpenStartTag(markup, PageElementName(u"Canvas"));
+    AppendAttribute(markup, u"RenderTransform", PlacementMatrixText(matrix));
+    AppendAttribute(markup, u"Clip", ClipPathText(first, second));
+    // Only the prefixes the page's elements may use go along; its size,
+    // language and name belong to the page, not to its place on the sheet.
+    CopyAttributes(markup, attributes,
+                   [](std::u16string_view name, std::u16string_view value) -> std::optional<std::u16string_view> {
+                       if (name.starts_with(u"xmlns:")) return value;
+                       return std::nullopt;
+                   });
+    return S_OK;
+}
+
+HRESULT SheetPageWriter::EndFixedPage(std::u16string& markup)
+{
+    CloseElement(markup, PageElementName(u"Canvas"));
+    return S_OK;
+}

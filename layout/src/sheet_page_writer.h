@@ -1,0 +1,37 @@
+// SheetPageWriter: writes an input page into a sheet as one Canvas. The
+// FixedPage element becomes a Canvas with the page's RenderTransform and
+// Clip on the sheet, keeping only the page's xmlns:p declarations; the
+// page's resources become the Canvas's (Canvas.Resources); references to
+// fonts, images, dictionaries and profiles are made absolute, since the
+// sheet part has another name than the page. No XML declaration is
+// written: the sheet has its own.
+#pragma once
+
+#include <string>
+
+#include "filtercore/page_writer_base.h"
+#include "placement_transform.h"
+
+class SheetPageWriter final : public PageWriterBase {
+public:
+    // pageName: the input page's part name. The placement is borrowed for
+    // the writer's life. Raises CXDException(E_POINTER) for a null stream.
+    SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement, std::u16string pageName);
+
+    HRESULT startDocument() override { return S_OK; }
+
+protected:
+    HRESULT StartFixedPage(std::u16string& markup, ISAXAttributes* attributes) override;
+    HRESULT EndFixedPage(std::u16string& markup) override;
+
+private:
+    const PlacementTransform& placement_;
+    const std::u16string pageName_;
+    // The value of the attribute being copied, when it was rewritten.
+    std::u16string rewritten_;
+};
+
+// The texts of a placement: "m11,m12,m21,m22,dx,dy" with six and three
+// decimals, and the clip rectangle as a closed path with two decimals.
+std::u16string PlacementMatrixText(const Gdiplus::Matrix& matrix);
+std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second);

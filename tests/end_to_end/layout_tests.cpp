@@ -1,0 +1,641 @@
+// The layout filter through tavpipe, judged by what MuPDF prints: each page
+// of a generated job is looked for, by its identity marks, where the sheet
+// geometry worked out here puts it (cells of the default device's Letter
+// sheet, 4233-micron margins), upright or turned as it should lie; booklet
+// spreads after the order filter; one-up sheets of two-sided jobs; border
+// lines; real documents 4-up and as booklets; the tickets of sheets and
+// empty sides.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jobgen/package_writer.h"
+#include "jobgen/page_decoder.h"
+#include "jobgen/program_runner.h"
+#include "jobgen/require_program.h"
+#include "jobgen/rgb_image.h"
+#include "support/test_package.h"
+#include "testsupport/ticket_markup.h"
+
+namespace {
+
+using jobgen::RgbImage;
+using tav::host::testing::BuildFolder;
+using tav::host::testing::FileExists;
+using tav::host::testing::FixturesFolder;
+using tav::host::testing::TemporaryFolder;
+using tav::host::testing::ZipItem;
+
+constexpr int kDpi = 72;
+constexpr char kLetterMedia[] = "media=na_letter_8.5x11in";
+
+// Lengths of the default device in XPS units: microns / 264.58.
+constexpr double kMicronsPerUnit = 264.58;
+const double kMargin = 4233 / kMicronsPerUnit;
+const double kLetterWidth = 215900 / kMicronsPerUnit;
+const double kLetterHeight = 279400 / kMicronsPerUnit;
+
+std::string Folder(const std::string& name) { return TemporaryFolder() + "/layout-" + name; }
+
+// tavpipe with the chain and options; a test failure when it does not
+// succeed.
+void RunChain(const std::string& chain, const std::vector<std::string>& options, const std::string& input,
+              const std::string& output)
+{
+    std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "-f", chain};
+    for (const std::string& option : options) {
+        if (option.rfind("--", 0) == 0) {
+            argv.push_back(option.substr(0, option.find(' ')));
+            argv.push_back(option.substr(option.find(' ') + 1));
+            continue;
+        }
+        argv.push_back("-o");
+        argv.push_back(option);
+    }
+    argv.push_back(input);
+    argv.push_back(output);
+    jobgen::ProgramResult result = jobgen::RunProgram(argv);
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+}
+
+std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi)
+{
+    std::vector<RgbImage> pages;
+    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
+        pages.push_back(jobgen::ReadPngFile(png));
+    return pages;
+}
+
+bool ProgramsPresent() { return FileExists(BuildFolder() + "/lib/libtavlay.so"); }
+
+#define REQUIRE_RENDERING()                                                                    \
+    do {                                                                                       \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                                      \
+        if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the layout module is not built"; \
+    } while (false)
+
+const std::string kLandscapeTicket =
+    "<psf:PrintTicket version=\"1\" "
+    "xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+    "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\">"
+    "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/></psf:Feature>"
+    "</psf:PrintTicket>";
+
+// A generated job of Letter pages; the pages listed are landscape Letter
+// pages whose tickets say so.
+std::string LetterJob(const std::string& name, int pages, const std::vector<int>& landscapePages = {})
+{
+    jobgen::JobSpec job = jobgen::MakeJob(1, pages, jobgen::kLetter);
+    job.images = jobgen::ImageResource::Shared;
+    for (int page : landscapePages) {
+        job.documents[0].pages[page - 1].size = jobgen::Landscape(jobgen::kLetter);
+        job.documents[0].pages[page - 1].ticket = kLandscapeTicket;
+    }
+    std::string path = Folder(name);
+    jobgen::WriteXpsJob(job, path);
+    return path;
+}
+
+// --- The sheet geometry, from the rules of the cells -------------------
+
+// A sheet of the default device: its size and printable area in XPS units.
+struct Sheet {
+    double width, height;
+    double Extent(bool across) const { return (across ? width : height) - 2 * kMargin; }
+};
+
+Sheet LetterSheet(bool landscape)
+{
+    return landscape ? Sheet{kLetterHeight, kLetterWidth} : Sheet{kLetterWidth, kLetterHeight};
+}
+
+struct Grid {
+    int columns, rows;
+};
+
+// Pages per sheet: the grid for portrait pages, and whether the sheet lies
+// across them.
+struct NUp {
+    int pages;
+    Grid grid;
+    bool turned;
+};
+
+const NUp kNUps[] = {
+    {2, {2, 1}, true}, {4, {2, 2}, false}, {6, {3, 2}, true}, {9, {3, 3}, false}, {16, {4, 4}, false}, {25, {5, 5}, false},
+};
+
+// The column and row of the k-th page of a sheet: across then down, down
+// then across, and each from the right.
+struct Cell {
+    int column, row;
+};
+
+Cell CellOf(int k, Grid grid, const std::string& layout)
+{
+    if (layout == "lrtb") return {k % grid.columns, k / grid.columns};
+    if (layout == "rltb") return {grid.columns - 1 - k % grid.columns, k / grid.columns};
+    if (layout == "tblr") return {k / grid.rows, k % grid.rows};
+    return {grid.columns - 1 - k / grid.rows, k % grid.rows};  // tbrl
+}
+
+// A cell is the sheet scaled down so that the printable parts of the grid,
+// with a sheet's margin between neighbours, span the sheet's printable
+// area. The page goes in scaled to the cell's printable part, its centre on
+// the cell's centre.
+struct Placement {
+    double centreX, centreY;
+    double scale;
+};
+
+Placement PlaceInCell(const Sheet& sheet, Grid grid, Cell cell, double pageExtentWidth, double pageExtentHeight)
+{
+    double ew = sheet.Extent(true), eh = sheet.Extent(false);
+    double spanX = (grid.columns - 1) * sheet.width + ew, spanY = (grid.rows - 1) * sheet.height + eh;
+    double cellWidth = ew * sheet.width / spanX, cellHeight = eh * sheet.height / spanY;
+    double offX = (sheet.width - ew) * ew / (2 * spanX), offY = (sheet.height - eh) * eh / (2 * spanY);
+    double printableWidth = ew * ew / spanX, printableHeight = eh * eh / spanY;
+    return {kMargin - offX + (cell.column + 0.5) * cellWidth, kMargin - offY + (cell.row + 0.5) * cellHeight,
+            std::min(printableWidth / pageExtentWidth, printableHeight / pageExtentHeight)};
+}
+
+// The frame in pixels of a page of `size` lying as `orientation`, scaled
+// and centred at the placement.
+jobgen::PageFrame FrameAt(const Placement& at, jobgen::PageSize size, jobgen::Orientation orientation,
+                          double dpi = kDpi)
+{
+    jobgen::PageSize lying = jobgen::OrientedSize(orientation, size);
+    double k = dpi / 96.0;
+    double width = lying.width * at.scale * k, height = lying.height * at.scale * k;
+    return {{at.centreX * k - width / 2, at.centreY * k - height / 2, width, height}, size, orientation};
+}
+
+void ExpectSheetSize(const RgbImage& raster, const Sheet& sheet)
+{
+    EXPECT_NEAR(raster.Width(), sheet.width * kDpi / 96, 1.5);
+    EXPECT_NEAR(raster.Height(), sheet.height * kDpi / 96, 1.5);
+}
+
+// --- Pages in cells ------------------------------------------------------
+
+// The part names that follow each occurrence of `before` in the text, up to
+// the closing quote, without a leading slash.
+std::vector<std::string> NamesAfter(const std::string& text, const std::string& before)
+{
+    std::vector<std::string> names;
+    for (size_t at = text.find(before); at != std::string::npos; at = text.find(before, at + 1)) {
+        size_t start = at + before.size();
+        if (start < text.size() && text[start] == '/') ++start;
+        names.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return names;
+}
+
+// The output's pages in order.
+std::vector<std::string> OutputPages(const std::string& package)
+{
+    return NamesAfter(ZipItem(package, "Documents/1/FixedDocument.fdoc"), "Source=\"");
+}
+
+
+TEST(LayoutEndToEnd, EachPageOfAnNUpSheetLiesUprightInTheCellItsOrderNames)
+{
+    REQUIRE_RENDERING();
+    for (const NUp& nup : kNUps) {
+        std::string input = LetterJob("nup" + std::to_string(nup.pages) + ".xps", nup.pages);
+        // Small cells need a finer render for their marks.
+        int dpi = nup.pages > 9 ? 144 : kDpi;
+        for (const std::string layout : {"lrtb", "tblr", "rltb", "tbrl"}) {
+            SCOPED_TRACE("number-up=" + std::to_string(nup.pages) + " " + layout);
+            std::string output = Folder("nup" + std::to_string(nup.pages) + "-" + layout + ".xps");
+            RunChain("layout", {"number-up=" + std::to_string(nup.pages), "number-up-layout=" + layout, kLetterMedia},
+                     input, output);
+            std::vector<RgbImage> sheets = Render(output, dpi);
+            ASSERT_EQ(sheets.size(), 1u);
+            Sheet sheet = LetterSheet(nup.turned);
+            EXPECT_NEAR(sheets[0].Width(), sheet.width * dpi / 96, 1.5);
+            EXPECT_NEAR(sheets[0].Height(), sheet.height * dpi / 96, 1.5);
+            for (int k = 0; k < nup.pages; ++k) {
+                Placement at = PlaceInCell(sheet, nup.grid, CellOf(k, nup.grid, layout), kLetterWidth - 2 * kMargin,
+                                           kLetterHeight - 2 * kMargin);
+                EXPECT_EQ(jobgen::DecodePageNumber(sheets[0], FrameAt(at, jobgen::kLetter, {}, dpi)), k + 1)
+                    << "cell of page " << k + 1;
+            }
+        }
+    }
+}
+
+TEST(LayoutEndToEnd, TwoUpOfPortraitLetterPagesIsALandscapeSheetWithPageOneLeftAndPageTwoRight)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("twoup.xps", 3);
+    std::string output = Folder("twoup-out.xps");
+    RunChain("layout", {"number-up=2", kLetterMedia}, input, output);
+    std::vector<RgbImage> sheets = Render(output);
+    // Three pages: the second sheet is sent at the end of the job with its
+    // right half empty.
+    ASSERT_EQ(sheets.size(), 2u);
+    Sheet sheet = LetterSheet(true);
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE("page " + std::to_string(k + 1));
+        const RgbImage& raster = sheets[k / 2];
+        ExpectSheetSize(raster, sheet);
+        Placement at = PlaceInCell(sheet, {2, 1}, {k % 2, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+        jobgen::PageFrame frame = FrameAt(at, jobgen::kLetter, {});
+        EXPECT_EQ(jobgen::DecodePageNumber(raster, frame), k + 1);
+        EXPECT_EQ(jobgen::DetectOrientation(raster, frame.area, jobgen::kLetter), jobgen::Orientation{});
+    }
+    Placement empty = PlaceInCell(sheet, {2, 1}, {1, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+    EXPECT_EQ(jobgen::DecodePageNumber(sheets[1], FrameAt(empty, jobgen::kLetter, {})), jobgen::kBlankPage);
+
+    // The font and the image both pages use are parts of the first sheet,
+    // once each.
+    std::string rels = ZipItem(output, "_rels/" + OutputPages(output)[0] + ".rels");
+    std::vector<std::string> resources = NamesAfter(rels, "required-resource\" Target=\"");
+    std::sort(resources.begin(), resources.end());
+    EXPECT_EQ(std::unique(resources.begin(), resources.end()), resources.end());
+    EXPECT_EQ(std::count_if(resources.begin(), resources.end(),
+                            [](const std::string& name) { return name.find(".odttf") != std::string::npos; }),
+              1);
+    EXPECT_EQ(std::count_if(resources.begin(), resources.end(),
+                            [](const std::string& name) { return name.find(".png") != std::string::npos; }),
+              1);
+}
+
+// N-up asked for the job goes on across documents: the sheets of both
+// follow the first FixedDocument, which is the only one sent.
+TEST(LayoutEndToEnd, FourUpOfTwoDocumentsFillsTheSheetsAcrossTheDocumentBoundary)
+{
+    REQUIRE_RENDERING();
+    jobgen::JobSpec job = jobgen::MakeJob(2, 3, jobgen::kLetter);
+    std::string input = Folder("twodocs.xps");
+    jobgen::WriteXpsJob(job, input);
+    std::string output = Folder("twodocs-out.xps");
+    RunChain("layout", {"number-up=4", kLetterMedia}, input, output);
+    EXPECT_EQ(NamesAfter(ZipItem(output, "FixedDocumentSequence.fdseq"), "Source=\"").size(), 1u);
+    EXPECT_EQ(OutputPages(output).size(), 2u);
+    std::vector<RgbImage> sheets = Render(output);
+    ASSERT_EQ(sheets.size(), 2u);
+    for (int k = 0; k < 6; ++k) {
+        Placement at = PlaceInCell(LetterSheet(false), {2, 2}, CellOf(k % 4, {2, 2}, "lrtb"),
+                                   kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+        EXPECT_EQ(jobgen::DecodePageNumber(sheets[k / 4], FrameAt(at, jobgen::kLetter, {})), k + 1)
+            << "page " << k + 1;
+    }
+}
+
+// A landscape page among portrait pages of a 4-up sheet is turned a quarter
+// counter-clockwise into its cell, clockwise with a landscape rotation of
+// 90; it is scaled to fit the cell across.
+TEST(LayoutEndToEnd, ALandscapePageAmongPortraitOnesIsTurnedIntoItsCell)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("mixed4.xps", 4, {2});
+    struct Case {
+        std::vector<std::string> options;
+        int quarterTurns;
+    };
+    const Case cases[] = {
+        {{"number-up=4", kLetterMedia}, 3},
+        {{"number-up=4", kLetterMedia, "--set-property LandscapeRotation=90"}, 1},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.quarterTurns);
+        std::string output = Folder("mixed4-" + std::to_string(test.quarterTurns) + ".xps");
+        RunChain("layout", test.options, input, output);
+        std::vector<RgbImage> sheets = Render(output);
+        ASSERT_EQ(sheets.size(), 1u);
+        for (int k = 0; k < 4; ++k) {
+            bool landscape = k == 1;
+            // The turned page's printable extent lies down the cell.
+            Placement at = PlaceInCell(LetterSheet(false), {2, 2}, CellOf(k, {2, 2}, "lrtb"),
+                                       kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+            jobgen::PageSize size = landscape ? jobgen::Landscape(jobgen::kLetter) : jobgen::kLetter;
+            jobgen::Orientation lying{landscape ? test.quarterTurns : 0, false};
+            EXPECT_EQ(jobgen::DecodePageNumber(sheets[0], FrameAt(at, size, lying)), k + 1) << "page " << k + 1;
+        }
+    }
+}
+
+// Booklet spreads: the order filter sends 8, 1, 2, 7, 6, 3, 4, 5 and the
+// layout filter pairs them on landscape sheet sides.
+TEST(LayoutEndToEnd, ABookletOfEightPagesIsFourSpreadsInBookletOrder)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("booklet8.xps", 8);
+    std::string output = Folder("booklet8-out.xps");
+    RunChain("order,layout", {"booklet=on", kLetterMedia}, input, output);
+    std::vector<RgbImage> sheets = Render(output);
+    const int spreads[4][2] = {{8, 1}, {2, 7}, {6, 3}, {4, 5}};
+    ASSERT_EQ(sheets.size(), 4u);
+    Sheet sheet = LetterSheet(true);
+    for (int side = 0; side < 4; ++side) {
+        ExpectSheetSize(sheets[side], sheet);
+        for (int half = 0; half < 2; ++half) {
+            Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+            EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                << "side " << side + 1 << " half " << half + 1;
+        }
+    }
+}
+
+// Two-sided without N-up: every page on a sheet of the first page's size
+// and orientation, a landscape page turned a quarter counter-clockwise and
+// centred, never scaled.
+TEST(LayoutEndToEnd, OneUpReimpositionPutsEveryPageOfATwoSidedJobOnAPortraitSheet)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("oneup.xps", 4, {2, 3});
+    std::string output = Folder("oneup-out.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", kLetterMedia}, input, output);
+    std::vector<RgbImage> sheets = Render(output);
+    ASSERT_EQ(sheets.size(), 4u);
+    Sheet sheet = LetterSheet(false);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE("page " + std::to_string(k + 1));
+        ExpectSheetSize(sheets[k], sheet);
+        bool landscape = k == 1 || k == 2;
+        Placement centred{sheet.width / 2, sheet.height / 2, 1.0};
+        jobgen::PageSize size = landscape ? jobgen::Landscape(jobgen::kLetter) : jobgen::kLetter;
+        EXPECT_EQ(jobgen::DecodePageNumber(sheets[k], FrameAt(centred, size, {landscape ? 3 : 0, false})), k + 1);
+    }
+}
+
+// --- Border lines -----------------------------------------------------
+
+// Darkness (255 - green) along the line between the columns of a 4-up sheet,
+// sampled every half unit down a stretch away from the crossing line.
+std::vector<int> DarknessDownTheMiddle(const RgbImage& sheet, int dpi)
+{
+    Sheet letter = LetterSheet(false);
+    double ew = letter.Extent(true);
+    double spanX = letter.width + ew;
+    double cellWidth = ew * letter.width / spanX;
+    double offX = (letter.width - ew) * ew / (2 * spanX);
+    double lineX = kMargin - offX + cellWidth;
+    std::vector<int> darkness;
+    for (double y = 100; y < 400; y += 0.5) {
+        int darkest = 0;
+        for (double dx = -1; dx <= 1; dx += 0.25) {
+            int x = static_cast<int>((lineX + dx) * dpi / 96), row = static_cast<int>(y * dpi / 96);
+            darkest = std::max(darkest, 255 - static_cast<int>(sheet.At(x, row).g));
+        }
+        darkness.push_back(darkest);
+    }
+    return darkness;
+}
+
+TEST(LayoutEndToEnd, BorderLinesAreSolidOrDashedWhereAsked)
+{
+    REQUIRE_RENDERING();
+    constexpr int kFine = 300;
+    std::string input = LetterJob("border.xps", 4);
+    for (const std::string border : {"none", "single", "dashed"}) {
+        SCOPED_TRACE(border);
+        std::string output = Folder("border-" + border + ".xps");
+        RunChain("layout", {"number-up=4", "page-border=" + border, kLetterMedia}, input, output);
+        std::vector<RgbImage> sheets = Render(output, kFine);
+        ASSERT_EQ(sheets.size(), 1u);
+        std::vector<int> darkness = DarknessDownTheMiddle(sheets[0], kFine);
+        long dark = std::count_if(darkness.begin(), darkness.end(), [](int d) { return d > 60; });
+        double share = double(dark) / darkness.size();
+        if (border == "none") {
+            EXPECT_EQ(dark, 0);
+        } else if (border == "single") {
+            EXPECT_GT(share, 0.98);
+        } else {
+            // Dashes and gaps of equal length.
+            EXPECT_NEAR(share, 0.5, 0.15);
+        }
+    }
+}
+
+// --- Real documents -----------------------------------------------------
+
+// The mean brightness of the blocks of a page region: a page whose render
+// is placed scaled on a sheet keeps its blocks' brightness.
+std::vector<double> BlockMeans(const RgbImage& raster, double x0, double y0, double width, double height, int blocks)
+{
+    std::vector<double> means;
+    for (int by = 0; by < blocks; ++by) {
+        for (int bx = 0; bx < blocks; ++bx) {
+            double sum = 0;
+            int count = 0;
+            int left = static_cast<int>(x0 + width * bx / blocks), right = static_cast<int>(x0 + width * (bx + 1) / blocks);
+            int top = static_cast<int>(y0 + height * by / blocks), bottom = static_cast<int>(y0 + height * (by + 1) / blocks);
+            for (int y = std::max(top, 0); y < std::min(bottom, raster.Height()); ++y) {
+                for (int x = std::max(left, 0); x < std::min(right, raster.Width()); ++x) {
+                    jobgen::Rgb p = raster.At(x, y);
+                    sum += (p.r + p.g + p.b) / 3.0;
+                    ++count;
+                }
+            }
+            means.push_back(count == 0 ? 0 : sum / count);
+        }
+    }
+    return means;
+}
+
+// The printable part of input page `page` (rendered at kDpi) against the
+// same part of the sheet, where the placement puts it, block by block.
+void ExpectPageShownAt(const RgbImage& input, const RgbImage& sheet, const Placement& at)
+{
+    constexpr int kBlocks = 8;
+    double k = kDpi / 96.0;
+    double printableWidth = kLetterWidth - 2 * kMargin, printableHeight = kLetterHeight - 2 * kMargin;
+    std::vector<double> expected =
+        BlockMeans(input, kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
+    double left = (at.centreX - at.scale * (kLetterWidth / 2 - kMargin)) * k;
+    double top = (at.centreY - at.scale * (kLetterHeight / 2 - kMargin)) * k;
+    std::vector<double> actual =
+        BlockMeans(sheet, left, top, printableWidth * at.scale * k, printableHeight * at.scale * k, kBlocks);
+    double worst = 0;
+    for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(expected[i] - actual[i]));
+    EXPECT_LT(worst, 8) << "a block of the page differs by " << worst;
+}
+
+TEST(LayoutEndToEnd, RealDocumentsFourUpAndAsBookletsShowTheirPagesInTheirCells)
+{
+    REQUIRE_RENDERING();
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    for (const char* fixture : {"mb01.xps", "mb06.xps", "mb08.xps", "mb06.oxps"}) {
+        SCOPED_TRACE(fixture);
+        std::string input = FixturesFolder() + "/" + fixture;
+        std::vector<RgbImage> pages = Render(input);
+        ASSERT_FALSE(pages.empty());
+
+        std::string fourUp = Folder(std::string(fixture) + "-4up.xps");
+        RunChain("layout", {"number-up=4", kLetterMedia}, input, fourUp);
+        std::vector<RgbImage> sheets = Render(fourUp);
+        ASSERT_EQ(sheets.size(), 1u);
+        for (size_t k = 0; k < pages.size(); ++k) {
+            SCOPED_TRACE("4-up page " + std::to_string(k + 1));
+            ExpectPageShownAt(pages[k], sheets[0],
+                              PlaceInCell(LetterSheet(false), {2, 2}, CellOf(int(k), {2, 2}, "lrtb"),
+                                          kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin));
+        }
+
+        // As a booklet the pages are padded to four: blank, 1 | 2, 3 for
+        // three pages, blank, 1 | blank, blank for one.
+        std::string booklet = Folder(std::string(fixture) + "-booklet.xps");
+        RunChain("order,layout", {"booklet=on", kLetterMedia}, input, booklet);
+        std::vector<RgbImage> spreads = Render(booklet);
+        ASSERT_EQ(spreads.size(), 2u);
+        std::vector<int> order = pages.size() == 3 ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{0, 1, 0, 0};
+        RgbImage white(pages[0].Width(), pages[0].Height());
+        for (int position = 0; position < 4; ++position) {
+            SCOPED_TRACE("booklet position " + std::to_string(position + 1));
+            const RgbImage& page = order[position] == 0 ? white : pages[order[position] - 1];
+            ExpectPageShownAt(page, spreads[position / 2],
+                              PlaceInCell(LetterSheet(true), {2, 1}, {position % 2, 0}, kLetterWidth - 2 * kMargin,
+                                          kLetterHeight - 2 * kMargin));
+        }
+    }
+}
+
+TEST(LayoutEndToEnd, WithoutLayoutSettingsPagesPassThroughPixelIdentical)
+{
+    REQUIRE_RENDERING();
+    std::vector<std::string> inputs = {LetterJob("plain.xps", 3, {2})};
+    if (!FixturesFolder().empty()) {
+        for (const char* fixture : {"mb01.xps", "mb06.xps", "mb08.xps", "mb06.oxps"})
+            inputs.push_back(FixturesFolder() + "/" + fixture);
+    }
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input);
+        std::string output = Folder("plain-" + input.substr(input.rfind('/') + 1) + "-out.xps");
+        RunChain("layout", {}, input, output);
+        std::vector<RgbImage> before = Render(input);
+        std::vector<RgbImage> after = Render(output);
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t page = 0; page < before.size(); ++page)
+            EXPECT_TRUE(after[page].Bytes() == before[page].Bytes()) << "page " << page + 1 << " renders differently";
+    }
+}
+
+// --- Tickets ------------------------------------------------------------
+
+// The ticket part a page of the output has.
+std::string TicketOf(const std::string& package, const std::string& page)
+{
+    size_t slash = page.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : page.substr(0, slash + 1);
+    std::string rels = ZipItem(package, folder + "_rels/" + page.substr(slash + 1) + ".rels");
+    std::vector<std::string> tickets = NamesAfter(rels, "printticket\" Target=\"");
+    return tickets.empty() ? "" : ZipItem(package, tickets[0]);
+}
+
+std::string Option(const testsupport::TicketMarkup& ticket, const std::string& feature)
+{
+    return ticket.Text("/psf:PrintTicket/psf:Feature[@name='" + feature + "']/psf:Option/@name");
+}
+
+std::string PagesPerSheet(const testsupport::TicketMarkup& ticket)
+{
+    return ticket.Text(
+        "/psf:PrintTicket/psf:Feature[@name='psk:JobNUpAllDocumentsContiguously']/psf:Option/"
+        "psf:ScoredProperty[@name='psk:PagesPerSheet']/psf:Value");
+}
+
+// 2-up of three pages, two-sided, with a separate tray for the first sheet:
+// the first sheet names the first page's bin, an empty back side follows it
+// so that the next sheet starts on a front, and the last sheet names the
+// second bin. Every sheet says one page per sheet, its landscape media, and
+// that no tray is to be separated again, and keeps the page's mirror
+// setting for the finisher; the job says one page per sheet too.
+TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("tickets.xps", 3);
+    std::string output = Folder("tickets-out.xps");
+    RunChain("layout",
+             {"number-up=2", "sides=two-sided-long-edge", "separate-tray=on", "input-slot=manual",
+              "second-input-slot=tray2", "mirror=width", kLetterMedia},
+             input, output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].rfind("LO_NUpPage_", 0), 0u) << pages[0];
+    EXPECT_EQ(pages[1].rfind("LO_Empty_", 0), 0u) << pages[1];
+    EXPECT_EQ(pages[2].rfind("LO_NUpPage_", 0), 0u) << pages[2];
+    const char* bins[] = {"psk:Manual", "", "priv:Tray2"};
+    for (size_t i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(pages[i]);
+        testsupport::TicketMarkup ticket(TicketOf(output, pages[i]));
+        ASSERT_TRUE(ticket.Parsed());
+        EXPECT_EQ(Option(ticket, "psk:PageOrientation"), "psk:Landscape");
+        EXPECT_EQ(Option(ticket, "psk:PageMediaSize"), "psk:NorthAmericaLetter");
+        EXPECT_EQ(PagesPerSheet(ticket), "1");
+        EXPECT_EQ(Option(ticket, "psk:PageMirrorImage"), "psk:MirrorImageWidth");
+        if (*bins[i] != 0) {
+            std::string bin = Option(ticket, "psk:PageInputBin");
+            // The private prefix is whatever the ticket declares.
+            if (bin.rfind("psk:", 0) != 0) bin = "priv:" + bin.substr(bin.find(':') + 1);
+            EXPECT_EQ(bin, bins[i]);
+            EXPECT_EQ(ticket.Text("//psf:Property[substring-after(@name, ':') = 'SeparateTrayMode']/psf:Value"),
+                      "Off");
+        }
+    }
+    std::vector<RgbImage> rendered = Render(output);
+    ASSERT_EQ(rendered.size(), 3u);
+    EXPECT_EQ(jobgen::DecodePageNumber(rendered[1], jobgen::WholeRasterFrame(rendered[1], jobgen::kLetter)),
+              jobgen::kBlankPage);
+
+    std::vector<std::string> jobTickets =
+        NamesAfter(ZipItem(output, "_rels/FixedDocumentSequence.fdseq.rels"), "printticket\" Target=\"");
+    ASSERT_EQ(jobTickets.size(), 1u);
+    EXPECT_EQ(jobTickets[0].rfind("PT_LO_", 0), 0u);
+    testsupport::TicketMarkup job(ZipItem(output, jobTickets[0]));
+    EXPECT_EQ(PagesPerSheet(job), "1");
+}
+
+// A page ticket whose job setting data names the divide condition.
+std::string DivideConditionTicket(const std::string& condition)
+{
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
+           "\" xmlns:xsi=\"" + testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
+           "\" xmlns:ns0000=\"" + testsupport::kPrivateUri +
+           "\"><psf:Property name=\"ns0000:JobSettingData\"><psf:Property name=\"ns0000:DivideCondition\">"
+           "<psf:Value xsi:type=\"xsd:string\">" +
+           condition + "</psf:Value></psf:Property></psf:Property></psf:PrintTicket>";
+}
+
+// 2-up, two-sided, the second of three pages starting a new division: the
+// sheet holding page 1 alone is closed, an empty back side follows it, and
+// the new division starts on the front of the next sheet.
+TEST(LayoutEndToEnd, ADivideConditionChangeClosesTheOpenSheetAndStartsOnAFrontSide)
+{
+    REQUIRE_RENDERING();
+    jobgen::JobSpec job = jobgen::MakeJob(1, 3, jobgen::kLetter);
+    const char* conditions[] = {"A", "B", "B"};
+    for (int page = 0; page < 3; ++page) job.documents[0].pages[page].ticket = DivideConditionTicket(conditions[page]);
+    std::string input = Folder("divide.xps");
+    jobgen::WriteXpsJob(job, input);
+    std::string output = Folder("divide-out.xps");
+    RunChain("layout", {"number-up=2", "sides=two-sided-long-edge", kLetterMedia}, input, output);
+
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 3u);
+    Sheet sheet = LetterSheet(true);
+    auto pageIn = [&](const RgbImage& side, int half) {
+        Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+        return jobgen::DecodePageNumber(side, FrameAt(at, jobgen::kLetter, {}));
+    };
+    EXPECT_EQ(pageIn(sides[0], 0), 1);
+    EXPECT_EQ(pageIn(sides[0], 1), jobgen::kBlankPage);
+    ExpectSheetSize(sides[1], sheet);
+    EXPECT_EQ(pageIn(sides[1], 0), jobgen::kBlankPage);
+    EXPECT_EQ(pageIn(sides[1], 1), jobgen::kBlankPage);
+    EXPECT_EQ(pageIn(sides[2], 0), 2);
+    EXPECT_EQ(pageIn(sides[2], 1), 3);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[1].rfind("LO_Empty_", 0), 0u) << pages[1];
+    EXPECT_FALSE(TicketOf(output, pages[1]).empty());
+}
+
+}  // namespace
