@@ -47,15 +47,16 @@ void DisarmCleanup(int slot)
     cleanupSlots[slot].claimed.store(false);
 }
 
-// While a file is overwritten in place, a stopping signal waits until the
-// copy is done: stopping half way would leave neither the old file nor the
-// new one.
-std::atomic<bool> copyingInPlace{false};
+// While a temporary file is made and armed for removal, or a file is
+// overwritten in place, a stopping signal waits until that is done:
+// stopping in between would leave a temporary file behind, or neither the
+// old file nor the new one.
+std::atomic<bool> holdingSignals{false};
 std::atomic<int> deferredSignal{0};
 
 extern "C" void RemoveTemporaryFilesAndExit(int signal)
 {
-    if (copyingInPlace.load()) {
+    if (holdingSignals.load()) {
         deferredSignal.store(signal);
         return;
     }
@@ -68,10 +69,10 @@ extern "C" void RemoveTemporaryFilesAndExit(int signal)
 // Holds stopping signals back for its lifetime, then acts on one that came.
 class SignalsHeldBack {
 public:
-    SignalsHeldBack() { copyingInPlace.store(true); }
+    SignalsHeldBack() { holdingSignals.store(true); }
     ~SignalsHeldBack()
     {
-        copyingInPlace.store(false);
+        holdingSignals.store(false);
         if (int signal = deferredSignal.exchange(0)) RemoveTemporaryFilesAndExit(signal);
     }
 };
@@ -137,7 +138,11 @@ OutputFile::OutputFile(std::string path, std::string_view tag)
     std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash == 0 ? 1 : slash);
     std::string base = slash == std::string::npos ? path_ : path_.substr(slash + 1);
     temporary_ = folder + "/." + base + "." + std::string(tag) + "-XXXXXX";
-    fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
+    {
+        SignalsHeldBack heldBack;
+        fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
+        if (fd_ >= 0) slot_ = ArmCleanup(temporary_);
+    }
     if (fd_ < 0) {
         int error = errno;
         temporary_.clear();
@@ -150,7 +155,6 @@ OutputFile::OutputFile(std::string path, std::string_view tag)
         errno = error;
         throw SystemError("cannot create a file in " + folder);
     }
-    slot_ = ArmCleanup(temporary_);
     // mkostemp makes the file private; the output keeps the mode of the file
     // it replaces, or gets the usual one.
     mode_t mask = umask(0);
