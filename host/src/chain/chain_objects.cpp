@@ -1,6 +1,7 @@
 #include "chain/chain_objects.h"
 
 #include <map>
+#include <thread>
 
 #include "opc/package_error.h"
 #include "parts/new_part.h"
@@ -149,33 +150,49 @@ private:
     bool failed_ = false;
 };
 
+// Reads the package on a thread of its own, up to a queue's capacity ahead
+// of the first filter: reading and checking a page (inflating it, its markup
+// pass, its relationships) overlaps the filters' work on the pages before.
+// A fault in the package reaches the filter, and the failure log, where the
+// walk met it: after the last good part, as if the filter had read the
+// package itself.
 class PackageProvider : public ComObject<IXpsDocumentProvider> {
 public:
     PackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
-                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained)
-        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)), drained_(std::move(drained))
+                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained,
+                    std::shared_ptr<PartQueue> queue)
+        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)),
+          drained_(std::move(drained)), queue_(std::move(queue))
     {
     }
+    ~PackageProvider() override
+    {
+        queue_->Abort();
+        if (reader_.joinable()) reader_.join();
+    }
+
     HRESULT GetXpsPart(IUnknown** part) override
     {
         if (part == nullptr) return E_POINTER;
         *part = nullptr;
         std::lock_guard<std::mutex> hold(lock_);
         if (failed_) return E_FAIL;
-        try {
-            ComPtr<IUnknown> next = walker_->Next();
-            if (!next) *drained_ = true;
-            tracker_->Note(next.Get());
-            *part = next.Detach();
-            return S_OK;
-        } catch (const PackageError& error) {
-            failed_ = true;
-            log_->Record(FailureKind::Package, error.Part(), error.Reason());
-        } catch (const std::exception& error) {
-            failed_ = true;
-            log_->Record(FailureKind::Package, walker_->CurrentPartName(), error.what());
+        if (!reader_.joinable()) reader_ = std::thread([this] { ReadAhead(); });
+        ComPtr<IUnknown> next;
+        HRESULT result = queue_->Pop(&next);
+        if (FAILED(result)) return result;
+        if (!next) {
+            // Written before the queue closed, read after it did.
+            if (failure_) {
+                failed_ = true;
+                log_->Record(failure_->kind, failure_->part, failure_->reason);
+                return E_FAIL;
+            }
+            *drained_ = true;
         }
-        return E_FAIL;
+        tracker_->Note(next.Get());
+        *part = next.Detach();
+        return S_OK;
     }
 
 protected:
@@ -185,11 +202,34 @@ protected:
     }
 
 private:
+    void ReadAhead()
+    {
+        for (;;) {
+            ComPtr<IUnknown> next;
+            try {
+                next = walker_->Next();
+            } catch (const PackageError& error) {
+                failure_ = Failure{FailureKind::Package, error.Part(), error.Reason()};
+                break;
+            } catch (const std::exception& error) {
+                failure_ = Failure{FailureKind::Package, walker_->CurrentPartName(), error.what()};
+                break;
+            }
+            if (!next) break;
+            // Aborted: the job stops, or the provider goes away.
+            if (FAILED(queue_->Push(std::move(next)))) return;
+        }
+        queue_->Close();
+    }
+
     std::mutex lock_;
     std::unique_ptr<PackageWalker> walker_;
     std::shared_ptr<FailureLog> log_;
     std::shared_ptr<PartTracker> tracker_;
     std::shared_ptr<std::atomic<bool>> drained_;
+    std::shared_ptr<PartQueue> queue_;
+    std::thread reader_;
+    std::optional<Failure> failure_;
     bool failed_ = false;
 };
 
@@ -321,10 +361,12 @@ std::string PartTracker::Last() const
 ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
                                                  std::shared_ptr<FailureLog> log,
                                                  std::shared_ptr<PartTracker> tracker,
-                                                 std::shared_ptr<std::atomic<bool>> drained)
+                                                 std::shared_ptr<std::atomic<bool>> drained,
+                                                 std::shared_ptr<PartQueue> readAhead)
 {
-    return ComPtr<IXpsDocumentProvider>::Adopt(
-        new PackageProvider(std::move(walker), std::move(log), std::move(tracker), std::move(drained)));
+    return ComPtr<IXpsDocumentProvider>::Adopt(new PackageProvider(std::move(walker), std::move(log),
+                                                                   std::move(tracker), std::move(drained),
+                                                                   std::move(readAhead)));
 }
 
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)

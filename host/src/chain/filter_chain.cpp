@@ -143,6 +143,7 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
     if (slots_.empty()) return false;
     slots_[0]->tracker = ends.firstTracker ? ends.firstTracker : slots_[0]->tracker;
     firstDrained_ = ends.firstDrained;
+    firstQueue_ = ends.firstQueue;
     // Wire each filter to its neighbours.
     std::vector<ComPtr<IUnknown>> readers(slots_.size());
     readers[0] = ends.firstProvider;
@@ -153,6 +154,7 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
             slot.output = std::make_shared<PartQueue>(kQueueDepth, kQueueBatch);
             // The filter's input queue learns where the filter sends to.
             if (i > 0) slots_[i - 1]->output->SetOutput(slot.output);
+            if (i == 0 && firstQueue_) firstQueue_->SetOutput(slot.output);
             slot.sender = std::make_shared<SenderState>();
             writer = ComPtr<IUnknown>::Adopt(MakeQueueConsumer(slot.output, log_, slot.sender, ends.names).Detach());
             readers[i + 1] = ComPtr<IUnknown>::Adopt(MakeQueueProvider(slot.output, slots_[i + 1]->tracker).Detach());
@@ -259,6 +261,7 @@ void FilterChain::StopAll()
     // ShutdownOperation first, so that filters woken by the aborted queues
     // find themselves stopped and end quietly.
     for (auto& slot : slots_) slot->filter.filter->ShutdownOperation();
+    if (firstQueue_) firstQueue_->Abort();
     for (auto& slot : slots_) {
         if (slot->output) slot->output->Abort();
     }

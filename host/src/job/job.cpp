@@ -352,8 +352,9 @@ JobOutcome RunJob(const JobRequest& request)
     ends.firstTracker = std::make_shared<PartTracker>();
     ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
     auto walker = std::make_unique<SelectedPagesWalker>(package, jobTicket, selection, request.onPageRead);
+    ends.firstQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
     ends.firstProvider = ComPtr<IUnknown>::Adopt(
-        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained).Detach());
+        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained, ends.firstQueue).Detach());
     ends.lastState = std::make_shared<SenderState>();
     ends.names = JobPartNames(*package, jobTicket.Get());
     if (streamOutput) {
