@@ -60,11 +60,14 @@ ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
 ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
                                                std::shared_ptr<SenderState> state,
                                                std::shared_ptr<PartNameRegistry> names);
-// The last filter's consumer: the output package. onPage is called after
-// each page written.
+// The last filter's consumer: the output package, written on a thread of
+// its own that takes the parts sent from writeBehind (started by the first
+// send, ended by CloseSender, by the consumer's release or by aborting the
+// queue). onPage is called, on that thread, after each page written.
 ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
                                                  std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
-                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage);
+                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage,
+                                                 std::shared_ptr<PartQueue> writeBehind);
 
 ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer);
 

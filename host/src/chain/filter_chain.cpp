@@ -144,6 +144,7 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
     slots_[0]->tracker = ends.firstTracker ? ends.firstTracker : slots_[0]->tracker;
     firstDrained_ = ends.firstDrained;
     firstQueue_ = ends.firstQueue;
+    lastQueue_ = ends.lastQueue;
     // Wire each filter to its neighbours.
     std::vector<ComPtr<IUnknown>> readers(slots_.size());
     readers[0] = ends.firstProvider;
@@ -161,6 +162,10 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
         } else {
             writer = ends.lastWriter;
             slot.sender = ends.lastState;
+            if (lastQueue_) {
+                if (i > 0) slots_[i - 1]->output->SetOutput(lastQueue_);
+                if (i == 0 && firstQueue_) firstQueue_->SetOutput(lastQueue_);
+            }
         }
         ComPtr<IInterFilterCommunicator> communicator = MakeCommunicator(readers[i], writer);
         ComPtr<IPrintPipelineManagerControl> control =
@@ -262,6 +267,7 @@ void FilterChain::StopAll()
     // find themselves stopped and end quietly.
     for (auto& slot : slots_) slot->filter.filter->ShutdownOperation();
     if (firstQueue_) firstQueue_->Abort();
+    if (lastQueue_) lastQueue_->Abort();
     for (auto& slot : slots_) {
         if (slot->output) slot->output->Abort();
     }

@@ -362,8 +362,10 @@ JobOutcome RunJob(const JobRequest& request)
             MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
     } else {
         auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
-        ends.lastWriter = ComPtr<IUnknown>::Adopt(
-            MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage).Detach());
+        ends.lastQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
+        ends.lastWriter = ComPtr<IUnknown>::Adopt(MakePackageConsumer(std::move(writer), log, ends.lastState,
+                                                                      ends.names, request.onPage, ends.lastQueue)
+                                                      .Detach());
     }
 
     if (pageCount && request.onPageCount) request.onPageCount(selection.CountWithin(*pageCount));
