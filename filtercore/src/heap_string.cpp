@@ -149,12 +149,18 @@ template <class CharT>
 size_t HeapString<CharT>::AppendAfter(size_t length, const CharT* text)
 {
     if (text == nullptr) return length;
-    size_t added = TextLength(text);
+    return AppendAfter(length, text, TextLength(text));
+}
+
+template <class CharT>
+size_t HeapString<CharT>::AppendAfter(size_t length, const CharT* text, size_t added)
+{
+    if (text == nullptr && added > 0) Raise(E_POINTER);
     size_t total = AddLengths(length, added);
     Reserve(total);
-    // The text was just measured and the buffer holds total characters and
-    // the terminator: a plain copy needs no check per character.
-    std::memcpy(text_ + length, text, added * sizeof(CharT));
+    // The buffer holds total characters and the terminator: a plain copy
+    // needs no check per character.
+    if (added > 0) std::memcpy(text_ + length, text, added * sizeof(CharT));
     text_[total] = 0;
     return total;
 }

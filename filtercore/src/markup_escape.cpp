@@ -22,6 +22,8 @@ void AppendReplacing(std::u16string& out, std::u16string_view text, bool attribu
 {
     size_t plainStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
+        // Every character with a replacement lies at or below '>'.
+        if (text[i] > u'>') continue;
         const char16_t* entity = EntityFor(text[i], attributeValue);
         if (entity == nullptr) continue;
         out.append(text.substr(plainStart, i - plainStart));

@@ -5,7 +5,6 @@
 
 #include "filtercore/markup_escape.h"
 #include "filtercore/raised_result.h"
-#include "filtercore/utf8_converter.h"
 
 MarkupWriter::MarkupWriter(IPrintWriteStream* stream)
     : ComObjectBase(IID_ISAXContentHandler), writeStream_(ComPtr<IPrintWriteStream>::Share(stream))
@@ -33,15 +32,21 @@ HRESULT MarkupWriter::Append(const WCHAR* text, HRESULT carried)
     return carried;
 }
 
+HRESULT MarkupWriter::Append(std::u16string_view text, HRESULT carried)
+{
+    if (pendingLength_ > kFlushThreshold) carried = Flush();
+    pendingLength_ = pending_.AppendAfter(pendingLength_, text.data(), text.size());
+    return carried;
+}
+
 HRESULT MarkupWriter::Flush()
 {
     if (pendingLength_ == 0) return S_OK;
     HRESULT hr = S_OK;
     {
-        Utf8Converter converter(&pending_);
         const BYTE* bytes = nullptr;
         ULONG count = 0;
-        hr = converter.Convert(&bytes, &count);
+        hr = converter_.Convert(pendingLength_, &bytes, &count);
         if (SUCCEEDED(hr)) hr = WriteOut(bytes, count);
     }
     // The buffer exists and keeps its capacity: emptying it allocates nothing.

@@ -82,7 +82,7 @@ HRESULT PageWriterBase::startElement(const WCHAR* namespaceUri, int namespaceUri
         } else if (options_.copyContent) {
             StartContentElement(markup_, name, IsPageResources(uri, local, enclosing), attributes);
         }
-        return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
+        return markup_.empty() ? S_OK : Append(std::u16string_view(markup_), S_OK);
     });
 }
 
@@ -107,7 +107,7 @@ HRESULT PageWriterBase::endElement(const WCHAR* namespaceUri, int namespaceUriLe
                 CloseElement(markup_, name);
             }
         }
-        return markup_.empty() ? S_OK : Append(markup_.c_str(), S_OK);
+        return markup_.empty() ? S_OK : Append(std::u16string_view(markup_), S_OK);
     });
 }
 

@@ -205,6 +205,35 @@ TEST(ChainTest, PackageFaultInTheMiddleOfTheJob)
     EXPECT_TRUE(job.NothingWritten());
 }
 
+TEST(ChainTest, AFilterFailureBeforeAPackageFaultIsWhatTheJobReports)
+{
+    // The package is read ahead of the filter, and so is the missing page;
+    // faillater fails on the first part, before it could have met it.
+    auto entries = testing::PackageEntries(testing::PagesOfSize(3));
+    std::erase_if(entries, [](const auto& entry) { return entry.first == "Documents/1/Pages/3.fpage"; });
+    std::string input = TemporaryFolder() + "/missing3-late.xps";
+    testing::WriteZip(input, entries);
+    Job job(input, "missing3-late-out.xps", {"faillater"});
+    JobOutcome outcome = job.Run();
+    EXPECT_EQ(outcome.status, kExitJobFailed);
+    EXPECT_NE(outcome.message.find("filter faillater stopped the job"), std::string::npos) << outcome.message;
+    EXPECT_TRUE(job.NothingWritten());
+}
+
+TEST(ChainTest, APartTheWriterCannotCopyFailsTheJob)
+{
+    // The resource is read by nobody before the writer, which copies it as
+    // stored on its own thread and finds its CRC-32 wrong on the way.
+    std::string input = Package("badcrc-chain.xps", ThreePagesWithTickets());
+    testing::PatchDeclaredCrc(input, "Resources/r.png", 0x12345678);
+    Job job(input, "badcrc-chain-out.xps", {"pass", "pass2"});
+    JobOutcome outcome = job.Run();
+    EXPECT_EQ(outcome.status, kExitBadInput);
+    EXPECT_EQ(outcome.message.rfind(input + ": /Resources/r.png: ", 0), 0u) << outcome.message;
+    EXPECT_NE(outcome.message.find("CRC"), std::string::npos) << outcome.message;
+    EXPECT_TRUE(job.NothingWritten());
+}
+
 TEST(ChainTest, BadInputStopsBeforeAnyFilterRuns)
 {
     std::string input = TemporaryFolder() + "/empty.xps";

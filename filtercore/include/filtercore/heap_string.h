@@ -47,6 +47,8 @@ public:
     // current length) and returns the new length, so that a long text is
     // not measured again on every append. A null text changes nothing.
     size_t AppendAfter(size_t length, const CharT* text);
+    // The same for count characters of text (which need no terminator).
+    size_t AppendAfter(size_t length, const CharT* text, size_t count);
     // Assigns only when the texts differ; true when it did. Null: E_FAIL.
     bool AssignIfDifferent(const CharT* text);
     // Replaces the text with the formatted output (platform/wformat.h).

@@ -9,7 +9,10 @@
 #pragma once
 
 #include "filtercore/com_object_base.h"
+#include <string_view>
+
 #include "filtercore/heap_string.h"
+#include "filtercore/utf8_converter.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 #include "platform/xml.h"
@@ -52,6 +55,8 @@ public:
     // longer than kFlushThreshold it is flushed first, and the flush result
     // replaces carried; returns carried. Raises CXDException(E_OUTOFMEMORY).
     HRESULT Append(const WCHAR* text, HRESULT carried);
+    // The same for a text of known length.
+    HRESULT Append(std::u16string_view text, HRESULT carried);
     // Writes the pending text with one WriteBytes call (one Write call on a
     // sequential stream) and empties it, also when the conversion or the
     // write fails. S_OK when nothing is pending; the conversion's failure,
@@ -81,4 +86,6 @@ private:
     HeapWideString pending_;
     // The length of pending_, kept so that appending never measures it.
     size_t pendingLength_ = 0;
+    // Converts pending_ for writing; keeps its buffer from flush to flush.
+    Utf8Converter converter_{&pending_};
 };

@@ -17,10 +17,15 @@ public:
     // E_POINTER for null out pointers, E_FAIL when the conversion yields no
     // bytes (an empty text among others), E_OUTOFMEMORY.
     HRESULT Convert(const BYTE** bytes, ULONG* byteCount);
+    // The same for the first length characters of the text, for a caller
+    // that keeps its length (length must not exceed it). The buffer is kept
+    // from one conversion to the next and grows only when it must.
+    HRESULT Convert(size_t length, const BYTE** bytes, ULONG* byteCount);
 
 private:
     void Release();
 
     const HeapWideString* source_;
     BYTE* bytes_ = nullptr;
+    size_t capacity_ = 0;
 };

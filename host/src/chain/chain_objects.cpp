@@ -1,6 +1,7 @@
 #include "chain/chain_objects.h"
 
 #include <map>
+#include <thread>
 
 #include "opc/package_error.h"
 #include "parts/new_part.h"
@@ -62,41 +63,38 @@ private:
     std::shared_ptr<PartQueue> queue_;
 };
 
+// Writes the output package on a thread of its own, behind a queue, so that
+// compressing and writing a part overlaps the last filter's work on the
+// next ones. A part that cannot be written fails the job: the failure is
+// recorded at once, the parts queued after it are dropped, and the filter
+// learns of it from its next send or from CloseSender, which waits until
+// every part sent before it was written.
 class PackageConsumer : public ConsumerBase {
 public:
     PackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
                     std::shared_ptr<SenderState> state, std::shared_ptr<PartNameRegistry> names,
-                    std::function<void()> onPage)
-        : ConsumerBase(std::move(log), std::move(state), std::move(names)), writer_(std::move(writer)), onPage_(std::move(onPage))
+                    std::function<void()> onPage, std::shared_ptr<PartQueue> queue)
+        : ConsumerBase(std::move(log), std::move(state), std::move(names)), writer_(std::move(writer)),
+          onPage_(std::move(onPage)), queue_(std::move(queue))
     {
+    }
+    ~PackageConsumer() override
+    {
+        queue_->Abort();
+        if (thread_.joinable()) thread_.join();
     }
 
-    HRESULT SendXpsUnknown(IUnknown* part) override
-    {
-        return Write(part, [&] { writer_->AddOther(part); });
-    }
-    HRESULT SendXpsDocument(IXpsDocument* document) override
-    {
-        return Write(document, [&] { writer_->AddXpsDocument(document); });
-    }
-    HRESULT SendFixedDocumentSequence(IFixedDocumentSequence* sequence) override
-    {
-        return Write(sequence, [&] { writer_->AddSequence(sequence); });
-    }
-    HRESULT SendFixedDocument(IFixedDocument* document) override
-    {
-        return Write(document, [&] { writer_->AddDocument(document); });
-    }
-    HRESULT SendFixedPage(IFixedPage* page) override
-    {
-        HRESULT result = Write(page, [&] { writer_->AddPage(page); });
-        if (SUCCEEDED(result) && onPage_) onPage_();
-        return result;
-    }
+    HRESULT SendXpsUnknown(IUnknown* part) override { return Send(part, kOther); }
+    HRESULT SendXpsDocument(IXpsDocument* document) override { return Send(document, kXpsDocument); }
+    HRESULT SendFixedDocumentSequence(IFixedDocumentSequence* sequence) override { return Send(sequence, kSequence); }
+    HRESULT SendFixedDocument(IFixedDocument* document) override { return Send(document, kDocument); }
+    HRESULT SendFixedPage(IFixedPage* page) override { return Send(page, kPage); }
     HRESULT CloseSender() override
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (state_->closed) return S_OK;
+        queue_->Close();
+        if (thread_.joinable()) thread_.join();
         if (failed_) return E_FAIL;
         std::optional<Failure> failure;
         try {
@@ -118,16 +116,43 @@ public:
     }
 
 private:
-    template <class Body>
-    HRESULT Write(IUnknown* part, Body body)
+    // How a part was sent, which decides how it is written.
+    enum SentAs { kOther, kXpsDocument, kSequence, kDocument, kPage };
+
+    HRESULT Send(IUnknown* part, SentAs sentAs)
     {
         if (part == nullptr) return E_POINTER;
         std::lock_guard<std::mutex> hold(lock_);
         if (failed_) return E_FAIL;
         if (state_->closed) return E_UNEXPECTED;
+        if (!thread_.joinable()) thread_ = std::thread([this] { WriteParts(); });
+        HRESULT result = queue_->Push(ComPtr<IUnknown>::Share(part), sentAs);
+        if (FAILED(result)) return result;
+        return failed_ ? E_FAIL : S_OK;
+    }
+
+    void WriteParts()
+    {
+        for (;;) {
+            ComPtr<IUnknown> part;
+            int sentAs = kOther;
+            if (FAILED(queue_->Pop(&part, &sentAs)) || !part) return;
+            if (!failed_) Write(part.Get(), static_cast<SentAs>(sentAs));
+        }
+    }
+
+    void Write(IUnknown* part, SentAs sentAs)
+    {
         try {
-            body();
-            return S_OK;
+            switch (sentAs) {
+            case kOther: writer_->AddOther(part); break;
+            case kXpsDocument: writer_->AddXpsDocument(static_cast<IXpsDocument*>(part)); break;
+            case kSequence: writer_->AddSequence(static_cast<IFixedDocumentSequence*>(part)); break;
+            case kDocument: writer_->AddDocument(static_cast<IFixedDocument*>(part)); break;
+            case kPage: writer_->AddPage(static_cast<IFixedPage*>(part)); break;
+            }
+            if (sentAs == kPage && onPage_) onPage_();
+            return;
         } catch (const InputReadError& error) {
             Fail(FailureKind::Package, error.Part(), error.Reason());
         } catch (const PackageError& error) {
@@ -135,47 +160,65 @@ private:
         } catch (const std::exception& error) {
             Fail(FailureKind::Output, DescribePart(part), error.what());
         }
-        return E_FAIL;
     }
     void Fail(FailureKind kind, std::string part, std::string reason)
     {
-        failed_ = true;
         log_->Record(kind, std::move(part), std::move(reason));
+        failed_ = true;
     }
 
+    // Held by the sending filter's calls; the writer thread works outside it.
     std::mutex lock_;
     std::unique_ptr<PackageWriter> writer_;
     std::function<void()> onPage_;
-    bool failed_ = false;
+    std::shared_ptr<PartQueue> queue_;
+    std::thread thread_;
+    std::atomic<bool> failed_{false};
 };
 
+// Reads the package on a thread of its own, up to a queue's capacity ahead
+// of the first filter: reading and checking a page (inflating it, its markup
+// pass, its relationships) overlaps the filters' work on the pages before.
+// A fault in the package reaches the filter, and the failure log, where the
+// walk met it: after the last good part, as if the filter had read the
+// package itself.
 class PackageProvider : public ComObject<IXpsDocumentProvider> {
 public:
     PackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
-                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained)
-        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)), drained_(std::move(drained))
+                    std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained,
+                    std::shared_ptr<PartQueue> queue)
+        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)),
+          drained_(std::move(drained)), queue_(std::move(queue))
     {
     }
+    ~PackageProvider() override
+    {
+        queue_->Abort();
+        if (reader_.joinable()) reader_.join();
+    }
+
     HRESULT GetXpsPart(IUnknown** part) override
     {
         if (part == nullptr) return E_POINTER;
         *part = nullptr;
         std::lock_guard<std::mutex> hold(lock_);
         if (failed_) return E_FAIL;
-        try {
-            ComPtr<IUnknown> next = walker_->Next();
-            if (!next) *drained_ = true;
-            tracker_->Note(next.Get());
-            *part = next.Detach();
-            return S_OK;
-        } catch (const PackageError& error) {
-            failed_ = true;
-            log_->Record(FailureKind::Package, error.Part(), error.Reason());
-        } catch (const std::exception& error) {
-            failed_ = true;
-            log_->Record(FailureKind::Package, walker_->CurrentPartName(), error.what());
+        if (!reader_.joinable()) reader_ = std::thread([this] { ReadAhead(); });
+        ComPtr<IUnknown> next;
+        HRESULT result = queue_->Pop(&next);
+        if (FAILED(result)) return result;
+        if (!next) {
+            // Written before the queue closed, read after it did.
+            if (failure_) {
+                failed_ = true;
+                log_->Record(failure_->kind, failure_->part, failure_->reason);
+                return E_FAIL;
+            }
+            *drained_ = true;
         }
-        return E_FAIL;
+        tracker_->Note(next.Get());
+        *part = next.Detach();
+        return S_OK;
     }
 
 protected:
@@ -185,11 +228,34 @@ protected:
     }
 
 private:
+    void ReadAhead()
+    {
+        for (;;) {
+            ComPtr<IUnknown> next;
+            try {
+                next = walker_->Next();
+            } catch (const PackageError& error) {
+                failure_ = Failure{FailureKind::Package, error.Part(), error.Reason()};
+                break;
+            } catch (const std::exception& error) {
+                failure_ = Failure{FailureKind::Package, walker_->CurrentPartName(), error.what()};
+                break;
+            }
+            if (!next) break;
+            // Aborted: the job stops, or the provider goes away.
+            if (FAILED(queue_->Push(std::move(next)))) return;
+        }
+        queue_->Close();
+    }
+
     std::mutex lock_;
     std::unique_ptr<PackageWalker> walker_;
     std::shared_ptr<FailureLog> log_;
     std::shared_ptr<PartTracker> tracker_;
     std::shared_ptr<std::atomic<bool>> drained_;
+    std::shared_ptr<PartQueue> queue_;
+    std::thread reader_;
+    std::optional<Failure> failure_;
     bool failed_ = false;
 };
 
@@ -321,10 +387,12 @@ std::string PartTracker::Last() const
 ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
                                                  std::shared_ptr<FailureLog> log,
                                                  std::shared_ptr<PartTracker> tracker,
-                                                 std::shared_ptr<std::atomic<bool>> drained)
+                                                 std::shared_ptr<std::atomic<bool>> drained,
+                                                 std::shared_ptr<PartQueue> readAhead)
 {
-    return ComPtr<IXpsDocumentProvider>::Adopt(
-        new PackageProvider(std::move(walker), std::move(log), std::move(tracker), std::move(drained)));
+    return ComPtr<IXpsDocumentProvider>::Adopt(new PackageProvider(std::move(walker), std::move(log),
+                                                                   std::move(tracker), std::move(drained),
+                                                                   std::move(readAhead)));
 }
 
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)
@@ -342,10 +410,12 @@ ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue,
 
 ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
                                                  std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
-                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage)
+                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage,
+                                                 std::shared_ptr<PartQueue> writeBehind)
 {
     return ComPtr<IXpsDocumentConsumer>::Adopt(new PackageConsumer(std::move(writer), std::move(log), std::move(state),
-                                                                   std::move(names), std::move(onPage)));
+                                                                   std::move(names), std::move(onPage),
+                                                                   std::move(writeBehind)));
 }
 
 ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer)

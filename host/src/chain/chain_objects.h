@@ -41,12 +41,16 @@ struct SenderState {
 };
 
 // The first filter's provider: the parts of the input package in reading
-// order. A fault in the package is recorded in log and ends the walk;
-// *drained becomes true once the walk handed out its last part.
+// order, read ahead on a thread of its own into readAhead (started by the
+// first GetXpsPart, ended when the provider is released or the queue
+// aborted). A fault in the package is recorded in log, when the filter
+// reaches it, and ends the walk; *drained becomes true once the walk handed
+// out its last part.
 ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
                                                  std::shared_ptr<FailureLog> log,
                                                  std::shared_ptr<PartTracker> tracker,
-                                                 std::shared_ptr<std::atomic<bool>> drained);
+                                                 std::shared_ptr<std::atomic<bool>> drained,
+                                                 std::shared_ptr<PartQueue> readAhead);
 // The provider of every later filter: what the filter before it sent.
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
                                                std::shared_ptr<PartTracker> tracker);
@@ -56,11 +60,14 @@ ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
 ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue, std::shared_ptr<FailureLog> log,
                                                std::shared_ptr<SenderState> state,
                                                std::shared_ptr<PartNameRegistry> names);
-// The last filter's consumer: the output package. onPage is called after
-// each page written.
+// The last filter's consumer: the output package, written on a thread of
+// its own that takes the parts sent from writeBehind (started by the first
+// send, ended by CloseSender, by the consumer's release or by aborting the
+// queue). onPage is called, on that thread, after each page written.
 ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
                                                  std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
-                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage);
+                                                 std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage,
+                                                 std::shared_ptr<PartQueue> writeBehind);
 
 ComPtr<IInterFilterCommunicator> MakeCommunicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer);
 

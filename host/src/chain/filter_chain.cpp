@@ -143,6 +143,8 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
     if (slots_.empty()) return false;
     slots_[0]->tracker = ends.firstTracker ? ends.firstTracker : slots_[0]->tracker;
     firstDrained_ = ends.firstDrained;
+    firstQueue_ = ends.firstQueue;
+    lastQueue_ = ends.lastQueue;
     // Wire each filter to its neighbours.
     std::vector<ComPtr<IUnknown>> readers(slots_.size());
     readers[0] = ends.firstProvider;
@@ -153,12 +155,17 @@ bool FilterChain::Run(const ChainEnds& ends, IPrintPipelinePropertyBag* property
             slot.output = std::make_shared<PartQueue>(kQueueDepth, kQueueBatch);
             // The filter's input queue learns where the filter sends to.
             if (i > 0) slots_[i - 1]->output->SetOutput(slot.output);
+            if (i == 0 && firstQueue_) firstQueue_->SetOutput(slot.output);
             slot.sender = std::make_shared<SenderState>();
             writer = ComPtr<IUnknown>::Adopt(MakeQueueConsumer(slot.output, log_, slot.sender, ends.names).Detach());
             readers[i + 1] = ComPtr<IUnknown>::Adopt(MakeQueueProvider(slot.output, slots_[i + 1]->tracker).Detach());
         } else {
             writer = ends.lastWriter;
             slot.sender = ends.lastState;
+            if (lastQueue_) {
+                if (i > 0) slots_[i - 1]->output->SetOutput(lastQueue_);
+                if (i == 0 && firstQueue_) firstQueue_->SetOutput(lastQueue_);
+            }
         }
         ComPtr<IInterFilterCommunicator> communicator = MakeCommunicator(readers[i], writer);
         ComPtr<IPrintPipelineManagerControl> control =
@@ -259,6 +266,8 @@ void FilterChain::StopAll()
     // ShutdownOperation first, so that filters woken by the aborted queues
     // find themselves stopped and end quietly.
     for (auto& slot : slots_) slot->filter.filter->ShutdownOperation();
+    if (firstQueue_) firstQueue_->Abort();
+    if (lastQueue_) lastQueue_->Abort();
     for (auto& slot : slots_) {
         if (slot->output) slot->output->Abort();
     }

@@ -27,7 +27,7 @@ bool PartQueue::ReceiverWaiting() const
     return receiversWaiting_ > 0;
 }
 
-HRESULT PartQueue::Push(ComPtr<IUnknown> part)
+HRESULT PartQueue::Push(ComPtr<IUnknown> part, int kind)
 {
     std::unique_lock<std::mutex> hold(lock_);
     auto ready = [this] { return aborted_ || closed_ || parts_.size() < capacity_; };
@@ -40,12 +40,12 @@ HRESULT PartQueue::Push(ComPtr<IUnknown> part)
     }
     if (aborted_) return E_ABORT;
     if (closed_) return E_UNEXPECTED;
-    parts_.push_back(std::move(part));
+    parts_.push_back({std::move(part), kind});
     if (receiversWaiting_ > 0 && parts_.size() >= batch_) partsQueued_.notify_all();
     return S_OK;
 }
 
-HRESULT PartQueue::Pop(ComPtr<IUnknown>* part)
+HRESULT PartQueue::Pop(ComPtr<IUnknown>* part, int* kind)
 {
     std::unique_lock<std::mutex> hold(lock_);
     auto ready = [this] { return aborted_ || closed_ || !parts_.empty(); };
@@ -65,7 +65,8 @@ HRESULT PartQueue::Pop(ComPtr<IUnknown>* part)
         *part = nullptr;
         return S_OK;
     }
-    *part = std::move(parts_.front());
+    *part = std::move(parts_.front().part);
+    if (kind != nullptr) *kind = parts_.front().kind;
     parts_.pop_front();
     if (sendersWaiting_ > 0 && parts_.size() <= capacity_ / 2) roomMade_.notify_all();
     return S_OK;
@@ -87,7 +88,7 @@ bool PartQueue::Drained() const
 
 void PartQueue::Abort()
 {
-    std::deque<ComPtr<IUnknown>> dropped;
+    std::deque<Entry> dropped;
     {
         std::lock_guard<std::mutex> hold(lock_);
         aborted_ = true;

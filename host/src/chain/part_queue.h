@@ -24,11 +24,13 @@ public:
     explicit PartQueue(size_t capacity, size_t batch = 1);
 
     // Blocks while the queue is full. E_ABORT once aborted, E_UNEXPECTED
-    // after Close.
-    HRESULT Push(ComPtr<IUnknown> part);
+    // after Close. kind is a number the receiver gets with the part (how it
+    // was sent, say).
+    HRESULT Push(ComPtr<IUnknown> part, int kind = 0);
     // Blocks while the queue is empty and open; a null part once it is
-    // closed and empty. E_ABORT once aborted.
-    HRESULT Pop(ComPtr<IUnknown>* part);
+    // closed and empty. E_ABORT once aborted. kind, when given, receives the
+    // part's.
+    HRESULT Pop(ComPtr<IUnknown>* part, int* kind = nullptr);
     // No more parts will come; parts already queued are still delivered.
     void Close();
     // Closed and every part taken.
@@ -53,7 +55,11 @@ private:
     std::condition_variable roomMade_;
     size_t receiversWaiting_ = 0;
     size_t sendersWaiting_ = 0;
-    std::deque<ComPtr<IUnknown>> parts_;
+    struct Entry {
+        ComPtr<IUnknown> part;
+        int kind = 0;
+    };
+    std::deque<Entry> parts_;
     bool closed_ = false;
     bool aborted_ = false;
 };

@@ -352,8 +352,9 @@ JobOutcome RunJob(const JobRequest& request)
     ends.firstTracker = std::make_shared<PartTracker>();
     ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
     auto walker = std::make_unique<SelectedPagesWalker>(package, jobTicket, selection, request.onPageRead);
+    ends.firstQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
     ends.firstProvider = ComPtr<IUnknown>::Adopt(
-        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained).Detach());
+        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained, ends.firstQueue).Detach());
     ends.lastState = std::make_shared<SenderState>();
     ends.names = JobPartNames(*package, jobTicket.Get());
     if (streamOutput) {
@@ -361,8 +362,10 @@ JobOutcome RunJob(const JobRequest& request)
             MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
     } else {
         auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
-        ends.lastWriter = ComPtr<IUnknown>::Adopt(
-            MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage).Detach());
+        ends.lastQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
+        ends.lastWriter = ComPtr<IUnknown>::Adopt(MakePackageConsumer(std::move(writer), log, ends.lastState,
+                                                                      ends.names, request.onPage, ends.lastQueue)
+                                                      .Detach());
     }
 
     if (pageCount && request.onPageCount) request.onPageCount(selection.CountWithin(*pageCount));

@@ -1,5 +1,8 @@
 #include "package/byte_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tav::host {
 namespace {
 
@@ -14,7 +17,32 @@ public:
     std::optional<uint64_t> KnownSize() const override { return 0; }
 };
 
+class KeptBytesReader : public ByteReader {
+public:
+    KeptBytesReader(std::shared_ptr<const PartContent> owner, const std::string& bytes)
+        : owner_(std::move(owner)), bytes_(bytes)
+    {
+    }
+    size_t Read(void* buffer, size_t count) override
+    {
+        size_t take = std::min(count, bytes_.size() - position_);
+        std::memcpy(buffer, bytes_.data() + position_, take);
+        position_ += take;
+        return take;
+    }
+
+private:
+    std::shared_ptr<const PartContent> owner_;
+    const std::string& bytes_;
+    size_t position_ = 0;
+};
+
 }  // namespace
+
+std::unique_ptr<ByteReader> ReadKeptBytes(std::shared_ptr<const PartContent> owner, const std::string& bytes)
+{
+    return std::make_unique<KeptBytesReader>(std::move(owner), bytes);
+}
 
 size_t ReadFully(ByteReader& reader, void* buffer, size_t count)
 {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tav::host {
 
@@ -28,6 +29,9 @@ public:
 
 // Reads count bytes or fewer at the end, looping over short reads.
 size_t ReadFully(ByteReader& reader, void* buffer, size_t count);
+
+// A reader of bytes in memory that owner keeps alive.
+std::unique_ptr<ByteReader> ReadKeptBytes(std::shared_ptr<const PartContent> owner, const std::string& bytes);
 
 // Content with no bytes (a part made but never written).
 std::shared_ptr<const PartContent> EmptyContent();

@@ -291,11 +291,47 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     return MakePartObject(page);
 }
 
+namespace {
+
+// The page's stored content with its bytes kept, or null for a page that
+// is interleaved, not stored as it is read, or larger than the budget has
+// left.
+std::shared_ptr<const PartContent> KeptPageContent(const std::shared_ptr<const PartContent>& content,
+                                                   const std::shared_ptr<KeptBytesBudget>& budget)
+{
+    const auto* stored = dynamic_cast<const ZipContent*>(content.get());
+    std::optional<uint64_t> size = stored != nullptr ? stored->KnownSize() : std::nullopt;
+    if (!size || stored->SingleEntry() == nullptr || !budget->Take(*size)) return nullptr;
+    std::string bytes;
+    size_t got = 0;
+    char beyond;
+    try {
+        bytes.resize(static_cast<size_t>(*size));
+        std::unique_ptr<ByteReader> reader = content->Open();
+        got = ReadFully(*reader, bytes.data(), bytes.size());
+        // Reading on to the end has the reader check the entry's size and CRC-32.
+        if (got == bytes.size() && reader->Read(&beyond, 1) != 0) got = 0;
+    } catch (...) {
+        budget->Give(*size);
+        throw;
+    }
+    if (got != bytes.size()) {
+        budget->Give(*size);
+        return nullptr;
+    }
+    return stored->KeepingBytes(std::move(bytes), budget);
+}
+
+}  // namespace
+
 // The page's markup is read whole here, once, in the reader's thread: a
 // page that is not well-formed is refused before any filter sees it, and
 // the same pass gives the page size and the parts the markup refers to.
 std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
 {
+    if (std::shared_ptr<const PartContent> kept = KeptPageContent(page.Content(), keptBytes_)) {
+        page.KeepContent(std::move(kept));
+    }
     FixedMarkupSummary summary = ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
     double width = 0;
     double height = 0;

@@ -15,6 +15,7 @@
 #include "opc/fixed_markup_pass.h"
 #include "opc/xml_pull_reader.h"
 #include "package/package.h"
+#include "package/zip_content.h"
 
 namespace tav::host {
 
@@ -54,8 +55,15 @@ private:
     void AttachReferencedParts(PartData& page, const std::string& source, const std::vector<MarkupReference>& references);
     const std::vector<MarkupReference>& DictionaryReferences(const std::string& name);
 
+    // Pages keep their inflated markup from the reading pass until they are
+    // written, so that a filter that rewrites one does not inflate it again;
+    // at most this much at once, so that a filter that holds back many pages
+    // does not hold their markup too.
+    static constexpr uint64_t kKeptPageBytes = uint64_t{8} << 20;
+
     std::shared_ptr<Package> package_;
     ComPtr<IPartPrintTicket> jobTicket_;
+    std::shared_ptr<KeptBytesBudget> keptBytes_ = std::make_shared<KeptBytesBudget>(kKeptPageBytes);
     Stage stage_ = Stage::XpsDocument;
     size_t packagePartIndex_ = 0;
     std::vector<std::string> packageParts_;

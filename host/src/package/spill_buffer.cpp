@@ -21,29 +21,9 @@ private:
     std::string bytes_;
 };
 
-class MemoryReader : public ByteReader {
-public:
-    MemoryReader(std::shared_ptr<const PartContent> owner, const std::string& bytes)
-        : owner_(std::move(owner)), bytes_(bytes)
-    {
-    }
-    size_t Read(void* buffer, size_t count) override
-    {
-        size_t take = std::min(count, bytes_.size() - position_);
-        std::memcpy(buffer, bytes_.data() + position_, take);
-        position_ += take;
-        return take;
-    }
-
-private:
-    std::shared_ptr<const PartContent> owner_;
-    const std::string& bytes_;
-    size_t position_ = 0;
-};
-
 std::unique_ptr<ByteReader> MemoryBytes::Open() const
 {
-    return std::make_unique<MemoryReader>(shared_from_this(), bytes_);
+    return ReadKeptBytes(shared_from_this(), bytes_);
 }
 
 // An unlinked temporary file read with pread, so readers never share a

@@ -55,6 +55,37 @@ std::unique_ptr<ByteReader> ZipContent::OpenStoredBytes() const
     return archive_->OpenStoredBytes(*entry, partName_);
 }
 
+bool KeptBytesBudget::Take(uint64_t bytes)
+{
+    uint64_t used = used_.load(std::memory_order_relaxed);
+    do {
+        if (bytes > limit_ || used > limit_ - bytes) return false;
+    } while (!used_.compare_exchange_weak(used, used + bytes, std::memory_order_relaxed));
+    return true;
+}
+
+class ZipContent::Kept : public ZipContent {
+public:
+    Kept(const ZipContent& stored, std::string bytes, std::shared_ptr<KeptBytesBudget> budget)
+        : ZipContent(stored.archive_, stored.pieces_, stored.partName_), bytes_(std::move(bytes)),
+          budget_(std::move(budget))
+    {
+        checked_.store(true, std::memory_order_release);
+    }
+    ~Kept() override { budget_->Give(bytes_.size()); }
+    std::unique_ptr<ByteReader> Open() const override { return ReadKeptBytes(shared_from_this(), bytes_); }
+
+private:
+    std::string bytes_;
+    std::shared_ptr<KeptBytesBudget> budget_;
+};
+
+std::shared_ptr<const ZipContent> ZipContent::KeepingBytes(std::string bytes,
+                                                           std::shared_ptr<KeptBytesBudget> budget) const
+{
+    return std::make_shared<Kept>(*this, std::move(bytes), std::move(budget));
+}
+
 namespace {
 
 class Translating : public ByteReader {

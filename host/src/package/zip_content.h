@@ -12,6 +12,21 @@
 
 namespace tav::host {
 
+// How many inflated bytes the parts of a job keep in memory at once
+// (ZipContent::KeepingBytes): a filter that holds back many pages must not
+// hold their bytes with them.
+class KeptBytesBudget {
+public:
+    explicit KeptBytesBudget(uint64_t limit) : limit_(limit) {}
+    // False, taking nothing, when that many more would pass the limit.
+    bool Take(uint64_t bytes);
+    void Give(uint64_t bytes) { used_.fetch_sub(bytes, std::memory_order_relaxed); }
+
+private:
+    const uint64_t limit_;
+    std::atomic<uint64_t> used_{0};
+};
+
 class ZipContent : public PartContent {
 public:
     ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces, std::string partName);
@@ -27,9 +42,15 @@ public:
     // True once a reader has read the whole content, so that its size and
     // CRC-32 were checked against the declared ones.
     bool Checked() const { return checked_.load(std::memory_order_acquire); }
+    // The same content with its uncompressed bytes, read whole (and so
+    // checked), kept in memory: its readers read them there, and the
+    // package writer can still copy the stored entry. The bytes were taken
+    // from budget, and are given back when the content goes.
+    std::shared_ptr<const ZipContent> KeepingBytes(std::string bytes, std::shared_ptr<KeptBytesBudget> budget) const;
 
 private:
     class Reader;
+    class Kept;
     std::shared_ptr<const ZipArchive> archive_;
     std::vector<ZipEntryInfo> pieces_;
     std::string partName_;

@@ -47,6 +47,12 @@ void PartData::ReplaceContent(std::shared_ptr<const PartContent> content)
     changed_ = true;
 }
 
+void PartData::KeepContent(std::shared_ptr<const PartContent> content)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    content_ = std::move(content);
+}
+
 bool PartData::Changed() const
 {
     std::lock_guard<std::mutex> hold(lock_);

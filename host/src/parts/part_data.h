@@ -75,6 +75,9 @@ public:
     std::shared_ptr<const PartContent> Content() const;
     // New content from a closed write stream; marks the part changed.
     void ReplaceContent(std::shared_ptr<const PartContent> content);
+    // The same bytes in another form (kept in memory, say): the part stays
+    // as changed or unchanged as it was.
+    void KeepContent(std::shared_ptr<const PartContent> content);
     bool Changed() const;
     EXpsCompressionOptions Compression() const;
     void SetCompression(EXpsCompressionOptions compression);

@@ -62,7 +62,15 @@ struct ZipWriter::OpenEntry {
     bool deflating = false;
     bool copying = false;  // stored bytes of another archive
     uint64_t expectedCompressedSize = 0;
+};
+
+// One deflate stream serves every entry of a level in turn: starting a
+// stream allocates and clears some 270 KB, resetting one only clears its
+// state, which for a page of markup takes far less time than deflating it.
+struct ZipWriter::Deflater {
     z_stream stream{};
+    int level = 0;
+    ~Deflater() { deflateEnd(&stream); }
 };
 
 ZipWriter::ZipWriter(int fd, DosTime modified, std::unique_ptr<DirectoryBuffer> directory)
@@ -73,7 +81,6 @@ ZipWriter::ZipWriter(int fd, DosTime modified, std::unique_ptr<DirectoryBuffer> 
 
 ZipWriter::~ZipWriter()
 {
-    if (entry_ && entry_->deflating) deflateEnd(&entry_->stream);
     if (fd_ >= 0) close(fd_);
 }
 
@@ -123,13 +130,22 @@ void ZipWriter::PatchLocalHeader(const std::string& fields, uint64_t at)
 void ZipWriter::BeginEntry(const std::string& itemName, int level)
 {
     StartEntry(itemName, level == kStored ? 0 : 8);
-    if (entry_->method == 8) {
-        if (deflateInit2(&entry_->stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (entry_->method != 8) return;
+    if (deflater_ && deflater_->level == level) {
+        if (deflateReset(&deflater_->stream) != Z_OK) deflater_.reset();
+    } else {
+        deflater_.reset();
+    }
+    if (!deflater_) {
+        auto fresh = std::make_unique<Deflater>();
+        if (deflateInit2(&fresh->stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
             entry_.reset();
             throw std::runtime_error("cannot start deflating");
         }
-        entry_->deflating = true;
+        fresh->level = level;
+        deflater_ = std::move(fresh);
     }
+    entry_->deflating = true;
 }
 
 void ZipWriter::BeginStoredEntry(const std::string& itemName, const StoredEntry& stored)
@@ -171,7 +187,7 @@ void ZipWriter::StartEntry(const std::string& itemName, uint16_t method)
 
 void ZipWriter::Deflate(const void* bytes, size_t count, int flush)
 {
-    z_stream& stream = entry_->stream;
+    z_stream& stream = deflater_->stream;
     unsigned char out[65536];
     stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(bytes));
     stream.avail_in = static_cast<uInt>(count);
@@ -220,7 +236,6 @@ void ZipWriter::EndEntry()
     if (!entry_) throw std::logic_error("no zip entry is open");
     if (entry_->deflating) {
         Deflate(nullptr, 0, Z_FINISH);
-        deflateEnd(&entry_->stream);
         entry_->deflating = false;
     }
     if (entry_->compressedSize > kMaxEntrySize) TooLarge(entry_->name);

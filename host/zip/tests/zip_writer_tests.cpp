@@ -71,6 +71,37 @@ TEST(ZipWriterTest, StoredAndDeflatedEntriesReadBackExactlyWithTheirMethods)
     EXPECT_LT(testing::ReadFile(path).size(), noise.size() + text.size() / 2);
 }
 
+// Entries deflated one after the other share the writer's stream: each
+// must come out whole on its own, whatever the level and the entries
+// before it (one interrupted by a call out of order among them).
+TEST(ZipWriterTest, EntriesDeflatedInTurnEachReadBackOnTheirOwn)
+{
+    testing::TemporaryFolder folder;
+    std::string path = folder.File("turns.zip");
+    std::vector<std::pair<std::string, int>> written;
+    for (int i = 0; i < 6; ++i) {
+        std::string text;
+        for (int line = 0; line < 2000 + 500 * i; ++line) text += "entry " + std::to_string(i) + " line " + std::to_string(line) + "\n";
+        written.push_back({text, i == 3 ? 6 : 1});
+    }
+    {
+        ZipWriter zip(NewFile(path), DosTimeNow());
+        zip.BeginEntry("unfinished", 1);
+        zip.Write(written[0].first.data(), 5000);
+        EXPECT_THROW(zip.BeginEntry("next", 1), std::logic_error);
+        zip.EndEntry();
+        for (size_t i = 0; i < written.size(); ++i) AddEntry(zip, "e" + std::to_string(i), written[i].first, written[i].second);
+        zip.Finish();
+    }
+    std::vector<testing::ArchiveEntry> entries = testing::ReadArchive(path);
+    ASSERT_EQ(entries.size(), written.size() + 1);
+    EXPECT_TRUE(entries[0].data == written[0].first.substr(0, 5000));
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(entries[i + 1].method, ZIP_CM_DEFLATE);
+        EXPECT_TRUE(entries[i + 1].data == written[i].first) << "entry " << i;
+    }
+}
+
 // Two stored entries: a local header is 30 bytes and the name, a central
 // record 46 bytes and the name, the end record 22 bytes.
 TEST(ZipWriterTest, HeadersCarryTheCrcSizesOffsetsAndStamp)

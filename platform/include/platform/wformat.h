@@ -46,5 +46,8 @@ int WideCompare(const WCHAR* a, const WCHAR* b);  // code-unit order; null as em
 std::u16string Utf8ToWide(const char* text, size_t length);
 std::u16string Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const WCHAR* text, size_t length);
+// Converts into bytes, which must hold 3 * length bytes (the most a UTF-16
+// unit takes); returns the bytes written. Unpaired surrogates become U+FFFD.
+size_t WideToUtf8Into(const WCHAR* text, size_t length, char* bytes);
 std::string WideToUtf8(const std::u16string& text);
 std::string WideToUtf8(const WCHAR* text);  // null gives ""

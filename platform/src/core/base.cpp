@@ -139,6 +139,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* text, int count
             }
         }
     }
+    // A buffer that holds the longest result is written directly.
+    if (capacity > 0 && length <= static_cast<size_t>(capacity) / 3) {
+        return static_cast<int>(WideToUtf8Into(text, length, out));
+    }
     std::string bytes = WideToUtf8(text, length);
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -457,24 +457,28 @@ std::u16string Utf8ToWide(const char* text, size_t length)
 
 std::u16string Utf8ToWide(const std::string& text) { return Utf8ToWide(text.data(), text.size()); }
 
-std::string WideToUtf8(const WCHAR* text, size_t length)
+size_t WideToUtf8Into(const WCHAR* text, size_t length, char* bytes)
 {
-    std::string bytes;
-    if (text == nullptr || length == 0) return bytes;
-    // No UTF-16 unit takes more than three bytes (a pair takes four for
-    // two): the bytes are written straight into a buffer of that size,
-    // which is cut to what was written, rather than appended one by one.
-    if (length > bytes.max_size() / 3) throw std::length_error("text too long to convert");
-    bytes.resize(length * 3);
-    char* out = bytes.data();
-    for (size_t i = 0; i < length; ++i) {
-        char32_t c = text[i];
+    char* out = bytes;
+    size_t i = 0;
+    while (i < length) {
+        // Markup is mostly ASCII: copy runs of four ASCII units at a time.
+        while (length - i >= 4) {
+            uint64_t units;
+            std::memcpy(&units, text + i, sizeof units);
+            if ((units & 0xFF80FF80FF80FF80ull) != 0) break;
+            for (int k = 0; k < 4; ++k) out[k] = static_cast<char>(text[i + k]);
+            out += 4;
+            i += 4;
+        }
+        if (i == length) break;
+        char32_t c = text[i++];
         if (c < 0x80) {
             *out++ = static_cast<char>(c);
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        if (c >= 0xD800 && c <= 0xDBFF && i < length && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
@@ -493,7 +497,19 @@ std::string WideToUtf8(const WCHAR* text, size_t length)
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    bytes.resize(static_cast<size_t>(out - bytes.data()));
+    return static_cast<size_t>(out - bytes);
+}
+
+std::string WideToUtf8(const WCHAR* text, size_t length)
+{
+    std::string bytes;
+    if (text == nullptr || length == 0) return bytes;
+    // No UTF-16 unit takes more than three bytes (a pair takes four for
+    // two): the bytes are written straight into a buffer of that size,
+    // which is cut to what was written, rather than appended one by one.
+    if (length > bytes.max_size() / 3) throw std::length_error("text too long to convert");
+    bytes.resize(length * 3);
+    bytes.resize(WideToUtf8Into(text, length, bytes.data()));
     return bytes;
 }
 

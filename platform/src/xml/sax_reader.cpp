@@ -3,6 +3,7 @@
 // UTF-16 in reused buffers.
 #include "sax_reader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/comobject.h"
@@ -21,13 +22,28 @@ struct TextSpan {
     size_t length = 0;
 };
 
-TextSpan AppendSpan(std::u16string& buffer, std::string_view text)
-{
-    TextSpan span{buffer.size(), 0};
-    AppendUtf16(buffer, text);
-    span.length = buffer.size() - span.offset;
-    return span;
-}
+// The UTF-16 text of the names and values of one event. The buffer only
+// grows: emptying it keeps its size, so that converting a name costs no
+// clearing of the room it is written into.
+class TextBuffer {
+public:
+    void Clear() { used_ = 0; }
+    TextSpan Append(std::string_view text)
+    {
+        // UTF-16 never takes more units than UTF-8 takes bytes; the last
+        // text is followed by a terminator, as it was in a string of its own.
+        if (buffer_.size() - used_ <= text.size()) buffer_.resize(std::max(used_ + text.size() + 1, 2 * buffer_.size()));
+        TextSpan span{used_, Utf8ToUtf16(text, buffer_.data() + used_)};
+        used_ += span.length;
+        buffer_[used_] = 0;
+        return span;
+    }
+    const WCHAR* At(const TextSpan& span) const { return buffer_.data() + span.offset; }
+
+private:
+    std::u16string buffer_;
+    size_t used_ = 0;
+};
 
 // The attributes of the element being reported. One object serves the
 // whole parse; its content is replaced at every start tag.
@@ -35,14 +51,14 @@ class SaxAttributes final : public ComObject<ISAXAttributes> {
 public:
     void Load(const XmlAttribute* attributes, size_t count)
     {
-        text_.clear();
+        text_.Clear();
         entries_.resize(count);
         for (size_t i = 0; i < count; ++i) {
             Entry& entry = entries_[i];
-            entry.uri = AppendSpan(text_, attributes[i].name.namespaceUri);
-            entry.localName = AppendSpan(text_, attributes[i].name.localName);
-            entry.qName = AppendSpan(text_, attributes[i].name.qualifiedName);
-            entry.value = AppendSpan(text_, attributes[i].value);
+            entry.uri = text_.Append(attributes[i].name.namespaceUri);
+            entry.localName = text_.Append(attributes[i].name.localName);
+            entry.qName = text_.Append(attributes[i].name.qualifiedName);
+            entry.value = text_.Append(attributes[i].value);
         }
     }
 
@@ -105,18 +121,18 @@ private:
     {
         return riid == IID_ISAXAttributes ? static_cast<ISAXAttributes*>(this) : nullptr;
     }
-    std::u16string_view Text(const TextSpan& span) const { return {text_.data() + span.offset, span.length}; }
+    std::u16string_view Text(const TextSpan& span) const { return {text_.At(span), span.length}; }
     HRESULT Span(int index, TextSpan Entry::*member, const WCHAR** text, int* length) const
     {
         if (text == nullptr || length == nullptr) return E_POINTER;
         if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return E_INVALIDARG;
         const TextSpan& span = entries_[static_cast<size_t>(index)].*member;
-        *text = text_.data() + span.offset;
+        *text = text_.At(span);
         *length = static_cast<int>(span.length);
         return S_OK;
     }
 
-    std::u16string text_;
+    TextBuffer text_;
     std::vector<Entry> entries_;
 };
 
@@ -163,16 +179,16 @@ public:
     HRESULT StartPrefixMapping(std::string_view prefix, std::string_view uri) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.clear();
-        TextSpan p = AppendSpan(names_, prefix);
-        TextSpan u = AppendSpan(names_, uri);
+        names_.Clear();
+        TextSpan p = names_.Append(prefix);
+        TextSpan u = names_.Append(uri);
         return handler_->startPrefixMapping(At(p), Length(p), At(u), Length(u));
     }
     HRESULT EndPrefixMapping(std::string_view prefix) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.clear();
-        TextSpan p = AppendSpan(names_, prefix);
+        names_.Clear();
+        TextSpan p = names_.Append(prefix);
         return handler_->endPrefixMapping(At(p), Length(p));
     }
     HRESULT StartElement(const XmlName& name, const XmlAttribute* attributes, size_t count) override
@@ -201,27 +217,27 @@ public:
     HRESULT ProcessingInstruction(std::string_view target, std::string_view data) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.clear();
-        TextSpan t = AppendSpan(names_, target);
-        TextSpan d = AppendSpan(names_, data);
+        names_.Clear();
+        TextSpan t = names_.Append(target);
+        TextSpan d = names_.Append(data);
         return handler_->processingInstruction(At(t), Length(t), At(d), Length(d));
     }
 
 private:
     void ConvertName(const XmlName& name)
     {
-        names_.clear();
-        uri_ = AppendSpan(names_, name.namespaceUri);
-        local_ = AppendSpan(names_, name.localName);
-        qName_ = AppendSpan(names_, name.qualifiedName);
+        names_.Clear();
+        uri_ = names_.Append(name.namespaceUri);
+        local_ = names_.Append(name.localName);
+        qName_ = names_.Append(name.qualifiedName);
     }
-    const WCHAR* At(const TextSpan& span) const { return names_.data() + span.offset; }
+    const WCHAR* At(const TextSpan& span) const { return names_.At(span); }
     static int Length(const TextSpan& span) { return static_cast<int>(span.length); }
 
     ISAXContentHandler* handler_;
     SaxLocator* locator_;
     SaxAttributes* attributes_;
-    std::u16string names_;
+    TextBuffer names_;
     std::u16string text_;
     TextSpan uri_, local_, qName_;
 };

@@ -78,6 +78,8 @@ private:
 
     struct OpenEntry;
     std::unique_ptr<OpenEntry> entry_;
+    struct Deflater;
+    std::unique_ptr<Deflater> deflater_;
 };
 
 }  // namespace tav::zip
