@@ -54,10 +54,12 @@ constexpr OptionReaders kReaders[] = {
 };
 
 // Options that an acting filter reads but does not apply yet: the
-// preparation filter scales pages but draws no watermark or header/footer
-// line so far.
+// preparation filter scales pages and draws text watermarks, but no bitmap
+// watermark or header/footer line so far.
 constexpr OptionReaders kNotAppliedYet[] = {
-    {"watermark-*", "prep"},
+    {"watermark-image", "prep"},
+    {"watermark-first-image", "prep"},
+    {"watermark-scale", "prep"},
     {"header-footer*", "prep"},
     {"job-originating-*", "prep"},
 };
