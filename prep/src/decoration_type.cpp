@@ -9,12 +9,9 @@ DecorationType TypeOfWatermark(const DecorationData& data)
 {
     if (data.watermarkOptions.pageWatermark == 0) return DecorationType::None;
     switch (data.activeEntry.type) {
-    case kWatermarkText:
-        return DecorationType::TextWatermark;
-    case kWatermarkBitmap:
-        return DecorationType::BitmapWatermark;
-    default:
-        return DecorationType::None;
+    case kWatermarkText: return DecorationType::TextWatermark;
+    case kWatermarkBitmap: return DecorationType::BitmapWatermark;
+    default: return DecorationType::None;
     }
 }
 

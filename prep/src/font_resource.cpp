@@ -89,7 +89,10 @@ std::optional<uint32_t> FontResource::GlyphIndexFor(char32_t codePoint) const
 // Only the colour's 24 bits: a larger value would write a colour of seven
 // or eight digits, which reads as another colour with an alpha or not at
 // all.
-std::u16string FontResource::Fill() const { return FormatWideString(u"#%06X", static_cast<unsigned>(colour_) & 0xFFFFFFu); }
+std::u16string FontResource::Fill() const
+{
+    return FormatWideString(u"#%06X", static_cast<unsigned>(colour_) & 0xFFFFFFu);
+}
 
 std::u16string_view FontResource::Simulations() const { return StyleSimulations(font_.bold, font_.italic); }
 

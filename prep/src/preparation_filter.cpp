@@ -1,11 +1,11 @@
 #include "preparation_filter.h"
 
+#include "decoration_type.h"
 #include "filtercore/failure_note.h"
 #include "filtercore/page_rewrite.h"
+#include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
-#include "decoration_type.h"
-#include "filtercore/print_ticket_dom.h"
 #include "page_markup_rewriter.h"
 #include "scaling_step.h"
 #include "text_watermark.h"

@@ -146,7 +146,8 @@ HRESULT ReadWatermarkSettings(PrintTicketDom& ticket, PageWatermarkSettings* set
     return CatchRaised([&] {
         WatermarkOptions& options = settings->options;
         HRESULT hr = ReadOption(ticket, nullptr, {u"Off", u"On"}, &options.pageWatermark);
-        if (SUCCEEDED(hr)) hr = ReadOption(ticket, u"LayoutOrder", {u"Background", u"Foreground"}, &options.layoutOrder);
+        if (SUCCEEDED(hr))
+            hr = ReadOption(ticket, u"LayoutOrder", {u"Background", u"Foreground"}, &options.layoutOrder);
         if (SUCCEEDED(hr))
             hr = ReadOption(ticket, u"OverlayMethod", {u"Transparent", u"Opaque"}, &options.overlayMethod);
         if (SUCCEEDED(hr)) hr = ReadOption(ticket, u"OutlineTxt", {u"Off", u"On"}, &options.outlineTxt);

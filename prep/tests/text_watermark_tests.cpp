@@ -37,10 +37,10 @@ TEST_F(WatermarkSettingsTest, AnEntryIsReadUpToItsFirstMissingMemberAndTheCustom
                           Feature("ns0000:OutlineTxt", Option("ns0000:On")) +
                           Feature("ns0000:CustomSettings", Option("ns0000:On"));
     // WatermarkSettings lacks FontSize: Text and Angle after it are not read.
-    std::string every = Entry("WatermarkSettings", Integer("ID", "7") + String("Type", "Bitmap") +
-                                                       Integer("PostionX", "-50") + Integer("PostionY", "20") +
-                                                       Integer("FontColor", "255") + String("Text", "lost") +
-                                                       Integer("Angle", "30"));
+    std::string every =
+        Entry("WatermarkSettings", Integer("ID", "7") + String("Type", "Bitmap") + Integer("PostionX", "-50") +
+                                       Integer("PostionY", "20") + Integer("FontColor", "255") +
+                                       String("Text", "lost") + Integer("Angle", "30"));
     std::string first = Entry("CustomWatermarkSettingsFirst",
                               Integer("ID", "1") + String("Type", "Text") + Integer("PostionX", "0") +
                                   Integer("PostionY", "0") + Integer("FontColor", "0") + Integer("FontSize", "20") +
