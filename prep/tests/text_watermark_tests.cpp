@@ -1,20 +1,16 @@
-// The watermark's settings as a ticket gives them, which decoration and
-// opacity they make, and the markup of a text watermark worked out by hand
-// from the placement rules and the font's own metrics.
+// The watermark's settings as a ticket gives them, which decoration they
+// make, and what the font resource refuses or mends. (The text watermark's
+// markup is checked end to end, by what it prints.)
 #include <gtest/gtest.h>
 
 #include "decoration_type.h"
 #include "font_resource.h"
 #include "settings_test_support.h"
-#include "testsupport/parts.h"
-#include "testsupport/pipeline_doubles.h"
-#include "text_watermark.h"
 #include "watermark_settings.h"
 
 namespace {
 
 using namespace settingstest;
-using namespace testsupport;
 
 std::string Entry(const std::string& name, const std::string& members)
 {
@@ -79,20 +75,8 @@ TEST_F(WatermarkSettingsTest, AnEntryIsReadUpToItsFirstMissingMemberAndTheCustom
     EXPECT_EQ(DecorationTypeOf(page2), DecorationType::None);
 }
 
-TEST(DecorationType, OpacityAndWhatIsDrawn)
+TEST(DecorationType, AHeaderFooterLineIsDrawnOnlyWithSomethingToPrint)
 {
-    DecorationData watermark;
-    watermark.watermarkOptions.pageWatermark = 1;
-    EXPECT_EQ(WatermarkOpacityText(watermark), u"1.00");
-    watermark.watermarkOptions.overlayMethod = 0;
-    EXPECT_EQ(WatermarkOpacityText(watermark), u"0.50");
-    watermark.watermarkOptions.outlineTxt = 1;
-    EXPECT_EQ(WatermarkOpacityText(watermark), u"1.00");
-    watermark.activeEntry.type = kWatermarkBitmap;
-    EXPECT_EQ(WatermarkOpacityText(watermark), u"0.50");
-    watermark.watermarkOptions.pageWatermark = 0;
-    EXPECT_EQ(DecorationTypeOf(watermark), DecorationType::None);
-
     // A date prints only with a printer handle; a custom name only when
     // there is one.
     DecorationData line;
@@ -139,55 +123,6 @@ TEST_F(TextDecorationTest, AFontResourceRefusesWhatIsNoTextAndGivesTheGlyphsThei
     ASSERT_EQ(font.GetKey(&key), S_OK);
     EXPECT_EQ(std::u16string(key), u"Arial");
     SysFreeString(key);
-}
-
-// "DRAFT" in the metric-compatible face of Arial at 96 units to the em:
-// advances of 69, 69, 64, 59 and 59 units (1479, 1479, 1366, 1251 and 1251
-// of 2048), so the origin is -(320 / 2); ascent 87 and descent 21 units
-// (1854 and 434 of 2048) give (87 - 21) / 2.
-constexpr char16_t kOriginX[] = u"-160.00";
-constexpr char16_t kOriginY[] = u"33.00";
-
-std::u16string GlyphsOf(const char16_t* fill, const char16_t* originX, const char16_t* originY,
-                        const std::u16string& fontUri)
-{
-    return std::u16string(u"<Glyphs Fill=\"") + fill +
-           u"\" Opacity=\"1.00\" RenderTransform=\"0.707107,-0.707107,0.707107,0.707107,408.00,528.00\" FontUri=\"" +
-           fontUri + u"\" FontRenderingEmSize=\"96\" StyleSimulations=\"None\" OriginX=\"" + originX +
-           u"\" OriginY=\"" + originY + u"\" UnicodeString=\"DRAFT\"/>";
-}
-
-TEST_F(TextDecorationTest, AnOutlinedTransparentTextIsNineCopiesHalfOverTheContentAndWholeUnder)
-{
-    DecorationData data = DraftWatermark();
-    data.watermarkOptions.overlayMethod = 0;
-    data.watermarkOptions.outlineTxt = 1;
-    TextWatermark watermark(data);
-    EXPECT_EQ(watermark.Render(816, 1056, {}), E_UNEXPECTED);
-
-    auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
-    auto page = MakePart<FixedPagePart>(u"/Pages/1.fpage", "<FixedPage/>");
-    ResourcePartCache cache;
-    ASSERT_EQ(watermark.PrepareResources(consumer.Get(), page.Get(), &cache), S_OK);
-    ASSERT_EQ(page->ResourceUris().size(), 1u);
-    std::u16string uri = page->ResourceUris()[0];
-    ASSERT_EQ(watermark.Render(816, 1056, {}), S_OK);
-
-    std::u16string copies;
-    const char16_t* around[8][2] = {{u"-159.00", u"33.00"}, {u"-161.00", u"33.00"}, {u"-160.00", u"34.00"},
-                                    {u"-160.00", u"32.00"}, {u"-159.29", u"33.71"}, {u"-160.71", u"33.71"},
-                                    {u"-159.29", u"32.29"}, {u"-160.71", u"32.29"}};
-    for (auto& origin : around) copies += GlyphsOf(u"#C0C0C0", origin[0], origin[1], uri);
-    copies += GlyphsOf(u"#ffffff", kOriginX, kOriginY, uri);
-
-    BSTR markup = nullptr;
-    ASSERT_EQ(watermark.GetMarkup(&markup, kFragmentMarkup), S_OK);
-    EXPECT_EQ(std::u16string(markup), u"<Canvas Opacity=\"0.5\">" + copies + u"</Canvas>");
-    SysFreeString(markup);
-    ASSERT_EQ(watermark.GetMarkup(&markup, kUnderContentMarkup), S_OK);
-    EXPECT_EQ(std::u16string(markup), u"<Canvas>" + copies + u"</Canvas>");
-    SysFreeString(markup);
-    EXPECT_TRUE(watermark.DrawsUnderContent());
 }
 
 }  // namespace
