@@ -1,5 +1,6 @@
 #include "page_decoration.h"
 
+#include "decoration_type.h"
 #include "filtercore/errors.h"
 #include "platform/com.h"
 
@@ -38,7 +39,6 @@ HRESULT PageDecoration::GetMarkup(BSTR* text, int which)
 
 bool PageDecoration::DrawsUnderContent() const
 {
-    return data.kind == kWatermarkDecoration && data.watermarkOptions.pageWatermark != 0 &&
-           data.activeEntry.type == kWatermarkText && data.watermarkOptions.outlineTxt != 0 &&
+    return DecorationTypeOf(data) == DecorationType::TextWatermark && data.watermarkOptions.outlineTxt != 0 &&
            data.watermarkOptions.overlayMethod == 0;
 }

@@ -1,11 +1,14 @@
 #include "preparation_filter.h"
 
+#include "decoration_type.h"
 #include "filtercore/failure_note.h"
 #include "filtercore/page_rewrite.h"
+#include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
 #include "page_markup_rewriter.h"
 #include "scaling_step.h"
+#include "text_watermark.h"
 
 namespace {
 
@@ -84,6 +87,7 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
             return examined->result;
         }
         context.scaling = examined->scaling;
+        BuildDecorations(context, *examined, pageCount);
         if (!context.IsActive()) {
             // A page with a ticket of its own under a scaled job or document
             // ticket keeps its whole merged ticket: its own, merged over the
@@ -108,21 +112,34 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
 PreparationFilter::PageExamination PreparationFilter::ExaminePageTicket(PreparationContext& context,
                                                                         IXMLDOMDocument2* ticket)
 {
-    // The decorations' own failures leave the page with those that were
-    // built.
-    BuildDecorations(context, ticket, pageCount);
+    // Settings that cannot be read leave the page without that decoration.
     PageExamination examination;
+    CatchRaised([&] {
+        PrintTicketDom dom(u"PrintTicket", context.privateNamespace.Get(), ticket);
+        PageWatermarkSettings watermark;
+        HRESULT hr = ReadWatermarkSettings(dom, &watermark);
+        if (SUCCEEDED(hr)) examination.watermark = std::move(watermark);
+        return hr;
+    });
     examination.result = ApplyScalingStep(context, ticket, &examination.changed);
     examination.scaling = context.scaling;
     return examination;
 }
 
-HRESULT PreparationFilter::BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket, LONG jobPageNumber)
+void PreparationFilter::BuildDecorations(PreparationContext& context, const PageExamination& examined,
+                                         LONG jobPageNumber)
 {
-    // No decoration is built yet: the text and bitmap watermarks and the
-    // header/footer line, with the readers of their settings, are still to
-    // come. Until then a page has none.
-    return S_OK;
+    // The bitmap watermark and the header/footer line are still to come:
+    // until then a page that asks for them goes without them.
+    if (!examined.watermark) return;
+    CatchRaised([&] {
+        DecorationData data = WatermarkDecorationData(*examined.watermark, jobPageNumber);
+        // An empty text draws nothing: no font is embedded for it.
+        BSTR text = data.activeEntry.text.Get();
+        if (DecorationTypeOf(data) == DecorationType::TextWatermark && SysStringLen(text) > 0)
+            context.watermark = std::make_unique<TextWatermark>(data);
+        return S_OK;
+    });
 }
 
 void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPage* page)

@@ -4,9 +4,8 @@
 // each document's tickets get the scaling applied to the ticket alone.
 // Every other part passes through unchanged.
 //
-// No decoration exists yet: the text and bitmap watermarks and the
-// header/footer line, with the readers of their settings, are still to come,
-// so every page goes without decorations and only scaling rewrites pages.
+// The text watermark is drawn; the bitmap watermark and the header/footer
+// line are still to come, and a page that asks for them goes without them.
 #pragma once
 
 #include <optional>
@@ -15,6 +14,7 @@
 #include "filtercore/ticket_examination_cache.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
+#include "watermark_settings.h"
 
 class PreparationFilter : public PipelineFilterBase {
 public:
@@ -42,18 +42,23 @@ public:
 
 private:
     // What a merged page ticket asks of its pages: the result of examining
-    // it, whether the examination changed the ticket, and the page's scaling.
+    // it, whether the examination changed the ticket, the page's scaling and
+    // its watermark settings (absent when they cannot be read).
     struct PageExamination {
         HRESULT result = S_OK;
         bool changed = false;
         std::optional<ScalingState> scaling;
+        std::optional<PageWatermarkSettings> watermark;
     };
 
-    // The decoration step and the scaling step on the page's merged ticket.
+    // The decorations' settings and the scaling step on the page's merged
+    // ticket.
     PageExamination ExaminePageTicket(PreparationContext& context, IXMLDOMDocument2* ticket);
-    // The page's decorations, built into the context from its merged ticket
-    // for the job's page number (counted from 1 across documents).
-    HRESULT BuildDecorations(PreparationContext& context, IXMLDOMDocument2* ticket, LONG jobPageNumber);
+    // The page's decorations, built into the context from its ticket's
+    // settings for the job's page number (counted from 1 across documents):
+    // each page measures and renders its own. A decoration that cannot be
+    // built is left out.
+    void BuildDecorations(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
     // Lists the decorations' parts as the page's resources; a decoration
     // whose parts cannot be had is dropped from this page.
     void PrepareDecorations(PreparationContext& context, IFixedPage* page);

@@ -161,6 +161,36 @@ TEST(PreparationFilterTest, ScalingFromTheUsersDefaultTicketAloneIsStillResetFor
     EXPECT_NE(page->Content().find("Width=\"793.71\" Height=\"1122.53\""), std::string::npos);
 }
 
+// With a first page of its own, only the job's first page gets the
+// first entry's text; an empty text draws nothing and embeds no font. The
+// pages carry no ticket of their own, so the second is drawn from the
+// settings kept for the first.
+TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTextDrawsNothing)
+{
+    auto entry = [](const std::string& name, const std::string& text) {
+        return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
+                                                   Property("ns0000:PostionX", "0", "integer") +
+                                                   Property("ns0000:PostionY", "0", "integer") +
+                                                   Property("ns0000:FontColor", "0", "integer") +
+                                                   Property("ns0000:FontSize", "36", "integer") +
+                                                   Property("ns0000:Text", text));
+    };
+    Job job(kPortrait + Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings",
+                                                                                 Option("ns0000:On"))) +
+            PropertyGroup("ns0000:PageWatermarkData", entry("CustomWatermarkSettingsFirst", "First") +
+                                                          entry("CustomWatermarkSettingsOther", "")));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* first = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    FixedPagePart* second = job.Add<FixedPagePart>(u"/Pages/2.fpage", "");
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    EXPECT_NE(first->Content().find("FontRenderingEmSize=\"48\""), std::string::npos) << first->Content();
+    EXPECT_NE(first->Content().find("UnicodeString=\"First\""), std::string::npos);
+    ASSERT_EQ(first->ResourceUris().size(), 1u);
+    EXPECT_EQ(second->Content().find("<Glyphs"), std::string::npos) << second->Content();
+    EXPECT_TRUE(second->ResourceUris().empty());
+}
+
 // A font resource that counts its writes and fails them while told to.
 class CountedResource : public PageResource {
 public:

@@ -1,8 +1,8 @@
-// The preparation filter's page scaling through tavpipe, checked by what
-// MuPDF prints against positions worked out here from the scaling rules:
-// the default device prints 4233 microns (16.00 units) from every edge, a
-// micron is 1 / 264.58 unit, and a scaled page's content is clipped to its
-// content box.
+// The preparation filter's page scaling and text watermark through
+// tavpipe, checked by what MuPDF prints against positions worked out here
+// from the scaling rules and the watermark's placement: the default device
+// prints 4233 microns (16.00 units) from every edge, a micron is 1 / 264.58
+// unit, and a scaled page's content is clipped to its content box.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -72,10 +72,10 @@ void Prepare(const std::string& input, const std::string& output, const std::vec
     ASSERT_EQ(result.exitStatus, 0) << result.output;
 }
 
-std::vector<RgbImage> Render(const std::string& package)
+std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi)
 {
     std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, kDpi, package + "-render"))
+    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
         pages.push_back(jobgen::ReadPngFile(png));
     return pages;
 }
@@ -289,6 +289,229 @@ TEST(PreparationEndToEnd, RealDocumentsFittedToA4RenderAsTheirInputFitted)
             EXPECT_LT(share * 3, MisplacedShare(before[page], shifted, after[page])) << "page " << page + 1;
         }
     }
+}
+
+// --- Text watermark ---------------------------------------------------
+
+// "DRAFT" in the default 72-point Arial, that is 96 units to the em, in its
+// metric-compatible free face (2048 units to the em): advances D 1479,
+// R 1479, A 1366, F 1251, T 1251 make a run 320 units wide, each advance
+// rounded to whole units; the ascent of 1854 and descent of 434 (87 and 21
+// units) put the baseline (87 - 21) / 2 = 33 units below the run's centre,
+// and the capitals rise 1409 (66 units) above it. So the ink lies from
+// -160 (plus the D's side bearing) to 160 (less the T's) along the
+// baseline, and from -33 to 33 across it.
+constexpr double kRunHalfWidth = (69 + 69 + 64 + 59 + 59) / 2.0;
+constexpr double kInkAbove = 66 - 33, kInkBelow = 33;
+
+// Where the watermark's ink lies, in units along its baseline and across
+// it (downward on the text), measured from the point it is centred on.
+struct InkExtent {
+    double alongMin = 1e9, alongMax = -1e9, acrossMin = 1e9, acrossMax = -1e9;
+    long pixels = 0;
+};
+
+// A page of Letter whose left half is blue (the content) and whose right
+// half is white, with `count` pages.
+std::string HalfBluePages(const std::string& name, int count = 1)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(count, 816, 1056);
+    for (auto& page : package.documents[0].pages)
+        page.body = "<Path Data=\"M 0,0 L 408,0 408,1056 0,1056 Z\" Fill=\"#FF0000FF\"/>";
+    std::string path = Folder(name);
+    tav::host::testing::WritePackage(path, package);
+    return path;
+}
+
+// A watermark pixel: anything but the blue on the left half, anything but
+// white on the right.
+bool IsWatermark(const RgbImage& image, int x, int y, double pixelsPerUnit)
+{
+    jobgen::Rgb p = image.At(x, y);
+    return (x + 0.5) / pixelsPerUnit < 408 ? p.r > 40 : p.r < 235;
+}
+
+// The extent of the watermark's pixels around the centre, for a text
+// turned 45 degrees counter-clockwise: its baseline runs along (1, -1) / √2
+// on the page, its downward along (1, 1) / √2.
+InkExtent InkAround(const RgbImage& image, double centreX, double centreY, int dpi)
+{
+    const double pixelsPerUnit = dpi / 96.0, half = std::sqrt(0.5);
+    InkExtent ink;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            if (!IsWatermark(image, x, y, pixelsPerUnit)) continue;
+            double dx = (x + 0.5) / pixelsPerUnit - centreX, dy = (y + 0.5) / pixelsPerUnit - centreY;
+            double along = (dx - dy) * half, across = (dx + dy) * half;
+            ink.alongMin = std::min(ink.alongMin, along), ink.alongMax = std::max(ink.alongMax, along);
+            ink.acrossMin = std::min(ink.acrossMin, across), ink.acrossMax = std::max(ink.acrossMax, across);
+            ++ink.pixels;
+        }
+    }
+    return ink;
+}
+
+// The run's ink, from the side bearings (up to 12 units) to a pixel of
+// anti-aliasing beyond the glyphs.
+void ExpectInkOfDraft(const InkExtent& ink, int dpi)
+{
+    double pixel = 96.0 / dpi * 1.5;
+    EXPECT_GT(ink.pixels, 0);
+    EXPECT_GE(ink.alongMin, -kRunHalfWidth - pixel);
+    EXPECT_LE(ink.alongMin, -kRunHalfWidth + 12);
+    EXPECT_LE(ink.alongMax, kRunHalfWidth + pixel);
+    EXPECT_GE(ink.alongMax, kRunHalfWidth - 12);
+    EXPECT_NEAR(ink.acrossMin, -kInkAbove, 2 + pixel);
+    EXPECT_NEAR(ink.acrossMax, kInkBelow, 2 + pixel);
+}
+
+// The lightest and darkest red of the watermark's pixels on either half.
+struct Shades {
+    int whiteHalfDarkest = 255, blueHalfLightest = 0;
+};
+
+Shades ShadesOf(const RgbImage& image, int dpi)
+{
+    const double pixelsPerUnit = dpi / 96.0;
+    Shades shades;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            if (!IsWatermark(image, x, y, pixelsPerUnit)) continue;
+            int red = image.At(x, y).r;
+            if ((x + 0.5) / pixelsPerUnit < 408)
+                shades.blueHalfLightest = std::max(shades.blueHalfLightest, red);
+            else
+                shades.whiteHalfDarkest = std::min(shades.whiteHalfDarkest, red);
+        }
+    }
+    return shades;
+}
+
+TEST(PreparationEndToEnd, ATextWatermarkIsGreyAt45DegreesThroughTheCentreOverTheContent)
+{
+    REQUIRE_RENDERING();
+    constexpr int dpi = 72;
+    std::string input = HalfBluePages("half-blue.xps");
+
+    std::string opaque = Folder("draft.xps");
+    Prepare(input, opaque, {kLetterMedia, "watermark-text=DRAFT"});
+    std::vector<RgbImage> pages = Render(opaque, dpi);
+    ASSERT_EQ(pages.size(), 1u);
+    {
+        SCOPED_TRACE("opaque");
+        ExpectInkOfDraft(InkAround(pages[0], 408, 528, dpi), dpi);
+    }
+    // #C0C0C0 at full strength on white, and over the blue content too.
+    Shades full = ShadesOf(pages[0], dpi);
+    EXPECT_NEAR(full.whiteHalfDarkest, 0xC0, 8);
+    EXPECT_NEAR(full.blueHalfLightest, 0xC0, 8);
+
+    // Transparent: half the grey over white (224) and over blue (96).
+    std::string transparent = Folder("draft-transparent.xps");
+    Prepare(input, transparent, {kLetterMedia, "watermark-text=DRAFT", "watermark-overlay=transparent"});
+    pages = Render(transparent, dpi);
+    ASSERT_EQ(pages.size(), 1u);
+    Shades half = ShadesOf(pages[0], dpi);
+    EXPECT_NEAR(half.whiteHalfDarkest, (0xC0 + 255) / 2, 8);
+    EXPECT_NEAR(half.blueHalfLightest, 0xC0 / 2, 8);
+}
+
+TEST(PreparationEndToEnd, AnOutlinedTransparentTextIsFullUnderTheContentAndHalfOverIt)
+{
+    REQUIRE_RENDERING();
+    // At two pixels a unit the outline, a unit around the white text,
+    // covers whole pixels.
+    constexpr int dpi = 192;
+    std::string input = HalfBluePages("outline-in.xps");
+    std::string transparent = Folder("draft-outlined.xps");
+    Prepare(input, transparent,
+            {kLetterMedia, "watermark-text=DRAFT", "watermark-overlay=transparent", "watermark-outline=on"});
+    // The nine copies go under the content as they are, and over it in a
+    // Canvas at half opacity.
+    std::string markup = ZipItem(transparent, "Documents/1/Pages/1.fpage");
+    size_t under = markup.find("<Canvas><Glyphs Fill=\"#C0C0C0\" Opacity=\"1.00\"");
+    size_t content = markup.find("<Path Data=\"M 0,0 L 408,0");
+    size_t over = markup.find("<Canvas Opacity=\"0.5\"><Glyphs Fill=\"#C0C0C0\" Opacity=\"1.00\"");
+    EXPECT_TRUE(under < content && content < over && over != std::string::npos) << markup;
+
+    std::vector<RgbImage> pages = Render(transparent, dpi);
+    ASSERT_EQ(pages.size(), 1u);
+    Shades shades = ShadesOf(pages[0], dpi);
+    // On white the outline shows at full strength. Over the blue content
+    // the white inside shows at half strength only: 128 where the Canvas
+    // is drawn as a whole at half opacity, up to 223 where, as in MuPDF,
+    // each copy is drawn at half on the ones before; never the full white
+    // of an opaque outline.
+    EXPECT_NEAR(shades.whiteHalfDarkest, 0xC0, 10);
+    EXPECT_GE(shades.blueHalfLightest, 255 / 2 - 8);
+    EXPECT_LE(shades.blueHalfLightest, 235);
+
+    std::string opaque = Folder("draft-outlined-opaque.xps");
+    Prepare(input, opaque, {kLetterMedia, "watermark-text=DRAFT", "watermark-outline=on"});
+    pages = Render(opaque, dpi);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_GE(ShadesOf(pages[0], dpi).blueHalfLightest, 250);
+}
+
+TEST(PreparationEndToEnd, AWatermarkPositionedAt100And100IsCentredOnTheTopRightCorner)
+{
+    REQUIRE_RENDERING();
+    constexpr int dpi = 72;
+    std::string input = HalfBluePages("corner-in.xps");
+    std::string output = Folder("draft-corner.xps");
+    Prepare(input, output, {kLetterMedia, "watermark-text=DRAFT", "watermark-position=100,100"});
+    std::vector<RgbImage> pages = Render(output, dpi);
+    ASSERT_EQ(pages.size(), 1u);
+    // Only the run's lower-left half falls on the page: its ink reaches
+    // from the D's side to the corner, across the whole height of the
+    // capitals.
+    InkExtent ink = InkAround(pages[0], 816, 0, dpi);
+    double pixel = 96.0 / dpi * 1.5;
+    EXPECT_GT(ink.pixels, 0);
+    EXPECT_GE(ink.alongMin, -kRunHalfWidth - pixel);
+    EXPECT_LE(ink.alongMin, -kRunHalfWidth + 12);
+    EXPECT_LE(ink.alongMax, kInkBelow + pixel);
+    EXPECT_NEAR(ink.acrossMin, -kInkAbove, 2 + pixel);
+    EXPECT_NEAR(ink.acrossMax, kInkBelow, 2 + pixel);
+}
+
+TEST(PreparationEndToEnd, ATenPageJobEmbedsTheFontOnceForEveryPage)
+{
+    REQUIRE_RENDERING();
+    std::string input = HalfBluePages("ten-in.xps", 10);
+    std::string output = Folder("ten-draft.xps");
+    // The text is written once escaped, and a text that begins with a
+    // brace gets the escape that keeps it from reading as one.
+    Prepare(input, output, {kLetterMedia, "watermark-text={R&D}"});
+
+    std::vector<std::string> fonts;
+    for (const std::string& item : ZipItemNames(output))
+        if (item.ends_with(".odttf")) fonts.push_back("/" + item);
+    ASSERT_EQ(fonts.size(), 1u);
+    const std::string& font = fonts[0];
+    EXPECT_EQ(font.size(), 43u) << font;
+    // "/XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX.odttf", upper-case hexadecimal.
+    for (size_t i = 1; i < 37 && i < font.size(); ++i) {
+        bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        char c = font[i];
+        EXPECT_TRUE(dash ? c == '-' : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) << font;
+    }
+    EXPECT_TRUE(font.ends_with(".odttf")) << font;
+
+    for (int page = 1; page <= 10; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        std::string name = "Documents/1/Pages/" + std::to_string(page) + ".fpage";
+        std::string markup = ZipItem(output, name);
+        EXPECT_NE(markup.find("FontUri=\"" + font + "\""), std::string::npos) << markup;
+        EXPECT_NE(markup.find("UnicodeString=\"{}{R&amp;D}\""), std::string::npos) << markup;
+        std::string relationships = ZipItem(output, "Documents/1/Pages/_rels/" + std::to_string(page) + ".fpage.rels");
+        EXPECT_NE(relationships.find(font), std::string::npos) << relationships;
+    }
+    // Every page draws it: MuPDF reads the obfuscated font on each.
+    std::vector<RgbImage> pages = Render(output);
+    ASSERT_EQ(pages.size(), 10u);
+    for (size_t page = 0; page < pages.size(); ++page)
+        EXPECT_GT(InkAround(pages[page], 408, 528, kDpi).pixels, 100) << "page " << page + 1;
 }
 
 }  // namespace
