@@ -6,7 +6,8 @@
 ImageExtent ImageExtentInXpsUnits(uint32_t widthPixels, uint32_t heightPixels, float dpiX, float dpiY)
 {
     if (dpiX > 0 && dpiY > 0) {
-        return {static_cast<double>(widthPixels) * kXpsUnitsPerInch / dpiX, static_cast<double>(heightPixels) * kXpsUnitsPerInch / dpiY};
+        return {static_cast<double>(widthPixels) * kXpsUnitsPerInch / dpiX,
+                static_cast<double>(heightPixels) * kXpsUnitsPerInch / dpiY};
     }
     return {static_cast<double>(widthPixels), static_cast<double>(heightPixels)};
 }

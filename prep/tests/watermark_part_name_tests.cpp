@@ -20,8 +20,7 @@ TEST(WatermarkPartName, KeepsThePlainBaseNameOfAnyPath)
 
 TEST(WatermarkPartName, EncodesWhatASegmentMayNotHold)
 {
-    EXPECT_EQ(WatermarkImagePartName(u"/home/ann/My Logo #2 100%.png", 9),
-              u"/WM_My%20Logo%20%232%20100%25.png_9.png");
+    EXPECT_EQ(WatermarkImagePartName(u"/home/ann/My Logo #2 100%.png", 9), u"/WM_My%20Logo%20%232%20100%25.png_9.png");
     EXPECT_EQ(PercentEncodePartNameText(u"?[]<>\"{}|^`"), u"%3F%5B%5D%3C%3E%22%7B%7D%7C%5E%60");
     // é is C3 A9, ☕ (U+2615) E2 98 95, 😀 (U+1F600) F0 9F 98 80.
     EXPECT_EQ(PercentEncodePartNameText(u"Café ☕😀"), u"Caf%C3%A9%20%E2%98%95%F0%9F%98%80");

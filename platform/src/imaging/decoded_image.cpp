@@ -8,7 +8,8 @@ ImageOutcome CheckImageSize(uint64_t width, uint64_t height, const char* format)
 {
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
     if (width == 0 || height == 0) {
-        return ImageFailure(Gdiplus::GenericError, std::string("the ") + format + " image has no pixels (" + size + ")");
+        return ImageFailure(Gdiplus::GenericError,
+                            std::string("the ") + format + " image has no pixels (" + size + ")");
     }
     if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels) {
         return ImageFailure(Gdiplus::ValueOverflow, std::string("the ") + format + " image is " + size +

@@ -44,10 +44,7 @@ struct ImageOutcome {
     bool Failed() const { return status != Gdiplus::Ok; }
 };
 
-inline ImageOutcome ImageFailure(Gdiplus::Status status, std::string reason)
-{
-    return {status, std::move(reason)};
-}
+inline ImageOutcome ImageFailure(Gdiplus::Status status, std::string reason) { return {status, std::move(reason)}; }
 
 // Ok when an image of width x height pixels is within the limits; otherwise
 // the refusal, with the format's name in its reason.

@@ -201,21 +201,24 @@ Status GdipGetImageHeight(GpImage* image, UINT* height)
 
 Status GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution)
 {
-    if (image == nullptr || resolution == nullptr) return Fail(InvalidParameter, "no image or no place for its resolution");
+    if (image == nullptr || resolution == nullptr)
+        return Fail(InvalidParameter, "no image or no place for its resolution");
     *resolution = static_cast<REAL>(image->pixels.dpiX);
     return Succeed();
 }
 
 Status GdipGetImageVerticalResolution(GpImage* image, REAL* resolution)
 {
-    if (image == nullptr || resolution == nullptr) return Fail(InvalidParameter, "no image or no place for its resolution");
+    if (image == nullptr || resolution == nullptr)
+        return Fail(InvalidParameter, "no image or no place for its resolution");
     *resolution = static_cast<REAL>(image->pixels.dpiY);
     return Succeed();
 }
 
 Status GdipGetImageEncodersSize(UINT* numEncoders, UINT* size)
 {
-    if (numEncoders == nullptr || size == nullptr) return Fail(InvalidParameter, "no place for the encoder list's size");
+    if (numEncoders == nullptr || size == nullptr)
+        return Fail(InvalidParameter, "no place for the encoder list's size");
     if (!Started()) return Fail(GdiplusNotInitialized, "the imaging library was not started");
     *numEncoders = 1;
     *size = kEncodersBufferBytes;

@@ -91,7 +91,8 @@ ImageOutcome ReadGifImage(GifFileType* gif, int transparent, DecodedImage* image
     const GifImageDesc& frame = gif->Image;
     const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
     if (colours == nullptr) return ImageFailure(Gdiplus::GenericError, "the GIF image has no colour table");
-    if (frame.Width <= 0 || frame.Height <= 0) return ImageFailure(Gdiplus::GenericError, "the GIF image has no pixels");
+    if (frame.Width <= 0 || frame.Height <= 0)
+        return ImageFailure(Gdiplus::GenericError, "the GIF image has no pixels");
     // The image is decoded in full even where the screen clips it; it is
     // held to the same limits as the screen.
     ImageOutcome outcome = CheckImageSize(uint64_t(frame.Width), uint64_t(frame.Height), "GIF");

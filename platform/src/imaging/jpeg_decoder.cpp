@@ -96,7 +96,8 @@ void CmykToRgba(const uint8_t* cmyk, uint8_t* rgba, uint32_t width, bool inverte
     for (uint32_t x = 0; x < width; ++x, cmyk += 4, rgba += 4) {
         const int white[4] = {inverted ? cmyk[0] : 255 - cmyk[0], inverted ? cmyk[1] : 255 - cmyk[1],
                               inverted ? cmyk[2] : 255 - cmyk[2], inverted ? cmyk[3] : 255 - cmyk[3]};
-        for (int channel = 0; channel < 3; ++channel) rgba[channel] = static_cast<uint8_t>(white[channel] * white[3] / 255);
+        for (int channel = 0; channel < 3; ++channel)
+            rgba[channel] = static_cast<uint8_t>(white[channel] * white[3] / 255);
         rgba[3] = 255;
     }
 }
@@ -115,7 +116,8 @@ bool ReadJpegPixels(jpeg_decompress_struct* decompress, JpegErrors* errors, cons
     while (decompress->output_scanline < decompress->output_height) {
         const uint32_t y = decompress->output_scanline;
         JSAMPROW row = header->cmyk ? cmykRow : image->Row(y);
-        if (jpeg_read_scanlines(decompress, &row, 1) != 1) FailJpeg(reinterpret_cast<j_common_ptr>(decompress), "the data ends early");
+        if (jpeg_read_scanlines(decompress, &row, 1) != 1)
+            FailJpeg(reinterpret_cast<j_common_ptr>(decompress), "the data ends early");
         if (header->cmyk) CmykToRgba(cmykRow, image->Row(y), image->width, header->invertedCmyk);
     }
     return true;

@@ -66,9 +66,8 @@ bool ReadPngHeader(png_structp png, png_infop info, PngHeader* header)
     header->colorType = png_get_color_type(png, info);
     header->transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
-    header->hasResolution =
-        png_get_pHYs(png, info, &header->pixelsPerMetreX, &header->pixelsPerMetreY, &unit) != 0 &&
-        unit == PNG_RESOLUTION_METER;
+    header->hasResolution = png_get_pHYs(png, info, &header->pixelsPerMetreX, &header->pixelsPerMetreY, &unit) != 0 &&
+                            unit == PNG_RESOLUTION_METER;
     return true;
 }
 

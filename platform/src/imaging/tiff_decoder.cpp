@@ -78,8 +78,8 @@ public:
         TIFFOpenOptionsSetErrorHandlerExtR(options, OnTiffError, source);
         TIFFOpenOptionsSetWarningHandlerExtR(options, OnTiffWarning, source);
         // "m": read through the procedures above, never a mapping.
-        tiff_ = TIFFClientOpenExt("image", "rm", source, ReadTiffBytes, WriteTiffBytes, SeekTiff, CloseTiff,
-                                  TiffSize, MapTiff, UnmapTiff, options);
+        tiff_ = TIFFClientOpenExt("image", "rm", source, ReadTiffBytes, WriteTiffBytes, SeekTiff, CloseTiff, TiffSize,
+                                  MapTiff, UnmapTiff, options);
         TIFFOpenOptionsFree(options);
     }
     ~TiffReader()
@@ -97,8 +97,8 @@ private:
 
 ImageOutcome TiffFailure(const TiffSource& source, const char* fallback)
 {
-    return ImageFailure(Gdiplus::GenericError,
-                        std::string("the TIFF image is damaged: ") + (source.message[0] != '\0' ? source.message : fallback));
+    return ImageFailure(Gdiplus::GenericError, std::string("the TIFF image is damaged: ") +
+                                                   (source.message[0] != '\0' ? source.message : fallback));
 }
 
 // Dots per inch from the resolution tags; 0 without a unit.
@@ -144,7 +144,8 @@ ImageOutcome DecodeTiff(const uint8_t* data, size_t size, DecodedImage* image)
     }
     char unsupported[1024] = "";
     if (!TIFFRGBAImageOK(tiff, unsupported)) {
-        return ImageFailure(Gdiplus::UnknownImageFormat, std::string("the TIFF image has a form that cannot be read: ") + unsupported);
+        return ImageFailure(Gdiplus::UnknownImageFormat,
+                            std::string("the TIFF image has a form that cannot be read: ") + unsupported);
     }
     ImageOutcome outcome = AllocatePixels(image, width, height, "TIFF");
     if (outcome.Failed()) return outcome;
@@ -156,7 +157,8 @@ ImageOutcome DecodeTiff(const uint8_t* data, size_t size, DecodedImage* image)
     UnpackTiffPixels(image);
     uint16_t extraSamples = 0;
     uint16_t* extraTypes = nullptr;
-    image->hasAlpha = TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraSamples, &extraTypes) == 1 && extraSamples > 0;
+    image->hasAlpha =
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraSamples, &extraTypes) == 1 && extraSamples > 0;
     ReadTiffResolution(tiff, image);
     return {};
 }

@@ -18,7 +18,8 @@ using tav::imaging::ImageOutcome;
 ImageOutcome Decode(const std::string& file)
 {
     DecodedImage image;
-    ImageOutcome outcome = tav::imaging::DecodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &image);
+    ImageOutcome outcome =
+        tav::imaging::DecodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &image);
     if (outcome.Failed()) {
         EXPECT_TRUE(image.rgba.empty()) << "pixels kept after: " << outcome.reason;
     }
@@ -37,7 +38,8 @@ std::vector<Rgb> Noise(size_t count)
     uint32_t state = 12345;
     for (Rgb& pixel : pixels) {
         state = state * 1103515245 + 12345;
-        pixel = {static_cast<uint8_t>(state >> 24), static_cast<uint8_t>(state >> 16), static_cast<uint8_t>(state >> 8)};
+        pixel = {static_cast<uint8_t>(state >> 24), static_cast<uint8_t>(state >> 16),
+                 static_cast<uint8_t>(state >> 8)};
     }
     return pixels;
 }
@@ -137,6 +139,22 @@ TEST(HostileImages, AbsurdOffsetsFail)
     std::string palette = Indexed8Bmp(2, 1, Noise(2), {0, 1});
     palette.replace(46, 4, std::string("\x00\x01\x00\x00", 4));  // 256 colours, 2 present
     EXPECT_TRUE(Mentions(Decode(palette), "the data ends early"));
+}
+
+// Each scan of a progressive JPEG is a pass over the whole image, and a
+// file may hold any number of them.
+TEST(HostileImages, JpegWithHundredsOfScansIsRefused)
+{
+    DecodedImage image;
+    const std::string usual = ProgressiveGreyJpeg(77, false);
+    const ImageOutcome decoded =
+        tav::imaging::DecodeImage(reinterpret_cast<const uint8_t*>(usual.data()), usual.size(), &image);
+    ASSERT_FALSE(decoded.Failed()) << decoded.reason;
+    EXPECT_NEAR(image.Row(4)[0], 77, 2);
+
+    const ImageOutcome outcome = Decode(ProgressiveGreyJpeg(77, true));
+    EXPECT_EQ(outcome.status, Gdiplus::GenericError) << outcome.reason;
+    EXPECT_TRUE(Mentions(outcome, "too many scans")) << outcome.reason;
 }
 
 TEST(HostileImages, OversizedFileIsRefusedUnread)

@@ -31,6 +31,34 @@ void PutLittle32(std::string& out, uint32_t value)
     PutLittle16(out, value >> 16);
 }
 
+std::string BmpFile(int32_t width, int32_t height, uint16_t bits, const std::string& palette, uint32_t colours,
+                    const std::string& pixelRows, int32_t pixelsPerMetre)
+{
+    const uint32_t pixelOffset = 14 + 40 + static_cast<uint32_t>(palette.size());
+    std::string file("BM", 2);
+    PutLittle32(file, pixelOffset + static_cast<uint32_t>(pixelRows.size()));
+    PutLittle32(file, 0);
+    PutLittle32(file, pixelOffset);
+    PutLittle32(file, 40);
+    PutLittle32(file, static_cast<uint32_t>(width));
+    PutLittle32(file, static_cast<uint32_t>(height));
+    PutLittle16(file, 1);
+    PutLittle16(file, bits);
+    PutLittle32(file, 0);
+    PutLittle32(file, static_cast<uint32_t>(pixelRows.size()));
+    PutLittle32(file, static_cast<uint32_t>(pixelsPerMetre));
+    PutLittle32(file, static_cast<uint32_t>(pixelsPerMetre));
+    PutLittle32(file, colours);
+    PutLittle32(file, 0);
+    return file + palette + pixelRows;
+}
+
+int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int count)
+{
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), count);
+    return count;
+}
+
 }  // namespace
 
 std::string PngChunk(const char type[5], const std::string& data)
@@ -132,6 +160,43 @@ std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densi
     return file;
 }
 
+std::string ProgressiveGreyJpeg(uint8_t level, bool everyCoefficientApart)
+{
+    jpeg_compress_struct compress{};
+    jpeg_error_mgr errors{};
+    compress.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&compress);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&compress, &buffer, &size);
+    compress.image_width = 8;
+    compress.image_height = 8;
+    compress.input_components = 1;
+    compress.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&compress);
+    std::vector<jpeg_scan_info> scans;
+    if (everyCoefficientApart) {
+        scans.push_back({1, {0}, 0, 0, 0, 0});
+        for (int k = 1; k < 64; ++k) {
+            scans.push_back({1, {0}, k, k, 0, 10});
+            for (int bit = 10; bit > 0; --bit) scans.push_back({1, {0}, k, k, bit, bit - 1});
+        }
+        compress.scan_info = scans.data();
+        compress.num_scans = static_cast<int>(scans.size());
+    } else {
+        jpeg_simple_progression(&compress);
+    }
+    jpeg_start_compress(&compress, TRUE);
+    std::vector<unsigned char> row(8, level);
+    JSAMPROW rows[1] = {row.data()};
+    while (compress.next_scanline < 8) jpeg_write_scanlines(&compress, rows, 1);
+    jpeg_finish_compress(&compress);
+    std::string file(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&compress);
+    std::free(buffer);
+    return file;
+}
+
 std::string RgbTiff(const TiffLayout& layout)
 {
     std::string pixels;
@@ -190,32 +255,6 @@ std::string RgbTiff(const TiffLayout& layout)
     return file + pixels;
 }
 
-namespace {
-
-std::string BmpFile(int32_t width, int32_t height, uint16_t bits, const std::string& palette, uint32_t colours,
-                    const std::string& pixelRows, int32_t pixelsPerMetre)
-{
-    const uint32_t pixelOffset = 14 + 40 + static_cast<uint32_t>(palette.size());
-    std::string file("BM", 2);
-    PutLittle32(file, pixelOffset + static_cast<uint32_t>(pixelRows.size()));
-    PutLittle32(file, 0);
-    PutLittle32(file, pixelOffset);
-    PutLittle32(file, 40);
-    PutLittle32(file, static_cast<uint32_t>(width));
-    PutLittle32(file, static_cast<uint32_t>(height));
-    PutLittle16(file, 1);
-    PutLittle16(file, bits);
-    PutLittle32(file, 0);
-    PutLittle32(file, static_cast<uint32_t>(pixelRows.size()));
-    PutLittle32(file, static_cast<uint32_t>(pixelsPerMetre));
-    PutLittle32(file, static_cast<uint32_t>(pixelsPerMetre));
-    PutLittle32(file, colours);
-    PutLittle32(file, 0);
-    return file + palette + pixelRows;
-}
-
-}  // namespace
-
 std::string Rgb24Bmp(int32_t width, int32_t height, const std::vector<Rgb>& pixels, int32_t pixelsPerMetre)
 {
     std::string rows;
@@ -246,16 +285,6 @@ std::string Indexed8Bmp(int32_t width, int32_t height, const std::vector<Rgb>& p
     }
     return BmpFile(width, height, 8, table, static_cast<uint32_t>(palette.size()), rows, 0);
 }
-
-namespace {
-
-int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int count)
-{
-    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), count);
-    return count;
-}
-
-}  // namespace
 
 std::string IndexedGif(int width, int height, const std::vector<Rgb>& palette, const std::vector<uint8_t>& indices,
                        int transparentIndex, bool interlaced)

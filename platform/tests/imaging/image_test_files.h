@@ -29,6 +29,10 @@ std::string RgbPng(uint32_t width, uint32_t height, const std::vector<Rgb>& pixe
 // inch, 2: dots per centimetre.
 std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densityUnit = 0, uint16_t density = 0);
 
+// A progressive 8 x 8 grey JPEG: the usual few scans, or each of the 63 AC
+// coefficients in 11 scans of successive approximation (694 scans in all).
+std::string ProgressiveGreyJpeg(uint8_t level, bool everyCoefficientApart);
+
 // A little-endian, uncompressed, one-strip 8-bit RGB TIFF of the pixels.
 // The strip's offset and byte count may be replaced; resolution (per inch)
 // is written when not 0.
