@@ -57,10 +57,12 @@ struct EncoderParameters {
 };
 
 // Loads the image file (a UTF-16 path). FileNotFound, AccessDenied or
-// Win32Error when the file cannot be read (the thread's last error is set to
-// the system error); UnknownImageFormat for a file of no known format or an
-// unsupported variant; ValueOverflow for a file or image past the limits;
-// GenericError for damaged data; OutOfMemory.
+// Win32Error when the file cannot be read; UnknownImageFormat for a file of
+// no known format or an unsupported variant; ValueOverflow for a file or
+// image past the limits; GenericError for damaged data; OutOfMemory. Each
+// failure also sets the thread's last error: ERROR_FILE_NOT_FOUND,
+// ERROR_ACCESS_DENIED, ERROR_READ_FAULT, ERROR_NOT_SUPPORTED,
+// ERROR_INVALID_DATA (too large or damaged), ERROR_OUTOFMEMORY.
 Status GdipLoadImageFromFile(const WCHAR* filename, GpImage** image);
 // Loads an image from the stream's current position to its end, with the
 // same results.

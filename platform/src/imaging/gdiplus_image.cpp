@@ -36,9 +36,35 @@ Status Succeed()
     return Ok;
 }
 
+// The system error that goes with a failure of the image itself, so that a
+// caller that turns the thread's last error into its result reports this
+// failure and not an earlier one. Failures of the file or stream set their
+// own system error before they get here.
+void SetLastErrorForImageFailure(Status status)
+{
+    switch (status) {
+    case InvalidParameter:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        break;
+    case OutOfMemory:
+        SetLastError(ERROR_OUTOFMEMORY);
+        break;
+    case UnknownImageFormat:
+        SetLastError(ERROR_NOT_SUPPORTED);
+        break;
+    case GenericError:
+    case ValueOverflow:
+        SetLastError(ERROR_INVALID_DATA);
+        break;
+    default:
+        break;
+    }
+}
+
 Status Fail(const ImageOutcome& outcome)
 {
     lastFailureReason = outcome.reason;
+    SetLastErrorForImageFailure(outcome.status);
     return outcome.status;
 }
 

@@ -166,7 +166,13 @@ TEST_F(GdiplusImage, FailuresGiveTheirStatusLastErrorAndReason)
 
     ScratchFile text("just some text, not an image");
     EXPECT_EQ(GdipLoadImageFromFile(text.path().c_str(), &image), UnknownImageFormat);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
     EXPECT_NE(LastImageFailureReason().find("no PNG, JPEG, TIFF, GIF or BMP"), std::string::npos);
+
+    ScratchFile cut(RgbPng(2, 2, std::vector<Rgb>(4, Rgb{1, 2, 3})).substr(0, 40));
+    EXPECT_EQ(GdipLoadImageFromFile(cut.path().c_str(), &image), GenericError);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_EQ(LastImageFailureReason(), "the PNG image is damaged: the data ends early");
 
     ScratchFile png(RgbPng(1, 1, {Rgb{0, 0, 0}}));
     ASSERT_EQ(GdipLoadImageFromFile(png.path().c_str(), &image), Ok);
