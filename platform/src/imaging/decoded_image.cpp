@@ -1,5 +1,6 @@
 #include "decoded_image.h"
 
+#include <cmath>
 #include <new>
 
 namespace tav::imaging {
@@ -34,6 +35,14 @@ ImageOutcome AllocatePixels(DecodedImage* image, uint64_t width, uint64_t height
     return {};
 }
 
-double DotsPerInchFromPixelsPerMetre(uint32_t pixelsPerMetre) { return pixelsPerMetre * 0.0254; }
+double DotsPerInchFromPixelsPerMetre(uint32_t pixelsPerMetre)
+{
+    // A whole number of dots per inch is stored rounded to whole pixels per
+    // metre (150 dpi as 5906, which is 150.0124 dpi); such a value gives the
+    // whole number back, so that the image keeps the size it was made for.
+    const double dotsPerInch = pixelsPerMetre * 0.0254;
+    const double whole = std::round(dotsPerInch);
+    return std::lround(whole / 0.0254) == static_cast<long>(pixelsPerMetre) ? whole : dotsPerInch;
+}
 
 }  // namespace tav::imaging

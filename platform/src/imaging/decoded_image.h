@@ -54,7 +54,9 @@ ImageOutcome CheckImageSize(uint64_t width, uint64_t height, const char* format)
 // transparent black), with the format's name in the reason of a refusal.
 ImageOutcome AllocatePixels(DecodedImage* image, uint64_t width, uint64_t height, const char* format);
 
-// Pixels per metre, as PNG and BMP store resolution, in dots per inch.
+// Pixels per metre, as PNG and BMP store resolution, in dots per inch; the
+// whole number of dots per inch that was stored, when the value is one
+// rounded from such a number.
 double DotsPerInchFromPixelsPerMetre(uint32_t pixelsPerMetre);
 
 }  // namespace tav::imaging

@@ -59,16 +59,19 @@ TEST_F(GdiplusImage, FilesOfEachFormatGiveTheirSizeAndResolution)
     tiff.pixels = pixels;
     tiff.dotsPerInch = 300;
     const Case cases[] = {
-        // 11811 pixels per metre is 299.9994 dpi.
-        {"PNG with pHYs", RgbPng(6, 4, pixels, 11811), 6, 4, 299.9994},
+        // 11811 pixels per metre (299.9994 dpi) is 300 dpi rounded, and
+        // read as 300; 5001 is no whole number of dpi rounded (127 would be
+        // 5000): 127.0254.
+        {"PNG with pHYs", RgbPng(6, 4, pixels, 11811), 6, 4, 300},
+        {"PNG with an odd pHYs", RgbPng(6, 4, pixels, 5001), 6, 4, 127.0254},
         {"PNG without", RgbPng(6, 4, pixels), 6, 4, 0},
         {"JPEG in dots per inch", SolidJpeg(6, 4, {1, 2, 3}, 1, 300), 6, 4, 300},
         // 118 dots per centimetre is 299.72 dpi.
         {"JPEG in dots per centimetre", SolidJpeg(6, 4, {1, 2, 3}, 2, 118), 6, 4, 299.72},
         {"JPEG with aspect only", SolidJpeg(6, 4, {1, 2, 3}), 6, 4, 0},
         {"TIFF", RgbTiff(tiff), 6, 4, 300},
-        // 3780 pixels per metre is 96.012 dpi.
-        {"BMP", Rgb24Bmp(6, 4, pixels, 3780), 6, 4, 96.012},
+        // 3780 pixels per metre is 96 dpi rounded.
+        {"BMP", Rgb24Bmp(6, 4, pixels, 3780), 6, 4, 96},
         {"GIF", IndexedGif(6, 4, {Rgb{1, 2, 3}}, std::vector<uint8_t>(24, 0)), 6, 4, 0},
     };
     for (const Case& c : cases) {
@@ -102,7 +105,7 @@ CLSID PngEncoder()
 }
 
 // A JPEG of 600 x 300 pixels at 300 dpi made into PNG and read back keeps
-// size and resolution: 600 * 96 / 300 = 192 by 96 units.
+// its size and exactly its resolution, so that it stays 192 x 96 units.
 TEST_F(GdiplusImage, JpegSavedAsPngKeepsSizeAndResolution)
 {
     ScratchFile file(SolidJpeg(600, 300, {0, 90, 200}, 1, 300));
@@ -128,8 +131,8 @@ TEST_F(GdiplusImage, JpegSavedAsPngKeepsSizeAndResolution)
     const Measured measured = Measure(bitmap);
     EXPECT_EQ(measured.width, 600u);
     EXPECT_EQ(measured.height, 300u);
-    EXPECT_NEAR(measured.width * 96 / measured.dpiX, 192.0, 0.005);
-    EXPECT_NEAR(measured.height * 96 / measured.dpiY, 96.0, 0.005);
+    EXPECT_EQ(measured.dpiX, 300.0f);
+    EXPECT_EQ(measured.dpiY, 300.0f);
     GdipDisposeImage(bitmap);
     stream->Release();
 }
