@@ -22,6 +22,7 @@
 #include "job/page_selection.h"
 #include "job/pipeline_properties.h"
 #include "job/selected_pages_walker.h"
+#include "job/spooler_job.h"
 #include "job/standard_input.h"
 #include "job/stream_output.h"
 #include "job/trace_file.h"
@@ -184,6 +185,39 @@ std::string DeltaWithPageMedium(const std::string& printer, const std::shared_pt
     return delta;
 }
 
+// The spooler's record of the job: the number the property bag gives the
+// filters, so that they find it whatever set it.
+SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag,
+                                 const SYSTEMTIME& submitted, std::optional<uint64_t> pageCount)
+{
+    SpoolerJobRecord record;
+    record.printer = request.printer;
+    VARIANT jobId;
+    VariantInit(&jobId);
+    if (SUCCEEDED(bag->GetProperty(u"PrintJobId", &jobId)) && jobId.vt == VT_UI4) record.jobId = jobId.ulVal;
+    VariantClear(&jobId);
+    record.owner = JobOwnerName(request.user);
+    record.document = JobDocumentName(request.title, request.input);
+    record.deviceFile = request.deviceFile;
+    record.submitted = submitted;
+    if (pageCount && *pageCount <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pageCount);
+    return record;
+}
+
+// The printer handle the filters ask the spooler with, unless one was set.
+void AddPrinterHandle(IPrintPipelinePropertyBag* bag, HANDLE printer)
+{
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(bag->GetProperty(u"PrinterHandle", &value))) {
+        VariantClear(&value);
+        return;
+    }
+    value.vt = VT_UI8;
+    value.ullVal = reinterpret_cast<uintptr_t>(printer);
+    bag->AddProperty(u"PrinterHandle", &value);
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -202,6 +236,9 @@ std::string FailureMessage(const std::string& file, const std::string& part, con
 
 JobOutcome RunJob(const JobRequest& request)
 {
+    // The job's submission time, as the spooler's record gives it.
+    SYSTEMTIME submitted{};
+    GetSystemTime(&submitted);
     // First, so that the modules are unloaded last, after every object that
     // might still hold code of theirs.
     std::vector<std::unique_ptr<FilterModule>> modules;
@@ -341,6 +378,13 @@ JobOutcome RunJob(const JobRequest& request)
     } catch (const PropertyError& error) {
         return Ended(kExitUsage, error.what());
     }
+    std::optional<SpoolerJob> spoolerJob;
+    try {
+        spoolerJob.emplace(SpoolerRecordOf(request, bag.Get(), submitted, pageCount));
+    } catch (const std::runtime_error& error) {
+        return Ended(kExitJobFailed, error.what());
+    }
+    AddPrinterHandle(bag.Get(), spoolerJob->PrinterHandle());
     AddObject(bag.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket).Get());
     AddObject(bag.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
     // Pages are counted where they are written: by the package writer, or,
