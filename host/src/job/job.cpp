@@ -185,10 +185,11 @@ std::string DeltaWithPageMedium(const std::string& printer, const std::shared_pt
     return delta;
 }
 
-// The spooler's record of the job: the number the property bag gives the
-// filters, so that they find it whatever set it.
+// The spooler's record of the job, under the number the property bag gives
+// the filters, so that they find it whatever set it; pages: the selected
+// pages, when the package says how many it has.
 SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag,
-                                 const SYSTEMTIME& submitted, std::optional<uint64_t> pageCount)
+                                 const SYSTEMTIME& submitted, std::optional<uint64_t> pages)
 {
     SpoolerJobRecord record;
     record.printer = request.printer;
@@ -200,7 +201,7 @@ SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelineProper
     record.document = JobDocumentName(request.title, request.input);
     record.deviceFile = request.deviceFile;
     record.submitted = submitted;
-    if (pageCount && *pageCount <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pageCount);
+    if (pages && *pages <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pages);
     return record;
 }
 
@@ -380,7 +381,9 @@ JobOutcome RunJob(const JobRequest& request)
     }
     std::optional<SpoolerJob> spoolerJob;
     try {
-        spoolerJob.emplace(SpoolerRecordOf(request, bag.Get(), submitted, pageCount));
+        std::optional<uint64_t> pages;
+        if (pageCount) pages = selection.CountWithin(*pageCount);
+        spoolerJob.emplace(SpoolerRecordOf(request, bag.Get(), submitted, pages));
     } catch (const std::runtime_error& error) {
         return Ended(kExitJobFailed, error.what());
     }
