@@ -125,13 +125,29 @@ void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* o
     bag->AddProperty(name, &value);
 }
 
+// The last value given for an option, or "".
+std::string LastValueOf(const std::vector<std::pair<std::string, std::string>>& options, const std::string& name)
+{
+    std::string value;
+    for (const auto& option : options) {
+        if (option.first == name) value = option.second;
+    }
+    return value;
+}
+
 // The job options that go into the ticket: --user is the job owner's name
-// as the identification print shows it, unless an -o option names it; the
-// options the host applies itself stay out.
+// as the identification print shows it, unless an -o option names it; an
+// identification print of the user's name without --user shows the job's
+// owner, as a print system names it. The options the host applies itself
+// stay out.
 std::vector<std::pair<std::string, std::string>> TicketOptions(const JobRequest& request)
 {
     std::vector<std::pair<std::string, std::string>> options;
-    if (!request.user.empty()) options.emplace_back("job-originating-user-name", request.user);
+    if (!request.user.empty()) {
+        options.emplace_back("job-originating-user-name", request.user);
+    } else if (LastValueOf(request.options, "header-footer-id") == "user") {
+        options.emplace_back("job-originating-user-name", JobOwnerName(""));
+    }
     for (const auto& option : request.options) {
         if (!tavoptions::FindHostOption(option.first)) options.push_back(option);
     }
