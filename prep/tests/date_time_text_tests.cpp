@@ -1,16 +1,13 @@
 // The date and time of the header/footer line for a fixed time stamp:
 // Sunday 8 March 2026, 14:05:09, with names from a made-up string table
-// and from the real language library.
+// (the real language library serves the composed line's tests).
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
 #include "date_time_values.h"
-#include "lang/string_ids.h"
 #include "platform/base.h"
-#include "platform/library.h"
-#include "platform/wformat.h"
 
 namespace {
 
@@ -164,23 +161,6 @@ TEST(DataTimeId, LibraryBesideTheConfigurationFile)
     EXPECT_EQ(LanguageLibraryPath(u"/lib/config.so", nullptr), u"/lib/config.so");
     std::u16string deep = u"/" + std::u16string(300, u'd') + u"/config.so";
     EXPECT_EQ(LanguageLibraryPath(deep, u"lang.so"), u"/" + std::u16string(300, u'd') + u"/lang.so");
-}
-
-TEST(DateText, NamesFromTheLanguageLibrary)
-{
-    HMODULE library = LoadLibraryW(Utf8ToWide(tavlang::kLibraryName).c_str());
-    ASSERT_NE(library, nullptr);
-    StringLoader load = [library](UINT id, WCHAR* buffer, int capacity) {
-        return LoadStringW(library, id, buffer, capacity);
-    };
-    DateTimeNames names = ParseDataTimeId(Utf8ToWide(tavlang::kDataTimeIds).c_str());
-    FormatValues date;
-    EXPECT_EQ(ScanDateData(u"WMdy", At(14, 5), names, load, date), S_OK);
-    EXPECT_EQ(ApplyStringFormat(u"%s, %s %d, %d", date), u"Sunday, March 8, 2026");
-    FormatValues time;
-    ScanTimeData(u"HmA", At(14, 5), names, load, time);
-    EXPECT_EQ(ApplyStringFormat(u"%d:%02d %s", time), u"2:05 PM");
-    EXPECT_TRUE(FreeLibrary(library));
 }
 
 }  // namespace
