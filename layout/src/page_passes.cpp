@@ -96,7 +96,11 @@ HRESULT SheetPlanPass::Plan()
         state.sheetA = state.nup.sheet;
     }
     state.slots.clear();
-    for (const SheetSlot& slot : plan.slots) state.slots.push_back(PlacedSlot{slot});
+    for (const SheetSlot& slot : plan.slots) {
+        PlacedSlot placed;
+        placed.slot = slot;
+        state.slots.push_back(placed);
+    }
     return S_OK;
 }
 
