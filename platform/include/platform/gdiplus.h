@@ -1,8 +1,9 @@
 // GDI+ start-up and shut-down. Each GdiplusStartup is counted per process and
 // ended by the GdiplusShutdown of its token. Including this header also gives
-// the GDI+ geometry: points, rectangles and the 3x2 matrix.
+// the GDI+ geometry (points, rectangles and the 3x2 matrix) and images.
 #pragma once
 
+#include "platform/gdiplus_image.h"
 #include "platform/gdiplus_matrix.h"
 #include "platform/gdiplus_types.h"
 #include "platform/types.h"
