@@ -54,12 +54,9 @@ constexpr OptionReaders kReaders[] = {
 };
 
 // Options that an acting filter reads but does not apply yet: the
-// preparation filter scales pages and draws text watermarks, but no bitmap
-// watermark or header/footer line so far.
+// preparation filter scales pages and draws text and bitmap watermarks, but
+// no header/footer line so far.
 constexpr OptionReaders kNotAppliedYet[] = {
-    {"watermark-image", "prep"},
-    {"watermark-first-image", "prep"},
-    {"watermark-scale", "prep"},
     {"header-footer*", "prep"},
     {"job-originating-*", "prep"},
 };
