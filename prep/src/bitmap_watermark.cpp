@@ -25,7 +25,12 @@ HRESULT BitmapWatermark::PrepareResources(IXpsDocumentConsumer* consumer, IFixed
                                           ResourcePartCache* cache)
 {
     if (consumer == nullptr || page == nullptr || cache == nullptr) return E_POINTER;
-    HRESULT hr = image_->Load();
+    // Once the job has the image part, the pages after need neither the
+    // file nor its decoding again.
+    OwnedBstr written;
+    HRESULT hr = S_OK;
+    if (image_->FileName().empty() || FAILED(cache->Lookup(image_->FileName().c_str(), written.Out())))
+        hr = image_->Load();
     if (SUCCEEDED(hr)) hr = PageDecoration::PrepareResources(consumer, page, cache);
     if (FAILED(hr)) files_.DropPartName(image_->FileName());
     return hr;

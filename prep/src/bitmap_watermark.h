@@ -16,8 +16,10 @@ public:
     // E_UNEXPECTED until PrepareResources gave the image part's name; the
     // failure to measure the image or to build the fragment otherwise.
     HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
-    // The image is loaded first, so that a file that cannot be loaded makes
-    // no part at all; a failure leaves the next page a new part name.
+    // The image is loaded before the part is made, so that a file that
+    // cannot be loaded makes no part at all; a page after the part was
+    // written does not load it again. A failure leaves the next page a new
+    // part name.
     HRESULT PrepareResources(IXpsDocumentConsumer* consumer, IFixedPage* page, ResourcePartCache* cache) override;
 
 private:

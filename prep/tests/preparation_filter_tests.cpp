@@ -3,6 +3,7 @@
 // the job's cache of decoration parts.
 #include <gtest/gtest.h>
 
+#include "bitmap_watermark.h"
 #include "image_test_files.h"
 #include "preparation_filter.h"
 #include "resource_part_cache.h"
@@ -256,6 +257,50 @@ TEST(PreparationFilterTest, AnImageThatCannotBeLoadedLeavesEveryPageWithoutTheWa
         EXPECT_EQ(page->Content().find("ImageBrush"), std::string::npos) << page->Content();
         EXPECT_TRUE(page->ResourceUris().empty());
     }
+}
+
+TEST(BitmapWatermarkTest, APageAfterTheImagePartWasWrittenNeedsTheFileNoMore)
+{
+    // COM for the decorations' DOM documents and GDI+ for the image, as
+    // the filter starts them.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR gdiplus = 0;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus, &input, nullptr), Gdiplus::Ok);
+    std::vector<imagetest::Rgb> pixels(20 * 10, imagetest::Rgb{0, 0, 255});
+    auto image = std::make_unique<imagetest::ScratchFile>(imagetest::RgbPng(20, 10, pixels), "small.png");
+    DecorationData data;
+    data.watermarkOptions.pageWatermark = 1;
+    data.activeEntry.type = kWatermarkBitmap;
+    data.activeEntry.filename = RecordString(image->path().c_str());
+    auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    ResourcePartCache cache;
+    WatermarkImageFiles files;
+    std::string firstMarkup;
+    for (const char16_t* name : {u"/Pages/1.fpage", u"/Pages/2.fpage"}) {
+        SCOPED_TRACE(std::string(name, name + 14));
+        auto page = MakePart<FixedPagePart>(name, kPage);
+        BitmapWatermark watermark(data, files);
+        ASSERT_EQ(watermark.PrepareResources(consumer.Get(), page.Get(), &cache), S_OK);
+        // Without a resolution the pixels are the units: 20 x 10 round the
+        // centre of 816 x 1056.
+        ASSERT_EQ(watermark.Render(816, 1056, Gdiplus::RectF{}), S_OK);
+        BSTR markup = nullptr;
+        ASSERT_EQ(watermark.GetMarkup(&markup, kFragmentMarkup), S_OK);
+        std::string text = Text(markup);
+        SysFreeString(markup);
+        EXPECT_NE(text.find("Data=\"M 398.00,523.00 L 398.00,533.00 418.00,533.00 418.00,523.00 z\""),
+                  std::string::npos) << text;
+        if (firstMarkup.empty()) {
+            firstMarkup = text;
+            image.reset();  // the file is gone for the second page
+        } else {
+            EXPECT_EQ(text, firstMarkup);
+        }
+        EXPECT_FALSE(watermark.DrawsUnderContent());
+    }
+    Gdiplus::GdiplusShutdown(gdiplus);
+    CoUninitialize();
 }
 
 // A font resource that counts its writes and fails them while told to.
