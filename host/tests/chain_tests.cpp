@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "chain/filter_chain.h"
 #include "job/job.h"
 #include "job/spooler_job.h"
 #include "platform/base.h"
@@ -301,6 +302,16 @@ TEST(ChainTest, BadInputStopsBeforeAnyFilterRuns)
     EXPECT_EQ(outcome.message, input + ": not a zip archive (or a truncated one)");
     EXPECT_TRUE(job.LogLines().empty());
     EXPECT_TRUE(job.NothingWritten());
+}
+
+TEST(ChainTest, AWarningGivenOnEveryPageIsKeptOnce)
+{
+    FilterChain chain({}, std::make_shared<FailureLog>());
+    chain.ReportWarning("", "the image x.png cannot be loaded");
+    chain.ReportWarning("/Pages/2.fpage", "no room");
+    chain.ReportWarning("", "the image x.png cannot be loaded");
+    EXPECT_EQ(chain.Warnings(),
+              (std::vector<std::string>{"the image x.png cannot be loaded", "/Pages/2.fpage: no room"}));
 }
 
 TEST(ChainTest, MissingModuleAndUnknownFilter)

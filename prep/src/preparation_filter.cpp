@@ -1,7 +1,9 @@
 #include "preparation_filter.h"
 
+#include "bitmap_watermark.h"
 #include "decoration_type.h"
 #include "filtercore/failure_note.h"
+#include "filtercore/job_warning.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
@@ -129,15 +131,24 @@ PreparationFilter::PageExamination PreparationFilter::ExaminePageTicket(Preparat
 void PreparationFilter::BuildDecorations(PreparationContext& context, const PageExamination& examined,
                                          LONG jobPageNumber)
 {
-    // The bitmap watermark and the header/footer line are still to come:
-    // until then a page that asks for them goes without them.
+    // The header/footer line is still to come: until then a page that asks
+    // for it goes without it.
     if (!examined.watermark) return;
     CatchRaised([&] {
         DecorationData data = WatermarkDecorationData(*examined.watermark, jobPageNumber);
-        // An empty text draws nothing: no font is embedded for it.
-        BSTR text = data.activeEntry.text.Get();
-        if (DecorationTypeOf(data) == DecorationType::TextWatermark && SysStringLen(text) > 0)
-            context.watermark = std::make_unique<TextWatermark>(data);
+        // An empty text or file name draws nothing: no part is embedded for
+        // it.
+        switch (DecorationTypeOf(data)) {
+        case DecorationType::TextWatermark:
+            if (SysStringLen(data.activeEntry.text.Get()) > 0)
+                context.watermark = std::make_unique<TextWatermark>(data);
+            break;
+        case DecorationType::BitmapWatermark:
+            if (SysStringLen(data.activeEntry.filename.Get()) > 0)
+                context.watermark = std::make_unique<BitmapWatermark>(data, watermarkImages);
+            break;
+        default: break;
+        }
         return S_OK;
     });
 }
@@ -148,6 +159,9 @@ void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPa
         if (*decoration && FAILED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts)))
             decoration->reset();
     }
+    // An image that cannot be loaded is said once; the job goes on.
+    for (const std::u16string& warning : watermarkImages.TakeWarnings())
+        ReportJobWarning(control.Get(), u"", warning);
 }
 
 template <class Part>

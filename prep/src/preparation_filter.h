@@ -4,8 +4,8 @@
 // each document's tickets get the scaling applied to the ticket alone.
 // Every other part passes through unchanged.
 //
-// The text watermark is drawn; the bitmap watermark and the header/footer
-// line are still to come, and a page that asks for them goes without them.
+// Text and bitmap watermarks are drawn; the header/footer line is still to
+// come, and a page that asks for it goes without it.
 #pragma once
 
 #include <optional>
@@ -14,6 +14,7 @@
 #include "filtercore/ticket_examination_cache.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
+#include "watermark_image_files.h"
 #include "watermark_settings.h"
 
 class PreparationFilter : public PipelineFilterBase {
@@ -77,4 +78,5 @@ private:
     bool documentTicketReplaced = false;
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
+    WatermarkImageFiles watermarkImages;
 };

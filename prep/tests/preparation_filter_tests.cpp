@@ -3,6 +3,8 @@
 // the job's cache of decoration parts.
 #include <gtest/gtest.h>
 
+#include "bitmap_watermark.h"
+#include "image_test_files.h"
 #include "preparation_filter.h"
 #include "resource_part_cache.h"
 #include "settings_test_support.h"
@@ -189,6 +191,116 @@ TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTe
     ASSERT_EQ(first->ResourceUris().size(), 1u);
     EXPECT_EQ(second->Content().find("<Glyphs"), std::string::npos) << second->Content();
     EXPECT_TRUE(second->ResourceUris().empty());
+}
+
+// A bitmap watermark of the file, at 50 percent, centred.
+std::string BitmapWatermarkTicket(const std::u16string& file, const std::string& overlay)
+{
+    return kPortrait +
+           Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:OverlayMethod", Option(overlay))) +
+           PropertyGroup("ns0000:PageWatermarkData",
+                         PropertyGroup("ns0000:WatermarkSettings",
+                                       Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Bitmap") +
+                                           Property("ns0000:PostionX", "0", "integer") +
+                                           Property("ns0000:PostionY", "0", "integer") +
+                                           Property("ns0000:FontColor", "0", "integer") +
+                                           Property("ns0000:FontSize", "72", "integer") +
+                                           Property("ns0000:Text", "") + Property("ns0000:Angle", "45", "integer") +
+                                           Property("ns0000:FontName", "Arial") +
+                                           Property("ns0000:FontItalicStyle", "0", "integer") +
+                                           Property("ns0000:FontBoldStyle", "0", "integer") +
+                                           Property("ns0000:Filename", std::string(file.begin(), file.end())) +
+                                           Property("ns0000:Scaling", "50", "integer")));
+}
+
+TEST(PreparationFilterTest, ABitmapWatermarkIsAPathFilledWithTheJobsOneImagePart)
+{
+    // 600 x 300 pixels at 300 dpi (11811 per metre): 192 x 96 units, at 50
+    // percent 96 x 48 round the centre of 816 x 1056.
+    std::vector<imagetest::Rgb> pixels(600 * 300, imagetest::Rgb{255, 0, 0});
+    imagetest::ScratchFile image(imagetest::RgbPng(600, 300, pixels, 11811), "logo.png");
+    Job job(BitmapWatermarkTicket(image.path(), "ns0000:Transparent"));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* first = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    FixedPagePart* second = job.Add<FixedPagePart>(u"/Pages/2.fpage", "");
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+
+    ASSERT_EQ(first->ResourceUris().size(), 1u);
+    std::u16string part = first->ResourceUris()[0];
+    EXPECT_EQ(part.rfind(u"/WM_logo.png_", 0), 0u);
+    EXPECT_EQ(second->ResourceUris(), first->ResourceUris());
+    std::string uri(part.begin(), part.end());
+    const std::string path = "<Path Data=\"M 360.00,504.00 L 360.00,552.00 456.00,552.00 456.00,504.00 z\">"
+                             "<Path.Fill><ImageBrush ImageSource=\"" + uri +
+                             "\" Opacity=\"0.50\" ViewboxUnits=\"Absolute\" Viewbox=\"0,0,192.00,96.00\" "
+                             "ViewportUnits=\"Absolute\" Viewport=\"360.00,504.00,96.00,48.00\"/></Path.Fill></Path>";
+    for (FixedPagePart* page : {first, second}) {
+        std::string markup = page->Content();
+        size_t at = markup.find(path);
+        ASSERT_NE(at, std::string::npos) << markup;
+        // Over the content, never under it.
+        EXPECT_GT(at, markup.find("<Path Data=\"M 0,0 L 9,9\"/>")) << markup;
+    }
+}
+
+TEST(PreparationFilterTest, AnImageThatCannotBeLoadedLeavesEveryPageWithoutTheWatermark)
+{
+    imagetest::ScratchFile image(std::string("\x89PNG\r\n\x1a\n", 8) + "cut short", "cut.png");
+    Job job(BitmapWatermarkTicket(image.path(), "ns0000:Opaque"));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* first = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    FixedPagePart* second = job.Add<FixedPagePart>(u"/Pages/2.fpage", "");
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    for (FixedPagePart* page : {first, second}) {
+        EXPECT_EQ(page->Content().find("ImageBrush"), std::string::npos) << page->Content();
+        EXPECT_TRUE(page->ResourceUris().empty());
+    }
+}
+
+TEST(BitmapWatermarkTest, APageAfterTheImagePartWasWrittenNeedsTheFileNoMore)
+{
+    // COM for the decorations' DOM documents and GDI+ for the image, as
+    // the filter starts them.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR gdiplus = 0;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus, &input, nullptr), Gdiplus::Ok);
+    std::vector<imagetest::Rgb> pixels(20 * 10, imagetest::Rgb{0, 0, 255});
+    auto image = std::make_unique<imagetest::ScratchFile>(imagetest::RgbPng(20, 10, pixels), "small.png");
+    DecorationData data;
+    data.watermarkOptions.pageWatermark = 1;
+    data.activeEntry.type = kWatermarkBitmap;
+    data.activeEntry.filename = RecordString(image->path().c_str());
+    auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    ResourcePartCache cache;
+    WatermarkImageFiles files;
+    std::string firstMarkup;
+    for (const char16_t* name : {u"/Pages/1.fpage", u"/Pages/2.fpage"}) {
+        SCOPED_TRACE(std::string(name, name + 14));
+        auto page = MakePart<FixedPagePart>(name, kPage);
+        BitmapWatermark watermark(data, files);
+        ASSERT_EQ(watermark.PrepareResources(consumer.Get(), page.Get(), &cache), S_OK);
+        // Without a resolution the pixels are the units: 20 x 10 round the
+        // centre of 816 x 1056.
+        ASSERT_EQ(watermark.Render(816, 1056, Gdiplus::RectF{}), S_OK);
+        BSTR markup = nullptr;
+        ASSERT_EQ(watermark.GetMarkup(&markup, kFragmentMarkup), S_OK);
+        std::string text = Text(markup);
+        SysFreeString(markup);
+        EXPECT_NE(text.find("Data=\"M 398.00,523.00 L 398.00,533.00 418.00,533.00 418.00,523.00 z\""),
+                  std::string::npos) << text;
+        if (firstMarkup.empty()) {
+            firstMarkup = text;
+            image.reset();  // the file is gone for the second page
+        } else {
+            EXPECT_EQ(text, firstMarkup);
+        }
+        EXPECT_FALSE(watermark.DrawsUnderContent());
+    }
+    Gdiplus::GdiplusShutdown(gdiplus);
+    CoUninitialize();
 }
 
 // A font resource that counts its writes and fails them while told to.

@@ -1,8 +1,10 @@
 #include "chain/filter_chain.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
+#include "platform/pipeline_warnings.h"
 #include "platform/printticket.h"
 #include "platform/wformat.h"
 #include "platform/xml.h"
@@ -29,7 +31,8 @@ FilterFailure FailureDetails(IImgErrorInfo* errorInfo)
     return details;
 }
 
-class ManagerControl : public ComObject<IPrintPipelineManagerControl> {
+// The control also hears the warnings of a filter whose job goes on.
+class ManagerControl : public ComObject<IPrintPipelineManagerControl, IPrintPipelineWarningReport> {
 public:
     ManagerControl(FilterChain* chain, size_t filter) : chain_(chain), filter_(filter) {}
     HRESULT RequestShutdown(HRESULT reason, IImgErrorInfo* errorInfo) override
@@ -42,11 +45,23 @@ public:
         chain_->FilterFinished(filter_);
         return S_OK;
     }
+    HRESULT ReportWarning(const WCHAR* part, const WCHAR* text) override
+    {
+        if (text == nullptr || text[0] == 0) return E_INVALIDARG;
+        try {
+            chain_->ReportWarning(WideToUtf8(part), WideToUtf8(text));
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    }
 
 protected:
     void* InterfaceFor(REFIID riid) override
     {
-        return riid == IID_IPrintPipelineManagerControl ? static_cast<IPrintPipelineManagerControl*>(this) : nullptr;
+        if (riid == IID_IPrintPipelineManagerControl) return static_cast<IPrintPipelineManagerControl*>(this);
+        if (riid == IID_IPrintPipelineWarningReport) return static_cast<IPrintPipelineWarningReport*>(this);
+        return nullptr;
     }
 
 private:
@@ -114,6 +129,20 @@ void FilterChain::RecordFilterFailure(size_t filter, const std::string& reason)
 {
     log_->Record(FailureKind::Filter, slots_[filter]->tracker->Last(),
                  "filter " + slots_[filter]->filter.name + " " + reason);
+}
+
+void FilterChain::ReportWarning(const std::string& part, const std::string& text)
+{
+    std::string warning = part.empty() ? text : part + ": " + text;
+    std::lock_guard<std::mutex> hold(lock_);
+    if (std::find(warnings_.begin(), warnings_.end(), warning) == warnings_.end())
+        warnings_.push_back(std::move(warning));
+}
+
+std::vector<std::string> FilterChain::Warnings() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return warnings_;
 }
 
 void FilterChain::RequestShutdown(size_t filter, HRESULT reason, const FilterFailure& details)

@@ -54,6 +54,10 @@ public:
     // Called by the filters' manager controls.
     void RequestShutdown(size_t filter, HRESULT reason, const FilterFailure& details = {});
     void FilterFinished(size_t filter);
+    // A warning of a filter whose job goes on, kept once however often it
+    // comes; and those kept, in the order they first came.
+    void ReportWarning(const std::string& part, const std::string& text);
+    std::vector<std::string> Warnings() const;
 
 private:
     struct Slot;
@@ -68,7 +72,8 @@ private:
     std::shared_ptr<PartQueue> firstQueue_;
     std::shared_ptr<PartQueue> lastQueue_;
     std::shared_ptr<FailureLog> log_;
-    std::mutex lock_;
+    mutable std::mutex lock_;
+    std::vector<std::string> warnings_;
     std::condition_variable changed_;
     bool shutdownRequested_ = false;
     bool stopped_ = false;

@@ -436,6 +436,8 @@ JobOutcome RunJob(const JobRequest& request)
     {
         FilterChain chain(std::move(filters), log);
         complete = chain.Run(ends, bag.Get());
+        std::vector<std::string> filterWarnings = chain.Warnings();
+        warnings.insert(warnings.end(), filterWarnings.begin(), filterWarnings.end());
         ends = ChainEnds{};
         bag.Reset();
     }

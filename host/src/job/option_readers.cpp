@@ -22,7 +22,7 @@ constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finis
 
 // Options a filter of kActingFilters reads but does not act on yet (a name,
 // or a prefix ending in '*'): the preparation filter scales pages and draws
-// text watermarks, but no bitmap watermark or header/footer line so far;
+// text and bitmap watermarks, but no header/footer line so far;
 // the layout filter keeps the poster settings for the finisher but does not
 // tile posters, and does not shift sides by a binding gutter.
 struct NotYetActedOn {
@@ -31,9 +31,6 @@ struct NotYetActedOn {
     std::string_view missing;
 };
 constexpr NotYetActedOn kNotYetActedOn[] = {
-    {"watermark-image", "prep", "draw bitmap watermarks"},
-    {"watermark-first-image", "prep", "draw bitmap watermarks"},
-    {"watermark-scale", "prep", "draw bitmap watermarks"},
     {"header-footer*", "prep", "print header or footer lines"},
     {"job-originating-*", "prep", "print header or footer lines"},
     {"poster", "layout", "tile posters"},
