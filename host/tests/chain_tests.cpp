@@ -7,6 +7,9 @@
 #include <fstream>
 
 #include "job/job.h"
+#include "job/spooler_job.h"
+#include "platform/base.h"
+#include "platform/library.h"
 #include "support/package_description.h"
 #include "support/test_package.h"
 
@@ -29,7 +32,8 @@ std::string ConfigFile()
                                     {"faillater", "0003-4000-8000-000000000003"},
                                     {"addpage", "0004-4000-8000-000000000004"},
                                     {"droppages", "0005-4000-8000-000000000005"},
-                                    {"stopearly", "0006-4000-8000-000000000006"}};
+                                    {"stopearly", "0006-4000-8000-000000000006"},
+                                    {"spooler", "0007-4000-8000-000000000007"}};
         for (auto& [name, clsid] : filters) {
             out << "[" << name << "]\nmodule = " << module << "\nclsid = {7E57F117-" << clsid << "}\n";
         }
@@ -129,6 +133,59 @@ TEST(ChainTest, FilterAddingAPageWithTicketAndResources)
     // The rewritten pages arrive with the same markup.
     std::vector<std::string> original = testing::DescribePackage(input);
     for (size_t i = 0; i < original.size(); ++i) EXPECT_EQ(lines[i], original[i]);
+}
+
+std::string UtcDate(time_t when)
+{
+    tm fields{};
+    gmtime_r(&when, &fields);
+    char date[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d", &fields);
+    return date;
+}
+
+TEST(ChainTest, FiltersFindTheJobAndTheDriverInTheSpooler)
+{
+    std::string input = Package("spooled.xps", ThreePagesWithTickets());
+    Job job(input, "spooled-out.xps", {"spooler"});
+    job.request.user = "alice";
+    job.request.jobId = 9;
+    time_t before = std::time(nullptr);
+    ASSERT_EQ(job.Run().status, kExitSuccess);
+    time_t after = std::time(nullptr);
+    std::vector<std::string> lines = job.LogLines();
+    bool dated = job.Logged("spooler job spooled.xps|alice|" + UtcDate(before)) ||
+                 job.Logged("spooler job spooled.xps|alice|" + UtcDate(after));
+    EXPECT_TRUE(dated) << ::testing::PrintToString(lines);
+    EXPECT_TRUE(job.Logged("spooler config " + ModuleFolder() + "/libtavprep.so"));
+    EXPECT_TRUE(job.Logged("spooler month March")) << ::testing::PrintToString(lines);
+
+    // The record lives as long as the job.
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(u"tavprint"), &printer, nullptr));
+    DWORD needed = 0;
+    EXPECT_FALSE(GetJobW(printer, 9, 1, nullptr, 0, &needed));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    ClosePrinter(printer);
+
+    Job titled(input, "titled-out.xps", {"spooler"});
+    titled.request.title = "Quarterly report";
+    ASSERT_EQ(titled.Run().status, kExitSuccess);
+    std::vector<std::string> titledLines = titled.LogLines();
+    std::string prefix = "spooler job Quarterly report|" + JobOwnerName("") + "|";
+    EXPECT_TRUE(std::any_of(titledLines.begin(), titledLines.end(),
+                            [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }))
+        << ::testing::PrintToString(titledLines);
+}
+
+TEST(ChainTest, JobOwnerAndDocumentNames)
+{
+    EXPECT_EQ(JobOwnerName("bob"), "bob");
+    EXPECT_FALSE(JobOwnerName("").empty());
+    EXPECT_EQ(JobDocumentName("Title", "/a/b/c.xps"), "Title");
+    EXPECT_EQ(JobDocumentName("", "/a/b/c.xps"), "c.xps");
+    EXPECT_EQ(JobDocumentName("", "c.xps"), "c.xps");
+    EXPECT_EQ(JobDocumentName("", "-"), "standard input");
 }
 
 TEST(ChainTest, FilterFailingAtStartStopsEveryFilterAndLeavesNoOutput)

@@ -466,6 +466,17 @@ TEST(TavpipeOptionsTest, UserNameGoesIntoTheJobTicket)
     size_t user = ticket.find("DefaultUserName");
     ASSERT_NE(user, std::string::npos) << ticket;
     EXPECT_NE(ticket.find(">alice</psf:Value>", user), std::string::npos) << ticket;
+
+    // Without --user, the identification print names the job's owner.
+    Result owner = RunCommand("id -un");
+    ASSERT_EQ(owner.status, 0);
+    std::string name = owner.out.substr(0, owner.out.find('\n'));
+    result = PassThrough(input, output, "-o header-footer=on -o header-footer-id=user");
+    ASSERT_EQ(result.status, 0) << result.err;
+    ticket = tav::host::testing::ZipItem(output, "PT_HO_Job.xml");
+    user = ticket.find("DefaultUserName");
+    ASSERT_NE(user, std::string::npos) << ticket;
+    EXPECT_NE(ticket.find(">" + name + "</psf:Value>", user), std::string::npos) << ticket;
 }
 
 }  // namespace

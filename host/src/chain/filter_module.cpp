@@ -1,10 +1,7 @@
 #include "chain/filter_module.h"
 
 #include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <stdexcept>
 
 #include "chain/filter_chain.h"
@@ -42,24 +39,6 @@ ComPtr<IPrintPipelineFilter> FilterModule::CreateFilter(const CLSID& clsid) cons
                                  HresultText(FAILED(result) ? result : E_POINTER) + ")");
     }
     return filter;
-}
-
-std::string ModuleFolder()
-{
-    const char* folder = std::getenv("TAV_MODULE_DIR");
-    if (folder != nullptr && *folder != '\0') return folder;
-    char self[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return ".";
-    std::string executable(self, static_cast<size_t>(length));
-    std::string bin = executable.substr(0, executable.rfind('/'));
-    return bin + "/../lib";
-}
-
-std::string ResolveModulePath(const std::string& module)
-{
-    if (module.find('/') != std::string::npos) return module;
-    return ModuleFolder() + "/" + module;
 }
 
 }  // namespace tav::host

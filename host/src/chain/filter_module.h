@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/comobject.h"
+#include "platform/library.h"  // ModuleFolder, ResolveModulePath: where modules are found
 #include "platform/pipeline.h"
 
 namespace tav::host {
@@ -28,10 +29,5 @@ private:
     void* handle_ = nullptr;
     DllGetClassObjectFunction getClassObject_ = nullptr;
 };
-
-// Where modules named without a folder are found: TAV_MODULE_DIR when set,
-// else the lib folder beside the executable's folder (bin/../lib).
-std::string ModuleFolder();
-std::string ResolveModulePath(const std::string& module);
 
 }  // namespace tav::host

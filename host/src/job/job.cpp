@@ -22,6 +22,7 @@
 #include "job/page_selection.h"
 #include "job/pipeline_properties.h"
 #include "job/selected_pages_walker.h"
+#include "job/spooler_job.h"
 #include "job/standard_input.h"
 #include "job/stream_output.h"
 #include "job/trace_file.h"
@@ -124,13 +125,29 @@ void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* o
     bag->AddProperty(name, &value);
 }
 
+// The last value given for an option, or "".
+std::string LastValueOf(const std::vector<std::pair<std::string, std::string>>& options, const std::string& name)
+{
+    std::string value;
+    for (const auto& option : options) {
+        if (option.first == name) value = option.second;
+    }
+    return value;
+}
+
 // The job options that go into the ticket: --user is the job owner's name
-// as the identification print shows it, unless an -o option names it; the
-// options the host applies itself stay out.
+// as the identification print shows it, unless an -o option names it; an
+// identification print of the user's name without --user shows the job's
+// owner, as a print system names it. The options the host applies itself
+// stay out.
 std::vector<std::pair<std::string, std::string>> TicketOptions(const JobRequest& request)
 {
     std::vector<std::pair<std::string, std::string>> options;
-    if (!request.user.empty()) options.emplace_back("job-originating-user-name", request.user);
+    if (!request.user.empty()) {
+        options.emplace_back("job-originating-user-name", request.user);
+    } else if (LastValueOf(request.options, "header-footer-id") == "user") {
+        options.emplace_back("job-originating-user-name", JobOwnerName(""));
+    }
     for (const auto& option : request.options) {
         if (!tavoptions::FindHostOption(option.first)) options.push_back(option);
     }
@@ -184,6 +201,40 @@ std::string DeltaWithPageMedium(const std::string& printer, const std::shared_pt
     return delta;
 }
 
+// The spooler's record of the job, under the number the property bag gives
+// the filters, so that they find it whatever set it; pages: the selected
+// pages, when the package says how many it has.
+SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag,
+                                 const SYSTEMTIME& submitted, std::optional<uint64_t> pages)
+{
+    SpoolerJobRecord record;
+    record.printer = request.printer;
+    VARIANT jobId;
+    VariantInit(&jobId);
+    if (SUCCEEDED(bag->GetProperty(u"PrintJobId", &jobId)) && jobId.vt == VT_UI4) record.jobId = jobId.ulVal;
+    VariantClear(&jobId);
+    record.owner = JobOwnerName(request.user);
+    record.document = JobDocumentName(request.title, request.input);
+    record.deviceFile = request.deviceFile;
+    record.submitted = submitted;
+    if (pages && *pages <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pages);
+    return record;
+}
+
+// The printer handle the filters ask the spooler with, unless one was set.
+void AddPrinterHandle(IPrintPipelinePropertyBag* bag, HANDLE printer)
+{
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(bag->GetProperty(u"PrinterHandle", &value))) {
+        VariantClear(&value);
+        return;
+    }
+    value.vt = VT_UI8;
+    value.ullVal = reinterpret_cast<uintptr_t>(printer);
+    bag->AddProperty(u"PrinterHandle", &value);
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -202,6 +253,9 @@ std::string FailureMessage(const std::string& file, const std::string& part, con
 
 JobOutcome RunJob(const JobRequest& request)
 {
+    // The job's submission time, as the spooler's record gives it.
+    SYSTEMTIME submitted{};
+    GetSystemTime(&submitted);
     // First, so that the modules are unloaded last, after every object that
     // might still hold code of theirs.
     std::vector<std::unique_ptr<FilterModule>> modules;
@@ -341,6 +395,15 @@ JobOutcome RunJob(const JobRequest& request)
     } catch (const PropertyError& error) {
         return Ended(kExitUsage, error.what());
     }
+    std::optional<SpoolerJob> spoolerJob;
+    try {
+        std::optional<uint64_t> pages;
+        if (pageCount) pages = selection.CountWithin(*pageCount);
+        spoolerJob.emplace(SpoolerRecordOf(request, bag.Get(), submitted, pages));
+    } catch (const std::runtime_error& error) {
+        return Ended(kExitJobFailed, error.what());
+    }
+    AddPrinterHandle(bag.Get(), spoolerJob->PrinterHandle());
     AddObject(bag.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket).Get());
     AddObject(bag.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
     // Pages are counted where they are written: by the package writer, or,

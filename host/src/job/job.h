@@ -34,8 +34,8 @@ struct JobRequest {
     std::string traceFile;
     std::string printer = "tavprint";
     std::optional<uint32_t> jobId;
-    std::string user;   // the job owner, for the identification print
-    std::string title;  // for the spooler's job record, once the platform keeps one
+    std::string user;   // the job owner, for the identification print and the spooler's job record
+    std::string title;  // the document name of the spooler's job record
     ZipLimits limits;
     // Called once before the chain runs with the number of pages that
     // enter it, when the package's documents say it.

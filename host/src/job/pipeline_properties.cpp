@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 
+#include "lang/string_ids.h"
 #include "platform/wformat.h"
 
 namespace tav::host {
@@ -59,8 +60,9 @@ const std::vector<PropertyDescription>& KnownProperties()
         {"OutputPlanes", PropertyType::Integer, "3", "colour planes of the device output"},
         {"PrinterHandle", PropertyType::Handle, nullptr, "a spooler printer handle"},
         {"UserSecurityToken", PropertyType::Handle, nullptr, "the job owner's security token"},
-        {"LangDllName64", PropertyType::Text, nullptr, "file name of the language resource library"},
-        {"DataTimeID", PropertyType::Text, nullptr, "string ids of weekday, month and AM/PM names: w,W,M,a,A"},
+        {"LangDllName64", PropertyType::Text, tavlang::kLibraryName, "file name of the language resource library"},
+        {"DataTimeID", PropertyType::Text, tavlang::kDataTimeIds,
+         "string ids of weekday, month and AM/PM names: w,W,M,a,A"},
         {"EncDllName64", PropertyType::Text, nullptr, "file name of the device encoder library"},
         {"QzmdFileName64", PropertyType::Text, nullptr, "file name of the manual duplex program"},
     };

@@ -10,12 +10,14 @@
 
 #include "modules/test_filters.h"
 #include "platform/comobject.h"
+#include "platform/library.h"
 #include "platform/pipeline.h"
+#include "platform/spooler.h"
 #include "platform/wformat.h"
 
 namespace {
 
-enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages, StopEarly };
+enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages, StopEarly, ReportSpooler };
 
 const char* Tag(Behaviour behaviour)
 {
@@ -26,6 +28,7 @@ const char* Tag(Behaviour behaviour)
     case Behaviour::AddPage: return "addpage";
     case Behaviour::DropPages: return "droppages";
     case Behaviour::StopEarly: return "stopearly";
+    case Behaviour::ReportSpooler: return "spooler";
     }
     return "?";
 }
@@ -51,6 +54,7 @@ public:
         VariantInit(&value);
         if (SUCCEEDED(bag->GetProperty(u"TestLog", &value)) && value.vt == VT_BSTR) logPath_ = WideToUtf8(value.bstrVal);
         VariantClear(&value);
+        bag_ = ComPtr<IPrintPipelinePropertyBag>::Share(bag);
         return S_OK;
     }
 
@@ -82,6 +86,7 @@ private:
     HRESULT Run()
     {
         if (behaviour_ == Behaviour::FailAtStart) return E_FAIL;
+        if (behaviour_ == Behaviour::ReportSpooler) ReportSpooler();
         HRESULT result = communicator_->RequestReader(provider_.OutVoid());
         if (SUCCEEDED(result)) result = communicator_->RequestWriter(consumer_.OutVoid());
         if (FAILED(result)) return result;
@@ -188,6 +193,62 @@ private:
         return consumer_->SendFixedPage(page.Get());
     }
 
+    std::string TextProperty(const char16_t* name)
+    {
+        VARIANT value;
+        VariantInit(&value);
+        std::string text;
+        if (SUCCEEDED(bag_->GetProperty(name, &value)) && value.vt == VT_BSTR) text = WideToUtf8(value.bstrVal);
+        VariantClear(&value);
+        return text;
+    }
+
+    // Record buffers as a filter gets them: asked for the size, then filled.
+    template <class Query>
+    static std::string Record(Query query)
+    {
+        DWORD needed = 0;
+        query(nullptr, 0, &needed);
+        std::string buffer(needed, '\0');
+        if (needed == 0 || !query(reinterpret_cast<BYTE*>(buffer.data()), needed, &needed)) return "";
+        return buffer;
+    }
+
+    void ReportSpooler()
+    {
+        VARIANT handle, jobId;
+        VariantInit(&handle);
+        VariantInit(&jobId);
+        bag_->GetProperty(u"PrinterHandle", &handle);
+        bag_->GetProperty(u"PrintJobId", &jobId);
+        HANDLE printer = handle.vt == VT_UI8 ? reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle.ullVal)) : nullptr;
+        std::string job = Record([&](BYTE* buffer, DWORD size, DWORD* needed) {
+            return GetJobW(printer, jobId.ulVal, 1, buffer, size, needed);
+        });
+        if (!job.empty()) {
+            const auto* record = reinterpret_cast<const JOB_INFO_1W*>(job.data());
+            char date[32];
+            std::snprintf(date, sizeof date, "%04u-%02u-%02u", record->Submitted.wYear, record->Submitted.wMonth,
+                          record->Submitted.wDay);
+            Log("job " + WideToUtf8(record->pDocument) + "|" + WideToUtf8(record->pUserName) + "|" + date);
+        }
+        std::string driver = Record([&](BYTE* buffer, DWORD size, DWORD* needed) {
+            return GetPrinterDriverW(printer, nullptr, 2, buffer, size, needed);
+        });
+        if (driver.empty()) return;
+        std::string config = WideToUtf8(reinterpret_cast<const DRIVER_INFO_2W*>(driver.data())->pConfigFile);
+        Log("config " + config);
+        std::string ids = TextProperty(u"DataTimeID");
+        size_t monthRun = ids.find(',', ids.find(',') + 1);
+        std::string library = config.substr(0, config.rfind('/') + 1) + TextProperty(u"LangDllName64");
+        if (HMODULE module = LoadLibraryW(Utf8ToWide(library).c_str())) {
+            WCHAR name[200];
+            UINT march = static_cast<UINT>(std::stoul(ids.substr(monthRun + 1))) + 2;
+            if (LoadStringW(module, march, name, 200) > 0) Log("month " + WideToUtf8(name));
+            FreeLibrary(module);
+        }
+    }
+
     void Finish()
     {
         if (!stopped_.exchange(true) && control_) control_->FilterFinished();
@@ -207,6 +268,7 @@ private:
     std::atomic<bool> stopped_{false};
     std::string logPath_;
     ComPtr<IInterFilterCommunicator> communicator_;
+    ComPtr<IPrintPipelinePropertyBag> bag_;
     ComPtr<IPrintPipelineManagerControl> control_;
     ComPtr<IXpsDocumentProvider> provider_;
     ComPtr<IXpsDocumentConsumer> consumer_;
@@ -233,6 +295,8 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
         behaviour = Behaviour::DropPages;
     } else if (clsid == CLSID_TestStopEarly) {
         behaviour = Behaviour::StopEarly;
+    } else if (clsid == CLSID_TestReportSpooler) {
+        behaviour = Behaviour::ReportSpooler;
     } else {
         return CLASS_E_CLASSNOTAVAILABLE;
     }

@@ -26,5 +26,12 @@ constexpr CLSID CLSID_TestDropPages = {0x7E57F117, 0x0005, 0x4000, {0x80, 0, 0, 
 // stops early while the one before it still sends.
 constexpr CLSID CLSID_TestStopEarly = {0x7E57F117, 0x0006, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x06}};
 
+// Passes every part on after logging what the spooler says through the
+// property bag's PrinterHandle and PrintJobId: "spooler job DOCUMENT|USER|
+// YYYY-MM-DD", "spooler config FILE" and "spooler month NAME" (the third
+// month's name from the language library found beside the configuration
+// file, by LangDllName64 and the month run of DataTimeID).
+constexpr CLSID CLSID_TestReportSpooler = {0x7E57F117, 0x0007, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x07}};
+
 // Each filter appends lines ("<tag> started", "<tag> shutdown",
 // "<tag> ended <hresult>") to the file named by the property "TestLog".
