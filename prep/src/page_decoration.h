@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "decoration_data.h"
 #include "filtercore/owned_bstr.h"
@@ -20,6 +21,11 @@
 // The GetMarkup choice.
 inline constexpr int kFragmentMarkup = 0;
 inline constexpr int kUnderContentMarkup = 1;
+
+// Sets an attribute of a fragment's element to the value as it stands: the
+// DOM escapes it when the fragment is written out, so it must not be
+// escaped here as well.
+HRESULT SetFragmentAttribute(IXMLDOMElement* element, const char16_t* name, std::u16string_view value);
 
 class PageDecoration {
 public:

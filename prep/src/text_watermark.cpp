@@ -15,20 +15,6 @@ std::u16string_view TextOf(const RecordString& text)
 
 std::u16string Coordinate(float value) { return FormatWideString(u"%.2f", static_cast<double>(value)); }
 
-// The attribute's value as it stands: the DOM escapes it when the fragment
-// is written out, so it must not be escaped here as well.
-HRESULT SetAttribute(IXMLDOMElement* element, const char16_t* name, std::u16string_view value)
-{
-    OwnedBstr attribute = OwnedBstr::Copy(name);
-    OwnedBstr text(SysAllocStringLen(value.data(), static_cast<UINT>(value.size())));
-    if (text.Get() == nullptr) return E_OUTOFMEMORY;
-    VARIANT variant;
-    VariantInit(&variant);
-    variant.vt = VT_BSTR;
-    variant.bstrVal = text.Get();  // borrowed: the VARIANT is not cleared
-    return element->setAttribute(attribute.Get(), variant);
-}
-
 // "m11,m12,m21,m22,dx,dy" of the matrix; empty when its elements cannot be
 // had.
 std::u16string MatrixText(const Gdiplus::Matrix& matrix)
@@ -84,7 +70,7 @@ HRESULT TextWatermark::Render(float pageWidth, float pageHeight, const Gdiplus::
     // still draw.
     for (const OutlineCopy& copy : OutlineCopies(origin)) AppendGlyphs(text, copy.origin, copy.white);
     hr = fragment->cloneNode(VARIANT_TRUE, underContentCopy.Out());
-    if (SUCCEEDED(hr) && transparent) hr = SetAttribute(fragment.Get(), u"Opacity", u"0.5");
+    if (SUCCEEDED(hr) && transparent) hr = SetFragmentAttribute(fragment.Get(), u"Opacity", u"0.5");
     return hr;
 }
 
@@ -107,7 +93,7 @@ HRESULT TextWatermark::AppendGlyphs(const GlyphsText& text, Gdiplus::PointF orig
         {u"UnicodeString", text.unicodeString},
     };
     for (const auto& [attribute, value] : attributes) {
-        if (SUCCEEDED(hr)) hr = SetAttribute(glyphs.Get(), attribute, value);
+        if (SUCCEEDED(hr)) hr = SetFragmentAttribute(glyphs.Get(), attribute, value);
     }
     if (SUCCEEDED(hr)) hr = fragment->appendChild(glyphs.Get(), nullptr);
     return hr;

@@ -54,14 +54,12 @@ constexpr OptionReaders kReaders[] = {
 };
 
 // Options that an acting filter reads but does not apply yet: the
-// preparation filter scales pages and draws text watermarks, but no bitmap
-// watermark or header/footer line so far.
+// preparation filter scales pages and draws text watermarks and
+// header/footer lines, but no bitmap watermark so far.
 constexpr OptionReaders kNotAppliedYet[] = {
     {"watermark-image", "prep"},
     {"watermark-first-image", "prep"},
     {"watermark-scale", "prep"},
-    {"header-footer*", "prep"},
-    {"job-originating-*", "prep"},
 };
 
 template <size_t N>
