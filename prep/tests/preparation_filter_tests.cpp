@@ -191,6 +191,41 @@ TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTe
     EXPECT_TRUE(second->ResourceUris().empty());
 }
 
+// A custom identification needs neither the spooler nor the language
+// library (the doubles give the filter no printer), is written escaped
+// once, one Glyphs per character; a face name the display cannot take
+// leaves the line out and the page goes on without it.
+TEST(PreparationFilterTest, ACustomLinePrintsWithoutAPrinterAndAFontThatFailsLeavesItOut)
+{
+    auto line = [](const std::string& face) {
+        return Feature("ns0000:PageHeaderFooter",
+                       Option("ns0000:On") + Feature("ns0000:IDPrint", Option("ns0000:Custom"))) +
+               PropertyGroup("ns0000:PageHeaderFooterData",
+                             PropertyGroup("ns0000:FontSettings", Property("ns0000:FontName", face)) +
+                                 Property("ns0000:IDPrintCustomName", "R&amp;D"));
+    };
+    Job job(kPortrait + line("Arial"));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* drawn = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    const std::string& markup = drawn->Content();
+    EXPECT_NE(markup.find("UnicodeString=\"R\"/>"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("UnicodeString=\"&amp;\"/>"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("UnicodeString=\"D\"/>"), std::string::npos) << markup;
+    EXPECT_EQ(markup.find("&amp;amp;"), std::string::npos) << markup;
+    EXPECT_EQ(drawn->ResourceUris().size(), 1u);
+
+    Job failing(kPortrait + line(std::string(40, 'A')));
+    failing.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* left = failing.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    outcome = RunPreparation(failing);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    EXPECT_EQ(outcome.consumer->SentParts().size(), 3u);
+    EXPECT_EQ(left->Content().find("<Glyphs"), std::string::npos) << left->Content();
+    EXPECT_TRUE(left->ResourceUris().empty());
+}
+
 // A font resource that counts its writes and fails them while told to.
 class CountedResource : public PageResource {
 public:
