@@ -90,12 +90,15 @@ HRESULT ComposeHeaderFooterLine(const LineSources& sources, std::u16string* text
     if (sources.settings == nullptr || text == nullptr) return E_POINTER;
     const HeaderFooterSettings& settings = *sources.settings;
     text->clear();
-    HMODULE library = nullptr;
-    HRESULT result = LoadLanguageLibrary(sources, &library);
-    if (FAILED(result)) return result;
     std::u16string date;
     std::u16string time;
-    {
+    // Only the date and time need the driver and its language library: an
+    // identification alone prints without them.
+    HRESULT result = S_OK;
+    if (settings.dateFormat != kDateTimeFormatNone || settings.timeFormat != kDateTimeFormatNone) {
+        HMODULE library = nullptr;
+        result = LoadLanguageLibrary(sources, &library);
+        if (FAILED(result)) return result;
         std::u16string ids;
         DateTimeNames names = TextProperty(sources.propertyBag, u"DataTimeID", &ids) ? ParseDataTimeId(ids.c_str())
                                                                                      : DateTimeNames();

@@ -20,8 +20,8 @@ struct LineSources {
 };
 
 // The line: the date, then the time and the identification, each after one
-// blank when something precedes it. The date and time need the language
-// library: it is the file LangDllName64 names beside the driver's
+// blank when something precedes it. Only the date and time need the printer
+// and the language library: it is the file LangDllName64 names beside the driver's
 // configuration file (GetPrinterDriverW), else that file itself, with the
 // names' identifiers from DataTimeID. The result is S_OK, or the first
 // failure of finding the driver, loading the library or loading a date

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "decoration_data.h"
 #include "filtercore/owned_bstr.h"

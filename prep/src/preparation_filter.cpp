@@ -8,7 +8,11 @@
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
+#include "header_footer_data.h"
+#include "header_footer_settings_reader.h"
+#include "header_footer_text.h"
 #include "page_markup_rewriter.h"
+#include "platform/units.h"
 #include "scaling_step.h"
 #include "text_watermark.h"
 
@@ -123,16 +127,45 @@ PreparationFilter::PageExamination PreparationFilter::ExaminePageTicket(Preparat
         if (SUCCEEDED(hr)) examination.watermark = std::move(watermark);
         return hr;
     });
+    ReadHeaderFooter(context, ticket, examination);
     examination.result = ApplyScalingStep(context, ticket, &examination.changed);
     examination.scaling = context.scaling;
     return examination;
 }
 
+void PreparationFilter::ReadHeaderFooter(PreparationContext& context, IXMLDOMDocument2* ticket,
+                                         PageExamination& examination)
+{
+    CatchRaised([&] {
+        PrintTicketDom dom(u"PrintTicket", context.privateNamespace.Get(), ticket);
+        HeaderFooterSettings settings;
+        HRESULT hr = ReadHeaderFooterSettings(dom, &settings);
+        if (FAILED(hr) || settings.pageHeaderFooter == 0) return hr;
+        JobInfoSettings jobInfo;
+        hr = ReadJobInfo(dom, &jobInfo);
+        if (FAILED(hr) && hr != kNoTicket) return hr;
+        ImageableArea area;
+        hr = ReadTicketImageableArea(context.ticketManager, context.privateNamespace.Get(), ticket, &area);
+        if (FAILED(hr)) return hr;
+        examination.headerFooter = std::move(settings);
+        examination.jobInfo = std::move(jobInfo);
+        examination.imageableArea =
+            Gdiplus::RectF(MicronsToXpsUnitsByInch(area.originWidth), MicronsToXpsUnitsByInch(area.originHeight),
+                           MicronsToXpsUnitsByInch(area.extentWidth), MicronsToXpsUnitsByInch(area.extentHeight));
+        return S_OK;
+    });
+}
+
 void PreparationFilter::BuildDecorations(PreparationContext& context, const PageExamination& examined,
                                          LONG jobPageNumber)
 {
-    // The header/footer line is still to come: until then a page that asks
-    // for it goes without it.
+    BuildWatermark(context, examined, jobPageNumber);
+    BuildHeaderFooter(context, examined);
+}
+
+void PreparationFilter::BuildWatermark(PreparationContext& context, const PageExamination& examined,
+                                       LONG jobPageNumber)
+{
     if (!examined.watermark) return;
     CatchRaised([&] {
         DecorationData data = WatermarkDecorationData(*examined.watermark, jobPageNumber);
@@ -149,6 +182,22 @@ void PreparationFilter::BuildDecorations(PreparationContext& context, const Page
             break;
         default: break;
         }
+        return S_OK;
+    });
+}
+
+// A line that cannot be composed or whose font cannot be had leaves the
+// page without it.
+void PreparationFilter::BuildHeaderFooter(PreparationContext& context, const PageExamination& examined)
+{
+    if (!examined.headerFooter || !examined.imageableArea) return;
+    CatchRaised([&] {
+        PageScalingSettings scaling = examined.scaling ? examined.scaling->Settings() : PageScalingSettings();
+        DecorationData data =
+            HeaderFooterDecorationData(*examined.headerFooter, scaling, examined.jobInfo, context.propertyBag.Get());
+        if (DecorationTypeOf(data) != DecorationType::HeaderFooterLine) return S_OK;
+        context.imageableArea = *examined.imageableArea;
+        context.headerFooter = std::make_unique<HeaderFooterText>(data);
         return S_OK;
     });
 }

@@ -4,14 +4,15 @@
 // each document's tickets get the scaling applied to the ticket alone.
 // Every other part passes through unchanged.
 //
-// Text and bitmap watermarks are drawn; the header/footer line is still to
-// come, and a page that asks for it goes without it.
+// Text and bitmap watermarks and the header/footer line are drawn.
 #pragma once
 
 #include <optional>
 
 #include "filtercore/pipeline_filter_base.h"
+#include "filtercore/job_settings.h"
 #include "filtercore/ticket_examination_cache.h"
+#include "header_footer_settings.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
 #include "watermark_image_files.h"
@@ -44,12 +45,17 @@ public:
 private:
     // What a merged page ticket asks of its pages: the result of examining
     // it, whether the examination changed the ticket, the page's scaling and
-    // its watermark settings (absent when they cannot be read).
+    // its watermark settings, its header/footer settings with the job
+    // information and the printable area (XPS units) the line is laid out in
+    // (each absent when it cannot be read).
     struct PageExamination {
         HRESULT result = S_OK;
         bool changed = false;
         std::optional<ScalingState> scaling;
         std::optional<PageWatermarkSettings> watermark;
+        std::optional<HeaderFooterSettings> headerFooter;
+        JobInfoSettings jobInfo;
+        std::optional<Gdiplus::RectF> imageableArea;
     };
 
     // The decorations' settings and the scaling step on the page's merged
@@ -60,6 +66,12 @@ private:
     // each page measures and renders its own. A decoration that cannot be
     // built is left out.
     void BuildDecorations(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
+    void BuildWatermark(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
+    // The line is composed for each page: its time may be the page's own.
+    void BuildHeaderFooter(PreparationContext& context, const PageExamination& examined);
+    // The header/footer's settings, the job information and the printable
+    // area, read before the scaling step changes the ticket's paper.
+    void ReadHeaderFooter(PreparationContext& context, IXMLDOMDocument2* ticket, PageExamination& examination);
     // Lists the decorations' parts as the page's resources; a decoration
     // whose parts cannot be had is dropped from this page.
     void PrepareDecorations(PreparationContext& context, IFixedPage* page);

@@ -114,6 +114,15 @@ TEST_F(HeaderFooterLine, NoPrinterMeansNoLine)
     EXPECT_EQ(Compose(HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE)), u"");
 }
 
+// Without date and time nothing needs the driver or its library.
+TEST_F(HeaderFooterLine, AnIdentificationAlonePrintsWithoutAPrinter)
+{
+    sources.printer = nullptr;
+    settings.dateFormat = kDateTimeFormatNone;
+    settings.timeFormat = kDateTimeFormatNone;
+    EXPECT_EQ(Compose(), u"alice");
+}
+
 TEST_F(HeaderFooterLine, AMissingMonthNameFailsButMorningAndAfternoonFallBack)
 {
     bag->DeleteProperty(u"DataTimeID");  // every identifier 0: no names at all

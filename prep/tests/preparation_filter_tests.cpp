@@ -303,6 +303,56 @@ TEST(BitmapWatermarkTest, APageAfterTheImagePartWasWrittenNeedsTheFileNoMore)
     CoUninitialize();
 }
 
+// A custom identification needs neither the spooler nor the language
+// library (the doubles give the filter no printer), is written escaped
+// once, one Glyphs per character; a face name the display cannot take
+// leaves the line out and the page goes on without it; a character beyond
+// the Basic Multilingual Plane is one Glyphs.
+TEST(PreparationFilterTest, ACustomLineNeedsNoPrinterAndAFontThatFailsLeavesItOut)
+{
+    auto line = [](const std::string& face, const std::string& name = "R&amp;D") {
+        return Feature("ns0000:PageHeaderFooter",
+                       Option("ns0000:On") + Feature("ns0000:IDPrint", Option("ns0000:Custom"))) +
+               PropertyGroup("ns0000:PageHeaderFooterData",
+                             PropertyGroup("ns0000:FontSettings", Property("ns0000:FontName", face)) +
+                                 Property("ns0000:IDPrintCustomName", name));
+    };
+    Job job(kPortrait + line("Arial"));
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* drawn = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    ChainOutcome outcome = RunPreparation(job);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    const std::string& markup = drawn->Content();
+    EXPECT_NE(markup.find("UnicodeString=\"R\"/>"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("UnicodeString=\"&amp;\"/>"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("UnicodeString=\"D\"/>"), std::string::npos) << markup;
+    EXPECT_EQ(markup.find("&amp;amp;"), std::string::npos) << markup;
+    EXPECT_EQ(drawn->ResourceUris().size(), 1u);
+
+    Job failing(kPortrait + line(std::string(40, 'A')));
+    failing.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* left = failing.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    outcome = RunPreparation(failing);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    EXPECT_EQ(outcome.consumer->SentParts().size(), 3u);
+    EXPECT_EQ(left->Content().find("<Glyphs"), std::string::npos) << left->Content();
+    EXPECT_TRUE(left->ResourceUris().empty());
+
+    // U+1D434, mathematical italic capital A, which DejaVu Serif maps only
+    // in its format 12 map: one Glyphs for the pair, naming its glyph.
+    Job beyond(kPortrait + line("DejaVu Serif", "x\xF0\x9D\x90\xB4"));
+    beyond.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    FixedPagePart* pair = beyond.Add<FixedPagePart>(u"/Pages/1.fpage", "");
+    outcome = RunPreparation(beyond);
+    ASSERT_EQ(outcome.filters[0].startResult, S_OK);
+    const std::string& pairMarkup = pair->Content();
+    size_t glyphs = 0;
+    for (size_t at = pairMarkup.find("<Glyphs"); at != std::string::npos; at = pairMarkup.find("<Glyphs", at + 1))
+        ++glyphs;
+    EXPECT_EQ(glyphs, 2u) << pairMarkup;
+    EXPECT_NE(pairMarkup.find("UnicodeString=\"\xF0\x9D\x90\xB4\" Indices=\"(2:1)"), std::string::npos) << pairMarkup;
+}
+
 // A font resource that counts its writes and fails them while told to.
 class CountedResource : public PageResource {
 public:

@@ -1,6 +1,7 @@
-// The preparation filter's page scaling and text watermark through
-// tavpipe, checked by what MuPDF prints against positions worked out here
-// from the scaling rules and the watermark's placement: the default device
+// The preparation filter's page scaling, text watermark and header/footer
+// line through tavpipe, checked by what MuPDF prints against positions
+// worked out here from the scaling rules, the watermark's placement and the
+// line's font metrics: the default device
 // prints 4233 microns (16.00 units) from every edge, a micron is 1 / 264.58
 // unit, and a scaled page's content is clipped to its content box.
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -512,6 +514,216 @@ TEST(PreparationEndToEnd, ATenPageJobEmbedsTheFontOnceForEveryPage)
     ASSERT_EQ(pages.size(), 10u);
     for (size_t page = 0; page < pages.size(); ++page)
         EXPECT_GT(InkAround(pages[page], 408, 528, kDpi).pixels, 100) << "page " << page + 1;
+}
+
+// The header/footer line in 24-point Arial, 32 units to the em, in its
+// metric-compatible free face (2048 units to the em): digits advance 1139,
+// "/" and the blank 569, "a" 1139, "l" and "i" 455, "c" 1024, "e" 1139, so a
+// type1 date "YYYY/MM/DD" and " alice" run 15031 / 2048 em, 234.9 units (237
+// when each advance is rounded to whole units, as the display measures).
+// The ascent 1854 and descent 434 make 29 and 7 whole units; the digits and
+// the "l" rise 1409 to 1484 (22.0 to 23.2 units) above the baseline and
+// nothing descends. The "post" table's underline has its top 67 below the
+// baseline and is 150 thick (1.05 and 2.34 units); "OS/2"'s strikeout its
+// top 530 above it, 102 thick (8.28 and 1.59 units).
+constexpr int kLineDpi = 72;
+constexpr double kLinePixel = 96.0 / kLineDpi;
+constexpr double kLineWidthExact = 15031 / 2048.0 * 32, kLineWidthRounded = 237;
+constexpr double kLineAscent = 29, kLineDescent = 7;
+constexpr double kInkRiseLow = 22.0, kInkRiseHigh = 23.2;
+const std::vector<std::string> kDateAndUser = {kLetterMedia, "header-footer=on", "header-footer-date=type1",
+                                               "header-footer-id=user", "header-footer-size=24",
+                                               "job-originating-user-name=alice"};
+
+// Where pixels of a kind lie on a page, in units.
+struct InkBox {
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    long pixels = 0;
+};
+
+template <class Kind>
+InkBox InkOf(const RgbImage& image, Kind is)
+{
+    const double pixelsPerUnit = kLineDpi / 96.0;
+    InkBox box;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            if (!is(image.At(x, y))) continue;
+            box.left = std::min(box.left, x / pixelsPerUnit), box.right = std::max(box.right, (x + 1) / pixelsPerUnit);
+            box.top = std::min(box.top, y / pixelsPerUnit), box.bottom = std::max(box.bottom, (y + 1) / pixelsPerUnit);
+            ++box.pixels;
+        }
+    }
+    return box;
+}
+
+bool Dark(jobgen::Rgb p) { return p.r < 128 && p.g < 128 && p.b < 128; }
+bool Red(jobgen::Rgb p) { return p.r > 200 && p.g < 80 && p.b < 80; }
+
+// The rows (their middles, in units) where dark pixels cover all but a
+// pixel at either end of the span from left to right: an underline or a
+// strikeout, never letters, which leave gaps between them.
+std::vector<double> FullWidthDarkRows(const RgbImage& image, double left, double right)
+{
+    const double pixelsPerUnit = kLineDpi / 96.0;
+    int first = static_cast<int>(std::ceil(left * pixelsPerUnit)) + 1;
+    int last = static_cast<int>(std::floor(right * pixelsPerUnit)) - 2;
+    std::vector<double> rows;
+    for (int y = 0; y < image.Height(); ++y) {
+        bool covered = first < last;
+        for (int x = first; covered && x <= last; ++x) covered = Dark(image.At(x, y));
+        if (covered) rows.push_back((y + 0.5) / pixelsPerUnit);
+    }
+    return rows;
+}
+
+// Letter pages with nothing on them but a white square.
+std::string WhitePages(const std::string& name, int count)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(count, 816, 1056);
+    for (auto& page : package.documents[0].pages) page.body = "<Path Data=\"M 0,0 L 8,0 8,8 0,8 Z\" Fill=\"#FFFFFFFF\"/>";
+    std::string path = Folder(name);
+    tav::host::testing::WritePackage(path, package);
+    return path;
+}
+
+// The page's text as MuPDF extracts it.
+std::string ExtractedText(const std::string& package)
+{
+    std::string text = package + ".txt";
+    jobgen::ProgramResult result = jobgen::RunProgram({"mutool", "draw", "-q", "-F", "txt", "-o", text, package});
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    std::string content;
+    if (FILE* file = std::fopen(text.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) content.append(buffer, n);
+        std::fclose(file);
+    }
+    return content;
+}
+
+std::string LocalDate()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y/%m/%d", &local);
+    return date;
+}
+
+// The line's ink from its start to the printable area's right edge, on the
+// baseline the descent above the area's bottom edge.
+void ExpectLineAtBottomRight(const InkBox& ink)
+{
+    const double right = kLetterArea.x + kLetterArea.width, baseline = kLetterArea.y + kLetterArea.height - kLineDescent;
+    EXPECT_GT(ink.pixels, 0);
+    EXPECT_LE(ink.right, right + kLinePixel);
+    EXPECT_GE(ink.right, right - 3 - kLinePixel);  // the "e"'s side bearing
+    EXPECT_GE(ink.left, right - kLineWidthRounded - kLinePixel);
+    EXPECT_LE(ink.left, right - kLineWidthExact + 2 + kLinePixel);  // the "2"'s side bearing
+    EXPECT_NEAR(ink.bottom, baseline, kLinePixel);
+    EXPECT_GE(ink.top, baseline - kInkRiseHigh - kLinePixel);
+    EXPECT_LE(ink.top, baseline - kInkRiseLow + kLinePixel);
+}
+
+TEST(PreparationEndToEnd, TheJobsDateAndTheUserPrintAtTheBottomRightOfEveryPage)
+{
+    REQUIRE_RENDERING();
+    std::string input = WhitePages("line-in.xps", 2);
+    std::string output = Folder("line.xps");
+    std::string before = LocalDate();
+    Prepare(input, output, kDateAndUser);
+    std::string after = LocalDate();
+
+    std::string text = ExtractedText(output);
+    std::string onBefore = before + " alice\n", onAfter = after + " alice\n";
+    EXPECT_TRUE(text.find(onBefore) != std::string::npos || text.find(onAfter) != std::string::npos) << text;
+
+    std::vector<RgbImage> pages = Render(output, kLineDpi);
+    ASSERT_EQ(pages.size(), 2u);
+    for (size_t page = 0; page < pages.size(); ++page) {
+        SCOPED_TRACE("page " + std::to_string(page + 1));
+        InkBox ink = InkOf(pages[page], Dark);
+        ExpectLineAtBottomRight(ink);
+        // Nothing underlined or struck out unless asked.
+        EXPECT_TRUE(FullWidthDarkRows(pages[page], ink.left, ink.right).empty());
+    }
+}
+
+TEST(PreparationEndToEnd, TheLinePrintsTopLeftInsideThePrintableAreaOrCentredOnThePage)
+{
+    REQUIRE_RENDERING();
+    std::string input = WhitePages("line-positions-in.xps", 1);
+    const double baseline = kLetterArea.y + kLineAscent;
+
+    std::vector<std::string> options = kDateAndUser;
+    options.push_back("header-footer-position=top-left");
+    std::string topLeft = Folder("line-top-left.xps");
+    Prepare(input, topLeft, options);
+    std::vector<RgbImage> pages = Render(topLeft, kLineDpi);
+    ASSERT_EQ(pages.size(), 1u);
+    InkBox ink = InkOf(pages[0], Dark);
+    EXPECT_GE(ink.left, kLetterArea.x - kLinePixel);
+    EXPECT_LE(ink.left, kLetterArea.x + 2 + kLinePixel);
+    EXPECT_GE(ink.right, kLetterArea.x + kLineWidthExact - 3 - kLinePixel);
+    EXPECT_LE(ink.right, kLetterArea.x + kLineWidthRounded + kLinePixel);
+    EXPECT_NEAR(ink.bottom, baseline, kLinePixel);
+    EXPECT_NEAR(ink.top, baseline - (kInkRiseLow + kInkRiseHigh) / 2, 0.6 + kLinePixel);
+
+    options.back() = "header-footer-position=top-center";
+    std::string topCentre = Folder("line-top-centre.xps");
+    Prepare(input, topCentre, options);
+    pages = Render(topCentre, kLineDpi);
+    ASSERT_EQ(pages.size(), 1u);
+    ink = InkOf(pages[0], Dark);
+    EXPECT_NEAR((ink.left + ink.right) / 2, 816 / 2.0, 2.5 + kLinePixel);
+    EXPECT_NEAR(ink.bottom, baseline, kLinePixel);
+}
+
+TEST(PreparationEndToEnd, TheLineTakesItsBackgroundBoxUnderlineAndStrikeoutWhereAsked)
+{
+    REQUIRE_RENDERING();
+    std::string input = WhitePages("line-styles-in.xps", 1);
+    const double right = kLetterArea.x + kLetterArea.width, bottom = kLetterArea.y + kLetterArea.height;
+    const double baseline = bottom - kLineDescent;
+
+    // A red box from the ascent above the baseline to the descent below it,
+    // the line's width, under a line underlined in black.
+    std::vector<std::string> options = kDateAndUser;
+    options.push_back("header-footer-background=#FF0000");
+    options.push_back("header-footer-underline=on");
+    std::string boxed = Folder("line-boxed.xps");
+    Prepare(input, boxed, options);
+    std::vector<RgbImage> pages = Render(boxed, kLineDpi);
+    ASSERT_EQ(pages.size(), 1u);
+    InkBox box = InkOf(pages[0], Red);
+    EXPECT_NEAR(box.right, right, kLinePixel);
+    EXPECT_GE(box.left, right - kLineWidthRounded - kLinePixel);
+    EXPECT_LE(box.left, right - kLineWidthExact + kLinePixel);
+    EXPECT_NEAR(box.top, baseline - kLineAscent, kLinePixel);
+    EXPECT_NEAR(box.bottom, bottom, kLinePixel);
+    std::vector<double> underline = FullWidthDarkRows(pages[0], box.left, box.right);
+    ASSERT_FALSE(underline.empty());
+    for (double row : underline) {
+        EXPECT_GE(row, baseline + 1.05 - kLinePixel);
+        EXPECT_LE(row, baseline + 1.05 + 2.34 + kLinePixel);
+    }
+
+    options.resize(kDateAndUser.size());
+    options.push_back("header-footer-strikeout=on");
+    std::string struck = Folder("line-struck.xps");
+    Prepare(input, struck, options);
+    pages = Render(struck, kLineDpi);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(InkOf(pages[0], Red).pixels, 0);
+    InkBox ink = InkOf(pages[0], Dark);
+    std::vector<double> strikeout = FullWidthDarkRows(pages[0], ink.left + 2, ink.right - 2);
+    ASSERT_FALSE(strikeout.empty());
+    for (double row : strikeout) {
+        EXPECT_GE(row, baseline - 8.28 - kLinePixel);
+        EXPECT_LE(row, baseline - 8.28 + 1.59 + kLinePixel);
+    }
 }
 
 }  // namespace

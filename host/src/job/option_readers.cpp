@@ -21,18 +21,15 @@ constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finish
 constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finisher"};
 
 // Options a filter of kActingFilters reads but does not act on yet (a name,
-// or a prefix ending in '*'): the preparation filter scales pages and draws
-// text and bitmap watermarks, but no header/footer line so far;
-// the layout filter keeps the poster settings for the finisher but does not
-// tile posters, and does not shift sides by a binding gutter.
+// or a prefix ending in '*'): the layout filter keeps the poster settings
+// for the finisher but does not tile posters, and does not shift sides by a
+// binding gutter.
 struct NotYetActedOn {
     std::string_view option;
     std::string_view filter;
     std::string_view missing;
 };
 constexpr NotYetActedOn kNotYetActedOn[] = {
-    {"header-footer*", "prep", "print header or footer lines"},
-    {"job-originating-*", "prep", "print header or footer lines"},
     {"poster", "layout", "tile posters"},
     {"binding-gutter", "layout", "shift sheet sides by a binding gutter"},
 };
