@@ -82,13 +82,7 @@ jobgen::ProgramResult RunPrep(const std::string& input, const std::string& outpu
     return jobgen::RunProgram(argv);
 }
 
-std::vector<RgbImage> Render(const std::string& package)
-{
-    std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, kDpi, package + "-render"))
-        pages.push_back(jobgen::ReadPngFile(png));
-    return pages;
-}
+std::vector<RgbImage> Render(const std::string& package) { return jobgen::RenderPages(package, kDpi); }
 
 #define REQUIRE_RENDERING()                                                              \
     do {                                                                                 \

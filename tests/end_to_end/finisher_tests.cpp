@@ -46,13 +46,7 @@ void Finish(const std::string& input, const std::string& output, const std::vect
     ASSERT_EQ(result.exitStatus, 0) << result.output;
 }
 
-std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi)
-{
-    std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
-        pages.push_back(jobgen::ReadPngFile(png));
-    return pages;
-}
+std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { return jobgen::RenderPages(package, dpi); }
 
 // The raster a pixel at (x, y) of the result takes from the source.
 using PixelSource = std::function<std::pair<int, int>(int x, int y, int width, int height)>;

@@ -63,13 +63,7 @@ void RunChain(const std::string& chain, const std::vector<std::string>& options,
     ASSERT_EQ(result.exitStatus, 0) << result.output;
 }
 
-std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi)
-{
-    std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
-        pages.push_back(jobgen::ReadPngFile(png));
-    return pages;
-}
+std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { return jobgen::RenderPages(package, dpi); }
 
 bool ProgramsPresent() { return FileExists(BuildFolder() + "/lib/libtavlay.so"); }
 

@@ -74,13 +74,7 @@ void Prepare(const std::string& input, const std::string& output, const std::vec
     ASSERT_EQ(result.exitStatus, 0) << result.output;
 }
 
-std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi)
-{
-    std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
-        pages.push_back(jobgen::ReadPngFile(png));
-    return pages;
-}
+std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { return jobgen::RenderPages(package, dpi); }
 
 std::string Folder(const std::string& name) { return TemporaryFolder() + "/" + name; }
 

@@ -255,13 +255,7 @@ void ExpectMediaAreThePagesSizes(const std::vector<OutputPage>& pages)
     }
 }
 
-std::vector<RgbImage> Render(const std::string& package, int dpi)
-{
-    std::vector<RgbImage> pages;
-    for (const std::string& png : jobgen::RenderWithMutool(package, dpi, package + "-render"))
-        pages.push_back(jobgen::ReadPngFile(png));
-    return pages;
-}
+std::vector<RgbImage> Render(const std::string& package, int dpi) { return jobgen::RenderPages(package, dpi); }
 
 // The share of pixels of a that differ clearly from b's pixel the mapping
 // names.

@@ -61,7 +61,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv)
     arguments.push_back(nullptr);
 
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
     Descriptor readEnd{ends[0]}, writeEnd{ends[1]};
 
     SpawnActions spawn;
@@ -107,7 +108,8 @@ std::vector<std::pair<int, std::string>> RenderedPages(const std::string& direct
 {
     std::vector<std::pair<int, std::string>> pages;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        if (int number = RenderedPageNumber(entry.path()); number > 0) pages.emplace_back(number, entry.path().string());
+        if (int number = RenderedPageNumber(entry.path()); number > 0)
+            pages.emplace_back(number, entry.path().string());
     }
     std::sort(pages.begin(), pages.end());
     return pages;
@@ -122,8 +124,8 @@ std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, c
     // Pages left from an earlier render would be taken for this one's.
     for (const auto& [number, path] : RenderedPages(directory)) std::filesystem::remove(path);
 
-    std::vector<std::string> command{"mutool", "draw", "-q", "-r", std::to_string(dpi), "-o",
-                                     directory + "/page-%d.png", package};
+    std::vector<std::string> command{
+        "mutool", "draw", "-q", "-r", std::to_string(dpi), "-o", directory + "/page-%d.png", package};
     if (!pageList.empty()) command.push_back(pageList);
     ProgramResult draw = RunProgram(command);
     bool reportedError = draw.output.starts_with("error:") || draw.output.find("\nerror:") != std::string::npos;
@@ -133,6 +135,14 @@ std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, c
     std::vector<std::string> pages;
     for (auto& [number, path] : RenderedPages(directory)) pages.push_back(std::move(path));
     if (pages.empty()) throw std::runtime_error("mutool draw " + package + " wrote no page: " + draw.output);
+    return pages;
+}
+
+std::vector<RgbImage> RenderPages(const std::string& package, int dpi)
+{
+    std::vector<RgbImage> pages;
+    for (const std::string& png : RenderWithMutool(package, dpi, package + "-render"))
+        pages.push_back(ReadPngFile(png));
     return pages;
 }
 

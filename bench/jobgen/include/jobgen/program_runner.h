@@ -1,6 +1,8 @@
 // Running the command-line tools the tests check generated jobs with.
 #pragma once
 
+#include "jobgen/rgb_image.h"
+
 #include <string>
 #include <vector>
 
@@ -29,5 +31,10 @@ inline constexpr size_t kMaxOutput = 64 * 1024;
 // font for one it cannot load, say), which a test must not take for success.
 std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, const std::string& directory,
                                           const std::string& pageList = {});
+
+// Every page of the package rendered by mutool at the resolution, read back
+// in page order; the page files go to PACKAGE-render. Throws as
+// RenderWithMutool does.
+std::vector<RgbImage> RenderPages(const std::string& package, int dpi);
 
 }  // namespace jobgen
