@@ -6,6 +6,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -45,7 +47,8 @@ std::optional<FontLocation> MatchFont(const std::string& family, LONG weight, bo
         FcBool scalable = FcFalse;
         int index = 0;
         if (FcPatternGetString(candidate, FC_FILE, 0, &file) != FcResultMatch) continue;
-        if (FcPatternGetString(candidate, FC_FONTFORMAT, 0, &format) != FcResultMatch || !IsSfntFormat(format)) continue;
+        if (FcPatternGetString(candidate, FC_FONTFORMAT, 0, &format) != FcResultMatch || !IsSfntFormat(format))
+            continue;
         if (FcPatternGetBool(candidate, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable) continue;
         FcPatternGetInteger(candidate, FC_INDEX, 0, &index);
         found = FontLocation{reinterpret_cast<const char*>(file), index};
@@ -60,7 +63,13 @@ struct Lookups {
     bool initialised = false;
     std::map<std::tuple<std::string, LONG, bool>, std::optional<FontLocation>> matches;
     std::map<std::string, std::weak_ptr<const std::vector<BYTE>>> files;
+    // The files used last stay loaded although no font holds them: a
+    // decoration makes its font anew for every page, and reading a face's
+    // whole file again for each would cost more than the page's rewrite.
+    std::deque<FontBytes> recent;
 };
+
+constexpr size_t kRecentFiles = 4;
 
 // Never destroyed: fonts may be released after static destructors ran.
 Lookups& State()
@@ -111,9 +120,16 @@ FontBytes ReadFontFile(const std::string& path)
 {
     Lookups& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
-    if (FontBytes shared = state.files[path].lock()) return shared;
-    FontBytes bytes = ReadWholeFile(path);
-    if (bytes) state.files[path] = bytes;
+    FontBytes bytes = state.files[path].lock();
+    if (!bytes) {
+        bytes = ReadWholeFile(path);
+        if (!bytes) return nullptr;
+        state.files[path] = bytes;
+    }
+    if (std::find(state.recent.begin(), state.recent.end(), bytes) == state.recent.end()) {
+        state.recent.push_front(bytes);
+        if (state.recent.size() > kRecentFiles) state.recent.pop_back();
+    }
     return bytes;
 }
 
