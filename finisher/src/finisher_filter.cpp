@@ -2,7 +2,6 @@
 
 #include "filtercore/page_rewrite.h"
 #include "filtercore/raised_result.h"
-#include "filtercore/ticket_document_io.h"
 #include "finisher_page_writer.h"
 #include "finisher_settings.h"
 
@@ -17,13 +16,9 @@ HRESULT FinisherFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence
     if (sequence == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnJobTicket(sequence);
     if (FAILED(hr)) return hr;
-    // Examined also when the sequence has no ticket: transverse feed may
-    // come from the per-user ticket alone, and the turned media must then be
-    // said in the job's ticket. A ticket that cannot be examined or replaced
-    // stays as it is.
-    jobTicketReplaced = false;
-    documentTicketReplaced = false;
-    ReplaceLevelTicket(sequence, TicketLevel::Job, u"FI_JOB", false, &jobTicketReplaced);
+    // Transverse feed may come from the per-user ticket alone, and the
+    // turned media must then be said in the job's ticket.
+    levelTickets.OnJob(consumer.Get(), sequence, ExamineLevel());
     return consumer->SendFixedDocumentSequence(sequence);
 }
 
@@ -32,13 +27,19 @@ HRESULT FinisherFilter::OnFixedDocument(IFixedDocument* document)
     if (document == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
     if (FAILED(hr)) return hr;
-    // A document ticket of its own is merged over the job's in the output
-    // too: when the job's was replaced, the document's whole merged ticket
-    // takes its place, so that what the document said still holds.
-    documentTicketReplaced = false;
-    if (ticketManager.DocumentTicketPresent())
-        ReplaceLevelTicket(document, TicketLevel::Document, u"FI_DOC", jobTicketReplaced, &documentTicketReplaced);
+    levelTickets.OnDocument(consumer.Get(), document, ExamineLevel());
     return consumer->SendFixedDocument(document);
+}
+
+LevelTicketRewrite::Examine FinisherFilter::ExamineLevel()
+{
+    return [this](IXMLDOMDocument2* copy, bool* changed) {
+        FinisherSettings settings(ticketManager, privateNamespace);
+        BOOL examinedChanged = FALSE;
+        HRESULT hr = ExamineTicket(&settings, copy, &examinedChanged);
+        *changed = examinedChanged != FALSE;
+        return hr;
+    };
 }
 
 HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
@@ -87,42 +88,8 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         // merged ticket when that changed, or when a ticket above it was
         // replaced: its own ticket, merged over the new one, would no longer
         // describe the page.
-        bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
-        if (ticketManager.PageTicketPresent() && (examined->changed || levelAboveReplaced))
-            hr = AttachTicket(page, ticket, u"FI");
+        if (ticketManager.PageTicketPresent() && (examined->changed || levelTickets.LevelAboveReplaced()))
+            hr = AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"FI");
         return hr;
     });
-}
-
-template <class Part>
-HRESULT FinisherFilter::ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnchanged,
-                                           bool* replaced)
-{
-    *replaced = false;
-    return CatchRaised([&] {
-        IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
-        HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
-        if (FAILED(hr)) return hr;
-        // A copy: the manager's ticket stays the one the levels below are
-        // merged over and examined from.
-        ComPtr<IXMLDOMDocument2> copy;
-        hr = CopyTicketDocument(merged, &copy);
-        if (FAILED(hr)) return hr;
-        FinisherSettings settings(ticketManager, privateNamespace);
-        BOOL changed = FALSE;
-        hr = ExamineTicket(&settings, copy.Get(), &changed);
-        if (FAILED(hr) || !(changed || evenUnchanged)) return hr;
-        hr = AttachTicket(part, copy.Get(), tag);
-        *replaced = SUCCEEDED(hr);
-        return hr;
-    });
-}
-
-template <class Part>
-HRESULT FinisherFilter::AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag)
-{
-    ComPtr<IPartPrintTicket> ticketPart;
-    HRESULT hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, tag, ticketPart.Out());
-    if (FAILED(hr)) return hr;
-    return part->SetPrintTicket(ticketPart.Get());
 }

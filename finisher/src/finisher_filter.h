@@ -6,6 +6,7 @@
 // edge middles). Every other part passes through unchanged.
 #pragma once
 
+#include "filtercore/level_ticket_rewrite.h"
 #include "filtercore/pipeline_filter_base.h"
 #include "filtercore/ticket_examination_cache.h"
 #include "finisher_settings.h"
@@ -33,20 +34,11 @@ public:
     HRESULT OnFixedPage(IFixedPage* page) override;
 
 private:
-    // Examines a copy of the level's merged ticket and, when it changed (or
-    // in any case with evenUnchanged), attaches it to the part as a new
-    // ticket part with the tag; *replaced tells whether it was attached.
-    template <class Part>
-    HRESULT ReplaceLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnchanged, bool* replaced);
-    // Stores the ticket as a new ticket part with the tag and attaches it.
-    template <class Part>
-    HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
+    // Examines a copy of the job's or a document's merged ticket.
+    LevelTicketRewrite::Examine ExamineLevel();
     HRESULT FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket);
 
-    // Whether the job's and the current document's tickets were replaced in
-    // the output: the tickets below them must then be whole merged tickets.
-    bool jobTicketReplaced = false;
-    bool documentTicketReplaced = false;
+    LevelTicketRewrite levelTickets{ticketManager, u"FI_JOB", u"FI_DOC"};
     // What a merged page ticket asks of its pages, and whether examining it
     // changed it (transverse feed).
     struct PageExamination {

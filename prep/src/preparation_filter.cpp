@@ -7,7 +7,6 @@
 #include "filtercore/page_rewrite.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
-#include "filtercore/ticket_document_io.h"
 #include "header_footer_data.h"
 #include "header_footer_settings_reader.h"
 #include "header_footer_text.h"
@@ -29,9 +28,7 @@ HRESULT PreparationFilter::OnFixedDocumentSequence(IFixedDocumentSequence* seque
     if (sequence == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnJobTicket(sequence);
     if (FAILED(hr)) return hr;
-    jobTicketReplaced = false;
-    documentTicketReplaced = false;
-    ScaleLevelTicket(sequence, TicketLevel::Job, u"SC_JOB", false, &jobTicketReplaced);
+    levelTickets.OnJob(consumer.Get(), sequence, ScaleLevel());
     return consumer->SendFixedDocumentSequence(sequence);
 }
 
@@ -40,13 +37,20 @@ HRESULT PreparationFilter::OnFixedDocument(IFixedDocument* document)
     if (document == nullptr) return E_POINTER;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
     if (FAILED(hr)) return hr;
-    // A document ticket of its own is merged over the job's in the output
-    // too: when the job's was scaled, the document's whole merged ticket
-    // takes its place, so that what the document said still holds.
-    documentTicketReplaced = false;
-    if (ticketManager.DocumentTicketPresent())
-        ScaleLevelTicket(document, TicketLevel::Document, u"SC_DOC", jobTicketReplaced, &documentTicketReplaced);
+    levelTickets.OnDocument(consumer.Get(), document, ScaleLevel());
     return consumer->SendFixedDocument(document);
+}
+
+// A level's ticket is taken when it asks for scaling.
+LevelTicketRewrite::Examine PreparationFilter::ScaleLevel()
+{
+    return [this](IXMLDOMDocument2* copy, bool* changed) {
+        PreparationContext context(ticketManager, privateNamespace, propertyBag.Get());
+        bool scaled = false;
+        HRESULT hr = ApplyScalingStep(context, copy, &scaled);
+        *changed = scaled && context.IsActive();
+        return hr;
+    };
 }
 
 HRESULT PreparationFilter::OnFixedPage(IFixedPage* page)
@@ -98,9 +102,8 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
             // A page with a ticket of its own under a scaled job or document
             // ticket keeps its whole merged ticket: its own, merged over the
             // scaled one, would give it a paper its content was not scaled to.
-            bool levelAboveReplaced = jobTicketReplaced || documentTicketReplaced;
-            if (ticket != nullptr && ticketManager.PageTicketPresent() && levelAboveReplaced)
-                return AttachTicket(page, ticket, u"SC");
+            if (ticket != nullptr && ticketManager.PageTicketPresent() && levelTickets.LevelAboveReplaced())
+                return AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"SC");
             return S_OK;
         }
 
@@ -110,7 +113,8 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
         if (FAILED(hr)) return hr;
         // A page without a ticket of its own prints with its document's,
         // which was scaled when the document came.
-        if (examined->changed && ticketManager.PageTicketPresent()) hr = AttachTicket(page, ticket, u"SC");
+        if (examined->changed && ticketManager.PageTicketPresent())
+            hr = AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"SC");
         return hr;
     });
 }
@@ -211,37 +215,4 @@ void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPa
     // An image that cannot be loaded is said once; the job goes on.
     for (const std::u16string& warning : watermarkImages.TakeWarnings())
         ReportJobWarning(control.Get(), u"", warning);
-}
-
-template <class Part>
-HRESULT PreparationFilter::ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled,
-                                            bool* replaced)
-{
-    *replaced = false;
-    return CatchRaised([&] {
-        IXMLDOMDocument2* merged = nullptr;  // borrowed from the manager
-        HRESULT hr = ticketManager.GetMergedTicket(level, &merged);
-        if (FAILED(hr)) return hr;
-        // A copy: the manager's ticket stays the one the levels below are
-        // merged over, so that their pages are still scaled.
-        ComPtr<IXMLDOMDocument2> copy;
-        hr = CopyTicketDocument(merged, &copy);
-        if (FAILED(hr)) return hr;
-        PreparationContext context(ticketManager, privateNamespace, propertyBag.Get());
-        bool changed = false;
-        hr = ApplyScalingStep(context, copy.Get(), &changed);
-        if (FAILED(hr) || !((changed && context.IsActive()) || evenUnscaled)) return hr;
-        hr = AttachTicket(part, copy.Get(), tag);
-        *replaced = SUCCEEDED(hr);
-        return hr;
-    });
-}
-
-template <class Part>
-HRESULT PreparationFilter::AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag)
-{
-    ComPtr<IPartPrintTicket> ticketPart;
-    HRESULT hr = ticketManager.WriteTicketPart(consumer.Get(), ticket, tag, ticketPart.Out());
-    if (FAILED(hr)) return hr;
-    return part->SetPrintTicket(ticketPart.Get());
 }

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "filtercore/level_ticket_rewrite.h"
 #include "filtercore/pipeline_filter_base.h"
 #include "filtercore/job_settings.h"
 #include "filtercore/ticket_examination_cache.h"
@@ -76,18 +77,10 @@ private:
     // whose parts cannot be had is dropped from this page.
     void PrepareDecorations(PreparationContext& context, IFixedPage* page);
     HRESULT PreparePage(IFixedPage* page, IXMLDOMDocument2* ticket);
-    // Scales a copy of the level's merged ticket and attaches it when it
-    // asks for scaling (or in any case with evenUnscaled); *replaced tells
-    // whether it was attached.
-    template <class Part>
-    HRESULT ScaleLevelTicket(Part* part, TicketLevel level, const WCHAR* tag, bool evenUnscaled, bool* replaced);
-    template <class Part>
-    HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket, const WCHAR* tag);
+    // Scales a copy of the job's or a document's merged ticket.
+    LevelTicketRewrite::Examine ScaleLevel();
 
-    // Whether the job's and the current document's tickets were replaced in
-    // the output: the tickets below them must then be whole merged tickets.
-    bool jobTicketReplaced = false;
-    bool documentTicketReplaced = false;
+    LevelTicketRewrite levelTickets{ticketManager, u"SC_JOB", u"SC_DOC"};
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
     WatermarkImageFiles watermarkImages;
