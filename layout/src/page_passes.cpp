@@ -151,12 +151,14 @@ HRESULT TransformPass::Place()
         if (slot.slot.kind != SlotKind::Content && slot.slot.kind != SlotKind::Tile) continue;
         slot_ = &slot;
         nupMatrix_.Reset();
+        bookletGutter_.Reset();
         borders_ = BorderLines{};
         HRESULT hr = VisitActiveSteps(state_, *this);
         if (FAILED(hr)) return hr;
-        // The poster tile and the booklet gutter are not built yet: the
-        // placement is the N-up matrix alone.
+        // The poster tile is not built yet: the placement is the N-up
+        // matrix, then the booklet gutter on the sheet.
         slot.placement = nupMatrix_;
+        slot.placement.Multiply(&bookletGutter_, Gdiplus::MatrixOrderAppend);
         if (slot.slot.startsSheet && borders_.kind != BorderLineKind::None &&
             !(borders_.across.empty() && borders_.down.empty()))
             slot.borders = borders_;
@@ -182,11 +184,16 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
     return S_OK;
 }
 
-// The booklet gutter is not built yet; the step still counts the pages of
-// each spread, so that the gutter can follow them.
+// A content page: its sheet's orientation, and for a booklet the page's
+// shift away from the fold, after which the next page of the spread comes.
 HRESULT TransformPass::VisitBinding(BindingStep& step)
 {
-    if (IsBookletBinding(step.binding)) step.bookletCounter = (step.bookletCounter + 1) % 2;
+    if (slot_->slot.kind != SlotKind::Content) return S_OK;
+    step.SheetOrientationIs(OrientationOf(state_.sheetA.geometry));
+    if (!IsBookletBinding(step.binding)) return S_OK;
+    Gdiplus::PointF shift = step.Gutter();
+    bookletGutter_.Translate(shift.X, shift.Y, Gdiplus::MatrixOrderAppend);
+    step.bookletCounter = (step.bookletCounter + 1) % 2;
     return S_OK;
 }
 

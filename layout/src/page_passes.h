@@ -63,5 +63,6 @@ private:
     LayoutState& state_;
     PlacedSlot* slot_ = nullptr;
     Gdiplus::Matrix nupMatrix_;
+    Gdiplus::Matrix bookletGutter_;
     BorderLines borders_;
 };
