@@ -236,6 +236,10 @@ TEST(CommandLineOptions, LpFormsActOnTheJob)
     Result noTiles = Shell(folder, "tavpipe -f layout -o poster=4 in.xps out.xps");
     EXPECT_EQ(noTiles.status, 0) << noTiles.err;
     EXPECT_EQ(noTiles.err, "tavpipe: warning: poster has no effect yet: layout does not tile posters yet\n");
+    // The layout filter shifts sides by the binding gutter: no warning.
+    Result gutter = Shell(folder, "tavpipe -f layout -o binding-gutter=10mm in.xps out.xps");
+    EXPECT_EQ(gutter.status, 0) << gutter.err;
+    EXPECT_EQ(gutter.err.find("warning"), std::string::npos) << gutter.err;
 }
 
 TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)

@@ -632,4 +632,66 @@ TEST(LayoutEndToEnd, ADivideConditionChangeClosesTheOpenSheetAndStartsOnAFrontSi
     EXPECT_FALSE(TicketOf(output, pages[1]).empty());
 }
 
+// --- Binding gutter -----------------------------------------------------
+
+// A 10 mm gutter is 10000 / 264.58 = 37.80 units. Bound left, a long-edge
+// two-sided job moves its fronts (odd pages) right and its backs left, so
+// that the gutter stays on the bound edge of the paper; a one-sided job
+// moves every page right. Bound at the top, short edge: fronts down, backs
+// up. Each page stays whole on its own Letter sheet, only moved.
+TEST(LayoutEndToEnd, TheBindingGutterMovesEachSideAwayFromTheBoundEdge)
+{
+    REQUIRE_RENDERING();
+    const double gutter = 10000 / kMicronsPerUnit;
+    struct Case {
+        const char* binding;
+        const char* sides;
+        double frontX, frontY;  // the shift of odd pages; even ones below
+        double backX, backY;
+    };
+    const Case cases[] = {
+        {"left", "two-sided-long-edge", gutter, 0, -gutter, 0},
+        {"left", "one-sided", gutter, 0, gutter, 0},
+        {"top", "two-sided-short-edge", 0, gutter, 0, -gutter},
+    };
+    // Every page with a ticket of its own, which a page rewritten in place
+    // keeps.
+    jobgen::JobSpec job = jobgen::MakeJob(1, 4, jobgen::kLetter);
+    std::string portrait = kLandscapeTicket;
+    portrait.replace(portrait.find("psk:Landscape"), 13, "psk:Portrait");
+    for (jobgen::PageSpec& page : job.documents[0].pages) page.ticket = portrait;
+    std::string input = Folder("gutter.xps");
+    jobgen::WriteXpsJob(job, input);
+    Sheet sheet = LetterSheet(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.binding) + " " + c.sides);
+        std::string output = Folder(std::string("gutter-") + c.binding + "-" + c.sides + ".xps");
+        RunChain("layout", {"binding=" + std::string(c.binding), "binding-gutter=10mm", "sides=" + std::string(c.sides), kLetterMedia},
+                 input, output);
+        std::vector<RgbImage> sides = Render(output);
+        ASSERT_EQ(sides.size(), 4u);
+        for (int k = 0; k < 4; ++k) {
+            SCOPED_TRACE("page " + std::to_string(k + 1));
+            ExpectSheetSize(sides[k], sheet);
+            bool front = k % 2 == 0;
+            Placement moved{sheet.width / 2 + (front ? c.frontX : c.backX), sheet.height / 2 + (front ? c.frontY : c.backY), 1.0};
+            EXPECT_EQ(jobgen::DecodePageNumber(sides[k], FrameAt(moved, jobgen::kLetter, {})), k + 1);
+            Placement unmoved{sheet.width / 2, sheet.height / 2, 1.0};
+            EXPECT_NE(jobgen::DecodePageNumber(sides[k], FrameAt(unmoved, jobgen::kLetter, {})), k + 1);
+        }
+        // Each page keeps a ticket of its own; one-sided pages are the input's
+        // pages rewritten in place, with the input's tickets.
+        std::vector<std::string> pages = OutputPages(output);
+        ASSERT_EQ(pages.size(), 4u);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_FALSE(TicketOf(output, pages[k]).empty()) << pages[k];
+            std::string inputPage = "Documents/1/Pages/" + std::to_string(k + 1) + ".fpage";
+            if (std::string(c.sides) == "one-sided") {
+                EXPECT_EQ(pages[k], inputPage);
+                EXPECT_EQ(TicketOf(output, pages[k]), TicketOf(input, inputPage));
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -22,8 +22,7 @@ constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finis
 
 // Options a filter of kActingFilters reads but does not act on yet (a name,
 // or a prefix ending in '*'): the layout filter keeps the poster settings
-// for the finisher but does not tile posters, and does not shift sides by a
-// binding gutter.
+// for the finisher but does not tile posters.
 struct NotYetActedOn {
     std::string_view option;
     std::string_view filter;
@@ -31,7 +30,6 @@ struct NotYetActedOn {
 };
 constexpr NotYetActedOn kNotYetActedOn[] = {
     {"poster", "layout", "tile posters"},
-    {"binding-gutter", "layout", "shift sheet sides by a binding gutter"},
 };
 
 const NotYetActedOn* NotYetActingOn(const std::string& option, const std::string& filter)
