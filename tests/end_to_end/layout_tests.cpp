@@ -317,23 +317,35 @@ TEST(LayoutEndToEnd, ALandscapePageAmongPortraitOnesIsTurnedIntoItsCell)
 }
 
 // Booklet spreads: the order filter sends 8, 1, 2, 7, 6, 3, 4, 5 and the
-// layout filter pairs them on landscape sheet sides.
+// layout filter pairs them on landscape sheet sides. With a 10 mm gutter
+// (37.80 units) the two pages of each spread move apart from the fold, the
+// left one left and the right one right.
 TEST(LayoutEndToEnd, ABookletOfEightPagesIsFourSpreadsInBookletOrder)
 {
     REQUIRE_RENDERING();
     std::string input = LetterJob("booklet8.xps", 8);
-    std::string output = Folder("booklet8-out.xps");
-    RunChain("order,layout", {"booklet=on", kLetterMedia}, input, output);
-    std::vector<RgbImage> sheets = Render(output);
-    const int spreads[4][2] = {{8, 1}, {2, 7}, {6, 3}, {4, 5}};
-    ASSERT_EQ(sheets.size(), 4u);
-    Sheet sheet = LetterSheet(true);
-    for (int side = 0; side < 4; ++side) {
-        ExpectSheetSize(sheets[side], sheet);
-        for (int half = 0; half < 2; ++half) {
-            Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
-            EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
-                << "side " << side + 1 << " half " << half + 1;
+    for (double gutter : {0.0, 10000 / kMicronsPerUnit}) {
+        SCOPED_TRACE("gutter " + std::to_string(gutter));
+        std::string output = Folder(gutter == 0 ? "booklet8-out.xps" : "booklet8-gutter-out.xps");
+        std::vector<std::string> options = {"booklet=on", kLetterMedia};
+        if (gutter != 0) options.push_back("binding-gutter=10mm");
+        RunChain("order,layout", options, input, output);
+        std::vector<RgbImage> sheets = Render(output);
+        const int spreads[4][2] = {{8, 1}, {2, 7}, {6, 3}, {4, 5}};
+        ASSERT_EQ(sheets.size(), 4u);
+        Sheet sheet = LetterSheet(true);
+        for (int side = 0; side < 4; ++side) {
+            ExpectSheetSize(sheets[side], sheet);
+            for (int half = 0; half < 2; ++half) {
+                Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+                if (gutter != 0) {
+                    EXPECT_NE(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                        << "side " << side + 1 << " half " << half + 1 << " did not move";
+                }
+                at.centreX += half == 0 ? -gutter : gutter;
+                EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                    << "side " << side + 1 << " half " << half + 1;
+            }
         }
     }
 }
