@@ -108,13 +108,14 @@ public:
     INT nextCell = 0;
 };
 
-// Poster pages: one page enlarged over several sheets. The settings are
-// read for every page and make the step active; the tiling itself is not
-// built yet, so a poster page is placed like any other page.
+// Poster pages: one page enlarged over several sheets, one tile of its
+// printable area on each. The settings are read for every page.
 class PosterStep final : public ImpositionStep {
 public:
     HRESULT Accept(StepVisitor& visitor) override { return visitor.VisitPoster(*this); }
-    bool IsActive() const override { return settings.sheetsPerPage != 0; }
+    bool IsActive() const override { return settings.sheetsPerPage > 0; }
 
     PosterSettings settings;
+    // The tile the next tile slot of the page shows.
+    INT nextTile = 0;
 };

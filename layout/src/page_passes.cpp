@@ -1,6 +1,7 @@
 #include "page_passes.h"
 
 #include "filtercore/raised_result.h"
+#include "poster_geometry.h"
 #include "platform/units.h"
 
 namespace {
@@ -120,9 +121,13 @@ HRESULT SheetPlanPass::VisitNUp(NUpStep& step)
     return S_OK;
 }
 
-// Poster tiling is not built yet: a poster page plans like any other page
-// (no tile slots), so that it still prints, whole, on its sheet.
-HRESULT SheetPlanPass::VisitPoster(PosterStep&) { return S_OK; }
+// A poster page prints as one sheet per tile, the first tile first.
+HRESULT SheetPlanPass::VisitPoster(PosterStep& step)
+{
+    facts_.posterSheets = PosterTileCount(step.settings.sheetsPerPage);
+    step.nextTile = 0;
+    return S_OK;
+}
 
 void SheetPlanPass::LayOut(NUpStep& step)
 {
@@ -152,18 +157,23 @@ HRESULT TransformPass::Place()
         slot_ = &slot;
         nupMatrix_.Reset();
         bookletGutter_.Reset();
+        posterMatrix_.Reset();
+        clip_[0] = clipFirst;
+        clip_[1] = clipSecond;
         borders_ = BorderLines{};
         HRESULT hr = VisitActiveSteps(state_, *this);
         if (FAILED(hr)) return hr;
-        // The poster tile is not built yet: the placement is the N-up
-        // matrix, then the booklet gutter on the sheet.
-        slot.placement = nupMatrix_;
+        // The poster tile's enlargement, then the N-up matrix, then the
+        // booklet gutter on the sheet (the ones that do not apply are the
+        // identity).
+        slot.placement = posterMatrix_;
+        slot.placement.Multiply(&nupMatrix_, Gdiplus::MatrixOrderAppend);
         slot.placement.Multiply(&bookletGutter_, Gdiplus::MatrixOrderAppend);
         if (slot.slot.startsSheet && borders_.kind != BorderLineKind::None &&
             !(borders_.across.empty() && borders_.down.empty()))
             slot.borders = borders_;
-        slot.clipFirst = clipFirst;
-        slot.clipSecond = clipSecond;
+        slot.clipFirst = clip_[0];
+        slot.clipSecond = clip_[1];
     }
     slot_ = nullptr;
     return S_OK;
@@ -171,6 +181,8 @@ HRESULT TransformPass::Place()
 
 HRESULT TransformPass::VisitNUp(NUpStep& step)
 {
+    // A tile is a sheet of its own, in no cell.
+    if (slot_->slot.kind == SlotKind::Tile) return S_OK;
     INT pagesPerSheet = step.settings.pagesPerSheet;
     const ImageableArea& area = state_.page.area;
     Gdiplus::Matrix placement =
@@ -197,4 +209,19 @@ HRESULT TransformPass::VisitBinding(BindingStep& step)
     return S_OK;
 }
 
-HRESULT TransformPass::VisitPoster(PosterStep&) { return S_OK; }
+// A tile: the page enlarged so that the tile's part of the printable area
+// covers the printable area of the tile's sheet, clipped to that part.
+HRESULT TransformPass::VisitPoster(PosterStep& step)
+{
+    if (slot_->slot.kind != SlotKind::Tile) return S_OK;
+    const ImageableArea& area = state_.page.area;
+    PrintableRect printable{MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
+                            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
+    INT tiles = PosterTileCount(step.settings.sheetsPerPage);
+    PosterTile tile = PosterTileAt(PosterGridSize(step.settings.sheetsPerPage), step.nextTile, printable);
+    posterMatrix_ = tile.matrix;
+    clip_[0] = Gdiplus::PointF(tile.clip.left, tile.clip.top);
+    clip_[1] = Gdiplus::PointF(tile.clip.right, tile.clip.bottom);
+    if (++step.nextTile >= tiles) step.nextTile = 0;
+    return S_OK;
+}

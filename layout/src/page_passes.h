@@ -64,5 +64,8 @@ private:
     PlacedSlot* slot_ = nullptr;
     Gdiplus::Matrix nupMatrix_;
     Gdiplus::Matrix bookletGutter_;
+    Gdiplus::Matrix posterMatrix_;
+    // The part of the page the slot shows: its printable area, or a tile.
+    Gdiplus::PointF clip_[2];
     BorderLines borders_;
 };

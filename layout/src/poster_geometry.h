@@ -2,8 +2,6 @@
 // poster request cuts the page's printable area into, and for each tile the
 // matrix that enlarges it onto the printable area of a sheet of its own and
 // the clip that keeps only the tile. Lengths are XPS units (1/96 inch).
-//
-// Not yet used by the layout filter: poster pages still print whole.
 #pragma once
 
 #include "platform/gdiplus.h"

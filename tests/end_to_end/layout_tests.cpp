@@ -706,4 +706,41 @@ TEST(LayoutEndToEnd, TheBindingGutterMovesEachSideAwayFromTheBoundEdge)
     }
 }
 
+// --- Posters ------------------------------------------------------------
+
+// A poster of n x n tiles: tile (c, r) on its own Letter sheet shows, on
+// the sheet's printable area, the part of the page's printable area that
+// starts c/n across and r/n down, enlarged n times. So each tile rendered
+// at kDpi matches that part of the page rendered at n x kDpi, block by
+// block (anti-aliasing at the seams aside).
+TEST(LayoutEndToEnd, PosterTilesPutTogetherAreThePageEnlarged)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("poster.xps", 1);
+    const double printableWidth = kLetterWidth - 2 * kMargin, printableHeight = kLetterHeight - 2 * kMargin;
+    for (int n : {2, 3, 4, 5}) {
+        SCOPED_TRACE("poster " + std::to_string(n * n));
+        std::string output = Folder("poster-" + std::to_string(n) + ".xps");
+        RunChain("layout", {"poster=" + std::to_string(n * n), kLetterMedia}, input, output);
+        std::vector<RgbImage> tiles = Render(output);
+        ASSERT_EQ(tiles.size(), static_cast<size_t>(n * n));
+        RgbImage enlarged = Render(input, kDpi * n)[0];
+        double k = kDpi / 96.0;
+        for (int t = 0; t < n * n; ++t) {
+            SCOPED_TRACE("tile " + std::to_string(t));
+            ExpectSheetSize(tiles[t], LetterSheet(false));
+            int column = t % n, row = t / n;
+            constexpr int kBlocks = 8;
+            std::vector<double> expected =
+                BlockMeans(enlarged, (kMargin + column * printableWidth / n) * k * n,
+                           (kMargin + row * printableHeight / n) * k * n, printableWidth * k, printableHeight * k, kBlocks);
+            std::vector<double> actual =
+                BlockMeans(tiles[t], kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
+            double worst = 0;
+            for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(expected[i] - actual[i]));
+            EXPECT_LT(worst, 8) << "a block of the tile differs by " << worst;
+        }
+    }
+}
+
 }  // namespace
