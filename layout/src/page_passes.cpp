@@ -92,6 +92,9 @@ HRESULT SheetPlanPass::Plan()
     if (FAILED(hr)) return hr;
     state.planner.SetPagesPerSheet(pagesPerSheet_);
     PagePlan plan = state.planner.Plan(facts_);
+    // The tiles of a poster page close the open sheet: the next page starts
+    // a sheet in its first cell.
+    if (facts_.posterSheets > 0) state.nup.nextCell = 0;
     if (state.nup.IsActive()) {
         if (plan.layoutAnew) LayOut(state.nup);
         state.sheetA = state.nup.sheet;

@@ -743,4 +743,74 @@ TEST(LayoutEndToEnd, PosterTilesPutTogetherAreThePageEnlarged)
     }
 }
 
+// A page ticket asking for a poster of `sheets` tiles.
+std::string PosterTicket(int sheets)
+{
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
+           "\" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" xmlns:xsi=\"" +
+           testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
+           "\"><psf:Feature name=\"psk:PagePoster\"><psf:Option><psf:ScoredProperty name=\"psk:SheetsPerPage\">"
+           "<psf:Value xsi:type=\"xsd:integer\">" +
+           std::to_string(sheets) + "</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature></psf:PrintTicket>";
+}
+
+std::string JobWithPoster(const std::string& name, int pages, int posterPage)
+{
+    jobgen::JobSpec job = jobgen::MakeJob(1, pages, jobgen::kLetter);
+    job.documents[0].pages[posterPage - 1].ticket = PosterTicket(4);
+    std::string path = Folder(name);
+    jobgen::WriteXpsJob(job, path);
+    return path;
+}
+
+// 4-up with page 3 a poster: the sheet holding pages 1 and 2 is closed, the
+// four tiles follow on sheets of their own, and pages 4 to 6 start a new
+// sheet in its first cells.
+TEST(LayoutEndToEnd, NUpStartsANewSheetAfterAPosterPage)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("nup-poster.xps", 6, 3);
+    std::string output = Folder("nup-poster-out.xps");
+    RunChain("layout", {"number-up=4", kLetterMedia}, input, output);
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 6u);
+    Sheet sheet = LetterSheet(false);
+    auto pageIn = [&](const RgbImage& side, int k) {
+        Placement at = PlaceInCell(sheet, {2, 2}, CellOf(k, {2, 2}, "lrtb"), kLetterWidth - 2 * kMargin,
+                                   kLetterHeight - 2 * kMargin);
+        return jobgen::DecodePageNumber(side, FrameAt(at, jobgen::kLetter, {}));
+    };
+    EXPECT_EQ(pageIn(sides[0], 0), 1);
+    EXPECT_EQ(pageIn(sides[0], 1), 2);
+    EXPECT_EQ(pageIn(sides[0], 2), jobgen::kBlankPage);
+    for (int tile = 1; tile <= 4; ++tile) ExpectSheetSize(sides[tile], sheet);
+    EXPECT_EQ(pageIn(sides[5], 0), 4);
+    EXPECT_EQ(pageIn(sides[5], 1), 5);
+    EXPECT_EQ(pageIn(sides[5], 2), 6);
+    EXPECT_EQ(pageIn(sides[5], 3), jobgen::kBlankPage);
+}
+
+// Two-sided, page 2 a poster: its first tile starts on a front side, so an
+// empty back follows page 1; each tile counts as two sides but sends no
+// empty back, and page 3 after the four tiles is a front again.
+TEST(LayoutEndToEnd, PosterTilesOfATwoSidedJobSendNoEmptyBacks)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("duplex-poster.xps", 3, 2);
+    std::string output = Folder("duplex-poster-out.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", kLetterMedia}, input, output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 7u);
+    for (int k = 0; k < 7; ++k) {
+        bool empty = pages[k].rfind("LO_Empty_", 0) == 0;
+        EXPECT_EQ(empty, k == 1) << k << " " << pages[k];
+    }
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 7u);
+    Sheet sheet = LetterSheet(false);
+    Placement centred{sheet.width / 2, sheet.height / 2, 1.0};
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[0], FrameAt(centred, jobgen::kLetter, {})), 1);
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[6], FrameAt(centred, jobgen::kLetter, {})), 3);
+}
+
 }  // namespace
