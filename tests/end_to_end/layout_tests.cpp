@@ -813,4 +813,25 @@ TEST(LayoutEndToEnd, PosterTilesOfATwoSidedJobSendNoEmptyBacks)
     EXPECT_EQ(jobgen::DecodePageNumber(sides[6], FrameAt(centred, jobgen::kLetter, {})), 3);
 }
 
+// The same job printed two-sided by hand with a 10 mm gutter bound left:
+// the empty back after page 1 is counted but not sent, so page 3, after
+// the tiles, is still a front side and moves right like page 1.
+TEST(LayoutEndToEnd, ManualTwoSidedSendsNoEmptySidesButKeepsFrontsAndBacks)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("manual-poster.xps", 3, 2);
+    std::string output = Folder("manual-poster-out.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", "duplex-mode=manual", "binding-gutter=10mm", kLetterMedia}, input,
+             output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 6u);
+    for (const std::string& page : pages) EXPECT_EQ(page.find("LO_Empty_"), std::string::npos) << page;
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 6u);
+    Sheet sheet = LetterSheet(false);
+    Placement front{sheet.width / 2 + 10000 / kMicronsPerUnit, sheet.height / 2, 1.0};
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[0], FrameAt(front, jobgen::kLetter, {})), 1);
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[5], FrameAt(front, jobgen::kLetter, {})), 3);
+}
+
 }  // namespace
