@@ -193,7 +193,12 @@ HRESULT EmitPass::VisitBinding(BindingStep& step)
         emitBlank_ = !step.TwoSided() || !step.ManualTwoSided();
         return S_OK;
     }
-    // The sheet gutter is not built yet: sheetMatrix_ stays the identity.
+    // The side moves away from its bound edge: the sheet's outer Canvas, or
+    // the Canvas that wraps a page passed through, carries the shift.
+    if (!posterTile_ && !IsBookletBinding(step.binding)) {
+        Gdiplus::PointF shift = step.Gutter();
+        sheetMatrix_.Translate(shift.X, shift.Y);
+    }
     if (completesSheet_ || flush_) ++step.sideCounter;
     return S_OK;
 }

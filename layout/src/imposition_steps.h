@@ -4,6 +4,7 @@
 // where it says so, and stops at the first failing visit.
 #pragma once
 
+#include "binding_gutter.h"
 #include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
 #include "nup_layout.h"
@@ -41,9 +42,9 @@ struct SheetDescription {
 bool IsBookletBinding(const BindingSettings& binding);
 
 // The job's binding and two-sided printing, and the count of sheet sides
-// sent, which tells fronts from backs. The gutter that shifts sheet sides
-// away from the bound edge, and the booklet gutter around the fold, are
-// not built yet: every side is placed as if the gutter were 0.
+// sent, which tells fronts from backs. It moves each sheet side away from
+// the bound edge by the binding gutter (in the sheet's matrix) and, for a
+// booklet, each page of a spread away from the fold (in its placement).
 class BindingStep final : public ImpositionStep {
 public:
     HRESULT Accept(StepVisitor& visitor) override { return visitor.VisitBinding(*this); }
@@ -57,11 +58,35 @@ public:
     bool ManualTwoSided() const { return duplex.mode == kDuplexModeManual; }
     bool NextSideIsFront() const { return sideCounter % 2 == 0; }
 
+    // The sheet a content page goes on: the job's first one sets the
+    // reference the gutter is turned against.
+    void SheetOrientationIs(PageOrientation orientation)
+    {
+        if (!referenceTaken) reference = orientation;
+        referenceTaken = true;
+        current = orientation;
+    }
+    // The gutter's shift for the next side, or page of a spread.
+    Gdiplus::PointF Gutter() const
+    {
+        GutterRequest request;
+        request.binding = binding;
+        request.duplexKind = duplex.kind;
+        request.sideCounter = sideCounter;
+        request.bookletCounter = bookletCounter;
+        request.reference = reference;
+        request.current = current;
+        return GutterShift(request);
+    }
+
     BindingSettings binding;
     DuplexSettings duplex;
     INT sideCounter = 0;
     // Which page of a booklet spread comes next (0 or 1).
     INT bookletCounter = 0;
+    bool referenceTaken = false;
+    PageOrientation reference = PageOrientation::Portrait;
+    PageOrientation current = PageOrientation::Portrait;
 };
 
 // N-up, booklet spreads and one-up re-imposition: the layout of the sheet,
@@ -83,13 +108,14 @@ public:
     INT nextCell = 0;
 };
 
-// Poster pages: one page enlarged over several sheets. The settings are
-// read for every page and make the step active; the tiling itself is not
-// built yet, so a poster page is placed like any other page.
+// Poster pages: one page enlarged over several sheets, one tile of its
+// printable area on each. The settings are read for every page.
 class PosterStep final : public ImpositionStep {
 public:
     HRESULT Accept(StepVisitor& visitor) override { return visitor.VisitPoster(*this); }
-    bool IsActive() const override { return settings.sheetsPerPage != 0; }
+    bool IsActive() const override { return settings.sheetsPerPage > 0; }
 
     PosterSettings settings;
+    // The tile the next tile slot of the page shows.
+    INT nextTile = 0;
 };

@@ -1,6 +1,7 @@
 #include "page_passes.h"
 
 #include "filtercore/raised_result.h"
+#include "poster_geometry.h"
 #include "platform/units.h"
 
 namespace {
@@ -91,6 +92,9 @@ HRESULT SheetPlanPass::Plan()
     if (FAILED(hr)) return hr;
     state.planner.SetPagesPerSheet(pagesPerSheet_);
     PagePlan plan = state.planner.Plan(facts_);
+    // The tiles of a poster page close the open sheet: the next page starts
+    // a sheet in its first cell.
+    if (facts_.posterSheets > 0) state.nup.nextCell = 0;
     if (state.nup.IsActive()) {
         if (plan.layoutAnew) LayOut(state.nup);
         state.sheetA = state.nup.sheet;
@@ -120,9 +124,13 @@ HRESULT SheetPlanPass::VisitNUp(NUpStep& step)
     return S_OK;
 }
 
-// Poster tiling is not built yet: a poster page plans like any other page
-// (no tile slots), so that it still prints, whole, on its sheet.
-HRESULT SheetPlanPass::VisitPoster(PosterStep&) { return S_OK; }
+// A poster page prints as one sheet per tile, the first tile first.
+HRESULT SheetPlanPass::VisitPoster(PosterStep& step)
+{
+    facts_.posterSheets = PosterTileCount(step.settings.sheetsPerPage);
+    step.nextTile = 0;
+    return S_OK;
+}
 
 void SheetPlanPass::LayOut(NUpStep& step)
 {
@@ -151,17 +159,24 @@ HRESULT TransformPass::Place()
         if (slot.slot.kind != SlotKind::Content && slot.slot.kind != SlotKind::Tile) continue;
         slot_ = &slot;
         nupMatrix_.Reset();
+        bookletGutter_.Reset();
+        posterMatrix_.Reset();
+        clip_[0] = clipFirst;
+        clip_[1] = clipSecond;
         borders_ = BorderLines{};
         HRESULT hr = VisitActiveSteps(state_, *this);
         if (FAILED(hr)) return hr;
-        // The poster tile and the booklet gutter are not built yet: the
-        // placement is the N-up matrix alone.
-        slot.placement = nupMatrix_;
+        // The poster tile's enlargement, then the N-up matrix, then the
+        // booklet gutter on the sheet (the ones that do not apply are the
+        // identity).
+        slot.placement = posterMatrix_;
+        slot.placement.Multiply(&nupMatrix_, Gdiplus::MatrixOrderAppend);
+        slot.placement.Multiply(&bookletGutter_, Gdiplus::MatrixOrderAppend);
         if (slot.slot.startsSheet && borders_.kind != BorderLineKind::None &&
             !(borders_.across.empty() && borders_.down.empty()))
             slot.borders = borders_;
-        slot.clipFirst = clipFirst;
-        slot.clipSecond = clipSecond;
+        slot.clipFirst = clip_[0];
+        slot.clipSecond = clip_[1];
     }
     slot_ = nullptr;
     return S_OK;
@@ -169,6 +184,8 @@ HRESULT TransformPass::Place()
 
 HRESULT TransformPass::VisitNUp(NUpStep& step)
 {
+    // A tile is a sheet of its own, in no cell.
+    if (slot_->slot.kind == SlotKind::Tile) return S_OK;
     INT pagesPerSheet = step.settings.pagesPerSheet;
     const ImageableArea& area = state_.page.area;
     Gdiplus::Matrix placement =
@@ -182,12 +199,32 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
     return S_OK;
 }
 
-// The booklet gutter is not built yet; the step still counts the pages of
-// each spread, so that the gutter can follow them.
+// A content page: its sheet's orientation, and for a booklet the page's
+// shift away from the fold, after which the next page of the spread comes.
 HRESULT TransformPass::VisitBinding(BindingStep& step)
 {
-    if (IsBookletBinding(step.binding)) step.bookletCounter = (step.bookletCounter + 1) % 2;
+    if (slot_->slot.kind != SlotKind::Content) return S_OK;
+    step.SheetOrientationIs(OrientationOf(state_.sheetA.geometry));
+    if (!IsBookletBinding(step.binding)) return S_OK;
+    Gdiplus::PointF shift = step.Gutter();
+    bookletGutter_.Translate(shift.X, shift.Y, Gdiplus::MatrixOrderAppend);
+    step.bookletCounter = (step.bookletCounter + 1) % 2;
     return S_OK;
 }
 
-HRESULT TransformPass::VisitPoster(PosterStep&) { return S_OK; }
+// A tile: the page enlarged so that the tile's part of the printable area
+// covers the printable area of the tile's sheet, clipped to that part.
+HRESULT TransformPass::VisitPoster(PosterStep& step)
+{
+    if (slot_->slot.kind != SlotKind::Tile) return S_OK;
+    const ImageableArea& area = state_.page.area;
+    PrintableRect printable{MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
+                            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
+    INT tiles = PosterTileCount(step.settings.sheetsPerPage);
+    PosterTile tile = PosterTileAt(PosterGridSize(step.settings.sheetsPerPage), step.nextTile, printable);
+    posterMatrix_ = tile.matrix;
+    clip_[0] = Gdiplus::PointF(tile.clip.left, tile.clip.top);
+    clip_[1] = Gdiplus::PointF(tile.clip.right, tile.clip.bottom);
+    if (++step.nextTile >= tiles) step.nextTile = 0;
+    return S_OK;
+}

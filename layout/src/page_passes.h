@@ -63,5 +63,9 @@ private:
     LayoutState& state_;
     PlacedSlot* slot_ = nullptr;
     Gdiplus::Matrix nupMatrix_;
+    Gdiplus::Matrix bookletGutter_;
+    Gdiplus::Matrix posterMatrix_;
+    // The part of the page the slot shows: its printable area, or a tile.
+    Gdiplus::PointF clip_[2];
     BorderLines borders_;
 };

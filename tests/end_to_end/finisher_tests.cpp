@@ -33,9 +33,10 @@ using tav::host::testing::ZipItemNames;
 constexpr int kDpi = 36;
 
 // tavpipe with the finisher alone; a test failure when it does not succeed.
-void Finish(const std::string& input, const std::string& output, const std::vector<std::string>& options)
+void Finish(const std::string& input, const std::string& output, const std::vector<std::string>& options,
+            const std::string& chain = "finisher")
 {
-    std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "-f", "finisher"};
+    std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "-f", chain};
     for (const std::string& option : options) {
         argv.push_back("-o");
         argv.push_back(option);
@@ -257,24 +258,25 @@ const Mark kMarks[] = {
     {16.64, 493.92 + 34.09},  {799.37, 493.92 + 34.09}, {381.91 + 26.09, 16.64},  {381.91 + 26.09, 1039.37},
 };
 
-TEST(FinisherEndToEnd, PosterCutOutLinesClipToThePrintableAreaAndMarkIt)
+constexpr int kFine = 192;  // two pixels a unit: the 0.32-unit marks show
+const uint8_t kGrey = 0xC0;
+
+// A Letter page filled with light grey to its edges.
+std::string GreyPage(const std::string& name)
 {
-    REQUIRE_RENDERING();
-    // A page filled with light grey to its edges.
     tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
     package.documents[0].pages[0].body = "<Path Data=\"M 0,0 L 816,0 L 816,1056 L 0,1056 Z\" Fill=\"#FFC0C0C0\"/>";
-    std::string input = Folder("grey.xps");
+    std::string input = Folder(name);
     tav::host::testing::WritePackage(input, package);
-    std::string output = Folder("grey-cut.xps");
-    Finish(input, output, {"poster=4", "poster-cut-lines=on", "media=na_letter_8.5x11in"});
+    return input;
+}
 
-    constexpr int kFine = 192;  // two pixels a unit: the 0.32-unit marks show
-    std::vector<RgbImage> after = Render(output, kFine);
-    ASSERT_EQ(after.size(), 1u);
-    const RgbImage& page = after[0];
+// A grey Letter page (rendered at kFine) clipped to its printable area, with
+// the twelve cut marks on it.
+void ExpectCutMarks(const RgbImage& page)
+{
     ASSERT_EQ(page.Width(), 1632);
     auto at = [&](double x, double y) { return page.At(static_cast<int>(x * 2), static_cast<int>(y * 2)).g; };
-    const uint8_t grey = 0xC0;
 
     // Outside the printable area nothing is left of the grey; inside it is
     // grey away from the marks.
@@ -282,7 +284,7 @@ TEST(FinisherEndToEnd, PosterCutOutLinesClipToThePrintableAreaAndMarkIt)
         EXPECT_EQ(at(x, y), 255) << x << "," << y;
     }
     for (auto [x, y] : {std::pair{400.0, 500.0}, {20.0, 300.0}, {796.0, 300.0}, {300.0, 20.0}, {300.0, 1036.0}}) {
-        EXPECT_NEAR(at(x, y), grey, 2) << x << "," << y;
+        EXPECT_NEAR(at(x, y), kGrey, 2) << x << "," << y;
     }
     // Each mark darkens the grey at its middle; the lines it lies on stay
     // grey where no mark is.
@@ -290,10 +292,37 @@ TEST(FinisherEndToEnd, PosterCutOutLinesClipToThePrintableAreaAndMarkIt)
         int darkest = 255;
         for (double dx = -1; dx <= 1; dx += 0.5)
             for (double dy = -1; dy <= 1; dy += 0.5) darkest = std::min<int>(darkest, at(mark.x + dx, mark.y + dy));
-        EXPECT_LT(darkest, grey - 40) << "mark at " << mark.x << "," << mark.y;
+        EXPECT_LT(darkest, kGrey - 40) << "mark at " << mark.x << "," << mark.y;
     }
     for (auto [x, y] : {std::pair{16.64, 250.0}, {799.37, 800.0}, {250.0, 16.64}, {600.0, 1039.37}}) {
-        EXPECT_NEAR(at(x, y), grey, 2) << "no mark at " << x << "," << y;
+        EXPECT_NEAR(at(x, y), kGrey, 2) << "no mark at " << x << "," << y;
+    }
+}
+
+TEST(FinisherEndToEnd, PosterCutOutLinesClipToThePrintableAreaAndMarkIt)
+{
+    REQUIRE_RENDERING();
+    std::string input = GreyPage("grey.xps");
+    std::string output = Folder("grey-cut.xps");
+    Finish(input, output, {"poster=4", "poster-cut-lines=on", "media=na_letter_8.5x11in"});
+    std::vector<RgbImage> after = Render(output, kFine);
+    ASSERT_EQ(after.size(), 1u);
+    ExpectCutMarks(after[0]);
+}
+
+// After the layout filter, each of the four tiles is a Letter sheet of its
+// own and carries the twelve marks.
+TEST(FinisherEndToEnd, EveryPosterTileCarriesTheCutMarks)
+{
+    REQUIRE_RENDERING();
+    std::string input = GreyPage("grey-tiles.xps");
+    std::string output = Folder("grey-tiles-cut.xps");
+    Finish(input, output, {"poster=4", "poster-cut-lines=on", "media=na_letter_8.5x11in"}, "layout,finisher");
+    std::vector<RgbImage> tiles = Render(output, kFine);
+    ASSERT_EQ(tiles.size(), 4u);
+    for (size_t tile = 0; tile < tiles.size(); ++tile) {
+        SCOPED_TRACE("tile " + std::to_string(tile));
+        ExpectCutMarks(tiles[tile]);
     }
 }
 

@@ -317,23 +317,35 @@ TEST(LayoutEndToEnd, ALandscapePageAmongPortraitOnesIsTurnedIntoItsCell)
 }
 
 // Booklet spreads: the order filter sends 8, 1, 2, 7, 6, 3, 4, 5 and the
-// layout filter pairs them on landscape sheet sides.
+// layout filter pairs them on landscape sheet sides. With a 10 mm gutter
+// (37.80 units) the two pages of each spread move apart from the fold, the
+// left one left and the right one right.
 TEST(LayoutEndToEnd, ABookletOfEightPagesIsFourSpreadsInBookletOrder)
 {
     REQUIRE_RENDERING();
     std::string input = LetterJob("booklet8.xps", 8);
-    std::string output = Folder("booklet8-out.xps");
-    RunChain("order,layout", {"booklet=on", kLetterMedia}, input, output);
-    std::vector<RgbImage> sheets = Render(output);
-    const int spreads[4][2] = {{8, 1}, {2, 7}, {6, 3}, {4, 5}};
-    ASSERT_EQ(sheets.size(), 4u);
-    Sheet sheet = LetterSheet(true);
-    for (int side = 0; side < 4; ++side) {
-        ExpectSheetSize(sheets[side], sheet);
-        for (int half = 0; half < 2; ++half) {
-            Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
-            EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
-                << "side " << side + 1 << " half " << half + 1;
+    for (double gutter : {0.0, 10000 / kMicronsPerUnit}) {
+        SCOPED_TRACE("gutter " + std::to_string(gutter));
+        std::string output = Folder(gutter == 0 ? "booklet8-out.xps" : "booklet8-gutter-out.xps");
+        std::vector<std::string> options = {"booklet=on", kLetterMedia};
+        if (gutter != 0) options.push_back("binding-gutter=10mm");
+        RunChain("order,layout", options, input, output);
+        std::vector<RgbImage> sheets = Render(output);
+        const int spreads[4][2] = {{8, 1}, {2, 7}, {6, 3}, {4, 5}};
+        ASSERT_EQ(sheets.size(), 4u);
+        Sheet sheet = LetterSheet(true);
+        for (int side = 0; side < 4; ++side) {
+            ExpectSheetSize(sheets[side], sheet);
+            for (int half = 0; half < 2; ++half) {
+                Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+                if (gutter != 0) {
+                    EXPECT_NE(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                        << "side " << side + 1 << " half " << half + 1 << " did not move";
+                }
+                at.centreX += half == 0 ? -gutter : gutter;
+                EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                    << "side " << side + 1 << " half " << half + 1;
+            }
         }
     }
 }
@@ -630,6 +642,196 @@ TEST(LayoutEndToEnd, ADivideConditionChangeClosesTheOpenSheetAndStartsOnAFrontSi
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_EQ(pages[1].rfind("LO_Empty_", 0), 0u) << pages[1];
     EXPECT_FALSE(TicketOf(output, pages[1]).empty());
+}
+
+// --- Binding gutter -----------------------------------------------------
+
+// A 10 mm gutter is 10000 / 264.58 = 37.80 units. Bound left, a long-edge
+// two-sided job moves its fronts (odd pages) right and its backs left, so
+// that the gutter stays on the bound edge of the paper; a one-sided job
+// moves every page right. Bound at the top, short edge: fronts down, backs
+// up. Each page stays whole on its own Letter sheet, only moved.
+TEST(LayoutEndToEnd, TheBindingGutterMovesEachSideAwayFromTheBoundEdge)
+{
+    REQUIRE_RENDERING();
+    const double gutter = 10000 / kMicronsPerUnit;
+    struct Case {
+        const char* binding;
+        const char* sides;
+        double frontX, frontY;  // the shift of odd pages; even ones below
+        double backX, backY;
+    };
+    const Case cases[] = {
+        {"left", "two-sided-long-edge", gutter, 0, -gutter, 0},
+        {"left", "one-sided", gutter, 0, gutter, 0},
+        {"top", "two-sided-short-edge", 0, gutter, 0, -gutter},
+    };
+    // Every page with a ticket of its own, which a page rewritten in place
+    // keeps.
+    jobgen::JobSpec job = jobgen::MakeJob(1, 4, jobgen::kLetter);
+    std::string portrait = kLandscapeTicket;
+    portrait.replace(portrait.find("psk:Landscape"), 13, "psk:Portrait");
+    for (jobgen::PageSpec& page : job.documents[0].pages) page.ticket = portrait;
+    std::string input = Folder("gutter.xps");
+    jobgen::WriteXpsJob(job, input);
+    Sheet sheet = LetterSheet(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.binding) + " " + c.sides);
+        std::string output = Folder(std::string("gutter-") + c.binding + "-" + c.sides + ".xps");
+        RunChain("layout", {"binding=" + std::string(c.binding), "binding-gutter=10mm", "sides=" + std::string(c.sides), kLetterMedia},
+                 input, output);
+        std::vector<RgbImage> sides = Render(output);
+        ASSERT_EQ(sides.size(), 4u);
+        for (int k = 0; k < 4; ++k) {
+            SCOPED_TRACE("page " + std::to_string(k + 1));
+            ExpectSheetSize(sides[k], sheet);
+            bool front = k % 2 == 0;
+            Placement moved{sheet.width / 2 + (front ? c.frontX : c.backX), sheet.height / 2 + (front ? c.frontY : c.backY), 1.0};
+            EXPECT_EQ(jobgen::DecodePageNumber(sides[k], FrameAt(moved, jobgen::kLetter, {})), k + 1);
+            Placement unmoved{sheet.width / 2, sheet.height / 2, 1.0};
+            EXPECT_NE(jobgen::DecodePageNumber(sides[k], FrameAt(unmoved, jobgen::kLetter, {})), k + 1);
+        }
+        // Each page keeps a ticket of its own; one-sided pages are the input's
+        // pages rewritten in place, with the input's tickets.
+        std::vector<std::string> pages = OutputPages(output);
+        ASSERT_EQ(pages.size(), 4u);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_FALSE(TicketOf(output, pages[k]).empty()) << pages[k];
+            std::string inputPage = "Documents/1/Pages/" + std::to_string(k + 1) + ".fpage";
+            if (std::string(c.sides) == "one-sided") {
+                EXPECT_EQ(pages[k], inputPage);
+                EXPECT_EQ(TicketOf(output, pages[k]), TicketOf(input, inputPage));
+            }
+        }
+    }
+}
+
+// --- Posters ------------------------------------------------------------
+
+// A poster of n x n tiles: tile (c, r) on its own Letter sheet shows, on
+// the sheet's printable area, the part of the page's printable area that
+// starts c/n across and r/n down, enlarged n times. So each tile rendered
+// at kDpi matches that part of the page rendered at n x kDpi, block by
+// block (anti-aliasing at the seams aside).
+TEST(LayoutEndToEnd, PosterTilesPutTogetherAreThePageEnlarged)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("poster.xps", 1);
+    const double printableWidth = kLetterWidth - 2 * kMargin, printableHeight = kLetterHeight - 2 * kMargin;
+    for (int n : {2, 3, 4, 5}) {
+        SCOPED_TRACE("poster " + std::to_string(n * n));
+        std::string output = Folder("poster-" + std::to_string(n) + ".xps");
+        RunChain("layout", {"poster=" + std::to_string(n * n), kLetterMedia}, input, output);
+        std::vector<RgbImage> tiles = Render(output);
+        ASSERT_EQ(tiles.size(), static_cast<size_t>(n * n));
+        RgbImage enlarged = Render(input, kDpi * n)[0];
+        double k = kDpi / 96.0;
+        for (int t = 0; t < n * n; ++t) {
+            SCOPED_TRACE("tile " + std::to_string(t));
+            ExpectSheetSize(tiles[t], LetterSheet(false));
+            int column = t % n, row = t / n;
+            constexpr int kBlocks = 8;
+            std::vector<double> expected =
+                BlockMeans(enlarged, (kMargin + column * printableWidth / n) * k * n,
+                           (kMargin + row * printableHeight / n) * k * n, printableWidth * k, printableHeight * k, kBlocks);
+            std::vector<double> actual =
+                BlockMeans(tiles[t], kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
+            double worst = 0;
+            for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(expected[i] - actual[i]));
+            EXPECT_LT(worst, 8) << "a block of the tile differs by " << worst;
+        }
+    }
+}
+
+// A page ticket asking for a poster of `sheets` tiles.
+std::string PosterTicket(int sheets)
+{
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
+           "\" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" xmlns:xsi=\"" +
+           testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
+           "\"><psf:Feature name=\"psk:PagePoster\"><psf:Option><psf:ScoredProperty name=\"psk:SheetsPerPage\">"
+           "<psf:Value xsi:type=\"xsd:integer\">" +
+           std::to_string(sheets) + "</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature></psf:PrintTicket>";
+}
+
+std::string JobWithPoster(const std::string& name, int pages, int posterPage)
+{
+    jobgen::JobSpec job = jobgen::MakeJob(1, pages, jobgen::kLetter);
+    job.documents[0].pages[posterPage - 1].ticket = PosterTicket(4);
+    std::string path = Folder(name);
+    jobgen::WriteXpsJob(job, path);
+    return path;
+}
+
+// 4-up with page 3 a poster: the sheet holding pages 1 and 2 is closed, the
+// four tiles follow on sheets of their own, and pages 4 to 6 start a new
+// sheet in its first cells.
+TEST(LayoutEndToEnd, NUpStartsANewSheetAfterAPosterPage)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("nup-poster.xps", 6, 3);
+    std::string output = Folder("nup-poster-out.xps");
+    RunChain("layout", {"number-up=4", kLetterMedia}, input, output);
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 6u);
+    Sheet sheet = LetterSheet(false);
+    auto pageIn = [&](const RgbImage& side, int k) {
+        Placement at = PlaceInCell(sheet, {2, 2}, CellOf(k, {2, 2}, "lrtb"), kLetterWidth - 2 * kMargin,
+                                   kLetterHeight - 2 * kMargin);
+        return jobgen::DecodePageNumber(side, FrameAt(at, jobgen::kLetter, {}));
+    };
+    EXPECT_EQ(pageIn(sides[0], 0), 1);
+    EXPECT_EQ(pageIn(sides[0], 1), 2);
+    EXPECT_EQ(pageIn(sides[0], 2), jobgen::kBlankPage);
+    for (int tile = 1; tile <= 4; ++tile) ExpectSheetSize(sides[tile], sheet);
+    EXPECT_EQ(pageIn(sides[5], 0), 4);
+    EXPECT_EQ(pageIn(sides[5], 1), 5);
+    EXPECT_EQ(pageIn(sides[5], 2), 6);
+    EXPECT_EQ(pageIn(sides[5], 3), jobgen::kBlankPage);
+}
+
+// Two-sided, page 2 a poster: its first tile starts on a front side, so an
+// empty back follows page 1; each tile counts as two sides but sends no
+// empty back, and page 3 after the four tiles is a front again.
+TEST(LayoutEndToEnd, PosterTilesOfATwoSidedJobSendNoEmptyBacks)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("duplex-poster.xps", 3, 2);
+    std::string output = Folder("duplex-poster-out.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", kLetterMedia}, input, output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 7u);
+    for (int k = 0; k < 7; ++k) {
+        bool empty = pages[k].rfind("LO_Empty_", 0) == 0;
+        EXPECT_EQ(empty, k == 1) << k << " " << pages[k];
+    }
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 7u);
+    Sheet sheet = LetterSheet(false);
+    Placement centred{sheet.width / 2, sheet.height / 2, 1.0};
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[0], FrameAt(centred, jobgen::kLetter, {})), 1);
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[6], FrameAt(centred, jobgen::kLetter, {})), 3);
+}
+
+// The same job printed two-sided by hand with a 10 mm gutter bound left:
+// the empty back after page 1 is counted but not sent, so page 3, after
+// the tiles, is still a front side and moves right like page 1.
+TEST(LayoutEndToEnd, ManualTwoSidedSendsNoEmptySidesButKeepsFrontsAndBacks)
+{
+    REQUIRE_RENDERING();
+    std::string input = JobWithPoster("manual-poster.xps", 3, 2);
+    std::string output = Folder("manual-poster-out.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", "duplex-mode=manual", "binding-gutter=10mm", kLetterMedia}, input,
+             output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 6u);
+    for (const std::string& page : pages) EXPECT_EQ(page.find("LO_Empty_"), std::string::npos) << page;
+    std::vector<RgbImage> sides = Render(output);
+    ASSERT_EQ(sides.size(), 6u);
+    Sheet sheet = LetterSheet(false);
+    Placement front{sheet.width / 2 + 10000 / kMicronsPerUnit, sheet.height / 2, 1.0};
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[0], FrameAt(front, jobgen::kLetter, {})), 1);
+    EXPECT_EQ(jobgen::DecodePageNumber(sides[5], FrameAt(front, jobgen::kLetter, {})), 3);
 }
 
 }  // namespace

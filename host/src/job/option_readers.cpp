@@ -20,28 +20,6 @@ bool Names(std::string_view entry, const std::string& option)
 constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
 constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finisher"};
 
-// Options a filter of kActingFilters reads but does not act on yet (a name,
-// or a prefix ending in '*'): the layout filter keeps the poster settings
-// for the finisher but does not tile posters, and does not shift sides by a
-// binding gutter.
-struct NotYetActedOn {
-    std::string_view option;
-    std::string_view filter;
-    std::string_view missing;
-};
-constexpr NotYetActedOn kNotYetActedOn[] = {
-    {"poster", "layout", "tile posters"},
-    {"binding-gutter", "layout", "shift sheet sides by a binding gutter"},
-};
-
-const NotYetActedOn* NotYetActingOn(const std::string& option, const std::string& filter)
-{
-    for (const NotYetActedOn& entry : kNotYetActedOn) {
-        if (Names(entry.option, option) && entry.filter == filter) return &entry;
-    }
-    return nullptr;
-}
-
 struct OptionReaders {
     std::string_view option;  // a name, or a prefix ending in '*'
     std::string_view filters;  // separated by blanks
@@ -131,30 +109,14 @@ std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& ch
         for (const std::string& reader : readers) {
             if (Among(reader, chain)) inChain.push_back(reader);
         }
-        bool acted = std::any_of(inChain.begin(), inChain.end(), [&option](const std::string& reader) {
-            return Among(reader, kActingFilters) && NotYetActingOn(option, reader) == nullptr;
-        });
+        bool acted = std::any_of(inChain.begin(), inChain.end(),
+                                 [](const std::string& reader) { return Among(reader, kActingFilters); });
         if (inChain.empty()) {
             warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) +
                                ") reads it; " + Listed(readers) + (readers.size() == 1 ? " does" : " do"));
         } else if (!acted) {
-            std::vector<std::string> passing;
-            std::string notYet;
-            for (const std::string& reader : inChain) {
-                const NotYetActedOn* entry = NotYetActingOn(option, reader);
-                if (entry == nullptr) {
-                    passing.push_back(reader);
-                } else {
-                    notYet += std::string(notYet.empty() ? "" : "; ") + reader + " does not " +
-                              std::string(entry->missing) + " yet";
-                }
-            }
-            std::string reason = notYet;
-            if (!passing.empty()) {
-                reason = Listed(passing) + (passing.size() == 1 ? " passes" : " pass") +
-                         " pages through unchanged so far" + (notYet.empty() ? "" : "; " + notYet);
-            }
-            warnings.push_back(option + " has no effect yet: " + reason);
+            warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
+                               (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");
         }
     }
     return warnings;

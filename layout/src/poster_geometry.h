@@ -1,0 +1,38 @@
+// The geometry of poster pages as pure functions of numbers: the grid a
+// poster request cuts the page's printable area into, and for each tile the
+// matrix that enlarges it onto the printable area of a sheet of its own and
+// the clip that keeps only the tile. Lengths are XPS units (1/96 inch).
+#pragma once
+
+#include "platform/gdiplus.h"
+#include "platform/types.h"
+
+// The printable area of a page: its origin and extent.
+struct PrintableRect {
+    float x = 0, y = 0, width = 0, height = 0;
+};
+
+// The tiles across (and down) for "SheetsPerPage": 2, 3, 4 and 5 for 4, 9,
+// 16 and 25, and 1 for any other value.
+INT PosterGridSize(INT sheetsPerPage);
+
+// The sheets a poster page prints on: one per tile of the grid. A value the
+// grid does not know gives one sheet with the whole page, rather than
+// several identical ones.
+INT PosterTileCount(INT sheetsPerPage);
+
+// A tile's part of the page, in page coordinates.
+struct TileClip {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct PosterTile {
+    Gdiplus::Matrix matrix;
+    TileClip clip;
+};
+
+// Tile `index` of an n x n grid, counted along the rows from the top left:
+// the page enlarged n times about the printable area's origin and moved so
+// that the tile's part lands exactly on the printable area. An index
+// outside the grid gives the first tile.
+PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area);
