@@ -51,6 +51,24 @@ const Printer* PrinterOf(HANDLE handle, const std::u16string** name)
     return &printer->second;
 }
 
+// The checks a record query starts with, under the lock: the printer of the
+// handle, or null with the last error set.
+const Printer* PrinterForRecord(HANDLE handle, const DWORD* needed, DWORD level, DWORD levelServed,
+                                const std::u16string** name)
+{
+    if (needed == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (level != levelServed) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return nullptr;
+    }
+    const Printer* found = PrinterOf(handle, name);
+    if (found == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+    return found;
+}
+
 // Writes a fixed record followed by its strings into a caller's buffer: the
 // size is counted first, then, when it fits, the strings are copied after
 // the record and the record's pointers aimed at them.
@@ -124,25 +142,14 @@ BOOL ClosePrinter(HANDLE printer)
 
 BOOL GetPrinterDriverW(HANDLE printer, LPWSTR, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed)
 {
-    if (needed == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (level != 2) {
-        SetLastError(ERROR_INVALID_LEVEL);
-        return FALSE;
-    }
     std::lock_guard<std::mutex> lock(spoolerLock);
     const std::u16string* name = nullptr;
-    const Printer* found = PrinterOf(printer, &name);
-    if (found == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    const Printer* found = PrinterForRecord(printer, needed, level, 2, &name);
+    if (found == nullptr) return FALSE;
     const StoredDriver& driver = found->driver;
     RecordWriter writer(sizeof(DRIVER_INFO_2W));
-    for (const StoredText* text : {&driver.name, &driver.environment, &driver.driverPath, &driver.dataFile,
-                                   &driver.configFile}) {
+    for (const StoredText* text :
+         {&driver.name, &driver.environment, &driver.driverPath, &driver.dataFile, &driver.configFile}) {
         writer.Count(*text);
     }
     if (!Fits(writer.Size(), buffer, bufferSize, needed)) return FALSE;
@@ -159,21 +166,10 @@ BOOL GetPrinterDriverW(HANDLE printer, LPWSTR, DWORD level, BYTE* buffer, DWORD 
 
 BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed)
 {
-    if (needed == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (level != 1) {
-        SetLastError(ERROR_INVALID_LEVEL);
-        return FALSE;
-    }
     std::lock_guard<std::mutex> lock(spoolerLock);
     const std::u16string* name = nullptr;
-    const Printer* found = PrinterOf(printer, &name);
-    if (found == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    const Printer* found = PrinterForRecord(printer, needed, level, 1, &name);
+    if (found == nullptr) return FALSE;
     auto job = found->jobs.find(jobId);
     if (job == found->jobs.end()) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -182,8 +178,8 @@ BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* buffer, DWORD buffe
     const StoredJob& stored = job->second;
     const StoredText printerName = *name;
     RecordWriter writer(sizeof(JOB_INFO_1W));
-    for (const StoredText* text : {&printerName, &stored.machine, &stored.user, &stored.document, &stored.datatype,
-                                   &stored.status}) {
+    for (const StoredText* text :
+         {&printerName, &stored.machine, &stored.user, &stored.document, &stored.datatype, &stored.status}) {
         writer.Count(*text);
     }
     if (!Fits(writer.Size(), buffer, bufferSize, needed)) return FALSE;
