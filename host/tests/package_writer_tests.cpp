@@ -391,6 +391,54 @@ TEST(PackageWriterTest, TwoDifferentResourcesOfOneNameFail)
     }
 }
 
+// A ticket part made for one page is written with it and then let go: a
+// job of many sheets must not keep every sheet's ticket to its end. A part
+// still referred to is written once.
+TEST(PackageWriterTest, WrittenPartsAreNotHeldBeyondTheirPages)
+{
+    auto log = std::make_shared<FailureLog>();
+    std::string output = TemporaryFolder() + "/released.xps";
+    PackageWriter writer(NewFile(output), xps::Flavour::Xps);
+    ComPtr<IFixedDocument> document;
+    MakePartObject(std::make_shared<PartData>("/d.fdoc", PartRole::Document, "", nullptr, log))
+        .As(IID_IFixedDocument, &document);
+    writer.AddDocument(document.Get());
+    const std::string markup =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+    const std::string ticketMarkup = testing::SimpleTicket(3);
+    // A new part of the name with the text as its content.
+    auto make = [&](const char16_t* name, REFIID kind, const std::string& text, void** part) {
+        ComPtr<IPrintWriteStream> stream;
+        ASSERT_EQ(CreateEmptyPart(name, kind, part, stream.Out(), log), S_OK);
+        stream->WriteBytes(text.data(), static_cast<ULONG>(text.size()), nullptr);
+        stream->Close();
+    };
+    ComPtr<IPartPrintTicket> shared;
+    make(u"/PT_shared.xml", IID_IPartPrintTicket, ticketMarkup, shared.OutVoid());
+    std::weak_ptr<PartData> firstTicket;
+    const char16_t* pageNames[] = {u"/1.fpage", u"/2.fpage", u"/3.fpage", u"/4.fpage"};
+    for (int k = 0; k < 4; ++k) {
+        ComPtr<IFixedPage> page;
+        make(pageNames[k], IID_IFixedPage, markup, page.OutVoid());
+        ComPtr<IPartPrintTicket> own;
+        make(u"/PT_own.xml", IID_IPartPrintTicket, ticketMarkup, own.OutVoid());
+        bool sharing = k % 2 == 1;
+        page->SetPrintTicket(sharing ? shared.Get() : own.Get());
+        if (k == 0) firstTicket = HostDataOf(own.Get());
+        writer.AddPage(page.Get());
+    }
+    writer.Finish();
+    EXPECT_TRUE(firstTicket.expired());
+    // Page 3's ticket is another part of page 1's ticket's name, written
+    // under a new name; the shared one is written once.
+    std::vector<std::string> lines = Describe(output);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_NE(lines[2].find("ticket /PT_own.xml "), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("ticket /PT_shared.xml "), std::string::npos) << lines[3];
+    EXPECT_NE(lines[4].find("ticket /PT_own_2.xml "), std::string::npos) << lines[4];
+    EXPECT_NE(lines[5].find("ticket /PT_shared.xml "), std::string::npos) << lines[5];
+}
+
 // The writer makes the relationships parts and the content types itself; a
 // resource of one of their names would give the output two such entries.
 TEST(PackageWriterTest, PartsNamedAsThePackagesBookkeepingAreRefused)

@@ -315,8 +315,15 @@ std::string PackageWriter::WriteShared(IUnknown* part, bool renameOnClash)
     if (FAILED(part->QueryInterface(IID_IUnknown, identity.OutVoid()))) {
         throw std::runtime_error("a part that reached the output answers no IUnknown");
     }
-    auto found = shared_.find(identity.Get());
-    if (found != shared_.end()) return found->second.second;
+    std::shared_ptr<PartData> data = HostDataOf(part);
+    const void* key = data ? static_cast<const void*>(data.get()) : identity.Get();
+    auto found = shared_.find(key);
+    if (found != shared_.end()) {
+        // Host data at the address of data written before but since freed
+        // is another part.
+        if (!data || found->second.data.lock() == data) return found->second.name;
+        shared_.erase(found);
+    }
     std::string wanted = PartNameOf(part);
     std::string name = ClaimName(wanted, renameOnClash);
     std::string type = ContentTypeOf(part);
@@ -329,7 +336,9 @@ std::string PackageWriter::WriteShared(IUnknown* part, bool renameOnClash)
         type = std::string(xps::kObfuscatedFontContentType);
     }
     WritePart(name, type, part, wanted, ZipLevel(CompressionOf(part), type), fontKey);
-    shared_.emplace(identity.Get(), std::make_pair(identity, name));
+    WrittenShared written{data, nullptr, name};
+    if (!data) written.foreign = identity;
+    shared_.emplace(key, std::move(written));
     return name;
 }
 

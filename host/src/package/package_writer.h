@@ -79,7 +79,16 @@ private:
     std::unique_ptr<ContentTypeTable> contentTypes_;
     std::set<std::string> usedNames_;                            // part name keys
     std::map<std::string, int> nextCopy_;  // by the key of a wanted name: the copy number to try next
-    std::map<IUnknown*, std::pair<ComPtr<IUnknown>, std::string>> shared_;  // identity -> written name
+    // A shared part written, by the host data it was made from (or, for an
+    // object the host did not make, by its identity, held so that the
+    // address is not reused). Host data is only watched: holding it would
+    // keep every ticket part a filter made for a sheet in memory to the end.
+    struct WrittenShared {
+        std::weak_ptr<PartData> data;
+        ComPtr<IUnknown> foreign;
+        std::string name;
+    };
+    std::map<const void*, WrittenShared> shared_;
     std::vector<Relationship> packageRelationships_;
     std::string sequenceName_;
     std::string sequenceTicket_;
