@@ -21,6 +21,33 @@ std::u16string PartNameOf(IFixedPage* page)
     return name;
 }
 
+// Writes the sheet settings into the ticket, media before bins.
+HRESULT WriteSheetEdits(PrintTicketDom& ticket, const SheetTicketEdits& edits)
+{
+    HRESULT hr = S_OK;
+    if (edits.media) {
+        hr = WritePageGeometry(ticket, edits.media->geometry);
+        if (SUCCEEDED(hr)) hr = WriteMirror(ticket, edits.media->mirror);
+        if (FAILED(hr)) return hr;
+    }
+    if (!edits.bins) return S_OK;
+    InputBinSettings binSettings;
+    binSettings.pageBin = edits.bins->pageBin;
+    binSettings.secondBin = edits.bins->secondBin;
+    binSettings.secondBinInvalid = TRUE;
+    hr = WriteInputBins(ticket, binSettings);
+    JobInfoSettings jobInfo;
+    if (SUCCEEDED(hr)) {
+        hr = ReadJobInfo(ticket, &jobInfo);
+        if (hr == HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) hr = S_OK;
+    }
+    if (SUCCEEDED(hr)) {
+        jobInfo.separateTrayMode = 0;
+        hr = WriteJobInfo(ticket, jobInfo);
+    }
+    return hr;
+}
+
 }  // namespace
 
 HRESULT EmitPass::Emit(IFixedPage* page)
@@ -104,8 +131,10 @@ HRESULT EmitPass::EmitBlank(ComPtr<IFixedPage>* output)
     ComPtr<IFixedPage> side;
     HRESULT hr = CreateEmptySide(context_.consumer, sheet.area, &side);
     if (FAILED(hr)) return hr;
-    IXMLDOMDocument2* ticket = state.previousTicket ? state.previousTicket.Get() : context_.CurrentTicket();
-    if (ticket != nullptr) hr = GiveSheetTicket(side.Get(), ticket, afterPhase ? TicketMode::MediaA : TicketMode::MediaB);
+    bool ticketed = state.previousTicket.document || context_.CurrentTicket() != nullptr;
+    SheetTicketBase& base = state.previousTicket.document ? state.previousTicket : state.currentTicket;
+    if (ticketed)
+        hr = GiveSheetTicket(side.Get(), base, afterPhase ? TicketMode::MediaA : TicketMode::MediaB);
     if (FAILED(hr)) return hr;
     *output = std::move(side);
     return S_OK;
@@ -134,8 +163,8 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
         OpenSheet sheet;
         hr = StartSheet(context_.consumer, posterTile_ ? state.page.area : state.sheetA.area, sheetMatrix_, &sheet);
         if (FAILED(hr)) return hr;
-        if (IXMLDOMDocument2* ticket = context_.CurrentTicket())
-            hr = GiveSheetTicket(sheet.page.Get(), ticket, TicketMode::MediaAAndBins);
+        if (context_.CurrentTicket() != nullptr)
+            hr = GiveSheetTicket(sheet.page.Get(), state.currentTicket, TicketMode::MediaAAndBins);
         if (FAILED(hr)) {
             CloseSheet(sheet);
             return hr;
@@ -155,7 +184,7 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
         // Only a page fed from the separate tray names its bin: any other
         // keeps its own ticket, and its merged ticket is not even fetched.
         if (state.separateTray.InPhase()) {
-            if (IXMLDOMDocument2* ticket = context_.CurrentTicket()) hr = GiveSheetTicket(page, ticket, TicketMode::Bins);
+            if (context_.CurrentTicket() != nullptr) hr = GiveSheetTicket(page, state.currentTicket, TicketMode::Bins);
         }
         if (FAILED(hr)) return hr;
         *output = ComPtr<IFixedPage>::Share(page);
@@ -211,13 +240,17 @@ HRESULT EmitPass::Flush()
     return hr;
 }
 
-HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, TicketMode mode)
+HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, SheetTicketBase& base, TicketMode mode)
 {
+    SheetTicketEdits edits = base.edits;
+    if (!AddSheetEdits(mode, &edits)) return S_OK;
+    base.edits = edits;
+    SheetTicketCache& cache = context_.state.sheetTickets;
+    if (IPartPrintTicket* made = cache.Find(base.source, edits)) return sheet->SetPrintTicket(made);
     return CatchRaised([&] {
-        PrintTicketDom dom(u"PrintTicket", context_.privateNamespace, ticket);
-        bool wrote = false;
-        HRESULT hr = WriteSheetSettings(dom, mode, &wrote);
-        if (FAILED(hr) || !wrote) return hr;
+        PrintTicketDom dom(u"PrintTicket", context_.privateNamespace, base.document.Get());
+        HRESULT hr = WriteSheetEdits(dom, edits);
+        if (FAILED(hr)) return hr;
         // A sheet is one page on its sheet side, whatever the page asked.
         NUpSettings nup;
         if (SUCCEEDED(ReadNUp(dom, &nup)) && nup.pagesPerSheet != 0) {
@@ -226,8 +259,9 @@ HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, T
             WriteNUp(dom, onePerSheet);
         }
         ComPtr<IPartPrintTicket> part;
-        hr = context_.tickets.WriteTicketPart(context_.consumer, ticket, kTicketTag, part.Out());
+        hr = context_.tickets.WriteTicketPart(context_.consumer, base.document.Get(), kTicketTag, part.Out());
         if (SUCCEEDED(hr)) hr = sheet->SetPrintTicket(part.Get());
+        if (SUCCEEDED(hr)) cache.Keep(base.source, edits, std::move(part));
         return hr;
     });
 }
@@ -236,34 +270,11 @@ HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, T
 // first page's while the separate-tray phase lasts, after it the current
 // one. The bins are written so that no later filter picks a second bin or
 // separates a tray again.
-HRESULT EmitPass::WriteSheetSettings(PrintTicketDom& ticket, TicketMode mode, bool* wrote)
+bool EmitPass::AddSheetEdits(TicketMode mode, SheetTicketEdits* edits) const
 {
-    LayoutState& state = context_.state;
-    HRESULT hr = S_OK;
-    if (mode != TicketMode::Bins) {
-        const SheetDescription& sheet = mode == TicketMode::MediaB ? state.sheetB : state.sheetA;
-        hr = WritePageGeometry(ticket, sheet.geometry);
-        if (SUCCEEDED(hr)) hr = WriteMirror(ticket, sheet.mirror);
-        if (FAILED(hr)) return hr;
-        *wrote = true;
-    }
+    const LayoutState& state = context_.state;
+    if (mode != TicketMode::Bins) edits->media = mode == TicketMode::MediaB ? state.sheetB : state.sheetA;
     bool bins = mode == TicketMode::MediaAAndBins || (mode == TicketMode::Bins && state.separateTray.InPhase());
-    if (!bins) return S_OK;
-    InputBinSettings binSettings;
-    binSettings.pageBin = state.separateTray.SheetBin(state.bins);
-    binSettings.secondBin = state.bins.SecondBin();
-    binSettings.secondBinInvalid = TRUE;
-    hr = WriteInputBins(ticket, binSettings);
-    JobInfoSettings jobInfo;
-    if (SUCCEEDED(hr)) {
-        hr = ReadJobInfo(ticket, &jobInfo);
-        if (hr == HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) hr = S_OK;
-    }
-    if (SUCCEEDED(hr)) {
-        jobInfo.separateTrayMode = 0;
-        hr = WriteJobInfo(ticket, jobInfo);
-    }
-    if (FAILED(hr)) return hr;
-    *wrote = true;
-    return S_OK;
+    if (bins) edits->bins = SheetTicketEdits::Bins{state.separateTray.SheetBin(state.bins), state.bins.SecondBin()};
+    return mode != TicketMode::Bins || bins;
 }

@@ -31,10 +31,13 @@ private:
     HRESULT EmitBlank(ComPtr<IFixedPage>* output);
     HRESULT PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output);
     HRESULT CloseOpenSheet(ComPtr<IFixedPage>* output);
-    // Describes the sheet in a ticket of its own: the ticket document given
-    // is changed and stored as a new ticket part attached to the sheet.
-    HRESULT GiveSheetTicket(IFixedPage* sheet, IXMLDOMDocument2* ticket, TicketMode mode);
-    HRESULT WriteSheetSettings(PrintTicketDom& ticket, TicketMode mode, bool* wrote);
+    // Describes the sheet in a ticket of its own: the sheet settings of the
+    // mode written into the base's ticket document, stored as a ticket part
+    // and attached to the sheet; or the part made before for the same.
+    HRESULT GiveSheetTicket(IFixedPage* sheet, SheetTicketBase& base, TicketMode mode);
+    // Adds the settings the mode writes to those written before; false when
+    // the mode writes nothing now.
+    bool AddSheetEdits(TicketMode mode, SheetTicketEdits* edits) const;
     // A side was sent: the separate-tray phase counts it.
     bool SideSent();
 

@@ -19,13 +19,13 @@ public:
     // manager has none; state.currentTicket keeps it for the page.
     IXMLDOMDocument2* CurrentTicket()
     {
-        if (!state.currentTicket && !fetched_) {
+        if (!state.currentTicket.document && !fetched_) {
             fetched_ = true;
             IXMLDOMDocument2* ticket = nullptr;
             if (SUCCEEDED(tickets.GetMergedTicket(TicketLevel::Page, &ticket)) && ticket != nullptr)
-                state.currentTicket = ComPtr<IXMLDOMDocument2>::Share(ticket);
+                state.currentTicket.document = ComPtr<IXMLDOMDocument2>::Share(ticket);
         }
-        return state.currentTicket.Get();
+        return state.currentTicket.document.Get();
     }
 
     LayoutState& state;

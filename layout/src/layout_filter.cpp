@@ -10,6 +10,22 @@ namespace {
 constexpr WCHAR kTicketTag[] = u"LO";
 constexpr HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
+// What the page's merged ticket is made from, after the manager brought it
+// up to date.
+SheetTicketSource TicketSourceOf(const PrintTicketManager& tickets, IFixedPage* page)
+{
+    SheetTicketSource source;
+    source.documentSerial = tickets.DocumentTicketSerial();
+    if (!tickets.PageTicketPresent()) {
+        source.known = true;
+        return source;
+    }
+    ComPtr<IPartPrintTicket> own;
+    if (SUCCEEDED(page->GetPrintTicket(own.Out())) && own)
+        source.known = SUCCEEDED(own->QueryInterface(IID_IUnknown, source.pageTicket.OutVoid()));
+    return source;
+}
+
 }  // namespace
 
 LayoutFilter::LayoutFilter() : divideConditionTracker(privateNamespace) {}
@@ -140,9 +156,10 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
     if (page == nullptr) return E_POINTER;
     if (!consumer) return E_PENDING;
     return CatchRaised([&] {
-        state.currentTicket.Reset();
+        state.currentTicket = SheetTicketBase{};
         HRESULT hr = ticketManager.OnPageTicket(page);
         if (FAILED(hr)) return hr;
+        state.currentTicket.source = TicketSourceOf(ticketManager, page);
         LayoutContext context(state, ticketManager, privateNamespace, consumer.Get());
         // Pages without a ticket of their own share their document's: it is
         // examined once for all of them.
@@ -162,7 +179,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
         if (SUCCEEDED(hr)) hr = transform.Place();
         EmitPass emit(context);
         if (SUCCEEDED(hr)) hr = emit.Emit(page);
-        state.currentTicket.Reset();
+        state.currentTicket = SheetTicketBase{};
         return hr;
     });
 }
@@ -174,7 +191,7 @@ HRESULT LayoutFilter::OnJobEnd()
         LayoutContext context(state, ticketManager, privateNamespace, consumer.Get());
         EmitPass emit(context);
         HRESULT hr = emit.Flush();
-        state.previousTicket.Reset();
+        state.previousTicket = SheetTicketBase{};
         state.sheetB = SheetDescription{};
         return hr;
     });

@@ -11,6 +11,7 @@
 #include "imposition_steps.h"
 #include "sheet_bins.h"
 #include "sheet_plan.h"
+#include "sheet_ticket_cache.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 #include "platform/xml.h"
@@ -55,9 +56,11 @@ struct LayoutState {
     PosterStep poster;
 
     // The merged ticket of the page being handled (fetched when needed) and
-    // that of the first page of the current sheet.
-    ComPtr<IXMLDOMDocument2> currentTicket;
-    ComPtr<IXMLDOMDocument2> previousTicket;
+    // that of the first page of the current sheet; and the sheet tickets
+    // made from such tickets lately.
+    SheetTicketBase currentTicket;
+    SheetTicketBase previousTicket;
+    SheetTicketCache sheetTickets;
 
     // The current page, and the sheet it goes on (A) and the one that was
     // open before it (B).
