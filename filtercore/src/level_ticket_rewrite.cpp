@@ -3,6 +3,17 @@
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
 
+HRESULT PageTicketAttacher::Attach(IXpsDocumentConsumer* consumer, IFixedPage* page, IXMLDOMDocument2* ticket)
+{
+    if (part_ && serial_ == tickets_.PageTicketSerial()) return page->SetPrintTicket(part_.Get());
+    if (ticket == nullptr) return E_UNEXPECTED;
+    part_.Reset();
+    HRESULT hr = tickets_.WriteTicketPart(consumer, ticket, tag_, part_.Out());
+    if (FAILED(hr)) return hr;
+    serial_ = tickets_.PageTicketSerial();
+    return page->SetPrintTicket(part_.Get());
+}
+
 LevelTicketRewrite::LevelTicketRewrite(PrintTicketManager& tickets, const WCHAR* jobTag, const WCHAR* documentTag)
     : tickets_(tickets), jobTag_(jobTag), documentTag_(documentTag)
 {

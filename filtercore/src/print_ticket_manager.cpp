@@ -209,7 +209,10 @@ HRESULT PrintTicketManager::OnDocumentTicket(IFixedDocument* document)
     HRESULT hr = UpdateLevel(TicketLevel::Document, lookup, ticket.Get(), &documentTicketPresent);
     // The page ticket of the previous document was merged from another
     // document ticket: a page of this document must not find it.
-    if (SUCCEEDED(hr)) pageTicket.Reset();
+    if (SUCCEEDED(hr)) {
+        pageTicket.Reset();
+        deferredPageTicket.Reset();
+    }
     return hr;
 }
 
@@ -218,7 +221,29 @@ HRESULT PrintTicketManager::OnPageTicket(IFixedPage* page)
     if (page == nullptr) return E_POINTER;
     ComPtr<IPartPrintTicket> ticket;
     HRESULT lookup = page->GetPrintTicket(ticket.Out());
-    return UpdateLevel(TicketLevel::Page, lookup, ticket.Get(), &pageTicketPresent);
+    ComPtr<IUnknown> identity;
+    if (SUCCEEDED(lookup) && ticket) ticket->QueryInterface(IID_IUnknown, identity.OutVoid());
+    deferredPageTicket.Reset();
+    auto sameAsBefore = [&] {
+        return lastPageSourceValid && identity.Get() == lastPageTicketPart.Get() &&
+               documentTicketSerial == lastPageDocumentSerial;
+    };
+    HRESULT hr = S_OK;
+    if (identity && sameAsBefore()) {
+        // The previous page's own ticket again over the same document
+        // ticket: it is merged again only when asked for.
+        pageTicket.Reset();
+        deferredPageTicket = ticket;
+        pageTicketPresent = 1;
+    } else {
+        hr = UpdateLevel(TicketLevel::Page, lookup, ticket.Get(), &pageTicketPresent);
+    }
+    if (FAILED(hr) || !sameAsBefore()) ++pageTicketSerial;
+    // A part whose merge failed is merged (and reported) again.
+    lastPageSourceValid = SUCCEEDED(hr);
+    lastPageTicketPart = identity;
+    lastPageDocumentSerial = documentTicketSerial;
+    return hr;
 }
 
 HRESULT PrintTicketManager::EnsureMerged(TicketLevel level)
@@ -230,14 +255,21 @@ HRESULT PrintTicketManager::EnsureMerged(TicketLevel level)
     if (!jobTicket) hr = CopyTicketDocument(baseTicket.Get(), &jobTicket);
     if (SUCCEEDED(hr) && level != TicketLevel::Job && !documentTicket)
         hr = CopyTicketDocument(jobTicket.Get(), &documentTicket);
-    if (SUCCEEDED(hr) && level == TicketLevel::Page && !pageTicket)
-        hr = CopyTicketDocument(documentTicket.Get(), &pageTicket);
+    if (SUCCEEDED(hr) && level == TicketLevel::Page && !pageTicket) {
+        if (deferredPageTicket) {
+            ComPtr<IPartPrintTicket> own = std::move(deferredPageTicket);
+            hr = SetTicketFromPart(TicketLevel::Page, own.Get());
+        } else {
+            hr = CopyTicketDocument(documentTicket.Get(), &pageTicket);
+        }
+    }
     return hr;
 }
 
 void PrintTicketManager::Reset(TicketLevel level)
 {
     pageTicket.Reset();
+    deferredPageTicket.Reset();
     if (level == TicketLevel::Document || level == TicketLevel::Job) {
         documentTicket.Reset();
         ++documentTicketSerial;

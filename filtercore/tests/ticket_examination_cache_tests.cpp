@@ -2,7 +2,10 @@
 // the result kept for an earlier page and which must be examined again.
 #include <gtest/gtest.h>
 
+#include "filtercore/print_ticket_dom.h"
+#include "filtercore/private_keywords.h"
 #include "filtercore/ticket_examination_cache.h"
+#include "testsupport/ticket_markup.h"
 #include "testsupport/per_user_ticket.h"
 #include "ticket_manager_test_support.h"
 
@@ -27,6 +30,14 @@ protected:
         if (const int* kept = cache.Find(manager)) return *kept;
         EXPECT_EQ(cache.Keep(manager, examined), examined);
         return -1;
+    }
+
+    // The option of the page's merged ticket, read independently of the
+    // platform DOM.
+    std::string PageOrientation()
+    {
+        testsupport::TicketMarkup merged(MergedMarkup(manager, TicketLevel::Page));
+        return merged.Text("/psf:PrintTicket/psf:Feature[@name='psk:PageOrientation']/psf:Option/@name");
     }
 
     PrintTicketManager manager;
@@ -64,6 +75,41 @@ TEST_F(TicketExaminationCacheTest, APageWithItsOwnTicketIsExaminedAndNotReused)
     // result, though its document is the same.
     EXPECT_EQ(Arrive("", 4), -1);
     EXPECT_EQ(Arrive("", 5), 4);
+}
+
+// Pages carrying the same ticket part (sheets a filter gave one ticket) share
+// the first one's result, and the manager merges that ticket again only when
+// a page's merged ticket is asked for: it is the page's own ticket merged,
+// never the document's or an earlier page's edited copy.
+TEST_F(TicketExaminationCacheTest, PagesCarryingTheSameTicketPartShareTheFirstOnesResult)
+{
+    ComPtr<testsupport::PrintTicketPart> landscape = TicketPart(Ticket(KeywordFeature("PageOrientation", "Landscape")));
+    auto arriveWith = [&](testsupport::PrintTicketPart* ticket, int examined) {
+        ComPtr<testsupport::FixedPagePart> page = PageWithTicket("");
+        if (ticket != nullptr) page->SetPrintTicket(ticket);
+        EXPECT_EQ(manager.OnPageTicket(page.Get()), S_OK);
+        if (const int* kept = cache.Find(manager)) return *kept;
+        cache.Keep(manager, examined);
+        return -1;
+    };
+    EXPECT_EQ(arriveWith(landscape.Get(), 1), -1);
+    IXMLDOMDocument2* merged = nullptr;
+    ASSERT_EQ(manager.GetMergedTicket(TicketLevel::Page, &merged), S_OK);
+    // A filter edits the first page's merged ticket in place.
+    {
+        PrintTicketDom dom(u"PrintTicket", kPrivateKeywordsNamespace, merged);
+        ASSERT_EQ(dom.RemoveFeature(u"PageOrientation"), S_OK);
+    }
+    EXPECT_EQ(arriveWith(landscape.Get(), 2), 1);
+    EXPECT_EQ(manager.PageTicketPresent(), 1);
+    EXPECT_EQ(PageOrientation(), "psk:Landscape");
+    EXPECT_EQ(arriveWith(landscape.Get(), 3), 1);
+    // A page without a ticket, then the same part over a new document
+    // ticket, is examined again.
+    EXPECT_EQ(arriveWith(nullptr, 4), -1);
+    ASSERT_EQ(manager.OnDocumentTicket(DocumentWithTicket("").Get()), S_OK);
+    EXPECT_EQ(arriveWith(landscape.Get(), 5), -1);
+    EXPECT_EQ(PageOrientation(), "psk:Landscape");
 }
 
 }  // namespace

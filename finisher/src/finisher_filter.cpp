@@ -89,7 +89,7 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         // replaced: its own ticket, merged over the new one, would no longer
         // describe the page.
         if (ticketManager.PageTicketPresent() && (examined->changed || levelTickets.LevelAboveReplaced()))
-            hr = AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"FI");
+            hr = pageTickets.Attach(consumer.Get(), page, ticket);
         return hr;
     });
 }

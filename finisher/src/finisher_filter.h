@@ -39,6 +39,7 @@ private:
     HRESULT FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket);
 
     LevelTicketRewrite levelTickets{ticketManager, u"FI_JOB", u"FI_DOC"};
+    PageTicketAttacher pageTickets{ticketManager, u"FI"};
     // What a merged page ticket asks of its pages, and whether examining it
     // changed it (transverse feed).
     struct PageExamination {

@@ -246,7 +246,7 @@ HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, SheetTicketBase& base, Tick
     if (!AddSheetEdits(mode, &edits)) return S_OK;
     base.edits = edits;
     SheetTicketCache& cache = context_.state.sheetTickets;
-    if (IPartPrintTicket* made = cache.Find(base.source, edits)) return sheet->SetPrintTicket(made);
+    if (IPartPrintTicket* made = cache.Find(base.serial, edits)) return sheet->SetPrintTicket(made);
     return CatchRaised([&] {
         PrintTicketDom dom(u"PrintTicket", context_.privateNamespace, base.document.Get());
         HRESULT hr = WriteSheetEdits(dom, edits);
@@ -261,7 +261,7 @@ HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, SheetTicketBase& base, Tick
         ComPtr<IPartPrintTicket> part;
         hr = context_.tickets.WriteTicketPart(context_.consumer, base.document.Get(), kTicketTag, part.Out());
         if (SUCCEEDED(hr)) hr = sheet->SetPrintTicket(part.Get());
-        if (SUCCEEDED(hr)) cache.Keep(base.source, edits, std::move(part));
+        if (SUCCEEDED(hr)) cache.Keep(base.serial, edits, std::move(part));
         return hr;
     });
 }

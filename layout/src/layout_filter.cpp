@@ -10,22 +10,6 @@ namespace {
 constexpr WCHAR kTicketTag[] = u"LO";
 constexpr HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
-// What the page's merged ticket is made from, after the manager brought it
-// up to date.
-SheetTicketSource TicketSourceOf(const PrintTicketManager& tickets, IFixedPage* page)
-{
-    SheetTicketSource source;
-    source.documentSerial = tickets.DocumentTicketSerial();
-    if (!tickets.PageTicketPresent()) {
-        source.known = true;
-        return source;
-    }
-    ComPtr<IPartPrintTicket> own;
-    if (SUCCEEDED(page->GetPrintTicket(own.Out())) && own)
-        source.known = SUCCEEDED(own->QueryInterface(IID_IUnknown, source.pageTicket.OutVoid()));
-    return source;
-}
-
 }  // namespace
 
 LayoutFilter::LayoutFilter() : divideConditionTracker(privateNamespace) {}
@@ -159,7 +143,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
         state.currentTicket = SheetTicketBase{};
         HRESULT hr = ticketManager.OnPageTicket(page);
         if (FAILED(hr)) return hr;
-        state.currentTicket.source = TicketSourceOf(ticketManager, page);
+        state.currentTicket.serial = ticketManager.PageTicketSerial();
         LayoutContext context(state, ticketManager, privateNamespace, consumer.Get());
         // Pages without a ticket of their own share their document's: it is
         // examined once for all of them.

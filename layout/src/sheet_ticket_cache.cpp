@@ -36,25 +36,18 @@ bool SameEdits(const SheetTicketEdits& a, const SheetTicketEdits& b)
     return !a.bins || (a.bins->pageBin == b.bins->pageBin && a.bins->secondBin == b.bins->secondBin);
 }
 
-bool SameSource(const SheetTicketSource& a, const SheetTicketSource& b)
-{
-    return a.known && b.known && a.documentSerial == b.documentSerial && a.pageTicket.Get() == b.pageTicket.Get();
-}
-
 }  // namespace
 
-IPartPrintTicket* SheetTicketCache::Find(const SheetTicketSource& source, const SheetTicketEdits& edits) const
+IPartPrintTicket* SheetTicketCache::Find(uint64_t serial, const SheetTicketEdits& edits) const
 {
     for (const Entry& entry : entries_) {
-        if (SameSource(entry.source, source) && SameEdits(entry.edits, edits)) return entry.part.Get();
+        if (entry.serial == serial && SameEdits(entry.edits, edits)) return entry.part.Get();
     }
     return nullptr;
 }
 
-void SheetTicketCache::Keep(const SheetTicketSource& source, const SheetTicketEdits& edits,
-                            ComPtr<IPartPrintTicket> part)
+void SheetTicketCache::Keep(uint64_t serial, const SheetTicketEdits& edits, ComPtr<IPartPrintTicket> part)
 {
-    if (!source.known) return;
     if (entries_.size() == kEntries) entries_.erase(entries_.begin());
-    entries_.push_back({source, edits, std::move(part)});
+    entries_.push_back({serial, edits, std::move(part)});
 }

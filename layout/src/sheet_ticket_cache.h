@@ -1,7 +1,8 @@
 // Sheet tickets made once and shared: sheets whose tickets would be made
-// from the same merged ticket with the same sheet settings are given the
-// same ticket part, instead of each building the settings into the ticket
-// document again and storing a copy of its own.
+// from the same merged ticket (by the ticket manager's PageTicketSerial)
+// with the same sheet settings are given the same ticket part, instead of
+// each building the settings into the ticket document again and storing a
+// copy of its own.
 #pragma once
 
 #include <cstdint>
@@ -12,18 +13,6 @@
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 #include "platform/xml.h"
-
-// What a merged page ticket was made from: the document ticket (by the
-// ticket manager's serial, which changes whenever it may have) and the
-// page's own ticket part, if it has one (held, so that its address names
-// no other part while it is remembered).
-struct SheetTicketSource {
-    uint64_t documentSerial = 0;
-    ComPtr<IUnknown> pageTicket;
-    // Whether the two above say what the ticket is made from; a ticket of
-    // unknown source is never shared.
-    bool known = false;
-};
 
 // The sheet settings a sheet ticket writes over the merged ticket: the
 // sheet's media, orientation and mirror, and the bins. Each write replaces
@@ -43,20 +32,21 @@ struct SheetTicketEdits {
 // same, and a later sheet that must build its ticket writes them all.
 struct SheetTicketBase {
     ComPtr<IXMLDOMDocument2> document;
-    SheetTicketSource source;
+    uint64_t serial = 0;  // the ticket manager's PageTicketSerial for it
     SheetTicketEdits edits;
 };
 
 class SheetTicketCache {
 public:
-    // The part made for these edits over a ticket from this source, or null.
-    IPartPrintTicket* Find(const SheetTicketSource& source, const SheetTicketEdits& edits) const;
+    // The part made for these edits over the merged ticket of this serial,
+    // or null.
+    IPartPrintTicket* Find(uint64_t serial, const SheetTicketEdits& edits) const;
     // Remembers the part; the least recently made of the few kept is let go.
-    void Keep(const SheetTicketSource& source, const SheetTicketEdits& edits, ComPtr<IPartPrintTicket> part);
+    void Keep(uint64_t serial, const SheetTicketEdits& edits, ComPtr<IPartPrintTicket> part);
 
 private:
     struct Entry {
-        SheetTicketSource source;
+        uint64_t serial;
         SheetTicketEdits edits;
         ComPtr<IPartPrintTicket> part;
     };

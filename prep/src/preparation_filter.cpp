@@ -102,8 +102,8 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
             // A page with a ticket of its own under a scaled job or document
             // ticket keeps its whole merged ticket: its own, merged over the
             // scaled one, would give it a paper its content was not scaled to.
-            if (ticket != nullptr && ticketManager.PageTicketPresent() && levelTickets.LevelAboveReplaced())
-                return AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"SC");
+            if (ticketManager.PageTicketPresent() && levelTickets.LevelAboveReplaced())
+                return pageTickets.Attach(consumer.Get(), page, ticket);
             return S_OK;
         }
 
@@ -114,7 +114,7 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
         // A page without a ticket of its own prints with its document's,
         // which was scaled when the document came.
         if (examined->changed && ticketManager.PageTicketPresent())
-            hr = AttachTicketPart(ticketManager, consumer.Get(), page, ticket, u"SC");
+            hr = pageTickets.Attach(consumer.Get(), page, ticket);
         return hr;
     });
 }

@@ -81,6 +81,7 @@ private:
     LevelTicketRewrite::Examine ScaleLevel();
 
     LevelTicketRewrite levelTickets{ticketManager, u"SC_JOB", u"SC_DOC"};
+    PageTicketAttacher pageTickets{ticketManager, u"SC"};
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
     WatermarkImageFiles watermarkImages;

@@ -28,6 +28,25 @@ HRESULT AttachTicketPart(PrintTicketManager& tickets, IXpsDocumentConsumer* cons
     return part->SetPrintTicket(ticketPart.Get());
 }
 
+// The whole merged ticket of a page, changed by the filter, stored as a
+// ticket part with the filter's tag and attached. Pages that print with the
+// same merged ticket (the manager's PageTicketSerial stays) share the part
+// made for the first of them.
+class PageTicketAttacher {
+public:
+    PageTicketAttacher(PrintTicketManager& tickets, const WCHAR* tag) : tickets_(tickets), tag_(tag) {}
+
+    // ticket may be null for a page whose merged ticket a part was made
+    // for already; E_UNEXPECTED when none was.
+    HRESULT Attach(IXpsDocumentConsumer* consumer, IFixedPage* page, IXMLDOMDocument2* ticket);
+
+private:
+    PrintTicketManager& tickets_;
+    const WCHAR* tag_;
+    ComPtr<IPartPrintTicket> part_;
+    uint64_t serial_ = 0;
+};
+
 class LevelTicketRewrite {
 public:
     // Examines (and changes) the copy; *changed tells whether the part must

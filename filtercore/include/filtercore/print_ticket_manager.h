@@ -91,6 +91,13 @@ public:
     // the number stays (TicketExaminationCache). Borrowed tickets are never
     // edited in place, so editing is not counted.
     uint64_t DocumentTicketSerial() const { return documentTicketSerial; }
+    // A number that changes whenever the merged page ticket may differ from
+    // the previous page's. It stays for a page without a ticket of its own
+    // after another such page, while DocumentTicketSerial stays, and for a
+    // page that carries the same ticket part as the page before it over the
+    // same document ticket; that page's ticket is merged only when asked
+    // for (GetMergedTicket, EnsureMerged).
+    uint64_t PageTicketSerial() const { return pageTicketSerial; }
 
 private:
     void CloseProvider();
@@ -111,4 +118,12 @@ private:
     LONG documentTicketPresent = 0;
     LONG pageTicketPresent = 0;
     uint64_t documentTicketSerial = 0;
+    uint64_t pageTicketSerial = 0;
+    // The page's own ticket not merged yet, and what the previous page's
+    // merged ticket was made from: its own ticket part (held, so that its
+    // address names no other part) and the document ticket's serial.
+    ComPtr<IPartPrintTicket> deferredPageTicket;
+    ComPtr<IUnknown> lastPageTicketPart;
+    uint64_t lastPageDocumentSerial = 0;
+    bool lastPageSourceValid = false;
 };

@@ -1,10 +1,8 @@
 // TicketExaminationCache: what a filter read from a page's merged ticket,
-// kept for the pages that print with the same ticket. A page without a
-// ticket of its own prints with a copy of its document's merged ticket, so
-// the result examined for the first such page serves every later one until
-// the manager's document ticket changes (PrintTicketManager::
-// DocumentTicketSerial); a page with a ticket of its own is examined afresh.
-// Only results of examinations that succeeded are kept.
+// kept for the pages that print with the same ticket: the pages after it
+// while the manager's PageTicketSerial stays (pages without a ticket of
+// their own under the same document ticket, or pages carrying the same
+// ticket part). Only results of examinations that succeeded are kept.
 //
 // Use, after ticketManager.OnPageTicket(page):
 //     const Result* kept = cache.Find(ticketManager);
@@ -24,19 +22,16 @@ public:
     // date last, or null when it must be examined.
     const Result* Find(const PrintTicketManager& manager) const
     {
-        if (!result_ || !reusable_ || manager.PageTicketPresent()) return nullptr;
-        return serial_ == manager.DocumentTicketSerial() ? &*result_ : nullptr;
+        return result_ && serial_ == manager.PageTicketSerial() ? &*result_ : nullptr;
     }
 
     // Keeps the result of examining that page's merged ticket (it replaces
-    // the one kept before) and returns it; it serves later pages only when
-    // this page had no ticket of its own.
+    // the one kept before) and returns it.
     const Result& Keep(const PrintTicketManager& manager, Result result)
     {
         result_.reset();
         result_.emplace(std::move(result));
-        reusable_ = !manager.PageTicketPresent();
-        serial_ = manager.DocumentTicketSerial();
+        serial_ = manager.PageTicketSerial();
         return *result_;
     }
 
@@ -44,6 +39,5 @@ public:
 
 private:
     std::optional<Result> result_;
-    bool reusable_ = false;
     uint64_t serial_ = 0;
 };
