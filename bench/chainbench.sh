@@ -22,6 +22,10 @@
 #   scale     -f prep -o print-scaling=fit-paper:A4: every page rewritten
 #   4up       -f order,layout,finisher -o number-up=4: every page placed on
 #             a sheet, four to a sheet
+#   poster    -f layout -o poster=4: every page enlarged onto four tile
+#             sheets, each holding the whole page clipped to its tile
+#   gutter    -f layout -o binding=left -o binding-gutter=10mm -o
+#             sides=two-sided-long-edge: every page moved from the bound edge
 # For each: seconds, pages/s, ratio to copy (and to pass), the same ratios
 # of CPU time (user + system; on a loaded machine wall-clock ratios favour
 # the commands with more threads), peak resident memory in MB and per page
@@ -132,6 +136,9 @@ for pages in "$@"; do
             timed "$label:booklet" "$run" -q -o booklet=on "$job" "$work/booklet.xps"
             timed "$label:scale" "$run" -q -f prep -o print-scaling=fit-paper:A4 "$job" "$work/scale.xps"
             timed "$label:4up" "$run" -q -f order,layout,finisher -o number-up=4 "$job" "$work/4up.xps"
+            timed "$label:poster" "$run" -q -f layout -o poster=4 "$job" "$work/poster.xps"
+            timed "$label:gutter" "$run" -q -f layout -o binding=left -o binding-gutter=10mm \
+                -o sides=two-sided-long-edge "$job" "$work/gutter.xps"
         done
         round=$((round + 1))
     done
@@ -139,7 +146,7 @@ for pages in "$@"; do
     echo "== $pages pages, package $((size / 1024)) KB, $runs rounds (medians)"
     printf '%-16s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n' command seconds pages/s xcopy xpass xfirst \
         cpu-s cpu-xcopy cpu-xpass peakMB KB/page cs/page
-    for name in copy $(for label in $labels; do echo "$label:pass $label:mirror $label:booklet $label:scale $label:4up"; done); do
+    for name in copy $(for label in $labels; do echo "$label:pass $label:mirror $label:booklet $label:scale $label:4up $label:poster $label:gutter"; done); do
         seconds=$(column "$name" 2)
         rss=$(column "$name" 3)
         switches=$(awk -v name="$name" '$1 == name { print $4 + $5 }' "$work/times" | median)
