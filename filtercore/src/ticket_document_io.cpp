@@ -44,8 +44,16 @@ HRESULT TicketDocumentStream(IXMLDOMDocument2* document, ComPtr<IStream>* stream
 HRESULT CopyTicketDocument(IXMLDOMDocument2* source, ComPtr<IXMLDOMDocument2>* copy)
 {
     copy->Reset();
-    ComPtr<IStream> markup;
-    HRESULT hr = TicketDocumentStream(source, &markup);
+    if (source == nullptr) return E_POINTER;
+    // A deep clone of the tree: the markup need not be written out and
+    // parsed again.
+    ComPtr<IXMLDOMNode> clone;
+    HRESULT hr = source->cloneNode(VARIANT_TRUE, clone.Out());
     if (FAILED(hr)) return hr;
-    return LoadTicketDocumentFromStream(markup.Get(), copy);
+    if (!clone) return E_FAIL;
+    ComPtr<IXMLDOMDocument2> document;
+    hr = clone.As(IID_IXMLDOMDocument2, &document);
+    if (FAILED(hr)) return hr;
+    *copy = document;
+    return S_OK;
 }
