@@ -194,9 +194,13 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
     placement_.Set(slot.placement);
     placement_.SetClip(slot.clipFirst, slot.clipSecond);
     std::u16string pageName = PartNameOf(page);
-    hr = StreamPageMarkup(page, sheet.stream.Get(), [this, &pageName](IPrintWriteStream* stream) -> MarkupWriter* {
-        return new SheetPageWriter(stream, placement_, pageName);
-    });
+    if (posterTile_) {
+        hr = tiles_.Write(page, pageName, placement_, sheet.stream.Get());
+    } else {
+        hr = StreamPageMarkup(page, sheet.stream.Get(), [this, &pageName](IPrintWriteStream* stream) -> MarkupWriter* {
+            return new SheetPageWriter(stream, placement_, pageName);
+        });
+    }
     if (SUCCEEDED(hr)) hr = MovePageParts(page, sheet.page.Get());
     if (FAILED(hr)) return hr;
     if (completesSheet_) return CloseOpenSheet(output);

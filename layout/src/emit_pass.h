@@ -8,6 +8,7 @@
 
 #include "layout_context.h"
 #include "placement_transform.h"
+#include "tile_markup.h"
 
 class EmitPass final : public StepVisitor {
 public:
@@ -44,6 +45,8 @@ private:
     LayoutContext& context_;
     Gdiplus::Matrix sheetMatrix_;
     PlacementTransform placement_;
+    // The current page's markup for its poster tiles.
+    TileMarkup tiles_;
     bool blank_ = false;
     bool flush_ = false;
     bool posterTile_ = false;

@@ -1,5 +1,6 @@
 #include "sheet_page_writer.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "part_references.h"
@@ -18,9 +19,22 @@ std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second)
                             second.X, second.Y, first.X, second.Y);
 }
 
+std::u16string PlacementAttributesText(const PlacementTransform& placement, const FixedPageFrame& frame)
+{
+    Gdiplus::Matrix matrix;
+    placement.GetMatrix(&matrix);
+    Gdiplus::PointF first, second;
+    if (!placement.GetClip(&first, &second)) second = Gdiplus::PointF(frame.width, frame.height);
+    // Numbers and path letters only: nothing to escape.
+    return u" RenderTransform=\"" + PlacementMatrixText(matrix) + u"\" Clip=\"" + ClipPathText(first, second) + u"\"";
+}
+
 SheetPageWriter::SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement,
-                                 std::u16string pageName)
-    : PageWriterBase(stream, {ResourcesElement::Rename}), placement_(placement), pageName_(std::move(pageName))
+                                 std::u16string pageName, std::optional<PlacementSpan>* span)
+    : PageWriterBase(stream, {ResourcesElement::Rename}),
+      placement_(placement),
+      pageName_(std::move(pageName)),
+      span_(span)
 {
     EditContentAttributes(
         [this](std::u16string_view name, std::u16string_view value) -> std::optional<std::u16string_view> {
@@ -33,13 +47,12 @@ SheetPageWriter::SheetPageWriter(IPrintWriteStream* stream, const PlacementTrans
 
 HRESULT SheetPageWriter::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)
 {
-    Gdiplus::Matrix matrix;
-    placement_.GetMatrix(&matrix);
-    Gdiplus::PointF first, second;
-    if (!placement_.GetClip(&first, &second)) second = Gdiplus::PointF(Frame().width, Frame().height);
     OpenStartTag(markup, PageElementName(u"Canvas"));
-    AppendAttribute(markup, u"RenderTransform", PlacementMatrixText(matrix));
-    AppendAttribute(markup, u"Clip", ClipPathText(first, second));
+    size_t begin = markup.size();
+    markup += PlacementAttributesText(placement_, Frame());
+    // The root's start tag is the writer's first output.
+    bool ascii = std::all_of(markup.begin(), markup.end(), [](char16_t c) { return c < 0x80; });
+    if (span_ != nullptr && ascii && PendingLength() == 0) *span_ = PlacementSpan{begin, markup.size()};
     // Only the prefixes the page's elements may use go along; its size,
     // language and name belong to the page, not to its place on the sheet.
     CopyAttributes(markup, attributes,

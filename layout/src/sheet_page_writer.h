@@ -12,11 +12,21 @@
 #include "filtercore/page_writer_base.h"
 #include "placement_transform.h"
 
+// Where the placement attributes (RenderTransform and Clip) lie in the
+// writer's output, in bytes from its start.
+struct PlacementSpan {
+    size_t begin = 0;
+    size_t end = 0;
+};
+
 class SheetPageWriter final : public PageWriterBase {
 public:
     // pageName: the input page's part name. The placement is borrowed for
-    // the writer's life. Raises CXDException(E_POINTER) for a null stream.
-    SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement, std::u16string pageName);
+    // the writer's life; so is span, when given: it is set when the
+    // placement attributes are written, if everything before them is ASCII.
+    // Raises CXDException(E_POINTER) for a null stream.
+    SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement, std::u16string pageName,
+                    std::optional<PlacementSpan>* span = nullptr);
 
     HRESULT startDocument() override { return S_OK; }
 
@@ -27,6 +37,7 @@ protected:
 private:
     const PlacementTransform& placement_;
     const std::u16string pageName_;
+    std::optional<PlacementSpan>* span_;
     // The value of the attribute being copied, when it was rewritten.
     std::u16string rewritten_;
 };
@@ -35,3 +46,7 @@ private:
 // decimals, and the clip rectangle as a closed path with two decimals.
 std::u16string PlacementMatrixText(const Gdiplus::Matrix& matrix);
 std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second);
+// The placement's attributes as the page's Canvas on a sheet has them:
+// ' RenderTransform="..." Clip="..."'; the whole page is shown when the
+// placement has no clip.
+std::u16string PlacementAttributesText(const PlacementTransform& placement, const FixedPageFrame& frame);
