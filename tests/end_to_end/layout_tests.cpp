@@ -763,6 +763,34 @@ TEST(LayoutEndToEnd, APageOfTheOtherOrientationMovesAwayFromTheSameEdgeOfThePape
     }
 }
 
+// 2-up sheets lie landscape, so a job bound left is bound on a short edge
+// of its sheets. Flipped over that edge (short edge), the back's bound edge
+// is on the right and the back moves left; flipped over the long edge, the
+// bound edge stays on the left and every side moves right. The shift moves
+// the whole sheet side, both cells alike.
+TEST(LayoutEndToEnd, TheGutterMovesWholeNUpSheetSidesOfTheirBoundEdge)
+{
+    REQUIRE_RENDERING();
+    const double g = 10000 / kMicronsPerUnit;
+    std::string input = LetterJob("nup-gutter.xps", 6);
+    Sheet sheet = LetterSheet(true);
+    for (const std::string sides : {"two-sided-short-edge", "two-sided-long-edge"}) {
+        SCOPED_TRACE(sides);
+        std::string output = Folder("nup-gutter-" + sides + ".xps");
+        RunChain("layout", {"number-up=2", "binding=left", "binding-gutter=10mm", "sides=" + sides, kLetterMedia},
+                 input, output);
+        std::vector<RgbImage> rendered = Render(output);
+        ASSERT_EQ(rendered.size(), 3u);
+        for (int k = 0; k < 6; ++k) {
+            SCOPED_TRACE("page " + std::to_string(k + 1));
+            bool back = k / 2 == 1;
+            Placement at = PlaceInCell(sheet, {2, 1}, {k % 2, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+            at.centreX += back && sides == "two-sided-short-edge" ? -g : g;
+            EXPECT_EQ(jobgen::DecodePageNumber(rendered[k / 2], FrameAt(at, jobgen::kLetter, {})), k + 1);
+        }
+    }
+}
+
 // --- Posters ------------------------------------------------------------
 
 // A poster of n x n tiles: tile (c, r) on its own Letter sheet shows, on
