@@ -4,7 +4,7 @@
 // sheet, 4233-micron margins), upright or turned as it should lie; booklet
 // spreads after the order filter; one-up sheets of two-sided jobs; border
 // lines; real documents 4-up and as booklets; the tickets of sheets and
-// empty sides.
+// empty sides; binding gutters, poster tiles and the separate tray.
 #include <gtest/gtest.h>
 
 #include <algorithm>
