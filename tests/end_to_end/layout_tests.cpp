@@ -4,7 +4,7 @@
 // sheet, 4233-micron margins), upright or turned as it should lie; booklet
 // spreads after the order filter; one-up sheets of two-sided jobs; border
 // lines; real documents 4-up and as booklets; the tickets of sheets and
-// empty sides.
+// empty sides; binding gutters, poster tiles and the separate tray.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -706,6 +706,91 @@ TEST(LayoutEndToEnd, TheBindingGutterMovesEachSideAwayFromTheBoundEdge)
     }
 }
 
+// The job's first page fixes which edge is bound. A landscape page lies on
+// portrait paper turned a quarter counter-clockwise, its top along the
+// paper's left edge; so in a job that starts portrait and is bound left,
+// a landscape page moves down its own page, (0, +g), away from that edge.
+// In a job that starts landscape the bound edge is the paper's bottom: the
+// landscape page moves right, (+g, 0), and a portrait page up, (0, -g).
+// Two-sided, every page lies on a sheet of the first page's orientation, so
+// a landscape page turned onto a portrait sheet moves with the sheet side:
+// right on fronts, left on backs.
+TEST(LayoutEndToEnd, APageOfTheOtherOrientationMovesAwayFromTheSameEdgeOfThePaper)
+{
+    REQUIRE_RENDERING();
+    const double g = 10000 / kMicronsPerUnit;
+    struct Shift {
+        double dx, dy;
+    };
+    struct Case {
+        const char* name;
+        std::vector<int> landscapePages;
+        const char* sides;
+        std::vector<Shift> shifts;  // of each page, in the side's coordinates
+    };
+    const Case cases[] = {
+        {"portrait-first", {2}, "one-sided", {{g, 0}, {0, g}}},
+        {"landscape-first", {1}, "one-sided", {{g, 0}, {0, -g}}},
+        {"two-sided", {2, 3}, "two-sided-long-edge", {{g, 0}, {-g, 0}, {g, 0}, {-g, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int count = static_cast<int>(c.shifts.size());
+        std::string input = LetterJob(std::string("turned-gutter-") + c.name + ".xps", count, c.landscapePages);
+        std::string output = Folder(std::string("turned-gutter-") + c.name + "-out.xps");
+        RunChain("layout", {"binding=left", "binding-gutter=10mm", std::string("sides=") + c.sides, kLetterMedia},
+                 input, output);
+        std::vector<RgbImage> sides = Render(output);
+        ASSERT_EQ(sides.size(), c.shifts.size());
+        auto isLandscape = [&](int page) {
+            return std::find(c.landscapePages.begin(), c.landscapePages.end(), page) != c.landscapePages.end();
+        };
+        bool twoSided = std::string(c.sides) != "one-sided";
+        for (int k = 0; k < count; ++k) {
+            SCOPED_TRACE("page " + std::to_string(k + 1));
+            // One-sided, the side is the page itself; two-sided, a sheet of
+            // the first page's orientation, the page turned onto it.
+            bool landscape = isLandscape(k + 1);
+            Sheet sheet = LetterSheet(twoSided ? isLandscape(1) : landscape);
+            jobgen::Orientation lying{twoSided && landscape != isLandscape(1) ? 3 : 0, false};
+            jobgen::PageSize size = landscape ? jobgen::Landscape(jobgen::kLetter) : jobgen::kLetter;
+            ExpectSheetSize(sides[k], sheet);
+            Placement moved{sheet.width / 2 + c.shifts[k].dx, sheet.height / 2 + c.shifts[k].dy, 1.0};
+            EXPECT_EQ(jobgen::DecodePageNumber(sides[k], FrameAt(moved, size, lying)), k + 1);
+            Placement unmoved{sheet.width / 2, sheet.height / 2, 1.0};
+            EXPECT_NE(jobgen::DecodePageNumber(sides[k], FrameAt(unmoved, size, lying)), k + 1);
+        }
+    }
+}
+
+// 2-up sheets lie landscape, so a job bound left is bound on a short edge
+// of its sheets. Flipped over that edge (short edge), the back's bound edge
+// is on the right and the back moves left; flipped over the long edge, the
+// bound edge stays on the left and every side moves right. The shift moves
+// the whole sheet side, both cells alike.
+TEST(LayoutEndToEnd, TheGutterMovesWholeNUpSheetSidesOfTheirBoundEdge)
+{
+    REQUIRE_RENDERING();
+    const double g = 10000 / kMicronsPerUnit;
+    std::string input = LetterJob("nup-gutter.xps", 6);
+    Sheet sheet = LetterSheet(true);
+    for (const std::string sides : {"two-sided-short-edge", "two-sided-long-edge"}) {
+        SCOPED_TRACE(sides);
+        std::string output = Folder("nup-gutter-" + sides + ".xps");
+        RunChain("layout", {"number-up=2", "binding=left", "binding-gutter=10mm", "sides=" + sides, kLetterMedia},
+                 input, output);
+        std::vector<RgbImage> rendered = Render(output);
+        ASSERT_EQ(rendered.size(), 3u);
+        for (int k = 0; k < 6; ++k) {
+            SCOPED_TRACE("page " + std::to_string(k + 1));
+            bool back = k / 2 == 1;
+            Placement at = PlaceInCell(sheet, {2, 1}, {k % 2, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+            at.centreX += back && sides == "two-sided-short-edge" ? -g : g;
+            EXPECT_EQ(jobgen::DecodePageNumber(rendered[k / 2], FrameAt(at, jobgen::kLetter, {})), k + 1);
+        }
+    }
+}
+
 // --- Posters ------------------------------------------------------------
 
 // A poster of n x n tiles: tile (c, r) on its own Letter sheet shows, on
@@ -832,6 +917,76 @@ TEST(LayoutEndToEnd, ManualTwoSidedSendsNoEmptySidesButKeepsFrontsAndBacks)
     Placement front{sheet.width / 2 + 10000 / kMicronsPerUnit, sheet.height / 2, 1.0};
     EXPECT_EQ(jobgen::DecodePageNumber(sides[0], FrameAt(front, jobgen::kLetter, {})), 1);
     EXPECT_EQ(jobgen::DecodePageNumber(sides[5], FrameAt(front, jobgen::kLetter, {})), 3);
+}
+
+// --- Separate tray -------------------------------------------------------
+
+// The bin a sheet's ticket names, with the private prefix written "priv:"
+// whatever the ticket declares.
+std::string SheetBinOf(const std::string& package, const std::string& page)
+{
+    testsupport::TicketMarkup ticket(TicketOf(package, page));
+    std::string bin = Option(ticket, "psk:PageInputBin");
+    if (bin.empty() || bin.rfind("psk:", 0) == 0) return bin;
+    return "priv:" + bin.substr(bin.find(':') + 1);
+}
+
+// Two-sided one-up from a separate tray for the first page ("Manual"), the
+// rest from "Tray2". The first page's sheet alone comes from that tray, so
+// its back is an empty side and page 2 starts the next sheet; with the
+// first sheet separated, pages 1 and 2 both come from it and no empty side
+// is needed. A poster page ends the phase at once: a first page printed as
+// a poster sends its four tiles (each counting two sides) with no empty
+// side among them, where the end of a two-side phase after the second tile
+// would otherwise ask for one; the tiles name the first page's own bin and
+// the pages after them the second bin. "E" is an empty side, "T" a tile.
+TEST(LayoutEndToEnd, ASeparateTrayFeedsTheFirstSheetAndAPosterEndsIt)
+{
+    REQUIRE_RENDERING();
+    struct Case {
+        const char* name;
+        int posterPage;  // 0 for none
+        const char* scope;
+        std::vector<std::string> sides;  // page number, "E" or "T"
+        std::vector<std::string> bins;
+    };
+    const Case cases[] = {
+        {"first-page", 0, "first-page", {"1", "E", "2", "3"}, {"psk:Manual", "", "priv:Tray2", "priv:Tray2"}},
+        {"first-sheet", 0, "first-sheet", {"1", "2", "3"}, {"psk:Manual", "psk:Manual", "priv:Tray2"}},
+        {"poster", 1, "first-sheet", {"T", "T", "T", "T", "2", "3"},
+         {"psk:Manual", "psk:Manual", "psk:Manual", "psk:Manual", "priv:Tray2", "priv:Tray2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string name = std::string("tray-") + c.name;
+        std::string input = c.posterPage == 0 ? LetterJob(name + ".xps", 3) : JobWithPoster(name + ".xps", 3, c.posterPage);
+        std::string output = Folder(name + "-out.xps");
+        RunChain("layout",
+                 {"sides=two-sided-long-edge", "separate-tray=on", std::string("separate-tray-scope=") + c.scope,
+                  "input-slot=manual", "second-input-slot=tray2", kLetterMedia},
+                 input, output);
+        std::vector<std::string> pages = OutputPages(output);
+        ASSERT_EQ(pages.size(), c.sides.size());
+        std::vector<RgbImage> rendered = Render(output);
+        ASSERT_EQ(rendered.size(), c.sides.size());
+        Sheet sheet = LetterSheet(false);
+        Placement centred{sheet.width / 2, sheet.height / 2, 1.0};
+        for (size_t i = 0; i < pages.size(); ++i) {
+            SCOPED_TRACE(pages[i]);
+            EXPECT_EQ(pages[i].rfind("LO_Empty_", 0) == 0, c.sides[i] == "E");
+            ExpectSheetSize(rendered[i], sheet);
+            if (c.sides[i] == "E") {
+                EXPECT_EQ(jobgen::DecodePageNumber(rendered[i], FrameAt(centred, jobgen::kLetter, {})),
+                          jobgen::kBlankPage);
+                continue;
+            }
+            if (c.sides[i] != "T") {
+                EXPECT_EQ(jobgen::DecodePageNumber(rendered[i], FrameAt(centred, jobgen::kLetter, {})),
+                          std::stoi(c.sides[i]));
+            }
+            EXPECT_EQ(SheetBinOf(output, pages[i]), c.bins[i]);
+        }
+    }
 }
 
 }  // namespace

@@ -140,6 +140,7 @@ inline const std::vector<OptionCase>& OptionCases()
         {{{"booklet", "off"}}, TAV_FEATURE("{k}JobBindAllDocuments") TAV_OPTION_NAME, "{k}BindLeft", ""},
         {{{"binding", "top"}}, TAV_FEATURE("{k}JobBindAllDocuments") TAV_OPTION_NAME, "{k}BindTop", ""},
         {{{"binding", "bottom"}}, TAV_FEATURE("{k}JobBindAllDocuments") TAV_OPTION_NAME, "{k}BindBottom", ""},
+        {{{"binding", "right"}}, TAV_FEATURE("{k}JobBindAllDocuments") TAV_OPTION_NAME, "{k}BindRight", ""},
         {{{"binding-gutter", "10mm"}},
          TAV_FEATURE("{k}JobBindAllDocuments") "/psf:Option" TAV_SUB("ScoredProperty", "{k}BindingGutter"), "10000",
          "integer"},
