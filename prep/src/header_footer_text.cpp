@@ -12,10 +12,10 @@
 
 namespace {
 
-std::u16string ComposedLine(const DecorationData& data)
+std::u16string ComposedLine(const DecorationData& data, LanguageLibrary& languages)
 {
     std::u16string line;
-    HRESULT hr = ComposeLine(data, &line);
+    HRESULT hr = ComposeLine(data, languages, &line);
     if (FAILED(hr)) throw CXDException(hr);
     if (line.empty()) throw CXDException(E_INVALIDARG);
     return line;
@@ -31,12 +31,15 @@ HRESULT CreateElement(IXMLDOMDocument2* document, const char16_t* name, ComPtr<I
 
 }  // namespace
 
-HeaderFooterText::HeaderFooterText(const DecorationData& data) : HeaderFooterText(data, ComposedLine(data)) {}
+HeaderFooterText::HeaderFooterText(const DecorationData& data, LanguageLibrary& languages, TextFontCache& fonts)
+    : HeaderFooterText(data, ComposedLine(data, languages), fonts)
+{
+}
 
-HeaderFooterText::HeaderFooterText(const DecorationData& data, std::u16string line)
+HeaderFooterText::HeaderFooterText(const DecorationData& data, std::u16string line, TextFontCache& fonts)
     : PageDecoration(data, nullptr), line_(std::move(line))
 {
-    auto font = std::make_unique<FontResource>(data, line_);
+    auto font = std::make_unique<FontResource>(data, line_, fonts);
     font_ = font.get();
     resource = std::move(font);
 }

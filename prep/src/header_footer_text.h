@@ -7,15 +7,17 @@
 #include <string>
 
 #include "font_resource.h"
+#include "language_library.h"
 #include "page_decoration.h"
 
 class HeaderFooterText final : public PageDecoration {
 public:
-    // Composes the line (ComposeLine), measures it and reads its font.
-    // Raises CXDException with the composition's failure (the page then
-    // goes without the line), E_INVALIDARG for a line that composes empty,
-    // or the failure of the font (see FontResource).
-    explicit HeaderFooterText(const DecorationData& data);
+    // Composes the line (ComposeLine), measures it and reads its font, with
+    // the job's language library and fonts. Raises CXDException with the
+    // composition's failure (the page then goes without the line),
+    // E_INVALIDARG for a line that composes empty, or the failure of the
+    // font (see FontResource).
+    HeaderFooterText(const DecorationData& data, LanguageLibrary& languages, TextFontCache& fonts);
 
     // E_UNEXPECTED until PrepareResources gave the font part's name.
     HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
@@ -23,7 +25,7 @@ public:
     const std::u16string& Line() const { return line_; }
 
 private:
-    HeaderFooterText(const DecorationData& data, std::u16string line);
+    HeaderFooterText(const DecorationData& data, std::u16string line, TextFontCache& fonts);
 
     HRESULT AppendBand(float left, float top, float right, float bottom, const std::u16string& fill);
     HRESULT AppendCharacters(float startX, float baseline);

@@ -178,7 +178,7 @@ void PreparationFilter::BuildWatermark(PreparationContext& context, const PageEx
         switch (DecorationTypeOf(data)) {
         case DecorationType::TextWatermark:
             if (SysStringLen(data.activeEntry.text.Get()) > 0)
-                context.watermark = std::make_unique<TextWatermark>(data);
+                context.watermark = std::make_unique<TextWatermark>(data, textFonts);
             break;
         case DecorationType::BitmapWatermark:
             if (SysStringLen(data.activeEntry.filename.Get()) > 0)
@@ -201,7 +201,7 @@ void PreparationFilter::BuildHeaderFooter(PreparationContext& context, const Pag
             HeaderFooterDecorationData(*examined.headerFooter, scaling, examined.jobInfo, context.propertyBag.Get());
         if (DecorationTypeOf(data) != DecorationType::HeaderFooterLine) return S_OK;
         context.imageableArea = *examined.imageableArea;
-        context.headerFooter = std::make_unique<HeaderFooterText>(data);
+        context.headerFooter = std::make_unique<HeaderFooterText>(data, languageLibrary, textFonts);
         return S_OK;
     });
 }

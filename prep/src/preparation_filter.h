@@ -14,8 +14,10 @@
 #include "filtercore/job_settings.h"
 #include "filtercore/ticket_examination_cache.h"
 #include "header_footer_settings.h"
+#include "language_library.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
+#include "text_font_cache.h"
 #include "watermark_image_files.h"
 #include "watermark_settings.h"
 
@@ -64,8 +66,9 @@ private:
     PageExamination ExaminePageTicket(PreparationContext& context, IXMLDOMDocument2* ticket);
     // The page's decorations, built into the context from its ticket's
     // settings for the job's page number (counted from 1 across documents):
-    // each page measures and renders its own. A decoration that cannot be
-    // built is left out.
+    // each page renders its own, with the text measured and the font read
+    // once for the pages that ask for the same (textFonts). A decoration
+    // that cannot be built is left out.
     void BuildDecorations(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
     void BuildWatermark(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
     // The line is composed for each page: its time may be the page's own.
@@ -84,4 +87,8 @@ private:
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
     WatermarkImageFiles watermarkImages;
+    // What the text decorations of one page measured and loaded, for the
+    // pages after it.
+    TextFontCache textFonts;
+    LanguageLibrary languageLibrary;
 };

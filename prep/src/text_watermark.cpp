@@ -29,8 +29,8 @@ std::u16string MatrixText(const Gdiplus::Matrix& matrix)
 
 }  // namespace
 
-TextWatermark::TextWatermark(const DecorationData& data)
-    : TextWatermark(data, std::make_unique<FontResource>(data, TextOf(data.activeEntry.text)))
+TextWatermark::TextWatermark(const DecorationData& data, TextFontCache& fonts)
+    : TextWatermark(data, std::make_unique<FontResource>(data, TextOf(data.activeEntry.text), fonts))
 {
 }
 

@@ -12,9 +12,10 @@
 
 class TextWatermark final : public PageDecoration {
 public:
-    // Measures the active entry's text and reads its font; raises
-    // CXDException when that fails (see FontResource).
-    explicit TextWatermark(const DecorationData& data);
+    // Measures the active entry's text and reads its font, or has them from
+    // the job's fonts; raises CXDException when that fails (see
+    // FontResource).
+    TextWatermark(const DecorationData& data, TextFontCache& fonts);
 
     // E_UNEXPECTED until PrepareResources gave the font part's name.
     HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;

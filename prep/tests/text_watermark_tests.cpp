@@ -107,15 +107,16 @@ TEST_F(TextDecorationTest, AFontResourceRefusesWhatIsNoTextAndGivesTheGlyphsThei
 {
     DecorationData line;
     line.kind = kHeaderFooterDecoration;
-    EXPECT_THROW(FontResource(line, u"x"), CXDException);
+    TextFontCache fonts;
+    EXPECT_THROW(FontResource(line, u"x", fonts), CXDException);
     DecorationData tiny = DraftWatermark();
     tiny.activeEntry.fontSize = 0;
-    EXPECT_THROW(FontResource(tiny, u"DRAFT"), CXDException);
+    EXPECT_THROW(FontResource(tiny, u"DRAFT", fonts), CXDException);
 
     DecorationData data = DraftWatermark();
     data.activeEntry.fontColor = 0x7F123456;
     data.activeEntry.fontBoldStyle = 1;
-    FontResource font(data, u"DRAFT");
+    FontResource font(data, u"DRAFT", fonts);
     EXPECT_EQ(font.Fill(), u"#123456");
     EXPECT_EQ(font.EmSize(), u"96");
     EXPECT_EQ(font.Simulations(), u"BoldSimulation");
