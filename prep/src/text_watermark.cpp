@@ -40,7 +40,13 @@ TextWatermark::TextWatermark(const DecorationData& data, std::unique_ptr<FontRes
     resource = std::move(font);
 }
 
-HRESULT TextWatermark::Render(float pageWidth, float pageHeight, const Gdiplus::RectF&)
+bool TextWatermark::DrawnFrom(const DecorationData& other) const
+{
+    return other.kind == data.kind && other.watermarkOptions == data.watermarkOptions &&
+           other.activeEntry == data.activeEntry;
+}
+
+HRESULT TextWatermark::RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF&)
 {
     if (!document || resourceUri.Get() == nullptr || resourceUri.Length() == 0) return E_UNEXPECTED;
     const WatermarkEntry& entry = data.activeEntry;
