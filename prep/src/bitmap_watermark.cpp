@@ -36,7 +36,7 @@ HRESULT BitmapWatermark::PrepareResources(IXpsDocumentConsumer* consumer, IFixed
     return hr;
 }
 
-HRESULT BitmapWatermark::Render(float pageWidth, float pageHeight, const Gdiplus::RectF&)
+HRESULT BitmapWatermark::RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF&)
 {
     if (!document || resourceUri.Get() == nullptr || resourceUri.Length() == 0) return E_UNEXPECTED;
     ImageExtent extent;

@@ -13,9 +13,6 @@ public:
     // watermark's.
     BitmapWatermark(const DecorationData& data, WatermarkImageFiles& files);
 
-    // E_UNEXPECTED until PrepareResources gave the image part's name; the
-    // failure to measure the image or to build the fragment otherwise.
-    HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
     // The image is loaded before the part is made, so that a file that
     // cannot be loaded makes no part at all; a page after the part was
     // written does not load it again. A failure leaves the next page a new
@@ -23,6 +20,9 @@ public:
     HRESULT PrepareResources(IXpsDocumentConsumer* consumer, IFixedPage* page, ResourcePartCache* cache) override;
 
 private:
+    // E_UNEXPECTED until PrepareResources gave the image part's name; the
+    // failure to measure the image or to build the fragment otherwise.
+    HRESULT RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
     BitmapWatermark(const DecorationData& data, std::unique_ptr<ImageResource> image, WatermarkImageFiles& files);
 
     ImageResource* image_;  // owned by the base as its resource

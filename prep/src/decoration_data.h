@@ -24,6 +24,8 @@ struct WatermarkOptions {
     INT overlayMethod = 1;   // Transparent, Opaque
     INT outlineTxt = 0;      // Off, On
     INT customSettings = 0;  // Off, On
+
+    bool operator==(const WatermarkOptions&) const = default;
 };
 
 // A local time: year, month, day of week, day, hour, minute, second,

@@ -24,6 +24,8 @@ struct TextFont {
     bool bold = false;
     bool italic = false;
     BYTE charSet = DEFAULT_CHARSET;
+
+    bool operator==(const TextFont&) const = default;
 };
 
 // The LOGFONTW of a font on a context of logPixelsY pixels per inch, with

@@ -44,7 +44,7 @@ TextFont TextFontFor(const DecorationData& data)
     return font;
 }
 
-FontResource::FontResource(const DecorationData& data, std::u16string_view text)
+FontResource::FontResource(const DecorationData& data, std::u16string_view text, TextFontCache& fonts)
     : font_(TextFontFor(data)),
       colour_(data.kind == kWatermarkDecoration ? data.activeEntry.fontColor : data.headerFooter.fontColor)
 {
@@ -57,8 +57,8 @@ FontResource::FontResource(const DecorationData& data, std::u16string_view text)
     // which no Glyphs may have.
     if (font_.pointSize < 1 || EmSizeOfPoints(font_.pointSize) < 1) throw CXDException(E_INVALIDARG);
     try {
-        measured_ = MeasureText(display_, font_, text);
-        embedded_ = ReadEmbeddedFont(display_, font_);
+        measured_ = fonts.Measure(font_, text);
+        embedded_ = fonts.Embedded(font_);
     } catch (const FontDataError& damaged) {
         std::string reason = damaged.what();
         NoteFailure(E_FAIL, u"",
@@ -70,7 +70,7 @@ FontResource::FontResource(const DecorationData& data, std::u16string_view text)
 
 HRESULT FontResource::WriteContent(IUnknown* part, IPrintWriteStream* stream)
 {
-    return WriteFontPart(part, stream, embedded_.bytes);
+    return WriteFontPart(part, stream, embedded_->bytes);
 }
 
 HRESULT FontResource::GetKey(BSTR* key) { return CopyOut(font_.faceName, key); }
@@ -80,7 +80,7 @@ HRESULT FontResource::GetPartUri(BSTR* uri) { return CopyOut(FontPartUri(partGui
 std::optional<uint32_t> FontResource::GlyphIndexFor(char32_t codePoint) const
 {
     try {
-        return ::GlyphIndexFor(embedded_.bytes, codePoint);
+        return ::GlyphIndexFor(embedded_->bytes, codePoint);
     } catch (const FontDataError&) {
         return std::nullopt;
     }

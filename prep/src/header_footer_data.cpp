@@ -89,7 +89,7 @@ DecorationData HeaderFooterDecorationData(const HeaderFooterSettings& settings, 
     return data;
 }
 
-HRESULT ComposeLine(const DecorationData& data, std::u16string* text)
+HRESULT ComposeLine(const DecorationData& data, LanguageLibrary& languages, std::u16string* text)
 {
     if (text == nullptr) return E_POINTER;
     HeaderFooterSettings settings = data.headerFooter;
@@ -103,5 +103,5 @@ HRESULT ComposeLine(const DecorationData& data, std::u16string* text)
     sources.settings = &settings;
     sources.defaultUserName = data.jobInfo.defaultUserName.Get();
     sources.propertyBag = data.propertyBag.Get();
-    return ComposeHeaderFooterLine(sources, text);
+    return ComposeHeaderFooterLine(sources, languages, text);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "decoration_data.h"
+#include "language_library.h"
 
 // The data of the line for a page: the printer handle and user token from
 // the property bag ("PrinterHandle", "UserSecurityToken"), the job's
@@ -14,8 +15,9 @@
 DecorationData HeaderFooterDecorationData(const HeaderFooterSettings& settings, const PageScalingSettings& scaling,
                                           const JobInfoSettings& jobInfo, IPrintPipelinePropertyBag* bag);
 
-// The line's text (see ComposeHeaderFooterLine). Without a printer handle
+// The line's text (see ComposeHeaderFooterLine), with the language library
+// from languages. Without a printer handle
 // the date and time count as None, and a line with neither is only the
 // identification, which needs no language library. E_POINTER for a null
 // text.
-HRESULT ComposeLine(const DecorationData& data, std::u16string* text);
+HRESULT ComposeLine(const DecorationData& data, LanguageLibrary& languages, std::u16string* text);

@@ -38,4 +38,6 @@ struct HeaderFooterSettings {
     RecordString idPrintCustomName;
     RecordString fontName{u"Arial"};
     BYTE fontCharSet = 1;
+
+    bool operator==(const HeaderFooterSettings&) const = default;
 };

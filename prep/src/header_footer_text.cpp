@@ -4,22 +4,12 @@
 
 #include "filtercore/errors.h"
 #include "fragment_attributes.h"
-#include "header_footer_data.h"
 #include "header_footer_geometry.h"
 #include "platform/wformat.h"
 #include "text_characters.h"
 #include "text_watermark_geometry.h"
 
 namespace {
-
-std::u16string ComposedLine(const DecorationData& data)
-{
-    std::u16string line;
-    HRESULT hr = ComposeLine(data, &line);
-    if (FAILED(hr)) throw CXDException(hr);
-    if (line.empty()) throw CXDException(E_INVALIDARG);
-    return line;
-}
 
 std::u16string Coordinate(float value) { return FormatWideString(u"%.2f", static_cast<double>(value)); }
 
@@ -31,17 +21,21 @@ HRESULT CreateElement(IXMLDOMDocument2* document, const char16_t* name, ComPtr<I
 
 }  // namespace
 
-HeaderFooterText::HeaderFooterText(const DecorationData& data) : HeaderFooterText(data, ComposedLine(data)) {}
-
-HeaderFooterText::HeaderFooterText(const DecorationData& data, std::u16string line)
+HeaderFooterText::HeaderFooterText(const DecorationData& data, std::u16string line, TextFontCache& fonts)
     : PageDecoration(data, nullptr), line_(std::move(line))
 {
-    auto font = std::make_unique<FontResource>(data, line_);
+    if (line_.empty()) throw CXDException(E_INVALIDARG);
+    auto font = std::make_unique<FontResource>(data, line_, fonts);
     font_ = font.get();
     resource = std::move(font);
 }
 
-HRESULT HeaderFooterText::Render(float pageWidth, float, const Gdiplus::RectF& imageableArea)
+bool HeaderFooterText::Prints(const DecorationData& other, std::u16string_view line) const
+{
+    return other.kind == data.kind && other.headerFooter == data.headerFooter && line == line_;
+}
+
+HRESULT HeaderFooterText::RenderFragment(float pageWidth, float, const Gdiplus::RectF& imageableArea)
 {
     if (!document || resourceUri.Get() == nullptr || resourceUri.Length() == 0) return E_UNEXPECTED;
     const HeaderFooterSettings& settings = data.headerFooter;

@@ -5,25 +5,26 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "font_resource.h"
 #include "page_decoration.h"
 
 class HeaderFooterText final : public PageDecoration {
 public:
-    // Composes the line (ComposeLine), measures it and reads its font.
-    // Raises CXDException with the composition's failure (the page then
-    // goes without the line), E_INVALIDARG for a line that composes empty,
-    // or the failure of the font (see FontResource).
-    explicit HeaderFooterText(const DecorationData& data);
-
-    // E_UNEXPECTED until PrepareResources gave the font part's name.
-    HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
+    // The line composed for data (ComposeLine), measured and its font read,
+    // or had from the job's fonts. Raises CXDException with E_INVALIDARG for
+    // an empty line, or the failure of the font (see FontResource).
+    HeaderFooterText(const DecorationData& data, std::u16string line, TextFontCache& fonts);
 
     const std::u16string& Line() const { return line_; }
+    // Whether the line is the one data and line ask for (the same settings
+    // and text), so that it may serve that page as well.
+    bool Prints(const DecorationData& data, std::u16string_view line) const;
 
 private:
-    HeaderFooterText(const DecorationData& data, std::u16string line);
+    // E_UNEXPECTED until PrepareResources gave the font part's name.
+    HRESULT RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
 
     HRESULT AppendBand(float left, float top, float right, float bottom, const std::u16string& fill);
     HRESULT AppendCharacters(float startX, float baseline);

@@ -27,14 +27,35 @@ HRESULT PageDecoration::PrepareResources(IXpsDocumentConsumer* consumer, IFixedP
     return cache->Lookup(key.Get(), resourceUri.Out());
 }
 
+HRESULT PageDecoration::Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea)
+{
+    RenderedPage page{pageWidth, pageHeight, imageableArea,
+                      resourceUri.Get() == nullptr ? std::u16string()
+                                                   : std::u16string(resourceUri.Get(), resourceUri.Length())};
+    if (rendered_ && *rendered_ == page) return S_OK;
+    rendered_.reset();
+    for (std::optional<std::u16string>& text : markup_) text.reset();
+    HRESULT hr = RenderFragment(pageWidth, pageHeight, imageableArea);
+    if (SUCCEEDED(hr)) rendered_ = std::move(page);
+    return hr;
+}
+
 HRESULT PageDecoration::GetMarkup(BSTR* text, int which)
 {
     if (text == nullptr) return E_POINTER;
     *text = nullptr;
     if (!fragment) return E_UNEXPECTED;
-    if (which == kFragmentMarkup) return fragment->get_xml(text);
-    if (!underContentCopy) return E_UNEXPECTED;
-    return underContentCopy->get_xml(text);
+    IXMLDOMNode* node = which == kFragmentMarkup ? static_cast<IXMLDOMNode*>(fragment.Get()) : underContentCopy.Get();
+    if (node == nullptr) return E_UNEXPECTED;
+    std::optional<std::u16string>& kept = markup_[which == kFragmentMarkup ? 0 : 1];
+    if (!kept) {
+        OwnedBstr xml;
+        HRESULT hr = node->get_xml(xml.Out());
+        if (FAILED(hr)) return hr;
+        kept.emplace(xml.Get() == nullptr ? u"" : xml.Get(), xml.Length());
+    }
+    *text = SysAllocStringLen(kept->data(), static_cast<UINT>(kept->size()));
+    return *text != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 bool PageDecoration::DrawsUnderContent() const

@@ -30,8 +30,10 @@ struct PreparationContext {
     ComPtr<IPrintPipelinePropertyBag> propertyBag;
     // Absent until the scaling step built it.
     std::optional<ScalingState> scaling;
-    std::unique_ptr<PageDecoration> watermark;
-    std::unique_ptr<PageDecoration> headerFooter;
+    // The page's decorations; a text decoration may be the one of the page
+    // before, which the filter keeps.
+    std::shared_ptr<PageDecoration> watermark;
+    std::shared_ptr<PageDecoration> headerFooter;
     // The device's printable area for the page, XPS units; zeros until read.
     Gdiplus::RectF imageableArea;
 };

@@ -178,7 +178,7 @@ void PreparationFilter::BuildWatermark(PreparationContext& context, const PageEx
         switch (DecorationTypeOf(data)) {
         case DecorationType::TextWatermark:
             if (SysStringLen(data.activeEntry.text.Get()) > 0)
-                context.watermark = std::make_unique<TextWatermark>(data);
+                context.watermark = TextWatermarkFor(data);
             break;
         case DecorationType::BitmapWatermark:
             if (SysStringLen(data.activeEntry.filename.Get()) > 0)
@@ -200,17 +200,37 @@ void PreparationFilter::BuildHeaderFooter(PreparationContext& context, const Pag
         DecorationData data =
             HeaderFooterDecorationData(*examined.headerFooter, scaling, examined.jobInfo, context.propertyBag.Get());
         if (DecorationTypeOf(data) != DecorationType::HeaderFooterLine) return S_OK;
+        std::u16string line;
+        HRESULT hr = ComposeLine(data, languageLibrary, &line);
+        if (FAILED(hr)) return hr;
         context.imageableArea = *examined.imageableArea;
-        context.headerFooter = std::make_unique<HeaderFooterText>(data);
+        context.headerFooter = HeaderFooterFor(data, std::move(line));
         return S_OK;
     });
 }
 
+std::shared_ptr<PageDecoration> PreparationFilter::TextWatermarkFor(const DecorationData& data)
+{
+    if (!keptTextWatermark || !keptTextWatermark->DrawnFrom(data))
+        keptTextWatermark = std::make_shared<TextWatermark>(data, textFonts);
+    return keptTextWatermark;
+}
+
+std::shared_ptr<PageDecoration> PreparationFilter::HeaderFooterFor(const DecorationData& data, std::u16string line)
+{
+    if (!keptHeaderFooter || !keptHeaderFooter->Prints(data, line))
+        keptHeaderFooter = std::make_shared<HeaderFooterText>(data, std::move(line), textFonts);
+    return keptHeaderFooter;
+}
+
 void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPage* page)
 {
-    for (std::unique_ptr<PageDecoration>* decoration : {&context.watermark, &context.headerFooter}) {
-        if (*decoration && FAILED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts)))
-            decoration->reset();
+    for (std::shared_ptr<PageDecoration>* decoration : {&context.watermark, &context.headerFooter}) {
+        if (!*decoration || SUCCEEDED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts)))
+            continue;
+        if (keptTextWatermark == *decoration) keptTextWatermark.reset();
+        if (keptHeaderFooter == *decoration) keptHeaderFooter.reset();
+        decoration->reset();
     }
     // An image that cannot be loaded is said once; the job goes on.
     for (const std::u16string& warning : watermarkImages.TakeWarnings())

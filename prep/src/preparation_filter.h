@@ -7,15 +7,21 @@
 // Text and bitmap watermarks and the header/footer line are drawn.
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "filtercore/level_ticket_rewrite.h"
 #include "filtercore/pipeline_filter_base.h"
 #include "filtercore/job_settings.h"
 #include "filtercore/ticket_examination_cache.h"
 #include "header_footer_settings.h"
+#include "header_footer_text.h"
+#include "language_library.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
+#include "text_watermark.h"
+#include "text_font_cache.h"
 #include "watermark_image_files.h"
 #include "watermark_settings.h"
 
@@ -64,17 +70,23 @@ private:
     PageExamination ExaminePageTicket(PreparationContext& context, IXMLDOMDocument2* ticket);
     // The page's decorations, built into the context from its ticket's
     // settings for the job's page number (counted from 1 across documents):
-    // each page measures and renders its own. A decoration that cannot be
-    // built is left out.
+    // a text decoration asked for with the same settings and text as on the
+    // page before is that page's decoration again, its fragment kept while
+    // the pages are alike; otherwise it is built anew, with the text
+    // measured and the font read once for the pages that ask for the same
+    // (textFonts). A decoration that cannot be built is left out.
     void BuildDecorations(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
     void BuildWatermark(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber);
     // The line is composed for each page: its time may be the page's own.
     void BuildHeaderFooter(PreparationContext& context, const PageExamination& examined);
+    std::shared_ptr<PageDecoration> TextWatermarkFor(const DecorationData& data);
+    std::shared_ptr<PageDecoration> HeaderFooterFor(const DecorationData& data, std::u16string line);
     // The header/footer's settings, the job information and the printable
     // area, read before the scaling step changes the ticket's paper.
     void ReadHeaderFooter(PreparationContext& context, IXMLDOMDocument2* ticket, PageExamination& examination);
     // Lists the decorations' parts as the page's resources; a decoration
-    // whose parts cannot be had is dropped from this page.
+    // whose parts cannot be had is dropped from this page, and not kept
+    // for the next.
     void PrepareDecorations(PreparationContext& context, IFixedPage* page);
     HRESULT PreparePage(IFixedPage* page, IXMLDOMDocument2* ticket);
     // Scales a copy of the job's or a document's merged ticket.
@@ -85,4 +97,11 @@ private:
     TicketExaminationCache<PageExamination> pageExaminations;
     ResourcePartCache resourceParts;
     WatermarkImageFiles watermarkImages;
+    // What the text decorations of one page measured and loaded, for the
+    // pages after it.
+    TextFontCache textFonts;
+    LanguageLibrary languageLibrary;
+    // The text decorations of the last page that had them.
+    std::shared_ptr<TextWatermark> keptTextWatermark;
+    std::shared_ptr<HeaderFooterText> keptHeaderFooter;
 };

@@ -29,8 +29,8 @@ std::u16string MatrixText(const Gdiplus::Matrix& matrix)
 
 }  // namespace
 
-TextWatermark::TextWatermark(const DecorationData& data)
-    : TextWatermark(data, std::make_unique<FontResource>(data, TextOf(data.activeEntry.text)))
+TextWatermark::TextWatermark(const DecorationData& data, TextFontCache& fonts)
+    : TextWatermark(data, std::make_unique<FontResource>(data, TextOf(data.activeEntry.text), fonts))
 {
 }
 
@@ -40,7 +40,13 @@ TextWatermark::TextWatermark(const DecorationData& data, std::unique_ptr<FontRes
     resource = std::move(font);
 }
 
-HRESULT TextWatermark::Render(float pageWidth, float pageHeight, const Gdiplus::RectF&)
+bool TextWatermark::DrawnFrom(const DecorationData& other) const
+{
+    return other.kind == data.kind && other.watermarkOptions == data.watermarkOptions &&
+           other.activeEntry == data.activeEntry;
+}
+
+HRESULT TextWatermark::RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF&)
 {
     if (!document || resourceUri.Get() == nullptr || resourceUri.Length() == 0) return E_UNEXPECTED;
     const WatermarkEntry& entry = data.activeEntry;

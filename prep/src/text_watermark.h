@@ -12,14 +12,19 @@
 
 class TextWatermark final : public PageDecoration {
 public:
-    // Measures the active entry's text and reads its font; raises
-    // CXDException when that fails (see FontResource).
-    explicit TextWatermark(const DecorationData& data);
+    // Measures the active entry's text and reads its font, or has them from
+    // the job's fonts; raises CXDException when that fails (see
+    // FontResource).
+    TextWatermark(const DecorationData& data, TextFontCache& fonts);
 
-    // E_UNEXPECTED until PrepareResources gave the font part's name.
-    HRESULT Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
+    // Whether the watermark is the one data asks for (the same entry and
+    // options), so that it may serve that page as well.
+    bool DrawnFrom(const DecorationData& data) const;
 
 private:
+    // E_UNEXPECTED until PrepareResources gave the font part's name.
+    HRESULT RenderFragment(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea) override;
+
     TextWatermark(const DecorationData& data, std::unique_ptr<FontResource> font);
 
     // The attributes every Glyphs of the watermark shares.

@@ -29,4 +29,6 @@ struct WatermarkEntry {
     USHORT scaling = 100;   // bitmap size in percent
     INT subData = 0;        // low byte: the character set of the font
     BYTE bmpLightness = 0;  // carried; no output depends on it
+
+    bool operator==(const WatermarkEntry&) const = default;
 };

@@ -54,7 +54,7 @@ protected:
     std::u16string Compose(HRESULT expected = S_OK)
     {
         std::u16string text = u"not composed";
-        EXPECT_EQ(ComposeHeaderFooterLine(sources, &text), expected);
+        EXPECT_EQ(ComposeHeaderFooterLine(sources, languages, &text), expected);
         return text;
     }
 
@@ -62,6 +62,8 @@ protected:
     ComPtr<testsupport::TestPropertyBag> bag;
     HeaderFooterSettings settings;
     LineSources sources;
+    // One for the whole test, as the filter keeps one for the job.
+    LanguageLibrary languages;
 };
 
 TEST_F(HeaderFooterLine, DateTimeAndUserInOneLine)

@@ -22,7 +22,7 @@ public:
     {
     }
 
-    HRESULT Render(float, float, const Gdiplus::RectF&) override
+    HRESULT RenderFragment(float, float, const Gdiplus::RectF&) override
     {
         if (!renders_) return S_OK;
         OwnedBstr name = OwnedBstr::Copy(u"Path");

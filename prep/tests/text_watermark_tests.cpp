@@ -1,10 +1,12 @@
 // The watermark's settings as a ticket gives them, which decoration they
-// make, and what the font resource refuses or mends. (The text watermark's
+// make, what the font resource refuses or mends, and which pages a line
+// kept from the page before may serve. (The text watermark's
 // markup is checked end to end, by what it prints.)
 #include <gtest/gtest.h>
 
 #include "decoration_type.h"
 #include "font_resource.h"
+#include "header_footer_text.h"
 #include "settings_test_support.h"
 #include "watermark_settings.h"
 
@@ -107,15 +109,16 @@ TEST_F(TextDecorationTest, AFontResourceRefusesWhatIsNoTextAndGivesTheGlyphsThei
 {
     DecorationData line;
     line.kind = kHeaderFooterDecoration;
-    EXPECT_THROW(FontResource(line, u"x"), CXDException);
+    TextFontCache fonts;
+    EXPECT_THROW(FontResource(line, u"x", fonts), CXDException);
     DecorationData tiny = DraftWatermark();
     tiny.activeEntry.fontSize = 0;
-    EXPECT_THROW(FontResource(tiny, u"DRAFT"), CXDException);
+    EXPECT_THROW(FontResource(tiny, u"DRAFT", fonts), CXDException);
 
     DecorationData data = DraftWatermark();
     data.activeEntry.fontColor = 0x7F123456;
     data.activeEntry.fontBoldStyle = 1;
-    FontResource font(data, u"DRAFT");
+    FontResource font(data, u"DRAFT", fonts);
     EXPECT_EQ(font.Fill(), u"#123456");
     EXPECT_EQ(font.EmSize(), u"96");
     EXPECT_EQ(font.Simulations(), u"BoldSimulation");
@@ -123,6 +126,28 @@ TEST_F(TextDecorationTest, AFontResourceRefusesWhatIsNoTextAndGivesTheGlyphsThei
     ASSERT_EQ(font.GetKey(&key), S_OK);
     EXPECT_EQ(std::u16string(key), u"Arial");
     SysFreeString(key);
+}
+
+// A line is kept for the next page only while it prints the same: a line
+// whose time moved on, or whose settings differ, is built anew.
+TEST_F(TextDecorationTest, AKeptHeaderFooterLineServesOnlyTheSameTextAndSettings)
+{
+    DecorationData data;
+    data.kind = kHeaderFooterDecoration;
+    data.headerFooter.pageHeaderFooter = 1;
+    data.headerFooter.idPrint = kIdPrintCustom;
+    data.headerFooter.idPrintCustomName = RecordString(u"Desk 4");
+    TextFontCache fonts;
+    HeaderFooterText line(data, u"14:05 Desk 4", fonts);
+    EXPECT_TRUE(line.Prints(data, u"14:05 Desk 4"));
+    EXPECT_FALSE(line.Prints(data, u"14:06 Desk 4"));
+    DecorationData larger = data;
+    larger.headerFooter.fontSize = 12;
+    EXPECT_FALSE(line.Prints(larger, u"14:05 Desk 4"));
+    DecorationData renamed = data;
+    renamed.headerFooter.fontName = RecordString(u"Arial Black");
+    EXPECT_FALSE(line.Prints(renamed, u"14:05 Desk 4"));
+    EXPECT_THROW(HeaderFooterText(data, u"", fonts), CXDException);
 }
 
 }  // namespace

@@ -510,6 +510,36 @@ TEST(PreparationEndToEnd, ATenPageJobEmbedsTheFontOnceForEveryPage)
         EXPECT_GT(InkAround(pages[page], 408, 528, kDpi).pixels, 100) << "page " << page + 1;
 }
 
+// The pages after the first share one watermark, measured once: on a page
+// of another size it must still be centred on that page, and the first
+// page's own text must not lend the others its text or its width. The
+// larger third page keeps its size on Letter paper, cut to the paper.
+TEST(PreparationEndToEnd, AWatermarkSharedByPagesOfTwoSizesIsCentredOnEachAndTheFirstPageKeepsItsOwn)
+{
+    REQUIRE_RENDERING();
+    constexpr int dpi = 72;
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(4, 816, 1056);
+    package.documents[0].pages[2].width = 900;
+    package.documents[0].pages[2].height = 1200;
+    for (auto& page : package.documents[0].pages)
+        page.body = "<Path Data=\"M 0,0 L 408,0 408,1200 0,1200 Z\" Fill=\"#FF0000FF\"/>";
+    std::string input = Folder("two-sizes-in.xps");
+    tav::host::testing::WritePackage(input, package);
+    std::string output = Folder("two-sizes-draft.xps");
+    Prepare(input, output, {kLetterMedia, "watermark-first-text=DR", "watermark-text=DRAFT"});
+
+    EXPECT_NE(ZipItem(output, "Documents/1/Pages/1.fpage").find("UnicodeString=\"DR\""), std::string::npos);
+    std::vector<RgbImage> pages = Render(output, dpi);
+    ASSERT_EQ(pages.size(), 4u);
+    const double centres[4][2] = {{408, 528}, {408, 528}, {450, 600}, {408, 528}};
+    for (int page = 2; page <= 4; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        std::string markup = ZipItem(output, "Documents/1/Pages/" + std::to_string(page) + ".fpage");
+        EXPECT_NE(markup.find("UnicodeString=\"DRAFT\""), std::string::npos) << markup;
+        ExpectInkOfDraft(InkAround(pages[page - 1], centres[page - 1][0], centres[page - 1][1], dpi), dpi);
+    }
+}
+
 // The header/footer line in 24-point Arial, 32 units to the em, in its
 // metric-compatible free face (2048 units to the em): digits advance 1139,
 // "/" and the blank 569, "a" 1139, "l" and "i" 455, "c" 1024, "e" 1139, so a

@@ -3,6 +3,8 @@
 // and assigned like plain values.
 #pragma once
 
+#include <algorithm>
+
 #include "filtercore/owned_bstr.h"
 
 class RecordString {
@@ -26,6 +28,16 @@ public:
     void Assign(BSTR text) { text_ = Duplicate(text); }
     // Takes over text, freeing the current one.
     void Reset(BSTR text = nullptr) { text_.Reset(text); }
+
+    // The same text, unit for unit; null equals only null.
+    bool operator==(const RecordString& other) const
+    {
+        BSTR mine = text_.Get();
+        BSTR theirs = other.text_.Get();
+        if (mine == nullptr || theirs == nullptr) return mine == theirs;
+        UINT length = SysStringLen(mine);
+        return length == SysStringLen(theirs) && std::equal(mine, mine + length, theirs);
+    }
 
 private:
     // Keeps the whole BSTR, embedded zeros included. Raises
