@@ -3,9 +3,16 @@
 #include "filtercore/raised_result.h"
 #include "filtercore/ticket_document_io.h"
 
+void PageTicketAttacher::Examined(IXMLDOMDocument2* ticket)
+{
+    examined_ = ComPtr<IXMLDOMDocument2>::Share(ticket);
+    examinedSerial_ = tickets_.PageTicketSerial();
+}
+
 HRESULT PageTicketAttacher::Attach(IXpsDocumentConsumer* consumer, IFixedPage* page, IXMLDOMDocument2* ticket)
 {
     if (part_ && serial_ == tickets_.PageTicketSerial()) return page->SetPrintTicket(part_.Get());
+    if (ticket == nullptr && examined_ && examinedSerial_ == tickets_.PageTicketSerial()) ticket = examined_.Get();
     if (ticket == nullptr) return E_UNEXPECTED;
     part_.Reset();
     HRESULT hr = tickets_.WriteTicketPart(consumer, ticket, tag_, part_.Out());

@@ -83,10 +83,14 @@ HRESULT PreparationFilter::PreparePage(IFixedPage* page, IXMLDOMDocument2* ticke
             examination = ExaminePageTicket(context, ticket);
             // A ticket without the device's imageable area is as good a
             // result as any: such pages are left as they are.
-            if (SUCCEEDED(examination.result) || examination.result == kNoTicket)
+            if (SUCCEEDED(examination.result) || examination.result == kNoTicket) {
                 examined = &pageExaminations.Keep(ticketManager, std::move(examination));
-            else
+                // Whether the page needs its merged ticket depends on its
+                // number too (the first page's watermark).
+                pageTickets.Examined(ticket);
+            } else {
                 examined = &examination;
+            }
         }
         if (examined == nullptr) return E_UNEXPECTED;
         if (examined->result == kNoTicket) return S_OK;

@@ -193,6 +193,44 @@ TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTe
     EXPECT_TRUE(second->ResourceUris().empty());
 }
 
+// Pages that carry one ticket part share what was read from it, but each
+// is decorated as its number asks: here the first page draws nothing and
+// the second draws the other pages' text, and then needs the merged ticket
+// (the pages' own, merged over the job's, no longer asks for scaling) that
+// the first did not.
+TEST(PreparationFilterTest, PagesOfOneTicketPartAreDecoratedByTheirNumberAndTheDecoratedGetTheMergedTicket)
+{
+    auto entry = [](const std::string& name, const std::string& text) {
+        return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
+                                                   Property("ns0000:PostionX", "0", "integer") +
+                                                   Property("ns0000:PostionY", "0", "integer") +
+                                                   Property("ns0000:FontColor", "0", "integer") +
+                                                   Property("ns0000:FontSize", "36", "integer") +
+                                                   Property("ns0000:Text", text));
+    };
+    Job job(kPortrait);
+    job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
+    auto shared = MakePart<PrintTicketPart>(
+        u"/Pages/Shared_PT",
+        tickettest::MakeTicket(
+            kPortrait +
+            Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings", Option("ns0000:On"))) +
+            PropertyGroup("ns0000:PageWatermarkData",
+                          entry("CustomWatermarkSettingsFirst", "") + entry("CustomWatermarkSettingsOther", "Other"))));
+    std::vector<FixedPagePart*> pages;
+    for (const char16_t* uri : {u"/Pages/1.fpage", u"/Pages/2.fpage", u"/Pages/3.fpage"}) {
+        pages.push_back(job.Add<FixedPagePart>(uri, ""));
+        pages.back()->SetPrintTicket(shared.Get());
+    }
+    ASSERT_EQ(RunPreparation(job).filters[0].startResult, S_OK);
+    EXPECT_EQ(pages[0]->Content(), kPage);
+    EXPECT_EQ(TicketOf(pages[0]).first, "/Pages/Shared_PT");
+    for (FixedPagePart* page : {pages[1], pages[2]}) {
+        EXPECT_NE(page->Content().find("UnicodeString=\"Other\""), std::string::npos) << page->Content();
+        EXPECT_EQ(TicketOf(page).first.rfind("/PT_SC_", 0), 0u) << TicketOf(page).first;
+    }
+}
+
 // A bitmap watermark of the file, at 50 percent, centred.
 std::string BitmapWatermarkTicket(const std::u16string& file, const std::string& overlay)
 {

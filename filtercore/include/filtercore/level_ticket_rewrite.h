@@ -36,8 +36,12 @@ class PageTicketAttacher {
 public:
     PageTicketAttacher(PrintTicketManager& tickets, const WCHAR* tag) : tickets_(tickets), tag_(tag) {}
 
+    // The page's merged ticket as the filter's examination left it: a later
+    // page of the same PageTicketSerial may need a part when this one did
+    // not, and is then given one made from it.
+    void Examined(IXMLDOMDocument2* ticket);
     // ticket may be null for a page whose merged ticket a part was made
-    // for already; E_UNEXPECTED when none was.
+    // for already, or was given to Examined; E_UNEXPECTED when neither was.
     HRESULT Attach(IXpsDocumentConsumer* consumer, IFixedPage* page, IXMLDOMDocument2* ticket);
 
 private:
@@ -45,6 +49,8 @@ private:
     const WCHAR* tag_;
     ComPtr<IPartPrintTicket> part_;
     uint64_t serial_ = 0;
+    ComPtr<IXMLDOMDocument2> examined_;
+    uint64_t examinedSerial_ = 0;
 };
 
 class LevelTicketRewrite {
