@@ -62,15 +62,26 @@ TEST(JobMedia, TheFirstPageIsReadFromThePackage)
     description.documents[0].pages[0].height = 600;
     std::string path = testing::TemporaryFolder() + "/first-page.xps";
     testing::WritePackage(path, description);
-    EXPECT_EQ(FirstPageSize(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>())),
-              std::make_pair(480.0, 600.0));
+    EXPECT_EQ(FirstPageOf(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>())),
+              (FirstPage{480.0, 600.0, false}));
+
+    // Its own ticket says whether it names its orientation.
+    description.documents[0].pages[0].ticket = testing::SimpleTicket(1);
+    testing::WritePackage(path, description);
+    EXPECT_FALSE(FirstPageOf(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>()))->namesOrientation);
+    description.documents[0].pages[0].ticket =
+        "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+        "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" version=\"1\">"
+        "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/></psf:Feature></psf:PrintTicket>";
+    testing::WritePackage(path, description);
+    EXPECT_TRUE(FirstPageOf(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>()))->namesOrientation);
 
     // A document without pages is a fault of the package, which the job
     // reports when it walks there.
     testing::TestPackage empty;
     empty.documents.resize(1);
     testing::WritePackage(path, empty);
-    EXPECT_EQ(FirstPageSize(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>())), std::nullopt);
+    EXPECT_EQ(FirstPageOf(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>())), std::nullopt);
 }
 
 }  // namespace

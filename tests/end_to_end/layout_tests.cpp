@@ -798,34 +798,47 @@ TEST(LayoutEndToEnd, TheGutterMovesWholeNUpSheetSidesOfTheirBoundEdge)
 // starts c/n across and r/n down, enlarged n times. So each tile rendered
 // at kDpi matches that part of the page rendered at n x kDpi, block by
 // block (anti-aliasing at the seams aside).
+void ExpectTilesAreThePageEnlarged(const std::string& input, int n, bool landscape)
+{
+    Sheet sheet = LetterSheet(landscape);
+    const double printableWidth = sheet.width - 2 * kMargin, printableHeight = sheet.height - 2 * kMargin;
+    std::string output = Folder("poster-" + std::to_string(n) + (landscape ? "-landscape" : "") + ".xps");
+    RunChain("layout", {"poster=" + std::to_string(n * n), kLetterMedia}, input, output);
+    std::vector<RgbImage> tiles = Render(output);
+    ASSERT_EQ(tiles.size(), static_cast<size_t>(n * n));
+    RgbImage enlarged = Render(input, kDpi * n)[0];
+    double k = kDpi / 96.0;
+    for (int t = 0; t < n * n; ++t) {
+        SCOPED_TRACE("tile " + std::to_string(t));
+        ExpectSheetSize(tiles[t], sheet);
+        int column = t % n, row = t / n;
+        constexpr int kBlocks = 8;
+        std::vector<double> expected =
+            BlockMeans(enlarged, (kMargin + column * printableWidth / n) * k * n,
+                       (kMargin + row * printableHeight / n) * k * n, printableWidth * k, printableHeight * k, kBlocks);
+        std::vector<double> actual =
+            BlockMeans(tiles[t], kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
+        double worst = 0;
+        for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(expected[i] - actual[i]));
+        EXPECT_LT(worst, 8) << "a block of the tile differs by " << worst;
+    }
+}
+
 TEST(LayoutEndToEnd, PosterTilesPutTogetherAreThePageEnlarged)
 {
     REQUIRE_RENDERING();
     std::string input = LetterJob("poster.xps", 1);
-    const double printableWidth = kLetterWidth - 2 * kMargin, printableHeight = kLetterHeight - 2 * kMargin;
     for (int n : {2, 3, 4, 5}) {
         SCOPED_TRACE("poster " + std::to_string(n * n));
-        std::string output = Folder("poster-" + std::to_string(n) + ".xps");
-        RunChain("layout", {"poster=" + std::to_string(n * n), kLetterMedia}, input, output);
-        std::vector<RgbImage> tiles = Render(output);
-        ASSERT_EQ(tiles.size(), static_cast<size_t>(n * n));
-        RgbImage enlarged = Render(input, kDpi * n)[0];
-        double k = kDpi / 96.0;
-        for (int t = 0; t < n * n; ++t) {
-            SCOPED_TRACE("tile " + std::to_string(t));
-            ExpectSheetSize(tiles[t], LetterSheet(false));
-            int column = t % n, row = t / n;
-            constexpr int kBlocks = 8;
-            std::vector<double> expected =
-                BlockMeans(enlarged, (kMargin + column * printableWidth / n) * k * n,
-                           (kMargin + row * printableHeight / n) * k * n, printableWidth * k, printableHeight * k, kBlocks);
-            std::vector<double> actual =
-                BlockMeans(tiles[t], kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
-            double worst = 0;
-            for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(expected[i] - actual[i]));
-            EXPECT_LT(worst, 8) << "a block of the tile differs by " << worst;
-        }
+        ExpectTilesAreThePageEnlarged(input, n, false);
     }
+    // Landscape pages that say nothing of their orientation, on the Letter
+    // medium asked for, lie on landscape tiles.
+    jobgen::JobSpec wide = jobgen::MakeJob(1, 1, jobgen::Landscape(jobgen::kLetter));
+    std::string landscape = Folder("poster-landscape.xps");
+    jobgen::WriteXpsJob(wide, landscape);
+    SCOPED_TRACE("landscape poster 4");
+    ExpectTilesAreThePageEnlarged(landscape, 2, true);
 }
 
 // A page ticket asking for a poster of `sheets` tiles.

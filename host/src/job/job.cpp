@@ -180,18 +180,29 @@ bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
 }
 
 // The delta of a job that names no medium in its own tickets, with the
-// medium of its first page (job/job_media.h); "" when the job names one, the
-// page gives none, or the device has not got it (the device's default then
-// applies, as without the rule).
+// medium of its first page (job/job_media.h); of a job that names a medium
+// but no orientation, with landscape when its first page is wider than
+// tall and has no ticket of its own naming an orientation. "" when the job names both, the page gives neither, or the device
+// has not got the medium (the device's default then applies, as without
+// the rule).
 std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
                                 const std::vector<std::string>& ownTickets,
                                 std::vector<std::pair<std::string, std::string>> options,
                                 const std::string& ticketFile, const std::string& base)
 {
-    if (AnyNames(ownTickets, "PageMediaSize")) return "";
-    std::optional<std::pair<double, double>> size = FirstPageSize(package);
-    if (!size) return "";
-    auto media = MediaOptionsForPage(size->first, size->second, !AnyNames(ownTickets, "PageOrientation"));
+    bool mediumNamed = AnyNames(ownTickets, "PageMediaSize");
+    bool orientationNamed = AnyNames(ownTickets, "PageOrientation");
+    if (mediumNamed && orientationNamed) return "";
+    std::optional<FirstPage> page = FirstPageOf(package);
+    if (!page) return "";
+    std::vector<std::pair<std::string, std::string>> media;
+    if (!mediumNamed) {
+        media = MediaOptionsForPage(page->width, page->height, !orientationNamed);
+    } else if (page->width > page->height && !page->namesOrientation) {
+        // A landscape page that says nothing of its orientation is printed
+        // as it lies, on whatever medium.
+        media.emplace_back("orientation-requested", "landscape");
+    }
     if (media.empty()) return "";
     options.insert(options.begin(), media.begin(), media.end());
     // The options' own warnings were given with the job's delta already.

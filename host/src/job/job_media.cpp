@@ -93,15 +93,44 @@ std::optional<std::string> MediaReplacementWarning(const std::string& requestedT
     return "the printer has no medium " + *requested + "; the job is printed on " + *used + " instead";
 }
 
-std::optional<std::pair<double, double>> FirstPageSize(const std::shared_ptr<Package>& package)
+namespace {
+
+// A page ticket larger than this is not read for its orientation.
+constexpr size_t kLargestPageTicket = 1u << 20;
+
+// Whether the page has a ticket of its own that names an orientation.
+bool PageTicketNamesOrientation(IUnknown* part)
+{
+    ComPtr<IFixedPage> page;
+    ComPtr<IPartPrintTicket> ticket;
+    if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid())) || FAILED(page->GetPrintTicket(ticket.Out())) ||
+        !ticket)
+        return false;
+    std::shared_ptr<PartData> data = HostDataOf(ticket.Get());
+    std::shared_ptr<const PartContent> content = data ? data->Content() : nullptr;
+    if (!content) return false;
+    std::unique_ptr<ByteReader> reader = content->Open();
+    std::string markup;
+    char block[4096];
+    while (size_t got = reader->Read(block, sizeof block)) {
+        markup.append(block, got);
+        if (markup.size() > kLargestPageTicket) return false;
+    }
+    return TicketOptionName(markup, "PageOrientation").has_value();
+}
+
+}  // namespace
+
+std::optional<FirstPage> FirstPageOf(const std::shared_ptr<Package>& package)
 {
     try {
         PackageWalker walker(package);
         while (ComPtr<IUnknown> part = walker.Next()) {
             std::shared_ptr<PartData> data = HostDataOf(part.Get());
-            double width = 0;
-            double height = 0;
-            if (data && data->PageSize(&width, &height)) return std::make_pair(width, height);
+            FirstPage page;
+            if (!data || !data->PageSize(&page.width, &page.height)) continue;
+            page.namesOrientation = PageTicketNamesOrientation(part.Get());
+            return page;
         }
     } catch (const PackageError&) {
         // The job's own walk meets the same fault and reports it.

@@ -31,10 +31,19 @@ std::optional<std::string> TicketOptionName(const std::string& ticketXml, const 
 // nothing was asked for or it was kept.
 std::optional<std::string> MediaReplacementWarning(const std::string& requestedTicket, const std::string& mergedTicket);
 
-// The size of the package's first page in 1/96 inch, reading no further
-// than that page; none for a job without pages or a package that cannot be
-// read that far (the job itself then reports why).
-std::optional<std::pair<double, double>> FirstPageSize(const std::shared_ptr<Package>& package);
+// The package's first page: its size in 1/96 inch, and whether a ticket of
+// its own names its orientation.
+struct FirstPage {
+    double width = 0;
+    double height = 0;
+    bool namesOrientation = false;
+    bool operator==(const FirstPage&) const = default;
+};
+
+// The package's first page, reading no further than that page; none for a
+// job without pages or a package that cannot be read that far (the job
+// itself then reports why).
+std::optional<FirstPage> FirstPageOf(const std::shared_ptr<Package>& package);
 
 // The job options that put a job on the medium of a first page of this size
 // (1/96 inch): the named medium within a millimetre of it either way round,
