@@ -257,6 +257,13 @@ TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)
     EXPECT_EQ(firstDocumentOnly.status, 0) << firstDocumentOnly.err;
     EXPECT_TRUE(Contains(firstDocumentOnly.out, "1 document, 1 page,")) << firstDocumentOnly.out;
 
+    // Pages left out are not read: a fault of page 4 stops only a job that
+    // prints it.
+    Result damaged = Shell(folder, "cp in.xps damaged.xps && zip -q -d damaged.xps Resources/Images/Page4.png && "
+                                   "tavpipe -f order -o page-ranges=1-3,5- damaged.xps d.xps");
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    EXPECT_EQ(Shell(folder, "tavpipe -f order -o page-ranges=4 damaged.xps d.xps").status, 3);
+
     Result none = Shell(folder, "tavpipe -f order -o page-ranges=11- in.xps none.xps");
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.err, "tavpipe: page-ranges: none of the job's 10 pages is selected\n");

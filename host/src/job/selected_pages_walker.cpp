@@ -33,8 +33,8 @@ ComPtr<IUnknown> SelectedPagesWalker::Next()
             pendingDocumentName_ = currentName_;
             continue;
         }
+        // Pages not selected were passed over by the walk.
         if (role != PartRole::Page) return part;
-        if (!selection_.Contains(++pageNumber_)) continue;
         if (onPage_) onPage_();
         if (!pendingDocument_) return part;
         heldPage_ = std::move(part);

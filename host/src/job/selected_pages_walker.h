@@ -1,6 +1,6 @@
 // The walk of a package that hands on only the pages page-ranges selects.
-// A page left out never reaches the filters, and so neither do its
-// resources and ticket, unless a selected page uses them too. A document
+// A page left out is not even read, and never reaches the filters, nor do
+// its resources and ticket, unless a selected page uses them too. A document
 // none of whose pages is selected is left out with them; a document is
 // handed on just before its first selected page. Every page handed on is
 // reported to onPage (optional).
@@ -20,6 +20,9 @@ public:
 
     ComPtr<IUnknown> Next() override;
     const std::string& CurrentPartName() const override { return currentName_; }
+
+protected:
+    bool WantsNextPage() override { return selection_.Contains(++pageNumber_); }
 
 private:
     ComPtr<IUnknown> Handing(ComPtr<IUnknown> part, std::string name);

@@ -141,7 +141,10 @@ ComPtr<IUnknown> PackageWalker::NextDocumentOrPage()
 {
     for (;;) {
         if (documentReader_) {
-            if (std::optional<PageEntry> page = NextPageContent()) return MakePage(*page);
+            while (std::optional<PageEntry> page = NextPageContent()) {
+                if (WantsNextPage()) return MakePage(*page);
+                document_->NoteOriginalPage(page->name);
+            }
             if (document_->OriginalPages().count == 0) {
                 throw PackageError(document_->Name(), "the FixedDocument has no pages");
             }

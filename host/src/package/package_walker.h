@@ -30,6 +30,12 @@ public:
     // The name of the part Next gave last ("" before the first).
     virtual const std::string& CurrentPartName() const { return currentName_; }
 
+protected:
+    // Whether the job's next page is made and handed on; a page not wanted
+    // is passed over unread (its markup, relationships and resources). Asked
+    // once for every page, in order.
+    virtual bool WantsNextPage() { return true; }
+
 private:
     enum class Stage { XpsDocument, PackageParts, Sequence, Documents, Done };
     struct PageEntry {
