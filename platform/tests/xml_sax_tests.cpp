@@ -2,11 +2,15 @@
 // unescaping, block-wise reading, handler failures and input encodings.
 #include <thread>
 
+#include "name_table.h"
 #include "xml_test_support.h"
 
 namespace {
 
 using namespace xmltest;
+using tavxml::NameTable;
+using tavxml::WideName;
+using tavxml::XmlName;
 
 std::string Utf8(const WCHAR* text, int length) { return WideToUtf8(text, static_cast<size_t>(length)); }
 
@@ -167,6 +171,92 @@ TEST_F(Sax, AttributeLookupByQualifiedName)
     ComPtr<ISAXContentHandler> current;
     ASSERT_EQ(reader->getContentHandler(current.Out()), S_OK);
     EXPECT_EQ(current.Get(), static_cast<ISAXContentHandler*>(handler.Get()));
+}
+
+// Names are converted once and kept for the parse, up to a bound; names
+// met after the table is full must still be reported right, and one
+// qualified name bound to two namespaces must stay two names.
+TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
+{
+    const size_t count = NameTable::kMaxNames + 100;
+    std::string markup = "<r xmlns:p=\"urn:one\">";
+    std::vector<std::string> expected = {"start {}r r [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:one]"};
+    for (size_t i = 0; i < count; ++i) {
+        std::string n = std::to_string(i);
+        // Every other element rebinds p, so that p:e<n> and p:a<n> name two
+        // namespaces in turn.
+        std::string uri = i % 2 == 0 ? "urn:one" : "urn:two";
+        if (i % 2 == 0) {
+            markup += "<p:e" + n + " p:a" + n + "=\"v" + n + "\"/>";
+            expected.push_back("start {urn:one}e" + n + " p:e" + n + " [p:a" + n + " {urn:one}a" + n + "=v" + n + "]");
+        } else {
+            markup += "<p:e" + n + " xmlns:p=\"urn:two\" p:a" + n + "=\"v" + n + "\"/>";
+            expected.push_back("start {urn:two}e" + n + " p:e" + n + " [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a" +
+                               n + " {urn:two}a" + n + "=v" + n + "]");
+        }
+        expected.push_back("end {" + uri + "}e" + n + " p:e" + n);
+        // The first names again, in the other namespace, once the table is full.
+        if (i == count - 1) {
+            markup += "<p:e0 xmlns:p=\"urn:two\" p:a0=\"w\"/><p:e1 p:a1=\"w\"/>";
+            expected.push_back("start {urn:two}e0 p:e0 [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a0 {urn:two}a0=w]");
+            expected.push_back("end {urn:two}e0 p:e0");
+            expected.push_back("start {urn:one}e1 p:e1 [p:a1 {urn:one}a1=w]");
+            expected.push_back("end {urn:one}e1 p:e1");
+        }
+    }
+    markup += "</r>";
+    expected.push_back("end {}r r");
+    auto handler = ComPtr<RecordingHandler>::Adopt(new RecordingHandler);
+    ASSERT_EQ(ParseBytes(markup, handler.Get(), 4096), S_OK);
+    std::vector<std::string> elements;
+    for (const std::string& event : handler->events) {
+        if (event.rfind("start ", 0) == 0 || event.rfind("end ", 0) == 0) elements.push_back(event);
+    }
+    EXPECT_EQ(elements, expected);
+}
+
+TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
+{
+    NameTable table(3);
+    XmlName one{"p:a", "p", "a", "urn:one"};
+    XmlName two{"p:a", "p", "a", "urn:two"};
+    XmlName plain{"a", "", "a", ""};
+    const WideName* first = table.Find(one);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->qualifiedName, u"p:a");
+    EXPECT_EQ(first->localName, u"a");
+    EXPECT_EQ(first->namespaceUri, u"urn:one");
+    // Each text is terminated, as callers of the content handler may expect.
+    EXPECT_EQ(first->localName.data()[1], u'\0');
+    const WideName* second = table.Find(two);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->namespaceUri, u"urn:two");
+    ASSERT_NE(table.Find(plain), nullptr);
+    EXPECT_EQ(table.Find(plain)->namespaceUri, u"");
+    EXPECT_EQ(table.Size(), 3u);
+    EXPECT_EQ(table.Find(XmlName{"b", "", "b", ""}), nullptr);
+    EXPECT_EQ(table.Size(), 3u);
+    EXPECT_EQ(table.Find(one), first);
+    EXPECT_EQ(table.Find(two), second);
+
+    // Many names: the table grows by rehashing, keeps what it found, and
+    // stops at its bound.
+    NameTable large;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < 3 * NameTable::kMaxNames; ++i) names.push_back("n" + std::to_string(i));
+    std::vector<const WideName*> found;
+    for (const std::string& name : names) found.push_back(large.Find(XmlName{name, "", name, ""}));
+    EXPECT_EQ(large.Size(), NameTable::kMaxNames);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const WideName* again = large.Find(XmlName{names[i], "", names[i], ""});
+        EXPECT_EQ(again, found[i]) << names[i];
+        if (i < NameTable::kMaxNames) {
+            ASSERT_NE(again, nullptr);
+            EXPECT_EQ(WideToUtf8(again->qualifiedName.data(), again->qualifiedName.size()), names[i]);
+        } else {
+            EXPECT_EQ(again, nullptr);
+        }
+    }
 }
 
 TEST_F(Sax, ReferencesAreFullyUnescaped)

@@ -1,0 +1,84 @@
+#include "name_table.h"
+
+#include "text.h"
+
+namespace tavxml {
+
+namespace {
+
+// FNV-1a over the qualified name: names in different namespaces rarely
+// share one, and the namespace is long.
+uint32_t HashOf(std::string_view text)
+{
+    uint32_t hash = 2166136261u;
+    for (char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+bool Matches(const std::string& key, size_t qualifiedNameLength, const XmlName& name)
+{
+    return qualifiedNameLength == name.qualifiedName.size() &&
+           key.size() == qualifiedNameLength + name.namespaceUri.size() &&
+           std::string_view(key).substr(0, qualifiedNameLength) == name.qualifiedName &&
+           std::string_view(key).substr(qualifiedNameLength) == name.namespaceUri;
+}
+
+}  // namespace
+
+const WideName* NameTable::Find(const XmlName& name)
+{
+    uint32_t hash = HashOf(name.qualifiedName);
+    if (slots_.empty()) Rehash(64);
+    size_t mask = slots_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        uint32_t index = slots_[slot];
+        if (index == 0) return Add(name, hash, slot);
+        const Entry& entry = *entries_[index - 1];
+        if (entry.hash == hash && Matches(entry.key, entry.qualifiedNameLength, name)) return &entry.name;
+    }
+}
+
+const WideName* NameTable::Add(const XmlName& name, uint32_t hash, size_t slot)
+{
+    if (entries_.size() >= maxNames_) return nullptr;
+    auto entry = std::make_unique<Entry>();
+    entry->key.reserve(name.qualifiedName.size() + name.namespaceUri.size());
+    entry->key.append(name.qualifiedName).append(name.namespaceUri);
+    entry->qualifiedNameLength = name.qualifiedName.size();
+    entry->hash = hash;
+    // The local name is the end of the qualified name, but each text gets
+    // a terminator of its own.
+    std::u16string& text = entry->text;
+    text.resize(name.namespaceUri.size() + name.localName.size() + name.qualifiedName.size() + 3);
+    size_t uriLength = Utf8ToUtf16(name.namespaceUri, text.data());
+    text[uriLength] = 0;
+    size_t localStart = uriLength + 1;
+    size_t localLength = Utf8ToUtf16(name.localName, text.data() + localStart);
+    text[localStart + localLength] = 0;
+    size_t qualifiedStart = localStart + localLength + 1;
+    size_t qualifiedLength = Utf8ToUtf16(name.qualifiedName, text.data() + qualifiedStart);
+    text[qualifiedStart + qualifiedLength] = 0;
+    const char16_t* base = text.data();
+    entry->name = {{base, uriLength}, {base + localStart, localLength}, {base + qualifiedStart, qualifiedLength}};
+
+    entries_.push_back(std::move(entry));
+    slots_[slot] = static_cast<uint32_t>(entries_.size());
+    if (2 * entries_.size() > slots_.size()) Rehash(2 * slots_.size());
+    return &entries_.back()->name;
+}
+
+void NameTable::Rehash(size_t slotCount)
+{
+    slots_.assign(slotCount, 0);
+    size_t mask = slotCount - 1;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        size_t slot = entries_[i]->hash & mask;
+        while (slots_[slot] != 0) slot = (slot + 1) & mask;
+        slots_[slot] = static_cast<uint32_t>(i + 1);
+    }
+}
+
+}  // namespace tavxml
