@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "name_table.h"
+#include "text.h"
 #include "xml_test_support.h"
 
 namespace {
@@ -213,6 +214,30 @@ TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
         if (event.rfind("start ", 0) == 0 || event.rfind("end ", 0) == 0) elements.push_back(event);
     }
     EXPECT_EQ(elements, expected);
+}
+
+// ASCII runs are converted in blocks: a character of two, three or four
+// bytes, or a broken one, at any place of a text must come out right.
+TEST(SaxText, EveryCharacterIsFoundInsideAsciiRuns)
+{
+    const std::pair<std::string, std::u16string> characters[] = {
+        {"\xc3\xa9", u"\u00e9"}, {"\xe2\x82\xac", u"\u20ac"}, {"\xf0\x9f\x98\x80", u"\U0001F600"}, {"\x80", u"\uFFFD"}};
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (const auto& [utf8, wide] : characters) {
+                std::string text;
+                std::u16string expected;
+                for (size_t i = 0; i < length; ++i) {
+                    char ascii = static_cast<char>('a' + i % 26);
+                    text += i == at ? utf8 : std::string(1, ascii);
+                    expected += i == at ? wide : std::u16string(1, static_cast<char16_t>(ascii));
+                }
+                std::u16string out(text.size(), u'\0');
+                out.resize(tavxml::Utf8ToUtf16(text, out.data()));
+                EXPECT_EQ(out, expected) << length << " " << at;
+            }
+        }
+    }
 }
 
 TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
