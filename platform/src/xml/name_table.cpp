@@ -34,10 +34,10 @@ const WideName* NameTable::Find(const XmlName& name)
     if (slots_.empty()) Rehash(64);
     size_t mask = slots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        uint32_t index = slots_[slot];
-        if (index == 0) return Add(name, hash, slot);
-        const Entry& entry = *entries_[index - 1];
-        if (entry.hash == hash && Matches(entry.key, entry.qualifiedNameLength, name)) return &entry.name;
+        const Slot& candidate = slots_[slot];
+        if (candidate.entry == nullptr) return Add(name, hash, slot);
+        if (candidate.hash == hash && Matches(candidate.entry->key, candidate.entry->qualifiedNameLength, name))
+            return &candidate.entry->name;
     }
 }
 
@@ -48,7 +48,6 @@ const WideName* NameTable::Add(const XmlName& name, uint32_t hash, size_t slot)
     entry->key.reserve(name.qualifiedName.size() + name.namespaceUri.size());
     entry->key.append(name.qualifiedName).append(name.namespaceUri);
     entry->qualifiedNameLength = name.qualifiedName.size();
-    entry->hash = hash;
     // The local name is the end of the qualified name, but each text gets
     // a terminator of its own.
     std::u16string& text = entry->text;
@@ -64,20 +63,22 @@ const WideName* NameTable::Add(const XmlName& name, uint32_t hash, size_t slot)
     const char16_t* base = text.data();
     entry->name = {{base, uriLength}, {base + localStart, localLength}, {base + qualifiedStart, qualifiedLength}};
 
+    slots_[slot] = {entry.get(), hash};
     entries_.push_back(std::move(entry));
-    slots_[slot] = static_cast<uint32_t>(entries_.size());
     if (2 * entries_.size() > slots_.size()) Rehash(2 * slots_.size());
     return &entries_.back()->name;
 }
 
 void NameTable::Rehash(size_t slotCount)
 {
-    slots_.assign(slotCount, 0);
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(slotCount, Slot{});
     size_t mask = slotCount - 1;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        size_t slot = entries_[i]->hash & mask;
-        while (slots_[slot] != 0) slot = (slot + 1) & mask;
-        slots_[slot] = static_cast<uint32_t>(i + 1);
+    for (const Slot& moved : old) {
+        if (moved.entry == nullptr) continue;
+        size_t slot = moved.hash & mask;
+        while (slots_[slot].entry != nullptr) slot = (slot + 1) & mask;
+        slots_[slot] = moved;
     }
 }
 

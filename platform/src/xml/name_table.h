@@ -40,7 +40,6 @@ private:
     struct Entry {
         std::string key;  // the qualified name followed by the namespace
         size_t qualifiedNameLength = 0;
-        uint32_t hash = 0;
         std::u16string text;
         WideName name;
     };
@@ -50,9 +49,13 @@ private:
 
     size_t maxNames_;
     std::vector<std::unique_ptr<Entry>> entries_;
-    // Open addressing: an index into entries_ plus one, or zero for a free
-    // slot. Never more than half full.
-    std::vector<uint32_t> slots_;
+    // Open addressing, never more than half full: the entry (null for a
+    // free slot) with its hash, which rules out most others unread.
+    struct Slot {
+        Entry* entry = nullptr;
+        uint32_t hash = 0;
+    };
+    std::vector<Slot> slots_;
 };
 
 }  // namespace tavxml

@@ -292,35 +292,37 @@ void XmlEventParser::StartElement(std::string_view name, const unsigned char** a
     size_t elementBinding = Resolve(prefix);
     if (!prefix.empty() && elementBinding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
 
-    attributes_.clear();
+    // Filled in place: the attributes are many, and a copy of each built
+    // aside costs more than the filling.
+    attributes_.resize(attributeCount);
     for (size_t i = 0; i < attributeCount; ++i) {
         std::string_view attributeName = View(attributes[2 * i]);
-        XmlAttribute attribute{};
+        XmlAttribute& attribute = attributes_[i];
         attribute.name.qualifiedName = attributeName;
         attribute.value = View(attributes[2 * i + 1]);
-        if (attributeName == "xmlns" || attributeName.substr(0, 6) == "xmlns:") {
-            attribute.isNamespaceDeclaration = true;
+        attribute.isNamespaceDeclaration = attributeName == "xmlns" || attributeName.substr(0, 6) == "xmlns:";
+        if (attribute.isNamespaceDeclaration) {
             bool prefixed = attributeName.size() > 5;
             attribute.name.prefix = prefixed ? attributeName.substr(0, 5) : std::string_view();
             attribute.name.localName = prefixed ? attributeName.substr(6) : attributeName;
             attribute.name.namespaceUri = kXmlnsNamespace;
-        } else {
-            if (!SplitQualifiedName(attributeName, &attribute.name.prefix, &attribute.name.localName))
-                return Fail(XML_E_PARSE_FAILED);
-            // Unprefixed attributes are in no namespace.
-            if (!attribute.name.prefix.empty()) {
-                size_t binding = Resolve(attribute.name.prefix);
-                if (binding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
-                attribute.name.namespaceUri = UriOf(binding);
-                // Two prefixes for one namespace do not make two attributes.
-                for (const XmlAttribute& earlier : attributes_) {
-                    if (!earlier.isNamespaceDeclaration && earlier.name.namespaceUri == attribute.name.namespaceUri &&
-                        earlier.name.localName == attribute.name.localName)
-                        return Fail(XML_E_PARSE_FAILED);
-                }
-            }
+            continue;
         }
-        attributes_.push_back(attribute);
+        if (!SplitQualifiedName(attributeName, &attribute.name.prefix, &attribute.name.localName))
+            return Fail(XML_E_PARSE_FAILED);
+        // Unprefixed attributes are in no namespace.
+        attribute.name.namespaceUri = {};
+        if (attribute.name.prefix.empty()) continue;
+        size_t binding = Resolve(attribute.name.prefix);
+        if (binding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
+        attribute.name.namespaceUri = UriOf(binding);
+        // Two prefixes for one namespace do not make two attributes.
+        for (size_t j = 0; j < i; ++j) {
+            const XmlAttribute& earlier = attributes_[j];
+            if (!earlier.isNamespaceDeclaration && earlier.name.namespaceUri == attribute.name.namespaceUri &&
+                earlier.name.localName == attribute.name.localName)
+                return Fail(XML_E_PARSE_FAILED);
+        }
     }
 
     if (depth_ == open_.size()) open_.emplace_back();
