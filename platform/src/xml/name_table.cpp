@@ -1,5 +1,7 @@
 #include "name_table.h"
 
+#include <cstring>
+
 #include "text.h"
 
 namespace tavxml {
@@ -18,12 +20,35 @@ uint32_t HashOf(std::string_view text)
     return hash;
 }
 
+uint64_t Load64(const char* bytes)
+{
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// Names are short and compared at every event: eight bytes at a time, the
+// last eight overlapping those before, rather than a library call each.
+bool EqualBytes(const char* a, const char* b, size_t count)
+{
+    if (count < 8) {
+        for (size_t i = 0; i < count; ++i) {
+            if (a[i] != b[i]) return false;
+        }
+        return true;
+    }
+    for (size_t i = 0; i + 8 < count; i += 8) {
+        if (Load64(a + i) != Load64(b + i)) return false;
+    }
+    return Load64(a + count - 8) == Load64(b + count - 8);
+}
+
 bool Matches(const std::string& key, size_t qualifiedNameLength, const XmlName& name)
 {
     return qualifiedNameLength == name.qualifiedName.size() &&
            key.size() == qualifiedNameLength + name.namespaceUri.size() &&
-           std::string_view(key).substr(0, qualifiedNameLength) == name.qualifiedName &&
-           std::string_view(key).substr(qualifiedNameLength) == name.namespaceUri;
+           EqualBytes(key.data(), name.qualifiedName.data(), qualifiedNameLength) &&
+           EqualBytes(key.data() + qualifiedNameLength, name.namespaceUri.data(), name.namespaceUri.size());
 }
 
 }  // namespace

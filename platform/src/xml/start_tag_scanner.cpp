@@ -1,8 +1,21 @@
 #include "platform/start_tag_scanner.h"
 
+#include <array>
 #include <cstring>
 
 namespace tavxml {
+
+namespace {
+
+// The characters that end a run of names and blanks inside a start tag:
+// a quote opening a value, '=' and '>'.
+constexpr std::array<bool, 256> kEndsName = [] {
+    std::array<bool, 256> ends{};
+    ends['"'] = ends['\''] = ends['='] = ends['>'] = true;
+    return ends;
+}();
+
+}  // namespace
 
 bool StartTagScanner::ScanBytes(const unsigned char* p, const unsigned char* end)
 {
@@ -30,7 +43,7 @@ bool StartTagScanner::ScanBytes(const unsigned char* p, const unsigned char* end
             break;
         case State::StartTag: {
             // Names and blanks between the attributes.
-            while (p < end && *p != '"' && *p != '\'' && *p != '=' && *p != '>') ++p;
+            while (p < end && !kEndsName[*p]) ++p;
             if (p == end) return true;
             unsigned char c = *p++;
             if (c == '=') {
