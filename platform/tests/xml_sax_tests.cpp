@@ -192,14 +192,16 @@ TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
             expected.push_back("start {urn:one}e" + n + " p:e" + n + " [p:a" + n + " {urn:one}a" + n + "=v" + n + "]");
         } else {
             markup += "<p:e" + n + " xmlns:p=\"urn:two\" p:a" + n + "=\"v" + n + "\"/>";
-            expected.push_back("start {urn:two}e" + n + " p:e" + n + " [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a" +
-                               n + " {urn:two}a" + n + "=v" + n + "]");
+            expected.push_back("start {urn:two}e" + n + " p:e" + n +
+                               " [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a" + n + " {urn:two}a" + n +
+                               "=v" + n + "]");
         }
         expected.push_back("end {" + uri + "}e" + n + " p:e" + n);
         // The first names again, in the other namespace, once the table is full.
         if (i == count - 1) {
             markup += "<p:e0 xmlns:p=\"urn:two\" p:a0=\"w\"/><p:e1 p:a1=\"w\"/>";
-            expected.push_back("start {urn:two}e0 p:e0 [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a0 {urn:two}a0=w]");
+            expected.push_back(
+                "start {urn:two}e0 p:e0 [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a0 {urn:two}a0=w]");
             expected.push_back("end {urn:two}e0 p:e0");
             expected.push_back("start {urn:one}e1 p:e1 [p:a1 {urn:one}a1=w]");
             expected.push_back("end {urn:one}e1 p:e1");
@@ -263,6 +265,22 @@ TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
     EXPECT_EQ(table.Size(), 3u);
     EXPECT_EQ(table.Find(one), first);
     EXPECT_EQ(table.Find(two), second);
+
+    // One qualified name in namespaces of one length that differ anywhere:
+    // at the start, in the middle or at the end, of eight bytes or more.
+    NameTable namespaces;
+    const std::vector<std::string> uris = {"urn:aaaa", "urn:aaab", "barn:aaa", "urn:example:one:x", "urn:example:two:x",
+                                           "urn:example:one:y", "xrn:example:one:x", "urn:example:1234567890:z"};
+    std::vector<const WideName*> kept;
+    for (const std::string& uri : uris) {
+        kept.push_back(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uri}));
+    }
+    for (size_t i = 0; i < uris.size(); ++i) {
+        ASSERT_NE(kept[i], nullptr);
+        EXPECT_EQ(WideToUtf8(kept[i]->namespaceUri.data(), kept[i]->namespaceUri.size()), uris[i]);
+        EXPECT_EQ(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uris[i]}), kept[i]);
+    }
+    EXPECT_EQ(namespaces.Size(), uris.size());
 
     // Many names: the table grows by rehashing, keeps what it found, and
     // stops at its bound.
