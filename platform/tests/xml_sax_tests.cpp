@@ -182,6 +182,12 @@ TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
     const size_t count = NameTable::kMaxNames + 100;
     std::string markup = "<r xmlns:p=\"urn:one\">";
     std::vector<std::string> expected = {"start {}r r [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:one]"};
+    // Names in a namespace too long to keep are reported right as well.
+    const std::string longUri = "urn:" + std::string(2 * NameTable::kMaxNameBytes, 'u');
+    markup += "<q:e xmlns:q=\"" + longUri + "\" q:a=\"1\"/>";
+    expected.push_back("start {" + longUri + "}e q:e [xmlns:q {http://www.w3.org/2000/xmlns/}q=" + longUri + "] [q:a {" +
+                       longUri + "}a=1]");
+    expected.push_back("end {" + longUri + "}e q:e");
     for (size_t i = 0; i < count; ++i) {
         std::string n = std::to_string(i);
         // Every other element rebinds p, so that p:e<n> and p:a<n> name two
@@ -280,6 +286,10 @@ TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
         EXPECT_EQ(WideToUtf8(kept[i]->namespaceUri.data(), kept[i]->namespaceUri.size()), uris[i]);
         EXPECT_EQ(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uris[i]}), kept[i]);
     }
+    EXPECT_EQ(namespaces.Size(), uris.size());
+    // A name in a long namespace is not kept, however often it is met.
+    const std::string longUri = "urn:" + std::string(NameTable::kMaxNameBytes, 'u');
+    EXPECT_EQ(namespaces.Find(XmlName{"p:a", "p", "a", longUri}), nullptr);
     EXPECT_EQ(namespaces.Size(), uris.size());
 
     // Many names: the table grows by rehashing, keeps what it found, and

@@ -68,7 +68,8 @@ const WideName* NameTable::Find(const XmlName& name)
 
 const WideName* NameTable::Add(const XmlName& name, uint32_t hash, size_t slot)
 {
-    if (entries_.size() >= maxNames_) return nullptr;
+    if (entries_.size() >= maxNames_ || name.qualifiedName.size() + name.namespaceUri.size() > kMaxNameBytes)
+        return nullptr;
     auto entry = std::make_unique<Entry>();
     entry->key.reserve(name.qualifiedName.size() + name.namespaceUri.size());
     entry->key.append(name.qualifiedName).append(name.namespaceUri);

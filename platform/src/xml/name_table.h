@@ -26,12 +26,17 @@ public:
     // Names kept at most: a document made of ever new names must not make
     // the table grow with it. Further names are not kept.
     static constexpr size_t kMaxNames = 1024;
+    // Nor is a name whose qualified name and namespace together are longer
+    // than this: a namespace may be megabytes long, and each name in it
+    // would keep a copy.
+    static constexpr size_t kMaxNameBytes = 1024;
 
     explicit NameTable(size_t maxNames = kMaxNames) : maxNames_(maxNames) {}
 
     // The UTF-16 form of name, converted the first time the name (its
-    // qualified name in its namespace) is met. Null once the table is full
-    // and name is not in it. The views stay valid as long as the table.
+    // qualified name in its namespace) is met. Null for a name too long to
+    // keep, and once the table is full for a name not in it. The views stay
+    // valid as long as the table.
     const WideName* Find(const XmlName& name);
 
     size_t Size() const { return entries_.size(); }
