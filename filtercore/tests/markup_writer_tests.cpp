@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filtercore/copy_page_writer.h"
+#include "filtercore/markup_escape.h"
 #include "platform/stream.h"
 #include "testsupport/content.h"
 
@@ -211,6 +212,45 @@ TEST(MarkupWriterEscape, ReplacesTheFiveMarkupCharactersOnce)
     EXPECT_EQ(Escaped(u"plain text"), u"plain text");
     // Outside attribute values, white space stays as it is.
     EXPECT_EQ(Escaped(u"a\tb\nc"), u"a\tb\nc");
+}
+
+// Long texts are looked through in blocks: a character to replace is found
+// at every place in a block and across blocks, next to characters that
+// have none, including those near it in code.
+TEST(MarkupWriterEscape, FindsEveryReplacementWhereverItStands)
+{
+    const std::u16string plain = u"M 12.5,0 L 3,;=?@ Z\u00e9\u0426";
+    const std::pair<char16_t, std::u16string> text[] = {
+        {u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u'"', u"&quot;"}, {u'\'', u"&apos;"}};
+    const std::pair<char16_t, std::u16string> blanks[] = {{u'\t', u"&#x9;"}, {u'\n', u"&#xA;"}, {u'\r', u"&#xD;"}};
+    for (size_t length = 1; length <= 2 * plain.size(); ++length) {
+        std::u16string base;
+        while (base.size() < length) base += plain;
+        base.resize(length);
+        for (size_t at = 0; at < length; ++at) {
+            for (const auto& [c, entity] : text) {
+                std::u16string input = base;
+                input[at] = c;
+                std::u16string expected = base.substr(0, at) + entity + base.substr(at + 1);
+                std::u16string out = u"x";
+                AppendEscaped(out, input);
+                EXPECT_EQ(out, u"x" + expected);
+                out.clear();
+                AppendEscapedAttributeValue(out, input);
+                EXPECT_EQ(out, expected);
+            }
+            for (const auto& [c, entity] : blanks) {
+                std::u16string input = base;
+                input[at] = c;
+                std::u16string out;
+                AppendEscaped(out, input);
+                EXPECT_EQ(out, input);
+                out.clear();
+                AppendEscapedAttributeValue(out, input);
+                EXPECT_EQ(out, base.substr(0, at) + entity + base.substr(at + 1));
+            }
+        }
+    }
 }
 
 TEST(MarkupWriterEscape, LeavesEmptyValuesAndRefusesANullPointer)

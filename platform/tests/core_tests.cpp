@@ -235,6 +235,28 @@ TEST(CodePages, Utf8RoundTripWithSurrogatesAndBadInput)
     EXPECT_EQ(Wide("x"), u"x");
 }
 
+// ASCII runs are converted in blocks: a character of two, three or four
+// bytes at any place of a text, across blocks, must come out as its bytes.
+TEST(CodePages, EveryCharacterIsFoundInsideAsciiRuns)
+{
+    const std::pair<std::u16string, std::string> characters[] = {
+        {u"\u00e9", "\xc3\xa9"}, {u"\u20ac", "\xe2\x82\xac"}, {u"\U0001F600", "\xf0\x9f\x98\x80"}, {u"\u007f", "\x7f"}};
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (const auto& [wide, utf8] : characters) {
+                std::u16string text;
+                std::string expected;
+                for (size_t i = 0; i < length; ++i) {
+                    char ascii = static_cast<char>('a' + i % 26);
+                    text += i == at ? wide : std::u16string(1, static_cast<char16_t>(ascii));
+                    expected += i == at ? utf8 : std::string(1, ascii);
+                }
+                EXPECT_EQ(WideToUtf8(text), expected) << length << " " << at;
+            }
+        }
+    }
+}
+
 TEST(Heap, ReallocationKeepsContentAndZeroesGrowth)
 {
     HANDLE heap = GetProcessHeap();

@@ -2,11 +2,16 @@
 // unescaping, block-wise reading, handler failures and input encodings.
 #include <thread>
 
+#include "name_table.h"
+#include "text.h"
 #include "xml_test_support.h"
 
 namespace {
 
 using namespace xmltest;
+using tavxml::NameTable;
+using tavxml::WideName;
+using tavxml::XmlName;
 
 std::string Utf8(const WCHAR* text, int length) { return WideToUtf8(text, static_cast<size_t>(length)); }
 
@@ -167,6 +172,144 @@ TEST_F(Sax, AttributeLookupByQualifiedName)
     ComPtr<ISAXContentHandler> current;
     ASSERT_EQ(reader->getContentHandler(current.Out()), S_OK);
     EXPECT_EQ(current.Get(), static_cast<ISAXContentHandler*>(handler.Get()));
+}
+
+// Names are converted once and kept for the parse, up to a bound; names
+// met after the table is full must still be reported right, and one
+// qualified name bound to two namespaces must stay two names.
+TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
+{
+    const size_t count = NameTable::kMaxNames + 100;
+    std::string markup = "<r xmlns:p=\"urn:one\">";
+    std::vector<std::string> expected = {"start {}r r [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:one]"};
+    // Names in a namespace too long to keep are reported right as well.
+    const std::string longUri = "urn:" + std::string(2 * NameTable::kMaxNameBytes, 'u');
+    markup += "<q:e xmlns:q=\"" + longUri + "\" q:a=\"1\"/>";
+    expected.push_back("start {" + longUri + "}e q:e [xmlns:q {http://www.w3.org/2000/xmlns/}q=" + longUri + "] [q:a {" +
+                       longUri + "}a=1]");
+    expected.push_back("end {" + longUri + "}e q:e");
+    for (size_t i = 0; i < count; ++i) {
+        std::string n = std::to_string(i);
+        // Every other element rebinds p, so that p:e<n> and p:a<n> name two
+        // namespaces in turn.
+        std::string uri = i % 2 == 0 ? "urn:one" : "urn:two";
+        if (i % 2 == 0) {
+            markup += "<p:e" + n + " p:a" + n + "=\"v" + n + "\"/>";
+            expected.push_back("start {urn:one}e" + n + " p:e" + n + " [p:a" + n + " {urn:one}a" + n + "=v" + n + "]");
+        } else {
+            markup += "<p:e" + n + " xmlns:p=\"urn:two\" p:a" + n + "=\"v" + n + "\"/>";
+            expected.push_back("start {urn:two}e" + n + " p:e" + n +
+                               " [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a" + n + " {urn:two}a" + n +
+                               "=v" + n + "]");
+        }
+        expected.push_back("end {" + uri + "}e" + n + " p:e" + n);
+        // The first names again, in the other namespace, once the table is full.
+        if (i == count - 1) {
+            markup += "<p:e0 xmlns:p=\"urn:two\" p:a0=\"w\"/><p:e1 p:a1=\"w\"/>";
+            expected.push_back(
+                "start {urn:two}e0 p:e0 [xmlns:p {http://www.w3.org/2000/xmlns/}p=urn:two] [p:a0 {urn:two}a0=w]");
+            expected.push_back("end {urn:two}e0 p:e0");
+            expected.push_back("start {urn:one}e1 p:e1 [p:a1 {urn:one}a1=w]");
+            expected.push_back("end {urn:one}e1 p:e1");
+        }
+    }
+    markup += "</r>";
+    expected.push_back("end {}r r");
+    auto handler = ComPtr<RecordingHandler>::Adopt(new RecordingHandler);
+    ASSERT_EQ(ParseBytes(markup, handler.Get(), 4096), S_OK);
+    std::vector<std::string> elements;
+    for (const std::string& event : handler->events) {
+        if (event.rfind("start ", 0) == 0 || event.rfind("end ", 0) == 0) elements.push_back(event);
+    }
+    EXPECT_EQ(elements, expected);
+}
+
+// ASCII runs are converted in blocks: a character of two, three or four
+// bytes, or a broken one, at any place of a text must come out right.
+TEST(SaxText, EveryCharacterIsFoundInsideAsciiRuns)
+{
+    const std::pair<std::string, std::u16string> characters[] = {
+        {"\xc3\xa9", u"\u00e9"}, {"\xe2\x82\xac", u"\u20ac"}, {"\xf0\x9f\x98\x80", u"\U0001F600"}, {"\x80", u"\uFFFD"}};
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (const auto& [utf8, wide] : characters) {
+                std::string text;
+                std::u16string expected;
+                for (size_t i = 0; i < length; ++i) {
+                    char ascii = static_cast<char>('a' + i % 26);
+                    text += i == at ? utf8 : std::string(1, ascii);
+                    expected += i == at ? wide : std::u16string(1, static_cast<char16_t>(ascii));
+                }
+                std::u16string out(text.size(), u'\0');
+                out.resize(tavxml::Utf8ToUtf16(text, out.data()));
+                EXPECT_EQ(out, expected) << length << " " << at;
+            }
+        }
+    }
+}
+
+TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
+{
+    NameTable table(3);
+    XmlName one{"p:a", "p", "a", "urn:one"};
+    XmlName two{"p:a", "p", "a", "urn:two"};
+    XmlName plain{"a", "", "a", ""};
+    const WideName* first = table.Find(one);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->qualifiedName, u"p:a");
+    EXPECT_EQ(first->localName, u"a");
+    EXPECT_EQ(first->namespaceUri, u"urn:one");
+    // Each text is terminated, as callers of the content handler may expect.
+    EXPECT_EQ(first->localName.data()[1], u'\0');
+    const WideName* second = table.Find(two);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->namespaceUri, u"urn:two");
+    ASSERT_NE(table.Find(plain), nullptr);
+    EXPECT_EQ(table.Find(plain)->namespaceUri, u"");
+    EXPECT_EQ(table.Size(), 3u);
+    EXPECT_EQ(table.Find(XmlName{"b", "", "b", ""}), nullptr);
+    EXPECT_EQ(table.Size(), 3u);
+    EXPECT_EQ(table.Find(one), first);
+    EXPECT_EQ(table.Find(two), second);
+
+    // One qualified name in namespaces of one length that differ anywhere:
+    // at the start, in the middle or at the end, of eight bytes or more.
+    NameTable namespaces;
+    const std::vector<std::string> uris = {"urn:aaaa", "urn:aaab", "barn:aaa", "urn:example:one:x", "urn:example:two:x",
+                                           "urn:example:one:y", "xrn:example:one:x", "urn:example:1234567890:z"};
+    std::vector<const WideName*> kept;
+    for (const std::string& uri : uris) {
+        kept.push_back(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uri}));
+    }
+    for (size_t i = 0; i < uris.size(); ++i) {
+        ASSERT_NE(kept[i], nullptr);
+        EXPECT_EQ(WideToUtf8(kept[i]->namespaceUri.data(), kept[i]->namespaceUri.size()), uris[i]);
+        EXPECT_EQ(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uris[i]}), kept[i]);
+    }
+    EXPECT_EQ(namespaces.Size(), uris.size());
+    // A name in a long namespace is not kept, however often it is met.
+    const std::string longUri = "urn:" + std::string(NameTable::kMaxNameBytes, 'u');
+    EXPECT_EQ(namespaces.Find(XmlName{"p:a", "p", "a", longUri}), nullptr);
+    EXPECT_EQ(namespaces.Size(), uris.size());
+
+    // Many names: the table grows by rehashing, keeps what it found, and
+    // stops at its bound.
+    NameTable large;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < 3 * NameTable::kMaxNames; ++i) names.push_back("n" + std::to_string(i));
+    std::vector<const WideName*> found;
+    for (const std::string& name : names) found.push_back(large.Find(XmlName{name, "", name, ""}));
+    EXPECT_EQ(large.Size(), NameTable::kMaxNames);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const WideName* again = large.Find(XmlName{names[i], "", names[i], ""});
+        EXPECT_EQ(again, found[i]) << names[i];
+        if (i < NameTable::kMaxNames) {
+            ASSERT_NE(again, nullptr);
+            EXPECT_EQ(WideToUtf8(again->qualifiedName.data(), again->qualifiedName.size()), names[i]);
+        } else {
+            EXPECT_EQ(again, nullptr);
+        }
+    }
 }
 
 TEST_F(Sax, ReferencesAreFullyUnescaped)

@@ -2,6 +2,7 @@
 // nesting and truncation are refused cleanly by both parsers.
 #include <fstream>
 
+#include "platform/start_tag_scanner.h"
 #include "xml_test_support.h"
 
 namespace {
@@ -175,6 +176,26 @@ TEST_F(XmlSecurity, AttributeCountsAreBoundedBeforeParsing)
     EXPECT_FALSE(LoadsIntoDom(ManyAttributes(4097, "1")));
     // A start tag far beyond the bound is refused without quadratic work.
     EXPECT_EQ(Parse(ManyAttributes(300000, "")), XML_E_LIMIT_EXCEEDED);
+}
+
+// The scan keeps its place across the blocks markup arrives in, wherever
+// they split it: inside a tag, a value, an end tag or a comment.
+TEST(StartTagScan, CountsTheSameInBlocksOfAnySize)
+{
+    const std::string before = "<?xml version=\"1.0\"?><!-- a=b > c --><p:r xmlns:p=\"urn:p\"><a k='x=\">y' l = \"'>\"/>"
+                               "<b>t=u</b ><?pi a=b?><![CDATA[<c d=e>]]></p:r>";
+    for (size_t count : {4096u, 4097u}) {
+        const std::string markup = before + ManyAttributes(count, "=>'");
+        for (size_t block = 1; block <= 7; ++block) {
+            tavxml::StartTagScanner scanner;
+            bool accepted = true;
+            for (size_t at = 0; at < markup.size() && accepted; at += block) {
+                size_t n = std::min(block, markup.size() - at);
+                accepted = scanner.Scan(reinterpret_cast<const unsigned char*>(markup.data() + at), n);
+            }
+            EXPECT_EQ(accepted, count == 4096u) << count << " in blocks of " << block;
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/comobject.h"
+#include "name_table.h"
 #include "platform/wformat.h"
 #include "text.h"
 #include "xml_parser.h"
@@ -15,30 +16,37 @@ namespace tavxml {
 
 namespace {
 
-// A run of UTF-16 text inside a shared buffer; offsets survive the growth
-// of the buffer while an element's names are being converted.
-struct TextSpan {
-    size_t offset = 0;
-    size_t length = 0;
-};
-
-// The UTF-16 text of the names and values of one event. The buffer only
-// grows: emptying it keeps its size, so that converting a name costs no
-// clearing of the room it is written into.
+// The UTF-16 text of the names and values of one event. The room for all
+// of an event's texts is made first, so that the views handed out stay
+// valid while the rest are converted. The buffer only grows: emptying it
+// keeps its size, so that converting costs no clearing of the room.
 class TextBuffer {
 public:
-    void Clear() { used_ = 0; }
-    TextSpan Append(std::string_view text)
+    // Empties the buffer and makes room for texts of utf8Bytes in all, in
+    // count pieces: UTF-16 never takes more units than UTF-8 takes bytes,
+    // and each text is followed by a terminator.
+    void Reset(size_t utf8Bytes, size_t count)
     {
-        // UTF-16 never takes more units than UTF-8 takes bytes; the last
-        // text is followed by a terminator, as it was in a string of its own.
-        if (buffer_.size() - used_ <= text.size()) buffer_.resize(std::max(used_ + text.size() + 1, 2 * buffer_.size()));
-        TextSpan span{used_, Utf8ToUtf16(text, buffer_.data() + used_)};
-        used_ += span.length;
-        buffer_[used_] = 0;
-        return span;
+        used_ = 0;
+        size_t room = utf8Bytes + count;
+        if (buffer_.size() < room) buffer_.resize(std::max(room, 2 * buffer_.size()));
     }
-    const WCHAR* At(const TextSpan& span) const { return buffer_.data() + span.offset; }
+    std::u16string_view Append(std::string_view text)
+    {
+        WCHAR* start = buffer_.data() + used_;
+        size_t length = Utf8ToUtf16(text, start);
+        start[length] = 0;
+        used_ += length + 1;
+        return {start, length};
+    }
+    WideName AppendName(const XmlName& name)
+    {
+        return {Append(name.namespaceUri), Append(name.localName), Append(name.qualifiedName)};
+    }
+    static size_t NameBytes(const XmlName& name)
+    {
+        return name.namespaceUri.size() + name.localName.size() + name.qualifiedName.size();
+    }
 
 private:
     std::u16string buffer_;
@@ -49,15 +57,27 @@ private:
 // whole parse; its content is replaced at every start tag.
 class SaxAttributes final : public ComObject<ISAXAttributes> {
 public:
-    void Load(const XmlAttribute* attributes, size_t count)
+    // Names come from the parse's name table; those it does not keep and
+    // the values are converted into the object's own buffer.
+    void Load(const XmlAttribute* attributes, size_t count, NameTable& names)
     {
-        text_.Clear();
         entries_.resize(count);
+        size_t bytes = 0, texts = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const WideName* name = names.Find(attributes[i].name);
+            entries_[i].name = name != nullptr ? *name : WideName{};
+            entries_[i].interned = name != nullptr;
+            bytes += attributes[i].value.size();
+            ++texts;
+            if (name == nullptr) {
+                bytes += TextBuffer::NameBytes(attributes[i].name);
+                texts += 3;
+            }
+        }
+        text_.Reset(bytes, texts);
         for (size_t i = 0; i < count; ++i) {
             Entry& entry = entries_[i];
-            entry.uri = text_.Append(attributes[i].name.namespaceUri);
-            entry.localName = text_.Append(attributes[i].name.localName);
-            entry.qName = text_.Append(attributes[i].name.qualifiedName);
+            if (!entry.interned) entry.name = text_.AppendName(attributes[i].name);
             entry.value = text_.Append(attributes[i].value);
         }
     }
@@ -70,22 +90,22 @@ public:
     }
     HRESULT getURI(int index, const WCHAR** uri, int* length) override
     {
-        return Span(index, &Entry::uri, uri, length);
+        return Span(index, &WideName::namespaceUri, uri, length);
     }
     HRESULT getLocalName(int index, const WCHAR** name, int* length) override
     {
-        return Span(index, &Entry::localName, name, length);
+        return Span(index, &WideName::localName, name, length);
     }
     HRESULT getQName(int index, const WCHAR** name, int* length) override
     {
-        return Span(index, &Entry::qName, name, length);
+        return Span(index, &WideName::qualifiedName, name, length);
     }
     HRESULT getName(int index, const WCHAR** uri, int* uriLength, const WCHAR** localName, int* localNameLength,
                     const WCHAR** qName, int* qNameLength) override
     {
-        HRESULT hr = Span(index, &Entry::uri, uri, uriLength);
-        if (SUCCEEDED(hr)) hr = Span(index, &Entry::localName, localName, localNameLength);
-        if (SUCCEEDED(hr)) hr = Span(index, &Entry::qName, qName, qNameLength);
+        HRESULT hr = Span(index, &WideName::namespaceUri, uri, uriLength);
+        if (SUCCEEDED(hr)) hr = Span(index, &WideName::localName, localName, localNameLength);
+        if (SUCCEEDED(hr)) hr = Span(index, &WideName::qualifiedName, qName, qNameLength);
         return hr;
     }
     HRESULT getIndexFromQName(const WCHAR* qName, int length, int* index) override
@@ -94,7 +114,7 @@ public:
         *index = -1;
         std::u16string_view wanted(qName, length < 0 ? 0 : static_cast<size_t>(length));
         for (size_t i = 0; i < entries_.size(); ++i) {
-            if (Text(entries_[i].qName) == wanted) {
+            if (entries_[i].name.qualifiedName == wanted) {
                 *index = static_cast<int>(i);
                 return S_OK;
             }
@@ -103,7 +123,9 @@ public:
     }
     HRESULT getValue(int index, const WCHAR** value, int* length) override
     {
-        return Span(index, &Entry::value, value, length);
+        if (value == nullptr || length == nullptr) return E_POINTER;
+        if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return E_INVALIDARG;
+        return Report(entries_[static_cast<size_t>(index)].value, value, length);
     }
     HRESULT getValueFromQName(const WCHAR* qName, int qNameLength, const WCHAR** value, int* length) override
     {
@@ -114,22 +136,26 @@ public:
 
 private:
     struct Entry {
-        TextSpan uri, localName, qName, value;
+        WideName name;
+        bool interned = false;
+        std::u16string_view value;
     };
 
     void* InterfaceFor(REFIID riid) override
     {
         return riid == IID_ISAXAttributes ? static_cast<ISAXAttributes*>(this) : nullptr;
     }
-    std::u16string_view Text(const TextSpan& span) const { return {text_.At(span), span.length}; }
-    HRESULT Span(int index, TextSpan Entry::*member, const WCHAR** text, int* length) const
+    static HRESULT Report(std::u16string_view text, const WCHAR** out, int* length)
+    {
+        *out = text.data();
+        *length = static_cast<int>(text.size());
+        return S_OK;
+    }
+    HRESULT Span(int index, std::u16string_view WideName::*member, const WCHAR** text, int* length) const
     {
         if (text == nullptr || length == nullptr) return E_POINTER;
         if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return E_INVALIDARG;
-        const TextSpan& span = entries_[static_cast<size_t>(index)].*member;
-        *text = text_.At(span);
-        *length = static_cast<int>(span.length);
-        return S_OK;
+        return Report(entries_[static_cast<size_t>(index)].name.*member, text, length);
     }
 
     TextBuffer text_;
@@ -179,67 +205,66 @@ public:
     HRESULT StartPrefixMapping(std::string_view prefix, std::string_view uri) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.Clear();
-        TextSpan p = names_.Append(prefix);
-        TextSpan u = names_.Append(uri);
-        return handler_->startPrefixMapping(At(p), Length(p), At(u), Length(u));
+        text_.Reset(prefix.size() + uri.size(), 2);
+        std::u16string_view p = text_.Append(prefix);
+        std::u16string_view u = text_.Append(uri);
+        return handler_->startPrefixMapping(p.data(), Length(p), u.data(), Length(u));
     }
     HRESULT EndPrefixMapping(std::string_view prefix) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.Clear();
-        TextSpan p = names_.Append(prefix);
-        return handler_->endPrefixMapping(At(p), Length(p));
+        text_.Reset(prefix.size(), 1);
+        std::u16string_view p = text_.Append(prefix);
+        return handler_->endPrefixMapping(p.data(), Length(p));
     }
     HRESULT StartElement(const XmlName& name, const XmlAttribute* attributes, size_t count) override
     {
         if (handler_ == nullptr) return S_OK;
-        ConvertName(name);
-        attributes_->Load(attributes, count);
-        return handler_->startElement(At(uri_), Length(uri_), At(local_), Length(local_), At(qName_), Length(qName_),
+        WideName wide = Convert(name);
+        attributes_->Load(attributes, count, names_);
+        return handler_->startElement(wide.namespaceUri.data(), Length(wide.namespaceUri), wide.localName.data(),
+                                      Length(wide.localName), wide.qualifiedName.data(), Length(wide.qualifiedName),
                                       attributes_);
     }
     HRESULT EndElement(const XmlName& name) override
     {
         if (handler_ == nullptr) return S_OK;
-        ConvertName(name);
-        return handler_->endElement(At(uri_), Length(uri_), At(local_), Length(local_), At(qName_), Length(qName_));
+        WideName wide = Convert(name);
+        return handler_->endElement(wide.namespaceUri.data(), Length(wide.namespaceUri), wide.localName.data(),
+                                    Length(wide.localName), wide.qualifiedName.data(), Length(wide.qualifiedName));
     }
     HRESULT Characters(std::string_view text) override
     {
         if (handler_ == nullptr) return S_OK;
-        text_.resize(text.size());
-        size_t length = Utf8ToUtf16(text, text_.data());
-        return handler_->characters(text_.data(), static_cast<int>(length));
+        text_.Reset(text.size(), 1);
+        std::u16string_view wide = text_.Append(text);
+        return handler_->characters(wide.data(), Length(wide));
     }
     HRESULT CDataSection(std::string_view text) override { return Characters(text); }
     HRESULT Comment(std::string_view) override { return S_OK; }
     HRESULT ProcessingInstruction(std::string_view target, std::string_view data) override
     {
         if (handler_ == nullptr) return S_OK;
-        names_.Clear();
-        TextSpan t = names_.Append(target);
-        TextSpan d = names_.Append(data);
-        return handler_->processingInstruction(At(t), Length(t), At(d), Length(d));
+        text_.Reset(target.size() + data.size(), 2);
+        std::u16string_view t = text_.Append(target);
+        std::u16string_view d = text_.Append(data);
+        return handler_->processingInstruction(t.data(), Length(t), d.data(), Length(d));
     }
 
 private:
-    void ConvertName(const XmlName& name)
+    WideName Convert(const XmlName& name)
     {
-        names_.Clear();
-        uri_ = names_.Append(name.namespaceUri);
-        local_ = names_.Append(name.localName);
-        qName_ = names_.Append(name.qualifiedName);
+        if (const WideName* interned = names_.Find(name)) return *interned;
+        text_.Reset(TextBuffer::NameBytes(name), 3);
+        return text_.AppendName(name);
     }
-    const WCHAR* At(const TextSpan& span) const { return names_.At(span); }
-    static int Length(const TextSpan& span) { return static_cast<int>(span.length); }
+    static int Length(std::u16string_view text) { return static_cast<int>(text.size()); }
 
     ISAXContentHandler* handler_;
     SaxLocator* locator_;
     SaxAttributes* attributes_;
-    TextBuffer names_;
-    std::u16string text_;
-    TextSpan uri_, local_, qName_;
+    NameTable names_;
+    TextBuffer text_;
 };
 
 class SaxReader final : public ComObject<ISAXXMLReader> {

@@ -1,26 +1,74 @@
 #include "platform/start_tag_scanner.h"
 
+#include <array>
 #include <cstring>
 
 namespace tavxml {
 
+namespace {
+
+// The characters that end a run of names and blanks inside a start tag:
+// a quote opening a value, '=' and '>'.
+constexpr std::array<bool, 256> kEndsName = [] {
+    std::array<bool, 256> ends{};
+    ends['"'] = ends['\''] = ends['='] = ends['>'] = true;
+    return ends;
+}();
+
+}  // namespace
+
 bool StartTagScanner::ScanBytes(const unsigned char* p, const unsigned char* end)
 {
+    // Text, tags and attribute values, nearly all of the markup, are gone
+    // through here; the rest one character at a time by Step. None of the
+    // states handled here looks back at earlier characters, and the states
+    // that do are only entered through steps that set them.
     while (p < end) {
-        // Text and attribute values make up most of the markup: skip them
-        // in one search. The states that look back at earlier characters
-        // are only entered through steps that set them.
-        if (state_ == State::Text || state_ == State::StartTagValue) {
-            int wanted = state_ == State::Text ? '<' : static_cast<int>(quote_);
+        switch (state_) {
+        case State::Text: {
+            const void* found = std::memchr(p, '<', static_cast<size_t>(end - p));
+            if (found == nullptr) return true;
+            p = static_cast<const unsigned char*>(found) + 1;
+            state_ = State::Open;
+            break;
+        }
+        case State::Open:
+            if (*p == '?' || *p == '!' || *p == '/' || *p == '>') {
+                if (!Step(*p++)) return false;
+            } else {
+                state_ = State::StartTag;
+                attributes_ = 0;
+                ++p;
+            }
+            break;
+        case State::StartTag: {
+            // Names and blanks between the attributes.
+            while (p < end && !kEndsName[*p]) ++p;
+            if (p == end) return true;
+            unsigned char c = *p++;
+            if (c == '=') {
+                if (++attributes_ > kMaxAttributesPerElement) return false;
+            } else if (c == '>') {
+                state_ = State::Text;
+            } else {
+                quote_ = c;
+                state_ = State::StartTagValue;
+            }
+            break;
+        }
+        case State::StartTagValue:
+        case State::EndTag: {
+            int wanted = state_ == State::EndTag ? '>' : static_cast<int>(quote_);
             const void* found = std::memchr(p, wanted, static_cast<size_t>(end - p));
             if (found == nullptr) return true;
-            p = static_cast<const unsigned char*>(found);
-        } else if (state_ == State::StartTag) {
-            // Names and blanks between the attributes.
-            while (p < end && *p != '"' && *p != '\'' && *p != '=' && *p != '>') ++p;
-            if (p == end) return true;
+            p = static_cast<const unsigned char*>(found) + 1;
+            state_ = state_ == State::EndTag ? State::Text : State::StartTag;
+            break;
         }
-        if (!Step(*p++)) return false;
+        default:
+            if (!Step(*p++)) return false;
+            break;
+        }
     }
     return true;
 }

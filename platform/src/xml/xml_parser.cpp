@@ -272,19 +272,25 @@ void XmlEventParser::StartElement(std::string_view name, const unsigned char** a
     if (depth_ >= maxDepth_) return Fail(XML_E_LIMIT_EXCEEDED);
     size_t bindingsBefore = bindingCount_;
 
+    // Filled in place: the attributes are many, and a copy of each built
+    // aside costs more than the filling.
+    size_t attributeCount = 0;
+    for (const unsigned char** a = attributes; a != nullptr && a[0] != nullptr; a += 2) ++attributeCount;
+    attributes_.resize(attributeCount);
+
     // First the declarations: they apply to the element's own name and
     // attributes wherever they stand among them.
-    size_t attributeCount = 0;
-    for (const unsigned char** a = attributes; a != nullptr && a[0] != nullptr; a += 2) {
-        ++attributeCount;
-        std::string_view attributeName = View(a[0]);
-        if (attributeName == "xmlns") {
-            if (!DeclarePrefix({}, View(a[1]))) return Fail(XML_E_PARSE_FAILED);
-        } else if (attributeName.substr(0, 6) == "xmlns:") {
-            std::string_view prefix = attributeName.substr(6);
-            if (prefix.empty() || prefix.find(':') != std::string_view::npos || !DeclarePrefix(prefix, View(a[1])))
-                return Fail(XML_E_PARSE_FAILED);
-        }
+    for (size_t i = 0; i < attributeCount; ++i) {
+        XmlAttribute& attribute = attributes_[i];
+        std::string_view attributeName = View(attributes[2 * i]);
+        attribute.name.qualifiedName = attributeName;
+        attribute.value = View(attributes[2 * i + 1]);
+        attribute.isNamespaceDeclaration = attributeName == "xmlns" || attributeName.substr(0, 6) == "xmlns:";
+        if (!attribute.isNamespaceDeclaration) continue;
+        std::string_view declared = attributeName.size() > 5 ? attributeName.substr(6) : std::string_view();
+        if (attributeName.size() > 5 && (declared.empty() || declared.find(':') != std::string_view::npos))
+            return Fail(XML_E_PARSE_FAILED);
+        if (!DeclarePrefix(declared, attribute.value)) return Fail(XML_E_PARSE_FAILED);
     }
 
     std::string_view prefix, local;
@@ -292,35 +298,31 @@ void XmlEventParser::StartElement(std::string_view name, const unsigned char** a
     size_t elementBinding = Resolve(prefix);
     if (!prefix.empty() && elementBinding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
 
-    attributes_.clear();
     for (size_t i = 0; i < attributeCount; ++i) {
-        std::string_view attributeName = View(attributes[2 * i]);
-        XmlAttribute attribute{};
-        attribute.name.qualifiedName = attributeName;
-        attribute.value = View(attributes[2 * i + 1]);
-        if (attributeName == "xmlns" || attributeName.substr(0, 6) == "xmlns:") {
-            attribute.isNamespaceDeclaration = true;
+        XmlAttribute& attribute = attributes_[i];
+        std::string_view attributeName = attribute.name.qualifiedName;
+        if (attribute.isNamespaceDeclaration) {
             bool prefixed = attributeName.size() > 5;
             attribute.name.prefix = prefixed ? attributeName.substr(0, 5) : std::string_view();
             attribute.name.localName = prefixed ? attributeName.substr(6) : attributeName;
             attribute.name.namespaceUri = kXmlnsNamespace;
-        } else {
-            if (!SplitQualifiedName(attributeName, &attribute.name.prefix, &attribute.name.localName))
-                return Fail(XML_E_PARSE_FAILED);
-            // Unprefixed attributes are in no namespace.
-            if (!attribute.name.prefix.empty()) {
-                size_t binding = Resolve(attribute.name.prefix);
-                if (binding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
-                attribute.name.namespaceUri = UriOf(binding);
-                // Two prefixes for one namespace do not make two attributes.
-                for (const XmlAttribute& earlier : attributes_) {
-                    if (!earlier.isNamespaceDeclaration && earlier.name.namespaceUri == attribute.name.namespaceUri &&
-                        earlier.name.localName == attribute.name.localName)
-                        return Fail(XML_E_PARSE_FAILED);
-                }
-            }
+            continue;
         }
-        attributes_.push_back(attribute);
+        if (!SplitQualifiedName(attributeName, &attribute.name.prefix, &attribute.name.localName))
+            return Fail(XML_E_PARSE_FAILED);
+        // Unprefixed attributes are in no namespace.
+        attribute.name.namespaceUri = {};
+        if (attribute.name.prefix.empty()) continue;
+        size_t binding = Resolve(attribute.name.prefix);
+        if (binding == kNoBinding) return Fail(XML_E_PARSE_FAILED);
+        attribute.name.namespaceUri = UriOf(binding);
+        // Two prefixes for one namespace do not make two attributes.
+        for (size_t j = 0; j < i; ++j) {
+            const XmlAttribute& earlier = attributes_[j];
+            if (!earlier.isNamespaceDeclaration && earlier.name.namespaceUri == attribute.name.namespaceUri &&
+                earlier.name.localName == attribute.name.localName)
+                return Fail(XML_E_PARSE_FAILED);
+        }
     }
 
     if (depth_ == open_.size()) open_.emplace_back();
