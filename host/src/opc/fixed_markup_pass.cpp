@@ -504,6 +504,13 @@ FixedMarkupPass::~FixedMarkupPass()
 
 void FixedMarkupPass::Feed(const char* bytes, size_t count)
 {
+    Push(bytes, count, false);
+}
+
+// Passes bytes on to libxml2; terminate says they are the last, which
+// spares libxml2 looking ahead for the end of each tag and text.
+void FixedMarkupPass::Push(const char* bytes, size_t count, bool terminate)
+{
     State& state = *state_;
     if (!state.startTags.Scan(reinterpret_cast<const unsigned char*>(bytes), count)) {
         throw PackageError(state.partName, "an element of the markup has more than " +
@@ -511,8 +518,17 @@ void FixedMarkupPass::Feed(const char* bytes, size_t count)
     }
     if (state.context == nullptr) {
         // libxml2 tells the encoding from the first four bytes.
-        state.pendingHead.append(bytes, count);
-        if (state.pendingHead.size() < 4) return;
+        const char* head = bytes;
+        size_t available = count;
+        if (!state.pendingHead.empty() || count < 4) {
+            state.pendingHead.append(bytes, count);
+            if (state.pendingHead.size() < 4) {
+                if (terminate) Finish();
+                return;
+            }
+            head = state.pendingHead.data();
+            available = state.pendingHead.size();
+        }
         xmlSAXHandler handler;
         std::memset(&handler, 0, sizeof handler);
         handler.initialized = XML_SAX2_MAGIC;
@@ -524,17 +540,24 @@ void FixedMarkupPass::Feed(const char* bytes, size_t count)
         handler.externalSubset = &State::OnDoctype;
         handler.reference = &State::OnReference;
         handler.serror = &State::OnError;
-        state.context = xmlCreatePushParserCtxt(&handler, &state, state.pendingHead.data(), 4, state.partName.c_str());
+        state.context = xmlCreatePushParserCtxt(&handler, &state, head, 4, state.partName.c_str());
         if (state.context == nullptr) throw std::bad_alloc();
         xmlCtxtUseOptions(state.context, XML_PARSE_NONET | XML_PARSE_NOENT);
-        std::string rest = state.pendingHead.substr(4);
+        if (available > 4 || terminate) {
+            xmlParseChunk(state.context, head + 4, static_cast<int>(available - 4), terminate);
+        }
         state.pendingHead.clear();
-        if (!rest.empty()) xmlParseChunk(state.context, rest.data(), static_cast<int>(rest.size()), 0);
     } else {
-        xmlParseChunk(state.context, bytes, static_cast<int>(count), 0);
+        xmlParseChunk(state.context, bytes, static_cast<int>(count), terminate);
     }
     if (!state.failure.empty()) throw PackageError(state.partName, state.failure);
     if (!state.context->wellFormed) throw PackageError(state.partName, "the markup is not well-formed XML");
+    if (terminate && !state.rootSeen) throw PackageError(state.partName, "the markup is not well-formed XML");
+}
+
+void FixedMarkupPass::FeedLast(const char* bytes, size_t count)
+{
+    Push(bytes, count, true);
 }
 
 void FixedMarkupPass::Finish()
@@ -553,6 +576,19 @@ void FixedMarkupPass::Finish()
 }
 
 const FixedMarkupSummary& FixedMarkupPass::Summary() const { return state_->summary; }
+
+FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName, const std::string& expectedRoot)
+{
+    // libxml2 takes a chunk's size as an int.
+    constexpr size_t kMaxChunk = size_t{1} << 30;
+    FixedMarkupPass pass(partName, expectedRoot);
+    while (markup.size() > kMaxChunk) {
+        pass.Feed(markup.data(), kMaxChunk);
+        markup.remove_prefix(kMaxChunk);
+    }
+    pass.FeedLast(markup.data(), markup.size());
+    return pass.Summary();
+}
 
 FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot)
 {

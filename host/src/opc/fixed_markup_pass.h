@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package/byte_reader.h"
@@ -53,15 +54,22 @@ public:
 
     void Feed(const char* bytes, size_t count);
     void Finish();
+    // Feeds the last bytes and finishes in one step.
+    void FeedLast(const char* bytes, size_t count);
     const FixedMarkupSummary& Summary() const;
 
 private:
+    void Push(const char* bytes, size_t count, bool terminate);
+
     struct State;
     std::unique_ptr<State> state_;
 };
 
 // Reads the whole markup through one pass.
 FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot);
+// The same over markup held in memory.
+FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
+                                   const std::string& expectedRoot);
 
 // The markup of a FixedPage as a consumer of the XPS vocabulary sees it
 // (see above), produced each time it is read.

@@ -299,7 +299,7 @@ namespace {
 // The page's stored content with its bytes kept, or null for a page that
 // is interleaved, not stored as it is read, or larger than the budget has
 // left.
-std::shared_ptr<const PartContent> KeptPageContent(const std::shared_ptr<const PartContent>& content,
+std::shared_ptr<const ZipContent> KeptPageContent(const std::shared_ptr<const PartContent>& content,
                                                    const std::shared_ptr<KeptBytesBudget>& budget)
 {
     const auto* stored = dynamic_cast<const ZipContent*>(content.get());
@@ -332,10 +332,10 @@ std::shared_ptr<const PartContent> KeptPageContent(const std::shared_ptr<const P
 // the same pass gives the page size and the parts the markup refers to.
 std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
 {
-    if (std::shared_ptr<const PartContent> kept = KeptPageContent(page.Content(), keptBytes_)) {
-        page.KeepContent(std::move(kept));
-    }
-    FixedMarkupSummary summary = ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
+    std::shared_ptr<const ZipContent> kept = KeptPageContent(page.Content(), keptBytes_);
+    if (kept) page.KeepContent(kept);
+    FixedMarkupSummary summary = kept ? ScanFixedMarkup(*kept->KeptBytes(), page.Name(), "FixedPage")
+                                      : ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
     double width = 0;
     double height = 0;
     if (!summary.width || !summary.height || !ParseXpsLength(*summary.width, &width) ||

@@ -74,6 +74,7 @@ public:
     }
     ~Kept() override { budget_->Give(bytes_.size()); }
     std::unique_ptr<ByteReader> Open() const override { return ReadKeptBytes(shared_from_this(), bytes_); }
+    const std::string* KeptBytes() const override { return &bytes_; }
 
 private:
     std::string bytes_;

@@ -47,6 +47,8 @@ public:
     // package writer can still copy the stored entry. The bytes were taken
     // from budget, and are given back when the content goes.
     std::shared_ptr<const ZipContent> KeepingBytes(std::string bytes, std::shared_ptr<KeptBytesBudget> budget) const;
+    // The uncompressed bytes such content keeps; null for any other.
+    virtual const std::string* KeptBytes() const { return nullptr; }
 
 private:
     class Reader;
