@@ -62,28 +62,45 @@ void AppendEscaped(std::string* out, std::string_view text, bool attribute)
     }
 }
 
+// Compares a name of libxml2's, which most often differs in its first
+// letters, without measuring it first.
+bool NameIs(const char* name, std::string_view expected)
+{
+    for (char c : expected) {
+        if (*name++ != c) return false;
+    }
+    return *name == '\0';
+}
+
 // The URIs an attribute value refers to: a part URI for FontUri, Source and
 // ImageSource (also as {ColorConvertedBitmap image profile}), and the
 // profile of a ContextColor colour.
-void ReferencesOfValue(std::string_view name, std::string_view value, bool dictionaryElement,
+void ReferencesOfValue(const char* name, std::string_view value, bool dictionaryElement,
                        std::vector<std::string_view>* uris)
 {
-    size_t first = value.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return;
+    // Most attributes are none of these: they are told apart before
+    // anything is trimmed or compared at length.
+    size_t first = 0;
+    while (first < value.size() && (value[first] == ' ' || value[first] == '\t' || value[first] == '\r' ||
+                                    value[first] == '\n')) {
+        ++first;
+    }
+    if (first == value.size()) return;
+    bool mayBeColor = value[first] == 'C';
+    bool mayBePart = NameIs(name, "FontUri") || (dictionaryElement && NameIs(name, "Source")) ||
+                     NameIs(name, "ImageSource");
+    if (!mayBeColor && !mayBePart) return;
     value = value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
     if (value.substr(0, 13) == "ContextColor ") {
         std::vector<std::string_view> tokens = Tokens(value.substr(13));
         if (!tokens.empty()) uris->push_back(tokens[0]);
         return;
     }
-    if (name == "FontUri" || (name == "Source" && dictionaryElement)) {
+    if (!mayBePart) return;
+    if (name[0] != 'I' || value.front() != '{') {
         uris->push_back(value);
-    } else if (name == "ImageSource") {
-        if (value.front() != '{') {
-            uris->push_back(value);
-        } else if (value.substr(0, 21) == "{ColorConvertedBitmap" && value.back() == '}') {
-            for (std::string_view token : Tokens(value.substr(21, value.size() - 22))) uris->push_back(token);
-        }
+    } else if (value.substr(0, 21) == "{ColorConvertedBitmap" && value.back() == '}') {
+        for (std::string_view token : Tokens(value.substr(21, value.size() - 22))) uris->push_back(token);
     }
 }
 
@@ -315,17 +332,20 @@ struct FixedMarkupPass::State {
     void CollectReferences(std::string_view local, int count, const xmlChar** attributes)
     {
         std::vector<std::string_view> uris;
+        bool dictionary = local == "ResourceDictionary";
         for (int i = 0; i < count; ++i) {
             const xmlChar** attribute = attributes + 5 * i;
             if (attribute[2] != nullptr) continue;
             std::string_view value(reinterpret_cast<const char*>(attribute[3]),
                                    static_cast<size_t>(attribute[4] - attribute[3]));
-            size_t before = uris.size();
-            ReferencesOfValue(View(attribute[0]), value, local == "ResourceDictionary", &uris);
-            for (size_t u = before; u < uris.size(); ++u) {
-                if (seenReferences.emplace(uris[u]).second) {
-                    summary.references.push_back({std::string(uris[u]), std::string(View(attribute[0]))});
-                }
+            const char* name = reinterpret_cast<const char*>(attribute[0]);
+            uris.clear();
+            ReferencesOfValue(name, value, dictionary, &uris);
+            for (std::string_view uri : uris) {
+                // Looked up before it is added: most URIs are seen many times.
+                if (seenReferences.find(uri) != seenReferences.end()) continue;
+                seenReferences.emplace(uri);
+                summary.references.push_back({std::string(uri), name});
             }
         }
     }
