@@ -233,7 +233,13 @@ std::string PartNameKey(std::string_view canonicalName)
 
 bool SamePartName(std::string_view a, std::string_view b)
 {
-    return PartNameKey(a) == PartNameKey(b);
+    // As PartNameKey(a) == PartNameKey(b), without making either key.
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
 }
 
 std::string RelationshipsPartName(std::string_view sourceName)
