@@ -163,24 +163,28 @@ TEST(PreparationFilterTest, ScalingFromTheUsersDefaultTicketAloneIsStillResetFor
     EXPECT_NE(page->Content().find("Width=\"793.71\" Height=\"1122.53\""), std::string::npos);
 }
 
+// A text watermark entry of the private watermark data, at the page's
+// origin in black, 36 points.
+std::string TextEntry(const std::string& name, const std::string& text)
+{
+    return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
+                                               Property("ns0000:PostionX", "0", "integer") +
+                                               Property("ns0000:PostionY", "0", "integer") +
+                                               Property("ns0000:FontColor", "0", "integer") +
+                                               Property("ns0000:FontSize", "36", "integer") +
+                                               Property("ns0000:Text", text));
+}
+
 // With a first page of its own, only the job's first page gets the
 // first entry's text; an empty text draws nothing and embeds no font. The
 // pages carry no ticket of their own, so the second is drawn from the
 // settings kept for the first.
 TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTextDrawsNothing)
 {
-    auto entry = [](const std::string& name, const std::string& text) {
-        return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
-                                                   Property("ns0000:PostionX", "0", "integer") +
-                                                   Property("ns0000:PostionY", "0", "integer") +
-                                                   Property("ns0000:FontColor", "0", "integer") +
-                                                   Property("ns0000:FontSize", "36", "integer") +
-                                                   Property("ns0000:Text", text));
-    };
     Job job(kPortrait + Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings",
                                                                                  Option("ns0000:On"))) +
-            PropertyGroup("ns0000:PageWatermarkData", entry("CustomWatermarkSettingsFirst", "First") +
-                                                          entry("CustomWatermarkSettingsOther", "")));
+            PropertyGroup("ns0000:PageWatermarkData", TextEntry("CustomWatermarkSettingsFirst", "First") +
+                                                          TextEntry("CustomWatermarkSettingsOther", "")));
     job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
     FixedPagePart* first = job.Add<FixedPagePart>(u"/Pages/1.fpage", "");
     FixedPagePart* second = job.Add<FixedPagePart>(u"/Pages/2.fpage", "");
@@ -200,14 +204,6 @@ TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTe
 // the first did not.
 TEST(PreparationFilterTest, PagesOfOneTicketPartAreDecoratedByTheirNumberAndTheDecoratedGetTheMergedTicket)
 {
-    auto entry = [](const std::string& name, const std::string& text) {
-        return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
-                                                   Property("ns0000:PostionX", "0", "integer") +
-                                                   Property("ns0000:PostionY", "0", "integer") +
-                                                   Property("ns0000:FontColor", "0", "integer") +
-                                                   Property("ns0000:FontSize", "36", "integer") +
-                                                   Property("ns0000:Text", text));
-    };
     Job job(kPortrait);
     job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
     auto shared = MakePart<PrintTicketPart>(
@@ -216,7 +212,8 @@ TEST(PreparationFilterTest, PagesOfOneTicketPartAreDecoratedByTheirNumberAndTheD
             kPortrait +
             Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings", Option("ns0000:On"))) +
             PropertyGroup("ns0000:PageWatermarkData",
-                          entry("CustomWatermarkSettingsFirst", "") + entry("CustomWatermarkSettingsOther", "Other"))));
+                          TextEntry("CustomWatermarkSettingsFirst", "") +
+                              TextEntry("CustomWatermarkSettingsOther", "Other"))));
     std::vector<FixedPagePart*> pages;
     for (const char16_t* uri : {u"/Pages/1.fpage", u"/Pages/2.fpage", u"/Pages/3.fpage"}) {
         pages.push_back(job.Add<FixedPagePart>(uri, ""));
