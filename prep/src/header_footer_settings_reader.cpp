@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "filtercore/errors.h"
+#include "setting_rows.h"
 
 namespace {
 
@@ -21,25 +22,11 @@ constexpr const WCHAR* kPositionXNames[] = {u"Left", u"Center", u"Right"};
 constexpr const WCHAR* kPositionYNames[] = {u"Top", u"Bottom"};
 constexpr const WCHAR* kBackgroundNames[] = {u"Transparent", u"Opaque"};
 
-bool IsAbsence(HRESULT hr) { return hr == kNotFound || hr == S_FALSE; }
-
-// The row whose name equals the text exactly, or -1.
-template <size_t N>
-INT RowOf(BSTR name, const WCHAR* const (&names)[N])
-{
-    if (name == nullptr) return -1;
-    std::u16string_view text(name, SysStringLen(name));
-    for (size_t row = 0; row < N; ++row) {
-        if (text == names[row]) return static_cast<INT>(row);
-    }
-    return -1;
-}
-
 // The private option of a read name, matched into field.
 template <size_t N>
 HRESULT TakeChoice(HRESULT hr, BSTR name, BOOL isPrivate, const WCHAR* const (&names)[N], INT& field)
 {
-    if (IsAbsence(hr)) return S_OK;
+    if (SettingAbsent(hr)) return S_OK;
     if (FAILED(hr)) return hr;
     INT row = isPrivate ? RowOf(name, names) : -1;
     if (row >= 0) field = row;
@@ -79,13 +66,13 @@ HRESULT ReadLayout(PrintTicketDom& ticket, const WCHAR* subFeature, INT& format,
     OwnedBstr name;
     BOOL isPrivate = FALSE;
     HRESULT hr = ReadSubOption(ticket, subFeature, &name, &isPrivate);
-    if (IsAbsence(hr)) return S_OK;
+    if (SettingAbsent(hr)) return S_OK;
     if (FAILED(hr)) return hr;
     OwnedBstr stringText;
     OwnedBstr dataText;
     hr = ReadFormatText(ticket, subFeature, u"StringFormat", &stringText);
     if (SUCCEEDED(hr) && hr != S_FALSE) hr = ReadFormatText(ticket, subFeature, u"DataFormat", &dataText);
-    if (IsAbsence(hr)) {
+    if (SettingAbsent(hr)) {
         format = kDateTimeFormatNone;
         stringFormat.Reset();
         dataFormat.Reset();
@@ -161,9 +148,9 @@ HRESULT ReadData(PrintTicketDom& ticket, HeaderFooterSettings& settings)
     if (group.Expression() == nullptr || ticket.NodeExists(group.Expression()) != S_OK) return S_OK;
     ReadFontSettings(ticket, settings);
     hr = ReadDataText(ticket, nullptr, u"IDPrintCustomName", settings.idPrintCustomName);
-    if (FAILED(hr) && !IsAbsence(hr)) return hr;
+    if (FAILED(hr) && !SettingAbsent(hr)) return hr;
     hr = ReadDataInt(ticket, nullptr, u"BackgroudColor", settings.backgroudColor);
-    return IsAbsence(hr) ? S_OK : hr;
+    return SettingAbsent(hr) ? S_OK : hr;
 }
 
 HRESULT Read(PrintTicketDom& ticket, HeaderFooterSettings& settings)

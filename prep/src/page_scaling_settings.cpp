@@ -4,10 +4,9 @@
 #include <string_view>
 
 #include "filtercore/raised_result.h"
+#include "setting_rows.h"
 
 namespace {
-
-constexpr HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
 constexpr WCHAR kScalingFeature[] = u"PageScaling";
 constexpr WCHAR kAlignmentFeature[] = u"ScaleOffsetAlignment";
@@ -51,27 +50,13 @@ constexpr CustomValue kCustomValues[] = {
     {u"OffsetHeight", u"PageScalingOffsetHeight", &PageScalingSettings::offsetHeight},
 };
 
-bool IsAbsence(HRESULT hr) { return hr == kNotFound || hr == S_FALSE; }
-
-// The row whose name equals the text exactly, or -1.
-template <size_t N>
-INT RowOf(BSTR name, const WCHAR* const (&names)[N])
-{
-    if (name == nullptr) return -1;
-    std::u16string_view text(name, SysStringLen(name));
-    for (size_t row = 0; row < N; ++row) {
-        if (text == names[row]) return static_cast<INT>(row);
-    }
-    return -1;
-}
-
 bool IsOn(BSTR text) { return text != nullptr && std::u16string_view(text, SysStringLen(text)) == u"On"; }
 
 // A value that is absent keeps the field; any other failure is returned.
 HRESULT ReadOptionalInt(HRESULT hr, INT value, INT* field)
 {
     if (SUCCEEDED(hr) && hr != S_FALSE) *field = value;
-    return IsAbsence(hr) ? S_OK : hr;
+    return SettingAbsent(hr) ? S_OK : hr;
 }
 
 HRESULT ReadScalingValues(PrintTicketDom& ticket, PageScalingSettings& settings)
@@ -86,7 +71,7 @@ HRESULT ReadScalingValues(PrintTicketDom& ticket, PageScalingSettings& settings)
     OwnedBstr alignment;
     HRESULT hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kScalingFeature, ticket.KeywordsPrefix(),
                                             kAlignmentFeature, alignment.Out(), nullptr);
-    if (FAILED(hr) && !IsAbsence(hr)) return hr;
+    if (FAILED(hr) && !SettingAbsent(hr)) return hr;
     if (SUCCEEDED(hr)) {
         INT row = RowOf(alignment.Get(), kAlignmentNames);
         if (row >= 0) settings.alignment = row;
@@ -97,13 +82,13 @@ HRESULT ReadScalingValues(PrintTicketDom& ticket, PageScalingSettings& settings)
     BOOL mediaIsPrivate = FALSE;
     hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kScalingFeature, ticket.PrivatePrefix(), kFitMediaFeature,
                                     media.Out(), &mediaIsPrivate);
-    if (FAILED(hr) && !IsAbsence(hr)) return hr;
+    if (FAILED(hr) && !SettingAbsent(hr)) return hr;
     INT width = 0;
     INT height = 0;
     HRESULT widthRead = ticket.GetScoredPropertyValueInt(kScalingFeature, kFitMediaWidth, &width);
     HRESULT heightRead = ticket.GetScoredPropertyValueInt(kScalingFeature, kFitMediaHeight, &height);
-    if (FAILED(widthRead) && !IsAbsence(widthRead)) return widthRead;
-    if (FAILED(heightRead) && !IsAbsence(heightRead)) return heightRead;
+    if (FAILED(widthRead) && !SettingAbsent(widthRead)) return widthRead;
+    if (FAILED(heightRead) && !SettingAbsent(heightRead)) return heightRead;
     if (widthRead == S_OK && heightRead == S_OK) {
         settings.fitMedia.SetMedia(SUCCEEDED(hr) ? media.Get() : settings.fitMedia.MediaName(), width, height,
                                    SUCCEEDED(hr) ? mediaIsPrivate : settings.fitMedia.nameIsPrivate);
@@ -119,7 +104,7 @@ HRESULT ReadDataText(PrintTicketDom& ticket, const WCHAR* member, OwnedBstr* tex
     if (SUCCEEDED(hr)) hr = path.AppendProperty(ticket.PrivatePrefix(), member);
     if (FAILED(hr)) return hr;
     hr = ticket.ReadValueText(path.Expression(), text->Out());
-    return IsAbsence(hr) ? S_FALSE : hr;
+    return SettingAbsent(hr) ? S_FALSE : hr;
 }
 
 HRESULT ReadScalingData(PrintTicketDom& ticket, PageScalingSettings& settings)
@@ -146,7 +131,7 @@ HRESULT ReadScalingData(PrintTicketDom& ticket, PageScalingSettings& settings)
     INT value = settings.fitToCustomPaperTemp;
     hr = ticket.ReadValueInt(temp.Expression(), &value);
     if (SUCCEEDED(hr)) settings.fitToCustomPaperTemp = static_cast<SHORT>(value);
-    return IsAbsence(hr) ? S_OK : hr;
+    return SettingAbsent(hr) ? S_OK : hr;
 }
 
 HRESULT Read(PrintTicketDom& ticket, PageScalingSettings& settings)
@@ -154,7 +139,7 @@ HRESULT Read(PrintTicketDom& ticket, PageScalingSettings& settings)
     OwnedBstr option;
     BOOL isPrivate = FALSE;
     HRESULT hr = ticket.GetOptionName(ticket.KeywordsPrefix(), kScalingFeature, option.Out(), &isPrivate);
-    if (FAILED(hr) && !IsAbsence(hr)) return hr;
+    if (FAILED(hr) && !SettingAbsent(hr)) return hr;
     if (SUCCEEDED(hr)) {
         INT row = RowOf(option.Get(), kOptionNames);
         if (row >= 0) {

@@ -3,15 +3,12 @@
 #include <string_view>
 
 #include "filtercore/raised_result.h"
+#include "setting_rows.h"
 
 namespace {
 
-constexpr HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-
 constexpr WCHAR kWatermarkFeature[] = u"PageWatermark";
 constexpr WCHAR kWatermarkData[] = u"PageWatermarkData";
-
-bool IsAbsence(HRESULT hr) { return hr == kNotFound || hr == S_FALSE; }
 
 // The index of the name equal to the text, or -1.
 INT IndexOf(BSTR text, std::initializer_list<std::u16string_view> names)
@@ -37,7 +34,7 @@ HRESULT ReadOption(PrintTicketDom& ticket, const WCHAR* subFeature, std::initial
                      ? ticket.GetOptionName(ticket.KeywordsPrefix(), kWatermarkFeature, name.Out(), &isPrivate)
                      : ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kWatermarkFeature, ticket.PrivatePrefix(),
                                                   subFeature, name.Out(), &isPrivate);
-    if (IsAbsence(hr)) return S_OK;
+    if (SettingAbsent(hr)) return S_OK;
     if (FAILED(hr)) return hr;
     INT index = IndexOf(name.Get(), names);
     if (index >= 0) *field = index;
