@@ -44,10 +44,7 @@ jobgen::JobSpec BenchJob(int pages)
     return job;
 }
 
-double Seconds(std::chrono::steady_clock::duration duration)
-{
-    return std::chrono::duration<double>(duration).count();
-}
+double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 void Copy(const std::string& input, const std::string& output)
 {
@@ -132,8 +129,8 @@ int main(int argc, char** argv)
     std::string userTicket = folder + "/user.xml";
     std::ofstream(userTicket) << testing::SimpleTicket(1);
 
-    std::printf("%7s %9s %10s %10s %10s %9s %9s %9s\n", "pages", "input MB", "copy p/s", "chain p/s",
-                "chain4 p/s", "copy MB", "chain MB", "chain4 MB");
+    std::printf("%7s %9s %10s %10s %10s %9s %9s %9s\n", "pages", "input MB", "copy p/s", "chain p/s", "chain4 p/s",
+                "copy MB", "chain MB", "chain4 MB");
     for (int pages : counts) {
         std::string input = folder + "/job-" + std::to_string(pages) + ".xps";
         if (RunChild({Self(), "generate", std::to_string(pages), input}).status != 0) {
@@ -151,8 +148,9 @@ int main(int argc, char** argv)
             return rate;
         };
         auto chain = [&](const char* filters) {
-            return std::vector<std::string>{build + "/bin/tavpipe", "-q", "--config", config, "--user-ticket",
-                                            userTicket, "-f", filters, input, folder + "/out.xps"};
+            return std::vector<std::string>{
+                build + "/bin/tavpipe", "-q", "--config", config, "--user-ticket", userTicket, "-f", filters, input,
+                folder + "/out.xps"};
         };
         double copyMb = 0;
         double chainMb = 0;

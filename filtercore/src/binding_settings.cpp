@@ -2,8 +2,8 @@
 // "JobBindAllDocuments", its private sub-features and properties, and the
 // private ParameterInit "JobBindBookletDivideSheets".
 #include "filtercore/job_settings.h"
-#include "name_table.h"
 #include "filtercore/raised_result.h"
+#include "name_table.h"
 #include "read_outcome.h"
 
 namespace {
@@ -58,7 +58,8 @@ HRESULT ReadBindingOption(PrintTicketDom& ticket, BindingSettings* settings)
     if (FAILED(hr) && !IsAbsence(hr)) return hr;
     OwnedBstr dependOnDuplex;
     hr = ReadInsideFeature(
-        ticket, [&](XPathBuilder& path) { return path.AppendScoredProperty(ticket.PrivatePrefix(), u"DependOnDuplex"); },
+        ticket,
+        [&](XPathBuilder& path) { return path.AppendScoredProperty(ticket.PrivatePrefix(), u"DependOnDuplex"); },
         &dependOnDuplex);
     if (FAILED(hr) && !IsAbsence(hr)) return hr;
     // Only an explicit "False" unties the binding from the duplex setting.
@@ -90,7 +91,8 @@ HRESULT ReadOptionControl(PrintTicketDom& ticket, BindingSettings* settings)
 {
     OwnedBstr text;
     HRESULT hr = ReadInsideFeature(
-        ticket, [&](XPathBuilder& path) { return path.AppendProperty(ticket.PrivatePrefix(), u"BindingOptionControl"); },
+        ticket,
+        [&](XPathBuilder& path) { return path.AppendProperty(ticket.PrivatePrefix(), u"BindingOptionControl"); },
         &text);
     if (FAILED(hr)) return hr;
     INT index = NameIndex(text.Get(), kOffOnNames, NameComparison::Locale);

@@ -27,8 +27,7 @@ constexpr const WCHAR* kBookletMethodNames[] = {u"AllPagesAtOnce", u"DivideIntoS
 bool IsScope(INT scope) { return scope >= -1 && scope <= 1; }
 
 // A private sub-feature with a private option, appended to parent.
-HRESULT AppendPrivateSubFeature(PrintTicketDom& ticket, IXMLDOMElement* parent, const WCHAR* name,
-                                const WCHAR* option)
+HRESULT AppendPrivateSubFeature(PrintTicketDom& ticket, IXMLDOMElement* parent, const WCHAR* name, const WCHAR* option)
 {
     ComPtr<IXMLDOMElement> feature, newOption;
     HRESULT hr = ticket.CreateFeatureWithOption(TRUE, name, TRUE, option, feature.Out(), newOption.Out());
@@ -55,8 +54,8 @@ HRESULT AppendBinding(PrintTicketDom& ticket, IXMLDOMNode* root, const BindingSe
     if (FAILED(hr)) return hr;
     ComPtr<IXMLDOMElement> reference, gutterInit, gutter, depend, control;
     hr = ticket.CreateIntParameter(u"JobBindAllDocumentsGutter", settings.gutter, reference.Out(), gutterInit.Out());
-    if (SUCCEEDED(hr)) hr = ticket.WrapInScoredProperty(ticket.KeywordsPrefix(), u"BindingGutter", reference.Get(),
-                                                        gutter.Out());
+    if (SUCCEEDED(hr))
+        hr = ticket.WrapInScoredProperty(ticket.KeywordsPrefix(), u"BindingGutter", reference.Get(), gutter.Out());
     if (SUCCEEDED(hr)) hr = option->appendChild(gutter.Get(), nullptr);
     if (SUCCEEDED(hr))
         hr = ticket.CreateScoredPropertyWithValue(ticket.PrivatePrefix(), u"DependOnDuplex", u"string",

@@ -3,9 +3,9 @@
 #include <iterator>
 
 #include "filtercore/job_settings.h"
+#include "filtercore/raised_result.h"
 #include "name_table.h"
 #include "property_group_reader.h"
-#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 namespace {
@@ -74,7 +74,8 @@ HRESULT ReadDuplexData(PrintTicketDom& ticket, DuplexSettings* settings)
     hr = data.ReadText(u"TraySeparationMode", &text);
     if (FAILED(hr) && !IsAbsence(hr)) return hr;
     return CatchRaised([&] {
-        if (SUCCEEDED(hr)) settings->firstPaper = NameEquals(text.Get(), u"DuplexPrintFirstPaper", NameComparison::Locale);
+        if (SUCCEEDED(hr))
+            settings->firstPaper = NameEquals(text.Get(), u"DuplexPrintFirstPaper", NameComparison::Locale);
         HRESULT subMode = data.ReadText(u"DuplexModeSubData", &text);
         if (FAILED(subMode)) return subMode;
         INT index = NameIndex(text.Get(), kDuplexModeNames, NameComparison::Locale);

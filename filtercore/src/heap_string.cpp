@@ -118,9 +118,10 @@ void HeapString<CharT>::Reserve(size_t length)
     if (grown > (std::numeric_limits<size_t>::max() - kHeaderBytes) / sizeof(CharT)) Raise(E_OUTOFMEMORY);
     size_t bytes = kHeaderBytes + grown * sizeof(CharT);
 
-    BYTE* block = text_ != nullptr
-                      ? static_cast<BYTE*>(HeapReAlloc(GetProcessHeap(), 0, reinterpret_cast<BYTE*>(text_) - kHeaderBytes, bytes))
-                      : static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+    BYTE* block =
+        text_ != nullptr
+            ? static_cast<BYTE*>(HeapReAlloc(GetProcessHeap(), 0, reinterpret_cast<BYTE*>(text_) - kHeaderBytes, bytes))
+            : static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, bytes));
     if (block == nullptr) Raise(E_OUTOFMEMORY);
     uint64_t stored = grown;
     std::memcpy(block, &stored, sizeof stored);
@@ -289,8 +290,7 @@ HeapString<CharT> HeapString<CharT>::NextToken(const CharT* separator, ptrdiff_t
 }
 
 template <class CharT>
-void HeapString<CharT>::FromWide(const WCHAR* text)
-    requires std::is_same_v<CharT, char>
+void HeapString<CharT>::FromWide(const WCHAR* text) requires std::is_same_v<CharT, char>
 {
     size_t length = WideLength(text);
     if (length == 0) {

@@ -2,9 +2,9 @@
 // and "JobSecretFunctionData" Properties. One list of members per Property
 // serves both.
 #include "filtercore/job_settings.h"
+#include "filtercore/raised_result.h"
 #include "property_group_reader.h"
 #include "property_group_writer.h"
-#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 #include "ticket_writing.h"
 

@@ -96,8 +96,8 @@ HRESULT ReadNUp(PrintTicketDom& ticket, NUpSettings* settings)
             }
             OwnedBstr border;
             BOOL borderIsPrivate = FALSE;
-            hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kNUpFeature, ticket.PrivatePrefix(),
-                                            u"BorderLine", border.Out(), &borderIsPrivate);
+            hr = ticket.GetNestedOptionName(ticket.KeywordsPrefix(), kNUpFeature, ticket.PrivatePrefix(), u"BorderLine",
+                                            border.Out(), &borderIsPrivate);
             if (FAILED(hr) && !IsAbsence(hr)) return hr;
             if (SUCCEEDED(hr)) {
                 INT index = NameIndex(border.Get(), kBorderNames, NameComparison::Locale);

@@ -11,11 +11,8 @@ BOOL ModuleMain(ModuleState& module, HINSTANCE instance, DWORD reason)
         module.trace.Attach();
         module.instance = instance;
         break;
-    case DLL_PROCESS_DETACH:
-        module.trace.Detach();
-        break;
-    default:
-        break;
+    case DLL_PROCESS_DETACH: module.trace.Detach(); break;
+    default: break;
     }
     return TRUE;
 }

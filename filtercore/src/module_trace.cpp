@@ -20,8 +20,7 @@ ULONG WINAPI TraceControlCallback(WMIDPREQUESTCODE requestCode, PVOID context, U
         record->level = 0;
         record->flags = 0;
         return ERROR_SUCCESS;
-    default:
-        return ERROR_INVALID_PARAMETER;
+    default: return ERROR_INVALID_PARAMETER;
     }
 }
 

@@ -1,9 +1,9 @@
 // WritePageGeometry: replaces the media, orientation and custom-paper
 // settings of a ticket by those of a record.
 #include "filtercore/page_geometry.h"
+#include "filtercore/raised_result.h"
 #include "page_geometry_names.h"
 #include "property_group_writer.h"
-#include "filtercore/raised_result.h"
 #include "ticket_writing.h"
 
 namespace {
@@ -23,14 +23,15 @@ HRESULT RemoveGeometry(PrintTicketDom& ticket)
 
 // A custom size: the option's ScoredProperty holds a ParameterRef, and the
 // ParameterInit it names, holding the size, goes to the root.
-HRESULT AppendSizeParameter(PrintTicketDom& ticket, IXMLDOMNode* root, IXMLDOMElement* option,
-                            const WCHAR* parameter, const WCHAR* property, INT size)
+HRESULT AppendSizeParameter(PrintTicketDom& ticket, IXMLDOMNode* root, IXMLDOMElement* option, const WCHAR* parameter,
+                            const WCHAR* property, INT size)
 {
     ComPtr<IXMLDOMElement> reference;
     ComPtr<IXMLDOMElement> initialiser;
     HRESULT hr = ticket.CreateIntParameter(parameter, size, reference.Out(), initialiser.Out());
     ComPtr<IXMLDOMElement> scored;
-    if (SUCCEEDED(hr)) hr = ticket.WrapInScoredProperty(ticket.KeywordsPrefix(), property, reference.Get(), scored.Out());
+    if (SUCCEEDED(hr))
+        hr = ticket.WrapInScoredProperty(ticket.KeywordsPrefix(), property, reference.Get(), scored.Out());
     if (SUCCEEDED(hr)) hr = option->appendChild(scored.Get(), nullptr);
     if (SUCCEEDED(hr)) hr = root->appendChild(initialiser.Get(), nullptr);
     return hr;

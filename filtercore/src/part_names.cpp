@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cstdint>
 
+#include "filtercore/raised_result.h"
 #include "platform/base.h"
 #include "platform/guid.h"
-#include "filtercore/raised_result.h"
 
 namespace {
 

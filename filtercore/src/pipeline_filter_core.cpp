@@ -89,15 +89,10 @@ void PipelineFilterCore::ReadJobId()
     if (FAILED(id.result)) return;
     switch (id.value.vt) {
     case VT_UI4:
-    case VT_UINT:
-        jobId = id.value.ulVal;
-        break;
+    case VT_UINT: jobId = id.value.ulVal; break;
     case VT_I4:
-    case VT_INT:
-        jobId = static_cast<ULONG>(id.value.lVal);
-        break;
-    default:
-        break;
+    case VT_INT: jobId = static_cast<ULONG>(id.value.lVal); break;
+    default: break;
     }
 }
 

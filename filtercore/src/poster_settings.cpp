@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "filtercore/job_settings.h"
+#include "filtercore/raised_result.h"
 #include "name_table.h"
 #include "property_group_reader.h"
-#include "filtercore/raised_result.h"
 #include "read_outcome.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "filtercore/bstr_utils.h"
 #include "filtercore/print_schema_namespaces.h"
-#include "platform/wformat.h"
 #include "filtercore/raised_result.h"
+#include "platform/wformat.h"
 #include "ticket_strings.h"
 
 namespace {

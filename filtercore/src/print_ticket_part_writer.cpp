@@ -47,8 +47,8 @@ HRESULT CopyBlocks(IStream* markup, IPrintWriteStream* target)
 
 }  // namespace
 
-HRESULT PrintTicketManager::WriteTicketPart(IXpsDocumentConsumer* consumer, IXMLDOMDocument2* ticket,
-                                            const WCHAR* tag, IPartPrintTicket** part)
+HRESULT PrintTicketManager::WriteTicketPart(IXpsDocumentConsumer* consumer, IXMLDOMDocument2* ticket, const WCHAR* tag,
+                                            IPartPrintTicket** part)
 {
     if (ticket == nullptr || tag == nullptr || part == nullptr) return E_POINTER;
     *part = nullptr;

@@ -4,8 +4,8 @@
 
 #include "filtercore/bstr_utils.h"
 #include "filtercore/print_ticket_dom.h"
-#include "platform/wformat.h"
 #include "filtercore/raised_result.h"
+#include "platform/wformat.h"
 #include "ticket_strings.h"
 
 namespace {
@@ -197,8 +197,10 @@ HRESULT PrintTicketDom::ReadOptionName(const XPathBuilder& featurePath, bool nam
     // ScoredProperty OptionName carries it as text.
     OwnedBstr optionName;
     hr = GetAttribute(option.Get(), u"name", optionName.Out());
-    if (hr == S_FALSE) hr = nameAttributeOnly ? kNotFound : TypedValueText(option.Get(), optionName.Out());
-    else if (hr == S_OK) hr = TrimWhiteSpace(optionName.InPlace());
+    if (hr == S_FALSE)
+        hr = nameAttributeOnly ? kNotFound : TypedValueText(option.Get(), optionName.Out());
+    else if (hr == S_OK)
+        hr = TrimWhiteSpace(optionName.InPlace());
     if (FAILED(hr)) return hr;
     hr = StripPrefix(optionName.InPlace(), isPrivate);
     if (FAILED(hr)) return hr;

@@ -48,7 +48,9 @@ TEST(HeapNarrowString, FromWideConvertsToTheAnsiCodePage)
     HeapNarrowString narrow;
     narrow.FromWide(u"Stra\u00DFe");
     // The ANSI code page is UTF-8: six characters, seven bytes.
-    EXPECT_EQ(std::string(narrow.Text()), "Stra\xC3\x9F" "e");
+    EXPECT_EQ(std::string(narrow.Text()),
+              "Stra\xC3\x9F"
+              "e");
     narrow.FromWide(nullptr);
     EXPECT_EQ(std::string(narrow.Text()), "");
     narrow.FromWide(u"");

@@ -99,14 +99,16 @@ TEST_F(DuplexReading, DocumentDuplexOfARealTicketIsNotRead)
 
 TEST_F(DuplexReading, JobDuplexData)
 {
-    std::string data = PropertyGroup("ns0000:JobDuplexData", Property("ns0000:TraySeparationMode", "DuplexPrintFirstPaper") +
-                                                                 Property("ns0000:DuplexModeSubData", "Manual"));
+    std::string data =
+        PropertyGroup("ns0000:JobDuplexData", Property("ns0000:TraySeparationMode", "DuplexPrintFirstPaper") +
+                                                  Property("ns0000:DuplexModeSubData", "Manual"));
     DuplexSettings settings = Read(Duplex("psk:TwoSidedShortEdge", "Manual") + data);
     EXPECT_EQ(settings.firstPaper, 1);
     EXPECT_EQ(settings.subMode, 2);
 
-    std::string firstPage = PropertyGroup("ns0000:JobDuplexData", Property("ns0000:TraySeparationMode", "DuplexPrintFirstPage") +
-                                                                      Property("ns0000:DuplexModeSubData", "Automatic"));
+    std::string firstPage =
+        PropertyGroup("ns0000:JobDuplexData", Property("ns0000:TraySeparationMode", "DuplexPrintFirstPage") +
+                                                  Property("ns0000:DuplexModeSubData", "Automatic"));
     DuplexSettings other = Read(firstPage);
     EXPECT_EQ(other.firstPaper, 0);
     EXPECT_EQ(other.subMode, 1);
@@ -123,10 +125,7 @@ std::string Binding(const std::string& option, const std::string& content = "")
     return Feature("psk:JobBindAllDocuments", Option(option, content));
 }
 
-std::string Nested(const std::string& feature, const std::string& option)
-{
-    return Feature(feature, Option(option));
-}
+std::string Nested(const std::string& feature, const std::string& option) { return Feature(feature, Option(option)); }
 
 class BindingReading : public TicketTest {
 protected:
@@ -154,8 +153,9 @@ protected:
 
 TEST_F(BindingReading, BookletDividedIntoSets)
 {
-    std::string feature = Feature("psk:JobBindAllDocuments",
-                                  Option("psk:Booklet") + Nested("ns0000:BookletPrintingMethod", "ns0000:DivideIntoSets"));
+    std::string feature =
+        Feature("psk:JobBindAllDocuments",
+                Option("psk:Booklet") + Nested("ns0000:BookletPrintingMethod", "ns0000:DivideIntoSets"));
     BindingSettings settings = Read(feature + ParameterInit("ns0000:JobBindBookletDivideSheets", "5"));
     EXPECT_EQ(settings.scope, 0);
     EXPECT_EQ(settings.option, 4);
@@ -168,13 +168,13 @@ TEST_F(BindingReading, BookletDividedIntoSets)
 
 TEST_F(BindingReading, GutterSubFeaturesAndOptionControl)
 {
-    std::string feature = Feature(
-        "psk:JobBindAllDocuments",
-        Option("psk:BindTop", ScoredRef("psk:BindingGutter", "psk:JobBindAllDocumentsGutter") +
-                                  Scored("ns0000:DependOnDuplex", "False", "string")) +
-            Nested("ns0000:BindingGutterControl", "ns0000:On") + Nested("ns0000:BindingUnit", "ns0000:inches") +
-            Nested("ns0000:BookletPrintingMethod", "ns0000:AllPagesAtOnce") +
-            Property("ns0000:BindingOptionControl", "Off"));
+    std::string feature =
+        Feature("psk:JobBindAllDocuments",
+                Option("psk:BindTop", ScoredRef("psk:BindingGutter", "psk:JobBindAllDocumentsGutter") +
+                                          Scored("ns0000:DependOnDuplex", "False", "string")) +
+                    Nested("ns0000:BindingGutterControl", "ns0000:On") + Nested("ns0000:BindingUnit", "ns0000:inches") +
+                    Nested("ns0000:BookletPrintingMethod", "ns0000:AllPagesAtOnce") +
+                    Property("ns0000:BindingOptionControl", "Off"));
     BindingSettings settings = Read(feature + ParameterInit("psk:JobBindAllDocumentsGutter", "12700"));
     EXPECT_EQ(settings.option, 3);
     EXPECT_EQ(settings.gutter, 12700);
@@ -190,7 +190,8 @@ TEST_F(BindingReading, OnlyFalseUntiesFromDuplex)
 {
     BindingSettings untied = Preset();
     untied.dependOnDuplex = 0;
-    EXPECT_EQ(Read(Binding("psk:BindLeft", Scored("ns0000:DependOnDuplex", "True", "string")), untied).dependOnDuplex, 1);
+    EXPECT_EQ(Read(Binding("psk:BindLeft", Scored("ns0000:DependOnDuplex", "True", "string")), untied).dependOnDuplex,
+              1);
     EXPECT_EQ(Read(Binding("psk:BindLeft"), untied).dependOnDuplex, 1);
     EXPECT_EQ(Read(Binding("psk:BindLeft", Scored("ns0000:DependOnDuplex", "False", "string"))).dependOnDuplex, 0);
 }
@@ -203,9 +204,9 @@ TEST_F(BindingReading, PrivateOptionsMatchTheirLocalName)
 
 TEST_F(BindingReading, UnknownOptionKeepsOptionAndGutterButReadsTheRest)
 {
-    std::string feature = Feature("psk:JobBindAllDocuments",
-                                  Option("psk:booklet", Scored("psk:BindingGutter", "5000")) +
-                                      Nested("ns0000:BindingUnit", "ns0000:inches"));
+    std::string feature =
+        Feature("psk:JobBindAllDocuments", Option("psk:booklet", Scored("psk:BindingGutter", "5000")) +
+                                               Nested("ns0000:BindingUnit", "ns0000:inches"));
     BindingSettings settings = Read(feature);
     EXPECT_EQ(settings.scope, 0);
     EXPECT_EQ(settings.option, 7) << "options compare exactly";

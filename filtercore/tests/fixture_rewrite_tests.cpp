@@ -36,8 +36,7 @@ struct Entry {
 std::vector<Entry> ReadEntries(const std::filesystem::path& package)
 {
     int error = 0;
-    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(package.c_str(), ZIP_RDONLY, &error),
-                                                           &zip_discard);
+    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(package.c_str(), ZIP_RDONLY, &error), &zip_discard);
     if (!archive) throw std::runtime_error(package.string() + ": libzip cannot open it");
     std::vector<Entry> entries;
     zip_int64_t count = zip_get_num_entries(archive.get(), 0);
@@ -50,7 +49,8 @@ std::vector<Entry> ReadEntries(const std::filesystem::path& package)
         if (file == nullptr) throw std::runtime_error("cannot open " + entry.name);
         zip_int64_t read = zip_fread(file, entry.data.data(), stat.size);
         zip_fclose(file);
-        if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) throw std::runtime_error("cannot read " + entry.name);
+        if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size)
+            throw std::runtime_error("cannot read " + entry.name);
         entries.push_back(std::move(entry));
     }
     return entries;
@@ -97,9 +97,10 @@ void Describe(xmlNode* node, std::string& out)
             if (attribute->ns != nullptr) out += reinterpret_cast<const char*>(attribute->ns->href);
             out += "}";
             out += reinterpret_cast<const char*>(attribute->name);
-            out += "=[" + AttributeValue(node, reinterpret_cast<const char*>(attribute->name),
-                                         attribute->ns != nullptr ? reinterpret_cast<const char*>(attribute->ns->href)
-                                                                  : nullptr) +
+            out += "=[" +
+                   AttributeValue(
+                       node, reinterpret_cast<const char*>(attribute->name),
+                       attribute->ns != nullptr ? reinterpret_cast<const char*>(attribute->ns->href) : nullptr) +
                    "]";
         }
         out += ">";
@@ -169,7 +170,8 @@ TEST_P(FixturePages, RewrittenWithNoChangeKeepTheirMarkupAndRenderTheSame)
         ASSERT_EQ(page.result, S_OK);
         EXPECT_EQ(page.closeCount, 1);
         EXPECT_EQ(page.writeSizes.size(), 1u);
-        EXPECT_TRUE(page.markup.starts_with("<?xml version=\"1.0\" encoding=\"utf-8\"?><")) << page.markup.substr(0, 60);
+        EXPECT_TRUE(page.markup.starts_with("<?xml version=\"1.0\" encoding=\"utf-8\"?><"))
+            << page.markup.substr(0, 60);
         EXPECT_EQ(DescribeDocument(page.markup), DescribeDocument(entry.data));
         entry.data = std::move(page.markup);
     }

@@ -29,10 +29,10 @@ class ImageableAreaReading : public TicketTest {
 protected:
     ImageableArea ReadForA4(const char* orientation)
     {
-        std::string a4 = MakeTicket(
-            Feature("psk:PageMediaSize", Option("psk:ISOA4", Scored("psk:MediaSizeWidth", "210000") +
-                                                                   Scored("psk:MediaSizeHeight", "297000"))) +
-            Feature("psk:PageOrientation", Option(std::string("psk:") + orientation)));
+        std::string a4 =
+            MakeTicket(Feature("psk:PageMediaSize", Option("psk:ISOA4", Scored("psk:MediaSizeWidth", "210000") +
+                                                                            Scored("psk:MediaSizeHeight", "297000"))) +
+                       Feature("psk:PageOrientation", Option(std::string("psk:") + orientation)));
         ImageableArea area = Untouched();
         EXPECT_EQ(ReadImageableArea(Wrap(DeviceCapabilities(a4), u"PrintCapabilities"), &area), S_OK);
         return area;
@@ -53,17 +53,18 @@ TEST_F(ImageableAreaReading, DefaultDeviceA4LandscapeIsGivenInTheContentsOrienta
 TEST_F(ImageableAreaReading, CapabilitiesWithoutImageableSizeLeaveEveryValue)
 {
     ImageableArea area = Untouched();
-    std::string other = PropertyGroup("psk:PageMediaSizeCapabilities", Property("psk:ImageableSizeWidth", "1", "integer"));
+    std::string other =
+        PropertyGroup("psk:PageMediaSizeCapabilities", Property("psk:ImageableSizeWidth", "1", "integer"));
     EXPECT_EQ(ReadImageableArea(Wrap(MakeCapabilities(other), u"PrintCapabilities"), &area), kNotFound);
     ExpectArea(area, Untouched());
 }
 
 TEST_F(ImageableAreaReading, ValuesReadBeforeAMissingOneAreKept)
 {
-    std::string size = PropertyGroup("psk:PageImageableSize", Property("psk:ImageableSizeWidth", "1000", "integer") +
-                                                                  Property("psk:ImageableSizeHeight", "2000", "integer") +
-                                                                  PropertyGroup("psk:ImageableArea",
-                                                                                Property("psk:OriginWidth", "30", "integer")));
+    std::string size = PropertyGroup(
+        "psk:PageImageableSize", Property("psk:ImageableSizeWidth", "1000", "integer") +
+                                     Property("psk:ImageableSizeHeight", "2000", "integer") +
+                                     PropertyGroup("psk:ImageableArea", Property("psk:OriginWidth", "30", "integer")));
     ImageableArea area = Untouched();
     EXPECT_EQ(ReadImageableArea(Wrap(MakeCapabilities(size), u"PrintCapabilities"), &area), kNotFound);
     ExpectArea(area, {1000, 2000, 30, -7, -7, -7});

@@ -23,10 +23,7 @@ std::string JobInfoData(const std::string& user, const std::string& codePage)
                                                    Property("ns0000:CodePage", codePage, "integer"));
 }
 
-std::string JobSettingData(const std::string& members)
-{
-    return PropertyGroup("ns0000:JobSettingData", members);
-}
+std::string JobSettingData(const std::string& members) { return PropertyGroup("ns0000:JobSettingData", members); }
 
 std::string DivideCondition(const std::string& value)
 {
@@ -40,13 +37,16 @@ class JobInfoTest : public TicketTest {};
 
 TEST_F(JobInfoTest, ReadsAllThreeGroups)
 {
-    std::string setting = JobSettingData(
-        Property("ns0000:SeparateTrayMode", "On") + Property("ns0000:DivideCondition", "Department A") +
-        Property("ns0000:BandingPortraitFlag", "1", "integer") + Property("ns0000:BandingPortraitSize", "65535", "integer") +
-        Property("ns0000:BandingLandscapeFlag", "0", "integer") + Property("ns0000:BandingLandscapeSize", "300", "integer"));
+    std::string setting =
+        JobSettingData(Property("ns0000:SeparateTrayMode", "On") + Property("ns0000:DivideCondition", "Department A") +
+                       Property("ns0000:BandingPortraitFlag", "1", "integer") +
+                       Property("ns0000:BandingPortraitSize", "65535", "integer") +
+                       Property("ns0000:BandingLandscapeFlag", "0", "integer") +
+                       Property("ns0000:BandingLandscapeSize", "300", "integer"));
     JobInfoSettings settings;
     settings.draftMode = TRUE;
-    ASSERT_EQ(ReadJobInfo(Wrap(MakeTicket(JobInfoData("alice", "65001") + setting + kSecretFunctions)), &settings), S_OK);
+    ASSERT_EQ(ReadJobInfo(Wrap(MakeTicket(JobInfoData("alice", "65001") + setting + kSecretFunctions)), &settings),
+              S_OK);
     EXPECT_EQ(Text(settings.defaultUserName.Get()), "alice");
     EXPECT_EQ(Text(settings.computerName.Get()), "desk7");
     EXPECT_EQ(settings.codePage, 65001);

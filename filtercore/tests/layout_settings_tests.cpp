@@ -65,8 +65,8 @@ TEST_F(LayoutSettings, TheNUpRequestIsJobScopedOnlyWithACountAndADirection)
 
 TEST_F(LayoutSettings, WriteNUpReplacesJobAndDocumentRequestsByOne)
 {
-    PrintTicketDom& ticket =
-        Wrap(MakeTicket(NUp("4", "psk:BottomLeft") + Feature("psk:DocumentNUp", Option("", Scored("psk:PagesPerSheet", "2")))));
+    PrintTicketDom& ticket = Wrap(MakeTicket(NUp("4", "psk:BottomLeft") +
+                                             Feature("psk:DocumentNUp", Option("", Scored("psk:PagesPerSheet", "2")))));
     NUpSettings onePerSheet{kSettingScopeJob, 1, kNUpRightBottom, kNUpBorderSolid};
     ASSERT_EQ(WriteNUp(ticket, onePerSheet), S_OK);
     testsupport::TicketMarkup markup(Saved());
@@ -123,9 +123,8 @@ TEST_F(LayoutSettings, WrittenBinsReadBackAndSayWhenTheSecondBinIsInvalid)
 
 TEST_F(LayoutSettings, ShortEdgeDuplexWithoutModeIsWrittenWithItsTraySeparationOnly)
 {
-    PrintTicketDom& ticket = Wrap(MakeTicket(
-        Feature("psk:JobDuplexAllDocumentsContiguously", Option("psk:OneSided")) +
-        Feature("psk:DocumentDuplex", Option("psk:OneSided"))));
+    PrintTicketDom& ticket = Wrap(MakeTicket(Feature("psk:JobDuplexAllDocumentsContiguously", Option("psk:OneSided")) +
+                                             Feature("psk:DocumentDuplex", Option("psk:OneSided"))));
     DuplexSettings duplex{kSettingScopeJob, kDuplexShortEdge, kDuplexModeNone, FALSE, kDuplexModeNone};
     ASSERT_EQ(WriteDuplex(ticket, duplex), S_OK);
     testsupport::TicketMarkup markup(Saved());
@@ -135,8 +134,7 @@ TEST_F(LayoutSettings, ShortEdgeDuplexWithoutModeIsWrittenWithItsTraySeparationO
     EXPECT_EQ(markup.Count("//psf:Feature[@name='psk:DocumentDuplex']"), 0);
     const std::string data = "//psf:Property[@name='ns0000:JobDuplexData']";
     EXPECT_EQ(markup.Count(data + "/psf:Property"), 1);
-    EXPECT_EQ(markup.Text(data + "/psf:Property[@name='ns0000:TraySeparationMode']/psf:Value"),
-              "DuplexPrintFirstPage");
+    EXPECT_EQ(markup.Text(data + "/psf:Property[@name='ns0000:TraySeparationMode']/psf:Value"), "DuplexPrintFirstPage");
 
     DuplexSettings manual{kSettingScopeJob, kDuplexLongEdgeManual, kDuplexModeManual, TRUE, kDuplexModeManual};
     ASSERT_EQ(WriteDuplex(ticket, manual), S_OK);

@@ -59,9 +59,8 @@ private:
 
 MarkupWriterFactory CanvasWrapping(std::u16string transform, ResourcesElement resources)
 {
-    return [transform, resources](IPrintWriteStream* stream) {
-        return new WrappingWriter(stream, transform, resources);
-    };
+    return
+        [transform, resources](IPrintWriteStream* stream) { return new WrappingWriter(stream, transform, resources); };
 }
 
 XmlDoc ParseXml(const std::string& text)
@@ -83,8 +82,8 @@ xmlNode* FindElement(xmlNode* from, const char* name)
 std::string AttributeValue(xmlNode* element, const char* name, const char* namespaceUri)
 {
     if (element == nullptr) return {};
-    xmlChar* value = xmlGetNsProp(element, reinterpret_cast<const xmlChar*>(name),
-                                  reinterpret_cast<const xmlChar*>(namespaceUri));
+    xmlChar* value =
+        xmlGetNsProp(element, reinterpret_cast<const xmlChar*>(name), reinterpret_cast<const xmlChar*>(namespaceUri));
     if (value == nullptr) return {};
     std::string text(reinterpret_cast<const char*>(value));
     xmlFree(value);

@@ -21,8 +21,8 @@ using testsupport::ComApartment;
 // What a rewrite of one page left behind.
 struct Rewritten {
     HRESULT result = E_FAIL;
-    std::string markup;            // the page's content afterwards
-    std::vector<ULONG> writeSizes; // WriteBytes calls on its write stream
+    std::string markup;             // the page's content afterwards
+    std::vector<ULONG> writeSizes;  // WriteBytes calls on its write stream
     int closeCount = 0;
 };
 
@@ -34,8 +34,7 @@ Rewritten Copy(const std::string& markup);
 // A writer that wraps the page content in a Canvas with the given
 // RenderTransform, as the filters' wrapping writers do, and hands the
 // page's resources over as resources says.
-MarkupWriterFactory CanvasWrapping(std::u16string transform,
-                                   ResourcesElement resources = ResourcesElement::Rename);
+MarkupWriterFactory CanvasWrapping(std::u16string transform, ResourcesElement resources = ResourcesElement::Rename);
 
 struct XmlDocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }

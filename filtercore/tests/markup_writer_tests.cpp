@@ -104,8 +104,7 @@ TEST(MarkupWriter, WritesUtf8WithoutByteOrderMark)
     EXPECT_EQ(writer->Append(u"\u00A9\u20AC\U0001F600", S_OK), S_OK);
     EXPECT_EQ(writer->Flush(), S_OK);
     EXPECT_EQ(target.content->WriteSizes(), std::vector<ULONG>{38 + 2 + 3 + 4});
-    EXPECT_EQ(target.Written(),
-              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\xC2\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(target.Written(), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\xC2\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
 }
 
 TEST(MarkupWriter, FlushWithNothingPendingWritesNothing)

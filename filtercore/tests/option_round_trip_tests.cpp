@@ -23,12 +23,23 @@ using tickettest::Bstr;
 
 // The settings these readers cover, as they appear in the rows' queries.
 const char* const kCoveredSettings[] = {
-    "{k}PageMediaSize'",        "{k}PageMediaSizeMediaSize", "{k}PageOrientation'",
-    "{p}PageMediaSizeData'",    "{k}JobDuplexAllDocumentsContiguously'",
-    "{p}JobDuplexData'",        "{k}JobBindAllDocuments'",   "{p}JobBindBookletDivideSheets'",
-    "{k}PagePoster'",           "{p}PagePosterData'",        "{k}PageMirrorImage'",
-    "{p}PageReverseImage'",     "{p}JobSettingData'",        "{p}JobInfoData'",
-    "{p}JobSecretFunctionData'", "{k}JobNUpAllDocumentsContiguously'", "{k}PageInputBin'",
+    "{k}PageMediaSize'",
+    "{k}PageMediaSizeMediaSize",
+    "{k}PageOrientation'",
+    "{p}PageMediaSizeData'",
+    "{k}JobDuplexAllDocumentsContiguously'",
+    "{p}JobDuplexData'",
+    "{k}JobBindAllDocuments'",
+    "{p}JobBindBookletDivideSheets'",
+    "{k}PagePoster'",
+    "{p}PagePosterData'",
+    "{k}PageMirrorImage'",
+    "{p}PageReverseImage'",
+    "{p}JobSettingData'",
+    "{p}JobInfoData'",
+    "{p}JobSecretFunctionData'",
+    "{k}JobNUpAllDocumentsContiguously'",
+    "{k}PageInputBin'",
     "{p}JobInput2ndBin'",
 };
 
@@ -124,8 +135,8 @@ InputBinSettings ReadBins(PrintTicketDom& ticket)
 // The bin table, with the namespace each name belongs to.
 std::string BinName(INT bin)
 {
-    return NameOf(bin, {"{k}AutoSelect", "{p}SameTray", "{p}Tray1", "{p}Tray2", "{p}Tray3", "{p}Tray4",
-                        "{p}TrayID1", "{p}TrayID2", "{p}TrayID3", "{p}TrayID4", "{k}Manual", "{p}MPTray"});
+    return NameOf(bin, {"{k}AutoSelect", "{p}SameTray", "{p}Tray1", "{p}Tray2", "{p}Tray3", "{p}Tray4", "{p}TrayID1",
+                        "{p}TrayID2", "{p}TrayID3", "{p}TrayID4", "{k}Manual", "{p}MPTray"});
 }
 
 // Where a reader looks (the row's query) and what it found there, written
@@ -143,8 +154,8 @@ std::map<std::string, Probe> MakeProbes()
         probes.emplace(std::move(query), Probe{localNameOnly, std::move(read)});
     };
     auto member = [](const char* group, const char* member) {
-        return std::string("/psf:PrintTicket/psf:Property[@name='{p}") + group + "']/psf:Property[@name='{p}" +
-               member + "']";
+        return std::string("/psf:PrintTicket/psf:Property[@name='{p}") + group + "']/psf:Property[@name='{p}" + member +
+               "']";
     };
     const std::string media = TAV_FEATURE("{k}PageMediaSize");
     const std::string option = "/psf:Option";
@@ -164,8 +175,9 @@ std::map<std::string, Probe> MakeProbes()
         return "{k}" + NameOf(ReadGeometry(ticket).orientation,
                               {"Landscape", "Portrait", "ReverseLandscape", "ReversePortrait"});
     });
-    add(member("PageMediaSizeData", "CustomUnitType"), false,
-        [](PrintTicketDom& ticket) { return NameOf(ReadGeometry(ticket).unitIsInch, {"mm", "inch"}); });
+    add(member("PageMediaSizeData", "CustomUnitType"), false, [](PrintTicketDom& ticket) {
+        return NameOf(ReadGeometry(ticket).unitIsInch, {"mm", "inch"});
+    });
     add(member("PageMediaSizeData", "TransverseMode"), false,
         [](PrintTicketDom& ticket) { return OffOn(ReadGeometry(ticket).transverse); });
     add(member("PageMediaSizeData", "ThicknessType"), false, [](PrintTicketDom& ticket) {
@@ -174,9 +186,10 @@ std::map<std::string, Probe> MakeProbes()
     add(member("PageMediaSizeData", "UseFixedMargin"), false,
         [](PrintTicketDom& ticket) { return OffOn(ReadGeometry(ticket).fixedMargin); });
     using MarginField = INT PaperMargins::*;
-    const std::pair<const char*, MarginField> margins[] = {
-        {"Left", &PaperMargins::left}, {"Right", &PaperMargins::right},
-        {"Top", &PaperMargins::top},   {"Bottom", &PaperMargins::bottom}};
+    const std::pair<const char*, MarginField> margins[] = {{"Left", &PaperMargins::left},
+                                                           {"Right", &PaperMargins::right},
+                                                           {"Top", &PaperMargins::top},
+                                                           {"Bottom", &PaperMargins::bottom}};
     for (const auto& [side, field] : margins) {
         add(member("PageMediaSizeData", (std::string("DocMargin") + side).c_str()), false,
             [field](PrintTicketDom& ticket) { return std::to_string(ReadGeometry(ticket).documentMargins.*field); });
@@ -189,9 +202,8 @@ std::map<std::string, Probe> MakeProbes()
     // Duplex.
     const std::string duplex = TAV_FEATURE("{k}JobDuplexAllDocumentsContiguously");
     add(duplex + TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
-        return "{k}" + NameOf(ReadDuplexSettings(ticket).kind,
-                              {"OneSided", "TwoSidedShortEdge", "TwoSidedShortEdge", "TwoSidedLongEdge",
-                               "TwoSidedLongEdge"});
+        return "{k}" + NameOf(ReadDuplexSettings(ticket).kind, {"OneSided", "TwoSidedShortEdge", "TwoSidedShortEdge",
+                                                                "TwoSidedLongEdge", "TwoSidedLongEdge"});
     });
     add(duplex + option + TAV_SUB("ScoredProperty", "{k}DuplexMode"), false, [](PrintTicketDom& ticket) {
         return NameOf(ReadDuplexSettings(ticket).mode, {"(none)", "Automatic", "Manual"});
@@ -212,16 +224,18 @@ std::map<std::string, Probe> MakeProbes()
     add(binding + TAV_SUB("Feature", "{p}BookletPrintingMethod") TAV_OPTION_NAME, true, [](PrintTicketDom& ticket) {
         return NameOf(ReadBindingSettings(ticket).bookletMethod, {"AllPagesAtOnce", "DivideIntoSets"});
     });
-    add(binding + TAV_SUB("Feature", "{p}BindingUnit") TAV_OPTION_NAME, true,
-        [](PrintTicketDom& ticket) { return NameOf(ReadBindingSettings(ticket).unit, {"microns", "inches"}); });
+    add(binding + TAV_SUB("Feature", "{p}BindingUnit") TAV_OPTION_NAME, true, [](PrintTicketDom& ticket) {
+        return NameOf(ReadBindingSettings(ticket).unit, {"microns", "inches"});
+    });
     add(binding + TAV_SUB("Feature", "{p}BindingGutterControl") TAV_OPTION_NAME, true,
         [](PrintTicketDom& ticket) { return OffOn(ReadBindingSettings(ticket).gutterControl); });
     add(TAV_SUB("PrintTicket/psf:ParameterInit", "{p}JobBindBookletDivideSheets"), false,
         [](PrintTicketDom& ticket) { return std::to_string(ReadBindingSettings(ticket).sheetsPerSet); });
     add(binding + option + TAV_SUB("ScoredProperty", "{k}BindingGutter"), false,
         [](PrintTicketDom& ticket) { return std::to_string(ReadBindingSettings(ticket).gutter); });
-    add(binding + option + TAV_SUB("ScoredProperty", "{p}DependOnDuplex"), false,
-        [](PrintTicketDom& ticket) { return NameOf(ReadBindingSettings(ticket).dependOnDuplex, {"False", "True"}); });
+    add(binding + option + TAV_SUB("ScoredProperty", "{p}DependOnDuplex"), false, [](PrintTicketDom& ticket) {
+        return NameOf(ReadBindingSettings(ticket).dependOnDuplex, {"False", "True"});
+    });
     add(binding + TAV_SUB("Property", "{p}BindingOptionControl"), false,
         [](PrintTicketDom& ticket) { return OffOn(ReadBindingSettings(ticket).optionControl); });
 
@@ -247,7 +261,8 @@ std::map<std::string, Probe> MakeProbes()
     add(nup + option + TAV_SUB("ScoredProperty", "{k}PagesPerSheet"), false,
         [](PrintTicketDom& ticket) { return std::to_string(ReadNUpSettings(ticket).pagesPerSheet); });
     add(nup + TAV_SUB("Feature", "{k}PresentationDirection") TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
-        return "{k}" + NameOf(ReadNUpSettings(ticket).direction, {"RightBottom", "BottomRight", "LeftBottom", "BottomLeft"});
+        return "{k}" +
+               NameOf(ReadNUpSettings(ticket).direction, {"RightBottom", "BottomRight", "LeftBottom", "BottomLeft"});
     });
     add(nup + TAV_SUB("Feature", "{p}BorderLine") TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
         return "{p}" + NameOf(ReadNUpSettings(ticket).border, {"None", "SolidLine", "BreakLine"});
@@ -283,8 +298,7 @@ std::string WithoutNamespaceMarker(const std::string& name)
 std::string Describe(const OptionCase& row)
 {
     std::string text;
-    for (const auto& [name, value] : row.options)
-        text += " -o " + name + "=" + value;
+    for (const auto& [name, value] : row.options) text += " -o " + name + "=" + value;
     return text + " -> " + row.query;
 }
 

@@ -14,9 +14,8 @@ using testsupport::TicketMarkup;
 using tickettest::Bstr;
 using tickettest::MakeTicket;
 
-const std::string kA4 = Feature(
-    "psk:PageMediaSize", Option("psk:ISOA4", Scored("psk:MediaSizeWidth", "210000") +
-                                                 Scored("psk:MediaSizeHeight", "297000")));
+const std::string kA4 = Feature("psk:PageMediaSize", Option("psk:ISOA4", Scored("psk:MediaSizeWidth", "210000") +
+                                                                             Scored("psk:MediaSizeHeight", "297000")));
 const std::string kPortrait = Feature("psk:PageOrientation", Option("psk:Portrait"));
 
 std::string MediaSizeData(const std::string& unit, const std::string& paperTemp)
@@ -113,8 +112,9 @@ TEST_F(PageGeometryReading, NamedMediaWithoutCustomPaperDataIsIncomplete)
 
 TEST_F(PageGeometryReading, PrivateMediaNameComesWithoutPrefix)
 {
-    std::string media = Feature("psk:PageMediaSize", Option("ns0000:Postcard4x6", Scored("psk:MediaSizeWidth", "101600") +
-                                                                            Scored("psk:MediaSizeHeight", "152400")));
+    std::string media = Feature(
+        "psk:PageMediaSize",
+        Option("ns0000:Postcard4x6", Scored("psk:MediaSizeWidth", "101600") + Scored("psk:MediaSizeHeight", "152400")));
     PageGeometry geometry;
     ReadPageGeometry(Wrap(MakeTicket(media)), &geometry);
     EXPECT_EQ(Text(geometry.MediaName()), "Postcard4x6");
@@ -226,17 +226,18 @@ protected:
         prefixes.privateKeywords = "p";
         prefixes.xsi = "s";
         prefixes.xsd = "t";
-        std::string old = "<psf:Feature name=\"k:PageMediaSize\"><psf:Option name=\"k:CustomMediaSize\">"
-                          "<psf:ScoredProperty name=\"k:MediaSizeWidth\">"
-                          "<psf:ParameterRef name=\"k:PageMediaSizeMediaSizeWidth\"/></psf:ScoredProperty>"
-                          "</psf:Option></psf:Feature>"
-                          "<psf:ParameterInit name=\"k:PageMediaSizeMediaSizeWidth\">"
-                          "<psf:Value s:type=\"t:integer\">1</psf:Value></psf:ParameterInit>"
-                          "<psf:ParameterInit name=\"k:PageMediaSizeMediaSizeHeight\">"
-                          "<psf:Value s:type=\"t:integer\">2</psf:Value></psf:ParameterInit>"
-                          "<psf:Feature name=\"k:PageOrientation\"><psf:Option name=\"k:Portrait\"/></psf:Feature>"
-                          "<psf:Property name=\"p:PageMediaSizeData\"/>"
-                          "<psf:Feature name=\"k:JobCopiesAllDocuments\"><psf:Option/></psf:Feature>";
+        std::string old =
+            "<psf:Feature name=\"k:PageMediaSize\"><psf:Option name=\"k:CustomMediaSize\">"
+            "<psf:ScoredProperty name=\"k:MediaSizeWidth\">"
+            "<psf:ParameterRef name=\"k:PageMediaSizeMediaSizeWidth\"/></psf:ScoredProperty>"
+            "</psf:Option></psf:Feature>"
+            "<psf:ParameterInit name=\"k:PageMediaSizeMediaSizeWidth\">"
+            "<psf:Value s:type=\"t:integer\">1</psf:Value></psf:ParameterInit>"
+            "<psf:ParameterInit name=\"k:PageMediaSizeMediaSizeHeight\">"
+            "<psf:Value s:type=\"t:integer\">2</psf:Value></psf:ParameterInit>"
+            "<psf:Feature name=\"k:PageOrientation\"><psf:Option name=\"k:Portrait\"/></psf:Feature>"
+            "<psf:Property name=\"p:PageMediaSizeData\"/>"
+            "<psf:Feature name=\"k:JobCopiesAllDocuments\"><psf:Option/></psf:Feature>";
         return Wrap(MakeTicket(old, prefixes));
     }
 };
@@ -278,12 +279,12 @@ TEST_F(PageGeometryWriting, CustomSizeGoesThroughParameters)
     EXPECT_EQ(saved.Count(data), 1);
     EXPECT_EQ(saved.Count(data + "/psf:Property"), 13);
     EXPECT_EQ(saved.Count(data + "/psf:Property/psf:Value"), 13);
-    const char* order[] = {"CustomUnitType", "TransverseMode", "ThicknessType", "UseFixedMargin",
-                           "DocMarginLeft",  "DocMarginRight", "DocMarginTop",  "DocMarginBottom",
-                           "OutMarginLeft",  "OutMarginRight", "OutMarginTop",  "OutMarginBottom",
-                           "CustomPaperTemp"};
+    const char* order[] = {"CustomUnitType", "TransverseMode",  "ThicknessType",   "UseFixedMargin", "DocMarginLeft",
+                           "DocMarginRight", "DocMarginTop",    "DocMarginBottom", "OutMarginLeft",  "OutMarginRight",
+                           "OutMarginTop",   "OutMarginBottom", "CustomPaperTemp"};
     for (int i = 0; i < 13; ++i) {
-        EXPECT_EQ(saved.Text(data + "/psf:Property[" + std::to_string(i + 1) + "]/@name"), std::string("p:") + order[i]);
+        EXPECT_EQ(saved.Text(data + "/psf:Property[" + std::to_string(i + 1) + "]/@name"),
+                  std::string("p:") + order[i]);
     }
     EXPECT_EQ(saved.Text(data + "/psf:Property[@name='p:CustomUnitType']/psf:Value"), "inch");
     EXPECT_EQ(saved.Text(data + "/psf:Property[@name='p:CustomUnitType']/psf:Value/@xsi:type"), "t:string");

@@ -29,7 +29,8 @@ TEST_F(PageRewriteTest, ReplacesThePageMarkupAndClosesTheStreamOnce)
 {
     Rewritten page = Copy("<FixedPage Width=\"816\" Height=\"1056\">  <Path Data=\"M 0,0\" /> </FixedPage>");
     EXPECT_EQ(page.result, S_OK);
-    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"816\" Height=\"1056\"><Path Data=\"M 0,0\"/></FixedPage>");
+    EXPECT_EQ(page.markup,
+              kDeclaration + "<FixedPage Width=\"816\" Height=\"1056\"><Path Data=\"M 0,0\"/></FixedPage>");
     EXPECT_EQ(page.writeSizes.size(), 1u);
     EXPECT_EQ(page.closeCount, 1);
 }
@@ -51,9 +52,8 @@ TEST_F(PageRewriteTest, ReportsAWriterThatCannotBeMadeAndClosesTheStream)
     Rewritten none = Rewrite("<FixedPage/>", [](IPrintWriteStream*) -> MarkupWriter* { return nullptr; });
     EXPECT_EQ(none.result, E_OUTOFMEMORY);
     EXPECT_EQ(none.closeCount, 1);
-    Rewritten raising = Rewrite("<FixedPage/>", [](IPrintWriteStream*) -> MarkupWriter* {
-        throw CXDException(E_ACCESSDENIED);
-    });
+    Rewritten raising =
+        Rewrite("<FixedPage/>", [](IPrintWriteStream*) -> MarkupWriter* { throw CXDException(E_ACCESSDENIED); });
     EXPECT_EQ(raising.result, E_ACCESSDENIED);
     EXPECT_EQ(raising.closeCount, 1);
 }

@@ -85,18 +85,15 @@ protected:
 
 TEST_F(PosterSettingsTest, ReadsSheetsCutOutLineAndHideFlag)
 {
-    PosterSettings settings =
-        Read(Poster("9", "ns0000:On") + PropertyGroup("ns0000:PagePosterData", Property("ns0000:HideFlag", "1", "integer")));
+    PosterSettings settings = Read(Poster("9", "ns0000:On") +
+                                   PropertyGroup("ns0000:PagePosterData", Property("ns0000:HideFlag", "1", "integer")));
     EXPECT_EQ(settings.sheetsPerPage, 9);
     EXPECT_EQ(settings.printCutOutLine, 1);
     EXPECT_EQ(settings.hideFlag, 1);
     EXPECT_EQ(Read(Poster("4", "ns0000:Off")).printCutOutLine, 0);
 }
 
-TEST_F(PosterSettingsTest, NegativeSheetsCountAsNone)
-{
-    EXPECT_EQ(Read(Poster("-3")).sheetsPerPage, 0);
-}
+TEST_F(PosterSettingsTest, NegativeSheetsCountAsNone) { EXPECT_EQ(Read(Poster("-3")).sheetsPerPage, 0); }
 
 TEST_F(PosterSettingsTest, WithoutTheFeatureThereIsNoPoster)
 {

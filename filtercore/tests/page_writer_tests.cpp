@@ -21,10 +21,13 @@ class PageWriterTest : public ::testing::Test {
 
 TEST_F(PageWriterTest, CopiesElementsAndAttributesButNoTextCommentsOrByteOrderMark)
 {
-    Rewritten page = Copy("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- a comment -->\r\n"
-                          "<FixedPage Width=\"10\" Height=\"20\" xmlns=\"" + kXps + "\">\n"
-                          "  <Canvas Opacity=\"0.5\">\n    <Path Data=\"M 0,0 L 1,1\" />\n  </Canvas>\n"
-                          "  <?target data?>\n  <Path Data=\"x\"></Path>\n</FixedPage>\n");
+    Rewritten page = Copy(
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- a comment -->\r\n"
+        "<FixedPage Width=\"10\" Height=\"20\" xmlns=\"" +
+        kXps +
+        "\">\n"
+        "  <Canvas Opacity=\"0.5\">\n    <Path Data=\"M 0,0 L 1,1\" />\n  </Canvas>\n"
+        "  <?target data?>\n  <Path Data=\"x\"></Path>\n</FixedPage>\n");
     ASSERT_EQ(page.result, S_OK);
     EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"10\" Height=\"20\" xmlns=\"" + kXps +
                                "\"><Canvas Opacity=\"0.5\"><Path Data=\"M 0,0 L 1,1\"/></Canvas><Path Data=\"x\"/>"
@@ -42,11 +45,11 @@ TEST_F(PageWriterTest, AChildlessPageIsSelfClosed)
 
 TEST_F(PageWriterTest, AttributeValuesWithMarkupCharactersSurviveARewrite)
 {
-    Rewritten page = Copy(
-        "<FixedPage xmlns=\"" + kXps + "\" xmlns:x=\"" + kKeys + "\" Width=\"816\" Height=\"1056\">"
-        "<Canvas Name=\"a&amp;b\" FixedPage.NavigateUri=\"http://example.com/?a=1&amp;b=&lt;2&gt;\">"
-        "<Glyphs UnicodeString=\"&quot;Q&apos; &#xa9; &amp;lt;\" Indices=\"a&#xA;b&#9;c\"/>"
-        "<Path x:Key=\"k&lt;1\" Data='say \"hi\"'/></Canvas></FixedPage>");
+    Rewritten page = Copy("<FixedPage xmlns=\"" + kXps + "\" xmlns:x=\"" + kKeys +
+                          "\" Width=\"816\" Height=\"1056\">"
+                          "<Canvas Name=\"a&amp;b\" FixedPage.NavigateUri=\"http://example.com/?a=1&amp;b=&lt;2&gt;\">"
+                          "<Glyphs UnicodeString=\"&quot;Q&apos; &#xa9; &amp;lt;\" Indices=\"a&#xA;b&#9;c\"/>"
+                          "<Path x:Key=\"k&lt;1\" Data='say \"hi\"'/></Canvas></FixedPage>");
     ASSERT_EQ(page.result, S_OK);
     XmlDoc doc = ParseXml(page.markup);
     ASSERT_TRUE(doc) << page.markup;
@@ -81,7 +84,8 @@ TEST_F(PageWriterTest, CarriesThePagesNamespaceDeclarations)
 }
 
 const std::string kPageWithResources =
-    "<FixedPage Width=\"816\" Height=\"1056\" xmlns=\"" + kXps + "\">"
+    "<FixedPage Width=\"816\" Height=\"1056\" xmlns=\"" + kXps +
+    "\">"
     "<FixedPage.Resources><ResourceDictionary Source=\"/r.dict\"/></FixedPage.Resources>"
     "<Canvas><FixedPage.Resources/></Canvas><Path Data=\"M 0,0\"/></FixedPage>";
 
@@ -99,9 +103,10 @@ TEST_F(PageWriterTest, AWrappingWriterGivesThePagesResourcesToItsCanvas)
 
 TEST_F(PageWriterTest, ThePageIsToldByItsNamespaceWhateverItsPrefix)
 {
-    Rewritten page = Rewrite("<x:FixedPage Width=\"816\" Height=\"1056\" xmlns:x=\"" + kXps + "\">"
-                             "<x:FixedPage.Resources><x:ResourceDictionary/></x:FixedPage.Resources>"
-                             "<x:Path Data=\"M 0,0\"/></x:FixedPage>",
+    Rewritten page = Rewrite("<x:FixedPage Width=\"816\" Height=\"1056\" xmlns:x=\"" + kXps +
+                                 "\">"
+                                 "<x:FixedPage.Resources><x:ResourceDictionary/></x:FixedPage.Resources>"
+                                 "<x:Path Data=\"M 0,0\"/></x:FixedPage>",
                              CanvasWrapping(u"1,0,0,1,5,0"));
     ASSERT_EQ(page.result, S_OK);
     EXPECT_EQ(page.markup, kDeclaration + "<x:FixedPage Width=\"816\" Height=\"1056\" xmlns:x=\"" + kXps +
@@ -124,16 +129,16 @@ TEST_F(PageWriterTest, AWrappingWriterClosesItsCanvasOnAnEmptyPage)
 {
     Rewritten page = Rewrite("<FixedPage Width=\"1\" Height=\"2\"/>", CanvasWrapping(u"1,0,0,1,5,0"));
     ASSERT_EQ(page.result, S_OK);
-    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"1\" Height=\"2\"><Canvas RenderTransform=\"1,0,0,1,5,0\">"
-                                          "</Canvas></FixedPage>");
+    EXPECT_EQ(page.markup, kDeclaration +
+                               "<FixedPage Width=\"1\" Height=\"2\"><Canvas RenderTransform=\"1,0,0,1,5,0\">"
+                               "</Canvas></FixedPage>");
 }
 
 // Changes the size, drops the content box and draws under and over the
 // content; the resources get a Canvas of their own.
 class DecoratingWriter final : public PageWriterBase {
 public:
-    explicit DecoratingWriter(IPrintWriteStream* stream)
-        : PageWriterBase(stream, {ResourcesElement::RenameInOwnCanvas})
+    explicit DecoratingWriter(IPrintWriteStream* stream) : PageWriterBase(stream, {ResourcesElement::RenameInOwnCanvas})
     {
     }
 
@@ -160,23 +165,26 @@ protected:
 
 TEST_F(PageWriterTest, ADecoratingWriterEditsTheStartTagAndPutsTheResourcesInACanvasOfTheirOwn)
 {
-    Rewritten page = Rewrite("<FixedPage Width=\"816\" ContentBox=\"0,0,1,1\" Height=\"1056\">"
-                             "<FixedPage.Resources><ResourceDictionary/></FixedPage.Resources>"
-                             "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></FixedPage>",
-                             [](IPrintWriteStream* stream) { return new DecoratingWriter(stream); });
+    Rewritten page = Rewrite(
+        "<FixedPage Width=\"816\" ContentBox=\"0,0,1,1\" Height=\"1056\">"
+        "<FixedPage.Resources><ResourceDictionary/></FixedPage.Resources>"
+        "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></FixedPage>",
+        [](IPrintWriteStream* stream) { return new DecoratingWriter(stream); });
     ASSERT_EQ(page.result, S_OK);
     // The resources of a Canvas in the content are its own and stay as they are.
-    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"100.00\" Height=\"1056\"><Path Data=\"under\"/>"
-                                          "<Canvas><Canvas.Resources><ResourceDictionary/></Canvas.Resources>"
-                                          "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></Canvas>"
-                                          "<Path Data=\"over\"/></FixedPage>");
+    EXPECT_EQ(page.markup, kDeclaration +
+                               "<FixedPage Width=\"100.00\" Height=\"1056\"><Path Data=\"under\"/>"
+                               "<Canvas><Canvas.Resources><ResourceDictionary/></Canvas.Resources>"
+                               "<Canvas><Canvas.Resources/><Path Data=\"content\"/></Canvas></Canvas>"
+                               "<Path Data=\"over\"/></FixedPage>");
 
     // Without resources of its own the page gets no extra Canvas.
     page = Rewrite("<FixedPage Width=\"816\"><Canvas><Canvas.Resources/></Canvas></FixedPage>",
                    [](IPrintWriteStream* stream) { return new DecoratingWriter(stream); });
     ASSERT_EQ(page.result, S_OK);
-    EXPECT_EQ(page.markup, kDeclaration + "<FixedPage Width=\"100.00\"><Path Data=\"under\"/>"
-                                          "<Canvas><Canvas.Resources/></Canvas><Path Data=\"over\"/></FixedPage>");
+    EXPECT_EQ(page.markup, kDeclaration +
+                               "<FixedPage Width=\"100.00\"><Path Data=\"under\"/>"
+                               "<Canvas><Canvas.Resources/></Canvas><Path Data=\"over\"/></FixedPage>");
 }
 
 // Keeps only the FixedPage element: a blank page of the same size.
@@ -219,9 +227,9 @@ FixedPageFrame FrameOf(const std::string& markup)
 
 TEST_F(PageWriterTest, ReadsThePageSizeAndBoxesFromTheFixedPage)
 {
-    FixedPageFrame frame =
-        FrameOf("<FixedPage Width=\"816.5\" Height=\"1056\" BleedBox=\"-10,-10,836.5,1076\" ContentBox=\"10,,20\">"
-                "<Canvas Width=\"1\" ContentBox=\"1,1,1,1\"/></FixedPage>");
+    FixedPageFrame frame = FrameOf(
+        "<FixedPage Width=\"816.5\" Height=\"1056\" BleedBox=\"-10,-10,836.5,1076\" ContentBox=\"10,,20\">"
+        "<Canvas Width=\"1\" ContentBox=\"1,1,1,1\"/></FixedPage>");
     EXPECT_FLOAT_EQ(frame.width, 816.5f);
     EXPECT_FLOAT_EQ(frame.height, 1056);
     ASSERT_TRUE(frame.bleedBox);
@@ -271,8 +279,7 @@ public:
                          const WCHAR* qName, int qNameLength, ISAXAttributes* attributes) override
     {
         if (++*count_ == 2) return E_FAIL;
-        return PageWriterBase::startElement(uri, uriLength, localName, localNameLength, qName, qNameLength,
-                                            attributes);
+        return PageWriterBase::startElement(uri, uriLength, localName, localNameLength, qName, qNameLength, attributes);
     }
 
 private:

@@ -102,13 +102,14 @@ ComPtr<Filter> NewFilter()
 ComPtr<IUnknown> Sequence() { return Unknown(MakePart<FixedDocumentSequencePart>(u"/FixedDocumentSequence.fdseq")); }
 ComPtr<IUnknown> Document(int d)
 {
-    return Unknown(MakePart<FixedDocumentPart>(u"/Documents/" + Utf8ToWide(std::to_string(d)) + u"/FixedDocument.fdoc"));
+    return Unknown(
+        MakePart<FixedDocumentPart>(u"/Documents/" + Utf8ToWide(std::to_string(d)) + u"/FixedDocument.fdoc"));
 }
 ComPtr<IUnknown> Page(int d, int p)
 {
-    return Unknown(MakePart<FixedPagePart>(u"/Documents/" + Utf8ToWide(std::to_string(d)) + u"/Pages/" +
-                                               Utf8ToWide(std::to_string(p)) + u".fpage",
-                                           "<FixedPage Width=\"816\" Height=\"1056\"/>"));
+    return Unknown(MakePart<FixedPagePart>(
+        u"/Documents/" + Utf8ToWide(std::to_string(d)) + u"/Pages/" + Utf8ToWide(std::to_string(p)) + u".fpage",
+        "<FixedPage Width=\"816\" Height=\"1056\"/>"));
 }
 
 using Lines = std::vector<std::string>;
@@ -122,11 +123,11 @@ TEST(PartLoop, PassesFivePartsThroughInOrderAndCounts)
     ChainOutcome outcome = RunFilter(filter.Get(), parts);
 
     EXPECT_EQ(outcome.filters[0].startResult, S_OK);
-    EXPECT_EQ(outcome.consumer->Transcript(),
-              (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
-                     "SendFixedDocument /Documents/1/FixedDocument.fdoc", "SendFixedPage /Documents/1/Pages/1.fpage",
-                     "SendFixedPage /Documents/1/Pages/2.fpage", "SendXpsUnknown /Resources/Fonts/A.odttf",
-                     "CloseSender"}));
+    EXPECT_EQ(
+        outcome.consumer->Transcript(),
+        (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
+               "SendFixedDocument /Documents/1/FixedDocument.fdoc", "SendFixedPage /Documents/1/Pages/1.fpage",
+               "SendFixedPage /Documents/1/Pages/2.fpage", "SendXpsUnknown /Resources/Fonts/A.odttf", "CloseSender"}));
     // The very same part objects arrive.
     std::vector<ComPtr<IUnknown>> sent = outcome.consumer->SentParts();
     ASSERT_EQ(sent.size(), parts.size());
@@ -146,9 +147,8 @@ TEST(PartLoop, CountersAreUpdatedBeforeEachHook)
                                                     Page(1, 1), Page(1, 2), Document(2), Page(2, 1)});
     ASSERT_EQ(outcome.filters[0].startResult, S_OK);
     ASSERT_EQ(filter->hooks.size(), 8u);
-    EXPECT_EQ(filter->HookNames(),
-              (Lines{"OnXpsDocument", "OnFixedDocumentSequence", "OnFixedDocument", "OnFixedPage", "OnFixedPage",
-                     "OnFixedDocument", "OnFixedPage", "OnJobEnd"}));
+    EXPECT_EQ(filter->HookNames(), (Lines{"OnXpsDocument", "OnFixedDocumentSequence", "OnFixedDocument", "OnFixedPage",
+                                          "OnFixedPage", "OnFixedDocument", "OnFixedPage", "OnJobEnd"}));
     struct Counts {
         LONG pageInDocument, documentCount, pageCount;
     };
@@ -184,12 +184,10 @@ TEST(PartLoop, FailingHookStopsTheLoopAndAsksForShutdown)
     EXPECT_EQ(outcome.filters[0].startResult, E_FAIL);
     // Nothing is requested after the failing page, and the job end is skipped.
     EXPECT_EQ(provider->RequestCount(), 4u);
-    EXPECT_EQ(filter->HookNames(),
-              (Lines{"OnFixedDocumentSequence", "OnFixedDocument", "OnFixedPage", "OnFixedPage"}));
-    EXPECT_EQ(outcome.consumer->Transcript(),
-              (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
-                     "SendFixedDocument /Documents/1/FixedDocument.fdoc", "SendFixedPage /Documents/1/Pages/1.fpage",
-                     "CloseSender"}));
+    EXPECT_EQ(filter->HookNames(), (Lines{"OnFixedDocumentSequence", "OnFixedDocument", "OnFixedPage", "OnFixedPage"}));
+    EXPECT_EQ(outcome.consumer->Transcript(), (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
+                                                     "SendFixedDocument /Documents/1/FixedDocument.fdoc",
+                                                     "SendFixedPage /Documents/1/Pages/1.fpage", "CloseSender"}));
     EXPECT_EQ(outcome.filters[0].shutdownRequests, std::vector<HRESULT>{E_FAIL});
     EXPECT_EQ(outcome.filters[0].filterFinishedCount, 1);
 }
@@ -233,9 +231,9 @@ TEST(PartLoop, ShutdownFromAnotherThreadEndsTheRunningLoop)
 
     EXPECT_EQ(outcome.filters[0].startResult, S_OK);
     EXPECT_EQ(filter->HookNames(), (Lines{"OnFixedDocumentSequence", "OnFixedDocument", "OnJobEnd"}));
-    EXPECT_EQ(consumer->Kinds(), (std::vector<ConsumerCallKind>{ConsumerCallKind::SendFixedDocumentSequence,
-                                                                 ConsumerCallKind::SendFixedDocument,
-                                                                 ConsumerCallKind::CloseSender}));
+    EXPECT_EQ(consumer->Kinds(),
+              (std::vector<ConsumerCallKind>{ConsumerCallKind::SendFixedDocumentSequence,
+                                             ConsumerCallKind::SendFixedDocument, ConsumerCallKind::CloseSender}));
     EXPECT_EQ(outcome.filters[0].filterFinishedCount, 1);
     EXPECT_TRUE(outcome.filters[0].shutdownRequests.empty());
     // The page fetched after the stop was released: only this test holds it.
@@ -246,10 +244,10 @@ TEST(PartLoop, ShutdownFromAnotherThreadEndsTheRunningLoop)
 TEST(PartLoop, PartsOfOtherKindsGoThroughSendXpsUnknown)
 {
     auto filter = NewFilter<ProbeFilter>();
-    ChainOutcome outcome =
-        RunFilter(filter.Get(), {Unknown(MakePart<ResourceDictionaryPart>(u"/Resources/Dict.dict", "<ResourceDictionary/>")),
-                                 Unknown(MakePart<ImagePart>(u"/Resources/Images/1.png", "png")),
-                                 Unknown(MakePart<PrintTicketPart>(u"/Metadata/PT.xml", "<PrintTicket/>"))});
+    ChainOutcome outcome = RunFilter(
+        filter.Get(), {Unknown(MakePart<ResourceDictionaryPart>(u"/Resources/Dict.dict", "<ResourceDictionary/>")),
+                       Unknown(MakePart<ImagePart>(u"/Resources/Images/1.png", "png")),
+                       Unknown(MakePart<PrintTicketPart>(u"/Metadata/PT.xml", "<PrintTicket/>"))});
     EXPECT_EQ(outcome.filters[0].startResult, S_OK);
     EXPECT_EQ(outcome.consumer->Transcript(),
               (Lines{"SendXpsUnknown /Resources/Dict.dict", "SendXpsUnknown /Resources/Images/1.png",
@@ -270,10 +268,9 @@ TEST(PartLoop, WithoutGdiplusThePartsBypassTheHooks)
     // Only the job end runs; pages still count.
     EXPECT_EQ(filter->HookNames(), (Lines{"OnJobEnd"}));
     EXPECT_EQ(filter->PageCount(), 1);
-    EXPECT_EQ(outcome.consumer->Transcript(),
-              (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
-                     "SendFixedDocument /Documents/1/FixedDocument.fdoc", "SendFixedPage /Documents/1/Pages/1.fpage",
-                     "CloseSender"}));
+    EXPECT_EQ(outcome.consumer->Transcript(), (Lines{"SendFixedDocumentSequence /FixedDocumentSequence.fdseq",
+                                                     "SendFixedDocument /Documents/1/FixedDocument.fdoc",
+                                                     "SendFixedPage /Documents/1/Pages/1.fpage", "CloseSender"}));
     EXPECT_EQ(AsTestPart(page.Get())->Content(), "<FixedPage Width=\"816\" Height=\"1056\"/>");
 }
 
@@ -378,8 +375,7 @@ TEST_F(InitializeFilterTest, ReadsPrinterNameJobIdAndClassFactory)
     EXPECT_EQ(filter->PrinterName(), u"Office printer");
     EXPECT_EQ(filter->JobId(), 42u);
     EXPECT_TRUE(filter->HasClassObjectFactory());
-    EXPECT_EQ(filter->PrivateNamespace(),
-              u"http://schemas.tavprint.example/quix/printing/2006/11/printschemakeywords");
+    EXPECT_EQ(filter->PrivateNamespace(), u"http://schemas.tavprint.example/quix/printing/2006/11/printschemakeywords");
 }
 
 TEST_F(InitializeFilterTest, MissingJobIdKeepsTheEarlierOne)

@@ -107,7 +107,8 @@ TEST_F(PrintTicketManagerTest, JobWithoutTicketsGivesThreeIndependentCopiesOfThe
         ASSERT_EQ(manager.GetMergedTicket(levels[i], &tickets[i]), S_OK);
         TicketMarkup ticket(SavedMarkup(tickets[i]));
         EXPECT_EQ(OptionOf(ticket, "PageMediaSize"), "psk:ISOA4");
-        EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:Feature"), TicketMarkup(base).Count("/psf:PrintTicket/psf:Feature"));
+        EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:Feature"),
+                  TicketMarkup(base).Count("/psf:PrintTicket/psf:Feature"));
     }
     EXPECT_NE(tickets[0], tickets[1]);
     EXPECT_NE(tickets[1], tickets[2]);
@@ -129,8 +130,7 @@ TEST_F(PrintTicketManagerTest, EachLevelMergesOverTheLevelAbove)
     ASSERT_EQ(manager.OnDocumentTicket(
                   DocumentWithTicket(Ticket(KeywordFeature("DocumentDuplex", "TwoSidedLongEdge"))).Get()),
               S_OK);
-    ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()),
-              S_OK);
+    ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()), S_OK);
     EXPECT_EQ(manager.JobTicketPresent(), 1);
     EXPECT_EQ(manager.DocumentTicketPresent(), 1);
     EXPECT_EQ(manager.PageTicketPresent(), 1);
@@ -153,7 +153,9 @@ TEST_F(PrintTicketManagerTest, EachLevelMergesOverTheLevelAbove)
 TEST_F(PrintTicketManagerTest, NewPartsDropTheTicketsBelowThem)
 {
     ASSERT_EQ(manager.OnJobTicket(SequenceWithTicket("").Get()), S_OK);
-    ASSERT_EQ(manager.OnDocumentTicket(DocumentWithTicket(Ticket(KeywordFeature("DocumentDuplex", "TwoSidedShortEdge"))).Get()), S_OK);
+    ASSERT_EQ(manager.OnDocumentTicket(
+                  DocumentWithTicket(Ticket(KeywordFeature("DocumentDuplex", "TwoSidedShortEdge"))).Get()),
+              S_OK);
     ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()), S_OK);
 
     // A second document with its own ticket: its pages no longer see the
@@ -274,7 +276,7 @@ Imageable ReadImageable(IXMLDOMDocument2* capabilities)
         return document.Text(parent + "/psf:Property[@name='psk:" + name + "']/psf:Value");
     };
     return {value(size, "ImageableSizeWidth"), value(size, "ImageableSizeHeight"), value(area, "OriginWidth"),
-            value(area, "OriginHeight"), value(area, "ExtentWidth"), value(area, "ExtentHeight")};
+            value(area, "OriginHeight"),       value(area, "ExtentWidth"),         value(area, "ExtentHeight")};
 }
 
 TEST_F(PrintTicketManagerTest, CapabilitiesFollowTheMergedPageTicket)
@@ -289,8 +291,7 @@ TEST_F(PrintTicketManagerTest, CapabilitiesFollowTheMergedPageTicket)
     // 297000 - 2 x 4233 = 288534 down.
     EXPECT_EQ(ReadImageable(capabilities.Get()), (Imageable{"210000", "297000", "4233", "4233", "201534", "288534"}));
 
-    ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()),
-              S_OK);
+    ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()), S_OK);
     IXMLDOMDocument2* page = nullptr;
     ASSERT_EQ(manager.GetMergedTicket(TicketLevel::Page, &page), S_OK);
     ASSERT_EQ(manager.GetPrintCapabilities(page, capabilities.Out()), S_OK);

@@ -130,8 +130,8 @@ std::string MergedOverDeviceDefault(const std::string& delta)
     ComPtr<IStream> deltaStream = TextStream(delta);
     ComPtr<IStream> merged = EmptyStream();
     BSTR error = nullptr;
-    HRESULT hr = PTMergeAndValidatePrintTicket(device.Get(), base.Get(), deltaStream.Get(), kPTJobScope, merged.Get(),
-                                               &error);
+    HRESULT hr =
+        PTMergeAndValidatePrintTicket(device.Get(), base.Get(), deltaStream.Get(), kPTJobScope, merged.Get(), &error);
     EXPECT_TRUE(SUCCEEDED(hr)) << Text(error);
     SysFreeString(error);
     return StreamText(merged.Get());

@@ -5,8 +5,8 @@
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/private_keywords.h"
 #include "filtercore/ticket_examination_cache.h"
-#include "testsupport/ticket_markup.h"
 #include "testsupport/per_user_ticket.h"
+#include "testsupport/ticket_markup.h"
 #include "ticket_manager_test_support.h"
 
 namespace tickettest {

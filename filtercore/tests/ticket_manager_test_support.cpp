@@ -15,8 +15,8 @@ std::string KeywordFeature(const std::string& feature, const std::string& option
 
 std::string IntegerParameter(const std::string& name, int value)
 {
-    return "<psf:ParameterInit name=\"psk:" + name + "\"><psf:Value xsi:type=\"xsd:integer\">" +
-           std::to_string(value) + "</psf:Value></psf:ParameterInit>";
+    return "<psf:ParameterInit name=\"psk:" + name + "\"><psf:Value xsi:type=\"xsd:integer\">" + std::to_string(value) +
+           "</psf:Value></psf:ParameterInit>";
 }
 
 HRESULT InitializeManager(PrintTicketManager& manager, const std::string& perUserTicket, const WCHAR* printerName)

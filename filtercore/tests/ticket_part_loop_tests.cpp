@@ -34,8 +34,8 @@ public:
         IXMLDOMDocument2* ticket = nullptr;
         hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
         if (FAILED(hr)) return hr;
-        pages.push_back({SavedMarkup(ticket), ticketManager.JobTicketPresent(),
-                         ticketManager.DocumentTicketPresent(), ticketManager.PageTicketPresent()});
+        pages.push_back({SavedMarkup(ticket), ticketManager.JobTicketPresent(), ticketManager.DocumentTicketPresent(),
+                         ticketManager.PageTicketPresent()});
         return PipelineFilterBase::OnFixedPage(page);
     }
 
@@ -89,8 +89,8 @@ TEST(TicketPartLoop, RealJobAndDocumentTicketsReachEveryPage)
 TEST(TicketPartLoop, PerUserTicketFromThePropertyBagIsTheBase)
 {
     auto bag = DefaultPropertyBag();
-    SetPerUserTicket(bag.Get(), Ticket(KeywordFeature("PageMediaSize", "ISOA5") +
-                                       KeywordFeature("DocumentNUp", "Unused")));
+    SetPerUserTicket(bag.Get(),
+                     Ticket(KeywordFeature("PageMediaSize", "ISOA5") + KeywordFeature("DocumentNUp", "Unused")));
     RunOptions options;
     options.propertyBag = ComPtr<IPrintPipelinePropertyBag>::Adopt(bag.Detach());
     auto filter = ComPtr<PageTicketReader>::Adopt(new PageTicketReader);

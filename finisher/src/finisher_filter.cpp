@@ -77,9 +77,8 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         const FinisherSettings& settings = examined->settings;
         HRESULT hr = S_OK;
         if (RewritesPage(settings)) {
-            hr = RewriteFixedPage(page, [&settings](IPrintWriteStream* stream) {
-                return new FinisherPageWriter(stream, settings);
-            });
+            hr = RewriteFixedPage(
+                page, [&settings](IPrintWriteStream* stream) { return new FinisherPageWriter(stream, settings); });
             if (FAILED(hr)) return hr;
         }
         // A page without a ticket of its own prints with its document's,

@@ -22,9 +22,9 @@ using P = PageSide;
 // without and with the quarter turn. The quarter turn maps (x, y) to
 // (H - y, x): the content's top goes to the right edge of the turned page.
 constexpr ContentTurn kFlips[] = {
-    {-1, 0, 0, 1, P::Width, P::None},    // across the width
-    {1, 0, 0, -1, P::None, P::Height},   // across the height
-    {-1, 0, 0, -1, P::Width, P::Height}, // half turn
+    {-1, 0, 0, 1, P::Width, P::None},     // across the width
+    {1, 0, 0, -1, P::None, P::Height},    // across the height
+    {-1, 0, 0, -1, P::Width, P::Height},  // half turn
 };
 constexpr ContentTurn kQuarterTurn = {0, 1, -1, 0, P::Height, P::None};
 constexpr ContentTurn kTurnedFlips[] = {
@@ -138,7 +138,8 @@ ImageableArea DefaultDeviceImageableArea(const PageGeometry& geometry)
     area.originHeight = kDefaultDeviceMarginMicrons;
     // In 64 bits: a size near the 32-bit limits cannot overflow.
     auto extent = [](INT side) {
-        return static_cast<INT>(std::max<long long>(0, static_cast<long long>(side) - 2LL * kDefaultDeviceMarginMicrons));
+        return static_cast<INT>(
+            std::max<long long>(0, static_cast<long long>(side) - 2LL * kDefaultDeviceMarginMicrons));
     };
     area.extentWidth = extent(area.imageableSizeWidth);
     area.extentHeight = extent(area.imageableSizeHeight);

@@ -38,8 +38,8 @@ ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ti
 // tells it from a Landscape or Portrait one: the content takes it instead.
 bool TransverseKeepsHalfTurn(const PageGeometry& geometry)
 {
-    return geometry.transverse &&
-           (geometry.orientation == kOrientationReverseLandscape || geometry.orientation == kOrientationReversePortrait);
+    return geometry.transverse && (geometry.orientation == kOrientationReverseLandscape ||
+                                   geometry.orientation == kOrientationReversePortrait);
 }
 
 HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* changed)

@@ -1,7 +1,7 @@
 // The exports of tavfin.
-#include "finisher_filter.h"
-#include "filtercore/filter_classes.h"
 #include "filtercore/module.h"
+#include "filtercore/filter_classes.h"
+#include "finisher_filter.h"
 
 namespace {
 

@@ -162,9 +162,8 @@ TEST(FinisherFilterTest, TransverseFeedOfALandscapePageChangesOnlyItsTicket)
 TEST(FinisherFilterTest, ALandscapePageInTransverseFeedIsMirroredWithoutATurn)
 {
     Job job("", "");
-    FixedPagePart* page = job.AddPage(kLetter + Orientation("Landscape") + Transverse("On") +
-                                          Mirror("MirrorImageWidth"),
-                                      LetterPage(1056, 816));
+    FixedPagePart* page = job.AddPage(
+        kLetter + Orientation("Landscape") + Transverse("On") + Mirror("MirrorImageWidth"), LetterPage(1056, 816));
     ChainOutcome outcome = RunFinisher(job);
     ASSERT_EQ(outcome.filters[0].startResult, S_OK);
     EXPECT_EQ(page->Content(), kDeclaration + std::string("<FixedPage xmlns=\"") + kXpsNamespace +

@@ -27,10 +27,7 @@ void ExpectPoint(Point actual, Point expected, const char* what)
 }
 
 // The default device's area on Letter portrait: 4233 microns on every side.
-ImageableArea LetterArea()
-{
-    return {215900, 279400, 4233, 4233, 207434, 270934};
-}
+ImageableArea LetterArea() { return {215900, 279400, 4233, 4233, 207434, 270934}; }
 
 TEST(FinisherKinds, MirrorAndReverseImageCombine)
 {
@@ -128,9 +125,9 @@ TEST(FinisherTransforms, TurnsAreTheFlipThenTheQuarterTurn)
             actual.GetElements(a);
             expected.GetElements(e);
             EXPECT_TRUE(actual.Equals(&expected))
-                << "rotation " << rotation << ", mirror " << mirror << ": " << a[0] << "," << a[1] << "," << a[2]
-                << "," << a[3] << "," << a[4] << "," << a[5] << " instead of " << e[0] << "," << e[1] << "," << e[2]
-                << "," << e[3] << "," << e[4] << "," << e[5];
+                << "rotation " << rotation << ", mirror " << mirror << ": " << a[0] << "," << a[1] << "," << a[2] << ","
+                << a[3] << "," << a[4] << "," << a[5] << " instead of " << e[0] << "," << e[1] << "," << e[2] << ","
+                << e[3] << "," << e[4] << "," << e[5];
         }
     }
 }
@@ -202,12 +199,9 @@ TEST(FinisherPrintableArea, TwelveMarksAtTheCornersAndEdgeMiddles)
     const float middleY = top + 1022.73550f / 2 - dy / 2;
     const float middleX = left + 782.73248f / 2 - dx / 2;
     const CutMark expected[kCutMarkCount] = {
-        {left, top, true, dy},         {left, top, false, dx},
-        {right, top, true, dy},        {right, top, false, -dx},
-        {left, bottom, true, -dy},     {left, bottom, false, dx},
-        {right, bottom, true, -dy},    {right, bottom, false, -dx},
-        {left, middleY, true, dy},     {right, middleY, true, dy},
-        {middleX, top, false, dx},     {middleX, bottom, false, dx},
+        {left, top, true, dy},     {left, top, false, dx},     {right, top, true, dy},     {right, top, false, -dx},
+        {left, bottom, true, -dy}, {left, bottom, false, dx},  {right, bottom, true, -dy}, {right, bottom, false, -dx},
+        {left, middleY, true, dy}, {right, middleY, true, dy}, {middleX, top, false, dx},  {middleX, bottom, false, dx},
     };
     for (size_t i = 0; i < kCutMarkCount; ++i) {
         SCOPED_TRACE(testing::Message() << "mark " << i + 1);

@@ -45,17 +45,15 @@ protected:
     FinisherSettings settings{manager, u"urn:private"};
 };
 
-std::string Xmlns()
-{
-    return std::string("<FixedPage xmlns=\"") + kXpsNamespace + "\"";
-}
+std::string Xmlns() { return std::string("<FixedPage xmlns=\"") + kXpsNamespace + "\""; }
 
 TEST_F(FinisherPageWriterTest, TransverseFeedTurnsAPortraitPageAndItsBoxes)
 {
     settings.rotationKind = kTransverseTurned;
-    std::string page = Finish(FixedPage("Width=\"816\" Height=\"1056\" xml:lang=\"en-US\" "
-                                        "ContentBox=\"10,20,100,50\" BleedBox=\"0,0,816,1056\"",
-                                        kPath));
+    std::string page =
+        Finish(FixedPage("Width=\"816\" Height=\"1056\" xml:lang=\"en-US\" "
+                         "ContentBox=\"10,20,100,50\" BleedBox=\"0,0,816,1056\"",
+                         kPath));
     // The other attributes first, then the size, BleedBox and ContentBox
     // written anew; the ContentBox turned with the content to
     // (1056 - 20 - 50, 10, 50, 100).
@@ -98,7 +96,7 @@ TEST_F(FinisherPageWriterTest, EachTurnAndFlipWritesItsMatrix)
         settings.mirrorKind = c.mirror;
         std::string page = Finish(FixedPage("Height=\"792\" Width=\"612\"", ""));
         std::string size = c.rotation == kTransverseTurned ? " Width=\"792.00\" Height=\"612.00\""
-                                                            : " Width=\"612.00\" Height=\"792.00\"";
+                                                           : " Width=\"612.00\" Height=\"792.00\"";
         EXPECT_EQ(page, kDeclaration + Xmlns() + size + "><Canvas RenderTransform=\"" + c.matrix +
                             "\"></Canvas></FixedPage>");
     }
@@ -109,8 +107,10 @@ TEST_F(FinisherPageWriterTest, AnEmptyPageStillGetsItsCanvasesOpenedAndClosed)
     settings.mirrorKind = kFlipAcrossWidth;
     settings.cutOutLines = TRUE;
     settings.imageableArea = kLetterArea;
-    std::string page = Finish(std::string("<FixedPage xmlns=\"") + kXpsNamespace + "\" Width=\"816\" Height=\"1056\"/>");
-    EXPECT_EQ(page, kDeclaration + Xmlns() + " Width=\"816.00\" Height=\"1056.00\">"
+    std::string page =
+        Finish(std::string("<FixedPage xmlns=\"") + kXpsNamespace + "\" Width=\"816\" Height=\"1056\"/>");
+    EXPECT_EQ(page, kDeclaration + Xmlns() +
+                        " Width=\"816.00\" Height=\"1056.00\">"
                         "<Canvas RenderTransform=\"-1,0,0,1,816.00,0\">" +
                         kLetterClip + "</Canvas>" + kLetterMarks + "</Canvas></FixedPage>");
 }
@@ -119,10 +119,11 @@ TEST_F(FinisherPageWriterTest, CutOutLinesClipTheContentAndDrawTheMarksOutsideTh
 {
     settings.cutOutLines = TRUE;
     settings.imageableArea = kLetterArea;
-    std::string page = Finish(FixedPage("Width=\"816\" Height=\"1056\" ContentBox=\"10,20,100,50\"",
-                                        "<Canvas>" + kPath + "</Canvas>"));
+    std::string page = Finish(
+        FixedPage("Width=\"816\" Height=\"1056\" ContentBox=\"10,20,100,50\"", "<Canvas>" + kPath + "</Canvas>"));
     // Nothing turns: no transform canvas, the box as it was.
-    EXPECT_EQ(page, kDeclaration + Xmlns() + " Width=\"816.00\" Height=\"1056.00\""
+    EXPECT_EQ(page, kDeclaration + Xmlns() +
+                        " Width=\"816.00\" Height=\"1056.00\""
                         " ContentBox=\"10.00,20.00,100.00,50.00\">" +
                         kLetterClip + "<Canvas>" + kPath + "</Canvas></Canvas>" + kLetterMarks + "</FixedPage>");
 }
@@ -133,7 +134,8 @@ TEST_F(FinisherPageWriterTest, PageResourcesBelongToTheTransformCanvas)
     std::string resources = "<ResourceDictionary><SolidColorBrush x:Key=\"b\" Color=\"#00FF00\"/></ResourceDictionary>";
     std::string page = Finish(FixedPage(
         "xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\" Width=\"816\" Height=\"1056\"",
-        "<FixedPage.Resources>" + resources + "</FixedPage.Resources><Path Data=\"M 0,0 h 5\" Fill=\"{StaticResource b}\"/>"));
+        "<FixedPage.Resources>" + resources +
+            "</FixedPage.Resources><Path Data=\"M 0,0 h 5\" Fill=\"{StaticResource b}\"/>"));
     EXPECT_EQ(page, kDeclaration + Xmlns() +
                         " xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\""
                         " Width=\"1056.00\" Height=\"816.00\"><Canvas RenderTransform=\"0,1,-1,0,1056.00,0\">"
@@ -149,7 +151,8 @@ TEST_F(FinisherPageWriterTest, TurnedPageWithCutOutLinesNestsClipInsideTransform
     settings.cutOutLines = TRUE;
     settings.imageableArea = kLetterArea;
     std::string page = Finish(FixedPage("Width=\"816\" Height=\"1056\"", kPath));
-    EXPECT_EQ(page, kDeclaration + Xmlns() + " Width=\"1056.00\" Height=\"816.00\">"
+    EXPECT_EQ(page, kDeclaration + Xmlns() +
+                        " Width=\"1056.00\" Height=\"816.00\">"
                         "<Canvas RenderTransform=\"0,1,-1,0,1056.00,0\">" +
                         kLetterClip + kPath + "</Canvas>" + kLetterMarks + "</Canvas></FixedPage>");
 }

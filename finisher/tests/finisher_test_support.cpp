@@ -45,10 +45,7 @@ std::string Media(const std::string& name, int width, int height)
                    IntegerScored("MediaSizeWidth", width) + IntegerScored("MediaSizeHeight", height));
 }
 
-std::string Orientation(const std::string& name)
-{
-    return Feature("psk:PageOrientation", "psk:" + name);
-}
+std::string Orientation(const std::string& name) { return Feature("psk:PageOrientation", "psk:" + name); }
 
 std::string Transverse(const std::string& mode)
 {
@@ -56,20 +53,14 @@ std::string Transverse(const std::string& mode)
            Value("string", mode) + "</psf:Property></psf:Property>";
 }
 
-std::string Mirror(const std::string& option)
-{
-    return Feature("psk:PageMirrorImage", "psk:" + option);
-}
+std::string Mirror(const std::string& option) { return Feature("psk:PageMirrorImage", "psk:" + option); }
 
-std::string ReverseImage(const std::string& mode)
-{
-    return Feature("ns0000:PageReverseImage", "ns0000:" + mode);
-}
+std::string ReverseImage(const std::string& mode) { return Feature("ns0000:PageReverseImage", "ns0000:" + mode); }
 
 std::string PosterCutOutLines()
 {
-    return "<psf:Feature name=\"psk:PagePoster\"><psf:Option>" + IntegerScored("SheetsPerPage", 4) +
-           "</psf:Option>" + Feature("ns0000:PagePrintCutOutLine", "ns0000:On") + "</psf:Feature>";
+    return "<psf:Feature name=\"psk:PagePoster\"><psf:Option>" + IntegerScored("SheetsPerPage", 4) + "</psf:Option>" +
+           Feature("ns0000:PagePrintCutOutLine", "ns0000:On") + "</psf:Feature>";
 }
 
 Rewritten RewritePage(const std::string& markup, const FinisherSettings& settings)

@@ -11,15 +11,11 @@ using enum OptionId;
 // booklet is printed all at once.
 constexpr int kDefaultSheetsPerSet = 10;
 
-bool IsTwoSided(const JobRequest& request)
-{
-    return request.Given(Sides) && request.Text(Sides) != "one-sided";
-}
+bool IsTwoSided(const JobRequest& request) { return request.Given(Sides) && request.Text(Sides) != "one-sided"; }
 
 void WriteDuplex(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.Given(Sides))
-        return;
+    if (!request.Given(Sides)) return;
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "JobDuplexAllDocumentsContiguously");
     xmlNodePtr option = ticket.AddChild(feature, "Option", Ns::Keywords, request.Choice(Sides).keyword);
     if (IsTwoSided(request))
@@ -28,8 +24,7 @@ void WriteDuplex(const JobRequest& request, TicketDocument& ticket)
 
 void WriteDuplexData(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.Given(Sides) && !request.GroupGiven(TicketGroup::DuplexData))
-        return;
+    if (!request.Given(Sides) && !request.GroupGiven(TicketGroup::DuplexData)) return;
     xmlNodePtr data = ticket.PutTopLevel("Property", Ns::Private, "JobDuplexData");
     AddStringProperty(ticket, data, Ns::Private, "TraySeparationMode", request.Choice(SeparateTrayScope).keyword);
     if (IsTwoSided(request))
@@ -40,19 +35,17 @@ void WriteDuplexData(const JobRequest& request, TicketDocument& ticket)
 // is written. A gutter that was given turns the gutter on.
 void WriteBinding(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.GroupGiven(TicketGroup::Binding))
-        return;
+    if (!request.GroupGiven(TicketGroup::Binding)) return;
     const Alternative& booklet = request.Choice(Booklet);
     const Alternative& binding = booklet.keyword.empty() ? request.Choice(Binding) : booklet;
     const ParsedValue& gutter = request.Value(BindingGutter);
     const Alternative& sets = request.Choice(BookletSheetsPerSet);
-    int sheetsPerSet = sets.form == ValueForm::Integer ? request.Value(BookletSheetsPerSet).numbers[0]
-                                                       : kDefaultSheetsPerSet;
+    int sheetsPerSet =
+        sets.form == ValueForm::Integer ? request.Value(BookletSheetsPerSet).numbers[0] : kDefaultSheetsPerSet;
 
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "JobBindAllDocuments");
     xmlNodePtr option = ticket.AddChild(feature, "Option", NsOf(binding), binding.keyword);
-    AddIntegerParameter(ticket, option, "BindingGutter", Ns::Keywords, "JobBindAllDocumentsGutter",
-                        gutter.numbers[0]);
+    AddIntegerParameter(ticket, option, "BindingGutter", Ns::Keywords, "JobBindAllDocumentsGutter", gutter.numbers[0]);
     AddStringScoredProperty(ticket, option, Ns::Private, "DependOnDuplex", "True");
     AddStringProperty(ticket, feature, Ns::Private, "BindingOptionControl", "On");
     AddFeatureWithOption(ticket, feature, Ns::Private, "BindingGutterControl", Ns::Private,

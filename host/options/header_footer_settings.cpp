@@ -25,8 +25,7 @@ void AddLayoutFeature(TicketDocument& ticket, xmlNodePtr feature, std::string_vi
 {
     xmlNodePtr sub = ticket.AddChild(feature, "Feature", Ns::Private, name);
     xmlNodePtr option = ticket.AddChild(sub, "Option", NsOf(choice), choice.keyword);
-    if (choice.number == 0)
-        return;
+    if (choice.number == 0) return;
     const DateTimeLayout& layout = layoutOfType(choice.number);
     AddStringScoredProperty(ticket, option, Ns::Private, "StringFormat", layout.stringFormat);
     AddStringScoredProperty(ticket, option, Ns::Private, "DataFormat", layout.dataFormat);
@@ -61,8 +60,7 @@ void WriteHeaderFooterData(const JobRequest& request, TicketDocument& ticket)
 
 void WriteHeaderFooter(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.GroupGiven(TicketGroup::HeaderFooter))
-        return;
+    if (!request.GroupGiven(TicketGroup::HeaderFooter)) return;
     const Alternative& line = request.Choice(HeaderFooter);
     xmlNodePtr feature = PutFeatureWithOption(ticket, Ns::Private, "PageHeaderFooter", NsOf(line), line.keyword);
     AddLayoutFeature(ticket, feature, "DateFormat", request.Choice(HeaderFooterDate), DateLayout);

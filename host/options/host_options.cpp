@@ -17,8 +17,7 @@ const std::vector<HostOptionSpec>& HostOptionTable()
 const HostOptionSpec* FindHostOption(std::string_view name)
 {
     for (const HostOptionSpec& spec : HostOptionTable()) {
-        if (EqualsIgnoringAsciiCase(spec.name, name))
-            return &spec;
+        if (EqualsIgnoringAsciiCase(spec.name, name)) return &spec;
     }
     return nullptr;
 }

@@ -31,21 +31,16 @@ bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& opti
     try {
         JobRequest request;
         for (const auto& [name, value] : options) {
-            if (FindHostOption(name))
-                continue;  // applied by the host, not written into the ticket
-            if (!request.Set(name, value, error))
-                return false;
+            if (FindHostOption(name)) continue;  // applied by the host, not written into the ticket
+            if (!request.Set(name, value, error)) return false;
         }
         std::vector<std::string> found;
-        if (!ApplyOptionRules(&request, &found, error))
-            return false;
+        if (!ApplyOptionRules(&request, &found, error)) return false;
         std::unique_ptr<TicketDocument> ticket = TicketDocument::Create(baseTicketXml, error);
-        if (!ticket)
-            return false;
+        if (!ticket) return false;
         WriteJobSettings(request, *ticket);
         *ticketXml = ticket->Serialize();
-        if (warnings)
-            warnings->insert(warnings->end(), found.begin(), found.end());
+        if (warnings) warnings->insert(warnings->end(), found.begin(), found.end());
         return true;
     } catch (const std::bad_alloc&) {
         *error = "out of memory";
@@ -69,15 +64,14 @@ std::string ListJobOptions()
 std::string DescribeJobOption(const std::string& name)
 {
     if (const tavoptions::HostOptionSpec* host = tavoptions::FindHostOption(name)) {
-        return std::string(host->name) + ": " + std::string(host->description) + "; accepted values: " +
-               std::string(host->values) + "; default: " + std::string(host->defaultValue) + "; " +
-               std::string(host->details);
+        return std::string(host->name) + ": " + std::string(host->description) +
+               "; accepted values: " + std::string(host->values) + "; default: " + std::string(host->defaultValue) +
+               "; " + std::string(host->details);
     }
     const tavoptions::OptionSpec* spec = tavoptions::FindOption(name);
-    if (!spec)
-        return std::string();
-    std::string defaultText = spec->defaultValue.empty() ? "the document's own setting"
-                                                         : std::string(spec->defaultValue);
+    if (!spec) return std::string();
+    std::string defaultText =
+        spec->defaultValue.empty() ? "the document's own setting" : std::string(spec->defaultValue);
     return std::string(spec->name) + ": " + std::string(spec->description) +
            "; accepted values: " + AcceptedValues(*spec) + "; default: " + defaultText;
 }

@@ -9,7 +9,6 @@ namespace tavoptions {
 
 namespace {
 
-
 }  // namespace
 
 std::string ValueError(const OptionSpec& spec, std::string_view value, const std::string& problem)
@@ -24,8 +23,7 @@ std::string ValueError(const OptionSpec& spec, std::string_view value, const std
 
 JobRequest::JobRequest() : slots_(static_cast<size_t>(OptionId::Count))
 {
-    for (const OptionSpec& spec : OptionTable())
-        Reset(spec.id);
+    for (const OptionSpec& spec : OptionTable()) Reset(spec.id);
 }
 
 void JobRequest::Reset(OptionId id)
@@ -33,8 +31,7 @@ void JobRequest::Reset(OptionId id)
     const OptionSpec& spec = Spec(id);
     Slot& slot = slots_[static_cast<size_t>(id)];
     slot = Slot{};
-    if (spec.defaultValue.empty())
-        return;
+    if (spec.defaultValue.empty()) return;
     std::string problem;
     bool accepted = ParseOptionValue(spec.values, spec.defaultValue, &slot.value, &problem);
     assert(accepted);
@@ -72,46 +69,29 @@ void JobRequest::Imply(OptionId id, std::string_view value)
     slots_[static_cast<size_t>(id)] = std::move(slot);
 }
 
-void JobRequest::Ignore(OptionId id)
-{
-    Reset(id);
-}
+void JobRequest::Ignore(OptionId id) { Reset(id); }
 
-bool JobRequest::Given(OptionId id) const
-{
-    return slots_[static_cast<size_t>(id)].source != Source::Default;
-}
+bool JobRequest::Given(OptionId id) const { return slots_[static_cast<size_t>(id)].source != Source::Default; }
 
-bool JobRequest::Explicit(OptionId id) const
-{
-    return slots_[static_cast<size_t>(id)].source == Source::CommandLine;
-}
+bool JobRequest::Explicit(OptionId id) const { return slots_[static_cast<size_t>(id)].source == Source::CommandLine; }
 
 bool JobRequest::GroupGiven(TicketGroup group) const
 {
     for (const OptionSpec& spec : OptionTable()) {
-        if (spec.group == group && Given(spec.id))
-            return true;
+        if (spec.group == group && Given(spec.id)) return true;
     }
     return false;
 }
 
-const ParsedValue& JobRequest::Value(OptionId id) const
-{
-    return slots_[static_cast<size_t>(id)].value;
-}
+const ParsedValue& JobRequest::Value(OptionId id) const { return slots_[static_cast<size_t>(id)].value; }
 
 const Alternative& JobRequest::Choice(OptionId id) const
 {
     const Alternative* alternative = Value(id).alternative;
-    if (!alternative)
-        throw std::logic_error("an option without value has no choice");
+    if (!alternative) throw std::logic_error("an option without value has no choice");
     return *alternative;
 }
 
-const std::string& JobRequest::Text(OptionId id) const
-{
-    return slots_[static_cast<size_t>(id)].text;
-}
+const std::string& JobRequest::Text(OptionId id) const { return slots_[static_cast<size_t>(id)].text; }
 
 }  // namespace tavoptions

@@ -16,8 +16,7 @@ void WritePageMediaSize(const MediaSize& media, TicketDocument& ticket)
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "PageMediaSize");
     xmlNodePtr option = ticket.AddChild(feature, "Option", Ns::Keywords, media.keyword);
     if (media.custom) {
-        AddIntegerParameter(ticket, option, "MediaSizeWidth", Ns::Keywords, "PageMediaSizeMediaSizeWidth",
-                            media.width);
+        AddIntegerParameter(ticket, option, "MediaSizeWidth", Ns::Keywords, "PageMediaSizeMediaSizeWidth", media.width);
         AddIntegerParameter(ticket, option, "MediaSizeHeight", Ns::Keywords, "PageMediaSizeMediaSizeHeight",
                             media.height);
     } else {
@@ -39,8 +38,7 @@ void AddMargins(TicketDocument& ticket, xmlNodePtr data, const ParsedValue& marg
 void WriteMediaSizeData(const JobRequest& request, TicketDocument& ticket)
 {
     bool customMedia = request.Given(Media) && request.Value(Media).media.custom;
-    if (!request.GroupGiven(TicketGroup::MediaSizeData) && !customMedia)
-        return;
+    if (!request.GroupGiven(TicketGroup::MediaSizeData) && !customMedia) return;
     constexpr int kCustomPaperTemp = 256;
     xmlNodePtr data = ticket.PutTopLevel("Property", Ns::Private, "PageMediaSizeData");
     bool inches = customMedia && request.Value(Media).media.inches;
@@ -67,12 +65,10 @@ void WriteResolution(const JobRequest& request, TicketDocument& ticket)
 
 void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket)
 {
-    if (request.Given(Media))
-        WritePageMediaSize(request.Value(Media).media, ticket);
+    if (request.Given(Media)) WritePageMediaSize(request.Value(Media).media, ticket);
     WriteChoiceFeature(request, ticket, OrientationRequested, Ns::Keywords, "PageOrientation");
     WriteMediaSizeData(request, ticket);
-    if (request.Given(PrinterResolution))
-        WriteResolution(request, ticket);
+    if (request.Given(PrinterResolution)) WriteResolution(request, ticket);
 }
 
 }  // namespace tavoptions

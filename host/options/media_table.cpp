@@ -38,11 +38,9 @@ Parsed ParseCustomSize(std::string_view text, MediaSize* media)
     std::string_view size = text.substr(kCustomPrefix.size());
     std::string_view numbers;
     LengthUnit unit;
-    if (!SplitLengthUnit(size, &numbers, &unit) || unit == LengthUnit::Point)
-        return Parsed::Malformed;
+    if (!SplitLengthUnit(size, &numbers, &unit) || unit == LengthUnit::Point) return Parsed::Malformed;
     size_t cross = numbers.find('x');
-    if (cross == std::string_view::npos)
-        return Parsed::Malformed;
+    if (cross == std::string_view::npos) return Parsed::Malformed;
     double width, height;
     if (!ParseDecimal(numbers.substr(0, cross), &width) || !ParseDecimal(numbers.substr(cross + 1), &height))
         return Parsed::Malformed;
@@ -61,8 +59,7 @@ Parsed ParseCustomSize(std::string_view text, MediaSize* media)
 
 Parsed ParseMedia(std::string_view text, MediaSize* media)
 {
-    if (text.starts_with(kCustomPrefix))
-        return ParseCustomSize(text, media);
+    if (text.starts_with(kCustomPrefix)) return ParseCustomSize(text, media);
     for (const NamedMedia& named : kMedia) {
         if (EqualsIgnoringAsciiCase(text, named.pwgName) || EqualsIgnoringAsciiCase(text, named.shortName)) {
             *media = MediaSize{std::string(named.keyword), named.width, named.height, false, false};
@@ -75,8 +72,7 @@ Parsed ParseMedia(std::string_view text, MediaSize* media)
 std::string_view MediaNameOfKeyword(std::string_view keyword)
 {
     for (const NamedMedia& named : kMedia) {
-        if (named.keyword == keyword)
-            return named.pwgName;
+        if (named.keyword == keyword) return named.pwgName;
     }
     return {};
 }
@@ -84,8 +80,7 @@ std::string_view MediaNameOfKeyword(std::string_view keyword)
 std::vector<std::string> ListedMediaNames()
 {
     std::vector<std::string> names;
-    for (const NamedMedia& named : kMedia)
-        names.emplace_back(named.pwgName);
+    for (const NamedMedia& named : kMedia) names.emplace_back(named.pwgName);
     names.emplace_back("custom_WxHmm");
     names.emplace_back("custom_WxHin");
     return names;
@@ -94,10 +89,8 @@ std::vector<std::string> ListedMediaNames()
 std::vector<std::string> AcceptedMediaNames()
 {
     std::vector<std::string> names;
-    for (const NamedMedia& named : kMedia)
-        names.emplace_back(named.pwgName);
-    for (const NamedMedia& named : kMedia)
-        names.emplace_back(named.shortName);
+    for (const NamedMedia& named : kMedia) names.emplace_back(named.pwgName);
+    for (const NamedMedia& named : kMedia) names.emplace_back(named.shortName);
     names.emplace_back("custom_WxHmm");
     names.emplace_back("custom_WxHin");
     return names;

@@ -11,11 +11,9 @@ namespace {
 
 bool IsDigits(std::string_view text)
 {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     }
     return true;
 }
@@ -25,8 +23,7 @@ bool IsDigits(std::string_view text)
 bool ParseInteger(std::string_view text, long long* value)
 {
     std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
-    if (!IsDigits(digits))
-        return false;
+    if (!IsDigits(digits)) return false;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
     return error == std::errc() && end == text.data() + text.size();
 }
@@ -38,12 +35,9 @@ bool ParseDecimal(std::string_view text, double* value)
     std::string_view whole = body.substr(0, point);
     std::string_view fraction = point == std::string_view::npos ? std::string_view() : body.substr(point + 1);
     // "5", "5.25" and ".5" are numbers; "5.", "." and "" are not.
-    if (point != std::string_view::npos && !IsDigits(fraction))
-        return false;
-    if (!whole.empty() && !IsDigits(whole))
-        return false;
-    if (whole.empty() && point == std::string_view::npos)
-        return false;
+    if (point != std::string_view::npos && !IsDigits(fraction)) return false;
+    if (!whole.empty() && !IsDigits(whole)) return false;
+    if (whole.empty() && point == std::string_view::npos) return false;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value, std::chars_format::fixed);
     return error == std::errc() && end == text.data() + text.size() && std::isfinite(*value);
 }
@@ -73,8 +67,7 @@ bool LengthToMicrons(double value, LengthUnit unit, int minMicrons, int maxMicro
         perUnit = static_cast<double>(kMicronsPerInch) / kPointsPerInch;
     double rounded = std::round(value * perUnit);
     // Compared as doubles first, so a huge value never reaches the int conversion.
-    if (!(rounded >= minMicrons && rounded <= maxMicrons))
-        return false;
+    if (!(rounded >= minMicrons && rounded <= maxMicrons)) return false;
     *microns = static_cast<int>(rounded);
     return true;
 }
@@ -84,10 +77,8 @@ Parsed ParseLength(std::string_view text, int minMicrons, int maxMicrons, int* m
     std::string_view number;
     LengthUnit unit;
     double value;
-    if (!SplitLengthUnit(text, &number, &unit) || !ParseDecimal(number, &value))
-        return Parsed::Malformed;
-    if (!LengthToMicrons(value, unit, minMicrons, maxMicrons, microns))
-        return Parsed::OutOfRange;
+    if (!SplitLengthUnit(text, &number, &unit) || !ParseDecimal(number, &value)) return Parsed::Malformed;
+    if (!LengthToMicrons(value, unit, minMicrons, maxMicrons, microns)) return Parsed::OutOfRange;
     *inches = unit == LengthUnit::Inch;
     return Parsed::Ok;
 }

@@ -59,11 +59,9 @@ bool ParseTicketArguments(const std::vector<std::string>& arguments, TicketArgum
         if (argument == "-h" || argument == "--help") {
             parsed->help = true;
         } else if (argument == "-o" && hasNext) {
-            if (!AddOption(arguments[++i], parsed, error))
-                return false;
+            if (!AddOption(arguments[++i], parsed, error)) return false;
         } else if (argument.starts_with("-o") && argument.size() > 2) {
-            if (!AddOption(argument.substr(2), parsed, error))
-                return false;
+            if (!AddOption(argument.substr(2), parsed, error)) return false;
         } else if (argument == "--ticket" && hasNext) {
             parsed->ticketFile = arguments[++i];
         } else if (argument.starts_with("--ticket=")) {
@@ -98,8 +96,7 @@ int RunTicketCommand(const std::vector<std::string>& arguments, std::ostream& ou
     std::vector<std::string> warnings;
     if (!parsed.ticketFile.empty()) {
         // The file is checked alone first, so that its faults name it.
-        if (!ReadTicketFile(parsed.ticketFile, &base, &error) ||
-            !BuildJobTicket({}, base, &ticket, nullptr, &error)) {
+        if (!ReadTicketFile(parsed.ticketFile, &base, &error) || !BuildJobTicket({}, base, &ticket, nullptr, &error)) {
             err << "tavpipe ticket: " << parsed.ticketFile << ": " << error << "\n";
             return kUsageError;
         }
@@ -108,8 +105,7 @@ int RunTicketCommand(const std::vector<std::string>& arguments, std::ostream& ou
         err << "tavpipe ticket: " << error << "\n";
         return kUsageError;
     }
-    for (const std::string& warning : warnings)
-        err << "tavpipe ticket: warning: " << warning << "\n";
+    for (const std::string& warning : warnings) err << "tavpipe ticket: warning: " << warning << "\n";
     out << ticket;
     return 0;
 }

@@ -9,10 +9,7 @@
 namespace tavoptions {
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 bool TakesKeyword(const OptionSpec& spec, std::string_view keyword)
 {
@@ -31,18 +28,14 @@ bool IsBoolean(std::string_view name)
 bool TakesText(std::string_view name)
 {
     const OptionSpec* spec = FindOption(name);
-    if (!spec)
-        return false;
+    if (!spec) return false;
     return std::any_of(spec->values.begin(), spec->values.end(), [](const Alternative& alternative) {
         return alternative.form == ValueForm::Text || alternative.form == ValueForm::FontName ||
                alternative.form == ValueForm::File;
     });
 }
 
-bool IsKnown(std::string_view name)
-{
-    return FindOption(name) != nullptr || FindHostOption(name) != nullptr;
-}
+bool IsKnown(std::string_view name) { return FindOption(name) != nullptr || FindHostOption(name) != nullptr; }
 
 // One word: up to an unquoted blank; quotes and backslashes removed. *name
 // gets what stands before the first unquoted '=' (all of it without one).
@@ -69,8 +62,7 @@ Word ReadWord(std::string_view text, size_t* at)
                 *into += c;
             continue;
         }
-        if (IsBlank(c))
-            break;
+        if (IsBlank(c)) break;
         if (c == '\'' || c == '"') {
             quote = c;
         } else if (c == '\\' && i + 1 < text.size()) {
@@ -89,8 +81,7 @@ Word ReadWord(std::string_view text, size_t* at)
 size_t EditDistance(std::string_view a, std::string_view b)
 {
     std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
         size_t diagonal = row[0];
         row[0] = i;
@@ -108,10 +99,8 @@ size_t EditDistance(std::string_view a, std::string_view b)
 std::vector<std::string_view> AllOptionNames()
 {
     std::vector<std::string_view> names;
-    for (const OptionSpec& spec : OptionTable())
-        names.push_back(spec.name);
-    for (const HostOptionSpec& spec : HostOptionTable())
-        names.push_back(spec.name);
+    for (const OptionSpec& spec : OptionTable()) names.push_back(spec.name);
+    for (const HostOptionSpec& spec : HostOptionTable()) names.push_back(spec.name);
     return names;
 }
 
@@ -127,15 +116,12 @@ std::string OptionSuggestion(std::string_view unknownName)
             best = distance;
             closest.clear();
         }
-        if (distance == best && closest.size() < 3)
-            closest.push_back(name);
+        if (distance == best && closest.size() < 3) closest.push_back(name);
     }
-    if (closest.empty())
-        return "; tavpipe options lists them";
+    if (closest.empty()) return "; tavpipe options lists them";
     std::string text = "; did you mean ";
     for (size_t i = 0; i < closest.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == closest.size() ? " or " : ", ";
+        if (i > 0) text += i + 1 == closest.size() ? " or " : ", ";
         text += closest[i];
     }
     return text + "?";
@@ -147,10 +133,8 @@ bool SplitOptionSettings(std::string_view text, std::vector<std::pair<std::strin
     size_t at = 0;
     bool continuesText = false;  // the last setting took text, which a plain word may continue
     for (;;) {
-        while (at < text.size() && IsBlank(text[at]))
-            ++at;
-        if (at >= text.size())
-            return true;
+        while (at < text.size() && IsBlank(text[at])) ++at;
+        if (at >= text.size()) return true;
         Word word = ReadWord(text, &at);
         std::string name = AsciiLowerCase(word.name);
         if (word.hasValue) {

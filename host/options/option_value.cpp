@@ -23,14 +23,12 @@ bool SplitList(std::string_view text, size_t count, std::vector<std::string_view
     size_t start = 0;
     while (pieces->size() + 1 < count) {
         size_t comma = text.find(',', start);
-        if (comma == std::string_view::npos)
-            return false;
+        if (comma == std::string_view::npos) return false;
         pieces->push_back(text.substr(start, comma - start));
         start = comma + 1;
     }
     std::string_view last = text.substr(start);
-    if (last.find(',') != std::string_view::npos)
-        return false;
+    if (last.find(',') != std::string_view::npos) return false;
     pieces->push_back(last);
     return true;
 }
@@ -38,13 +36,11 @@ bool SplitList(std::string_view text, size_t count, std::vector<std::string_view
 Parsed ParseIntegers(std::string_view text, size_t count, int min, int max, std::vector<int>* numbers)
 {
     std::vector<std::string_view> pieces;
-    if (!SplitList(text, count, &pieces))
-        return Parsed::Malformed;
+    if (!SplitList(text, count, &pieces)) return Parsed::Malformed;
     Parsed result = Parsed::Ok;
     for (std::string_view piece : pieces) {
         long long number;
-        if (!ParseInteger(piece, &number))
-            return Parsed::Malformed;
+        if (!ParseInteger(piece, &number)) return Parsed::Malformed;
         if (number < min || number > max)
             result = Parsed::OutOfRange;
         else
@@ -56,17 +52,14 @@ Parsed ParseIntegers(std::string_view text, size_t count, int min, int max, std:
 Parsed ParseLengths(std::string_view text, size_t count, int min, int max, ParsedValue* value)
 {
     std::vector<std::string_view> pieces;
-    if (!SplitList(text, count, &pieces))
-        return Parsed::Malformed;
+    if (!SplitList(text, count, &pieces)) return Parsed::Malformed;
     Parsed result = Parsed::Ok;
     for (std::string_view piece : pieces) {
         int microns = 0;
         bool inches = false;
         Parsed parsed = ParseLength(piece, min, max, &microns, &inches);
-        if (parsed == Parsed::Malformed)
-            return parsed;
-        if (parsed == Parsed::OutOfRange)
-            result = parsed;
+        if (parsed == Parsed::Malformed) return parsed;
+        if (parsed == Parsed::OutOfRange) result = parsed;
         value->numbers.push_back(microns);
         value->inches = value->inches || inches;
     }
@@ -75,26 +68,20 @@ Parsed ParseLengths(std::string_view text, size_t count, int min, int max, Parse
 
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
 Parsed ParseColour(std::string_view text, ParsedValue* value)
 {
-    if (text.starts_with('#'))
-        text.remove_prefix(1);
-    if (text.size() != 6)
-        return Parsed::Malformed;
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return Parsed::Malformed;
     int colour = 0;
     for (char c : text) {
         int digit = HexDigit(c);
-        if (digit < 0)
-            return Parsed::Malformed;
+        if (digit < 0) return Parsed::Malformed;
         colour = colour * 16 + digit;
     }
     value->numbers.push_back(colour);
@@ -122,8 +109,7 @@ bool ParseFontName(std::string_view text, ParsedValue* value, std::string* probl
         *problem = "is not valid UTF-8 text or contains control characters";
     else if (units >= 32)
         *problem = "is too long for a face name (at most 31 characters)";
-    if (!problem->empty())
-        return false;
+    if (!problem->empty()) return false;
     value->text = text;
     return true;
 }
@@ -165,41 +151,26 @@ bool ParseArgument(const Alternative& alternative, std::string_view text, Parsed
 {
     Parsed parsed = Parsed::Ok;
     switch (alternative.form) {
-    case ValueForm::Keyword:
-        return false;
+    case ValueForm::Keyword: return false;
     case ValueForm::Integer:
         parsed = ParseIntegers(text, 1, alternative.number, alternative.max, &value->numbers);
         break;
     case ValueForm::IntegerPair:
         parsed = ParseIntegers(text, 2, alternative.number, alternative.max, &value->numbers);
         break;
-    case ValueForm::Length:
-        parsed = ParseLengths(text, 1, alternative.number, alternative.max, value);
-        break;
-    case ValueForm::LengthPair:
-        parsed = ParseLengths(text, 2, alternative.number, alternative.max, value);
-        break;
-    case ValueForm::LengthQuad:
-        parsed = ParseLengths(text, 4, alternative.number, alternative.max, value);
-        break;
-    case ValueForm::Colour:
-        parsed = ParseColour(text, value);
-        break;
-    case ValueForm::Media:
-        parsed = ParseMedia(text, &value->media);
-        break;
+    case ValueForm::Length: parsed = ParseLengths(text, 1, alternative.number, alternative.max, value); break;
+    case ValueForm::LengthPair: parsed = ParseLengths(text, 2, alternative.number, alternative.max, value); break;
+    case ValueForm::LengthQuad: parsed = ParseLengths(text, 4, alternative.number, alternative.max, value); break;
+    case ValueForm::Colour: parsed = ParseColour(text, value); break;
+    case ValueForm::Media: parsed = ParseMedia(text, &value->media); break;
     case ValueForm::Text:
-        if (!CheckText(text, static_cast<size_t>(alternative.max), problem))
-            return false;
+        if (!CheckText(text, static_cast<size_t>(alternative.max), problem)) return false;
         value->text = text;
         return true;
-    case ValueForm::FontName:
-        return ParseFontName(text, value, problem);
-    case ValueForm::File:
-        return ParseFile(text, value, problem);
+    case ValueForm::FontName: return ParseFontName(text, value, problem);
+    case ValueForm::File: return ParseFile(text, value, problem);
     }
-    if (parsed == Parsed::OutOfRange)
-        *problem = kOutOfRange;
+    if (parsed == Parsed::OutOfRange) *problem = kOutOfRange;
     return parsed == Parsed::Ok;
 }
 
@@ -218,14 +189,12 @@ bool ParseOptionValue(const std::vector<Alternative>& alternatives, std::string_
     problem->clear();
     for (const Alternative& alternative : alternatives) {
         if (alternative.form == ValueForm::Keyword) {
-            if (!EqualsIgnoringAsciiCase(text, alternative.spelling))
-                continue;
+            if (!EqualsIgnoringAsciiCase(text, alternative.spelling)) continue;
             *value = ParsedValue{};
             value->alternative = &alternative;
             return true;
         }
-        if (!StartsWithIgnoringAsciiCase(text, alternative.spelling))
-            continue;
+        if (!StartsWithIgnoringAsciiCase(text, alternative.spelling)) continue;
         ParsedValue parsed;
         parsed.alternative = &alternative;
         if (ParseArgument(alternative, text.substr(alternative.spelling.size()), &parsed, problem)) {
@@ -234,8 +203,7 @@ bool ParseOptionValue(const std::vector<Alternative>& alternatives, std::string_
         }
         // A literal prefix that matched decides the alternative; a bare form
         // lets the later alternatives try, unless it found a real problem.
-        if (!alternative.spelling.empty() || !problem->empty())
-            return false;
+        if (!alternative.spelling.empty() || !problem->empty()) return false;
     }
     return false;
 }
@@ -243,8 +211,7 @@ bool ParseOptionValue(const std::vector<Alternative>& alternatives, std::string_
 std::string DescribeAlternative(const Alternative& alternative)
 {
     std::string text(alternative.spelling);
-    if (alternative.form == ValueForm::Keyword)
-        return text;
+    if (alternative.form == ValueForm::Keyword) return text;
     text += alternative.placeholder;
     switch (alternative.form) {
     case ValueForm::Integer:
@@ -256,8 +223,7 @@ std::string DescribeAlternative(const Alternative& alternative)
     case ValueForm::LengthQuad:
         text += "(" + MillimetreText(alternative.number) + ".." + MillimetreText(alternative.max) + ")";
         break;
-    default:
-        break;
+    default: break;
     }
     return text;
 }

@@ -27,7 +27,7 @@ enum class ValueForm {
 };
 
 struct Alternative {
-    std::string_view spelling;     // Keyword: the value; other forms: a literal prefix, or empty
+    std::string_view spelling;  // Keyword: the value; other forms: a literal prefix, or empty
     ValueForm form = ValueForm::Keyword;
     std::string_view keyword;      // Keyword: the ticket keyword it stands for
     bool isPrivate = false;        // the keyword is in the private namespace

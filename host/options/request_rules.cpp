@@ -13,23 +13,18 @@ std::string Setting(const JobRequest& request, OptionId id)
 
 bool CheckExclusive(const JobRequest& request, OptionId a, OptionId b, std::string* error)
 {
-    if (!request.Explicit(a) || !request.Explicit(b))
-        return true;
+    if (!request.Explicit(a) || !request.Explicit(b)) return true;
     *error = std::string(Spec(a).name) + " and " + std::string(Spec(b).name) + " exclude each other; give one of them";
     return false;
 }
 
-bool IsBooklet(const JobRequest& request)
-{
-    return request.Text(Booklet) != "off";
-}
+bool IsBooklet(const JobRequest& request) { return request.Text(Booklet) != "off"; }
 
 // A booklet is printed two-sided on the short edge with two pages per sheet
 // side; the binding is the booklet itself.
 void MakeBookletConsistent(JobRequest* request, std::vector<std::string>* warnings)
 {
-    if (!IsBooklet(*request))
-        return;
+    if (!IsBooklet(*request)) return;
     std::string booklet = Setting(*request, Booklet);
     if (!request->Explicit(Sides))
         request->Imply(Sides, "two-sided-short-edge");
@@ -53,8 +48,7 @@ void MakeHeaderFooterConsistent(JobRequest* request, std::vector<std::string>* w
     bool hasItem = false;
     for (OptionId item : {HeaderFooterDate, HeaderFooterTime, HeaderFooterId})
         hasItem = hasItem || (request->Explicit(item) && request->Text(item) != "none");
-    if (hasItem && !request->Explicit(HeaderFooter))
-        request->Imply(HeaderFooter, "on");
+    if (hasItem && !request->Explicit(HeaderFooter)) request->Imply(HeaderFooter, "on");
     if (request->Text(HeaderFooter) == "on" && !hasItem)
         warnings->push_back(
             "header-footer=on prints nothing without header-footer-date, header-footer-time or header-footer-id");
@@ -90,8 +84,7 @@ constexpr Dependency kDependencies[] = {
 void DropIneffective(JobRequest* request, std::vector<std::string>* warnings)
 {
     for (const Dependency& dependency : kDependencies) {
-        if (!request->Explicit(dependency.option))
-            continue;
+        if (!request->Explicit(dependency.option)) continue;
         std::string setting = Setting(*request, dependency.option);
         if (!request->Given(dependency.needs)) {
             warnings->push_back(setting + " has no effect without " + std::string(Spec(dependency.needs).name) +
@@ -108,13 +101,11 @@ void DropIneffective(JobRequest* request, std::vector<std::string>* warnings)
 void DropWatermarkStyleWithoutWatermark(JobRequest* request, std::vector<std::string>* warnings)
 {
     for (OptionId source : {WatermarkText, WatermarkImage, WatermarkFirstText, WatermarkFirstImage}) {
-        if (request->Given(source))
-            return;
+        if (request->Given(source)) return;
     }
     for (OptionId style : {WatermarkFont, WatermarkSize, WatermarkStyle, WatermarkColor, WatermarkAngle,
                            WatermarkPosition, WatermarkOverlay, WatermarkOutline, WatermarkScale}) {
-        if (!request->Explicit(style))
-            continue;
+        if (!request->Explicit(style)) continue;
         warnings->push_back(Setting(*request, style) +
                             " has no effect without watermark-text or watermark-image; ignored");
         request->Ignore(style);

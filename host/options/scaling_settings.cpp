@@ -13,8 +13,7 @@ constexpr int kFitToCustomPaperTemp = 256;
 // another paper names that paper in the FitMediaSize sub-feature.
 void WritePageScaling(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.Given(PrintScaling))
-        return;
+    if (!request.Given(PrintScaling)) return;
     const Alternative& scaling = request.Choice(PrintScaling);
     const ParsedValue& value = request.Value(PrintScaling);
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "PageScaling");
@@ -23,8 +22,7 @@ void WritePageScaling(const JobRequest& request, TicketDocument& ticket)
         const ParsedValue& offset = request.Value(ScaleOffset);
         AddIntegerParameter(ticket, option, "Scale", Ns::Keywords, "PageScalingScale", value.numbers[0]);
         AddIntegerParameter(ticket, option, "OffsetWidth", Ns::Keywords, "PageScalingOffsetWidth", offset.numbers[0]);
-        AddIntegerParameter(ticket, option, "OffsetHeight", Ns::Keywords, "PageScalingOffsetHeight",
-                            offset.numbers[1]);
+        AddIntegerParameter(ticket, option, "OffsetHeight", Ns::Keywords, "PageScalingOffsetHeight", offset.numbers[1]);
     }
     const Alternative& alignment = request.Choice(ScaleAlignment);
     AddFeatureWithOption(ticket, feature, Ns::Keywords, "ScaleOffsetAlignment", NsOf(alignment), alignment.keyword);
@@ -38,8 +36,7 @@ void WritePageScaling(const JobRequest& request, TicketDocument& ticket)
 
 void WriteScalingData(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.GroupGiven(TicketGroup::ScalingData))
-        return;
+    if (!request.GroupGiven(TicketGroup::ScalingData)) return;
     xmlNodePtr data = ticket.PutTopLevel("Property", Ns::Private, "PageScalingData");
     AddStringProperty(ticket, data, Ns::Private, "ScalePrintableArea", "Off");
     AddStringProperty(ticket, data, Ns::Private, "CorrectFixedPageSize", request.Choice(PageSizeToMedia).keyword);

@@ -11,8 +11,7 @@ using enum OptionId;
 // border as sub-features.
 void WriteNUp(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.Given(NumberUp))
-        return;
+    if (!request.Given(NumberUp)) return;
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "JobNUpAllDocumentsContiguously");
     xmlNodePtr option = ticket.AddChild(feature, "Option", Ns::Keywords, "");
     AddIntegerScoredProperty(ticket, option, Ns::Keywords, "PagesPerSheet", request.Choice(NumberUp).number);
@@ -24,8 +23,7 @@ void WriteNUp(const JobRequest& request, TicketDocument& ticket)
 
 void WritePoster(const JobRequest& request, TicketDocument& ticket)
 {
-    if (!request.Given(Poster))
-        return;
+    if (!request.Given(Poster)) return;
     xmlNodePtr feature = ticket.PutTopLevel("Feature", Ns::Keywords, "PagePoster");
     xmlNodePtr option = ticket.AddChild(feature, "Option", Ns::Keywords, "");
     AddIntegerScoredProperty(ticket, option, Ns::Keywords, "SheetsPerPage", request.Choice(Poster).number);
@@ -40,8 +38,7 @@ void WritePoster(const JobRequest& request, TicketDocument& ticket)
 void WriteChoiceFeature(const JobRequest& request, TicketDocument& ticket, OptionId id, Ns featureNs,
                         std::string_view feature)
 {
-    if (!request.Given(id))
-        return;
+    if (!request.Given(id)) return;
     const Alternative& choice = request.Choice(id);
     PutFeatureWithOption(ticket, featureNs, feature, NsOf(choice), choice.keyword);
 }

@@ -27,16 +27,13 @@ bool DecodeOne(std::string_view text, size_t* at, uint32_t* codePoint)
     } else {
         return false;
     }
-    if (text.size() - *at < length)
-        return false;
+    if (text.size() - *at < length) return false;
     for (size_t i = 1; i < length; ++i) {
         unsigned char next = byte(*at + i);
-        if ((next & 0xC0) != 0x80)
-            return false;
+        if ((next & 0xC0) != 0x80) return false;
         value = (value << 6) | (next & 0x3F);
     }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return false;
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
     *codePoint = value;
     *at += length;
     return true;
@@ -49,8 +46,7 @@ bool IsCleanText(std::string_view text, size_t* utf16Units)
     size_t units = 0;
     for (size_t at = 0; at < text.size();) {
         uint32_t codePoint;
-        if (!DecodeOne(text, &at, &codePoint))
-            return false;
+        if (!DecodeOne(text, &at, &codePoint)) return false;
         if (codePoint < 0x20 || codePoint == 0x7F || (codePoint >= 0x80 && codePoint < 0xA0) || codePoint == 0xFFFE ||
             codePoint == 0xFFFF)
             return false;
@@ -62,20 +58,15 @@ bool IsCleanText(std::string_view text, size_t* utf16Units)
 
 namespace {
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     }
     return true;
 }
@@ -88,8 +79,7 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 std::string AsciiLowerCase(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        c = LowerAscii(c);
+    for (char& c : lower) c = LowerAscii(c);
     return lower;
 }
 

@@ -10,10 +10,7 @@ namespace tavoptions {
 
 namespace {
 
-const xmlChar* Xml(const char* text)
-{
-    return reinterpret_cast<const xmlChar*>(text);
-}
+const xmlChar* Xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
 std::string_view Text(const xmlChar* text)
 {
@@ -23,8 +20,7 @@ std::string_view Text(const xmlChar* text)
 template <typename T>
 T* Checked(T* created)
 {
-    if (!created)
-        throw std::bad_alloc();
+    if (!created) throw std::bad_alloc();
     return created;
 }
 
@@ -39,24 +35,19 @@ bool IsFrameworkElement(xmlNodePtr node, std::string_view kind)
 bool ElementName(xmlDocPtr document, xmlNodePtr element, std::string* uri, std::string* local)
 {
     xmlChar* value = xmlGetNoNsProp(element, Xml("name"));
-    if (!value)
-        return false;
+    if (!value) return false;
     std::string qualified(Text(value));
     xmlFree(value);
     size_t colon = qualified.find(':');
     std::string prefix = colon == std::string::npos ? std::string() : qualified.substr(0, colon);
     xmlNsPtr ns = xmlSearchNs(document, element, prefix.empty() ? nullptr : Xml(prefix.c_str()));
-    if (!ns && !prefix.empty())
-        return false;
+    if (!ns && !prefix.empty()) return false;
     *uri = ns ? Text(ns->href) : std::string_view();
     *local = colon == std::string::npos ? qualified : qualified.substr(colon + 1);
     return true;
 }
 
-const char* UriOf(Ns ns)
-{
-    return ns == Ns::Keywords ? kKeywordsUri : kPrivateUri;
-}
+const char* UriOf(Ns ns) { return ns == Ns::Keywords ? kKeywordsUri : kPrivateUri; }
 
 xmlDocPtr NewTicket()
 {
@@ -77,21 +68,16 @@ xmlDocPtr NewTicket()
 std::unique_ptr<TicketDocument> TicketDocument::Create(std::string_view baseXml, std::string* error)
 {
     xmlDocPtr document = baseXml.empty() ? NewTicket() : ParseXmlSafely(baseXml, error);
-    if (!document)
-        return nullptr;
+    if (!document) return nullptr;
     std::unique_ptr<TicketDocument> ticket(new TicketDocument(document));
-    if (!ticket->FindNamespaces(error))
-        return nullptr;
+    if (!ticket->FindNamespaces(error)) return nullptr;
     ticket->IndexBase();
     return ticket;
 }
 
 TicketDocument::TicketDocument(xmlDocPtr document) : document_(document) {}
 
-TicketDocument::~TicketDocument()
-{
-    xmlFreeDoc(document_);
-}
+TicketDocument::~TicketDocument() { xmlFreeDoc(document_); }
 
 bool TicketDocument::FindNamespaces(std::string* error)
 {
@@ -118,8 +104,7 @@ bool TicketDocument::FindNamespaces(std::string* error)
 xmlNsPtr TicketDocument::DeclareIfMissing(const char* uri, const char* preferredPrefix, std::string* error)
 {
     for (xmlNsPtr ns = root_->nsDef; ns; ns = ns->next) {
-        if (Text(ns->href) != uri)
-            continue;
+        if (Text(ns->href) != uri) continue;
         if (!ns->prefix) {
             *error = std::string("the ticket declares ") + uri +
                      " as its default namespace; the filters need a prefix for it";
@@ -129,14 +114,12 @@ xmlNsPtr TicketDocument::DeclareIfMissing(const char* uri, const char* preferred
     }
     auto declared = [&](const std::string& prefix) {
         for (xmlNsPtr ns = root_->nsDef; ns; ns = ns->next) {
-            if (Text(ns->prefix) == prefix)
-                return true;
+            if (Text(ns->prefix) == prefix) return true;
         }
         return false;
     };
     std::string prefix = preferredPrefix;
-    for (int suffix = 1; declared(prefix); ++suffix)
-        prefix = preferredPrefix + std::to_string(suffix);
+    for (int suffix = 1; declared(prefix); ++suffix) prefix = preferredPrefix + std::to_string(suffix);
     return Checked(xmlNewNs(root_, Xml(uri), Xml(prefix.c_str())));
 }
 
@@ -159,8 +142,7 @@ xmlNodePtr TicketDocument::NewElement(std::string_view kind, Ns ns, std::string_
 void TicketDocument::IndexBase()
 {
     for (xmlNodePtr child = root_->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
+        if (child->type != XML_ELEMENT_NODE) continue;
         ElementKey key{std::string(Text(child->name)), {}, {}};
         bool named = key.kind == "Feature" || key.kind == "Property" || key.kind == "ParameterInit";
         if (named && IsFrameworkElement(child, key.kind) && ElementName(document_, child, &key.uri, &key.local))
@@ -172,7 +154,8 @@ void TicketDocument::CollectReferences(xmlNodePtr node, std::set<ElementKey>* re
 {
     for (xmlNodePtr child = node->children; child; child = child->next) {
         ElementKey reference{"ParameterInit", {}, {}};
-        if (IsFrameworkElement(child, "ParameterRef") && ElementName(document_, child, &reference.uri, &reference.local))
+        if (IsFrameworkElement(child, "ParameterRef") &&
+            ElementName(document_, child, &reference.uri, &reference.local))
             references->insert(reference);
         CollectReferences(child, references);
     }
@@ -181,19 +164,16 @@ void TicketDocument::CollectReferences(xmlNodePtr node, std::set<ElementKey>* re
 void TicketDocument::RemoveBaseElements(const ElementKey& key)
 {
     auto found = base_.find(key);
-    if (found == base_.end())
-        return;
+    if (found == base_.end()) return;
     std::vector<xmlNodePtr> elements = std::move(found->second);
     base_.erase(found);
     std::set<ElementKey> references;
     for (xmlNodePtr element : elements) {
-        if (key.kind == "Feature")
-            CollectReferences(element, &references);
+        if (key.kind == "Feature") CollectReferences(element, &references);
         xmlUnlinkNode(element);
         xmlFreeNode(element);
     }
-    for (const ElementKey& reference : references)
-        RemoveBaseElements(reference);
+    for (const ElementKey& reference : references) RemoveBaseElements(reference);
 }
 
 xmlNodePtr TicketDocument::PutTopLevel(std::string_view kind, Ns ns, std::string_view name)
@@ -222,8 +202,8 @@ void TicketDocument::AddValue(xmlNodePtr parent, std::string_view type, std::str
     xmlNodePtr value = AddChild(parent, "Value", Ns::Keywords, "");
     std::string typeName = std::string(Text(xsd_->prefix)) + ":" + std::string(type);
     Checked(xmlNewNsProp(value, xsi_, Xml("type"), Xml(typeName.c_str())));
-    xmlNodePtr content = Checked(xmlNewDocTextLen(document_, reinterpret_cast<const xmlChar*>(text.data()),
-                                                  static_cast<int>(text.size())));
+    xmlNodePtr content = Checked(
+        xmlNewDocTextLen(document_, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size())));
     xmlAddChild(value, content);
 }
 
@@ -232,8 +212,7 @@ std::string TicketDocument::Serialize() const
     xmlChar* buffer = nullptr;
     int size = 0;
     xmlDocDumpFormatMemoryEnc(document_, &buffer, &size, "UTF-8", 1);
-    if (!buffer)
-        throw std::bad_alloc();
+    if (!buffer) throw std::bad_alloc();
     std::string markup(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
     xmlFree(buffer);
     return markup;

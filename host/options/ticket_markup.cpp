@@ -30,8 +30,7 @@ void AddStringProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::st
     ticket.AddValue(ticket.AddChild(parent, "Property", ns, name), "string", text);
 }
 
-void AddIntegerScoredProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name,
-                              long long value)
+void AddIntegerScoredProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name, long long value)
 {
     ticket.AddValue(ticket.AddChild(parent, "ScoredProperty", ns, name), "integer", std::to_string(value));
 }

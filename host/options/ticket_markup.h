@@ -9,10 +9,7 @@
 
 namespace tavoptions {
 
-inline Ns NsOf(const Alternative& alternative)
-{
-    return alternative.isPrivate ? Ns::Private : Ns::Keywords;
-}
+inline Ns NsOf(const Alternative& alternative) { return alternative.isPrivate ? Ns::Private : Ns::Keywords; }
 
 // A top-level Feature holding one Option; returns the Feature.
 xmlNodePtr PutFeatureWithOption(TicketDocument& ticket, Ns featureNs, std::string_view feature, Ns optionNs,
@@ -23,10 +20,8 @@ xmlNodePtr AddFeatureWithOption(TicketDocument& ticket, xmlNodePtr parent, Ns fe
 
 // A Property or ScoredProperty holding one Value of type integer or string.
 void AddIntegerProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name, long long value);
-void AddStringProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name,
-                       std::string_view text);
-void AddIntegerScoredProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name,
-                              long long value);
+void AddStringProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name, std::string_view text);
+void AddIntegerScoredProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name, long long value);
 void AddStringScoredProperty(TicketDocument& ticket, xmlNodePtr parent, Ns ns, std::string_view name,
                              std::string_view text);
 

@@ -34,8 +34,7 @@ bool Named(const xmlNode* node, const char* localName)
 std::string LocalNameOf(const xmlNode* node)
 {
     std::unique_ptr<xmlChar, void (*)(void*)> name(xmlGetProp(node, BAD_CAST "name"), xmlFree);
-    if (!name)
-        return {};
+    if (!name) return {};
     std::string text(reinterpret_cast<const char*>(name.get()));
     size_t colon = text.find(':');
     return colon == std::string::npos ? text : text.substr(colon + 1);
@@ -44,8 +43,7 @@ std::string LocalNameOf(const xmlNode* node)
 const xmlNode* FirstChild(const xmlNode* node, const char* localName)
 {
     for (const xmlNode* child = node->children; child; child = child->next) {
-        if (Named(child, localName))
-            return child;
+        if (Named(child, localName)) return child;
     }
     return nullptr;
 }
@@ -64,30 +62,25 @@ std::string FeatureSetting(const xmlNode* feature)
 {
     std::string name = LocalNameOf(feature);
     const xmlNode* option = FirstChild(feature, "Option");
-    if (!option)
-        return {};
+    if (!option) return {};
     std::string choice = LocalNameOf(option);
     if (name == "PageMediaSize") {
-        if (choice == "CustomMediaSize")
-            return "media=custom";
+        if (choice == "CustomMediaSize") return "media=custom";
         std::string_view media = tavoptions::MediaNameOfKeyword(choice);
         return media.empty() ? std::string() : "media=" + std::string(media);
     }
     if (name == "JobNUpAllDocumentsContiguously") {
         for (const xmlNode* child = option->children; child; child = child->next) {
-            if (!Named(child, "ScoredProperty") || LocalNameOf(child) != "PagesPerSheet")
-                continue;
+            if (!Named(child, "ScoredProperty") || LocalNameOf(child) != "PagesPerSheet") continue;
             if (const xmlNode* value = FirstChild(child, "Value")) {
                 std::unique_ptr<xmlChar, void (*)(void*)> text(xmlNodeGetContent(value), xmlFree);
-                if (text)
-                    return "number-up=" + std::string(reinterpret_cast<const char*>(text.get()));
+                if (text) return "number-up=" + std::string(reinterpret_cast<const char*>(text.get()));
             }
         }
         return {};
     }
     for (const ChoiceFeature& entry : kChoiceFeatures) {
-        if (name != entry.feature)
-            continue;
+        if (name != entry.feature) continue;
         std::string spelling = Spelling(entry.option, choice);
         return spelling.empty() ? std::string() : std::string(tavoptions::Spec(entry.option).name) + "=" + spelling;
     }
@@ -103,13 +96,11 @@ std::string TicketSettingsInOptionNames(std::string_view ticketXml)
                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
         xmlFreeDoc);
     const xmlNode* root = document ? xmlDocGetRootElement(document.get()) : nullptr;
-    if (!root || document->intSubset != nullptr || !Named(root, "PrintTicket"))
-        return "not a readable ticket";
+    if (!root || document->intSubset != nullptr || !Named(root, "PrintTicket")) return "not a readable ticket";
     std::string text;
     int others = 0;
     for (const xmlNode* child = root->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
+        if (child->type != XML_ELEMENT_NODE) continue;
         std::string setting = Named(child, "Feature") ? FeatureSetting(child) : std::string();
         if (setting.empty()) {
             ++others;

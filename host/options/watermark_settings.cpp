@@ -9,7 +9,6 @@ namespace {
 
 using enum OptionId;
 
-
 struct WatermarkSource {
     OptionId text;
     OptionId image;
@@ -32,10 +31,8 @@ std::string BaseName(const std::string& path)
 std::string Title(const JobRequest& request)
 {
     for (WatermarkSource source : {kEveryPage, kFirstPage}) {
-        if (request.Given(source.text))
-            return request.Value(source.text).text;
-        if (request.Given(source.image))
-            return BaseName(request.Value(source.image).text);
+        if (request.Given(source.text)) return request.Value(source.text).text;
+        if (request.Given(source.image)) return BaseName(request.Value(source.image).text);
     }
     return std::string();
 }
@@ -80,8 +77,7 @@ void WriteWatermark(const JobRequest& request, TicketDocument& ticket)
 {
     bool everyPage = Given(request, kEveryPage);
     bool firstPage = Given(request, kFirstPage);
-    if (!everyPage && !firstPage)
-        return;
+    if (!everyPage && !firstPage) return;
     xmlNodePtr feature = PutFeatureWithOption(ticket, Ns::Keywords, "PageWatermark", Ns::Keywords, "On");
     AddFeatureWithOption(ticket, feature, Ns::Private, "LayoutOrder", Ns::Private, "Foreground");
     const Alternative& overlay = request.Choice(WatermarkOverlay);

@@ -27,14 +27,11 @@ std::string ConfigFile()
         std::string file = TemporaryFolder() + "/test-pipeline.conf";
         std::ofstream out(file);
         out << "[pipeline]\nchain = pass\n";
-        const char* filters[][2] = {{"pass", "0001-4000-8000-000000000001"},
-                                    {"pass2", "0001-4000-8000-000000000001"},
-                                    {"failstart", "0002-4000-8000-000000000002"},
-                                    {"faillater", "0003-4000-8000-000000000003"},
-                                    {"addpage", "0004-4000-8000-000000000004"},
-                                    {"droppages", "0005-4000-8000-000000000005"},
-                                    {"stopearly", "0006-4000-8000-000000000006"},
-                                    {"spooler", "0007-4000-8000-000000000007"}};
+        const char* filters[][2] = {
+            {"pass", "0001-4000-8000-000000000001"},      {"pass2", "0001-4000-8000-000000000001"},
+            {"failstart", "0002-4000-8000-000000000002"}, {"faillater", "0003-4000-8000-000000000003"},
+            {"addpage", "0004-4000-8000-000000000004"},   {"droppages", "0005-4000-8000-000000000005"},
+            {"stopearly", "0006-4000-8000-000000000006"}, {"spooler", "0007-4000-8000-000000000007"}};
         for (auto& [name, clsid] : filters) {
             out << "[" << name << "]\nmodule = " << module << "\nclsid = {7E57F117-" << clsid << "}\n";
         }
@@ -174,9 +171,9 @@ TEST(ChainTest, FiltersFindTheJobAndTheDriverInTheSpooler)
     ASSERT_EQ(titled.Run().status, kExitSuccess);
     std::vector<std::string> titledLines = titled.LogLines();
     std::string prefix = "spooler job Quarterly report|" + JobOwnerName("") + "|";
-    EXPECT_TRUE(std::any_of(titledLines.begin(), titledLines.end(),
-                            [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }))
-        << ::testing::PrintToString(titledLines);
+    EXPECT_TRUE(std::any_of(titledLines.begin(), titledLines.end(), [&](const std::string& line) {
+        return line.rfind(prefix, 0) == 0;
+    })) << ::testing::PrintToString(titledLines);
 }
 
 TEST(ChainTest, JobOwnerAndDocumentNames)
@@ -323,7 +320,8 @@ TEST(ChainTest, MissingModuleAndUnknownFilter)
     EXPECT_NE(outcome.message.find("unknown filter \"nosuch\""), std::string::npos) << outcome.message;
 
     std::string config = TemporaryFolder() + "/missing-module.conf";
-    std::ofstream(config) << "[gone]\nmodule = /nonexistent/libgone.so\nclsid = {7E57F117-0001-4000-8000-000000000001}\n";
+    std::ofstream(config)
+        << "[gone]\nmodule = /nonexistent/libgone.so\nclsid = {7E57F117-0001-4000-8000-000000000001}\n";
     job.request.configFile = config;
     job.request.filters = {"gone"};
     outcome = job.Run();

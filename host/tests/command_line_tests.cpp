@@ -14,18 +14,17 @@ namespace {
 
 TEST(CommandLineTest, JobOptionsAndDefaults)
 {
-    CommandLine line = ParseCommandLine({"-o", "number-up=4", "-osides=two-sided-long-edge", "--filters=prep,layout",
-                                         "--set-property", "LandscapeRotation=90", "--job-id", "42", "in.xps",
-                                         "out.oxps", "-q"});
+    CommandLine line =
+        ParseCommandLine({"-o", "number-up=4", "-osides=two-sided-long-edge", "--filters=prep,layout", "--set-property",
+                          "LandscapeRotation=90", "--job-id", "42", "in.xps", "out.oxps", "-q"});
     EXPECT_EQ(line.command, Command::Run);
     EXPECT_TRUE(line.quiet);
     EXPECT_EQ(line.job.input, "in.xps");
     EXPECT_EQ(line.job.output, "out.oxps");
-    EXPECT_EQ(line.job.options, (std::vector<std::pair<std::string, std::string>>{
-                                    {"number-up", "4"}, {"sides", "two-sided-long-edge"}}));
+    EXPECT_EQ(line.job.options,
+              (std::vector<std::pair<std::string, std::string>>{{"number-up", "4"}, {"sides", "two-sided-long-edge"}}));
     EXPECT_EQ(line.job.filters, (std::vector<std::string>{"prep", "layout"}));
-    EXPECT_EQ(line.job.properties,
-              (std::vector<std::pair<std::string, std::string>>{{"LandscapeRotation", "90"}}));
+    EXPECT_EQ(line.job.properties, (std::vector<std::pair<std::string, std::string>>{{"LandscapeRotation", "90"}}));
     EXPECT_EQ(line.job.jobId, 42u);
     EXPECT_EQ(line.job.printer, "tavprint");
 
@@ -87,10 +86,10 @@ TEST(PropertyTest, EveryValueTheFiltersReadIsDescribed)
 {
     std::vector<std::string> names;
     for (const PropertyDescription& property : KnownProperties()) names.push_back(property.name);
-    for (const char* expected : {"PrinterName", "PrintJobId", "PerUserPrintTicket", "PrintClassFactory",
-                                 "LandscapeRotation", "PrinterHandle", "UserSecurityToken", "LangDllName64",
-                                 "DataTimeID", "OutputBitsPixel", "OutputPlanes", "PortraitRotation",
-                                 "ProgressReport", "EncDllName64", "QzmdFileName64"}) {
+    for (const char* expected :
+         {"PrinterName", "PrintJobId", "PerUserPrintTicket", "PrintClassFactory", "LandscapeRotation", "PrinterHandle",
+          "UserSecurityToken", "LangDllName64", "DataTimeID", "OutputBitsPixel", "OutputPlanes", "PortraitRotation",
+          "ProgressReport", "EncDllName64", "QzmdFileName64"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
     }
 }
@@ -109,7 +108,8 @@ TEST(PipelineConfigTest, BuiltInChainAndParsedFiles)
     EXPECT_THROW(builtIn.Chain({"prep", "prep"}), ConfigError);
 
     PipelineConfig parsed = PipelineConfig::Parse(
-        "# a comment\n[pipeline]\nchain = b, a\n\n[a]\nmodule = /x/liba.so\nclsid = {00000001-0002-0003-0405-060708090A0B}\n"
+        "# a comment\n[pipeline]\nchain = b, a\n\n[a]\nmodule = /x/liba.so\nclsid = "
+        "{00000001-0002-0003-0405-060708090A0B}\n"
         "[b]\nmodule = libb.so  # trailing comment\nclsid = 00000001-0002-0003-0405-060708090A0C\noutput = xps\n",
         "test.conf");
     chain = parsed.Chain({});

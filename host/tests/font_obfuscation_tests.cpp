@@ -33,9 +33,10 @@ TEST(FontObfuscation, TheKeyIsTheGuidsBytesReversed)
     EXPECT_EQ(FontObfuscationKey("/{0b5c3c2e-8a1d-4c1e-9f2a-3d4e5f607182}.odttf"), kFontKey);
     FontKey counting = {0xFF, 0xEE, 0xDD, 0xCC, 0xBB, 0xAA, 0x99, 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11, 0x00};
     EXPECT_EQ(FontObfuscationKey("/00112233-4455-6677-8899-AABBCCDDEEFF.odttf"), counting);
-    for (const char* name : {"/Resources/font.odttf", "/00112233-4455-6677-8899-AABBCCDDEEF.odttf",
-                             "/00112233-4455-6677-8899-AABBCCDDEEFFF.odttf", "/0011223344556677-8899-AABBCCDDEEFF.odttf",
-                             "/00112233-4455-6677-8899-AABBCCDDEEFF/x.odttf"}) {
+    for (const char* name :
+         {"/Resources/font.odttf", "/00112233-4455-6677-8899-AABBCCDDEEF.odttf",
+          "/00112233-4455-6677-8899-AABBCCDDEEFFF.odttf", "/0011223344556677-8899-AABBCCDDEEFF.odttf",
+          "/00112233-4455-6677-8899-AABBCCDDEEFF/x.odttf"}) {
         EXPECT_EQ(FontObfuscationKey(name), std::nullopt) << name;
     }
 }
@@ -60,10 +61,7 @@ TEST(FontObfuscation, OnlyTheFirst32BytesChangeAndTwiceGivesTheOriginal)
     EXPECT_EQ(obfuscated, font);
 }
 
-int NewFile(const std::string& path)
-{
-    return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
-}
+int NewFile(const std::string& path) { return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644); }
 
 // The bytes of an installed font file, found by fontconfig's own tool.
 std::string InstalledFont()
@@ -95,15 +93,18 @@ WrittenFont WriteFontPage(const std::u16string& fontName, EXpsFontOptions option
     ComPtr<IFixedPage> page;
     EXPECT_EQ(CreateEmptyPart(u"/Documents/1/Pages/1.fpage", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
     std::string uri(fontName.begin(), fontName.end());
-    std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"200\" Height=\"200\">"
-                         "<Glyphs Fill=\"#000000\" FontUri=\"" + uri + "\" FontRenderingEmSize=\"150\" "
-                         "OriginX=\"10\" OriginY=\"150\" UnicodeString=\"WW\"/></FixedPage>";
+    std::string markup =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"200\" Height=\"200\">"
+        "<Glyphs Fill=\"#000000\" FontUri=\"" +
+        uri +
+        "\" FontRenderingEmSize=\"150\" "
+        "OriginX=\"10\" OriginY=\"150\" UnicodeString=\"WW\"/></FixedPage>";
     stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
     stream->Close();
     page->SetPagePart(font.Get());
 
-    auto document = MakePartObject(std::make_shared<PartData>("/Documents/1/FixedDoc.fdoc", PartRole::Document, "",
-                                                              nullptr, log));
+    auto document =
+        MakePartObject(std::make_shared<PartData>("/Documents/1/FixedDoc.fdoc", PartRole::Document, "", nullptr, log));
     ComPtr<IFixedDocument> fixedDocument;
     document.As(IID_IFixedDocument, &fixedDocument);
     writer.AddDocument(fixedDocument.Get());
@@ -166,7 +167,8 @@ TEST(FontObfuscation, AFontToObfuscateWithoutAGuidNameIsRefused)
         WriteFontPage(u"/Resources/plain.odttf", Font_Obfusticate, std::string(100, 'f'));
         FAIL() << "no error";
     } catch (const PackageError& error) {
-        EXPECT_EQ(std::string(error.what()), "/Resources/plain.odttf: a font to be stored obfuscated is not named by a GUID");
+        EXPECT_EQ(std::string(error.what()),
+                  "/Resources/plain.odttf: a font to be stored obfuscated is not named by a GUID");
     }
 }
 

@@ -25,8 +25,9 @@ std::string Ticket(const std::string& body) { return kTicketStart + body + "</f:
 
 TEST(JobMedia, TicketsNameTheirOptionsByNamespace)
 {
-    std::string ticket = Ticket("<f:Feature name=\"p:PageMediaSize\"><f:Option name=\"p:Own\"/></f:Feature>"
-                                "<f:Feature name=\" k:PageMediaSize\"><f:Option name=\"k:ISOA6\"/></f:Feature>");
+    std::string ticket = Ticket(
+        "<f:Feature name=\"p:PageMediaSize\"><f:Option name=\"p:Own\"/></f:Feature>"
+        "<f:Feature name=\" k:PageMediaSize\"><f:Option name=\"k:ISOA6\"/></f:Feature>");
     EXPECT_EQ(TicketOptionName(ticket, "PageMediaSize"), "ISOA6");
     EXPECT_EQ(TicketOptionName(ticket, "PageOrientation"), std::nullopt);
     EXPECT_EQ(TicketOptionName("<not a ticket", "PageMediaSize"), std::nullopt);
@@ -72,7 +73,8 @@ TEST(JobMedia, TheFirstPageIsReadFromThePackage)
     description.documents[0].pages[0].ticket =
         "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
         "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" version=\"1\">"
-        "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/></psf:Feature></psf:PrintTicket>";
+        "<psf:Feature name=\"psk:PageOrientation\"><psf:Option "
+        "name=\"psk:Landscape\"/></psf:Feature></psf:PrintTicket>";
     testing::WritePackage(path, description);
     EXPECT_TRUE(FirstPageOf(Package::Open(path, ZipLimits(), std::make_shared<FailureLog>()))->namesOrientation);
 

@@ -93,12 +93,9 @@ std::string ReadAll(IPartBase* part)
     return bytes;
 }
 
-std::string Fixture(const char* name)
-{
-    return FixturesFolder() + "/" + name;
-}
+std::string Fixture(const char* name) { return FixturesFolder() + "/" + name; }
 
-#define SKIP_WITHOUT_FIXTURES()                                                          \
+#define SKIP_WITHOUT_FIXTURES() \
     if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present"
 
 TEST(FixtureReadingTest, Mb01HasOnePageWithItsImageAndFont)
@@ -172,8 +169,7 @@ TEST(FixtureReadingTest, Mb08ResolvesRelativeReferences)
     std::vector<WalkLine> lines = Walk(Fixture("mb08.xps"));
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3].name, "/Documents/1/Pages/1.fpage");
-    EXPECT_EQ(lines[3].resources,
-              std::vector<std::string>{"/Resources/a75ff97a-5662-4d9c-9bdd-8e2c2b826e05.png"});
+    EXPECT_EQ(lines[3].resources, std::vector<std::string>{"/Resources/a75ff97a-5662-4d9c-9bdd-8e2c2b826e05.png"});
 }
 
 TEST(FixtureReadingTest, OpenXpsIsPresentedInTheXpsNamespaces)
@@ -260,7 +256,8 @@ TEST(PageLengthTest, OnlyLengthsTheFiltersCanCarryAreAccepted)
         EXPECT_TRUE(ParseXpsLength(text, &value)) << text;
         EXPECT_DOUBLE_EQ(value, expected) << text;
     }
-    for (const char* text : {"0", "-816", "0.001", "1e-300", "4e38", "1e308", "1e309", "NaN", "inf", "", "816px", "8 16"}) {
+    for (const char* text :
+         {"0", "-816", "0.001", "1e-300", "4e38", "1e308", "1e309", "NaN", "inf", "", "816px", "8 16"}) {
         double value = 0;
         EXPECT_FALSE(ParseXpsLength(text, &value)) << text;
     }
@@ -362,8 +359,9 @@ TEST_F(BrokenPackageTest, DtdInDocumentOrPageMarkup)
     const std::string dtd = "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]>";
     auto entries = Entries();
     Replace(&entries, "Documents/1/FixedDocument.fdoc",
-            dtd + "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
-                  "<PageContent Source=\"Pages/1.fpage\"/></FixedDocument>");
+            dtd +
+                "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+                "<PageContent Source=\"Pages/1.fpage\"/></FixedDocument>");
     EXPECT_EQ(WalkFailure(Write("dtd-doc.xps", entries)),
               "/Documents/1/FixedDocument.fdoc: the markup contains a DTD (DOCTYPE), which XPS forbids");
 
@@ -518,7 +516,8 @@ TEST_F(BrokenPackageTest, MarkupWithTooManyAttributesOrInvalidUtf8)
 
         entries = Entries();
         for (auto& entry : entries) {
-            if (entry.first == item) entry.second.insert(entry.second.find(root) + std::strlen(root), " a=\"\xFF\xFE\"");
+            if (entry.first == item)
+                entry.second.insert(entry.second.find(root) + std::strlen(root), " a=\"\xFF\xFE\"");
         }
         std::string failure = WalkFailure(Write("utf8.xps", entries));
         EXPECT_EQ(failure.rfind(std::string("/") + item + ": the markup is not well-formed XML", 0), 0u) << failure;
@@ -553,8 +552,9 @@ TEST_F(BrokenPackageTest, EntryLargerThanTheLimitOrTooCompressed)
     std::string path = Write("bomb.xps", entries);
     ZipLimits small;
     small.maxEntrySize = 1u << 20;
-    EXPECT_EQ(WalkFailure(path, small),
-              "/Resources/zeros.bin: the zip entry declares 4194304 uncompressed bytes, more than the limit of 1048576");
+    EXPECT_EQ(
+        WalkFailure(path, small),
+        "/Resources/zeros.bin: the zip entry declares 4194304 uncompressed bytes, more than the limit of 1048576");
     ZipLimits ratio;
     ratio.maxRatio = 100;
     EXPECT_NE(WalkFailure(path, ratio).find("/Resources/zeros.bin: the zip entry inflates"), std::string::npos);
@@ -613,7 +613,8 @@ TEST_F(ConformanceTest, ContentTypesThatConflictAreMalformedOrMissing)
     ExpectRefused(WithTypes("<Override PartName=\"/a.jpg\" ContentType=\"image/jpeg\"/>"
                             "<Override PartName=\"/A.JPG\" ContentType=\"image/gif\"/>"),
                   "/[Content_Types].xml: the part /A.JPG has two Override content types, image/jpeg and image/gif");
-    for (const char* type : {"image", "image/jpeg?", " image/png", "image/png ", "image/ png", "image/png; q=1", "image/"}) {
+    for (const char* type :
+         {"image", "image/jpeg?", " image/png", "image/png ", "image/ png", "image/png; q=1", "image/"}) {
         ExpectRefused(WithTypes(std::string("<Default Extension=\"png\" ContentType=\"") + type + "\"/>"),
                       std::string("/[Content_Types].xml: the content type \"") + type + "\" is no media type");
     }
@@ -621,9 +622,10 @@ TEST_F(ConformanceTest, ContentTypesThatConflictAreMalformedOrMissing)
     entries.emplace_back("Resources/untyped.bin", "x");
     ExpectRefused(entries, "/Resources/untyped.bin: the part has no content type");
     // Repeating an entry with the same type is harmless and accepted.
-    EXPECT_EQ(WalkFailure(Write("same.xps", WithTypes("<Default Extension=\"fpage\" ContentType=\"application/"
-                                                       "vnd.ms-package.xps-fixedpage+xml\"/>"
-                                                       "<Default Extension=\"png\" ContentType=\"image/png;a=&quot;b c&quot;\"/>"))),
+    EXPECT_EQ(WalkFailure(Write("same.xps",
+                                WithTypes("<Default Extension=\"fpage\" ContentType=\"application/"
+                                          "vnd.ms-package.xps-fixedpage+xml\"/>"
+                                          "<Default Extension=\"png\" ContentType=\"image/png;a=&quot;b c&quot;\"/>"))),
               "");
 }
 
@@ -636,8 +638,9 @@ TEST_F(ConformanceTest, PackageMarkupHoldsOnlyItsOwnVocabulary)
         Replace(&entries, "_rels/.rels",
                 "<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships " + root +
                     " xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship " +
-                    relationship + " Type=\"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation\" "
-                                   "Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
+                    relationship +
+                    " Type=\"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation\" "
+                    "Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
         return entries;
     };
     ExpectRefused(rels("xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
@@ -649,8 +652,9 @@ TEST_F(ConformanceTest, PackageMarkupHoldsOnlyItsOwnVocabulary)
     ExpectRefused(rels("", "Id=\"1R\""), "/_rels/.rels: the relationship Id \"1R\" is no XML ID");
     ExpectRefused(rels("", "Id=\"R 1\""), "/_rels/.rels: the relationship Id \"R 1\" is no XML ID");
     auto entries = rels("", "Id=\"R1\"");
-    Replace(&entries, "_rels/.rels",
-            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + entries[1].second.substr(entries[1].second.find("?>") + 2));
+    Replace(
+        &entries, "_rels/.rels",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + entries[1].second.substr(entries[1].second.find("?>") + 2));
     ExpectRefused(entries, "/_rels/.rels: the markup is encoded in ISO-8859-1, not in UTF-8 or UTF-16");
 }
 
@@ -658,8 +662,9 @@ TEST_F(ConformanceTest, CorePropertiesOnceAndInTheirVocabulary)
 {
     const std::string core = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
     auto withCore = [&](const std::string& body, int relationships) {
-        auto entries = WithTypes("<Override PartName=\"/core.xml\" ContentType=\"application/"
-                                 "vnd.openxmlformats-package.core-properties+xml\"/>");
+        auto entries = WithTypes(
+            "<Override PartName=\"/core.xml\" ContentType=\"application/"
+            "vnd.openxmlformats-package.core-properties+xml\"/>");
         std::string markup = std::string(kRelsOpen) +
                              "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/"
                              "fixedrepresentation\" Target=\"/FixedDocumentSequence.fdseq\"/>";
@@ -671,7 +676,8 @@ TEST_F(ConformanceTest, CorePropertiesOnceAndInTheirVocabulary)
                              "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/"
                              "core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                              "xmlns:t=\"http://purl.org/dc/terms/\" xmlns:xsi=\"http://www.w3.org/2001/"
-                             "XMLSchema-instance\">" + body + "</cp:coreProperties>");
+                             "XMLSchema-instance\">" +
+                                 body + "</cp:coreProperties>");
         return entries;
     };
     const std::string created = "<t:created xsi:type=\"t:W3CDTF\">2024-01-01</t:created>";
@@ -707,22 +713,25 @@ TEST_F(ConformanceTest, RepeatedAndMisdirectedReferences)
             "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
             "<DocumentReference Source=\"/Documents/1/FixedDocument.fdoc\"/>"
             "<DocumentReference Source=\"Documents/1/FixedDocument.fdoc\"/></FixedDocumentSequence>");
-    ExpectRefused(entries, "/FixedDocumentSequence.fdseq: the FixedDocument /Documents/1/FixedDocument.fdoc is "
-                           "referred to more than once");
+    ExpectRefused(entries,
+                  "/FixedDocumentSequence.fdseq: the FixedDocument /Documents/1/FixedDocument.fdoc is "
+                  "referred to more than once");
     entries = Entries(2);
-    Replace(&entries, "Documents/1/FixedDocument.fdoc",
-            "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\"><PageContent Source=\"Pages/1.fpage\"/>"
-            "<PageContent Source=\"Pages/2.fpage\"/><PageContent Source=\"/Documents/1/Pages/1.fpage\"/></FixedDocument>");
-    ExpectRefused(entries, "/Documents/1/FixedDocument.fdoc: the FixedPage /Documents/1/Pages/1.fpage is referred to "
-                           "more than once");
+    Replace(
+        &entries, "Documents/1/FixedDocument.fdoc",
+        "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\"><PageContent Source=\"Pages/1.fpage\"/>"
+        "<PageContent Source=\"Pages/2.fpage\"/><PageContent Source=\"/Documents/1/Pages/1.fpage\"/></FixedDocument>");
+    ExpectRefused(entries,
+                  "/Documents/1/FixedDocument.fdoc: the FixedPage /Documents/1/Pages/1.fpage is referred to "
+                  "more than once");
     for (const char* type : {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail",
                              "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties"}) {
         entries = Entries();
         Replace(&entries, "_rels/.rels",
                 std::string(kRelsOpen) +
                     "<Relationship Id=\"R1\" Type=\"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation\" "
-                    "Target=\"/FixedDocumentSequence.fdseq\"/><Relationship Id=\"R2\" Type=\"" + type +
-                    "\" Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
+                    "Target=\"/FixedDocumentSequence.fdseq\"/><Relationship Id=\"R2\" Type=\"" +
+                    type + "\" Target=\"/FixedDocumentSequence.fdseq\"/></Relationships>");
         std::string failure = WalkFailure(Write("misdirected.xps", entries));
         EXPECT_EQ(failure.rfind("/_rels/.rels: the ", 0), 0u) << failure;
         EXPECT_NE(failure.find("relationship R2 targets /FixedDocumentSequence.fdseq, whose content type is "
@@ -735,8 +744,9 @@ TEST_F(ConformanceTest, RepeatedAndMisdirectedReferences)
                          std::string(kRelsOpen) +
                              "<Relationship Id=\"S\" Type=\"http://schemas.microsoft.com/xps/2005/06/"
                              "documentstructure\" Target=\"FixedDocument.fdoc\"/></Relationships>");
-    ExpectRefused(entries, "/Documents/1/_rels/FixedDocument.fdoc.rels: the DocumentStructure relationship S targets "
-                           "/Documents/1/FixedDocument.fdoc");
+    ExpectRefused(entries,
+                  "/Documents/1/_rels/FixedDocument.fdoc.rels: the DocumentStructure relationship S targets "
+                  "/Documents/1/FixedDocument.fdoc");
 }
 
 TEST_F(ConformanceTest, PagesAreReadWholeAndMustBeWellFormed)
@@ -758,7 +768,8 @@ TEST_F(ConformanceTest, PagesAreReadWholeAndMustBeWellFormed)
 // The markup-compatibility rules, on page bodies.
 TEST_F(ConformanceTest, MalformedOrNotUnderstoodCompatibilityMarkup)
 {
-    const std::string mc = " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\"";
+    const std::string mc =
+        " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\"";
     const std::pair<std::string, std::string> cases[] = {
         {"<Canvas" + mc + " mc:MustUnderstand=\"v\"/>",
          "mc:MustUnderstand names the namespace \"urn:v\", which is not understood"},
@@ -778,8 +789,9 @@ TEST_F(ConformanceTest, MalformedOrNotUnderstoodCompatibilityMarkup)
          "mc:AlternateContent may hold only mc:Choice and mc:Fallback"},
         {"<mc:AlternateContent" + mc + "/>", "mc:AlternateContent has no mc:Choice"},
         {"<mc:Choice" + mc + " Requires=\"v\"/>", "mc:Choice stands outside mc:AlternateContent"},
-        {"<v:Shape" + mc + "/>", "the element Shape is of the namespace \"urn:v\", which is neither understood nor "
-                                 "declared Ignorable"},
+        {"<v:Shape" + mc + "/>",
+         "the element Shape is of the namespace \"urn:v\", which is neither understood nor "
+         "declared Ignorable"},
         {"<Canvas" + mc + " v:hint=\"1\"/>", "the attribute hint is of the namespace \"urn:v\""},
     };
     for (const auto& [body, reason] : cases) {
@@ -837,11 +849,12 @@ TEST_F(ConformanceTest, FiltersSeeTheChosenContentOnly)
 // relationship declares them; a part it names that is missing is refused.
 TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
 {
-    auto entries = WithTypes("<Default Extension=\"ttf\" ContentType=\"application/vnd.ms-opentype\"/>"
-                             "<Default Extension=\"png\" ContentType=\"image/png\"/>"
-                             "<Default Extension=\"icc\" ContentType=\"application/vnd.ms-color.iccprofile\"/>"
-                             "<Default Extension=\"dict\" "
-                             "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
+    auto entries = WithTypes(
+        "<Default Extension=\"ttf\" ContentType=\"application/vnd.ms-opentype\"/>"
+        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
+        "<Default Extension=\"icc\" ContentType=\"application/vnd.ms-color.iccprofile\"/>"
+        "<Default Extension=\"dict\" "
+        "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
     Replace(&entries, "Documents/1/Pages/1.fpage",
             "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">"
             "<FixedPage.Resources><ResourceDictionary Source=\"../../../R/d.dict\"/></FixedPage.Resources>"
@@ -855,10 +868,11 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
     entries.emplace_back("R/c.icc", "profile");
     entries.emplace_back("R/i.png", "image");
     entries.emplace_back("R/j.png", "image used by the dictionary");
-    entries.emplace_back("R/d.dict", "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
-                                     "<ImageBrush x:Key=\"b\" xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/"
-                                     "resourcedictionary-key\" ImageSource=\"j.png\" Viewbox=\"0,0,1,1\" "
-                                     "Viewport=\"0,0,1,1\"/></ResourceDictionary>");
+    entries.emplace_back("R/d.dict",
+                         "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+                         "<ImageBrush x:Key=\"b\" xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/"
+                         "resourcedictionary-key\" ImageSource=\"j.png\" Viewbox=\"0,0,1,1\" "
+                         "Viewport=\"0,0,1,1\"/></ResourceDictionary>");
     std::vector<WalkLine> lines = Walk(Write("markup-resources.xps", entries));
     ASSERT_EQ(lines.size(), 4u);
     std::vector<std::string> resources = lines[3].resources;
@@ -868,10 +882,12 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
     std::erase_if(entries, [](const auto& entry) { return entry.first == "R/j.png"; });
     ExpectRefused(entries, "/R/d.dict: the markup refers to /R/j.png (ImageSource), which is missing from the package");
     entries.emplace_back("R/j.png", "image");
-    Replace(&entries, "R/d.dict", "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
-                                  "<ImageBrush ImageSource=\"/Documents/1/Pages/1.fpage\"/></ResourceDictionary>");
-    ExpectRefused(entries, "/R/d.dict: the markup's ImageSource refers to /Documents/1/Pages/1.fpage, which is no "
-                           "such resource");
+    Replace(&entries, "R/d.dict",
+            "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+            "<ImageBrush ImageSource=\"/Documents/1/Pages/1.fpage\"/></ResourceDictionary>");
+    ExpectRefused(entries,
+                  "/R/d.dict: the markup's ImageSource refers to /Documents/1/Pages/1.fpage, which is no "
+                  "such resource");
 }
 
 // Every XML part may be UTF-16 with a byte-order mark, in either byte order.
@@ -913,7 +929,8 @@ TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
             for (int i = 0; i < 3; ++i) walker.Next();
             ComPtr<IFixedPage> page;
             ASSERT_EQ(walker.Next().As(IID_IFixedPage, &page), S_OK);
-            EXPECT_NE(ReadAll(page.Get()).find(ToUtf16("xmlns=\"http://schemas.microsoft.com/xps/2005/06\"", little).substr(2)),
+            EXPECT_NE(ReadAll(page.Get())
+                          .find(ToUtf16("xmlns=\"http://schemas.microsoft.com/xps/2005/06\"", little).substr(2)),
                       std::string::npos);
         }
     }

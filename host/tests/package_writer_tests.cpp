@@ -7,8 +7,8 @@
 #include "package/package_writer.h"
 #include "package/spill_buffer.h"
 #include "parts/new_part.h"
-#include "support/package_description.h"
 #include "parts/part_objects.h"
+#include "support/package_description.h"
 #include "support/test_package.h"
 
 #include <zip.h>
@@ -24,10 +24,7 @@ using testing::TemporaryFolder;
 using testing::ZipItem;
 using testing::ZipItemNames;
 
-int NewFile(const std::string& path)
-{
-    return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
-}
+int NewFile(const std::string& path) { return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644); }
 
 // Hands one part to the writer the way the last consumer of a chain does.
 void Add(PackageWriter& writer, IUnknown* part)
@@ -71,10 +68,7 @@ std::string Bytes(IUnknown* part)
     return bytes;
 }
 
-std::vector<std::string> Describe(const std::string& path)
-{
-    return testing::DescribePackage(path);
-}
+std::vector<std::string> Describe(const std::string& path) { return testing::DescribePackage(path); }
 
 testing::TestPackage RichPackage()
 {
@@ -168,8 +162,8 @@ TEST(PackageWriterTest, UnchangedPartsAreCopiedAsTheInputStoresThem)
     Copy(input, output, xps::Flavour::Xps,
          [&](IUnknown* part) { ReplacePageContent(part, u"/Documents/2/Pages/1.fpage", rewritten); });
 
-    for (const char* item : {"Documents/1/Pages/1.fpage", "Documents/1/Pages/2.fpage", "Resources/font.ttf",
-                             "Resources/shared.png"}) {
+    for (const char* item :
+         {"Documents/1/Pages/1.fpage", "Documents/1/Pages/2.fpage", "Resources/font.ttf", "Resources/shared.png"}) {
         StoredEntry before = StoredEntryOf(input, item);
         ASSERT_EQ(before.method, ZIP_CM_DEFLATE) << item;
         EXPECT_TRUE(StoredEntryOf(output, item) == before) << item;
@@ -179,8 +173,8 @@ TEST(PackageWriterTest, UnchangedPartsAreCopiedAsTheInputStoresThem)
     // The rewritten page is written anew.
     EXPECT_EQ(ZipItem(output, "Documents/2/Pages/1.fpage"), rewritten);
     EXPECT_EQ(StoredEntryOf(output, "Documents/2/Pages/1.fpage").crc,
-              static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(rewritten.data()),
-                                          static_cast<uInt>(rewritten.size()))));
+              static_cast<uint32_t>(
+                  crc32(0, reinterpret_cast<const Bytef*>(rewritten.data()), static_cast<uInt>(rewritten.size()))));
 }
 
 TEST(PackageWriterTest, ACopiedPartWhoseCrcIsWrongIsBadInput)
@@ -214,8 +208,7 @@ TEST(PackageWriterTest, OpenXpsOutputTranslatesNamespacesAndTypes)
     EXPECT_EQ(page.find("schemas.microsoft.com/xps"), std::string::npos);
     EXPECT_NE(ZipItem(output, "FixedDocumentSequence.fdseq").find("http://schemas.openxps.org/oxps/v1.0"),
               std::string::npos);
-    EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/2.fpage.rels").find("oxps/v1.0/printticket"),
-              std::string::npos);
+    EXPECT_NE(ZipItem(output, "Documents/1/Pages/_rels/2.fpage.rels").find("oxps/v1.0/printticket"), std::string::npos);
     // Read back, it is the same job.
     std::shared_ptr<Package> reread = Package::Open(output, {}, std::make_shared<FailureLog>());
     EXPECT_EQ(reread->Flavour(), xps::Flavour::OpenXps);
@@ -288,9 +281,11 @@ TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
          {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml", kCore}});
     package.packageParts.push_back({thumbnailType, {"/thumb.png", "image/png", "thumbnail bytes"}});
     package.documents[0].pages[0].related.push_back(
-        {storyType, {"/Documents/1/Story1.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+        {storyType,
+         {"/Documents/1/Story1.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
     package.documents[0].pages[1].related.push_back(
-        {storyType, {"/Documents/1/Story2.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
+        {storyType,
+         {"/Documents/1/Story2.frag", "application/vnd.ms-package.xps-storyfragments+xml", "<StoryFragments/>"}});
     std::string input = TemporaryFolder() + "/related-in.xps";
     std::string output = TemporaryFolder() + "/related-out.xps";
     testing::WritePackage(input, package);
@@ -451,8 +446,8 @@ TEST(PackageWriterTest, PartsNamedAsThePackagesBookkeepingAreRefused)
         ComPtr<IPrintWriteStream> stream;
         ComPtr<IFixedPage> page;
         ASSERT_EQ(CreateEmptyPart(u"/a/b.fpage", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
-        ComPtr<IUnknown> image = MakePartObject(std::make_shared<PartData>(name, PartRole::Image, "image/png",
-                                                                           MemoryContent("png"), log));
+        ComPtr<IUnknown> image =
+            MakePartObject(std::make_shared<PartData>(name, PartRole::Image, "image/png", MemoryContent("png"), log));
         page->SetPagePart(image.Get());
         ComPtr<IUnknown> documentObject =
             MakePartObject(std::make_shared<PartData>("/d.fdoc", PartRole::Document, "", nullptr, log));

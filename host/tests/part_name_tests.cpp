@@ -10,7 +10,8 @@ namespace {
 
 TEST(PartNameTest, RelativeReferencesResolveAgainstTheSourceFolder)
 {
-    EXPECT_EQ(ResolvePartReference("/Documents/1/Pages/1.fpage", "../../../Resources/arial.ttf"), "/Resources/arial.ttf");
+    EXPECT_EQ(ResolvePartReference("/Documents/1/Pages/1.fpage", "../../../Resources/arial.ttf"),
+              "/Resources/arial.ttf");
     EXPECT_EQ(ResolvePartReference("/Documents/1/FixedDocument.fdoc", "Pages/1.fpage"), "/Documents/1/Pages/1.fpage");
     EXPECT_EQ(ResolvePartReference("/Documents/1/FixedDocument.fdoc", "./Pages/./2.fpage"),
               "/Documents/1/Pages/2.fpage");

@@ -99,8 +99,8 @@ TEST(PartStreamTest, SeekForwardBackwardAndFromTheEnd)
 TEST(PartStreamTest, SizeOfTranslatedContentIsMeasured)
 {
     // Translated markup has no known size; the end is found by reading.
-    auto content = std::make_shared<TranslatedContent>(MemoryContent("<a xmlns=\"OLD\"/><b xmlns=\"OLD\"/>"), "OLD",
-                                                       "LONGER");
+    auto content =
+        std::make_shared<TranslatedContent>(MemoryContent("<a xmlns=\"OLD\"/><b xmlns=\"OLD\"/>"), "OLD", "LONGER");
     ComPtr<IPrintReadStream> stream = MakeReadStream(content, Log(), "/x");
     ULONGLONG end = 0;
     ASSERT_EQ(stream->Seek(0, STREAM_SEEK_END, &end), S_OK);

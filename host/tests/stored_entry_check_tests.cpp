@@ -45,7 +45,8 @@ std::string Check(const ZipEntryInfo& entry, const std::string& stored, size_t p
 {
     try {
         StoredEntryCheck check(entry, "/part");
-        for (size_t at = 0; at < stored.size(); at += piece) check.Feed(stored.data() + at, std::min(piece, stored.size() - at));
+        for (size_t at = 0; at < stored.size(); at += piece)
+            check.Feed(stored.data() + at, std::min(piece, stored.size() - at));
         check.Finish();
         return "";
     } catch (const PackageError& error) {

@@ -133,8 +133,7 @@ HRESULT EmitPass::EmitBlank(ComPtr<IFixedPage>* output)
     if (FAILED(hr)) return hr;
     bool ticketed = state.previousTicket.document || context_.CurrentTicket() != nullptr;
     SheetTicketBase& base = state.previousTicket.document ? state.previousTicket : state.currentTicket;
-    if (ticketed)
-        hr = GiveSheetTicket(side.Get(), base, afterPhase ? TicketMode::MediaA : TicketMode::MediaB);
+    if (ticketed) hr = GiveSheetTicket(side.Get(), base, afterPhase ? TicketMode::MediaA : TicketMode::MediaB);
     if (FAILED(hr)) return hr;
     *output = std::move(side);
     return S_OK;

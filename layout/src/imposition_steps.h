@@ -49,10 +49,7 @@ class BindingStep final : public ImpositionStep {
 public:
     HRESULT Accept(StepVisitor& visitor) override { return visitor.VisitBinding(*this); }
     // A job binding or a job duplex setting is present.
-    bool IsActive() const override
-    {
-        return binding.scope != kSettingScopeNone || duplex.scope != kSettingScopeNone;
-    }
+    bool IsActive() const override { return binding.scope != kSettingScopeNone || duplex.scope != kSettingScopeNone; }
 
     bool TwoSided() const { return duplex.kind != kDuplexOneSided; }
     bool ManualTwoSided() const { return duplex.mode == kDuplexModeManual; }

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "imposition_steps.h"
-#include "sheet_bins.h"
-#include "sheet_plan.h"
-#include "sheet_ticket_cache.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 #include "platform/xml.h"
+#include "sheet_bins.h"
+#include "sheet_plan.h"
+#include "sheet_ticket_cache.h"
 
 // A slot of the current page with where the page goes: the matrix from page
 // to sheet coordinates, the part of the page shown, and the border lines

@@ -1,7 +1,7 @@
 // The exports of tavlay.
-#include "layout_filter.h"
-#include "filtercore/filter_classes.h"
 #include "filtercore/module.h"
+#include "filtercore/filter_classes.h"
+#include "layout_filter.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "page_passes.h"
 
 #include "filtercore/raised_result.h"
-#include "poster_geometry.h"
 #include "platform/units.h"
+#include "poster_geometry.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ void AskDevice(LayoutContext& context, const SheetDescription& page, bool turned
             request->printable.landscapeHeight = MicronsToXpsUnits(across->extentHeight);
         }
         if (turned) {
-            request->turnedArea = AskImageableArea(context, ticket, document, geometry,
-                                                   TurnedOrientation(OrientationOf(geometry)));
+            request->turnedArea =
+                AskImageableArea(context, ticket, document, geometry, TurnedOrientation(OrientationOf(geometry)));
         }
         WritePageGeometry(ticket, geometry);
     } catch (const CXDException&) {
@@ -188,10 +188,9 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
     if (slot_->slot.kind == SlotKind::Tile) return S_OK;
     INT pagesPerSheet = step.settings.pagesPerSheet;
     const ImageableArea& area = state_.page.area;
-    Gdiplus::Matrix placement =
-        PlacementOnSheet(step.layout, step.nextCell, OrientationOf(state_.page.geometry),
-                         MicronsToXpsUnits(area.imageableSizeWidth), MicronsToXpsUnits(area.imageableSizeHeight),
-                         step.turnOtherWay);
+    Gdiplus::Matrix placement = PlacementOnSheet(step.layout, step.nextCell, OrientationOf(state_.page.geometry),
+                                                 MicronsToXpsUnits(area.imageableSizeWidth),
+                                                 MicronsToXpsUnits(area.imageableSizeHeight), step.turnOtherWay);
     nupMatrix_ = placement;
     if (pagesPerSheet == 1) return S_OK;
     if (step.nextCell == 0 && step.settings.border != kNUpBorderNone) borders_ = step.layout.borders;

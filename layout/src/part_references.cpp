@@ -108,8 +108,8 @@ std::optional<std::u16string> AbsoluteReferencesIn(std::u16string_view partName,
     if (start.starts_with(kContextColor) && start.size() > kContextColor.size() &&
         (start[kContextColor.size()] == u' ' || start[kContextColor.size()] == u'\t'))
         return RebaseWords(partName, value, 1, 1);
-    bool plainReference = attribute == u"FontUri" || attribute == u"Source" ||
-                          (attribute == u"ImageSource" && start.front() != u'{');
+    bool plainReference =
+        attribute == u"FontUri" || attribute == u"Source" || (attribute == u"ImageSource" && start.front() != u'{');
     if (plainReference) return IsRelative(start) ? RebaseWords(partName, value, 0, 1) : std::nullopt;
     if (attribute == u"ImageSource" && start.starts_with(u"{ColorConvertedBitmap"))
         return RebaseWords(partName, value, 1, 2);

@@ -5,9 +5,9 @@
 
 #include "filtercore/part_names.h"
 #include "filtercore/raised_result.h"
+#include "platform/units.h"
 #include "sheet_markup.h"
 #include "sheet_part_names.h"
-#include "platform/units.h"
 
 namespace {
 

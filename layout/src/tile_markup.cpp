@@ -46,10 +46,7 @@ private:
     bool overflowed_ = false;
 };
 
-std::string Utf8Of(const std::u16string& ascii)
-{
-    return std::string(ascii.begin(), ascii.end());
-}
+std::string Utf8Of(const std::u16string& ascii) { return std::string(ascii.begin(), ascii.end()); }
 
 HRESULT WriteAll(IPrintWriteStream* stream, const std::string& bytes)
 {

@@ -66,7 +66,8 @@ TEST(PosterGeometry, EachTileLandsExactlyOnThePrintableArea)
 TEST(PosterGeometry, NineTilesRunAlongTheRows)
 {
     // Tile 5 is column 2 of row 1: dx = 16 - 48 - 2 * 784, dy = 16 - 48 - 1024.
-    ExpectTile(PosterTileAt(3, 5, kArea), 3, -1600, -1056, {16 + 2 * 784 / 3.0f, 16 + 1024 / 3.0f, 800, 16 + 2 * 1024 / 3.0f});
+    ExpectTile(PosterTileAt(3, 5, kArea), 3, -1600, -1056,
+               {16 + 2 * 784 / 3.0f, 16 + 1024 / 3.0f, 800, 16 + 2 * 1024 / 3.0f});
     // A grid of one is the page itself; an index outside the grid the first tile.
     ExpectTile(PosterTileAt(1, 0, kArea), 1, 0, 0, {16, 16, 800, 1040});
     ExpectTile(PosterTileAt(2, 7, kArea), 2, -16, -16, {16, 16, 408, 528});

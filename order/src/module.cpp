@@ -1,7 +1,7 @@
 // The exports of tavord.
-#include "order_filter.h"
-#include "filtercore/filter_classes.h"
 #include "filtercore/module.h"
+#include "filtercore/filter_classes.h"
+#include "order_filter.h"
 
 namespace {
 

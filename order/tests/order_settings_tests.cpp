@@ -36,12 +36,13 @@ TEST(OrderSettings, OneSidedAndLongEdgeDuplexDropABookletForBindLeft)
 
 TEST(OrderSettings, ShortEdgeOrNoDuplexSettingKeepsTheBooklet)
 {
-    OrderSettings shortEdge = ReconcileOrderSettings(BindingWith(kBindBookletReverseFlip), DuplexWith(kDuplexShortEdge));
+    OrderSettings shortEdge =
+        ReconcileOrderSettings(BindingWith(kBindBookletReverseFlip), DuplexWith(kDuplexShortEdge));
     EXPECT_EQ(shortEdge.bookletScope, kBookletOverJob);
     EXPECT_EQ(shortEdge.bindingOption, kBindBookletReverseFlip);
 
-    OrderSettings manual = ReconcileOrderSettings(BindingWith(kBindBooklet),
-                                                  DuplexWith(kDuplexShortEdgeManual, kDuplexModeManual));
+    OrderSettings manual =
+        ReconcileOrderSettings(BindingWith(kBindBooklet), DuplexWith(kDuplexShortEdgeManual, kDuplexModeManual));
     EXPECT_EQ(manual.bookletScope, kBookletOverJob);
     EXPECT_EQ(manual.duplexMode, kDuplexModeManual);
 

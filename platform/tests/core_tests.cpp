@@ -230,7 +230,9 @@ TEST(CodePages, Utf8RoundTripWithSurrogatesAndBadInput)
     EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
     EXPECT_EQ(Utf8ToWide(bad, 3), std::u16string(3, u'\xFFFD'));
     const char16_t lone[] = {u'a', 0xD800, u'b'};
-    EXPECT_EQ(WideToUtf8(lone, 3), "a\xef\xbf\xbd" "b");
+    EXPECT_EQ(WideToUtf8(lone, 3),
+              "a\xef\xbf\xbd"
+              "b");
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, back, 16, nullptr, nullptr), 0);
     EXPECT_EQ(Wide("x"), u"x");
 }

@@ -97,9 +97,11 @@ private:
     HGDIOBJ replaced_ = nullptr;
 };
 
-#define REQUIRE_FAMILY(family)                                                                   \
-    if (!InstalledFile(family, family)) GTEST_SKIP() << "the " family " face is not installed " \
-                                                         "(scripts/install-deps installs it)"
+#define REQUIRE_FAMILY(family)                \
+    if (!InstalledFile(family, family))       \
+    GTEST_SKIP() << "the " family             \
+                    " face is not installed " \
+                    "(scripts/install-deps installs it)"
 
 TEST(Gdi, CommonFaceNamesGiveTheirMetricCompatibleFreeFaces)
 {
@@ -119,8 +121,8 @@ TEST(Gdi, ArialMeasuresAsItsPublishedMetricsAt72Points)
     // ascent 1854, descent 434.
     Measuring arial(Font(u"Arial", -MulDiv(72, 96, 72)));
     ASSERT_TRUE(arial.Ready());
-    EXPECT_EQ(arial.Width(u"A"), 64);     // 64.03
-    EXPECT_EQ(arial.Width(u"W"), 91);     // 90.61
+    EXPECT_EQ(arial.Width(u"A"), 64);      // 64.03
+    EXPECT_EQ(arial.Width(u"W"), 91);      // 90.61
     EXPECT_EQ(arial.Width(u"AW i"), 203);  // 64 + 91 + 27 (26.67) + 21 (21.33)
     TEXTMETRICW metrics{};
     ASSERT_TRUE(GetTextMetricsW(arial.Dc(), &metrics));
@@ -222,9 +224,9 @@ TEST(Gdi, HandlesAreCheckedAndSelectedFontsAreNotDeleted)
 TEST(Gdi, MulDivRoundsHalfAwayFromZero)
 {
     EXPECT_EQ(MulDiv(72, 96, 72), 96);
-    EXPECT_EQ(MulDiv(10, 96, 72), 13);   // 13.33
-    EXPECT_EQ(MulDiv(11, 96, 72), 15);   // 14.67
-    EXPECT_EQ(MulDiv(3, 1, 2), 2);       // 1.5
+    EXPECT_EQ(MulDiv(10, 96, 72), 13);  // 13.33
+    EXPECT_EQ(MulDiv(11, 96, 72), 15);  // 14.67
+    EXPECT_EQ(MulDiv(3, 1, 2), 2);      // 1.5
     EXPECT_EQ(MulDiv(-3, 1, 2), -2);
     EXPECT_EQ(MulDiv(3, 1, -2), -2);
     EXPECT_EQ(MulDiv(1, 1, 0), -1);

@@ -11,15 +11,16 @@ class Dom : public ComTest {};
 
 // A hand-made ticket with a one-letter framework prefix and a private
 // namespace under an ns0000 prefix.
-const std::string kHandTicket = std::string("<p:PrintTicket xmlns:p=\"") + kFramework + "\" xmlns:psk=\"" + kKeywords +
-                                "\" xmlns:ns0000=\"http://tav.example/quix/printing/2006/11/printschemakeywords\"" +
-                                " xmlns:xsi=\"" + kXsi + "\" xmlns:xsd=\"" + kXsd + "\" version=\"1\">" +
-                                "<p:Feature name=\"psk:PageMediaSize\">"
-                                "<p:ScoredProperty name=\"psk:OptionName\"><p:Value xsi:type=\"xsd:string\">psk:Letter</p:Value></p:ScoredProperty>"
-                                "</p:Feature>"
-                                "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Custom\"/></p:Feature>"
-                                "<p:Feature name=\"psk:JobStapleAllDocuments\"><p:Option name=\"psk:None\"/></p:Feature>"
-                                "</p:PrintTicket>";
+const std::string kHandTicket =
+    std::string("<p:PrintTicket xmlns:p=\"") + kFramework + "\" xmlns:psk=\"" + kKeywords +
+    "\" xmlns:ns0000=\"http://tav.example/quix/printing/2006/11/printschemakeywords\"" + " xmlns:xsi=\"" + kXsi +
+    "\" xmlns:xsd=\"" + kXsd + "\" version=\"1\">" +
+    "<p:Feature name=\"psk:PageMediaSize\">"
+    "<p:ScoredProperty name=\"psk:OptionName\"><p:Value xsi:type=\"xsd:string\">psk:Letter</p:Value></p:ScoredProperty>"
+    "</p:Feature>"
+    "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Custom\"/></p:Feature>"
+    "<p:Feature name=\"psk:JobStapleAllDocuments\"><p:Option name=\"psk:None\"/></p:Feature>"
+    "</p:PrintTicket>";
 
 TEST_F(Dom, RealTicketsAnswerXPathWithTheirOwnPrefixes)
 {
@@ -29,7 +30,8 @@ TEST_F(Dom, RealTicketsAnswerXPathWithTheirOwnPrefixes)
 
     ComPtr<IXMLDOMDocument2> jobTicket = LoadDocument(job);
     SetSelectionNamespaces(jobTicket.Get(), std::string("xmlns:psf='") + kFramework + "'");
-    ComPtr<IXMLDOMNode> copies = Select(jobTicket.Get(), "//psf:ParameterInit[@name = \"psk:JobCopiesAllDocuments\"]/psf:Value");
+    ComPtr<IXMLDOMNode> copies =
+        Select(jobTicket.Get(), "//psf:ParameterInit[@name = \"psk:JobCopiesAllDocuments\"]/psf:Value");
     ASSERT_TRUE(copies);
     EXPECT_EQ(Text(copies.Get()), "2");
     VARIANT typed;
@@ -42,7 +44,8 @@ TEST_F(Dom, RealTicketsAnswerXPathWithTheirOwnPrefixes)
 
     ComPtr<IXMLDOMDocument2> documentTicket = LoadDocument(document);
     SetSelectionNamespaces(documentTicket.Get(), std::string("xmlns:psf='") + kFramework + "'");
-    ComPtr<IXMLDOMNode> option = Select(documentTicket.Get(), "//psf:Feature[@name = \"psk:DocumentDuplex\"]/psf:Option");
+    ComPtr<IXMLDOMNode> option =
+        Select(documentTicket.Get(), "//psf:Feature[@name = \"psk:DocumentDuplex\"]/psf:Option");
     ASSERT_TRUE(option);
     EXPECT_EQ(Attribute(option.Get(), "name"), "psk:TwoSidedLongEdge");
     ComPtr<IXMLDOMNode> mode = Select(option.Get(), "psf:ScoredProperty[@name = 'psk:DuplexMode']/psf:Value");
@@ -62,8 +65,8 @@ TEST_F(Dom, OneLetterAndPrivatePrefixesSelect)
 
     // An option given as a ScoredProperty OptionName: the union finds the Value.
     std::string feature = "//p:Feature[@name = \"psk:PageMediaSize\"]";
-    ComPtr<IXMLDOMNode> value =
-        Select(ticket.Get(), feature + "/p:Option | " + feature + "/p:ScoredProperty[@name = \"psk:OptionName\"]/p:Value");
+    ComPtr<IXMLDOMNode> value = Select(
+        ticket.Get(), feature + "/p:Option | " + feature + "/p:ScoredProperty[@name = \"psk:OptionName\"]/p:Value");
     ASSERT_TRUE(value);
     EXPECT_EQ(Name(value.Get()), "p:Value");
     EXPECT_EQ(Text(value.Get()), "psk:Letter");
@@ -145,7 +148,8 @@ TEST_F(Dom, AttributeMapWalksDeclarationsInDocumentOrder)
         seen.push_back(Name(item.Get()) + "=" + Text(item.Get()));
     }
     std::vector<std::string> expected = {"version=1", std::string("xmlns:psf=") + kFramework,
-                                         std::string("xmlns:psk=") + kKeywords, "id=7", std::string("xmlns:xsi=") + kXsi};
+                                         std::string("xmlns:psk=") + kKeywords, "id=7",
+                                         std::string("xmlns:xsi=") + kXsi};
     EXPECT_EQ(seen, expected);
 
     Bstr psk("xmlns:psk");
@@ -204,7 +208,8 @@ TEST_F(Dom, CreatedPrintSchemaElementsRoundTrip)
     ASSERT_EQ(root->appendChild(parameter.Get(), appended.Out()), S_OK);
     // The root declares p and xsi for the same URIs: no new declarations.
     EXPECT_EQ(Xml(appended.Get()),
-              "<p:ParameterInit name=\"psk:JobCopiesAllDocuments\"><p:Value xsi:type=\"xsd:integer\">2</p:Value></p:ParameterInit>");
+              "<p:ParameterInit name=\"psk:JobCopiesAllDocuments\"><p:Value "
+              "xsi:type=\"xsd:integer\">2</p:Value></p:ParameterInit>");
 
     // A namespace the root does not declare is declared where it is used.
     Bstr extra("http://tav.example/extra");
@@ -223,8 +228,10 @@ TEST_F(Dom, CreatedPrintSchemaElementsRoundTrip)
     VARIANT_BOOL loaded = VARIANT_FALSE;
     ASSERT_EQ(reloaded->load(UnknownVariant(saved.Get()), &loaded), S_OK);
     ASSERT_EQ(loaded, VARIANT_TRUE);
-    SetSelectionNamespaces(reloaded.Get(), std::string("xmlns:f='") + kFramework + "' xmlns:x='http://tav.example/extra'");
-    ComPtr<IXMLDOMNode> copies = Select(reloaded.Get(), "//f:ParameterInit[@name = 'psk:JobCopiesAllDocuments']/f:Value");
+    SetSelectionNamespaces(reloaded.Get(),
+                           std::string("xmlns:f='") + kFramework + "' xmlns:x='http://tav.example/extra'");
+    ComPtr<IXMLDOMNode> copies =
+        Select(reloaded.Get(), "//f:ParameterInit[@name = 'psk:JobCopiesAllDocuments']/f:Value");
     ASSERT_TRUE(copies);
     EXPECT_EQ(Text(copies.Get()), "2");
     ComPtr<IXMLDOMNode> type = Select(copies.Get(), "@*[local-name() = 'type']");
@@ -254,7 +261,8 @@ TEST_F(Dom, DefaultNamespacesAreKeptWellFormed)
     Bstr pathName("Path");
     ASSERT_EQ(document->createElement(pathName, plain.Out()), S_OK);
     ASSERT_EQ(canvas->appendChild(plain.Get(), nullptr), S_OK);
-    EXPECT_EQ(Xml(root.Get()), "<FixedPage xmlns=\"" + page + "\" Width=\"816\"><Canvas><Path xmlns=\"\"/></Canvas></FixedPage>");
+    EXPECT_EQ(Xml(root.Get()),
+              "<FixedPage xmlns=\"" + page + "\" Width=\"816\"><Canvas><Path xmlns=\"\"/></Canvas></FixedPage>");
     Bstr uri;
     plain->get_namespaceURI(uri.Out());
     EXPECT_EQ(uri.Utf8(), "");
@@ -278,7 +286,8 @@ TEST_F(Dom, RemovedNodesStayUsableAndMoveBack)
     // Removing a node that is no longer a child fails.
     EXPECT_EQ(root->removeChild(feature.Get(), nullptr), E_INVALIDARG);
     // The removed subtree keeps its names and needs no declarations.
-    EXPECT_EQ(Xml(feature.Get()), "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Custom\"/></p:Feature>");
+    EXPECT_EQ(Xml(feature.Get()),
+              "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Custom\"/></p:Feature>");
     Bstr uri;
     option->get_namespaceURI(uri.Out());
     EXPECT_EQ(uri.Utf8(), kFramework);
@@ -333,7 +342,8 @@ TEST_F(Dom, ClonesAreIndependent)
     cloneOption->QueryInterface(IID_IXMLDOMElement, element.OutVoid());
     ASSERT_EQ(element->setAttribute(name, BstrVariant(changed)), S_OK);
     EXPECT_EQ(Attribute(Select(feature.Get(), "p:Option").Get(), "name"), "ns0000:Custom");
-    EXPECT_EQ(Xml(clone.Get()), "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Changed\"/></p:Feature>");
+    EXPECT_EQ(Xml(clone.Get()),
+              "<p:Feature name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Changed\"/></p:Feature>");
 
     ComPtr<IXMLDOMNode> shallow;
     ASSERT_EQ(feature->cloneNode(VARIANT_FALSE, shallow.Out()), S_OK);
@@ -346,9 +356,9 @@ TEST_F(Dom, ClonesAreIndependent)
     other->get_documentElement(otherRoot.Out());
     ComPtr<IXMLDOMNode> imported;
     ASSERT_EQ(otherRoot->appendChild(clone.Get(), imported.Out()), S_OK);
-    EXPECT_EQ(Xml(otherRoot.Get()), std::string("<q:Root xmlns:q=\"") + kFramework + "\"><p:Feature xmlns:p=\"" +
-                                        kFramework +
-                                        "\" name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Changed\"/></p:Feature></q:Root>");
+    EXPECT_EQ(Xml(otherRoot.Get()),
+              std::string("<q:Root xmlns:q=\"") + kFramework + "\"><p:Feature xmlns:p=\"" + kFramework +
+                  "\" name=\"ns0000:PageWatermark\"><p:Option name=\"ns0000:Changed\"/></p:Feature></q:Root>");
     EXPECT_EQ(clone->get_parentNode(parent.Out()), S_FALSE);
 
     // A cloned document has its own tree.
@@ -458,7 +468,8 @@ TEST_F(Dom, EscapingRoundTrips)
     EXPECT_EQ(Text(again.Get()), text);
 
     // References in loaded markup come back unescaped.
-    ComPtr<IXMLDOMDocument2> parsed = LoadDocument("<r a=\"&amp;&lt;&quot;&apos;&#xa9;&#38;\">&amp;&lt;&#38;<![CDATA[<&>]]></r>");
+    ComPtr<IXMLDOMDocument2> parsed =
+        LoadDocument("<r a=\"&amp;&lt;&quot;&apos;&#xa9;&#38;\">&amp;&lt;&#38;<![CDATA[<&>]]></r>");
     ComPtr<IXMLDOMElement> parsedRoot;
     parsed->get_documentElement(parsedRoot.Out());
     EXPECT_EQ(Attribute(parsedRoot.Get(), "a"), "&<\"'\xC2\xA9&");
@@ -636,7 +647,9 @@ TEST_F(DomNavigation, RemovingWhileWalkingASelection)
 {
     // The pattern of removing every parameter initialiser a feature refers to.
     std::string markup = std::string("<p:T xmlns:p=\"") + kFramework + "\">";
-    for (int i = 0; i < 6; ++i) markup += "<p:ParameterInit name=\"n" + std::to_string(i) + "\"><p:Value>" + std::to_string(i) + "</p:Value></p:ParameterInit>";
+    for (int i = 0; i < 6; ++i)
+        markup += "<p:ParameterInit name=\"n" + std::to_string(i) + "\"><p:Value>" + std::to_string(i) +
+                  "</p:Value></p:ParameterInit>";
     markup += "</p:T>";
     ComPtr<IXMLDOMDocument2> document = LoadDocument(markup);
     SetSelectionNamespaces(document.Get(), std::string("xmlns:p='") + kFramework + "'");
@@ -655,8 +668,9 @@ TEST_F(DomNavigation, RemovingWhileWalkingASelection)
     ComPtr<IXMLDOMNode> first;
     ASSERT_EQ(list->get_item(0, first.Out()), S_OK);
     EXPECT_EQ(Text(first.Get()), "0");
-    EXPECT_EQ(Xml(document.Get()), std::string("<p:T xmlns:p=\"") + kFramework +
-                                       "\"><p:ParameterInit name=\"n3\"><p:Value>3</p:Value></p:ParameterInit></p:T>\n");
+    EXPECT_EQ(Xml(document.Get()),
+              std::string("<p:T xmlns:p=\"") + kFramework +
+                  "\"><p:ParameterInit name=\"n3\"><p:Value>3</p:Value></p:ParameterInit></p:T>\n");
 }
 
 TEST_F(DomNavigation, FilesAndUtf16Streams)
@@ -737,7 +751,8 @@ TEST_F(Dom, ReadOnlyArgumentsMayBePlainLiterals)
     VARIANT namespaces;
     VariantInit(&namespaces);
     namespaces.vt = VT_BSTR;
-    namespaces.bstrVal = SysAllocString(u"xmlns:p='http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework'");
+    namespaces.bstrVal =
+        SysAllocString(u"xmlns:p='http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework'");
     ASSERT_EQ(ticket->setProperty(const_cast<BSTR>(u"SelectionNamespaces"), namespaces), S_OK);
     VariantClear(&namespaces);
     ComPtr<IXMLDOMNode> option;

@@ -22,14 +22,20 @@ public:
     size_t failAt = static_cast<size_t>(-1);
     HRESULT failure = MakeHresult(0x80041234u);
 
-    HRESULT putDocumentLocator(ISAXLocator* locator) override { return Record("locator", locator != nullptr ? "set" : "null"); }
+    HRESULT putDocumentLocator(ISAXLocator* locator) override
+    {
+        return Record("locator", locator != nullptr ? "set" : "null");
+    }
     HRESULT startDocument() override { return Record("startDocument"); }
     HRESULT endDocument() override { return Record("endDocument"); }
     HRESULT startPrefixMapping(const WCHAR* prefix, int prefixLength, const WCHAR* uri, int uriLength) override
     {
         return Record("startPrefix", Utf8(prefix, prefixLength) + "=" + Utf8(uri, uriLength));
     }
-    HRESULT endPrefixMapping(const WCHAR* prefix, int length) override { return Record("endPrefix", Utf8(prefix, length)); }
+    HRESULT endPrefixMapping(const WCHAR* prefix, int length) override
+    {
+        return Record("endPrefix", Utf8(prefix, length));
+    }
     HRESULT startElement(const WCHAR* uri, int uriLength, const WCHAR* local, int localLength, const WCHAR* qName,
                          int qNameLength, ISAXAttributes* attributes) override
     {
@@ -41,15 +47,16 @@ public:
             int aUriLength, aLocalLength, aQNameLength, valueLength;
             attributes->getName(i, &aUri, &aUriLength, &aLocal, &aLocalLength, &aQName, &aQNameLength);
             attributes->getValue(i, &value, &valueLength);
-            line += " [" + Utf8(aQName, aQNameLength) + " {" + Utf8(aUri, aUriLength) + "}" + Utf8(aLocal, aLocalLength) +
-                    "=" + Utf8(value, valueLength) + "]";
+            line += " [" + Utf8(aQName, aQNameLength) + " {" + Utf8(aUri, aUriLength) + "}" +
+                    Utf8(aLocal, aLocalLength) + "=" + Utf8(value, valueLength) + "]";
         }
         return Record("start", line);
     }
     HRESULT endElement(const WCHAR* uri, int uriLength, const WCHAR* local, int localLength, const WCHAR* qName,
                        int qNameLength) override
     {
-        return Record("end", "{" + Utf8(uri, uriLength) + "}" + Utf8(local, localLength) + " " + Utf8(qName, qNameLength));
+        return Record("end",
+                      "{" + Utf8(uri, uriLength) + "}" + Utf8(local, localLength) + " " + Utf8(qName, qNameLength));
     }
     HRESULT characters(const WCHAR* text, int length) override
     {
@@ -91,7 +98,8 @@ protected:
     ComPtr<ISAXXMLReader> NewReader(RecordingHandler* handler)
     {
         ComPtr<ISAXXMLReader> reader;
-        EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()), S_OK);
+        EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()),
+                  S_OK);
         reader->putContentHandler(handler);
         return reader;
     }
@@ -139,7 +147,8 @@ TEST_F(Sax, AttributeLookupByQualifiedName)
         HRESULT endDocument() override { return S_OK; }
         HRESULT startPrefixMapping(const WCHAR*, int, const WCHAR*, int) override { return S_OK; }
         HRESULT endPrefixMapping(const WCHAR*, int) override { return S_OK; }
-        HRESULT startElement(const WCHAR*, int, const WCHAR*, int, const WCHAR*, int, ISAXAttributes* attributes) override
+        HRESULT startElement(const WCHAR*, int, const WCHAR*, int, const WCHAR*, int,
+                             ISAXAttributes* attributes) override
         {
             const WCHAR* text = nullptr;
             int length = 0;
@@ -185,8 +194,8 @@ TEST_F(Sax, NamesBeyondTheKeptOnesAndRebindingsAreReportedRight)
     // Names in a namespace too long to keep are reported right as well.
     const std::string longUri = "urn:" + std::string(2 * NameTable::kMaxNameBytes, 'u');
     markup += "<q:e xmlns:q=\"" + longUri + "\" q:a=\"1\"/>";
-    expected.push_back("start {" + longUri + "}e q:e [xmlns:q {http://www.w3.org/2000/xmlns/}q=" + longUri + "] [q:a {" +
-                       longUri + "}a=1]");
+    expected.push_back("start {" + longUri + "}e q:e [xmlns:q {http://www.w3.org/2000/xmlns/}q=" + longUri +
+                       "] [q:a {" + longUri + "}a=1]");
     expected.push_back("end {" + longUri + "}e q:e");
     for (size_t i = 0; i < count; ++i) {
         std::string n = std::to_string(i);
@@ -275,8 +284,9 @@ TEST(NameTable, KeepsNoMoreThanItsBoundAndTellsNamespacesApart)
     // One qualified name in namespaces of one length that differ anywhere:
     // at the start, in the middle or at the end, of eight bytes or more.
     NameTable namespaces;
-    const std::vector<std::string> uris = {"urn:aaaa", "urn:aaab", "barn:aaa", "urn:example:one:x", "urn:example:two:x",
-                                           "urn:example:one:y", "xrn:example:one:x", "urn:example:1234567890:z"};
+    const std::vector<std::string> uris = {
+        "urn:aaaa",          "urn:aaab",          "barn:aaa",          "urn:example:one:x",
+        "urn:example:two:x", "urn:example:one:y", "xrn:example:one:x", "urn:example:1234567890:z"};
     std::vector<const WideName*> kept;
     for (const std::string& uri : uris) {
         kept.push_back(namespaces.Find(XmlName{"p:FontRenderingEmSize", "p", "FontRenderingEmSize", uri}));
@@ -330,8 +340,10 @@ TEST_F(Sax, BlockSizeDoesNotChangeTheEvents)
     std::string page;
     if (!testsupport::ReadFixtureEntry("xps/mb06.xps", "Documents/1/Pages/1.fpage", &page)) {
         // Without fixtures a hand-made page with a BOM, comments and non-ASCII text.
-        page = "\xEF\xBB\xBF<!-- c --><?pi data?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Glyphs UnicodeString=\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"/>"
-               "<Canvas>t\xC3\xA9xt</Canvas></FixedPage>";
+        page =
+            "\xEF\xBB\xBF<!-- c --><?pi data?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Glyphs "
+            "UnicodeString=\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"/>"
+            "<Canvas>t\xC3\xA9xt</Canvas></FixedPage>";
     }
     auto whole = ComPtr<RecordingHandler>::Adopt(new RecordingHandler);
     ASSERT_EQ(ParseBytes(page, whole.Get()), S_OK);
@@ -373,9 +385,9 @@ TEST_F(Sax, HandlerFailureStopsTheParse)
 
 TEST_F(Sax, MalformedInputFailsAfterTheEventsSoFar)
 {
-    for (const char* bad : {"<a><b></a>", "<a>", "<a", "<a x=\"1></a>", "<a>&undefined;</a>", "<p:a/>",
-                            "<a xmlns:p=\"\"/>", "<a xmlns:xml=\"urn:other\"/>", "<a/><b/>", "", "<a>\x01</a>",
-                            "<a>\xC3\x28</a>"}) {
+    for (const char* bad :
+         {"<a><b></a>", "<a>", "<a", "<a x=\"1></a>", "<a>&undefined;</a>", "<p:a/>", "<a xmlns:p=\"\"/>",
+          "<a xmlns:xml=\"urn:other\"/>", "<a/><b/>", "", "<a>\x01</a>", "<a>\xC3\x28</a>"}) {
         auto handler = ComPtr<RecordingHandler>::Adopt(new RecordingHandler);
         EXPECT_EQ(ParseBytes(bad, handler.Get()), XML_E_PARSE_FAILED) << bad;
         EXPECT_EQ(handler->Count("endDocument"), 0u) << bad;
@@ -408,7 +420,9 @@ TEST_F(Sax, EncodingsAndMarkupText)
     // Markup as a BSTR, declaring another encoding that no longer applies.
     auto fromText = ComPtr<RecordingHandler>::Adopt(new RecordingHandler);
     ComPtr<ISAXXMLReader> reader = NewReader(fromText.Get());
-    Bstr text("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?><!-- before --><?pi x?><r a=\"\xC3\xA9\">\xE2\x82\xAC</r>");
+    Bstr text(
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?><!-- before --><?pi x?><r "
+        "a=\"\xC3\xA9\">\xE2\x82\xAC</r>");
     ASSERT_EQ(reader->parse(BstrVariant(text)), S_OK);
     EXPECT_EQ(fromText->events, reference->events);
     EXPECT_EQ(reader->parse(IntVariant(1)), E_INVALIDARG);
@@ -430,7 +444,8 @@ TEST_F(Sax, ReadersAndDocumentsWorkOnSeveralThreads)
                 CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid());
                 reader->putContentHandler(handler.Get());
                 auto stream = ComPtr<ChunkedStream>::Adopt(new ChunkedStream(page, 4096));
-                if (reader->parse(UnknownVariant(stream.Get())) != S_OK || handler->Count("start ") != 2001) ++failures[t];
+                if (reader->parse(UnknownVariant(stream.Get())) != S_OK || handler->Count("start ") != 2001)
+                    ++failures[t];
                 VARIANT_BOOL loaded = VARIANT_FALSE;
                 ComPtr<IXMLDOMDocument2> document;
                 CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument2, document.OutVoid());

@@ -42,7 +42,8 @@ protected:
         };
         auto counter = ComPtr<Counter>::Adopt(new Counter);
         ComPtr<ISAXXMLReader> reader;
-        EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()), S_OK);
+        EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader60, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, reader.OutVoid()),
+                  S_OK);
         reader->putContentHandler(counter.Get());
         auto stream = ComPtr<ChunkedStream>::Adopt(new ChunkedStream(markup, 1u << 16));
         HRESULT hr = reader->parse(UnknownVariant(stream.Get()));
@@ -131,8 +132,9 @@ TEST_F(XmlSecurity, OversizedDocumentsAreRefusedByTheDom)
 
 TEST_F(XmlSecurity, TruncatedMarkupFailsAtEveryLength)
 {
-    const std::string page = "<?xml version=\"1.0\"?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Path Data=\"M 0,0\"/>"
-                             "<Glyphs UnicodeString=\"a&amp;b\">text</Glyphs></FixedPage>";
+    const std::string page =
+        "<?xml version=\"1.0\"?><FixedPage xmlns=\"urn:p\" Width=\"816\"><Path Data=\"M 0,0\"/>"
+        "<Glyphs UnicodeString=\"a&amp;b\">text</Glyphs></FixedPage>";
     for (size_t length = 0; length < page.size(); ++length) {
         EXPECT_EQ(Parse(page.substr(0, length)), XML_E_PARSE_FAILED) << length;
         EXPECT_FALSE(LoadsIntoDom(page.substr(0, length))) << length;
@@ -182,8 +184,9 @@ TEST_F(XmlSecurity, AttributeCountsAreBoundedBeforeParsing)
 // they split it: inside a tag, a value, an end tag or a comment.
 TEST(StartTagScan, CountsTheSameInBlocksOfAnySize)
 {
-    const std::string before = "<?xml version=\"1.0\"?><!-- a=b > c --><p:r xmlns:p=\"urn:p\"><a k='x=\">y' l = \"'>\"/>"
-                               "<b>t=u</b ><?pi a=b?><![CDATA[<c d=e>]]></p:r>";
+    const std::string before =
+        "<?xml version=\"1.0\"?><!-- a=b > c --><p:r xmlns:p=\"urn:p\"><a k='x=\">y' l = \"'>\"/>"
+        "<b>t=u</b ><?pi a=b?><![CDATA[<c d=e>]]></p:r>";
     for (size_t count : {4096u, 4097u}) {
         const std::string markup = before + ManyAttributes(count, "=>'");
         for (size_t block = 1; block <= 7; ++block) {

@@ -21,8 +21,7 @@ BitmapWatermark::BitmapWatermark(const DecorationData& data, std::unique_ptr<Ima
     resource = std::move(image);
 }
 
-HRESULT BitmapWatermark::PrepareResources(IXpsDocumentConsumer* consumer, IFixedPage* page,
-                                          ResourcePartCache* cache)
+HRESULT BitmapWatermark::PrepareResources(IXpsDocumentConsumer* consumer, IFixedPage* page, ResourcePartCache* cache)
 {
     if (consumer == nullptr || page == nullptr || cache == nullptr) return E_POINTER;
     // Once the job has the image part, the pages after need neither the

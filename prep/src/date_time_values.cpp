@@ -79,8 +79,8 @@ HRESULT ScanDateData(const WCHAR* dataFormat, const SYSTEMTIME& time, const Date
     return S_OK;
 }
 
-void ScanTimeData(const WCHAR* dataFormat, const SYSTEMTIME& time, const DateTimeNames& names,
-                  const StringLoader& load, FormatValues& values)
+void ScanTimeData(const WCHAR* dataFormat, const SYSTEMTIME& time, const DateTimeNames& names, const StringLoader& load,
+                  FormatValues& values)
 {
     std::u16string text = DataFormatText(dataFormat);
     const INT halfOfDay = time.wHour / 12;

@@ -32,5 +32,5 @@ HRESULT ScanDateData(const WCHAR* dataFormat, const SYSTEMTIME& time, const Date
 // or a + hour / 12; "AM" or "PM" when it cannot be loaded), H the hour on
 // the 12-hour clock (0 shown as 12), h the hour 0 to 23, m the minute, s
 // the second.
-void ScanTimeData(const WCHAR* dataFormat, const SYSTEMTIME& time, const DateTimeNames& names,
-                  const StringLoader& load, FormatValues& values);
+void ScanTimeData(const WCHAR* dataFormat, const SYSTEMTIME& time, const DateTimeNames& names, const StringLoader& load,
+                  FormatValues& values);

@@ -17,8 +17,10 @@ HANDLE HandleProperty(IPrintPipelinePropertyBag* bag, const WCHAR* name)
     VariantInit(&value);
     HANDLE handle = nullptr;
     if (SUCCEEDED(bag->GetProperty(name, &value))) {
-        if (value.vt == VT_UI8 || value.vt == VT_I8) handle = reinterpret_cast<HANDLE>(value.ullVal);
-        else if (value.vt == VT_BYREF) handle = value.byref;
+        if (value.vt == VT_UI8 || value.vt == VT_I8)
+            handle = reinterpret_cast<HANDLE>(value.ullVal);
+        else if (value.vt == VT_BYREF)
+            handle = value.byref;
     }
     VariantClear(&value);
     return handle;
@@ -55,14 +57,14 @@ bool JobSubmissionTime(HANDLE printer, DWORD jobId, SYSTEMTIME* local)
 
 DecorationTimeStamp TimeStampOf(const SYSTEMTIME& time)
 {
-    return {time.wYear, time.wMonth, time.wDayOfWeek, time.wDay,
+    return {time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
             time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
 }
 
 SYSTEMTIME SystemTimeOf(const DecorationTimeStamp& stamp)
 {
-    return {stamp.year, stamp.month, stamp.dayOfWeek, stamp.day,
-            stamp.hour, stamp.minute, stamp.second,   stamp.milliseconds};
+    return {stamp.year, stamp.month,  stamp.dayOfWeek, stamp.day,
+            stamp.hour, stamp.minute, stamp.second,    stamp.milliseconds};
 }
 
 }  // namespace

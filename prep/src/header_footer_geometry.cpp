@@ -25,8 +25,7 @@ LineBand BackgroundBand(float startX, float lineWidth, float baseline, LONG asce
     return {startX, baseline - static_cast<float>(ascent), startX + lineWidth, baseline + static_cast<float>(descent)};
 }
 
-LineBand DecorationLineBand(float startX, float lineWidth, float baseline, INT emSize, float position,
-                            float thickness)
+LineBand DecorationLineBand(float startX, float lineWidth, float baseline, INT emSize, float position, float thickness)
 {
     float em = static_cast<float>(emSize);
     float top = baseline - position * em;

@@ -34,5 +34,4 @@ LineBand BackgroundBand(float startX, float lineWidth, float baseline, LONG asce
 // An underline or strikeout: position and thickness are fractions of the em
 // as the font gives them (y upward, the underline's position negative); the
 // band runs from the position down by the thickness.
-LineBand DecorationLineBand(float startX, float lineWidth, float baseline, INT emSize, float position,
-                            float thickness);
+LineBand DecorationLineBand(float startX, float lineWidth, float baseline, INT emSize, float position, float thickness);

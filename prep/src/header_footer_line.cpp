@@ -58,8 +58,8 @@ HRESULT ComposeHeaderFooterLine(const LineSources& sources, LanguageLibrary& lan
         result = languages.Get(sources.printer, named ? libraryName.c_str() : nullptr, &library);
         if (FAILED(result)) return result;
         std::u16string ids;
-        DateTimeNames names = TextProperty(sources.propertyBag, u"DataTimeID", &ids) ? ParseDataTimeId(ids.c_str())
-                                                                                     : DateTimeNames();
+        DateTimeNames names =
+            TextProperty(sources.propertyBag, u"DataTimeID", &ids) ? ParseDataTimeId(ids.c_str()) : DateTimeNames();
         StringLoader load = [library](UINT id, WCHAR* buffer, int capacity) {
             return LoadStringW(library, id, buffer, capacity);
         };

@@ -35,8 +35,8 @@ HRESULT TakeChoice(HRESULT hr, BSTR name, BOOL isPrivate, const WCHAR* const (&n
 
 HRESULT ReadSubOption(PrintTicketDom& ticket, const WCHAR* subFeature, OwnedBstr* name, BOOL* isPrivate)
 {
-    return ticket.GetNestedOptionName(ticket.PrivatePrefix(), kFeature, ticket.PrivatePrefix(), subFeature,
-                                      name->Out(), isPrivate);
+    return ticket.GetNestedOptionName(ticket.PrivatePrefix(), kFeature, ticket.PrivatePrefix(), subFeature, name->Out(),
+                                      isPrivate);
 }
 
 template <size_t N>

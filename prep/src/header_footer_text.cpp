@@ -55,20 +55,18 @@ HRESULT HeaderFooterText::RenderFragment(float pageWidth, float, const Gdiplus::
     std::u16string textFill = font_->Fill();
     if (settings.background != 0) {
         LineBand box = BackgroundBand(startX, width, baseline, ascent, descent);
-        std::u16string fill =
-            FormatWideString(u"#%06X", static_cast<unsigned>(settings.backgroudColor) & 0xFFFFFFu);
+        std::u16string fill = FormatWideString(u"#%06X", static_cast<unsigned>(settings.backgroudColor) & 0xFFFFFFu);
         hr = AppendBand(box.left, box.top, box.right, box.bottom, fill);
         if (FAILED(hr)) return hr;
     }
     if (settings.fontUnderLine != 0) {
-        LineBand under = DecorationLineBand(startX, width, baseline, em, lines.underlinePosition,
-                                            lines.underlineThickness);
+        LineBand under =
+            DecorationLineBand(startX, width, baseline, em, lines.underlinePosition, lines.underlineThickness);
         hr = AppendBand(under.left, under.top, under.right, under.bottom, textFill);
         if (FAILED(hr)) return hr;
     }
     if (settings.fontStruckOut != 0) {
-        LineBand struck =
-            DecorationLineBand(startX, width, baseline, em, lines.strikeoutPosition, lines.strikeoutSize);
+        LineBand struck = DecorationLineBand(startX, width, baseline, em, lines.strikeoutPosition, lines.strikeoutSize);
         hr = AppendBand(struck.left, struck.top, struck.right, struck.bottom, textFill);
         if (FAILED(hr)) return hr;
     }

@@ -1,7 +1,7 @@
 // The exports of tavprep.
-#include "preparation_filter.h"
-#include "filtercore/filter_classes.h"
 #include "filtercore/module.h"
+#include "filtercore/filter_classes.h"
+#include "preparation_filter.h"
 
 namespace {
 

@@ -29,9 +29,9 @@ HRESULT PageDecoration::PrepareResources(IXpsDocumentConsumer* consumer, IFixedP
 
 HRESULT PageDecoration::Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea)
 {
-    RenderedPage page{pageWidth, pageHeight, imageableArea,
-                      resourceUri.Get() == nullptr ? std::u16string()
-                                                   : std::u16string(resourceUri.Get(), resourceUri.Length())};
+    RenderedPage page{
+        pageWidth, pageHeight, imageableArea,
+        resourceUri.Get() == nullptr ? std::u16string() : std::u16string(resourceUri.Get(), resourceUri.Length())};
     if (rendered_ && *rendered_ == page) return S_OK;
     rendered_.reset();
     for (std::optional<std::u16string>& text : markup_) text.reset();

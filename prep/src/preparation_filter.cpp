@@ -171,8 +171,7 @@ void PreparationFilter::BuildDecorations(PreparationContext& context, const Page
     BuildHeaderFooter(context, examined);
 }
 
-void PreparationFilter::BuildWatermark(PreparationContext& context, const PageExamination& examined,
-                                       LONG jobPageNumber)
+void PreparationFilter::BuildWatermark(PreparationContext& context, const PageExamination& examined, LONG jobPageNumber)
 {
     if (!examined.watermark) return;
     CatchRaised([&] {
@@ -181,8 +180,7 @@ void PreparationFilter::BuildWatermark(PreparationContext& context, const PageEx
         // it.
         switch (DecorationTypeOf(data)) {
         case DecorationType::TextWatermark:
-            if (SysStringLen(data.activeEntry.text.Get()) > 0)
-                context.watermark = TextWatermarkFor(data);
+            if (SysStringLen(data.activeEntry.text.Get()) > 0) context.watermark = TextWatermarkFor(data);
             break;
         case DecorationType::BitmapWatermark:
             if (SysStringLen(data.activeEntry.filename.Get()) > 0)
@@ -230,13 +228,11 @@ std::shared_ptr<PageDecoration> PreparationFilter::HeaderFooterFor(const Decorat
 void PreparationFilter::PrepareDecorations(PreparationContext& context, IFixedPage* page)
 {
     for (std::shared_ptr<PageDecoration>* decoration : {&context.watermark, &context.headerFooter}) {
-        if (!*decoration || SUCCEEDED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts)))
-            continue;
+        if (!*decoration || SUCCEEDED((*decoration)->PrepareResources(consumer.Get(), page, &resourceParts))) continue;
         if (keptTextWatermark == *decoration) keptTextWatermark.reset();
         if (keptHeaderFooter == *decoration) keptHeaderFooter.reset();
         decoration->reset();
     }
     // An image that cannot be loaded is said once; the job goes on.
-    for (const std::u16string& warning : watermarkImages.TakeWarnings())
-        ReportJobWarning(control.Get(), u"", warning);
+    for (const std::u16string& warning : watermarkImages.TakeWarnings()) ReportJobWarning(control.Get(), u"", warning);
 }

@@ -11,17 +11,17 @@
 #include <optional>
 #include <string>
 
+#include "filtercore/job_settings.h"
 #include "filtercore/level_ticket_rewrite.h"
 #include "filtercore/pipeline_filter_base.h"
-#include "filtercore/job_settings.h"
 #include "filtercore/ticket_examination_cache.h"
 #include "header_footer_settings.h"
 #include "header_footer_text.h"
 #include "language_library.h"
 #include "preparation_context.h"
 #include "resource_part_cache.h"
-#include "text_watermark.h"
 #include "text_font_cache.h"
+#include "text_watermark.h"
 #include "watermark_image_files.h"
 #include "watermark_settings.h"
 

@@ -9,10 +9,7 @@ constexpr size_t kMaxFieldDigits = 3;  // widths and precisions up to 999
 bool IsFlag(WCHAR c) { return c == u'-' || c == u'+' || c == u' ' || c == u'0' || c == u'#'; }
 bool IsDigit(WCHAR c) { return c >= u'0' && c <= u'9'; }
 bool IsLetter(WCHAR c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsNumberConversion(WCHAR c)
-{
-    return c == u'd' || c == u'i' || c == u'u' || c == u'x' || c == u'X' || c == u'o';
-}
+bool IsNumberConversion(WCHAR c) { return c == u'd' || c == u'i' || c == u'u' || c == u'x' || c == u'X' || c == u'o'; }
 
 // Moves past a run of digits; false when it is longer than a field may be.
 bool SkipField(const WCHAR*& cursor)

@@ -6,9 +6,9 @@
 #include <vector>
 
 struct TextCharacter {
-    size_t first;         // index of its first unit
-    size_t units;         // 1, or 2 for a surrogate pair
-    char32_t codePoint;   // an unpaired surrogate stands for itself
+    size_t first;        // index of its first unit
+    size_t units;        // 1, or 2 for a surrogate pair
+    char32_t codePoint;  // an unpaired surrogate stands for itself
 };
 
 std::vector<TextCharacter> SplitCharacters(std::u16string_view text);

@@ -39,8 +39,8 @@ std::shared_ptr<const EmbeddedFont> TextFontCache::Embedded(const TextFont& font
     TextFont regular = font;
     regular.bold = false;
     regular.italic = false;
-    auto known = std::find_if(embedded_.begin(), embedded_.end(),
-                              [&](const Embedding& entry) { return entry.font == regular; });
+    auto known =
+        std::find_if(embedded_.begin(), embedded_.end(), [&](const Embedding& entry) { return entry.font == regular; });
     if (known != embedded_.end()) return known->embedded;
     auto embedded = std::make_shared<const EmbeddedFont>(ReadEmbeddedFont(Display(), regular));
     KeepNewest(embedded_, kEmbeddedFaces, Embedding{regular, embedded});

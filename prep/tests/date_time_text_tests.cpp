@@ -26,8 +26,8 @@ SYSTEMTIME At(WORD hour, WORD minute, WORD second = 0)
 
 // Names distinct from the fallbacks, so that the test sees where each came from.
 const std::map<UINT, std::u16string> kTable = {
-    {100, u"Sun."},   {200, u"Sunday"}, {302, u"March"},
-    {400, u"a.m."},   {401, u"p.m."},   {500, u"Morning"}, {501, u"Afternoon"},
+    {100, u"Sun."}, {200, u"Sunday"},  {302, u"March"},     {400, u"a.m."},
+    {401, u"p.m."}, {500, u"Morning"}, {501, u"Afternoon"},
 };
 
 DateTimeNames TableNames()

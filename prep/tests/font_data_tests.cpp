@@ -231,8 +231,9 @@ TEST(LineMetrics, AreTheFontsValuesOverItsEm)
     // Any table missing or too short to hold its values: the defaults.
     Bytes shortOs2 = Os2Table(102, 530);
     shortOs2.pop_back();
-    for (const Bytes& lacking : {BuildFont({{"head", HeadTable(2048)}, {"OS/2", Os2Table(102, 530)}}),
-                                  BuildFont({{"head", HeadTable(2048)}, {"OS/2", shortOs2}, {"post", PostTable(1, 2)}})}) {
+    for (const Bytes& lacking :
+         {BuildFont({{"head", HeadTable(2048)}, {"OS/2", Os2Table(102, 530)}}),
+          BuildFont({{"head", HeadTable(2048)}, {"OS/2", shortOs2}, {"post", PostTable(1, 2)}})}) {
         FontLineMetrics defaults = ReadLineMetrics(lacking);
         EXPECT_FLOAT_EQ(defaults.strikeoutPosition, 5.0f / 96);
         EXPECT_FLOAT_EQ(defaults.strikeoutSize, 0.0625f);
@@ -245,7 +246,8 @@ TEST(LineMetrics, AreTheFontsValuesOverItsEm)
 
 TEST(GlyphIndex, IsFoundInTheFormat12MapWhereverItLies)
 {
-    Bytes font = BuildFont({{"cmap", CmapTable({{0x41, 0x5A, 3}, {0x1D400, 0x1D419, 40}}, 2)}, {"maxp", MaxpTable(60)}});
+    Bytes font =
+        BuildFont({{"cmap", CmapTable({{0x41, 0x5A, 3}, {0x1D400, 0x1D419, 40}}, 2)}, {"maxp", MaxpTable(60)}});
     EXPECT_EQ(GlyphIndexFor(font, U'A'), 3u);
     EXPECT_EQ(GlyphIndexFor(font, U'Z'), 28u);
     EXPECT_EQ(GlyphIndexFor(font, 0x1D400), 40u);
@@ -273,7 +275,8 @@ TEST(DamagedFont, FailsWithWhatIsWrong)
 
     Bytes manyTables = font;
     manyTables[4] = 0xFF, manyTables[5] = 0xFF;
-    EXPECT_EQ(FailureOf([&] { ReadLineMetrics(manyTables); }), "the table directory lies past the end of the font data");
+    EXPECT_EQ(FailureOf([&] { ReadLineMetrics(manyTables); }),
+              "the table directory lies past the end of the font data");
 
     Bytes offsetPastEnd = font;
     Set32(offsetPastEnd, 12 + 16 + 8, 0xFFFFFFF0u);
@@ -310,7 +313,9 @@ TEST(DamagedFont, ACollectionWithFacesItDoesNotHoldFails)
     Set32(facePastEnd, 16, static_cast<uint32_t>(collection.size()));
     EXPECT_EQ(FailureOf([&] { ExtractCollectionFace(facePastEnd, u"Beta"); }),
               "the number of tables lies past the end of the font data");
-    EXPECT_EQ(FailureOf([&] { ExtractCollectionFace(Bytes{'t', 't', 'c', 'f', 0, 1}, u"Beta"); }),
+    EXPECT_EQ(FailureOf([&] {
+                  ExtractCollectionFace(Bytes{'t', 't', 'c', 'f', 0, 1}, u"Beta");
+              }),
               "the number of fonts in the collection lies past the end of the font data");
     EXPECT_EQ(FailureOf([&] { ExtractCollectionFace(BuildFont({}), u"Beta"); }),
               "the font data is not a font collection");

@@ -48,14 +48,14 @@ TEST_F(HeaderFooterSettingsReader, EveryFieldOfAFullTicket)
                               Sub("TimeFormat", "ns0000:Type3", Layout("ns0000:Type3", "%d:%02d %s", "HmA")) +
                               Sub("IDPrint", "ns0000:Custom") + Sub("PositionX", "ns0000:Center") +
                               Sub("PositionY", "ns0000:Top") + Sub("Background", "ns0000:Opaque");
-    std::string font = PropertyGroup(
-        "ns0000:FontSettings", Property("ns0000:FontName", "Courier New") + Integer("FontCharSet", "257") +
-                                   Integer("FontItalicStyle", "1") + Integer("FontBoldStyle", "1") +
-                                   Integer("FontUnderLine", "1") + Integer("FontStruckOut", "1") +
-                                   Integer("FontSize", "14") + Integer("FontColor", "255"));
-    std::string data = PropertyGroup("ns0000:PageHeaderFooterData", font +
-                                                                        Property("ns0000:IDPrintCustomName", "Draft") +
-                                                                        Integer("BackgroudColor", "65280"));
+    std::string font = PropertyGroup("ns0000:FontSettings",
+                                     Property("ns0000:FontName", "Courier New") + Integer("FontCharSet", "257") +
+                                         Integer("FontItalicStyle", "1") + Integer("FontBoldStyle", "1") +
+                                         Integer("FontUnderLine", "1") + Integer("FontStruckOut", "1") +
+                                         Integer("FontSize", "14") + Integer("FontColor", "255"));
+    std::string data =
+        PropertyGroup("ns0000:PageHeaderFooterData",
+                      font + Property("ns0000:IDPrintCustomName", "Draft") + Integer("BackgroudColor", "65280"));
     HeaderFooterSettings settings = Read(HeaderFooter("ns0000:On", subFeatures, data));
     EXPECT_EQ(settings.pageHeaderFooter, 1);
     EXPECT_EQ(settings.dateFormat, 5);
@@ -117,9 +117,9 @@ TEST_F(HeaderFooterSettingsReader, AFormatWithoutBothStringsIsNone)
 
 TEST_F(HeaderFooterSettingsReader, FontMembersStopAtTheFirstMissingOne)
 {
-    std::string font = PropertyGroup("ns0000:FontSettings", Property("ns0000:FontName", "Courier") +
-                                                                Integer("FontCharSet", "0") +
-                                                                Integer("FontBoldStyle", "1") + Integer("FontSize", "20"));
+    std::string font =
+        PropertyGroup("ns0000:FontSettings", Property("ns0000:FontName", "Courier") + Integer("FontCharSet", "0") +
+                                                 Integer("FontBoldStyle", "1") + Integer("FontSize", "20"));
     HeaderFooterSettings settings =
         Read(HeaderFooter("ns0000:On", "", PropertyGroup("ns0000:PageHeaderFooterData", font)));
     EXPECT_EQ(Text(settings.fontName), "Courier");

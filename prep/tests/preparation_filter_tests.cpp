@@ -167,12 +167,11 @@ TEST(PreparationFilterTest, ScalingFromTheUsersDefaultTicketAloneIsStillResetFor
 // origin in black, 36 points.
 std::string TextEntry(const std::string& name, const std::string& text)
 {
-    return PropertyGroup("ns0000:" + name, Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
-                                               Property("ns0000:PostionX", "0", "integer") +
-                                               Property("ns0000:PostionY", "0", "integer") +
-                                               Property("ns0000:FontColor", "0", "integer") +
-                                               Property("ns0000:FontSize", "36", "integer") +
-                                               Property("ns0000:Text", text));
+    return PropertyGroup("ns0000:" + name,
+                         Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Text") +
+                             Property("ns0000:PostionX", "0", "integer") + Property("ns0000:PostionY", "0", "integer") +
+                             Property("ns0000:FontColor", "0", "integer") +
+                             Property("ns0000:FontSize", "36", "integer") + Property("ns0000:Text", text));
 }
 
 // With a first page of its own, only the job's first page gets the
@@ -181,8 +180,8 @@ std::string TextEntry(const std::string& name, const std::string& text)
 // settings kept for the first.
 TEST(PreparationFilterTest, TheFirstPageOfTheJobTakesItsOwnWatermarkAndAnEmptyTextDrawsNothing)
 {
-    Job job(kPortrait + Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings",
-                                                                                 Option("ns0000:On"))) +
+    Job job(kPortrait +
+            Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings", Option("ns0000:On"))) +
             PropertyGroup("ns0000:PageWatermarkData", TextEntry("CustomWatermarkSettingsFirst", "First") +
                                                           TextEntry("CustomWatermarkSettingsOther", "")));
     job.Add<FixedDocumentPart>(u"/Documents/1/FixedDocument.fdoc", "");
@@ -211,9 +210,8 @@ TEST(PreparationFilterTest, PagesOfOneTicketPartAreDecoratedByTheirNumberAndTheD
         tickettest::MakeTicket(
             kPortrait +
             Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:CustomSettings", Option("ns0000:On"))) +
-            PropertyGroup("ns0000:PageWatermarkData",
-                          TextEntry("CustomWatermarkSettingsFirst", "") +
-                              TextEntry("CustomWatermarkSettingsOther", "Other"))));
+            PropertyGroup("ns0000:PageWatermarkData", TextEntry("CustomWatermarkSettingsFirst", "") +
+                                                          TextEntry("CustomWatermarkSettingsOther", "Other"))));
     std::vector<FixedPagePart*> pages;
     for (const char16_t* uri : {u"/Pages/1.fpage", u"/Pages/2.fpage", u"/Pages/3.fpage"}) {
         pages.push_back(job.Add<FixedPagePart>(uri, ""));
@@ -233,19 +231,18 @@ std::string BitmapWatermarkTicket(const std::u16string& file, const std::string&
 {
     return kPortrait +
            Feature("psk:PageWatermark", Option("psk:On") + Feature("ns0000:OverlayMethod", Option(overlay))) +
-           PropertyGroup("ns0000:PageWatermarkData",
-                         PropertyGroup("ns0000:WatermarkSettings",
-                                       Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Bitmap") +
-                                           Property("ns0000:PostionX", "0", "integer") +
-                                           Property("ns0000:PostionY", "0", "integer") +
-                                           Property("ns0000:FontColor", "0", "integer") +
-                                           Property("ns0000:FontSize", "72", "integer") +
-                                           Property("ns0000:Text", "") + Property("ns0000:Angle", "45", "integer") +
-                                           Property("ns0000:FontName", "Arial") +
-                                           Property("ns0000:FontItalicStyle", "0", "integer") +
-                                           Property("ns0000:FontBoldStyle", "0", "integer") +
-                                           Property("ns0000:Filename", std::string(file.begin(), file.end())) +
-                                           Property("ns0000:Scaling", "50", "integer")));
+           PropertyGroup(
+               "ns0000:PageWatermarkData",
+               PropertyGroup(
+                   "ns0000:WatermarkSettings",
+                   Property("ns0000:ID", "0", "integer") + Property("ns0000:Type", "Bitmap") +
+                       Property("ns0000:PostionX", "0", "integer") + Property("ns0000:PostionY", "0", "integer") +
+                       Property("ns0000:FontColor", "0", "integer") + Property("ns0000:FontSize", "72", "integer") +
+                       Property("ns0000:Text", "") + Property("ns0000:Angle", "45", "integer") +
+                       Property("ns0000:FontName", "Arial") + Property("ns0000:FontItalicStyle", "0", "integer") +
+                       Property("ns0000:FontBoldStyle", "0", "integer") +
+                       Property("ns0000:Filename", std::string(file.begin(), file.end())) +
+                       Property("ns0000:Scaling", "50", "integer")));
 }
 
 TEST(PreparationFilterTest, ABitmapWatermarkIsAPathFilledWithTheJobsOneImagePart)
@@ -266,10 +263,12 @@ TEST(PreparationFilterTest, ABitmapWatermarkIsAPathFilledWithTheJobsOneImagePart
     EXPECT_EQ(part.rfind(u"/WM_logo.png_", 0), 0u);
     EXPECT_EQ(second->ResourceUris(), first->ResourceUris());
     std::string uri(part.begin(), part.end());
-    const std::string path = "<Path Data=\"M 360.00,504.00 L 360.00,552.00 456.00,552.00 456.00,504.00 z\">"
-                             "<Path.Fill><ImageBrush ImageSource=\"" + uri +
-                             "\" Opacity=\"0.50\" ViewboxUnits=\"Absolute\" Viewbox=\"0,0,192.00,96.00\" "
-                             "ViewportUnits=\"Absolute\" Viewport=\"360.00,504.00,96.00,48.00\"/></Path.Fill></Path>";
+    const std::string path =
+        "<Path Data=\"M 360.00,504.00 L 360.00,552.00 456.00,552.00 456.00,504.00 z\">"
+        "<Path.Fill><ImageBrush ImageSource=\"" +
+        uri +
+        "\" Opacity=\"0.50\" ViewboxUnits=\"Absolute\" Viewbox=\"0,0,192.00,96.00\" "
+        "ViewportUnits=\"Absolute\" Viewport=\"360.00,504.00,96.00,48.00\"/></Path.Fill></Path>";
     for (FixedPagePart* page : {first, second}) {
         std::string markup = page->Content();
         size_t at = markup.find(path);
@@ -325,7 +324,8 @@ TEST(BitmapWatermarkTest, APageAfterTheImagePartWasWrittenNeedsTheFileNoMore)
         std::string text = Text(markup);
         SysFreeString(markup);
         EXPECT_NE(text.find("Data=\"M 398.00,523.00 L 398.00,533.00 418.00,533.00 418.00,523.00 z\""),
-                  std::string::npos) << text;
+                  std::string::npos)
+            << text;
         if (firstMarkup.empty()) {
             firstMarkup = text;
             image.reset();  // the file is gone for the second page

@@ -18,9 +18,8 @@ TEST(StringFormat, FormatsNumbersAndNamesWithFlagsWidthAndPrecision)
     EXPECT_EQ(ApplyStringFormat(u"%d/%02d/%02d",
                                 Values(FormatValue::Number(2026), FormatValue::Number(3), FormatValue::Number(8))),
               u"2026/03/08");
-    EXPECT_EQ(ApplyStringFormat(u"[%-6s|%.3s|%+d|%x]",
-                                Values(FormatValue::Name(u"March"), FormatValue::Name(u"March"),
-                                       FormatValue::Number(5), FormatValue::Number(255))),
+    EXPECT_EQ(ApplyStringFormat(u"[%-6s|%.3s|%+d|%x]", Values(FormatValue::Name(u"March"), FormatValue::Name(u"March"),
+                                                              FormatValue::Number(5), FormatValue::Number(255))),
               u"[March |Mar|+5|ff]");
     EXPECT_EQ(ApplyStringFormat(u"%5s%%", Values(FormatValue::Name(u"PM"))), u"   PM%");
     EXPECT_EQ(ApplyStringFormat(u"%d", Values(FormatValue::Number(-38))), u"-38");
@@ -45,7 +44,7 @@ TEST(StringFormat, ConversionsThatDoNotFitTheirValueStandAsText)
     EXPECT_EQ(ApplyStringFormat(u"%k %c %ld %p %f %d", numbers), u"%k %c %ld %p %f %d");
     // A fifth conversion has no value.
     EXPECT_EQ(ApplyStringFormat(u"%d %d %d %d %d", Values(FormatValue::Number(1), FormatValue::Number(2),
-                                                         FormatValue::Number(3), FormatValue::Number(4))),
+                                                          FormatValue::Number(3), FormatValue::Number(4))),
               u"1 2 3 4 %d");
 }
 

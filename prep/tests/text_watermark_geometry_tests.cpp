@@ -55,8 +55,9 @@ TEST(CentredGlyphOrigin, DividesAsIntegersTruncatingTowardsZero)
 TEST(OutlineCopies, SurroundTheOriginAndEndWithWhiteOnIt)
 {
     std::array<OutlineCopy, 9> copies = OutlineCopies(PointF(-101, 33));
-    const PointF expected[9] = {{-100, 33}, {-102, 33}, {-101, 34}, {-101, 32}, {-100.293f, 33.707f},
-                                {-101.707f, 33.707f}, {-100.293f, 32.293f}, {-101.707f, 32.293f}, {-101, 33}};
+    const PointF expected[9] = {{-100, 33},           {-102, 33},           {-101, 34},
+                                {-101, 32},           {-100.293f, 33.707f}, {-101.707f, 33.707f},
+                                {-100.293f, 32.293f}, {-101.707f, 32.293f}, {-101, 33}};
     for (int i = 0; i < 9; ++i) {
         EXPECT_NEAR(copies[i].origin.X, expected[i].X, 1e-4) << i;
         EXPECT_NEAR(copies[i].origin.Y, expected[i].Y, 1e-4) << i;

@@ -38,10 +38,7 @@ const imagetest::Rgb kRed = {255, 0, 0};
 
 std::string Folder(const std::string& name) { return TemporaryFolder() + "/" + name; }
 
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string RedImage(const std::string& format)
 {
@@ -84,11 +81,11 @@ jobgen::ProgramResult RunPrep(const std::string& input, const std::string& outpu
 
 std::vector<RgbImage> Render(const std::string& package) { return jobgen::RenderPages(package, kDpi); }
 
-#define REQUIRE_RENDERING()                                                              \
-    do {                                                                                 \
-        JOBGEN_REQUIRE_PROGRAM("mutool");                                                \
-        if (!FileExists(BuildFolder() + "/lib/libtavprep.so"))                           \
-            GTEST_SKIP() << "tavpipe or the preparation module is not built";            \
+#define REQUIRE_RENDERING()                                                   \
+    do {                                                                      \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                     \
+        if (!FileExists(BuildFolder() + "/lib/libtavprep.so"))                \
+            GTEST_SKIP() << "tavpipe or the preparation module is not built"; \
     } while (false)
 
 // The pixels that are not white, and the colour in their middle.
@@ -186,8 +183,8 @@ TEST(BitmapWatermarkEndToEnd, ATransparentImageIsHalfStrengthOverWhite)
     std::string image = Folder("half.png");
     WriteFile(image, RedImage("png"));
     std::string output = Folder("bitmap-half.xps");
-    jobgen::ProgramResult run = RunPrep(
-        input, output, {kLetterMedia, "watermark-image=" + image, "watermark-overlay=transparent"});
+    jobgen::ProgramResult run =
+        RunPrep(input, output, {kLetterMedia, "watermark-image=" + image, "watermark-overlay=transparent"});
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     std::vector<RgbImage> pages = Render(output);
     ASSERT_EQ(pages.size(), 1u);
@@ -209,8 +206,8 @@ TEST(BitmapWatermarkEndToEnd, AnImageThatCannotBeLoadedLeavesThePagesAloneWithOn
     std::string input = WhitePages("bitmap-bad-in.xps", 3);
     // A PNG that claims 100,000 x 100,000 pixels and holds a few bytes.
     std::string image = Folder("huge.png");
-    WriteFile(image, imagetest::PngFile({imagetest::PngHeader(100000, 100000, 8, 2),
-                                         imagetest::PngData(std::string(64, '\0'))}));
+    WriteFile(image, imagetest::PngFile(
+                         {imagetest::PngHeader(100000, 100000, 8, 2), imagetest::PngData(std::string(64, '\0'))}));
     std::string output = Folder("bitmap-bad.xps");
     jobgen::ProgramResult run = RunPrep(input, output, {kLetterMedia, "watermark-image=" + image});
     ASSERT_EQ(run.exitStatus, 0) << run.output;

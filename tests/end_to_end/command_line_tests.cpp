@@ -23,8 +23,8 @@
 namespace {
 
 using Result = tav::host::testing::CommandResult;
-using tav::host::testing::Quote;
 using tav::host::testing::BuildFolder;
+using tav::host::testing::Quote;
 using tav::host::testing::ReadFile;
 using tav::host::testing::ZipItemNames;
 
@@ -41,8 +41,8 @@ std::string Folder(const std::string& name)
 Result Shell(const std::string& folder, const std::string& command)
 {
     std::string line = "cd " + Quote(folder) + " && tavpipe() { " + Quote(BuildFolder() + "/bin/tavpipe") +
-                       " \"$@\"; } && tavmakejob() { " + Quote(BuildFolder() + "/bin/tavmakejob") +
-                       " \"$@\"; } && { " + command + "; } >.out 2>.err";
+                       " \"$@\"; } && tavmakejob() { " + Quote(BuildFolder() + "/bin/tavmakejob") + " \"$@\"; } && { " +
+                       command + "; } >.out 2>.err";
     int raw = std::system(("sh -c " + Quote(line) + " </dev/null").c_str());
     Result result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -51,10 +51,7 @@ Result Shell(const std::string& folder, const std::string& command)
     return result;
 }
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The files of a folder other than the captured output.
 std::vector<std::string> Names(const std::string& folder)
@@ -69,7 +66,8 @@ std::vector<std::string> Names(const std::string& folder)
 }
 
 // A generated job whose pages carry their numbers; no font, for speed.
-void MakeJob(const std::string& path, int documents, int pages, jobgen::ImageResource images = jobgen::ImageResource::None)
+void MakeJob(const std::string& path, int documents, int pages,
+             jobgen::ImageResource images = jobgen::ImageResource::None)
 {
     jobgen::JobSpec job = jobgen::MakeJob(documents, pages);
     job.font = jobgen::FontEmbedding::None;
@@ -88,10 +86,7 @@ std::vector<int> RenderedPageNumbers(const std::string& package, const std::stri
     return numbers;
 }
 
-std::string PageCountLine(int pages)
-{
-    return "1 document, " + std::to_string(pages) + " pages";
-}
+std::string PageCountLine(int pages) { return "1 document, " + std::to_string(pages) + " pages"; }
 
 TEST(CommandLineOutput, DevicesAndFifosAreWrittenStraightAndLinksToTheirTargets)
 {
@@ -118,7 +113,8 @@ TEST(CommandLineOutput, DevicesAndFifosAreWrittenStraightAndLinksToTheirTargets)
     }
 
     // The reader of the FIFO receives the whole package.
-    Result fifo = Shell(folder, "cat fifo > received.xps & tavpipe -f order in.xps fifo; status=$?; wait; exit $status");
+    Result fifo =
+        Shell(folder, "cat fifo > received.xps & tavpipe -f order in.xps fifo; status=$?; wait; exit $status");
     EXPECT_EQ(fifo.status, 0) << fifo.err;
     EXPECT_TRUE(std::filesystem::is_fifo(folder + "/fifo"));
     EXPECT_TRUE(Contains(Shell(folder, "tavpipe info received.xps").out, PageCountLine(3)));
@@ -127,8 +123,8 @@ TEST(CommandLineOutput, DevicesAndFifosAreWrittenStraightAndLinksToTheirTargets)
     EXPECT_EQ(link.status, 0) << link.err;
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.xps"));
     EXPECT_TRUE(Contains(Shell(folder, "tavpipe info target.xps").out, PageCountLine(3)));
-    EXPECT_EQ(Names(folder), (std::vector<std::string>{"fifo", "full", "in.xps", "link.xps", "null", "received.xps",
-                                                      "target.xps"}));
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{"fifo", "full", "in.xps", "link.xps", "null", "received.xps", "target.xps"}));
 }
 
 TEST(CommandLineOutput, ADashIsStandardInputAndOutputOfBothPrograms)
@@ -158,8 +154,7 @@ TEST(CommandLineOutput, FoldersAndUnwritableTracesAreRefusedBeforeTheJob)
     }
     Result trace = Shell(folder, "tavpipe --trace /nonexistent/t.log -f order in.xps out.xps");
     EXPECT_EQ(trace.status, 2);
-    EXPECT_EQ(trace.err,
-              "tavpipe: /nonexistent/t.log: cannot create the trace file: No such file or directory\n");
+    EXPECT_EQ(trace.err, "tavpipe: /nonexistent/t.log: cannot create the trace file: No such file or directory\n");
     EXPECT_EQ(Names(folder), (std::vector<std::string>{"in.xps", "sub"}));
 }
 
@@ -226,10 +221,12 @@ TEST(CommandLineOptions, LpFormsActOnTheJob)
     // pass pages through so far.
     Result unread = Shell(folder, "tavpipe -f finisher -o number-up=4 -o mirror=width in.xps out.xps");
     EXPECT_EQ(unread.status, 0) << unread.err;
-    EXPECT_EQ(unread.err, "tavpipe: warning: number-up has no effect: no filter of the chain (finisher) reads it; "
-                          "layout does\n");
-    Result applied = Shell(folder, "tavpipe -o watermark-text=Draft -o watermark-size=40 -o header-footer-id=user "
-                                   "in.xps out.xps");
+    EXPECT_EQ(unread.err,
+              "tavpipe: warning: number-up has no effect: no filter of the chain (finisher) reads it; "
+              "layout does\n");
+    Result applied = Shell(folder,
+                           "tavpipe -o watermark-text=Draft -o watermark-size=40 -o header-footer-id=user "
+                           "in.xps out.xps");
     EXPECT_EQ(applied.status, 0) << applied.err;
     // (The sanitizer build adds its leak checker's summary to the output.)
     EXPECT_EQ(applied.err.find("warning"), std::string::npos) << applied.err;
@@ -253,14 +250,16 @@ TEST(CommandLineOptions, PageRangesChooseInputPagesAndOnlyTheirResources)
     EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const std::string& item) { return item.ends_with(".png"); }),
               4);
 
-    Result firstDocumentOnly = Shell(folder, "tavpipe -f order -o page-ranges=5 in.xps one.xps && tavpipe info one.xps");
+    Result firstDocumentOnly =
+        Shell(folder, "tavpipe -f order -o page-ranges=5 in.xps one.xps && tavpipe info one.xps");
     EXPECT_EQ(firstDocumentOnly.status, 0) << firstDocumentOnly.err;
     EXPECT_TRUE(Contains(firstDocumentOnly.out, "1 document, 1 page,")) << firstDocumentOnly.out;
 
     // Pages left out are not read: a fault of page 4 stops only a job that
     // prints it.
-    Result damaged = Shell(folder, "cp in.xps damaged.xps && zip -q -d damaged.xps Resources/Images/Page4.png && "
-                                   "tavpipe -f order -o page-ranges=1-3,5- damaged.xps d.xps");
+    Result damaged = Shell(folder,
+                           "cp in.xps damaged.xps && zip -q -d damaged.xps Resources/Images/Page4.png && "
+                           "tavpipe -f order -o page-ranges=1-3,5- damaged.xps d.xps");
     EXPECT_EQ(damaged.status, 0) << damaged.err;
     EXPECT_EQ(Shell(folder, "tavpipe -f order -o page-ranges=4 damaged.xps d.xps").status, 3);
 
@@ -286,8 +285,9 @@ TEST(CommandLineMessages, SayWhatIsWrongWithEachFile)
          "tavpipe: nosuch.xml: cannot read the device description: No such file or directory\n"},
         {"--device text.xml in.xps out.xps",
          "tavpipe: text.xml: not a device description (not well-formed XML): line 3: "},
-        {"--device other.xml in.xps out.xps", "tavpipe: other.xml: not a device description: line 2: the root "
-                                              "element is not a Device in "},
+        {"--device other.xml in.xps out.xps",
+         "tavpipe: other.xml: not a device description: line 2: the root "
+         "element is not a Device in "},
         {"--device empty.xml in.xps out.xps", "tavpipe: empty.xml: not a valid device description (devices/README.md "},
         {"--ticket nosuch.xml in.xps out.xps",
          "tavpipe: nosuch.xml: cannot read the ticket: No such file or directory\n"},
@@ -332,11 +332,13 @@ TEST(CommandLineMessages, ProgressOnATerminalAndInfoInUnitsAndOptionNames)
     Result shown = Shell(folder, "script -qec \"" + BuildFolder() + "/bin/tavpipe -f order in.xps out.xps\" /dev/null");
     EXPECT_EQ(shown.status, 0) << shown.err;
     EXPECT_TRUE(Contains(shown.out, "tavpipe: 3 of 3 pages read, 3 written")) << shown.out;
-    Result quiet = Shell(folder, "script -qec \"" + BuildFolder() + "/bin/tavpipe -q -f order in.xps out.xps\" /dev/null");
+    Result quiet =
+        Shell(folder, "script -qec \"" + BuildFolder() + "/bin/tavpipe -q -f order in.xps out.xps\" /dev/null");
     EXPECT_EQ(quiet.out, "");
 
-    Result set = Shell(folder, "tavpipe -f order -o 'sides=two-sided-long-edge media=a4 number-up=2' in.xps out.xps "
-                               "&& tavpipe info out.xps");
+    Result set = Shell(folder,
+                       "tavpipe -f order -o 'sides=two-sided-long-edge media=a4 number-up=2' in.xps out.xps "
+                       "&& tavpipe info out.xps");
     ASSERT_EQ(set.status, 0) << set.err;
     // A letter page is 816 x 1056 units of 1/96 inch: 8.5 x 11 in, 215.9 x 279.4 mm.
     EXPECT_TRUE(Contains(set.out, ", 816 x 1056 (215.9 x 279.4 mm, 8.50 x 11.00 in), no ticket\n")) << set.out;

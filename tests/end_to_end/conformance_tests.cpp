@@ -38,8 +38,9 @@ std::vector<std::string> Render(const std::string& package, const std::string& t
     std::string folder = TemporaryFolder() + "/conform-render-" + tag;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    Result drawn = gxps ? RunCommand("xpstopng " + Quote(package) + " " + Quote(folder + "/page"))
-                        : RunCommand("mutool draw -q -r 72 -o " + Quote(folder + "/page-%d.png") + " " + Quote(package));
+    Result drawn = gxps
+                       ? RunCommand("xpstopng " + Quote(package) + " " + Quote(folder + "/page"))
+                       : RunCommand("mutool draw -q -r 72 -o " + Quote(folder + "/page-%d.png") + " " + Quote(package));
     EXPECT_EQ(drawn.status, 0) << drawn.err;
     std::vector<std::string> pages;
     for (int page = 1; FileExists(folder + "/page-" + std::to_string(page) + ".png"); ++page) {
@@ -57,12 +58,14 @@ TEST(ConformingReaderTest, ResourcesUsedOnlyByTheMarkupAreCarriedAndRender)
     std::vector<uint8_t> font = jobgen::LoadFontFile(jobgen::FindDefaultFont());
     std::vector<uint8_t> png = jobgen::EncodePng(jobgen::DrawGradient(64, 64));
     TestPackage package = PagesOfSize(1, 400, 300);
-    package.resources.push_back({"/Resources/text.ttf", "application/vnd.ms-opentype", std::string(font.begin(), font.end())});
+    package.resources.push_back(
+        {"/Resources/text.ttf", "application/vnd.ms-opentype", std::string(font.begin(), font.end())});
     package.resources.push_back({"/Resources/picture.png", "image/png", std::string(png.begin(), png.end())});
     package.documents[0].pages[0].body =
         "<Glyphs FontUri=\"../../../Resources/text.ttf\" FontRenderingEmSize=\"40\" OriginX=\"20\" OriginY=\"60\" "
         "UnicodeString=\"Hello\" Fill=\"#FF000000\"/>"
-        "<Path Data=\"M 200,100 L 360,100 360,260 200,260 Z\"><Path.Fill><ImageBrush ImageSource=\"/Resources/picture.png\" "
+        "<Path Data=\"M 200,100 L 360,100 360,260 200,260 Z\"><Path.Fill><ImageBrush "
+        "ImageSource=\"/Resources/picture.png\" "
         "Viewbox=\"0,0,64,64\" ViewboxUnits=\"Absolute\" Viewport=\"200,100,160,160\" ViewportUnits=\"Absolute\"/>"
         "</Path.Fill></Path>";
     std::string input = TemporaryFolder() + "/markup-resources.xps";
@@ -72,7 +75,8 @@ TEST(ConformingReaderTest, ResourcesUsedOnlyByTheMarkupAreCarriedAndRender)
     ASSERT_EQ(result.status, 0) << result.err;
 
     std::string relationships = ZipItem(output, "Documents/1/Pages/_rels/1.fpage.rels");
-    EXPECT_NE(relationships.find("required-resource\" Target=\"/Resources/text.ttf\""), std::string::npos) << relationships;
+    EXPECT_NE(relationships.find("required-resource\" Target=\"/Resources/text.ttf\""), std::string::npos)
+        << relationships;
     EXPECT_NE(relationships.find("required-resource\" Target=\"/Resources/picture.png\""), std::string::npos);
 
     std::vector<std::string> before = Render(input, "in");
@@ -132,7 +136,8 @@ TEST(ConformingReaderTest, RewrittenPagesKeepOnlyTheChosenContent)
         "<Canvas xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
         "mc:Ignorable=\"v\" v:note=\"x\"><v:Extra><Path Data=\"M 0,0 L 800,0 800,800 Z\" Fill=\"#FFFF0000\"/>"
         "</v:Extra><mc:AlternateContent><mc:Choice Requires=\"v\"><Path Data=\"M 0,0 L 800,800 0,800 Z\" "
-        "Fill=\"#FF0000FF\"/></mc:Choice><mc:Fallback>" + chosen + "</mc:Fallback></mc:AlternateContent></Canvas>";
+        "Fill=\"#FF0000FF\"/></mc:Choice><mc:Fallback>" +
+        chosen + "</mc:Fallback></mc:AlternateContent></Canvas>";
     TestPackage plain = PagesOfSize(1);
     plain.documents[0].pages[0].body = "<Canvas>" + chosen + "</Canvas>";
     std::vector<std::vector<std::string>> renders;
@@ -156,9 +161,9 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
 {
     const std::string kRels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     struct Case {
-        std::string item;       // the entry replaced or added
+        std::string item;  // the entry replaced or added
         std::string bytes;
-        std::string message;    // after "tavpipe: INPUT: "
+        std::string message;  // after "tavpipe: INPUT: "
     };
     auto page = [](const std::string& body) {
         return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">" + body +
@@ -173,14 +178,16 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
          "<Default Extension=\"fpage\" ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/>"
          "<Default Extension=\"fpage\" ContentType=\"image/jpeg\"/></Types>",
          "/[Content_Types].xml: the extension \"fpage\" has two Default content types"},
-        {"Documents/1/Pages/_rels/1.fpage.rels", kRels + "<Relationship Id=\"R1\" xml:lang=\"en\" Type=\"t\" Target=\"/x\"/></Relationships>",
+        {"Documents/1/Pages/_rels/1.fpage.rels",
+         kRels + "<Relationship Id=\"R1\" xml:lang=\"en\" Type=\"t\" Target=\"/x\"/></Relationships>",
          "/Documents/1/Pages/_rels/1.fpage.rels: the element Relationship carries the attribute xml:lang"},
         {"Resources/%7E.png", "x", "/Resources/%7E.png: the part name percent-encodes the character '~'"},
         {"Documents/1/FixedDocument.fdoc",
          "<FixedDocument xmlns=\"http://schemas.microsoft.com/xps/2005/06\"><PageContent Source=\"Pages/1.fpage\"/>"
          "<PageContent Source=\"Pages/1.fpage\"/></FixedDocument>",
          "/Documents/1/FixedDocument.fdoc: the FixedPage /Documents/1/Pages/1.fpage is referred to more than once"},
-        {"Documents/1/Pages/1.fpage", page("<Canvas>").substr(0, 90), "/Documents/1/Pages/1.fpage: the markup is not well-formed XML"},
+        {"Documents/1/Pages/1.fpage", page("<Canvas>").substr(0, 90),
+         "/Documents/1/Pages/1.fpage: the markup is not well-formed XML"},
         {"Documents/1/Pages/1.fpage",
          page("<Canvas xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
               "mc:MustUnderstand=\"v\"/>"),
@@ -191,7 +198,8 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         auto entries = PackageEntries(PagesOfSize(1));
-        auto found = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == c.item; });
+        auto found =
+            std::find_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == c.item; });
         if (found == entries.end()) {
             entries.emplace_back(c.item, c.bytes);
         } else {

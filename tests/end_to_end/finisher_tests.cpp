@@ -91,8 +91,8 @@ double DifferingShare(const RgbImage& a, const RgbImage& b)
 
 constexpr double kEdgeShare = 0.005;
 
-void ExpectEachPageIs(const std::vector<RgbImage>& input, const std::vector<RgbImage>& output,
-                      const PixelSource& from, bool quarter)
+void ExpectEachPageIs(const std::vector<RgbImage>& input, const std::vector<RgbImage>& output, const PixelSource& from,
+                      bool quarter)
 {
     ASSERT_EQ(output.size(), input.size());
     for (size_t page = 0; page < input.size(); ++page)
@@ -100,10 +100,7 @@ void ExpectEachPageIs(const std::vector<RgbImage>& input, const std::vector<RgbI
             << "page " << page + 1;
 }
 
-std::string Folder(const std::string& name)
-{
-    return TemporaryFolder() + "/" + name;
-}
+std::string Folder(const std::string& name) { return TemporaryFolder() + "/" + name; }
 
 // A generated Letter page with its identity marks, text, an image and
 // paths; the document and the page carry tickets of their own (empty ones)
@@ -129,9 +126,9 @@ bool ProgramsPresent()
     return !jobgen::FindProgram("mutool").empty() && FileExists(BuildFolder() + "/lib/libtavfin.so");
 }
 
-#define REQUIRE_RENDERING()                                                                  \
-    do {                                                                                     \
-        JOBGEN_REQUIRE_PROGRAM("mutool");                                                    \
+#define REQUIRE_RENDERING()                                                                    \
+    do {                                                                                       \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                                      \
         if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the finisher module is not built"; \
     } while (false)
 
@@ -213,9 +210,9 @@ TEST(FinisherEndToEnd, TransverseFeedTurnsAPortraitPageAndTheTicketsMedia)
     // 1056 x 816 at 36 dpi.
     EXPECT_EQ(after[0].Width(), 396);
     EXPECT_EQ(after[0].Height(), 306);
-    EXPECT_EQ(jobgen::DetectOrientation(after[0], jobgen::WholeRasterFrame(after[0], jobgen::kLetter).area,
-                                        jobgen::kLetter),
-              (jobgen::Orientation{1, false}));
+    EXPECT_EQ(
+        jobgen::DetectOrientation(after[0], jobgen::WholeRasterFrame(after[0], jobgen::kLetter).area, jobgen::kLetter),
+        (jobgen::Orientation{1, false}));
     ExpectEachPageIs(before, after, kQuarterTurn, true);
 
     for (const char* tag : {"FI_JOB", "FI_DOC", "FI"}) {
@@ -253,9 +250,9 @@ struct Mark {
     double x, y;  // the middle of the mark
 };
 const Mark kMarks[] = {
-    {16.64, 16.64 + 34.09},   {16.64 + 26.09, 16.64},   {799.37, 16.64 + 34.09},  {799.37 - 26.09, 16.64},
+    {16.64, 16.64 + 34.09},   {16.64 + 26.09, 16.64},   {799.37, 16.64 + 34.09},   {799.37 - 26.09, 16.64},
     {16.64, 1039.37 - 34.09}, {16.64 + 26.09, 1039.37}, {799.37, 1039.37 - 34.09}, {799.37 - 26.09, 1039.37},
-    {16.64, 493.92 + 34.09},  {799.37, 493.92 + 34.09}, {381.91 + 26.09, 16.64},  {381.91 + 26.09, 1039.37},
+    {16.64, 493.92 + 34.09},  {799.37, 493.92 + 34.09}, {381.91 + 26.09, 16.64},   {381.91 + 26.09, 1039.37},
 };
 
 constexpr int kFine = 192;  // two pixels a unit: the 0.32-unit marks show

@@ -67,9 +67,9 @@ std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { retur
 
 bool ProgramsPresent() { return FileExists(BuildFolder() + "/lib/libtavlay.so"); }
 
-#define REQUIRE_RENDERING()                                                                    \
-    do {                                                                                       \
-        JOBGEN_REQUIRE_PROGRAM("mutool");                                                      \
+#define REQUIRE_RENDERING()                                                                  \
+    do {                                                                                     \
+        JOBGEN_REQUIRE_PROGRAM("mutool");                                                    \
         if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the layout module is not built"; \
     } while (false)
 
@@ -121,7 +121,8 @@ struct NUp {
 };
 
 const NUp kNUps[] = {
-    {2, {2, 1}, true}, {4, {2, 2}, false}, {6, {3, 2}, true}, {9, {3, 3}, false}, {16, {4, 4}, false}, {25, {5, 5}, false},
+    {2, {2, 1}, true},  {4, {2, 2}, false},  {6, {3, 2}, true},
+    {9, {3, 3}, false}, {16, {4, 4}, false}, {25, {5, 5}, false},
 };
 
 // The column and row of the k-th page of a sheet: across then down, down
@@ -195,7 +196,6 @@ std::vector<std::string> OutputPages(const std::string& package)
 {
     return NamesAfter(ZipItem(package, "Documents/1/FixedDocument.fdoc"), "Source=\"");
 }
-
 
 TEST(LayoutEndToEnd, EachPageOfAnNUpSheetLiesUprightInTheCellItsOrderNames)
 {
@@ -278,8 +278,7 @@ TEST(LayoutEndToEnd, FourUpOfTwoDocumentsFillsTheSheetsAcrossTheDocumentBoundary
     for (int k = 0; k < 6; ++k) {
         Placement at = PlaceInCell(LetterSheet(false), {2, 2}, CellOf(k % 4, {2, 2}, "lrtb"),
                                    kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
-        EXPECT_EQ(jobgen::DecodePageNumber(sheets[k / 4], FrameAt(at, jobgen::kLetter, {})), k + 1)
-            << "page " << k + 1;
+        EXPECT_EQ(jobgen::DecodePageNumber(sheets[k / 4], FrameAt(at, jobgen::kLetter, {})), k + 1) << "page " << k + 1;
     }
 }
 
@@ -337,9 +336,11 @@ TEST(LayoutEndToEnd, ABookletOfEightPagesIsFourSpreadsInBookletOrder)
         for (int side = 0; side < 4; ++side) {
             ExpectSheetSize(sheets[side], sheet);
             for (int half = 0; half < 2; ++half) {
-                Placement at = PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+                Placement at =
+                    PlaceInCell(sheet, {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
                 if (gutter != 0) {
-                    EXPECT_NE(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                    EXPECT_NE(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})),
+                              spreads[side][half])
                         << "side " << side + 1 << " half " << half + 1 << " did not move";
                 }
                 at.centreX += half == 0 ? -gutter : gutter;
@@ -432,8 +433,10 @@ std::vector<double> BlockMeans(const RgbImage& raster, double x0, double y0, dou
         for (int bx = 0; bx < blocks; ++bx) {
             double sum = 0;
             int count = 0;
-            int left = static_cast<int>(x0 + width * bx / blocks), right = static_cast<int>(x0 + width * (bx + 1) / blocks);
-            int top = static_cast<int>(y0 + height * by / blocks), bottom = static_cast<int>(y0 + height * (by + 1) / blocks);
+            int left = static_cast<int>(x0 + width * bx / blocks),
+                right = static_cast<int>(x0 + width * (bx + 1) / blocks);
+            int top = static_cast<int>(y0 + height * by / blocks),
+                bottom = static_cast<int>(y0 + height * (by + 1) / blocks);
             for (int y = std::max(top, 0); y < std::min(bottom, raster.Height()); ++y) {
                 for (int x = std::max(left, 0); x < std::min(right, raster.Width()); ++x) {
                     jobgen::Rgb p = raster.At(x, y);
@@ -582,8 +585,7 @@ TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
             // The private prefix is whatever the ticket declares.
             if (bin.rfind("psk:", 0) != 0) bin = "priv:" + bin.substr(bin.find(':') + 1);
             EXPECT_EQ(bin, bins[i]);
-            EXPECT_EQ(ticket.Text("//psf:Property[substring-after(@name, ':') = 'SeparateTrayMode']/psf:Value"),
-                      "Off");
+            EXPECT_EQ(ticket.Text("//psf:Property[substring-after(@name, ':') = 'SeparateTrayMode']/psf:Value"), "Off");
         }
     }
     std::vector<RgbImage> rendered = Render(output);
@@ -602,9 +604,9 @@ TEST(LayoutEndToEnd, SheetsAndEmptySidesCarryTicketsThatDescribeThem)
 // A page ticket whose job setting data names the divide condition.
 std::string DivideConditionTicket(const std::string& condition)
 {
-    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
-           "\" xmlns:xsi=\"" + testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
-           "\" xmlns:ns0000=\"" + testsupport::kPrivateUri +
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri + "\" xmlns:xsi=\"" +
+           testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri + "\" xmlns:ns0000=\"" +
+           testsupport::kPrivateUri +
            "\"><psf:Property name=\"ns0000:JobSettingData\"><psf:Property name=\"ns0000:DivideCondition\">"
            "<psf:Value xsi:type=\"xsd:string\">" +
            condition + "</psf:Value></psf:Property></psf:Property></psf:PrintTicket>";
@@ -678,15 +680,18 @@ TEST(LayoutEndToEnd, TheBindingGutterMovesEachSideAwayFromTheBoundEdge)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.binding) + " " + c.sides);
         std::string output = Folder(std::string("gutter-") + c.binding + "-" + c.sides + ".xps");
-        RunChain("layout", {"binding=" + std::string(c.binding), "binding-gutter=10mm", "sides=" + std::string(c.sides), kLetterMedia},
-                 input, output);
+        RunChain(
+            "layout",
+            {"binding=" + std::string(c.binding), "binding-gutter=10mm", "sides=" + std::string(c.sides), kLetterMedia},
+            input, output);
         std::vector<RgbImage> sides = Render(output);
         ASSERT_EQ(sides.size(), 4u);
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE("page " + std::to_string(k + 1));
             ExpectSheetSize(sides[k], sheet);
             bool front = k % 2 == 0;
-            Placement moved{sheet.width / 2 + (front ? c.frontX : c.backX), sheet.height / 2 + (front ? c.frontY : c.backY), 1.0};
+            Placement moved{sheet.width / 2 + (front ? c.frontX : c.backX),
+                            sheet.height / 2 + (front ? c.frontY : c.backY), 1.0};
             EXPECT_EQ(jobgen::DecodePageNumber(sides[k], FrameAt(moved, jobgen::kLetter, {})), k + 1);
             Placement unmoved{sheet.width / 2, sheet.height / 2, 1.0};
             EXPECT_NE(jobgen::DecodePageNumber(sides[k], FrameAt(unmoved, jobgen::kLetter, {})), k + 1);
@@ -784,7 +789,8 @@ TEST(LayoutEndToEnd, TheGutterMovesWholeNUpSheetSidesOfTheirBoundEdge)
         for (int k = 0; k < 6; ++k) {
             SCOPED_TRACE("page " + std::to_string(k + 1));
             bool back = k / 2 == 1;
-            Placement at = PlaceInCell(sheet, {2, 1}, {k % 2, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
+            Placement at =
+                PlaceInCell(sheet, {2, 1}, {k % 2, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin);
             at.centreX += back && sides == "two-sided-short-edge" ? -g : g;
             EXPECT_EQ(jobgen::DecodePageNumber(rendered[k / 2], FrameAt(at, jobgen::kLetter, {})), k + 1);
         }
@@ -966,13 +972,17 @@ TEST(LayoutEndToEnd, ASeparateTrayFeedsTheFirstSheetAndAPosterEndsIt)
     const Case cases[] = {
         {"first-page", 0, "first-page", {"1", "E", "2", "3"}, {"psk:Manual", "", "priv:Tray2", "priv:Tray2"}},
         {"first-sheet", 0, "first-sheet", {"1", "2", "3"}, {"psk:Manual", "psk:Manual", "priv:Tray2"}},
-        {"poster", 1, "first-sheet", {"T", "T", "T", "T", "2", "3"},
+        {"poster",
+         1,
+         "first-sheet",
+         {"T", "T", "T", "T", "2", "3"},
          {"psk:Manual", "psk:Manual", "psk:Manual", "psk:Manual", "priv:Tray2", "priv:Tray2"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string name = std::string("tray-") + c.name;
-        std::string input = c.posterPage == 0 ? LetterJob(name + ".xps", 3) : JobWithPoster(name + ".xps", 3, c.posterPage);
+        std::string input =
+            c.posterPage == 0 ? LetterJob(name + ".xps", 3) : JobWithPoster(name + ".xps", 3, c.posterPage);
         std::string output = Folder(name + "-out.xps");
         RunChain("layout",
                  {"sides=two-sided-long-edge", "separate-tray=on", std::string("separate-tray-scope=") + c.scope,

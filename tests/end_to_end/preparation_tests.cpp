@@ -555,8 +555,11 @@ constexpr double kLinePixel = 96.0 / kLineDpi;
 constexpr double kLineWidthExact = 15031 / 2048.0 * 32, kLineWidthRounded = 237;
 constexpr double kLineAscent = 29, kLineDescent = 7;
 constexpr double kInkRiseLow = 22.0, kInkRiseHigh = 23.2;
-const std::vector<std::string> kDateAndUser = {kLetterMedia, "header-footer=on", "header-footer-date=type1",
-                                               "header-footer-id=user", "header-footer-size=24",
+const std::vector<std::string> kDateAndUser = {kLetterMedia,
+                                               "header-footer=on",
+                                               "header-footer-date=type1",
+                                               "header-footer-id=user",
+                                               "header-footer-size=24",
                                                "job-originating-user-name=alice"};
 
 // Where pixels of a kind lie on a page, in units.
@@ -605,7 +608,8 @@ std::vector<double> FullWidthDarkRows(const RgbImage& image, double left, double
 std::string WhitePages(const std::string& name, int count)
 {
     tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(count, 816, 1056);
-    for (auto& page : package.documents[0].pages) page.body = "<Path Data=\"M 0,0 L 8,0 8,8 0,8 Z\" Fill=\"#FFFFFFFF\"/>";
+    for (auto& page : package.documents[0].pages)
+        page.body = "<Path Data=\"M 0,0 L 8,0 8,8 0,8 Z\" Fill=\"#FFFFFFFF\"/>";
     std::string path = Folder(name);
     tav::host::testing::WritePackage(path, package);
     return path;
@@ -640,7 +644,8 @@ std::string LocalDate()
 // baseline the descent above the area's bottom edge.
 void ExpectLineAtBottomRight(const InkBox& ink)
 {
-    const double right = kLetterArea.x + kLetterArea.width, baseline = kLetterArea.y + kLetterArea.height - kLineDescent;
+    const double right = kLetterArea.x + kLetterArea.width,
+                 baseline = kLetterArea.y + kLetterArea.height - kLineDescent;
     EXPECT_GT(ink.pixels, 0);
     EXPECT_LE(ink.right, right + kLinePixel);
     EXPECT_GE(ink.right, right - 3 - kLinePixel);  // the "e"'s side bearing

@@ -15,19 +15,16 @@
 namespace {
 
 using Result = tav::host::testing::CommandResult;
-using tav::host::testing::HaveTool;
-using tav::host::testing::Quote;
-using tav::host::testing::RunCommand;
 using tav::host::testing::BuildFolder;
 using tav::host::testing::FileExists;
 using tav::host::testing::FixturesFolder;
+using tav::host::testing::HaveTool;
+using tav::host::testing::Quote;
 using tav::host::testing::ReadFile;
+using tav::host::testing::RunCommand;
 using tav::host::testing::TemporaryFolder;
 
-std::string Tavpipe()
-{
-    return Quote(BuildFolder() + "/bin/tavpipe");
-}
+std::string Tavpipe() { return Quote(BuildFolder() + "/bin/tavpipe"); }
 
 std::string PassConfig()
 {
@@ -52,8 +49,8 @@ std::string UserTicket()
 // tavpipe through the tests' pass-through filter.
 Result PassThrough(const std::string& input, const std::string& output, const std::string& extra = "")
 {
-    return RunCommand(Tavpipe() + " --config " + Quote(PassConfig()) + " --user-ticket " + Quote(UserTicket()) + " " + extra +
-               " " + Quote(input) + " " + Quote(output));
+    return RunCommand(Tavpipe() + " --config " + Quote(PassConfig()) + " --user-ticket " + Quote(UserTicket()) + " " +
+                      extra + " " + Quote(input) + " " + Quote(output));
 }
 
 // Each page rendered at 72 dpi as raw pixels.
@@ -124,14 +121,16 @@ TEST(TavpipeFixtureTest, InfoShowsDocumentsPagesTicketsAndResources)
     // relationship parts (each with one setting no option stands for: the
     // job's copy count, the document's DocumentDuplex), three letter pages of 816 x 1056 (8.5 x 11 in) with two
     // resources each.
-    std::string page = ", 816 x 1056 (215.9 x 279.4 mm, 8.50 x 11.00 in), no ticket\n"
-                       "    resource /Resources/QL_logo_color.tif (image/tiff)\n"
-                       "    resource /Resources/arial.ttf (application/vnd.ms-opentype)\n";
-    EXPECT_EQ(result.out, input + ": XPS package\n"
-                                  "sequence /FixedDocumentSequence.fdseq, ticket /Resources/Job_PT.xml: +1 other setting\n"
-                                  "document 1 /Documents/1/FixedDocument.fdoc, ticket /Resources/Document1_PT.xml: "
-                                  "+1 other setting\n"
-                                  "  page 1 /Documents/1/Pages/1.fpage" +
+    std::string page =
+        ", 816 x 1056 (215.9 x 279.4 mm, 8.50 x 11.00 in), no ticket\n"
+        "    resource /Resources/QL_logo_color.tif (image/tiff)\n"
+        "    resource /Resources/arial.ttf (application/vnd.ms-opentype)\n";
+    EXPECT_EQ(result.out, input +
+                              ": XPS package\n"
+                              "sequence /FixedDocumentSequence.fdseq, ticket /Resources/Job_PT.xml: +1 other setting\n"
+                              "document 1 /Documents/1/FixedDocument.fdoc, ticket /Resources/Document1_PT.xml: "
+                              "+1 other setting\n"
+                              "  page 1 /Documents/1/Pages/1.fpage" +
                               page + "  page 2 /Documents/1/Pages/2.fpage" + page +
                               "  page 3 /Documents/1/Pages/3.fpage" + page + "1 document, 3 pages, 2 tickets\n");
     Result openXps = RunCommand(Tavpipe() + " info " + Quote(FixturesFolder() + "/mb06.oxps"));
@@ -154,7 +153,8 @@ TEST(TavpipeFixtureTest, ProductChainKeepsWhatPrints)
         EXPECT_EQ(Render(output, std::string(fixture) + "-chain"), Render(input, std::string(fixture) + "-chain-in"))
             << fixture;
         if (HaveTool("xpstopng")) {
-            EXPECT_EQ(RunCommand("xpstopng " + Quote(output) + " " + Quote(TemporaryFolder() + "/chain-gxps")).status, 0);
+            EXPECT_EQ(RunCommand("xpstopng " + Quote(output) + " " + Quote(TemporaryFolder() + "/chain-gxps")).status,
+                      0);
         }
     }
 }
@@ -220,7 +220,8 @@ TEST_F(TavpipeBadInputTest, EntryLyingAboutItsSize)
     entries.emplace_back("Resources/liar.png", std::string(300000, 'p'));
     for (auto& entry : entries) {
         if (entry.first == "[Content_Types].xml") {
-            entry.second.insert(entry.second.find("</Types>"), "<Default Extension=\"png\" ContentType=\"image/png\"/>");
+            entry.second.insert(entry.second.find("</Types>"),
+                                "<Default Extension=\"png\" ContentType=\"image/png\"/>");
         }
     }
     entries.emplace_back("Documents/1/Pages/_rels/1.fpage.rels",
@@ -236,7 +237,8 @@ TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
 {
     auto entries = Entries();
     entries.emplace_back("Resources/../../x.png", "x");
-    ExpectBadInput(Write("dotdot.xps", entries), "/Resources/../../x.png: the part name contains a '.' or '..' segment");
+    ExpectBadInput(Write("dotdot.xps", entries),
+                   "/Resources/../../x.png: the part name contains a '.' or '..' segment");
 
     entries = Entries();
     std::erase_if(entries, [](const auto& entry) { return entry.first == "Documents/1/Pages/2.fpage"; });
@@ -248,7 +250,8 @@ TEST_F(TavpipeBadInputTest, BrokenNamesPartsAndMarkup)
 
     entries = Entries();
     for (auto& entry : entries) {
-        if (entry.first == "Documents/1/Pages/1.fpage") entry.second = "<!DOCTYPE FixedPage [<!ENTITY e \"e\">]>" + entry.second;
+        if (entry.first == "Documents/1/Pages/1.fpage")
+            entry.second = "<!DOCTYPE FixedPage [<!ENTITY e \"e\">]>" + entry.second;
     }
     ExpectBadInput(Write("dtd.xps", entries), "/Documents/1/Pages/1.fpage: the markup contains a DTD");
 
@@ -369,8 +372,7 @@ TEST(TavpipeOptionsTest, OptionsWinOverTheDocumentsOwnJobTicket)
 {
     if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
     std::string output = TemporaryFolder() + "/options-out.xps";
-    Result result = PassThrough(FixturesFolder() + "/mb06.xps", output,
-                                "-o number-up=4 -o sides=two-sided-long-edge");
+    Result result = PassThrough(FixturesFolder() + "/mb06.xps", output, "-o number-up=4 -o sides=two-sided-long-edge");
     ASSERT_EQ(result.status, 0) << result.err;
     // The sequence's ticket is the package's own job ticket (two copies)
     // with the options merged over it.

@@ -60,7 +60,8 @@ std::string Orientation(const std::string& option)
 std::string Transverse(const std::string& value)
 {
     return "<psf:Property name=\"ns0000:PageMediaSizeData\"><psf:Property name=\"ns0000:TransverseMode\">"
-           "<psf:Value xsi:type=\"xsd:string\">" + value + "</psf:Value></psf:Property></psf:Property>";
+           "<psf:Value xsi:type=\"xsd:string\">" +
+           value + "</psf:Value></psf:Property></psf:Property>";
 }
 
 std::string Medium(const std::string& option, int width, int height)
@@ -107,8 +108,8 @@ bool ProgramsPresent()
     return FileExists(BuildFolder() + "/lib/libtavfin.so") && FileExists(BuildFolder() + "/lib/libtavord.so");
 }
 
-#define REQUIRE_CHAIN()                                                                       \
-    do {                                                                                      \
+#define REQUIRE_CHAIN()                                                                        \
+    do {                                                                                       \
         if (!ProgramsPresent()) GTEST_SKIP() << "tavpipe or the filter modules are not built"; \
     } while (false)
 
@@ -323,8 +324,9 @@ TEST(TicketsEndToEnd, UnderTransverseFeedEveryPagesMediaIsItsWrittenSize)
     const RgbImage& reverse = rendered[2];
     const RgbImage& landscape = rendered[3];
     ASSERT_EQ(reverse.Width(), landscape.Width());
-    EXPECT_LT(DifferingShare(reverse, landscape,
-                             [&](int x, int y) { return std::make_pair(landscape.Width() - 1 - x, landscape.Height() - 1 - y); }),
+    EXPECT_LT(DifferingShare(
+                  reverse, landscape,
+                  [&](int x, int y) { return std::make_pair(landscape.Width() - 1 - x, landscape.Height() - 1 - y); }),
               0.01);
     EXPECT_GT(DifferingShare(reverse, landscape, [](int x, int y) { return std::make_pair(x, y); }), 0.2);
 }
@@ -435,7 +437,8 @@ TEST(TicketsEndToEnd, AMediumOfTheDevicesOwnSurvivesAMergeAndAMissingOneIsReport
     package.documents[0].pages = {MarkedPage(width, height)};
     std::string input = Write("banner.xps", package);
     std::string output = Folder("banner-out.xps");
-    jobgen::ProgramResult result = Tavpipe({"--device", device, "-f", "finisher", "-o", "transverse=on", input, output});
+    jobgen::ProgramResult result =
+        Tavpipe({"--device", device, "-f", "finisher", "-o", "transverse=on", input, output});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     EXPECT_EQ(result.output.find("warning"), std::string::npos) << result.output;
 
@@ -501,8 +504,9 @@ TEST(TicketsEndToEnd, APageWithAPrefixedRootIsMirroredAndBookletOrdered)
     ASSERT_EQ(before.size(), 1u);
     ASSERT_EQ(after.size(), 1u);
     ASSERT_EQ(after[0].Width(), before[0].Width());
-    EXPECT_LT(DifferingShare(after[0], before[0], [&](int x, int y) { return std::make_pair(before[0].Width() - 1 - x, y); }),
-              0.01);
+    EXPECT_LT(
+        DifferingShare(after[0], before[0], [&](int x, int y) { return std::make_pair(before[0].Width() - 1 - x, y); }),
+        0.01);
     EXPECT_GT(DifferingShare(after[0], before[0], [](int x, int y) { return std::make_pair(x, y); }), 0.2);
 
     std::string booklet = Folder("prefixed-booklet.xps");
@@ -540,7 +544,7 @@ TEST(TicketsEndToEnd, CutMarksOfALetterJobWithoutMediaLieOnThePage)
                 value = std::min<int>(value, page.At(static_cast<int>((x + dx) * 2), static_cast<int>((y + dy) * 2)).g);
         return value;
     };
-    const std::pair<double, double> marks[] = {{16.64, 1039.37 - 34.09}, {16.64 + 26.09, 1039.37},
+    const std::pair<double, double> marks[] = {{16.64, 1039.37 - 34.09},  {16.64 + 26.09, 1039.37},
                                                {799.37, 1039.37 - 34.09}, {799.37 - 26.09, 1039.37},
                                                {799.37, 16.64 + 34.09},   {381.91 + 26.09, 1039.37}};
     for (auto [x, y] : marks) EXPECT_LT(darkest(x, y), 0xC0 - 40) << "mark at " << x << "," << y;
@@ -569,7 +573,7 @@ TEST(TicketsEndToEnd, APageAsDeepAsTheInputAllowsPassesTheWholeChain)
     std::string input = Write("deep.xps", package);
     std::string output = Folder("deep-out.xps");
     RunTavpipe({"-f", "prep,layout,finisher,order", "-o", "mirror=width", "-o", "poster=4", "-o", "poster-cut-lines=on",
-         "-o", "booklet=on", input, output});
+                "-o", "booklet=on", input, output});
     EXPECT_EQ(OutputPages(output).size(), 4u);
 }
 

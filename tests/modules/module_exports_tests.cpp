@@ -138,7 +138,9 @@ TEST_P(FilterModuleTest, LoadAndUnloadAreTraced)
     if (child == 0) {
         setenv("TAV_TRACE", trace.c_str(), 1);
         unsetenv("TAV_TRACE_FLAGS");
-        { FilterModule loaded(path_); }
+        {
+            FilterModule loaded(path_);
+        }
         std::exit(0);
     }
     int status = 0;
@@ -166,8 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Modules, FilterModuleTest,
 
 TEST(FilterClasses, EveryModuleHasItsOwnClass)
 {
-    const CLSID* classes[] = {&CLSID_PreparationFilter, &CLSID_OrderFilter, &CLSID_LayoutFilter,
-                              &CLSID_FinisherFilter};
+    const CLSID* classes[] = {&CLSID_PreparationFilter, &CLSID_OrderFilter, &CLSID_LayoutFilter, &CLSID_FinisherFilter};
     for (size_t i = 0; i < 4; ++i) {
         for (size_t j = i + 1; j < 4; ++j) EXPECT_NE(*classes[i], *classes[j]);
     }

@@ -33,10 +33,7 @@ Rect IdentityFrame(PageSize page)
                 kBarHeight + 2 * kFrameOutset};
 }
 
-Rect ColourBand(PageSize page)
-{
-    return Rect{kBandLeft, 0.3 * page.height, kBandWidth, 0.4 * page.height};
-}
+Rect ColourBand(PageSize page) { return Rect{kBandLeft, 0.3 * page.height, kBandWidth, 0.4 * page.height}; }
 
 std::array<Point, 3> OrientationTriangle(PageSize page)
 {

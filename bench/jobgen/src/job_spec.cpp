@@ -38,8 +38,7 @@ void ValidateJob(const JobSpec& job)
     size_t pages = 0;
     for (size_t d = 0; d < job.documents.size(); ++d) {
         const DocumentSpec& document = job.documents[d];
-        if (document.pages.empty())
-            throw std::invalid_argument("document " + std::to_string(d + 1) + " has no page");
+        if (document.pages.empty()) throw std::invalid_argument("document " + std::to_string(d + 1) + " has no page");
         pages += document.pages.size();
         for (size_t p = 0; p < document.pages.size(); ++p) {
             if (!IsUsablePageSize(document.pages[p].size))

@@ -13,7 +13,8 @@ constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\
 
 void RequireAbsolute(std::string_view partName)
 {
-    if (!partName.starts_with('/')) throw std::invalid_argument("part name without leading '/': " + std::string(partName));
+    if (!partName.starts_with('/'))
+        throw std::invalid_argument("part name without leading '/': " + std::string(partName));
 }
 
 }  // namespace

@@ -69,8 +69,7 @@ std::optional<Orientation> ParseOrientation(std::string_view text)
 std::string OrientationName(Orientation orientation)
 {
     int turns = ((orientation.quarterTurns % 4) + 4) % 4;
-    return (orientation.mirrored ? "mirrored, turned " : "turned ") + std::to_string(turns * 90) +
-           " degrees clockwise";
+    return (orientation.mirrored ? "mirrored, turned " : "turned ") + std::to_string(turns * 90) + " degrees clockwise";
 }
 
 }  // namespace jobgen

@@ -211,8 +211,10 @@ private:
         AddTicket(relationships, page.ticket,
                   DocumentFolder(document) + "/Metadata/Page" + std::to_string(pageInDocument) + "_PT.xml");
         WriteRelationships(partName, relationships);
-        if (job_.interleaved) WritePiece(partName, 1, true, std::string_view(markup_).substr(half));
-        else WritePart(partName, markup_);
+        if (job_.interleaved)
+            WritePiece(partName, 1, true, std::string_view(markup_).substr(half));
+        else
+            WritePart(partName, markup_);
         if (progress_) progress_(number, totalPages_);
     }
 

@@ -83,8 +83,10 @@ int DecodePageNumber(const RgbImage& raster, const PageFrame& frame)
     if (probes.MarksPresent()) {
         int number = 0;
         for (int bit = 0; bit < kIdentityBits; ++bit) {
-            if (probes.bars[bit] == Tone::Black) number |= 1 << bit;
-            else if (probes.bars[bit] != Tone::White) return kUnrecognisedPage;
+            if (probes.bars[bit] == Tone::Black)
+                number |= 1 << bit;
+            else if (probes.bars[bit] != Tone::White)
+                return kUnrecognisedPage;
         }
         return number;
     }

@@ -210,8 +210,7 @@ void AppendMarkupCharacters(std::string& out, const PageDrawing& page, const Rec
         .Text("FixedPage.NavigateUri", kMarkupNavigateUri)
         .Text("AutomationProperties.Name", kMarkupAutomationName)
         .End();
-    if (!page.fontUri.empty())
-        TextRun(out, page, {box.x + 2, box.y + box.height * 0.6}, box.width / 12, kMarkupText);
+    if (!page.fontUri.empty()) TextRun(out, page, {box.x + 2, box.y + box.height * 0.6}, box.width / 12, kMarkupText);
 }
 
 // `count` small grey rectangles, every second one a text line when there is
@@ -251,8 +250,9 @@ void AppendContent(std::string& out, const PageDrawing& page)
     if (!page.imageUri.empty()) AppendImage(out, page, imageRow);
     if (page.vectorPaths) AppendVectorPaths(out, vectorRow);
     if (page.markupCharacters)
-        AppendMarkupCharacters(out, page, Rect{vectorRow.x + vectorRow.width * 0.76, vectorRow.y,
-                                               vectorRow.width * 0.24, vectorRow.height});
+        AppendMarkupCharacters(
+            out, page,
+            Rect{vectorRow.x + vectorRow.width * 0.76, vectorRow.y, vectorRow.width * 0.24, vectorRow.height});
     if (page.extraElements > 0) AppendExtraElements(out, page, extraRow);
 }
 

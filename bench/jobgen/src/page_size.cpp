@@ -40,9 +40,12 @@ std::optional<PageSize> ParsePageSize(std::string_view text)
     std::string_view name = landscape ? text.substr(0, text.size() - kLandscapeSuffix.size()) : text;
 
     std::optional<PageSize> size;
-    if (name == "a4") size = kA4;
-    else if (name == "letter") size = kLetter;
-    else if (!landscape) size = ParseDimensions(name);
+    if (name == "a4")
+        size = kA4;
+    else if (name == "letter")
+        size = kLetter;
+    else if (!landscape)
+        size = ParseDimensions(name);
 
     if (!size || !IsUsablePageSize(*size)) return std::nullopt;
     return landscape ? Landscape(*size) : *size;

@@ -6,10 +6,7 @@ namespace jobgen {
 
 namespace {
 
-uint8_t Ramp(int position, int extent)
-{
-    return extent > 1 ? static_cast<uint8_t>(position * 255 / (extent - 1)) : 0;
-}
+uint8_t Ramp(int position, int extent) { return extent > 1 ? static_cast<uint8_t>(position * 255 / (extent - 1)) : 0; }
 
 }  // namespace
 
@@ -26,9 +23,8 @@ RgbImage DrawBars(int width, int height, int variant)
 {
     // Cyan, magenta, yellow, green, grey, orange, white: none reads as the
     // marks' pure red or pure blue.
-    constexpr std::array<Rgb, 7> kPalette{Rgb{0, 200, 220},   Rgb{230, 0, 230}, Rgb{240, 220, 0},
-                                          Rgb{40, 170, 60},   Rgb{128, 128, 128}, Rgb{240, 140, 20},
-                                          Rgb{255, 255, 255}};
+    constexpr std::array<Rgb, 7> kPalette{Rgb{0, 200, 220},   Rgb{230, 0, 230},  Rgb{240, 220, 0},  Rgb{40, 170, 60},
+                                          Rgb{128, 128, 128}, Rgb{240, 140, 20}, Rgb{255, 255, 255}};
     int bars = 3 + (variant % 5 + 5) % 5;
     RgbImage image(width, height);
     for (int x = 0; x < width; ++x) {

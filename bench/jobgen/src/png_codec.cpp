@@ -43,8 +43,8 @@ RgbImage DecodePng(const std::vector<uint8_t>& data)
         throw std::runtime_error("not a readable PNG: " + png.Message());
     if (png.image.width < 1 || png.image.height < 1 || png.image.width > RgbImage::kMaxSide ||
         png.image.height > RgbImage::kMaxSide)
-        throw std::runtime_error("PNG of " + std::to_string(png.image.width) + "x" +
-                                 std::to_string(png.image.height) + " pixels is too large to read");
+        throw std::runtime_error("PNG of " + std::to_string(png.image.width) + "x" + std::to_string(png.image.height) +
+                                 " pixels is too large to read");
     RgbImage image(static_cast<int>(png.image.width), static_cast<int>(png.image.height));
     png.image.format = PNG_FORMAT_RGB;
     png_color white{255, 255, 255};

@@ -17,8 +17,9 @@ std::string Tool() { return TAVMAKEJOB_PATH; }
 TEST(Tavmakejob, WritesTheDocumentsPagesSizesAndTicketAskedFor)
 {
     TempDir dir;
-    std::string ticket = "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/"
-                         "printschemaframework\" version=\"1\"/>";
+    std::string ticket =
+        "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/"
+        "printschemaframework\" version=\"1\"/>";
     std::ofstream(dir.File("job.xml")) << ticket;
     ProgramResult run = RunProgram({Tool(), "-x", "-d", "2", "-n", "3", "-s", "a4,letter-landscape", "-j",
                                     dir.File("job.xml"), "-i", "page", dir.File("out.oxps")});

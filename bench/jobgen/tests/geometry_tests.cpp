@@ -76,8 +76,8 @@ TEST(PageSizes, NamesAndDimensionsParse)
     EXPECT_EQ(ParsePageSize("letter-landscape"), (PageSize{1056, 816}));
     EXPECT_EQ(ParsePageSize("500x600.5"), (PageSize{500, 600.5}));
     // Too small for the marks, too large, malformed, unknown.
-    for (const char* bad : {"100x1000", "500x20000", "a4x", "500x", "x500", "500x600x7", "a5", "500x600-landscape",
-                            "nanxnan", "infx500"})
+    for (const char* bad :
+         {"100x1000", "500x20000", "a4x", "500x", "x500", "500x600x7", "a5", "500x600-landscape", "nanxnan", "infx500"})
         EXPECT_FALSE(ParsePageSize(bad)) << bad;
 }
 
@@ -112,8 +112,8 @@ TEST(IdentityMarks, A4BarsSpanTheMiddleHalfBelowTheTopMargin)
 
 TEST(IdentityMarks, StayInsideTheMarginsAndApartOnEveryUsableSize)
 {
-    for (PageSize page : {kA4, Landscape(kA4), kLetter, Landscape(kLetter), PageSize{384, 384},
-                          PageSize{384, 19200}, PageSize{19200, 384}, PageSize{397, 559}}) {
+    for (PageSize page : {kA4, Landscape(kA4), kLetter, Landscape(kLetter), PageSize{384, 384}, PageSize{384, 19200},
+                          PageSize{19200, 384}, PageSize{397, 559}}) {
         SCOPED_TRACE(std::to_string(page.width) + "x" + std::to_string(page.height));
         Rect safe{kMarkMargin, kMarkMargin, page.width - 2 * kMarkMargin, page.height - 2 * kMarkMargin};
         Rect triangle = Bounds(OrientationTriangle(page));

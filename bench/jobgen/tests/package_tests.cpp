@@ -28,16 +28,16 @@ const Names kXpsNames{"http://schemas.microsoft.com/xps/2005/06",
                       "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation",
                       "http://schemas.microsoft.com/xps/2005/06/required-resource",
                       "http://schemas.microsoft.com/xps/2005/06/printticket"};
-const Names kOpenXpsNames{"http://schemas.openxps.org/oxps/v1.0",
-                          "http://schemas.openxps.org/oxps/v1.0/fixedrepresentation",
-                          "http://schemas.openxps.org/oxps/v1.0/required-resource",
-                          "http://schemas.openxps.org/oxps/v1.0/printticket"};
+const Names kOpenXpsNames{
+    "http://schemas.openxps.org/oxps/v1.0", "http://schemas.openxps.org/oxps/v1.0/fixedrepresentation",
+    "http://schemas.openxps.org/oxps/v1.0/required-resource", "http://schemas.openxps.org/oxps/v1.0/printticket"};
 
 std::string Ticket(const std::string& label)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<psf:PrintTicket version=\"1\" "
            "xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\">"
-           "<!-- " + label + " --></psf:PrintTicket>\n";
+           "<!-- " +
+           label + " --></psf:PrintTicket>\n";
 }
 
 std::string Lower(std::string text)

@@ -95,8 +95,8 @@ TEST(RenderedJob, NumbersBeyondEightBitsDecode)
 TEST(RenderedJob, TurnedAndMirroredPagesDecodeWithTheirOrientation)
 {
     JOBGEN_REQUIRE_PROGRAM("mutool");
-    for (Orientation orientation : {Orientation{1, false}, Orientation{2, false}, Orientation{0, true},
-                                    Orientation{3, true}}) {
+    for (Orientation orientation :
+         {Orientation{1, false}, Orientation{2, false}, Orientation{0, true}, Orientation{3, true}}) {
         SCOPED_TRACE(OrientationName(orientation));
         TempDir dir;
         JobSpec job = MakeJob(1, 5);
@@ -154,8 +154,7 @@ TEST(RenderedJob, APageInsideALargerSheetDecodesInItsRectangle)
     PageFrame frame{Rect{double(left), double(top), double(page.Width()), double(page.Height())}, kA4, {}};
     EXPECT_EQ(DecodePageNumber(sheet, frame), 6);
     // The empty quarter beside it reads as a blank page.
-    PageFrame beside{Rect{double(left + page.Width()), 0, double(page.Width() - left), double(page.Height())},
-                     kA4, {}};
+    PageFrame beside{Rect{double(left + page.Width()), 0, double(page.Width() - left), double(page.Height())}, kA4, {}};
     EXPECT_EQ(DecodePageNumber(sheet, beside), kBlankPage);
 }
 

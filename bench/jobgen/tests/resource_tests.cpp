@@ -216,8 +216,8 @@ TEST(FontObfuscation, CombinesTheFirst32BytesWithTheGuidBytesFromTheEnd)
 
     std::vector<uint8_t> shortFont(31, 0);
     EXPECT_THROW(ObfuscateFont(shortFont, "00112233445566778899AABBCCDDEEFF"), std::invalid_argument);
-    for (const char* bad : {"00112233445566778899AABBCCDDEEF", "00112233445566778899AABBCCDDEEFF0",
-                            "0011223344556677889XAABBCCDDEEFF"})
+    for (const char* bad :
+         {"00112233445566778899AABBCCDDEEF", "00112233445566778899AABBCCDDEEFF0", "0011223344556677889XAABBCCDDEEFF"})
         EXPECT_THROW(ObfuscateFont(font, bad), std::invalid_argument) << bad;
 }
 

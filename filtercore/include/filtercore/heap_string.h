@@ -76,8 +76,7 @@ public:
 
     // Converts wide text to the ANSI code page, replacing the text. Null or
     // empty gives an empty text; E_FAIL when not all of it converts.
-    void FromWide(const WCHAR* text)
-        requires std::is_same_v<CharT, char>;
+    void FromWide(const WCHAR* text) requires std::is_same_v<CharT, char>;
 
     size_t Length() const;
     // 0 while the buffer is null.

@@ -19,11 +19,11 @@ inline constexpr INT kSettingScopeNone = -1;
 // The private "JobInfoData", "JobSettingData" and "JobSecretFunctionData"
 // Properties.
 struct JobInfoSettings {
-    RecordString defaultUserName;  // JobInfoData / DefaultUserName
-    RecordString computerName;     // JobInfoData / ComputerName
-    INT codePage = 1252;           // JobInfoData / CodePage
-    INT separateTrayMode = 0;      // JobSettingData / SeparateTrayMode: "Off" 0, "On" 1
-    RecordString divideCondition;  // JobSettingData / DivideCondition
+    RecordString defaultUserName;   // JobInfoData / DefaultUserName
+    RecordString computerName;      // JobInfoData / ComputerName
+    INT codePage = 1252;            // JobInfoData / CodePage
+    INT separateTrayMode = 0;       // JobSettingData / SeparateTrayMode: "Off" 0, "On" 1
+    RecordString divideCondition;   // JobSettingData / DivideCondition
     SHORT bandingPortraitFlag = 0;  // JobSettingData / Banding*: written as 0 to 65535
     SHORT bandingPortraitSize = 0;
     SHORT bandingLandscapeFlag = 0;
@@ -54,7 +54,7 @@ struct DuplexSettings {
     INT scope = kSettingScopeNone;
     INT kind = kDuplexOneSided;
     INT mode = kDuplexModeNone;
-    BOOL firstPaper = FALSE;     // TraySeparationMode is "DuplexPrintFirstPaper"
+    BOOL firstPaper = FALSE;        // TraySeparationMode is "DuplexPrintFirstPaper"
     INT subMode = kDuplexModeNone;  // DuplexModeSubData
 };
 
@@ -73,13 +73,13 @@ enum BindingOption : INT {
 struct BindingSettings {
     INT scope = kSettingScopeNone;
     INT option = kBindLeft;
-    INT gutter = 0;               // BindingGutter, microns
-    INT gutterControl = 0;        // BindingGutterControl: "Off" 0, "On" 1
-    INT unit = 0;                 // BindingUnit: "microns" 0, "inches" 1
-    BOOL dependOnDuplex = TRUE;   // DependOnDuplex: 0 only for "False"
-    INT optionControl = 1;        // BindingOptionControl: "Off" 0, "On" 1
-    INT bookletMethod = 0;        // BookletPrintingMethod: "AllPagesAtOnce" 0, "DivideIntoSets" 1
-    INT sheetsPerSet = 10;        // JobBindBookletDivideSheets
+    INT gutter = 0;              // BindingGutter, microns
+    INT gutterControl = 0;       // BindingGutterControl: "Off" 0, "On" 1
+    INT unit = 0;                // BindingUnit: "microns" 0, "inches" 1
+    BOOL dependOnDuplex = TRUE;  // DependOnDuplex: 0 only for "False"
+    INT optionControl = 1;       // BindingOptionControl: "Off" 0, "On" 1
+    INT bookletMethod = 0;       // BookletPrintingMethod: "AllPagesAtOnce" 0, "DivideIntoSets" 1
+    INT sheetsPerSet = 10;       // JobBindBookletDivideSheets
 };
 
 // MirrorSettings::mirror, the options of "PageMirrorImage".
@@ -98,8 +98,8 @@ struct MirrorSettings {
 // The keywords feature "PagePoster" with its private "PagePrintCutOutLine",
 // and the private "PagePosterData".
 struct PosterSettings {
-    INT sheetsPerPage = 0;  // SheetsPerPage; 0 or less reads as 0
-    INT hideFlag = 0;       // PagePosterData / HideFlag
+    INT sheetsPerPage = 0;         // SheetsPerPage; 0 or less reads as 0
+    INT hideFlag = 0;              // PagePosterData / HideFlag
     BOOL printCutOutLine = FALSE;  // PagePrintCutOutLine: "Off" 0, "On" 1
 };
 

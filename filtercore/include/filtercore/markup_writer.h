@@ -8,8 +8,8 @@
 // becomes (see PageWriterBase for the conventions they share).
 #pragma once
 
-#include "filtercore/com_object_base.h"
 #include <string_view>
+#include "filtercore/com_object_base.h"
 
 #include "filtercore/heap_string.h"
 #include "filtercore/utf8_converter.h"
@@ -32,9 +32,8 @@ public:
         return S_OK;
     }
     HRESULT endPrefixMapping(const WCHAR* prefix, int prefixLength) override { return S_OK; }
-    HRESULT startElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName,
-                         int localNameLength, const WCHAR* qName, int qNameLength,
-                         ISAXAttributes* attributes) override
+    HRESULT startElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName, int localNameLength,
+                         const WCHAR* qName, int qNameLength, ISAXAttributes* attributes) override
     {
         return S_OK;
     }

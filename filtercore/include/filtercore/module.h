@@ -60,28 +60,28 @@ HRESULT GetFilterClassObject(REFCLSID moduleClass, REFCLSID requested, REFIID ri
 
 #define TAV_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
-#define TAV_FILTER_MODULE(FilterClass, moduleClassId, traceControlGuid, traceMessageGuid, moduleName)              \
-    namespace {                                                                                                   \
-    constinit filtercore::ModuleState tavModuleState{nullptr, {traceControlGuid, traceMessageGuid, moduleName}};   \
-    }                                                                                                             \
-    TAV_MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID)                                      \
-    {                                                                                                             \
-        return filtercore::ModuleMain(tavModuleState, instance, reason);                                          \
-    }                                                                                                             \
-    TAV_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)                       \
-    {                                                                                                             \
-        return filtercore::GetFilterClassObject<FilterClass>(moduleClassId, clsid, riid, object);                 \
-    }                                                                                                             \
-    /* The module keeps no count of objects or locks that could keep it loaded. */                                \
-    TAV_MODULE_EXPORT HRESULT DllCanUnloadNow() { return S_OK; }                                                  \
-    namespace {                                                                                                   \
-    __attribute__((constructor)) void TavModuleLoaded()                                                           \
-    {                                                                                                             \
-        DllMain(filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&TavModuleLoaded)),                    \
-                filtercore::DLL_PROCESS_ATTACH, nullptr);                                                         \
-    }                                                                                                             \
-    __attribute__((destructor)) void TavModuleUnloaded()                                                          \
-    {                                                                                                             \
-        DllMain(tavModuleState.instance, filtercore::DLL_PROCESS_DETACH, nullptr);                                \
-    }                                                                                                             \
+#define TAV_FILTER_MODULE(FilterClass, moduleClassId, traceControlGuid, traceMessageGuid, moduleName)            \
+    namespace {                                                                                                  \
+    constinit filtercore::ModuleState tavModuleState{nullptr, {traceControlGuid, traceMessageGuid, moduleName}}; \
+    }                                                                                                            \
+    TAV_MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID)                                     \
+    {                                                                                                            \
+        return filtercore::ModuleMain(tavModuleState, instance, reason);                                         \
+    }                                                                                                            \
+    TAV_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)                      \
+    {                                                                                                            \
+        return filtercore::GetFilterClassObject<FilterClass>(moduleClassId, clsid, riid, object);                \
+    }                                                                                                            \
+    /* The module keeps no count of objects or locks that could keep it loaded. */                               \
+    TAV_MODULE_EXPORT HRESULT DllCanUnloadNow() { return S_OK; }                                                 \
+    namespace {                                                                                                  \
+    __attribute__((constructor)) void TavModuleLoaded()                                                          \
+    {                                                                                                            \
+        DllMain(filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&TavModuleLoaded)),                   \
+                filtercore::DLL_PROCESS_ATTACH, nullptr);                                                        \
+    }                                                                                                            \
+    __attribute__((destructor)) void TavModuleUnloaded()                                                         \
+    {                                                                                                            \
+        DllMain(tavModuleState.instance, filtercore::DLL_PROCESS_DETACH, nullptr);                               \
+    }                                                                                                            \
     }

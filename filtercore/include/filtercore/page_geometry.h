@@ -44,10 +44,10 @@ public:
     INT width = 215900;          // MediaSizeWidth, microns
     INT height = 279400;         // MediaSizeHeight, microns
     INT orientation = kOrientationPortrait;
-    BOOL unitIsInch = FALSE;     // CustomUnitType: "inch" 1, "mm" 0
-    BOOL transverse = FALSE;     // TransverseMode: "On" 1, "Off" 0
-    INT thickness = 0;           // ThicknessType: "Regular", "Thick", "Envelope"
-    BOOL fixedMargin = FALSE;    // UseFixedMargin: "On" 1, "Off" 0
+    BOOL unitIsInch = FALSE;       // CustomUnitType: "inch" 1, "mm" 0
+    BOOL transverse = FALSE;       // TransverseMode: "On" 1, "Off" 0
+    INT thickness = 0;             // ThicknessType: "Regular", "Thick", "Envelope"
+    BOOL fixedMargin = FALSE;      // UseFixedMargin: "On" 1, "Off" 0
     PaperMargins documentMargins;  // DocMarginLeft, -Right, -Top, -Bottom
     PaperMargins outputMargins;    // OutMarginLeft, -Right, -Top, -Bottom
     SHORT customPaperTemp = 256;   // CustomPaperTemp, carried for the filters that use it

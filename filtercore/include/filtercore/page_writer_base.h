@@ -95,9 +95,8 @@ struct FixedPageFrame {
 
 class PageWriterBase : public MarkupWriter {
 public:
-    HRESULT startElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName,
-                         int localNameLength, const WCHAR* qName, int qNameLength,
-                         ISAXAttributes* attributes) override;
+    HRESULT startElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName, int localNameLength,
+                         const WCHAR* qName, int qNameLength, ISAXAttributes* attributes) override;
     HRESULT endElement(const WCHAR* namespaceUri, int namespaceUriLength, const WCHAR* localName, int localNameLength,
                        const WCHAR* qName, int qNameLength) override;
 

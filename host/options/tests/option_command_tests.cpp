@@ -91,7 +91,8 @@ TEST(TicketCommand, MergesOverATicketFileAndWarnsOnStderr)
     std::ofstream(file) << "<not-a-ticket/>";
     CommandRun refused = Ticket({"--ticket=" + file.string()});
     EXPECT_EQ(refused.status, 2);
-    EXPECT_TRUE(Contains(refused.err, file.string() + ": the ticket's root element is not a PrintTicket")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, file.string() + ": the ticket's root element is not a PrintTicket"))
+        << refused.err;
     std::filesystem::remove(file);
 
     CommandRun missing = Ticket({"--ticket", file.string()});
@@ -118,8 +119,9 @@ TEST(OptionsCommand, ListsEveryOptionOneALine)
     EXPECT_EQ(count, tavoptions::OptionTable().size() + tavoptions::HostOptionTable().size());
     EXPECT_TRUE(Contains(run.out, "\nnumber-up/Pages per sheet: *1 2 4 6 9 16 25\n"));
     EXPECT_TRUE(Contains(run.out, "\nsides/Two-sided printing: *one-sided two-sided-long-edge two-sided-short-edge\n"));
-    EXPECT_TRUE(Contains(run.out, "\norientation-requested/Orientation: *portrait landscape reverse-landscape "
-                                  "reverse-portrait\n"));
+    EXPECT_TRUE(Contains(run.out,
+                         "\norientation-requested/Orientation: *portrait landscape reverse-landscape "
+                         "reverse-portrait\n"));
     EXPECT_TRUE(Contains(run.out, "\nwatermark-size/Watermark font size in points: *72 POINTS(1..500)\n"));
     EXPECT_TRUE(Contains(run.out, "\nbinding-gutter/Binding gutter: *0mm LENGTH(0mm..50mm)\n"));
     EXPECT_TRUE(Contains(run.out, "media/Media size: iso_a3_297x420mm iso_a4_210x297mm"));
@@ -145,7 +147,8 @@ TEST(TicketCommand, TakesOptionsTheWayLpDoes)
         {{"-o", "booklet"}, {"-o", "booklet=on"}},
         {{"-o", "booklet nobooklet"}, {"-o", "booklet=off"}},
         {{"-o", "Booklet=On MEDIA=a4"}, {"-o", "booklet=on", "-o", "media=iso_a4_210x297mm"}},
-        {{"-o", "watermark-text='Do not copy' transverse"}, {"-o", "watermark-text=Do not copy", "-o", "transverse=on"}},
+        {{"-o", "watermark-text='Do not copy' transverse"},
+         {"-o", "watermark-text=Do not copy", "-o", "transverse=on"}},
         {{"-o", "watermark-text=Do\\ not copy number-up=2"}, {"-o", "watermark-text=Do not copy", "-o", "number-up=2"}},
     };
     for (const Case& test : cases) {

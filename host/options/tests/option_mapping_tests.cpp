@@ -19,8 +19,7 @@ constexpr char kPrivateUri[] = "http://schemas.tavprint.example/quix/printing/20
 std::string Describe(const Options& options)
 {
     std::string text;
-    for (const auto& [name, value] : options)
-        text += " -o " + name + "=" + value;
+    for (const auto& [name, value] : options) text += " -o " + name + "=" + value;
     return text;
 }
 
@@ -56,7 +55,8 @@ TEST(OptionMapping, CustomSizeScoredPropertiesHoldOnlyParameterRefs)
     TicketQuery ticket(TicketFor({{"media", "custom_100x150mm"}}));
     const char* width = TAV_FEATURE("{k}PageMediaSize") "/psf:Option/psf:ScoredProperty[@name='{k}MediaSizeWidth']";
     EXPECT_EQ(ticket.Count(std::string(width) + "/*"), 1);
-    EXPECT_EQ(ticket.Read(std::string(width) + "/psf:ParameterRef/@name"), ticket.Expand("{k}PageMediaSizeMediaSizeWidth"));
+    EXPECT_EQ(ticket.Read(std::string(width) + "/psf:ParameterRef/@name"),
+              ticket.Expand("{k}PageMediaSizeMediaSizeWidth"));
     EXPECT_EQ(ticket.Count("/psf:PrintTicket/psf:ParameterInit"), 2);
     EXPECT_EQ(ticket.Count("//psf:Property[@name='{p}PageMediaSizeData']/psf:Property"), 13);
 
@@ -88,25 +88,24 @@ std::vector<std::string> MemberNames(const TicketQuery& ticket, const std::strin
     std::vector<std::string> names;
     for (size_t i = 1; i <= count + 1; ++i) {
         auto name = ticket.Read(group + "/psf:Property[" + std::to_string(i) + "]/@name");
-        if (name)
-            names.push_back(*name);
+        if (name) names.push_back(*name);
     }
     return names;
 }
 
 std::vector<std::string> Prefixed(const TicketQuery& ticket, std::vector<std::string> names)
 {
-    for (std::string& name : names)
-        name = ticket.Expand("{p}" + name);
+    for (std::string& name : names) name = ticket.Expand("{p}" + name);
     return names;
 }
 
 TEST(OptionMapping, GroupsHaveEveryMemberInReadingOrder)
 {
     TicketQuery watermark(TicketFor({{"watermark-text", "A"}, {"watermark-first-text", "B"}}));
-    std::vector<std::string> entry = {"ID",       "Type",           "PostionX",      "PostionY", "FontColor",
-                                      "FontSize", "Text",           "Angle",         "FontName", "FontItalicStyle",
-                                      "FontBoldStyle", "Filename",  "Scaling",       "SubData",  "BmpLightness"};
+    std::vector<std::string> entry = {
+        "ID",      "Type",    "PostionX",    "PostionY",        "FontColor",     "FontSize",
+        "Text",    "Angle",   "FontName",    "FontItalicStyle", "FontBoldStyle", "Filename",
+        "Scaling", "SubData", "BmpLightness"};
     for (const char* name : {"WatermarkSettings", "CustomWatermarkSettingsFirst", "CustomWatermarkSettingsOther"}) {
         std::string group = watermark.Expand(std::string(TAV_PROPERTY("{p}PageWatermarkData")) +
                                              "/psf:Property[@name='{p}" + name + "']");
@@ -114,18 +113,19 @@ TEST(OptionMapping, GroupsHaveEveryMemberInReadingOrder)
     }
 
     TicketQuery media(TicketFor({{"transverse", "on"}}));
-    std::vector<std::string> paper = {"CustomUnitType", "TransverseMode",  "ThicknessType",  "UseFixedMargin",
-                                      "DocMarginLeft",  "DocMarginRight",  "DocMarginTop",   "DocMarginBottom",
-                                      "OutMarginLeft",  "OutMarginRight",  "OutMarginTop",   "OutMarginBottom",
+    std::vector<std::string> paper = {"CustomUnitType", "TransverseMode", "ThicknessType", "UseFixedMargin",
+                                      "DocMarginLeft",  "DocMarginRight", "DocMarginTop",  "DocMarginBottom",
+                                      "OutMarginLeft",  "OutMarginRight", "OutMarginTop",  "OutMarginBottom",
                                       "CustomPaperTemp"};
     EXPECT_EQ(MemberNames(media, TAV_PROPERTY("{p}PageMediaSizeData"), paper.size()), Prefixed(media, paper));
 
     TicketQuery line(TicketFor({{"header-footer-id", "user"}}));
     std::vector<std::string> font = {"FontName",      "FontCharSet",   "FontItalicStyle", "FontBoldStyle",
                                      "FontUnderLine", "FontStruckOut", "FontSize",        "FontColor"};
-    EXPECT_EQ(MemberNames(line, line.Expand(TAV_PROPERTY("{p}PageHeaderFooterData") "/psf:Property[@name='{p}FontSettings']"),
-                          font.size()),
-              Prefixed(line, font));
+    EXPECT_EQ(
+        MemberNames(line, line.Expand(TAV_PROPERTY("{p}PageHeaderFooterData") "/psf:Property[@name='{p}FontSettings']"),
+                    font.size()),
+        Prefixed(line, font));
     EXPECT_EQ(MemberNames(line, TAV_PROPERTY("{p}PageHeaderFooterData"), 3),
               Prefixed(line, {"FontSettings", "IDPrintCustomName", "BackgroudColor"}));
 }
@@ -154,10 +154,13 @@ TEST(OptionMapping, ImageWatermarkNamesTheFileByItsFullPath)
 
 TEST(OptionMapping, IssueExampleMakesNUpDuplexAndMedia)
 {
-    TicketQuery ticket(TicketFor({{"number-up", "4"}, {"sides", "two-sided-long-edge"}, {"media", "iso_a4_210x297mm"}}));
+    TicketQuery ticket(
+        TicketFor({{"number-up", "4"}, {"sides", "two-sided-long-edge"}, {"media", "iso_a4_210x297mm"}}));
     ASSERT_TRUE(ticket.Parsed());
-    EXPECT_EQ(ticket.Read("//psf:Feature[@name='{k}JobNUpAllDocumentsContiguously']//psf:ScoredProperty[@name='{k}PagesPerSheet']"),
-              "4");
+    EXPECT_EQ(
+        ticket.Read(
+            "//psf:Feature[@name='{k}JobNUpAllDocumentsContiguously']//psf:ScoredProperty[@name='{k}PagesPerSheet']"),
+        "4");
     EXPECT_EQ(ticket.Read("//psf:Feature[@name='{k}JobDuplexAllDocumentsContiguously']/psf:Option/@name"),
               ticket.Expand("{k}TwoSidedLongEdge"));
     EXPECT_EQ(ticket.Read("//psf:Feature[@name='{k}PageMediaSize']/psf:Option/@name"), ticket.Expand("{k}ISOA4"));
@@ -175,11 +178,9 @@ std::string ConversionKinds(std::string_view format)
 {
     std::string kinds;
     for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%')
-            continue;
+        if (format[i] != '%') continue;
         size_t end = format.find_first_not_of("0123456789-+ #", i + 1);
-        if (end == std::string_view::npos)
-            return "malformed";
+        if (end == std::string_view::npos) return "malformed";
         if (format[end] == 'd')
             kinds += 'n';
         else if (format[end] == 's')

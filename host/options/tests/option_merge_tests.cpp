@@ -16,10 +16,12 @@ constexpr char kPrivate[] = "http://schemas.tavprint.example/quix/printing/2006/
 // settings no option touches.
 std::string BaseTicket()
 {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
-           "<f:PrintTicket xmlns:f=\"" + kFramework + "\" xmlns:k=\"" + kKeywords + "\" xmlns:kw=\"" + kKeywords +
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + "<f:PrintTicket xmlns:f=\"" + kFramework +
+           "\" xmlns:k=\"" + kKeywords + "\" xmlns:kw=\"" + kKeywords +
            "\" xmlns:i=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:s=\"http://www.w3.org/2001/XMLSchema\" "
-           "xmlns:v=\"" + kPrivate + "\" version=\"1\">"
+           "xmlns:v=\"" +
+           kPrivate +
+           "\" version=\"1\">"
            "<f:Feature name=\"kw:JobNUpAllDocumentsContiguously\"><f:Option>"
            "<f:ScoredProperty name=\"k:PagesPerSheet\"><f:Value i:type=\"s:integer\">2</f:Value></f:ScoredProperty>"
            "</f:Option></f:Feature>"
@@ -28,7 +30,8 @@ std::string BaseTicket()
            "</f:ScoredProperty></f:Option></f:Feature>"
            "<f:ParameterInit name=\"kw:PageMediaSizeMediaSizeWidth\"><f:Value i:type=\"s:integer\">99000</f:Value>"
            "</f:ParameterInit>"
-           "<f:ParameterInit name=\"k:JobCopiesAllDocuments\"><f:Value i:type=\"s:integer\">2</f:Value></f:ParameterInit>"
+           "<f:ParameterInit name=\"k:JobCopiesAllDocuments\"><f:Value "
+           "i:type=\"s:integer\">2</f:Value></f:ParameterInit>"
            "<f:Feature name=\"v:PageReverseImage\"><f:Option name=\"v:On\"/></f:Feature>"
            "<f:Feature name=\"k:PageOrientation\"><f:Option name=\"k:Landscape\"/></f:Feature>"
            "</f:PrintTicket>";
@@ -119,7 +122,8 @@ TEST(OptionMerge, UnusableFilesAreRefusedWithTheReason)
     const Case cases[] = {
         {"<psf:PrintTicket", "not well-formed"},
         {"<?xml version=\"1.0\"?><!DOCTYPE t [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>"
-         "<psf:PrintTicket xmlns:psf=\"" + std::string(kFramework) + "\" version=\"1\">&b;</psf:PrintTicket>",
+         "<psf:PrintTicket xmlns:psf=\"" +
+             std::string(kFramework) + "\" version=\"1\">&b;</psf:PrintTicket>",
          "DOCTYPE"},
         {"<Ticket xmlns=\"urn:x\"/>", "not a PrintTicket"},
         {"<psf:PrintTicket xmlns:psf=\"" + std::string(kFramework) + "\" version=\"2\"/>", "version is not 1"},

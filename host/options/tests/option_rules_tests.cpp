@@ -14,8 +14,7 @@ constexpr char kBindingOption[] = "//psf:Feature[@name='{k}JobBindAllDocuments']
 bool AnyContains(const std::vector<std::string>& lines, const std::string& part)
 {
     for (const std::string& line : lines) {
-        if (Contains(line, part))
-            return true;
+        if (Contains(line, part)) return true;
     }
     return false;
 }
@@ -57,7 +56,8 @@ TEST(OptionRules, BookletKeepsGivenValuesButWarnsOfTheOverride)
 TEST(OptionRules, BookletIsTheBinding)
 {
     std::vector<std::string> warnings;
-    TicketQuery ticket(TicketFor({{"booklet", "reverse"}, {"binding", "top"}, {"binding-gutter", "5mm"}}, "", &warnings));
+    TicketQuery ticket(
+        TicketFor({{"booklet", "reverse"}, {"binding", "top"}, {"binding-gutter", "5mm"}}, "", &warnings));
     EXPECT_EQ(ticket.Read(kBindingOption), ticket.Expand("{p}BookletReverseFlip"));
     EXPECT_EQ(ticket.Read("//psf:ScoredProperty[@name='{k}BindingGutter']"), "5000");
     EXPECT_TRUE(AnyContains(warnings, "binding=top has no effect with booklet=reverse"));
@@ -72,14 +72,18 @@ TEST(OptionRules, SubordinateOptionsWithoutTheirMainOptionAreIgnored)
     };
     const Case cases[] = {
         {{{"duplex-mode", "manual"}}, "duplex-mode=manual has no effect without sides", kDuplexOption},
-        {{{"number-up-layout", "tblr"}, {"page-border", "single"}}, "number-up-layout=tblr has no effect without number-up",
+        {{{"number-up-layout", "tblr"}, {"page-border", "single"}},
+         "number-up-layout=tblr has no effect without number-up",
          kPagesPerSheet},
         {{{"booklet-sheets-per-set", "5"}}, "booklet-sheets-per-set=5 has no effect without booklet", kBindingOption},
-        {{{"scale-offset", "1mm,1mm"}}, "scale-offset=1mm,1mm has no effect without print-scaling",
+        {{{"scale-offset", "1mm,1mm"}},
+         "scale-offset=1mm,1mm has no effect without print-scaling",
          "//psf:Feature[@name='{k}PageScaling']"},
-        {{{"watermark-size", "40"}}, "watermark-size=40 has no effect without watermark-text or watermark-image",
+        {{{"watermark-size", "40"}},
+         "watermark-size=40 has no effect without watermark-text or watermark-image",
          "//psf:Feature[@name='{k}PageWatermark']"},
-        {{{"header-footer-font", "Courier"}}, "header-footer-font=Courier has no effect without header-footer",
+        {{{"header-footer-font", "Courier"}},
+         "header-footer-font=Courier has no effect without header-footer",
          "//psf:Feature[@name='{p}PageHeaderFooter']"},
     };
     for (const Case& test : cases) {
@@ -99,7 +103,8 @@ TEST(OptionRules, InactiveMainOptionLeavesItsSubordinatesAtTheirDefaults)
                   "", &warnings));
     EXPECT_TRUE(AnyContains(warnings, "duplex-mode=manual has no effect with sides=one-sided"));
     EXPECT_TRUE(AnyContains(warnings, "poster-cut-lines=on has no effect with poster=none"));
-    EXPECT_EQ(ticket.Read("//psf:Feature[@name='{k}PagePoster']/psf:Feature[@name='{p}PagePrintCutOutLine']/psf:Option/@name"),
+    EXPECT_EQ(ticket.Read(
+                  "//psf:Feature[@name='{k}PagePoster']/psf:Feature[@name='{p}PagePrintCutOutLine']/psf:Option/@name"),
               ticket.Expand("{p}Off"));
 }
 

@@ -67,7 +67,8 @@ TEST(OptionValues, TextsMustBeCleanUtf8)
     size_t units = 0;
     EXPECT_TRUE(tavoptions::IsCleanText("Entw\xC3\xBCrf \xE2\x82\xAC \xF0\x9F\x98\x80", &units));
     EXPECT_EQ(units, 12u);  // eleven characters, the last one in two units
-    for (const char* bad : {"a\x01", "tab\there", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xEF\xBF\xBE", "\xF4\x90\x80\x80"})
+    for (const char* bad :
+         {"a\x01", "tab\there", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xEF\xBF\xBE", "\xF4\x90\x80\x80"})
         EXPECT_FALSE(tavoptions::IsCleanText(bad, &units)) << bad;
 
     EXPECT_TRUE(Contains(RefusalOf({{"watermark-text", ""}}), "needs a text"));
@@ -76,8 +77,7 @@ TEST(OptionValues, TextsMustBeCleanUtf8)
     TicketFor({{"watermark-text", "A"}, {"watermark-font", std::string(31, 'F')}});
     EXPECT_TRUE(Contains(RefusalOf({{"watermark-text", "A"}, {"watermark-font", std::string(32, 'F')}}), "too long"));
     std::string sixteenEmoji;
-    for (int i = 0; i < 16; ++i)
-        sixteenEmoji += "\xF0\x9F\x98\x80";
+    for (int i = 0; i < 16; ++i) sixteenEmoji += "\xF0\x9F\x98\x80";
     EXPECT_TRUE(Contains(RefusalOf({{"header-footer-id", "user"}, {"header-footer-font", sixteenEmoji}}), "too long"));
 }
 
@@ -90,9 +90,11 @@ TEST(OptionValues, RefusalsNameTheOptionAndListWhatItAccepts)
               "booklet-sheets-per-set: value \"0\" is out of range; accepted values: all SHEETS(1..100)");
     EXPECT_EQ(RefusalOf({{"binding-gutter", "2in"}}),
               "binding-gutter: value \"2in\" is out of range; accepted values: LENGTH(0mm..50mm)");
-    EXPECT_TRUE(Contains(RefusalOf({{"print-scaling", "custom:0"}}), "print-scaling: value \"custom:0\" is out of range"));
-    EXPECT_TRUE(Contains(RefusalOf({{"orientation-requested", "7"}}), "portrait landscape reverse-landscape "
-                                                                       "reverse-portrait 3 4 5 6"));
+    EXPECT_TRUE(
+        Contains(RefusalOf({{"print-scaling", "custom:0"}}), "print-scaling: value \"custom:0\" is out of range"));
+    EXPECT_TRUE(Contains(RefusalOf({{"orientation-requested", "7"}}),
+                         "portrait landscape reverse-landscape "
+                         "reverse-portrait 3 4 5 6"));
     EXPECT_TRUE(Contains(RefusalOf({{"media", "A0"}}), "iso_a4_210x297mm"));
     EXPECT_TRUE(Contains(RefusalOf({{"watermark-color", "red"}}), "#RRGGBB"));
 
@@ -105,12 +107,11 @@ TEST(OptionValues, RefusalsNameTheOptionAndListWhatItAccepts)
 TEST(OptionValues, EveryDefaultIsAnAcceptedValue)
 {
     for (const tavoptions::OptionSpec& spec : tavoptions::OptionTable()) {
-        if (spec.defaultValue.empty())
-            continue;
+        if (spec.defaultValue.empty()) continue;
         std::string ticket;
         std::string error;
-        EXPECT_TRUE(BuildJobTicket({{std::string(spec.name), std::string(spec.defaultValue)}}, "", &ticket, nullptr,
-                                   &error))
+        EXPECT_TRUE(
+            BuildJobTicket({{std::string(spec.name), std::string(spec.defaultValue)}}, "", &ticket, nullptr, &error))
             << error;
     }
 }

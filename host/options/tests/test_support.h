@@ -31,7 +31,4 @@ inline std::string RefusalOf(const Options& options, const std::string& base = "
     return error;
 }
 
-inline bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

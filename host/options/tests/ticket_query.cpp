@@ -27,8 +27,7 @@ bool IsFramework(xmlNodePtr node, const char* name)
 xmlNodePtr FrameworkChild(xmlNodePtr node, const char* name)
 {
     for (xmlNodePtr child = node->children; child; child = child->next) {
-        if (IsFramework(child, name))
-            return child;
+        if (IsFramework(child, name)) return child;
     }
     return nullptr;
 }
@@ -53,25 +52,20 @@ std::string Content(xmlNodePtr node)
 
 TicketQuery::TicketQuery(const std::string& xml)
 {
-    document_ = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                              XML_PARSE_NONET | XML_PARSE_NOBLANKS);
-    if (!document_)
-        return;
+    document_ =
+        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS);
+    if (!document_) return;
     keywords_ = Prefix(kKeywords);
     private_ = Prefix(kPrivate);
 }
 
-TicketQuery::~TicketQuery()
-{
-    xmlFreeDoc(document_);
-}
+TicketQuery::~TicketQuery() { xmlFreeDoc(document_); }
 
 std::string TicketQuery::Prefix(const char* uri) const
 {
     xmlNodePtr root = xmlDocGetRootElement(document_);
     for (xmlNsPtr ns = root ? root->nsDef : nullptr; ns; ns = ns->next) {
-        if (Text(ns->href) == uri)
-            return ns->prefix ? Text(ns->prefix) + ":" : "(default)";
+        if (Text(ns->href) == uri) return ns->prefix ? Text(ns->prefix) + ":" : "(default)";
     }
     return "(undeclared)";
 }
@@ -96,15 +90,13 @@ std::string TicketQuery::Expand(std::string_view text) const
 TicketQuery::XPathResult TicketQuery::Evaluate(std::string_view expression) const
 {
     XPathResult result(nullptr, &xmlXPathFreeObject);
-    if (!document_)
-        return result;
+    if (!document_) return result;
     std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(xmlXPathNewContext(document_),
-                                                                              &xmlXPathFreeContext);
+                                                                             &xmlXPathFreeContext);
     xmlXPathRegisterNs(context.get(), Xml("psf"), Xml(kFramework));
     std::string expanded = Expand(expression);
     result.reset(xmlXPathEvalExpression(Xml(expanded.c_str()), context.get()));
-    if (result && result->type != XPATH_NODESET)
-        result.reset();
+    if (result && result->type != XPATH_NODESET) result.reset();
     return result;
 }
 
@@ -117,18 +109,15 @@ int TicketQuery::Count(std::string_view expression) const
 xmlNodePtr TicketQuery::First(std::string_view expression) const
 {
     XPathResult result = Evaluate(expression);
-    if (!result || xmlXPathNodeSetGetLength(result->nodesetval) == 0)
-        return nullptr;
+    if (!result || xmlXPathNodeSetGetLength(result->nodesetval) == 0) return nullptr;
     return xmlXPathNodeSetItem(result->nodesetval, 0);
 }
 
 xmlNodePtr TicketQuery::ValueElement(xmlNodePtr node) const
 {
-    if (xmlNodePtr value = FrameworkChild(node, "Value"))
-        return value;
+    if (xmlNodePtr value = FrameworkChild(node, "Value")) return value;
     xmlNodePtr reference = FrameworkChild(node, "ParameterRef");
-    if (!reference)
-        return nullptr;
+    if (!reference) return nullptr;
     std::string name = Attribute(reference, "name");
     for (xmlNodePtr child = xmlDocGetRootElement(document_)->children; child; child = child->next) {
         if (IsFramework(child, "ParameterInit") && Attribute(child, "name") == name)
@@ -140,13 +129,10 @@ xmlNodePtr TicketQuery::ValueElement(xmlNodePtr node) const
 std::optional<std::string> TicketQuery::Read(std::string_view expression) const
 {
     xmlNodePtr node = First(expression);
-    if (!node)
-        return std::nullopt;
-    if (node->type == XML_ATTRIBUTE_NODE)
-        return Content(node);
+    if (!node) return std::nullopt;
+    if (node->type == XML_ATTRIBUTE_NODE) return Content(node);
     xmlNodePtr value = ValueElement(node);
-    if (!value)
-        return std::nullopt;
+    if (!value) return std::nullopt;
     return Content(value);
 }
 
@@ -154,29 +140,24 @@ std::string TicketQuery::ValueType(std::string_view expression) const
 {
     xmlNodePtr node = First(expression);
     xmlNodePtr value = node ? ValueElement(node) : nullptr;
-    if (!value)
-        return "";
+    if (!value) return "";
     xmlChar* type = xmlGetNsProp(value, Xml("type"), Xml(kXsi));
     std::string qualified = Text(type);
     xmlFree(type);
     size_t colon = qualified.find(':');
-    if (colon == std::string::npos)
-        return "";
+    if (colon == std::string::npos) return "";
     xmlNsPtr ns = xmlSearchNs(document_, value, Xml(qualified.substr(0, colon).c_str()));
-    if (!ns || Text(ns->href) != kXsd)
-        return "";
+    if (!ns || Text(ns->href) != kXsd) return "";
     return qualified.substr(colon + 1);
 }
 
 std::string TicketQuery::NameUri(std::string_view expression) const
 {
     xmlNodePtr node = First(expression);
-    if (!node || node->type != XML_ELEMENT_NODE)
-        return "";
+    if (!node || node->type != XML_ELEMENT_NODE) return "";
     std::string name = Attribute(node, "name");
     size_t colon = name.find(':');
-    if (colon == std::string::npos)
-        return "";
+    if (colon == std::string::npos) return "";
     xmlNsPtr ns = xmlSearchNs(document_, node, Xml(name.substr(0, colon).c_str()));
     return ns ? Text(ns->href) : "";
 }

@@ -74,8 +74,10 @@ public:
     PackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
                     std::shared_ptr<SenderState> state, std::shared_ptr<PartNameRegistry> names,
                     std::function<void()> onPage, std::shared_ptr<PartQueue> queue)
-        : ConsumerBase(std::move(log), std::move(state), std::move(names)), writer_(std::move(writer)),
-          onPage_(std::move(onPage)), queue_(std::move(queue))
+        : ConsumerBase(std::move(log), std::move(state), std::move(names)),
+          writer_(std::move(writer)),
+          onPage_(std::move(onPage)),
+          queue_(std::move(queue))
     {
     }
     ~PackageConsumer() override
@@ -187,8 +189,11 @@ public:
     PackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
                     std::shared_ptr<PartTracker> tracker, std::shared_ptr<std::atomic<bool>> drained,
                     std::shared_ptr<PartQueue> queue)
-        : walker_(std::move(walker)), log_(std::move(log)), tracker_(std::move(tracker)),
-          drained_(std::move(drained)), queue_(std::move(queue))
+        : walker_(std::move(walker)),
+          log_(std::move(log)),
+          tracker_(std::move(tracker)),
+          drained_(std::move(drained)),
+          queue_(std::move(queue))
     {
     }
     ~PackageProvider() override
@@ -290,7 +295,8 @@ private:
 
 class Communicator : public ComObject<IInterFilterCommunicator> {
 public:
-    Communicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer) : reader_(std::move(reader)), writer_(std::move(writer))
+    Communicator(ComPtr<IUnknown> reader, ComPtr<IUnknown> writer)
+        : reader_(std::move(reader)), writer_(std::move(writer))
     {
     }
     HRESULT RequestReader(void** reader) override { return Hand(reader_, reader); }
@@ -384,15 +390,13 @@ std::string PartTracker::Last() const
     return last_;
 }
 
-ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
-                                                 std::shared_ptr<FailureLog> log,
+ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
                                                  std::shared_ptr<PartTracker> tracker,
                                                  std::shared_ptr<std::atomic<bool>> drained,
                                                  std::shared_ptr<PartQueue> readAhead)
 {
-    return ComPtr<IXpsDocumentProvider>::Adopt(new PackageProvider(std::move(walker), std::move(log),
-                                                                   std::move(tracker), std::move(drained),
-                                                                   std::move(readAhead)));
+    return ComPtr<IXpsDocumentProvider>::Adopt(new PackageProvider(
+        std::move(walker), std::move(log), std::move(tracker), std::move(drained), std::move(readAhead)));
 }
 
 ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker)
@@ -408,8 +412,8 @@ ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue,
         new QueueConsumer(std::move(queue), std::move(log), std::move(state), std::move(names)));
 }
 
-ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
-                                                 std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
+                                                 std::shared_ptr<SenderState> state,
                                                  std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage,
                                                  std::shared_ptr<PartQueue> writeBehind)
 {

@@ -46,14 +46,12 @@ struct SenderState {
 // aborted). A fault in the package is recorded in log, when the filter
 // reaches it, and ends the walk; *drained becomes true once the walk handed
 // out its last part.
-ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker,
-                                                 std::shared_ptr<FailureLog> log,
+ComPtr<IXpsDocumentProvider> MakePackageProvider(std::unique_ptr<PackageWalker> walker, std::shared_ptr<FailureLog> log,
                                                  std::shared_ptr<PartTracker> tracker,
                                                  std::shared_ptr<std::atomic<bool>> drained,
                                                  std::shared_ptr<PartQueue> readAhead);
 // The provider of every later filter: what the filter before it sent.
-ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue,
-                                               std::shared_ptr<PartTracker> tracker);
+ComPtr<IXpsDocumentProvider> MakeQueueProvider(std::shared_ptr<PartQueue> queue, std::shared_ptr<PartTracker> tracker);
 // The consumer of every filter but the last: hands parts to the next one.
 // Every consumer of a job gives out new part names from the job's one
 // registry.
@@ -64,8 +62,8 @@ ComPtr<IXpsDocumentConsumer> MakeQueueConsumer(std::shared_ptr<PartQueue> queue,
 // its own that takes the parts sent from writeBehind (started by the first
 // send, ended by CloseSender, by the consumer's release or by aborting the
 // queue). onPage is called, on that thread, after each page written.
-ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer,
-                                                 std::shared_ptr<FailureLog> log, std::shared_ptr<SenderState> state,
+ComPtr<IXpsDocumentConsumer> MakePackageConsumer(std::unique_ptr<PackageWriter> writer, std::shared_ptr<FailureLog> log,
+                                                 std::shared_ptr<SenderState> state,
                                                  std::shared_ptr<PartNameRegistry> names, std::function<void()> onPage,
                                                  std::shared_ptr<PartQueue> writeBehind);
 

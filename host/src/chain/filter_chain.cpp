@@ -97,7 +97,7 @@ std::string HresultText(HRESULT result)
 struct FilterChain::Slot {
     ChainFilter filter;
     std::shared_ptr<PartTracker> tracker = std::make_shared<PartTracker>();
-    std::shared_ptr<PartQueue> output;       // null for the last filter
+    std::shared_ptr<PartQueue> output;  // null for the last filter
     std::shared_ptr<SenderState> sender;
     std::thread thread;
     HRESULT result = S_OK;

@@ -26,14 +26,14 @@ struct FilterFailure {
 };
 
 struct ChainEnds {
-    ComPtr<IUnknown> firstProvider;           // the first filter's reader
-    std::shared_ptr<PartTracker> firstTracker;  // what the first provider handed out
+    ComPtr<IUnknown> firstProvider;                   // the first filter's reader
+    std::shared_ptr<PartTracker> firstTracker;        // what the first provider handed out
     std::shared_ptr<std::atomic<bool>> firstDrained;  // the first provider gave its last part
-    std::shared_ptr<PartQueue> firstQueue;    // what the first provider reads ahead into, if it does
-    ComPtr<IUnknown> lastWriter;              // the last filter's writer
-    std::shared_ptr<SenderState> lastState;   // whether the last filter closed it
-    std::shared_ptr<PartQueue> lastQueue;     // what the last writer writes behind from, if it does
-    std::shared_ptr<PartNameRegistry> names;  // the part names the job uses
+    std::shared_ptr<PartQueue> firstQueue;            // what the first provider reads ahead into, if it does
+    ComPtr<IUnknown> lastWriter;                      // the last filter's writer
+    std::shared_ptr<SenderState> lastState;           // whether the last filter closed it
+    std::shared_ptr<PartQueue> lastQueue;             // what the last writer writes behind from, if it does
+    std::shared_ptr<PartNameRegistry> names;          // the part names the job uses
 };
 
 class FilterChain {

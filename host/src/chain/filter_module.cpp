@@ -16,7 +16,8 @@ std::unique_ptr<FilterModule> FilterModule::Load(const std::string& path)
     module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module->handle_ == nullptr) {
         const char* message = dlerror();
-        throw std::runtime_error("cannot load the filter module " + path + ": " + (message ? message : "unknown error"));
+        throw std::runtime_error("cannot load the filter module " + path + ": " +
+                                 (message ? message : "unknown error"));
     }
     module->getClassObject_ = reinterpret_cast<DllGetClassObjectFunction>(dlsym(module->handle_, "DllGetClassObject"));
     if (module->getClassObject_ == nullptr) {

@@ -148,7 +148,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     if (line.command == Command::Help || line.command == Command::Version) return line;
     size_t wanted = line.command == Command::Info ? 1 : 2;
     if (positional.size() != wanted) {
-        throw UsageError(line.command == Command::Info ? "info takes one package" : "give an INPUT and an OUTPUT package");
+        throw UsageError(line.command == Command::Info ? "info takes one package"
+                                                       : "give an INPUT and an OUTPUT package");
     }
     line.job.input = positional[0];
     if (wanted == 2) line.job.output = positional[1];

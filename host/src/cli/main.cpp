@@ -1,6 +1,6 @@
 // tavpipe: runs print filter chains over XPS packages.
-#include <signal.h>
 #include <malloc.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <stdlib.h>
@@ -47,20 +47,15 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     switch (line.command) {
-    case Command::Help:
-        std::cout << UsageText();
-        return kExitSuccess;
-    case Command::Version:
-        std::cout << "tavpipe 0.1\n";
-        return kExitSuccess;
+    case Command::Help: std::cout << UsageText(); return kExitSuccess;
+    case Command::Version: std::cout << "tavpipe 0.1\n"; return kExitSuccess;
     case Command::Info: {
         std::string error;
         int status = PrintPackageInfo(line.job.input, line.job.limits, std::cout, &error);
         if (status != kExitSuccess) std::cerr << "tavpipe: " << error << "\n";
         return status;
     }
-    case Command::Run:
-        break;
+    case Command::Run: break;
     }
     ProgressLine progress(!line.quiet && isatty(STDERR_FILENO));
     line.job.onPageCount = [&progress](uint64_t pages) { progress.SetTotal(pages); };

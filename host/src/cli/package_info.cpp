@@ -55,8 +55,7 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
     try {
         std::optional<StandardInputSpool> standardInput;
         if (input == "-") standardInput.emplace();
-        std::shared_ptr<Package> package =
-            Package::Open(standardInput ? standardInput->Path() : input, limits, log);
+        std::shared_ptr<Package> package = Package::Open(standardInput ? standardInput->Path() : input, limits, log);
         PackageWalker walker(package);
         out << inputName << ": " << (package->Flavour() == xps::Flavour::OpenXps ? "OpenXPS" : "XPS") << " package\n";
         int documents = 0;
@@ -68,9 +67,7 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
             if (!data) continue;  // the XPS document itself
             if (data->Ticket()) ++tickets;
             switch (data->Role()) {
-            case PartRole::Sequence:
-                out << "sequence " << data->Name() << ", " << TicketText(data) << "\n";
-                break;
+            case PartRole::Sequence: out << "sequence " << data->Name() << ", " << TicketText(data) << "\n"; break;
             case PartRole::Document:
                 ++documents;
                 pageInDocument = 0;
@@ -90,9 +87,7 @@ int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ost
                 }
                 break;
             }
-            default:
-                out << "part " << data->Name() << " (" << data->ContentType() << ")\n";
-                break;
+            default: out << "part " << data->Name() << " (" << data->ContentType() << ")\n"; break;
             }
         }
         out << documents << (documents == 1 ? " document, " : " documents, ") << pages

@@ -48,8 +48,8 @@ std::string ReadSmallFile(const std::string& path, const char* what)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        throw JobStop{kExitUsage, FailureMessage(path, "", std::string("cannot read the ") + what + ": " +
-                                                                std::strerror(errno))};
+        throw JobStop{kExitUsage,
+                      FailureMessage(path, "", std::string("cannot read the ") + what + ": " + std::strerror(errno))};
     }
     std::string bytes;
     char block[65536];
@@ -187,8 +187,8 @@ bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
 // the rule).
 std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
                                 const std::vector<std::string>& ownTickets,
-                                std::vector<std::pair<std::string, std::string>> options,
-                                const std::string& ticketFile, const std::string& base)
+                                std::vector<std::pair<std::string, std::string>> options, const std::string& ticketFile,
+                                const std::string& base)
 {
     bool mediumNamed = AnyNames(ownTickets, "PageMediaSize");
     bool orientationNamed = AnyNames(ownTickets, "PageOrientation");
@@ -215,8 +215,8 @@ std::string DeltaWithPageMedium(const std::string& printer, const std::shared_pt
 // The spooler's record of the job, under the number the property bag gives
 // the filters, so that they find it whatever set it; pages: the selected
 // pages, when the package says how many it has.
-SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag,
-                                 const SYSTEMTIME& submitted, std::optional<uint64_t> pages)
+SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag, const SYSTEMTIME& submitted,
+                                 std::optional<uint64_t> pages)
 {
     SpoolerJobRecord record;
     record.printer = request.printer;
@@ -432,14 +432,14 @@ JobOutcome RunJob(const JobRequest& request)
     ends.lastState = std::make_shared<SenderState>();
     ends.names = JobPartNames(*package, jobTicket.Get());
     if (streamOutput) {
-        ends.lastWriter = ComPtr<IUnknown>::Adopt(
-            MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
+        ends.lastWriter =
+            ComPtr<IUnknown>::Adopt(MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
     } else {
         auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
         ends.lastQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
-        ends.lastWriter = ComPtr<IUnknown>::Adopt(MakePackageConsumer(std::move(writer), log, ends.lastState,
-                                                                      ends.names, request.onPage, ends.lastQueue)
-                                                      .Detach());
+        ends.lastWriter = ComPtr<IUnknown>::Adopt(
+            MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage, ends.lastQueue)
+                .Detach());
     }
 
     if (pageCount && request.onPageCount) request.onPageCount(selection.CountWithin(*pageCount));

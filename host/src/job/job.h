@@ -22,9 +22,9 @@ enum ExitStatus {
 };
 
 struct JobRequest {
-    std::string input;   // "-": standard input
-    std::string output;  // "-": standard output
-    std::vector<std::string> filters;  // empty: the configuration's default chain
+    std::string input;                                            // "-": standard input
+    std::string output;                                           // "-": standard output
+    std::vector<std::string> filters;                             // empty: the configuration's default chain
     std::vector<std::pair<std::string, std::string>> options;     // -o NAME=VALUE
     std::vector<std::pair<std::string, std::string>> properties;  // --set-property NAME=VALUE
     std::string ticketFile;

@@ -46,8 +46,8 @@ std::optional<std::pair<std::string, std::string>> NameAttribute(xmlNode* elemen
     name = name.substr(first, last - first + 1);
     size_t colon = name.find(':');
     std::string prefix = colon == std::string::npos ? "" : name.substr(0, colon);
-    xmlNs* ns = xmlSearchNs(element->doc, element,
-                            prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
+    xmlNs* ns =
+        xmlSearchNs(element->doc, element, prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
     if (ns == nullptr) return std::nullopt;
     return std::make_pair(std::string(View(ns->href)), name.substr(colon == std::string::npos ? 0 : colon + 1));
 }
@@ -138,8 +138,7 @@ std::optional<FirstPage> FirstPageOf(const std::shared_ptr<Package>& package)
     return std::nullopt;
 }
 
-std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double width, double height,
-                                                                     bool withOrientation)
+std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double width, double height, bool withOrientation)
 {
     double across = width * kMicronsPerUnit;
     double down = height * kMicronsPerUnit;

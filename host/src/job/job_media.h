@@ -50,7 +50,6 @@ std::optional<FirstPage> FirstPageOf(const std::shared_ptr<Package>& package);
 // else a custom size, and, for a page wider than tall, landscape
 // orientation unless withOrientation is false. Nothing for a size no custom
 // size can take.
-std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double width, double height,
-                                                                     bool withOrientation);
+std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double width, double height, bool withOrientation);
 
 }  // namespace tav::host

@@ -21,7 +21,7 @@ constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finish
 constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finisher"};
 
 struct OptionReaders {
-    std::string_view option;  // a name, or a prefix ending in '*'
+    std::string_view option;   // a name, or a prefix ending in '*'
     std::string_view filters;  // separated by blanks
 };
 
@@ -72,10 +72,7 @@ std::vector<std::string> FiltersListedFor(const std::string& option, const Optio
     return {};
 }
 
-std::vector<std::string> ReadersOf(const std::string& option)
-{
-    return FiltersListedFor(option, kReaders);
-}
+std::vector<std::string> ReadersOf(const std::string& option) { return FiltersListedFor(option, kReaders); }
 
 bool Among(std::string_view name, const auto& names)
 {
@@ -112,8 +109,8 @@ std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& ch
         bool acted = std::any_of(inChain.begin(), inChain.end(),
                                  [](const std::string& reader) { return Among(reader, kActingFilters); });
         if (inChain.empty()) {
-            warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) +
-                               ") reads it; " + Listed(readers) + (readers.size() == 1 ? " does" : " do"));
+            warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) + ") reads it; " +
+                               Listed(readers) + (readers.size() == 1 ? " does" : " do"));
         } else if (!acted) {
             warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
                                (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");

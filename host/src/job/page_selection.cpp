@@ -14,8 +14,7 @@ uint64_t ParsePageNumber(std::string_view text, std::string_view range)
 {
     uint64_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0 ||
-        value == kOpenEnd) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0 || value == kOpenEnd) {
         throw std::invalid_argument("\"" + std::string(range) + "\" is no page or range of pages (1-4, 8, 10-)");
     }
     return value;

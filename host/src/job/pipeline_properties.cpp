@@ -89,8 +89,7 @@ VARIANT PropertyValue(const std::string& name, const std::string& text)
         value.vt = VT_UI8;
         value.ullVal = static_cast<ULONGLONG>(ParseNumber<int64_t>(name, text));
         return value;
-    case PropertyType::Object:
-        break;
+    case PropertyType::Object: break;
     }
     throw PropertyError("property " + name + " is an object the host makes; it cannot be set as text");
 }

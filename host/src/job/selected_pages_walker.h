@@ -15,8 +15,8 @@ namespace tav::host {
 
 class SelectedPagesWalker : public PackageWalker {
 public:
-    SelectedPagesWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket,
-                        PageSelection selection, std::function<void()> onPage);
+    SelectedPagesWalker(std::shared_ptr<Package> package, ComPtr<IPartPrintTicket> jobTicket, PageSelection selection,
+                        std::function<void()> onPage);
 
     ComPtr<IUnknown> Next() override;
     const std::string& CurrentPartName() const override { return currentName_; }

@@ -27,10 +27,7 @@ LPWSTR Text(std::u16string& text) { return text.data(); }
 
 }  // namespace
 
-std::string DriverConfigFile()
-{
-    return ResolveModulePath("libtavprep.so");
-}
+std::string DriverConfigFile() { return ResolveModulePath("libtavprep.so"); }
 
 std::string JobOwnerName(const std::string& given)
 {
@@ -59,16 +56,15 @@ std::string JobDocumentName(const std::string& title, const std::string& input)
     return slash == std::string::npos ? input : input.substr(slash + 1);
 }
 
-SpoolerJob::SpoolerJob(const SpoolerJobRecord& record)
-    : printerName_(Utf8ToWide(record.printer)), jobId_(record.jobId)
+SpoolerJob::SpoolerJob(const SpoolerJobRecord& record) : printerName_(Utf8ToWide(record.printer)), jobId_(record.jobId)
 {
     std::u16string driverName = u"tav print filters";
     std::u16string environment = u"Linux";
     std::u16string driverPath = Utf8ToWide(ResolveModulePath("libtavrip.so"));
     std::u16string dataFile = Utf8ToWide(record.deviceFile);
     std::u16string configFile = Utf8ToWide(DriverConfigFile());
-    DRIVER_INFO_2W driver{kDriverVersion, Text(driverName), Text(environment), Text(driverPath), Text(dataFile),
-                          Text(configFile)};
+    DRIVER_INFO_2W driver{kDriverVersion,   Text(driverName), Text(environment),
+                          Text(driverPath), Text(dataFile),   Text(configFile)};
     if (!SpoolerSetPrinterDriver(printerName_.c_str(), &driver)) {
         throw std::runtime_error("the spooler refuses the printer " + record.printer);
     }

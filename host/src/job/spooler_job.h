@@ -17,8 +17,8 @@ struct SpoolerJobRecord {
     uint32_t jobId = 1;
     std::string owner;
     std::string document;
-    std::string deviceFile;  // empty: the built-in device
-    SYSTEMTIME submitted{};  // UTC
+    std::string deviceFile;   // empty: the built-in device
+    SYSTEMTIME submitted{};   // UTC
     uint32_t totalPages = 0;  // 0: not known
 };
 

@@ -53,9 +53,6 @@ StandardInputSpool::~StandardInputSpool()
     if (fd_ >= 0) close(fd_);
 }
 
-std::string DisplayName(const std::string& path, const char* standardName)
-{
-    return path == "-" ? standardName : path;
-}
+std::string DisplayName(const std::string& path, const char* standardName) { return path == "-" ? standardName : path; }
 
 }  // namespace tav::host

@@ -12,7 +12,8 @@ ContentTypes ContentTypes::Parse(std::unique_ptr<ByteReader> source)
 {
     ContentTypes types;
     XmlPullReader reader(std::move(source), kPartName);
-    if (!reader.NextElement() || reader.LocalName() != "Types" || reader.NamespaceUri() != xps::kContentTypesNamespace) {
+    if (!reader.NextElement() || reader.LocalName() != "Types" ||
+        reader.NamespaceUri() != xps::kContentTypesNamespace) {
         reader.Fail("the root element is not Types of the OPC content types namespace");
     }
     CheckPackageElement(reader, xps::kContentTypesNamespace, {});

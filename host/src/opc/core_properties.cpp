@@ -6,8 +6,7 @@
 namespace tav::host {
 namespace {
 
-constexpr std::string_view kCoreNamespace =
-    "http://schemas.openxmlformats.org/package/2006/metadata/core-properties";
+constexpr std::string_view kCoreNamespace = "http://schemas.openxmlformats.org/package/2006/metadata/core-properties";
 constexpr std::string_view kDublinCore = "http://purl.org/dc/elements/1.1/";
 constexpr std::string_view kDublinCoreTerms = "http://purl.org/dc/terms/";
 constexpr std::string_view kSchemaInstance = "http://www.w3.org/2001/XMLSchema-instance";
@@ -43,7 +42,8 @@ void CheckCoreProperties(std::unique_ptr<ByteReader> source, const std::string& 
         for (const XmlPullReader::NamedAttribute& attribute : reader.Attributes()) {
             if (attribute.namespaceUri == kSchemaInstance && attribute.localName == "type" && dated) {
                 if (!IsW3cdtf(reader, attribute.value)) {
-                    reader.Fail("dcterms:" + local + " has the xsi:type \"" + attribute.value + "\", not dcterms:W3CDTF");
+                    reader.Fail("dcterms:" + local + " has the xsi:type \"" + attribute.value +
+                                "\", not dcterms:W3CDTF");
                 }
                 typed = true;
                 continue;

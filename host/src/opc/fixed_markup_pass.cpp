@@ -1,7 +1,7 @@
 #include "opc/fixed_markup_pass.h"
 
-#include <libxml/parser.h>
 #include <libxml/SAX2.h>
+#include <libxml/parser.h>
 
 #include <cstring>
 #include <set>
@@ -27,8 +27,7 @@ std::string_view View(const xmlChar* text)
 // Namespaces whose elements or attributes this consumer understands.
 bool UnderstoodNamespace(std::string_view uri)
 {
-    return uri == xps::kXpsNamespace || uri == kKeyNamespace || uri == kXmlNamespace ||
-           uri == kCompatibilityNamespace;
+    return uri == xps::kXpsNamespace || uri == kKeyNamespace || uri == kXmlNamespace || uri == kCompatibilityNamespace;
 }
 
 std::vector<std::string_view> Tokens(std::string_view text)
@@ -53,10 +52,25 @@ void AppendEscaped(std::string* out, std::string_view text, bool attribute)
         case '&': *out += "&amp;"; break;
         case '<': *out += "&lt;"; break;
         case '>': *out += "&gt;"; break;
-        case '"': if (attribute) *out += "&quot;"; else out->push_back(c); break;
+        case '"':
+            if (attribute)
+                *out += "&quot;";
+            else
+                out->push_back(c);
+            break;
         case '\r': *out += "&#13;"; break;
-        case '\n': if (attribute) *out += "&#10;"; else out->push_back(c); break;
-        case '\t': if (attribute) *out += "&#9;"; else out->push_back(c); break;
+        case '\n':
+            if (attribute)
+                *out += "&#10;";
+            else
+                out->push_back(c);
+            break;
+        case '\t':
+            if (attribute)
+                *out += "&#9;";
+            else
+                out->push_back(c);
+            break;
         default: out->push_back(c);
         }
     }
@@ -81,14 +95,14 @@ void ReferencesOfValue(const char* name, std::string_view value, bool dictionary
     // Most attributes are none of these: they are told apart before
     // anything is trimmed or compared at length.
     size_t first = 0;
-    while (first < value.size() && (value[first] == ' ' || value[first] == '\t' || value[first] == '\r' ||
-                                    value[first] == '\n')) {
+    while (first < value.size() &&
+           (value[first] == ' ' || value[first] == '\t' || value[first] == '\r' || value[first] == '\n')) {
         ++first;
     }
     if (first == value.size()) return;
     bool mayBeColor = value[first] == 'C';
-    bool mayBePart = NameIs(name, "FontUri") || (dictionaryElement && NameIs(name, "Source")) ||
-                     NameIs(name, "ImageSource");
+    bool mayBePart =
+        NameIs(name, "FontUri") || (dictionaryElement && NameIs(name, "Source")) || NameIs(name, "ImageSource");
     if (!mayBeColor && !mayBePart) return;
     value = value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
     if (value.substr(0, 13) == "ContextColor ") {
@@ -116,7 +130,7 @@ struct FixedMarkupPass::State {
         bool selected = false;  // AlternateContent: a Choice or the Fallback was taken
         bool sawChoice = false;
         bool sawFallback = false;
-        std::string name;       // written elements: the local name to close
+        std::string name;  // written elements: the local name to close
     };
 
     std::string partName;
@@ -193,7 +207,8 @@ struct FixedMarkupPass::State {
                 for (std::string_view prefix : Tokens(value)) {
                     const std::string* uri = Resolve(prefix);
                     if (uri == nullptr) {
-                        Fail("mc:" + std::string(name) + " names the undeclared prefix \"" + std::string(prefix) + "\"");
+                        Fail("mc:" + std::string(name) + " names the undeclared prefix \"" + std::string(prefix) +
+                             "\"");
                         return false;
                     }
                     if (name == "Ignorable") {
@@ -280,7 +295,8 @@ struct FixedMarkupPass::State {
             if (!required || Tokens(*required).empty()) return Fail("mc:Choice has no Requires");
             for (std::string_view prefix : Tokens(*required)) {
                 const std::string* uri = Resolve(prefix);
-                if (uri == nullptr) return Fail("mc:Choice requires the undeclared prefix \"" + std::string(prefix) + "\"");
+                if (uri == nullptr)
+                    return Fail("mc:Choice requires the undeclared prefix \"" + std::string(prefix) + "\"");
                 understood = understood && UnderstoodNamespace(*uri);
             }
         } else {
@@ -321,8 +337,9 @@ struct FixedMarkupPass::State {
             if (ns == kKeyNamespace) *output += "x:";
             *output += View(attribute[0]);
             *output += "=\"";
-            AppendEscaped(output, std::string_view(reinterpret_cast<const char*>(attribute[3]),
-                                                   static_cast<size_t>(attribute[4] - attribute[3])),
+            AppendEscaped(output,
+                          std::string_view(reinterpret_cast<const char*>(attribute[3]),
+                                           static_cast<size_t>(attribute[4] - attribute[3])),
                           true);
             *output += '"';
         }
@@ -357,7 +374,8 @@ struct FixedMarkupPass::State {
             ++skipDepth;
             return;
         }
-        if (frames.size() >= kMaxDepth) return Fail("the markup nests deeper than " + std::to_string(kMaxDepth) + " elements");
+        if (frames.size() >= kMaxDepth)
+            return Fail("the markup nests deeper than " + std::to_string(kMaxDepth) + " elements");
         Frame frame{Kind::Written, bindings.size(), ignorable.size(), processed.size(), false, false, false, {}};
         for (int i = 0; i < namespaceCount; ++i) {
             bindings.emplace_back(std::string(View(namespaces[2 * i])), std::string(View(namespaces[2 * i + 1])));
@@ -433,7 +451,8 @@ struct FixedMarkupPass::State {
         }
         if (frames.empty()) return;
         Frame& frame = frames.back();
-        if (frame.kind == Kind::AlternateContent && !frame.sawChoice) return Fail("mc:AlternateContent has no mc:Choice");
+        if (frame.kind == Kind::AlternateContent && !frame.sawChoice)
+            return Fail("mc:AlternateContent has no mc:Choice");
         if (frame.kind == Kind::Written && output != nullptr) {
             if (tagOpen) {
                 *output += "/>";
@@ -463,8 +482,9 @@ struct FixedMarkupPass::State {
         AppendEscaped(output, view, false);
     }
 
-    static void OnStartElement(void* context, const xmlChar* local, const xmlChar*, const xmlChar* uri, int namespaceCount,
-                        const xmlChar** namespaces, int count, int, const xmlChar** attributes)
+    static void OnStartElement(void* context, const xmlChar* local, const xmlChar*, const xmlChar* uri,
+                               int namespaceCount, const xmlChar** namespaces, int count, int,
+                               const xmlChar** attributes)
     {
         State* state = static_cast<State*>(context);
         if (!state->failure.empty()) return;
@@ -504,7 +524,8 @@ struct FixedMarkupPass::State {
         for (char& c : message) {
             if (c == '\n') c = ' ';
         }
-        state->failure = message.empty() ? "the markup is not well-formed XML" : "the markup is not well-formed XML: " + message;
+        state->failure =
+            message.empty() ? "the markup is not well-formed XML" : "the markup is not well-formed XML: " + message;
         if (error->line > 0) state->failure += " (line " + std::to_string(error->line) + ")";
     }
 };
@@ -522,10 +543,7 @@ FixedMarkupPass::~FixedMarkupPass()
     if (state_->context != nullptr) xmlFreeParserCtxt(state_->context);
 }
 
-void FixedMarkupPass::Feed(const char* bytes, size_t count)
-{
-    Push(bytes, count, false);
-}
+void FixedMarkupPass::Feed(const char* bytes, size_t count) { Push(bytes, count, false); }
 
 // Passes bytes on to libxml2; terminate says they are the last, which
 // spares libxml2 looking ahead for the end of each tag and text.
@@ -575,10 +593,7 @@ void FixedMarkupPass::Push(const char* bytes, size_t count, bool terminate)
     if (terminate && !state.rootSeen) throw PackageError(state.partName, "the markup is not well-formed XML");
 }
 
-void FixedMarkupPass::FeedLast(const char* bytes, size_t count)
-{
-    Push(bytes, count, true);
-}
+void FixedMarkupPass::FeedLast(const char* bytes, size_t count) { Push(bytes, count, true); }
 
 void FixedMarkupPass::Finish()
 {
@@ -597,7 +612,8 @@ void FixedMarkupPass::Finish()
 
 const FixedMarkupSummary& FixedMarkupPass::Summary() const { return state_->summary; }
 
-FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName, const std::string& expectedRoot)
+FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
+                                   const std::string& expectedRoot)
 {
     // libxml2 takes a chunk's size as an int.
     constexpr size_t kMaxChunk = size_t{1} << 30;

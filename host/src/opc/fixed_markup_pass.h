@@ -35,12 +35,12 @@ struct MarkupReference {
 };
 
 struct FixedMarkupSummary {
-    std::string rootName;       // local name of the root element
+    std::string rootName;  // local name of the root element
     std::string rootNamespace;
-    std::optional<std::string> width;   // the root's Width and Height
+    std::optional<std::string> width;  // the root's Width and Height
     std::optional<std::string> height;
     std::vector<MarkupReference> references;  // each URI once, in order of appearance
-    bool usesCompatibility = false;  // the markup holds compatibility markup or ignorable content
+    bool usesCompatibility = false;           // the markup holds compatibility markup or ignorable content
 };
 
 class FixedMarkupPass {

@@ -10,7 +10,8 @@ namespace tav::host {
 class PackageError : public std::runtime_error {
 public:
     PackageError(std::string part, std::string reason)
-        : std::runtime_error(part.empty() ? reason : part + ": " + reason), part_(std::move(part)),
+        : std::runtime_error(part.empty() ? reason : part + ": " + reason),
+          part_(std::move(part)),
           reason_(std::move(reason))
     {
     }

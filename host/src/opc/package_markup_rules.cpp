@@ -49,7 +49,8 @@ std::string AttributeForMessage(const XmlPullReader::NamedAttribute& attribute)
     return attribute.localName + " of the namespace \"" + attribute.namespaceUri + "\"";
 }
 
-void CheckPackageElement(const XmlPullReader& reader, std::string_view ns, std::initializer_list<std::string_view> allowed)
+void CheckPackageElement(const XmlPullReader& reader, std::string_view ns,
+                         std::initializer_list<std::string_view> allowed)
 {
     if (reader.NamespaceUri() != ns) {
         reader.Fail("the element " + reader.LocalName() + " is of the namespace \"" + reader.NamespaceUri() +

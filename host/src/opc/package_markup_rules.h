@@ -13,7 +13,8 @@ namespace tav::host {
 
 // Fails on the reader's part unless the current element is of the
 // namespace and carries only attributes without namespace named in allowed.
-void CheckPackageElement(const XmlPullReader& reader, std::string_view ns, std::initializer_list<std::string_view> allowed);
+void CheckPackageElement(const XmlPullReader& reader, std::string_view ns,
+                         std::initializer_list<std::string_view> allowed);
 
 // type "/" subtype, then ";" parameter "=" value pairs, with no white space
 // anywhere, as OPC requires of content types.

@@ -26,10 +26,15 @@ bool NeedsEscape(unsigned char c)
 {
     if (c <= 0x20 || c >= 0x7F) return true;
     switch (c) {
-    case '"': case '<': case '>': case '^': case '`': case '{': case '|': case '}':
-        return true;
-    default:
-        return false;
+    case '"':
+    case '<':
+    case '>':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}': return true;
+    default: return false;
     }
 }
 
@@ -97,8 +102,9 @@ std::string NormaliseEscapes(std::string_view text, std::string_view original, b
             }
             if (IsUnreserved(value)) {
                 if (strict) {
-                    throw PackageError(std::string(original), std::string("the part name percent-encodes the character '") +
-                                                                  static_cast<char>(value) + "', which must stand as it is");
+                    throw PackageError(std::string(original),
+                                       std::string("the part name percent-encodes the character '") +
+                                           static_cast<char>(value) + "', which must stand as it is");
                 }
                 out.push_back(static_cast<char>(value));
             } else {
@@ -145,7 +151,8 @@ std::string JoinCheckedSegments(const std::vector<std::string_view>& segments, s
         if (segment == "." || segment == "..") {
             throw PackageError(std::string(original), "the part name contains a '.' or '..' segment");
         }
-        if (segment.back() == '.') throw PackageError(std::string(original), "a segment of the part name ends with a dot");
+        if (segment.back() == '.')
+            throw PackageError(std::string(original), "a segment of the part name ends with a dot");
         name.push_back('/');
         name.append(segment);
     }
@@ -198,8 +205,8 @@ std::string ResolvePartReference(std::string_view source, std::string_view refer
         throw PackageError(std::string(reference), "the reference names another host");
     }
     CheckNoQuery(withoutFragment);
-    std::string path = withoutFragment[0] == '/' ? std::string(withoutFragment)
-                                                 : PartFolder(source) + std::string(withoutFragment);
+    std::string path =
+        withoutFragment[0] == '/' ? std::string(withoutFragment) : PartFolder(source) + std::string(withoutFragment);
     // Decoding first makes "%2E%2E" the same ".." segment that it stands for.
     std::string escaped = NormaliseEscapes(path, reference);
     std::vector<std::string_view> resolved;

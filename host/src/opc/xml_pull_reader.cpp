@@ -63,8 +63,7 @@ int XmlPullReader::ReadCallback(void* context, char* buffer, int length)
         size_t got = self->source_->Read(buffer, static_cast<size_t>(length));
         self->bytesRead_ += got;
         if (self->bytesRead_ > self->maxBytes_) {
-            throw PackageError(self->partName_,
-                               "markup larger than " + std::to_string(self->maxBytes_) + " bytes");
+            throw PackageError(self->partName_, "markup larger than " + std::to_string(self->maxBytes_) + " bytes");
         }
         if (!self->startTags_.Scan(reinterpret_cast<const unsigned char*>(buffer), got)) {
             throw PackageError(self->partName_, "an element of the markup has more than " +
@@ -77,15 +76,13 @@ int XmlPullReader::ReadCallback(void* context, char* buffer, int length)
     }
 }
 
-void XmlPullReader::Fail(const std::string& reason) const
-{
-    throw PackageError(partName_, reason);
-}
+void XmlPullReader::Fail(const std::string& reason) const { throw PackageError(partName_, reason); }
 
 void XmlPullReader::ThrowParseError()
 {
     if (sourceError_) std::rethrow_exception(sourceError_);
-    Fail(firstError_.empty() ? "the markup is not well-formed XML" : "the markup is not well-formed XML: " + firstError_);
+    Fail(firstError_.empty() ? "the markup is not well-formed XML"
+                             : "the markup is not well-formed XML: " + firstError_);
 }
 
 bool XmlPullReader::NextElement()
@@ -114,10 +111,7 @@ bool XmlPullReader::NextElement()
     }
 }
 
-int XmlPullReader::Depth() const
-{
-    return xmlTextReaderDepth(Reader(reader_));
-}
+int XmlPullReader::Depth() const { return xmlTextReaderDepth(Reader(reader_)); }
 
 std::string XmlPullReader::LocalName() const
 {

@@ -16,10 +16,7 @@ std::string ReplacePrefix(std::string_view uri, std::string_view from, std::stri
 
 }  // namespace
 
-std::string ToXpsVocabulary(std::string_view uri)
-{
-    return ReplacePrefix(uri, kOpenXpsNamespace, kXpsNamespace);
-}
+std::string ToXpsVocabulary(std::string_view uri) { return ReplacePrefix(uri, kOpenXpsNamespace, kXpsNamespace); }
 
 std::string ToFlavourVocabulary(std::string_view uri, Flavour flavour)
 {

@@ -24,7 +24,8 @@ constexpr std::string_view kStoryFragments = "http://schemas.microsoft.com/xps/2
 constexpr std::string_view kSignatureDefinitions = "http://schemas.microsoft.com/xps/2005/06/signature-definitions";
 constexpr std::string_view kCoreProperties =
     "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
-constexpr std::string_view kThumbnail = "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
+constexpr std::string_view kThumbnail =
+    "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
 constexpr std::string_view kSignatureOrigin =
     "http://schemas.openxmlformats.org/package/2006/relationships/digital-signature/origin";
 

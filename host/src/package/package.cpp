@@ -55,8 +55,8 @@ std::vector<ZipEntryInfo> OrderedPieces(PieceSet& set)
     for (size_t i = 0; i < set.pieces.size(); ++i) {
         const PieceName& piece = set.pieces[i].first;
         if (piece.number != i) {
-            throw PackageError(set.name, "the interleaved part lacks piece " + std::to_string(i) +
-                                             " (or has it twice)");
+            throw PackageError(set.name,
+                               "the interleaved part lacks piece " + std::to_string(i) + " (or has it twice)");
         }
         bool shouldBeLast = i + 1 == set.pieces.size();
         if (piece.last != shouldBeLast) {
@@ -130,10 +130,7 @@ std::vector<std::string> Package::PartNames() const
     return names;
 }
 
-bool Package::HasPart(const std::string& canonicalName) const
-{
-    return Find(canonicalName) != nullptr;
-}
+bool Package::HasPart(const std::string& canonicalName) const { return Find(canonicalName) != nullptr; }
 
 std::shared_ptr<const PartContent> Package::Content(const std::string& canonicalName) const
 {
@@ -147,10 +144,7 @@ std::shared_ptr<const PartContent> Package::Content(const std::string& canonical
     return content;
 }
 
-std::string Package::ContentType(const std::string& canonicalName) const
-{
-    return contentTypes_.Lookup(canonicalName);
-}
+std::string Package::ContentType(const std::string& canonicalName) const { return contentTypes_.Lookup(canonicalName); }
 
 std::vector<Relationship> Package::RelationshipsOf(const std::string& sourceName) const
 {
@@ -176,8 +170,8 @@ void Package::LocateSequence()
     sequenceName_ = representation->target;
     std::string type = ContentType(sequenceName_);
     if (!type.empty() && type != xps::kSequenceContentType) {
-        throw PackageError(sequenceName_, "the fixed representation is not a FixedDocumentSequence (content type " +
-                                              type + ")");
+        throw PackageError(sequenceName_,
+                           "the fixed representation is not a FixedDocumentSequence (content type " + type + ")");
     }
     // The sequence's own namespace tells OpenXPS from XPS; read it
     // untranslated (flavour_ is still Xps here).

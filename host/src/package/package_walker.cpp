@@ -41,10 +41,7 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-bool IsImageType(const std::string& type)
-{
-    return type.rfind("image/", 0) == 0;
-}
+bool IsImageType(const std::string& type) { return type.rfind("image/", 0) == 0; }
 
 bool IsFixedMarkupType(const std::string& type)
 {
@@ -85,11 +82,11 @@ ComPtr<IUnknown> PackageWalker::Next()
                     part.As(IID_IPartThumbnail, &thumbnail);
                 } else if (relationship.type == xps::kCoreProperties) {
                     if (!packageParts_.empty()) {
-                        throw PackageError(RelationshipsPartName("/"), "the package has two core-properties relationships");
+                        throw PackageError(RelationshipsPartName("/"),
+                                           "the package has two core-properties relationships");
                     }
-                    CheckRelatedType("/", relationship, "core properties", [](const std::string& type) {
-                        return type == xps::kCorePropertiesContentType;
-                    });
+                    CheckRelatedType("/", relationship, "core properties",
+                                     [](const std::string& type) { return type == xps::kCorePropertiesContentType; });
                     CheckCoreProperties(package_->Content(relationship.target)->Open(), relationship.target);
                     packageParts_.push_back(relationship.target);
                 }
@@ -107,17 +104,14 @@ ComPtr<IUnknown> PackageWalker::Next()
             }
             stage_ = Stage::Sequence;
             break;
-        case Stage::Sequence:
-            stage_ = Stage::Documents;
-            return MakeSequence();
+        case Stage::Sequence: stage_ = Stage::Documents; return MakeSequence();
         case Stage::Documents: {
             ComPtr<IUnknown> part = NextDocumentOrPage();
             if (part) return part;
             stage_ = Stage::Done;
             break;
         }
-        case Stage::Done:
-            return nullptr;
+        case Stage::Done: return nullptr;
         }
     }
 }
@@ -224,8 +218,8 @@ void PackageWalker::CheckPayloadType(const std::string& name, std::string_view e
     if (!package_->HasPart(name)) throw PackageError(name, std::string("the ") + what + " is missing from the package");
     std::string type = package_->ContentType(name);
     if (!type.empty() && type != expected) {
-        throw PackageError(name, std::string("the part is referred to as a ") + what + " but its content type is " +
-                                     type);
+        throw PackageError(name,
+                           std::string("the part is referred to as a ") + what + " but its content type is " + type);
     }
 }
 
@@ -241,14 +235,12 @@ ComPtr<IUnknown> PackageWalker::MakeDocument(const std::string& name)
         PartRole role;
         if (relationship.type == xps::kDocumentStructure) {
             role = PartRole::DocumentStructure;
-            CheckRelatedType(name, relationship, "DocumentStructure", [](const std::string& type) {
-                return type == xps::kDocumentStructureContentType;
-            });
+            CheckRelatedType(name, relationship, "DocumentStructure",
+                             [](const std::string& type) { return type == xps::kDocumentStructureContentType; });
         } else if (relationship.type == xps::kSignatureDefinitions) {
             role = PartRole::SignatureDefinitions;
-            CheckRelatedType(name, relationship, "SignatureDefinitions", [](const std::string& type) {
-                return !IsFixedMarkupType(type);
-            });
+            CheckRelatedType(name, relationship, "SignatureDefinitions",
+                             [](const std::string& type) { return !IsFixedMarkupType(type); });
         } else {
             continue;
         }
@@ -279,9 +271,8 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
         PartRole role;
         if (relationship.type == xps::kStoryFragments) {
             role = PartRole::StoryFragments;
-            CheckRelatedType(entry.name, relationship, "StoryFragments", [](const std::string& type) {
-                return type == xps::kStoryFragmentsContentType;
-            });
+            CheckRelatedType(entry.name, relationship, "StoryFragments",
+                             [](const std::string& type) { return type == xps::kStoryFragmentsContentType; });
         } else if (relationship.type == xps::kThumbnail) {
             role = PartRole::Thumbnail;
             CheckRelatedType(entry.name, relationship, "thumbnail", IsImageType);
@@ -300,7 +291,7 @@ namespace {
 // is interleaved, not stored as it is read, or larger than the budget has
 // left.
 std::shared_ptr<const ZipContent> KeptPageContent(const std::shared_ptr<const PartContent>& content,
-                                                   const std::shared_ptr<KeptBytesBudget>& budget)
+                                                  const std::shared_ptr<KeptBytesBudget>& budget)
 {
     const auto* stored = dynamic_cast<const ZipContent*>(content.get());
     std::optional<uint64_t> size = stored != nullptr ? stored->KnownSize() : std::nullopt;

@@ -58,7 +58,8 @@ private:
                           std::vector<std::string>* path);
     std::vector<MarkupReference> ReadPageMarkup(PartData& page) const;
     void AttachMarkupResources(PartData& page, const std::vector<MarkupReference>& pageReferences);
-    void AttachReferencedParts(PartData& page, const std::string& source, const std::vector<MarkupReference>& references);
+    void AttachReferencedParts(PartData& page, const std::string& source,
+                               const std::vector<MarkupReference>& references);
     const std::vector<MarkupReference>& DictionaryReferences(const std::string& name);
 
     // Pages keep their inflated markup from the reading pass until they are

@@ -174,8 +174,8 @@ public:
         std::string head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Types xmlns=\"" +
                            std::string(xps::kContentTypesNamespace) + "\">\n";
         for (const auto& [extension, type] : defaults_) {
-            head += "<Default Extension=\"" + EscapeAttribute(extension) + "\" ContentType=\"" +
-                    EscapeAttribute(type) + "\"/>\n";
+            head += "<Default Extension=\"" + EscapeAttribute(extension) + "\" ContentType=\"" + EscapeAttribute(type) +
+                    "\"/>\n";
         }
         zip.Write(head.data(), head.size());
         std::unique_ptr<ByteReader> overrides = overrides_.Finish()->Open();
@@ -202,7 +202,9 @@ struct PackageWriter::DocumentInProgress {
 };
 
 PackageWriter::PackageWriter(int fd, xps::Flavour flavour)
-    : flavour_(flavour), zip_(fd, zip::DosTimeNow(), SpilledDirectory()), contentTypes_(std::make_unique<ContentTypeTable>(flavour))
+    : flavour_(flavour),
+      zip_(fd, zip::DosTimeNow(), SpilledDirectory()),
+      contentTypes_(std::make_unique<ContentTypeTable>(flavour))
 {
 }
 
@@ -213,7 +215,8 @@ std::string PackageWriter::ClaimName(const std::string& wanted, bool renameOnCla
     // The writer makes those parts itself; a part taking one of their names
     // would put two entries of one name into the output.
     if (IsPackageBookkeepingName(wanted)) {
-        throw PackageError(wanted, "a part named as the package's own relationships or content types reached the output");
+        throw PackageError(wanted,
+                           "a part named as the package's own relationships or content types reached the output");
     }
     if (usedNames_.insert(PartNameKey(wanted)).second) return wanted;
     if (!renameOnClash) {
@@ -276,8 +279,8 @@ void PackageWriter::WriteEntry(const std::string& name, const std::string& conte
 {
     contentTypes_->Register(name, contentType);
     if (flavour_ == xps::Flavour::OpenXps && xps::IsTranslatedMarkup(contentType)) {
-        content = TranslatingReader(std::move(content), std::string(xps::kXpsNamespace),
-                                    std::string(xps::kOpenXpsNamespace));
+        content =
+            TranslatingReader(std::move(content), std::string(xps::kXpsNamespace), std::string(xps::kOpenXpsNamespace));
     }
     zip_.BeginEntry(ZipItemName(name), level);
     char block[65536];
@@ -356,8 +359,8 @@ void PackageWriter::AddXpsDocument(IXpsDocument* document)
     ComPtr<IPartThumbnail> thumbnail;
     if (FAILED(document->GetThumbnail(thumbnail.Out())) || !thumbnail) return;
     std::string name = WriteShared(thumbnail.Get(), false);
-    packageRelationships_.push_back({"R" + std::to_string(packageRelationships_.size() + 1),
-                                     std::string(xps::kThumbnail), name, false});
+    packageRelationships_.push_back(
+        {"R" + std::to_string(packageRelationships_.size() + 1), std::string(xps::kThumbnail), name, false});
 }
 
 void PackageWriter::AddSequence(IFixedDocumentSequence* sequence)
@@ -444,8 +447,8 @@ void PackageWriter::AddOther(IUnknown* part)
     std::shared_ptr<PartData> data = HostDataOf(part);
     std::string name = WriteShared(part, false);
     if (data && data->Role() == PartRole::CoreProperties) {
-        packageRelationships_.push_back({"R" + std::to_string(packageRelationships_.size() + 1),
-                                         std::string(xps::kCoreProperties), name, false});
+        packageRelationships_.push_back(
+            {"R" + std::to_string(packageRelationships_.size() + 1), std::string(xps::kCoreProperties), name, false});
     }
 }
 
@@ -462,8 +465,7 @@ void PackageWriter::FinishDocument()
     // document's pages and their named elements: they are kept only when
     // the document arrived with exactly the pages it was read with, none of
     // them rewritten.
-    bool unchanged = document->data && !document->pagesChanged &&
-                     document->received == document->data->OriginalPages();
+    bool unchanged = document->data && !document->pagesChanged && document->received == document->data->OriginalPages();
     if (unchanged) {
         for (const KeptRelationship& kept : document->data->KeptRelationships()) {
             document->relationships.push_back({"R" + std::to_string(document->relationships.size() + 1), kept.type,
@@ -479,8 +481,8 @@ void PackageWriter::Finish()
     FinishDocument();
     if (documents_.empty()) throw std::runtime_error("no page reached the output");
     if (!sequenceSeen_) sequenceName_ = ClaimName("/FixedDocumentSequence.fdseq", true);
-    std::string markup = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FixedDocumentSequence xmlns=\"" +
-                         Namespace(flavour_) + "\">\n";
+    std::string markup =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FixedDocumentSequence xmlns=\"" + Namespace(flavour_) + "\">\n";
     for (const std::string& document : documents_) {
         markup += "<DocumentReference Source=\"" + EscapeAttribute(document) + "\"/>\n";
     }

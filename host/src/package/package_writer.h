@@ -6,8 +6,8 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,8 +63,8 @@ private:
     // stores it when it is unchanged input content that needs no
     // translation, else read through (obfuscated with a font key when one
     // is given) and compressed at level.
-    void WritePart(const std::string& name, const std::string& contentType, IUnknown* part,
-                   const std::string& readName, int level, const std::optional<FontKey>& fontKey = std::nullopt);
+    void WritePart(const std::string& name, const std::string& contentType, IUnknown* part, const std::string& readName,
+                   int level, const std::optional<FontKey>& fontKey = std::nullopt);
     void CopyStoredEntry(const std::string& name, const std::string& contentType, const ZipContent& content);
     // Writes one part; markup is translated to OpenXPS for such output.
     void WriteEntry(const std::string& name, const std::string& contentType, std::unique_ptr<ByteReader> content,
@@ -77,7 +77,7 @@ private:
     xps::Flavour flavour_;
     zip::ZipWriter zip_;
     std::unique_ptr<ContentTypeTable> contentTypes_;
-    std::set<std::string> usedNames_;                            // part name keys
+    std::set<std::string> usedNames_;      // part name keys
     std::map<std::string, int> nextCopy_;  // by the key of a wanted name: the copy number to try next
     // A shared part written, by the host data it was made from (or, for an
     // object the host did not make, by its identity, held so that the

@@ -21,10 +21,7 @@ private:
     std::string bytes_;
 };
 
-std::unique_ptr<ByteReader> MemoryBytes::Open() const
-{
-    return ReadKeptBytes(shared_from_this(), bytes_);
-}
+std::unique_ptr<ByteReader> MemoryBytes::Open() const { return ReadKeptBytes(shared_from_this(), bytes_); }
 
 // An unlinked temporary file read with pread, so readers never share a
 // file position.
@@ -50,10 +47,11 @@ public:
         size_t take = static_cast<size_t>(std::min<uint64_t>(count, left));
         size_t done = 0;
         while (done < take) {
-            ssize_t got = pread(file_->fd_, static_cast<char*>(buffer) + done, take - done,
-                                static_cast<off_t>(position_ + done));
+            ssize_t got =
+                pread(file_->fd_, static_cast<char*>(buffer) + done, take - done, static_cast<off_t>(position_ + done));
             if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) throw std::runtime_error(std::string("cannot read a temporary file: ") + std::strerror(errno));
+            if (got <= 0)
+                throw std::runtime_error(std::string("cannot read a temporary file: ") + std::strerror(errno));
             done += static_cast<size_t>(got);
         }
         position_ += done;
@@ -119,10 +117,7 @@ void SpillBuffer::Append(const void* bytes, size_t count)
     }
 }
 
-void SpillBuffer::SpillToFile()
-{
-    fd_ = MakeTemporaryFile();
-}
+void SpillBuffer::SpillToFile() { fd_ = MakeTemporaryFile(); }
 
 void SpillBuffer::FlushToFile()
 {

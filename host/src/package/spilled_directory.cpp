@@ -21,9 +21,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<zip::DirectoryBuffer> SpilledDirectory()
-{
-    return std::make_unique<SpilledDirectoryBuffer>();
-}
+std::unique_ptr<zip::DirectoryBuffer> SpilledDirectory() { return std::make_unique<SpilledDirectoryBuffer>(); }
 
 }  // namespace tav::host

@@ -67,7 +67,8 @@ bool KeptBytesBudget::Take(uint64_t bytes)
 class ZipContent::Kept : public ZipContent {
 public:
     Kept(const ZipContent& stored, std::string bytes, std::shared_ptr<KeptBytesBudget> budget)
-        : ZipContent(stored.archive_, stored.pieces_, stored.partName_), bytes_(std::move(bytes)),
+        : ZipContent(stored.archive_, stored.pieces_, stored.partName_),
+          bytes_(std::move(bytes)),
           budget_(std::move(budget))
     {
         checked_.store(true, std::memory_order_release);
@@ -207,10 +208,7 @@ TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original
 {
 }
 
-std::unique_ptr<ByteReader> TranslatedContent::Open() const
-{
-    return TranslatingReader(original_->Open(), from_, to_);
-}
+std::unique_ptr<ByteReader> TranslatedContent::Open() const { return TranslatingReader(original_->Open(), from_, to_); }
 
 std::optional<uint64_t> TranslatedContent::KnownSize() const
 {

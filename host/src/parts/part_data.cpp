@@ -15,9 +15,12 @@ void PageListDigest::Add(const std::string& pageName)
     ++count;
 }
 
-PartData::PartData(std::string name, PartRole role, std::string contentType,
-                   std::shared_ptr<const PartContent> content, std::shared_ptr<FailureLog> log)
-    : name_(std::move(name)), role_(role), log_(std::move(log)), contentType_(std::move(contentType)),
+PartData::PartData(std::string name, PartRole role, std::string contentType, std::shared_ptr<const PartContent> content,
+                   std::shared_ptr<FailureLog> log)
+    : name_(std::move(name)),
+      role_(role),
+      log_(std::move(log)),
+      contentType_(std::move(contentType)),
       content_(content ? std::move(content) : EmptyContent())
 {
 }

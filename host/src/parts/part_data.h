@@ -39,8 +39,8 @@ enum class PartRole {
 };
 
 struct PageResource {
-    std::string name;         // canonical part name
-    ComPtr<IUnknown> part;    // the part's own interface (IPartFont, IPartImage, ...)
+    std::string name;       // canonical part name
+    ComPtr<IUnknown> part;  // the part's own interface (IPartFont, IPartImage, ...)
 };
 
 // A relationship that holds only while its source is unchanged: document

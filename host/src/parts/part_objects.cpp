@@ -110,10 +110,7 @@ public:
 class ThumbnailObject : public PartObject<IPartThumbnail> {
 public:
     using PartObject::PartObject;
-    HRESULT GetThumbnailProperties(BSTR* contentType) override
-    {
-        return ReturnBstr(data_->ContentType(), contentType);
-    }
+    HRESULT GetThumbnailProperties(BSTR* contentType) override { return ReturnBstr(data_->ContentType(), contentType); }
     HRESULT SetThumbnailContent(BSTR contentType) override { return SetContentTypeFrom(*data_, contentType); }
 };
 

@@ -11,8 +11,8 @@ namespace tav::host {
 
 // A read stream at position 0 over content; read errors are recorded in log
 // under partName and returned as STG_E_READFAULT.
-ComPtr<IPrintReadStream> MakeReadStream(std::shared_ptr<const PartContent> content,
-                                        std::shared_ptr<FailureLog> log, std::string partName);
+ComPtr<IPrintReadStream> MakeReadStream(std::shared_ptr<const PartContent> content, std::shared_ptr<FailureLog> log,
+                                        std::string partName);
 
 // A write stream whose Close replaces the part's content.
 ComPtr<IPrintWriteStream> MakeWriteStream(std::shared_ptr<PartData> part);

@@ -66,7 +66,8 @@ void StoredEntryCheck::Feed(const void* bytes, size_t count)
             uInt before = stream.avail_in;
             int status = inflate(&stream, Z_NO_FLUSH);
             bool stuck = stream.avail_in == before && stream.avail_out == sizeof inflater_->scratch;
-            if ((status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) || (stuck && status != Z_STREAM_END)) {
+            if ((status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) ||
+                (stuck && status != Z_STREAM_END)) {
                 Fail("the zip entry holds no valid deflate data");
             }
             Count(inflater_->scratch, sizeof inflater_->scratch - stream.avail_out);
@@ -97,8 +98,8 @@ void StoredEntryCheck::Finish()
         }
     }
     if (size_ != entry_.size) {
-        Fail("the zip entry ends after " + std::to_string(size_) + " of its declared " +
-             std::to_string(entry_.size) + " bytes");
+        Fail("the zip entry ends after " + std::to_string(size_) + " of its declared " + std::to_string(entry_.size) +
+             " bytes");
     }
     if (crc_ != entry_.crc) Fail("the zip entry's CRC-32 does not match its content (a damaged entry)");
 }

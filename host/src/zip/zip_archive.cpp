@@ -26,9 +26,9 @@ void CheckEntry(const zip_stat_t& stat, const ZipLimits& limits, const std::stri
         throw PackageError(EntryPartName(name), "the zip entry is encrypted");
     }
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method != ZIP_CM_STORE && stat.comp_method != ZIP_CM_DEFLATE) {
-        throw PackageError(EntryPartName(name),
-                           "the zip entry uses compression method " + std::to_string(stat.comp_method) +
-                               " (only stored and deflated entries are read)");
+        throw PackageError(EntryPartName(name), "the zip entry uses compression method " +
+                                                    std::to_string(stat.comp_method) +
+                                                    " (only stored and deflated entries are read)");
     }
     if (stat.size > limits.maxEntrySize) {
         throw PackageError(EntryPartName(name), "the zip entry declares " + std::to_string(stat.size) +
@@ -38,9 +38,9 @@ void CheckEntry(const zip_stat_t& stat, const ZipLimits& limits, const std::stri
     if (stat.size >= limits.ratioFloor) {
         uint64_t compressed = stat.comp_size == 0 ? 1 : stat.comp_size;
         if (stat.size / compressed > limits.maxRatio) {
-            throw PackageError(EntryPartName(name),
-                               "the zip entry inflates " + std::to_string(stat.size / compressed) +
-                                   " times (a zip bomb?): the limit is " + std::to_string(limits.maxRatio));
+            throw PackageError(EntryPartName(name), "the zip entry inflates " + std::to_string(stat.size / compressed) +
+                                                        " times (a zip bomb?): the limit is " +
+                                                        std::to_string(limits.maxRatio));
         }
     }
 }
@@ -120,8 +120,8 @@ std::shared_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
         zip_stat_init(&stat);
         if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &stat) != 0 ||
             !(stat.valid & ZIP_STAT_NAME) || !(stat.valid & ZIP_STAT_SIZE)) {
-            throw PackageError("", "cannot read entry " + std::to_string(i) + " of the zip directory: " +
-                                       zip_strerror(archive));
+            throw PackageError(
+                "", "cannot read entry " + std::to_string(i) + " of the zip directory: " + zip_strerror(archive));
         }
         std::string name = stat.name;
         CheckEntry(stat, limits, name);

@@ -16,10 +16,10 @@ namespace tav::host {
 
 struct ZipLimits {
     uint64_t maxEntries = zip::kMaxReadEntries;
-    uint64_t maxEntrySize = uint64_t{1} << 30;   // 1 GiB uncompressed
-    uint64_t maxTotalSize = uint64_t{8} << 30;   // 8 GiB uncompressed in all
-    uint64_t maxRatio = 1000;                    // uncompressed : compressed
-    uint64_t ratioFloor = uint64_t{1} << 20;     // entries smaller than this are not ratio-checked
+    uint64_t maxEntrySize = uint64_t{1} << 30;  // 1 GiB uncompressed
+    uint64_t maxTotalSize = uint64_t{8} << 30;  // 8 GiB uncompressed in all
+    uint64_t maxRatio = 1000;                   // uncompressed : compressed
+    uint64_t ratioFloor = uint64_t{1} << 20;    // entries smaller than this are not ratio-checked
 };
 
 // Where an entry is, how big it says it is, and how its bytes are stored;
@@ -31,7 +31,7 @@ struct ZipEntryInfo {
     uint64_t index = 0;
     uint64_t size = 0;  // declared uncompressed size
     uint64_t compressedSize = 0;
-    uint32_t crc = 0;      // declared CRC-32 of the uncompressed bytes
+    uint32_t crc = 0;  // declared CRC-32 of the uncompressed bytes
     uint16_t method = kStored;
 };
 

@@ -52,7 +52,8 @@ public:
         control_ = ComPtr<IPrintPipelineManagerControl>::Share(control);
         VARIANT value;
         VariantInit(&value);
-        if (SUCCEEDED(bag->GetProperty(u"TestLog", &value)) && value.vt == VT_BSTR) logPath_ = WideToUtf8(value.bstrVal);
+        if (SUCCEEDED(bag->GetProperty(u"TestLog", &value)) && value.vt == VT_BSTR)
+            logPath_ = WideToUtf8(value.bstrVal);
         VariantClear(&value);
         bag_ = ComPtr<IPrintPipelinePropertyBag>::Share(bag);
         return S_OK;
@@ -114,7 +115,8 @@ private:
         ComPtr<IFixedDocumentSequence> sequence;
         ComPtr<IFixedDocument> document;
         ComPtr<IFixedPage> page;
-        if (SUCCEEDED(part->QueryInterface(IID_IXpsDocument, xps.OutVoid()))) return consumer_->SendXpsDocument(xps.Get());
+        if (SUCCEEDED(part->QueryInterface(IID_IXpsDocument, xps.OutVoid())))
+            return consumer_->SendXpsDocument(xps.Get());
         if (SUCCEEDED(part->QueryInterface(IID_IFixedDocumentSequence, sequence.OutVoid()))) {
             return consumer_->SendFixedDocumentSequence(sequence.Get());
         }
@@ -172,7 +174,8 @@ private:
         result = WriteAll(stream.Get(), kAddedPage);
         if (FAILED(result)) return result;
         ComPtr<IPartPrintTicket> ticket;
-        result = consumer_->GetNewEmptyPart(TEST_ADDED_TICKET_NAME, IID_IPartPrintTicket, ticket.OutVoid(), stream.Out());
+        result =
+            consumer_->GetNewEmptyPart(TEST_ADDED_TICKET_NAME, IID_IPartPrintTicket, ticket.OutVoid(), stream.Out());
         if (FAILED(result)) return result;
         result = WriteAll(stream.Get(), kAddedTicket);
         if (SUCCEEDED(result)) result = page->SetPrintTicket(ticket.Get());
@@ -221,7 +224,8 @@ private:
         VariantInit(&jobId);
         bag_->GetProperty(u"PrinterHandle", &handle);
         bag_->GetProperty(u"PrintJobId", &jobId);
-        HANDLE printer = handle.vt == VT_UI8 ? reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle.ullVal)) : nullptr;
+        HANDLE printer =
+            handle.vt == VT_UI8 ? reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle.ullVal)) : nullptr;
         std::string job = Record([&](BYTE* buffer, DWORD size, DWORD* needed) {
             return GetJobW(printer, jobId.ulVal, 1, buffer, size, needed);
         });
@@ -277,8 +281,7 @@ private:
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid,
-                                                                          void** object)
+extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;

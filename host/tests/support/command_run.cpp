@@ -19,7 +19,8 @@ CommandResult RunCommand(const std::string& command)
 {
     static int counter = 0;
     std::string base = TemporaryFolder() + "/run" + std::to_string(++counter);
-    int raw = std::system((command + " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null").c_str());
+    int raw =
+        std::system((command + " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null").c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     result.out = ReadFile(base + ".out");

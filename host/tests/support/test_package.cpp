@@ -27,10 +27,12 @@ std::string Number(double value)
 
 std::string Rels(const std::vector<std::pair<std::string, std::string>>& relationships)
 {
-    std::string markup = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships xmlns=\"") + kRelsNs + "\">";
+    std::string markup =
+        std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships xmlns=\"") + kRelsNs + "\">";
     int id = 0;
     for (const auto& [type, target] : relationships) {
-        markup += "<Relationship Id=\"R" + std::to_string(id++) + "\" Type=\"" + type + "\" Target=\"" + target + "\"/>";
+        markup +=
+            "<Relationship Id=\"R" + std::to_string(id++) + "\" Type=\"" + type + "\" Target=\"" + target + "\"/>";
     }
     return markup + "</Relationships>";
 }
@@ -70,13 +72,14 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
 {
     bool oxps = package.openXps;
     std::vector<std::pair<std::string, std::string>> entries;
-    std::string types = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                        "<Default Extension=\"fdseq\" ContentType=\"application/vnd.ms-package.xps-fixeddocumentsequence+xml\"/>"
-                        "<Default Extension=\"fdoc\" ContentType=\"application/vnd.ms-package.xps-fixeddocument+xml\"/>"
-                        "<Default Extension=\"fpage\" ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/>"
-                        "<Default Extension=\"xml\" ContentType=\"application/vnd.ms-printing.printticket+xml\"/>";
+    std::string types =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"fdseq\" ContentType=\"application/vnd.ms-package.xps-fixeddocumentsequence+xml\"/>"
+        "<Default Extension=\"fdoc\" ContentType=\"application/vnd.ms-package.xps-fixeddocument+xml\"/>"
+        "<Default Extension=\"fpage\" ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/vnd.ms-printing.printticket+xml\"/>";
     std::vector<TestResource> overrides = package.resources;
     std::vector<std::pair<std::string, std::string>> packageRelationships = {
         {Vocabulary(oxps, "/fixedrepresentation"), "/FixedDocumentSequence.fdseq"}};
@@ -108,12 +111,11 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
             std::string pageName = folder + "/Pages/" + std::to_string(p + 1) + ".fpage";
             // Relative, as many producers write them.
             markup += "<PageContent Source=\"Pages/" + std::to_string(p + 1) + ".fpage\"/>";
-            std::string body = page.body.empty()
-                                   ? "<Path Data=\"M 10,10 L " + Number(page.width - 10) + ",10 " +
-                                         Number(page.width - 10) + "," + Number(page.height - 10) + " 10," +
-                                         Number(page.height - 10) + " Z\" Fill=\"#FF" +
-                                         std::string(p % 2 ? "0000FF" : "FF0000") + "\"/>"
-                                   : page.body;
+            std::string body = page.body.empty() ? "<Path Data=\"M 10,10 L " + Number(page.width - 10) + ",10 " +
+                                                       Number(page.width - 10) + "," + Number(page.height - 10) +
+                                                       " 10," + Number(page.height - 10) + " Z\" Fill=\"#FF" +
+                                                       std::string(p % 2 ? "0000FF" : "FF0000") + "\"/>"
+                                                 : page.body;
             std::string pageMarkup = std::string("<FixedPage xmlns=\"") + (oxps ? kOxpsNs : kXpsNs) + "\" Width=\"" +
                                      Number(page.width) + "\" Height=\"" + Number(page.height) +
                                      "\" xml:lang=\"en-US\">" + body + "</FixedPage>";
@@ -139,7 +141,8 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
                 relationships.emplace_back(Vocabulary(oxps, "/printticket"), ticketName);
             }
             if (!relationships.empty()) {
-                entries.emplace_back(folder + "/Pages/_rels/" + std::to_string(p + 1) + ".fpage.rels", Rels(relationships));
+                entries.emplace_back(folder + "/Pages/_rels/" + std::to_string(p + 1) + ".fpage.rels",
+                                     Rels(relationships));
             }
         }
         entries.emplace_back(folder + "/FixedDocument.fdoc", markup + "</FixedDocument>");
@@ -155,14 +158,12 @@ std::vector<std::pair<std::string, std::string>> PackageEntries(const TestPackag
         entries.emplace_back("_rels/FixedDocumentSequence.fdseq.rels",
                              Rels({{Vocabulary(oxps, "/printticket"), "/Job_PT.xml"}}));
     }
-    for (const TestResource& resource : package.resources) entries.emplace_back(resource.name.substr(1), resource.bytes);
+    for (const TestResource& resource : package.resources)
+        entries.emplace_back(resource.name.substr(1), resource.bytes);
     return entries;
 }
 
-void WritePackage(const std::string& path, const TestPackage& package)
-{
-    WriteZip(path, PackageEntries(package));
-}
+void WritePackage(const std::string& path, const TestPackage& package) { WriteZip(path, PackageEntries(package)); }
 
 void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries)
 {
@@ -203,7 +204,8 @@ void PatchEntryField(const std::string& path, const std::string& item, size_t lo
     size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
     size_t directory = le32(end + 16);
     for (size_t at = directory; at < end && le32(at) == 0x02014b50;) {
-        size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
+        size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29])
+                                                                             << 8;
         size_t extra = static_cast<unsigned char>(bytes[at + 30]) | static_cast<unsigned char>(bytes[at + 31]) << 8;
         size_t comment = static_cast<unsigned char>(bytes[at + 32]) | static_cast<unsigned char>(bytes[at + 33]) << 8;
         if (bytes.compare(at + 46, nameLength, item) == 0) {

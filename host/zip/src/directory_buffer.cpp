@@ -14,9 +14,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DirectoryBuffer> MemoryDirectory()
-{
-    return std::make_unique<MemoryDirectoryBuffer>();
-}
+std::unique_ptr<DirectoryBuffer> MemoryDirectory() { return std::make_unique<MemoryDirectoryBuffer>(); }
 
 }  // namespace tav::zip

@@ -20,10 +20,7 @@ using testing::Le16At;
 using testing::Le32At;
 using testing::Le64At;
 
-int NewFile(const std::string& path)
-{
-    return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644);
-}
+int NewFile(const std::string& path) { return open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR | O_CLOEXEC, 0644); }
 
 void AddEntry(ZipWriter& zip, const std::string& name, const std::string& data, int level)
 {
@@ -46,7 +43,8 @@ TEST(ZipWriterTest, StoredAndDeflatedEntriesReadBackExactlyWithTheirMethods)
         AddEntry(zip, "noise.bin", noise, ZipWriter::kStored);
         zip.BeginEntry("a/text.txt", 6);
         // In uneven pieces, as page markup arrives.
-        for (size_t at = 0; at < text.size(); at += 777) zip.Write(text.data() + at, std::min<size_t>(777, text.size() - at));
+        for (size_t at = 0; at < text.size(); at += 777)
+            zip.Write(text.data() + at, std::min<size_t>(777, text.size() - at));
         zip.EndEntry();
         zip.BeginEntry("empty", 9);
         zip.EndEntry();
@@ -81,7 +79,8 @@ TEST(ZipWriterTest, EntriesDeflatedInTurnEachReadBackOnTheirOwn)
     std::vector<std::pair<std::string, int>> written;
     for (int i = 0; i < 6; ++i) {
         std::string text;
-        for (int line = 0; line < 2000 + 500 * i; ++line) text += "entry " + std::to_string(i) + " line " + std::to_string(line) + "\n";
+        for (int line = 0; line < 2000 + 500 * i; ++line)
+            text += "entry " + std::to_string(i) + " line " + std::to_string(line) + "\n";
         written.push_back({text, i == 3 ? 6 : 1});
     }
     {
@@ -90,7 +89,8 @@ TEST(ZipWriterTest, EntriesDeflatedInTurnEachReadBackOnTheirOwn)
         zip.Write(written[0].first.data(), 5000);
         EXPECT_THROW(zip.BeginEntry("next", 1), std::logic_error);
         zip.EndEntry();
-        for (size_t i = 0; i < written.size(); ++i) AddEntry(zip, "e" + std::to_string(i), written[i].first, written[i].second);
+        for (size_t i = 0; i < written.size(); ++i)
+            AddEntry(zip, "e" + std::to_string(i), written[i].first, written[i].second);
         zip.Finish();
     }
     std::vector<testing::ArchiveEntry> entries = testing::ReadArchive(path);
@@ -232,7 +232,8 @@ TEST(ZipWriterTest, TheDirectoryGoesThroughTheBufferItIsGiven)
         // In blocks of three bytes, as a buffer read back in pieces gives it.
         void WriteOut(const Sink& sink) override
         {
-            for (size_t at = 0; at < kept_.size(); at += 3) sink(kept_.data() + at, std::min<size_t>(3, kept_.size() - at));
+            for (size_t at = 0; at < kept_.size(); at += 3)
+                sink(kept_.data() + at, std::min<size_t>(3, kept_.size() - at));
         }
 
     private:

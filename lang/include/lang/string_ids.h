@@ -6,10 +6,10 @@
 
 namespace tavlang {
 
-inline constexpr unsigned kWeekdayNames = 1000;       // "Sunday" ... "Saturday"
-inline constexpr unsigned kShortWeekdayNames = 1010;  // "Sun" ... "Sat"
-inline constexpr unsigned kMonthNames = 1020;         // "January" ... "December"
-inline constexpr unsigned kMorningAfternoon = 1040;   // "AM", "PM"
+inline constexpr unsigned kWeekdayNames = 1000;           // "Sunday" ... "Saturday"
+inline constexpr unsigned kShortWeekdayNames = 1010;      // "Sun" ... "Sat"
+inline constexpr unsigned kMonthNames = 1020;             // "January" ... "December"
+inline constexpr unsigned kMorningAfternoon = 1040;       // "AM", "PM"
 inline constexpr unsigned kShortMorningAfternoon = 1042;  // "am", "pm"
 
 // The file name of the library in the module folder.

@@ -15,22 +15,22 @@ struct DEVMODEW {
     WCHAR dmDeviceName[CCHDEVICENAME];
     WORD dmSpecVersion;
     WORD dmDriverVersion;
-    WORD dmSize;  // sizeof(DEVMODEW)
-    WORD dmDriverExtra;  // bytes of driver data after the structure
-    DWORD dmFields;  // DM_* flags of the members that are set
+    WORD dmSize;          // sizeof(DEVMODEW)
+    WORD dmDriverExtra;   // bytes of driver data after the structure
+    DWORD dmFields;       // DM_* flags of the members that are set
     SHORT dmOrientation;  // DMORIENT_*
-    SHORT dmPaperSize;  // DMPAPER_*, 0 when dmPaperLength and dmPaperWidth give the size
+    SHORT dmPaperSize;    // DMPAPER_*, 0 when dmPaperLength and dmPaperWidth give the size
     SHORT dmPaperLength;  // tenths of a millimetre
-    SHORT dmPaperWidth;  // tenths of a millimetre
-    SHORT dmScale;  // percent
+    SHORT dmPaperWidth;   // tenths of a millimetre
+    SHORT dmScale;        // percent
     SHORT dmCopies;
     SHORT dmDefaultSource;  // DMBIN_*
-    SHORT dmPrintQuality;  // dots per inch across, or a DMRES_* value
-    SHORT dmColor;  // DMCOLOR_*
-    SHORT dmDuplex;  // DMDUP_*
-    SHORT dmYResolution;  // dots per inch down
-    SHORT dmTTOption;  // DMTT_*
-    SHORT dmCollate;  // DMCOLLATE_*
+    SHORT dmPrintQuality;   // dots per inch across, or a DMRES_* value
+    SHORT dmColor;          // DMCOLOR_*
+    SHORT dmDuplex;         // DMDUP_*
+    SHORT dmYResolution;    // dots per inch down
+    SHORT dmTTOption;       // DMTT_*
+    SHORT dmCollate;        // DMCOLLATE_*
     WCHAR dmFormName[CCHFORMNAME];
     WORD dmLogPixels;
     DWORD dmBitsPerPel;
@@ -93,24 +93,24 @@ constexpr SHORT DMORIENT_LANDSCAPE = 2;
 // dmPaperSize
 constexpr SHORT DMPAPER_LETTER = 1;  // 8.5 x 11 in
 constexpr SHORT DMPAPER_LETTERSMALL = 2;
-constexpr SHORT DMPAPER_TABLOID = 3;  // 11 x 17 in
-constexpr SHORT DMPAPER_LEDGER = 4;  // 17 x 11 in
-constexpr SHORT DMPAPER_LEGAL = 5;  // 8.5 x 14 in
+constexpr SHORT DMPAPER_TABLOID = 3;    // 11 x 17 in
+constexpr SHORT DMPAPER_LEDGER = 4;     // 17 x 11 in
+constexpr SHORT DMPAPER_LEGAL = 5;      // 8.5 x 14 in
 constexpr SHORT DMPAPER_STATEMENT = 6;  // 5.5 x 8.5 in
 constexpr SHORT DMPAPER_EXECUTIVE = 7;  // 7.25 x 10.5 in
-constexpr SHORT DMPAPER_A3 = 8;  // 297 x 420 mm
-constexpr SHORT DMPAPER_A4 = 9;  // 210 x 297 mm
+constexpr SHORT DMPAPER_A3 = 8;         // 297 x 420 mm
+constexpr SHORT DMPAPER_A4 = 9;         // 210 x 297 mm
 constexpr SHORT DMPAPER_A4SMALL = 10;
-constexpr SHORT DMPAPER_A5 = 11;  // 148 x 210 mm
-constexpr SHORT DMPAPER_B4 = 12;  // JIS B4, 257 x 364 mm
-constexpr SHORT DMPAPER_B5 = 13;  // JIS B5, 182 x 257 mm
-constexpr SHORT DMPAPER_FOLIO = 14;  // 8.5 x 13 in
-constexpr SHORT DMPAPER_QUARTO = 15;  // 215 x 275 mm
-constexpr SHORT DMPAPER_ENV_10 = 20;  // 4.125 x 9.5 in
-constexpr SHORT DMPAPER_ENV_DL = 27;  // 110 x 220 mm
-constexpr SHORT DMPAPER_ENV_C5 = 28;  // 162 x 229 mm
+constexpr SHORT DMPAPER_A5 = 11;           // 148 x 210 mm
+constexpr SHORT DMPAPER_B4 = 12;           // JIS B4, 257 x 364 mm
+constexpr SHORT DMPAPER_B5 = 13;           // JIS B5, 182 x 257 mm
+constexpr SHORT DMPAPER_FOLIO = 14;        // 8.5 x 13 in
+constexpr SHORT DMPAPER_QUARTO = 15;       // 215 x 275 mm
+constexpr SHORT DMPAPER_ENV_10 = 20;       // 4.125 x 9.5 in
+constexpr SHORT DMPAPER_ENV_DL = 27;       // 110 x 220 mm
+constexpr SHORT DMPAPER_ENV_C5 = 28;       // 162 x 229 mm
 constexpr SHORT DMPAPER_ENV_MONARCH = 37;  // 3.875 x 7.5 in
-constexpr SHORT DMPAPER_ISO_B4 = 42;  // 250 x 353 mm
+constexpr SHORT DMPAPER_ISO_B4 = 42;       // 250 x 353 mm
 constexpr SHORT DMPAPER_USER = 256;
 
 // dmDefaultSource
@@ -142,7 +142,7 @@ constexpr SHORT DMCOLOR_COLOR = 2;
 
 // dmDuplex
 constexpr SHORT DMDUP_SIMPLEX = 1;
-constexpr SHORT DMDUP_VERTICAL = 2;  // long edge
+constexpr SHORT DMDUP_VERTICAL = 2;    // long edge
 constexpr SHORT DMDUP_HORIZONTAL = 3;  // short edge
 
 // dmTTOption

@@ -19,10 +19,7 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 using LPCGUID = const GUID*;
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b)
-{
-    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
-}
+inline bool IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool IsEqualIID(REFIID a, REFIID b) { return IsEqualGUID(a, b); }
 inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return IsEqualGUID(a, b); }
 inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }

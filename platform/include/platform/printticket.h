@@ -49,8 +49,7 @@ HRESULT PTGetPrintCapabilities(HPTPROVIDER provider, IStream* ticket, IStream* c
 
 // Fills a new DEVMODEW from the ticket; free it with PTReleaseMemory.
 HRESULT PTConvertPrintTicketToDevMode(HPTPROVIDER provider, IStream* ticket, EDefaultDevmodeType baseType,
-                                      EPrintTicketScope scope, ULONG* size, DEVMODEW** devmode,
-                                      BSTR* errorMessage);
+                                      EPrintTicketScope scope, ULONG* size, DEVMODEW** devmode, BSTR* errorMessage);
 HRESULT PTReleaseMemory(void* buffer);
 
 // Writes the device's default PrintTicket (what a user who changed nothing

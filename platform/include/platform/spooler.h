@@ -46,8 +46,7 @@ BOOL ClosePrinter(HANDLE printer);
 // FALSE with ERROR_INSUFFICIENT_BUFFER and *needed set. FALSE with
 // ERROR_INVALID_HANDLE for a handle that is not open and
 // ERROR_INVALID_PARAMETER for a null needed.
-BOOL GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, BYTE* buffer, DWORD bufferSize,
-                       DWORD* needed);
+BOOL GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed);
 // Level 1 only, otherwise as GetPrinterDriverW; a job the printer does not
 // have gives ERROR_INVALID_PARAMETER.
 BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed);

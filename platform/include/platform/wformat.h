@@ -38,7 +38,7 @@ double WideToDouble(const WCHAR* text, const WCHAR** end);
 // first non-digit; 0 when there is none. Out-of-range values saturate.
 long long WideToInteger(const WCHAR* text, const WCHAR** end);
 
-size_t WideLength(const WCHAR* text);  // 0 for null
+size_t WideLength(const WCHAR* text);             // 0 for null
 int WideCompare(const WCHAR* a, const WCHAR* b);  // code-unit order; null as empty
 
 // UTF-8 and UTF-16 conversion of whole strings for the platform's own use

@@ -59,14 +59,14 @@ struct IXMLDOMNamedNodeMap;
 struct IXMLDOMDocument;
 
 struct IXMLDOMNode : IUnknown {
-    virtual HRESULT get_nodeName(BSTR* name) = 0;           // qualified name
-    virtual HRESULT get_nodeValue(VARIANT* value) = 0;      // VT_BSTR for attributes and text, VT_NULL otherwise
+    virtual HRESULT get_nodeName(BSTR* name) = 0;       // qualified name
+    virtual HRESULT get_nodeValue(VARIANT* value) = 0;  // VT_BSTR for attributes and text, VT_NULL otherwise
     virtual HRESULT put_nodeValue(VARIANT value) = 0;
     virtual HRESULT get_nodeType(DOMNodeType* type) = 0;
     virtual HRESULT get_parentNode(IXMLDOMNode** parent) = 0;  // S_FALSE and null without parent
     virtual HRESULT get_childNodes(IXMLDOMNodeList** children) = 0;
-    virtual HRESULT get_firstChild(IXMLDOMNode** child) = 0;    // S_FALSE and null when none
-    virtual HRESULT get_nextSibling(IXMLDOMNode** sibling) = 0; // S_FALSE and null when none
+    virtual HRESULT get_firstChild(IXMLDOMNode** child) = 0;               // S_FALSE and null when none
+    virtual HRESULT get_nextSibling(IXMLDOMNode** sibling) = 0;            // S_FALSE and null when none
     virtual HRESULT get_attributes(IXMLDOMNamedNodeMap** attributes) = 0;  // S_FALSE and null for non-elements
     virtual HRESULT insertBefore(IXMLDOMNode* child, VARIANT reference, IXMLDOMNode** inserted) = 0;
     virtual HRESULT removeChild(IXMLDOMNode* child, IXMLDOMNode** removed) = 0;
@@ -216,8 +216,8 @@ struct ISAXAttributes : IUnknown {
     virtual HRESULT getURI(int index, const WCHAR** uri, int* length) = 0;
     virtual HRESULT getLocalName(int index, const WCHAR** name, int* length) = 0;
     virtual HRESULT getQName(int index, const WCHAR** name, int* length) = 0;
-    virtual HRESULT getName(int index, const WCHAR** uri, int* uriLength, const WCHAR** localName,
-                            int* localNameLength, const WCHAR** qName, int* qNameLength) = 0;
+    virtual HRESULT getName(int index, const WCHAR** uri, int* uriLength, const WCHAR** localName, int* localNameLength,
+                            const WCHAR** qName, int* qNameLength) = 0;
     virtual HRESULT getIndexFromQName(const WCHAR* qName, int length, int* index) = 0;  // E_INVALIDARG when absent
     virtual HRESULT getValue(int index, const WCHAR** value, int* length) = 0;
     virtual HRESULT getValueFromQName(const WCHAR* qName, int qNameLength, const WCHAR** value, int* length) = 0;
@@ -239,8 +239,7 @@ struct ISAXContentHandler : IUnknown {
                                int localNameLength, const WCHAR* qName, int qNameLength) = 0;
     virtual HRESULT characters(const WCHAR* text, int length) = 0;
     virtual HRESULT ignorableWhitespace(const WCHAR* text, int length) = 0;
-    virtual HRESULT processingInstruction(const WCHAR* target, int targetLength, const WCHAR* data,
-                                          int dataLength) = 0;
+    virtual HRESULT processingInstruction(const WCHAR* target, int targetLength, const WCHAR* data, int dataLength) = 0;
     virtual HRESULT skippedEntity(const WCHAR* name, int length) = 0;
 
 protected:

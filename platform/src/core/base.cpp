@@ -47,8 +47,8 @@ HANDLE GetProcessHeap() { return &processHeapTag; }
 void* HeapAlloc(HANDLE, DWORD flags, SIZE_T size)
 {
     if (size > SIZE_MAX - kHeader) return nullptr;
-    auto* raw = static_cast<BYTE*>((flags & HEAP_ZERO_MEMORY) ? std::calloc(1, kHeader + size)
-                                                             : std::malloc(kHeader + size));
+    auto* raw =
+        static_cast<BYTE*>((flags & HEAP_ZERO_MEMORY) ? std::calloc(1, kHeader + size) : std::malloc(kHeader + size));
     if (raw == nullptr) return nullptr;
     std::memcpy(raw, &size, sizeof size);
     return raw + kHeader;

@@ -26,8 +26,8 @@ int StringFromGUID2(REFGUID guid, WCHAR* buffer, int capacity)
     if (buffer == nullptr || capacity < kLength + 1) return 0;
     char text[kLength + 1];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
-                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
-                  guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
     for (int i = 0; i <= kLength; ++i) buffer[i] = static_cast<WCHAR>(text[i]);
     return kLength + 1;
 }

@@ -123,7 +123,8 @@ public:
     }
 
     // Private identifier by which GetMemoryStreamBytes recognises these streams.
-    static constexpr IID kMemoryStreamMarker = {0x7A11B0E3, 0x51C2, 0x4C0B, {0x9E, 0x3D, 0x21, 0x6E, 0x10, 0x55, 0xA4, 0x02}};
+    static constexpr IID kMemoryStreamMarker = {
+        0x7A11B0E3, 0x51C2, 0x4C0B, {0x9E, 0x3D, 0x21, 0x6E, 0x10, 0x55, 0xA4, 0x02}};
 
 private:
     // Streams stay addressable with 32-bit counts per call but may grow large.

@@ -46,10 +46,7 @@ unsigned DaysInMonth(unsigned year, unsigned month)
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-uint64_t Ticks(const FILETIME& time)
-{
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 FILETIME FileTimeOf(uint64_t ticks)
 {
@@ -84,15 +81,9 @@ void CurrentTime(SYSTEMTIME* time, Convert convert)
 
 }  // namespace
 
-void GetSystemTime(SYSTEMTIME* time)
-{
-    CurrentTime(time, gmtime_r);
-}
+void GetSystemTime(SYSTEMTIME* time) { CurrentTime(time, gmtime_r); }
 
-void GetLocalTime(SYSTEMTIME* time)
-{
-    CurrentTime(time, localtime_r);
-}
+void GetLocalTime(SYSTEMTIME* time) { CurrentTime(time, localtime_r); }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
 {
@@ -101,9 +92,9 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
         return FALSE;
     }
     const SYSTEMTIME& time = *systemTime;
-    bool valid = time.wYear >= 1601 && time.wYear <= 30827 && time.wMonth >= 1 && time.wMonth <= 12 &&
-                 time.wDay >= 1 && time.wDay <= DaysInMonth(time.wYear, time.wMonth) && time.wHour < 24 &&
-                 time.wMinute < 60 && time.wSecond < 60 && time.wMilliseconds < 1000;
+    bool valid = time.wYear >= 1601 && time.wYear <= 30827 && time.wMonth >= 1 && time.wMonth <= 12 && time.wDay >= 1 &&
+                 time.wDay <= DaysInMonth(time.wYear, time.wMonth) && time.wHour < 24 && time.wMinute < 60 &&
+                 time.wSecond < 60 && time.wMilliseconds < 1000;
     if (!valid) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

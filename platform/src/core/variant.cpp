@@ -13,15 +13,12 @@ HRESULT VariantClear(VARIANT* value)
 {
     if (value == nullptr) return E_INVALIDARG;
     switch (value->vt) {
-    case VT_BSTR:
-        SysFreeString(value->bstrVal);
-        break;
+    case VT_BSTR: SysFreeString(value->bstrVal); break;
     case VT_UNKNOWN:
     case VT_DISPATCH:
         if (value->punkVal != nullptr) value->punkVal->Release();
         break;
-    default:
-        break;
+    default: break;
     }
     VariantInit(value);
     return S_OK;
@@ -43,8 +40,7 @@ HRESULT VariantCopy(VARIANT* destination, const VARIANT* source)
     case VT_DISPATCH:
         if (copy.punkVal != nullptr) copy.punkVal->AddRef();
         break;
-    default:
-        break;
+    default: break;
     }
     VariantClear(destination);
     *destination = copy;

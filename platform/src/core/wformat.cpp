@@ -131,7 +131,8 @@ void EmitString(Out& out, const Text* text, int precision, int width, bool left)
     } else {
         converted = WideToUtf8(reinterpret_cast<const WCHAR*>(text));
     }
-    if (precision >= 0 && converted.size() > static_cast<size_t>(precision)) converted.resize(static_cast<size_t>(precision));
+    if (precision >= 0 && converted.size() > static_cast<size_t>(precision))
+        converted.resize(static_cast<size_t>(precision));
     int padding = width - static_cast<int>(converted.size());
     if (!left) Pad(out, padding, ' ');
     out.append(converted);
@@ -158,12 +159,18 @@ bool FormatInto(std::basic_string<Char>& out, const Char* format, va_list args)
         }
         Spec<Char> spec;
         for (;; ++p) {
-            if (*p == '-') spec.left = true;
-            else if (*p == '+') spec.plus = true;
-            else if (*p == ' ') spec.space = true;
-            else if (*p == '0') spec.zero = true;
-            else if (*p == '#') spec.alternate = true;
-            else break;
+            if (*p == '-')
+                spec.left = true;
+            else if (*p == '+')
+                spec.plus = true;
+            else if (*p == ' ')
+                spec.space = true;
+            else if (*p == '0')
+                spec.zero = true;
+            else if (*p == '#')
+                spec.alternate = true;
+            else
+                break;
         }
         if (*p == '*') {
             spec.width = va_arg(args, int);
@@ -260,9 +267,7 @@ bool FormatInto(std::basic_string<Char>& out, const Char* format, va_list args)
         case 'e':
         case 'E':
         case 'g':
-        case 'G':
-            EmitFloat(out, spec, va_arg(args, double), static_cast<char>(*p));
-            break;
+        case 'G': EmitFloat(out, spec, va_arg(args, double), static_cast<char>(*p)); break;
         case 'c': {
             Char c = static_cast<Char>(va_arg(args, int));
             Out single(1, c);
@@ -289,8 +294,7 @@ bool FormatInto(std::basic_string<Char>& out, const Char* format, va_list args)
             EmitInteger(out, spec, false, value, 16, false);
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;
@@ -383,11 +387,12 @@ double WideToDouble(const WCHAR* text, const WCHAR** end)
     bool negative = SkipSpaceAndSign(p);
     // from_chars reads the longest number at the start of an 8-bit copy.
     std::string candidate;
-    for (const WCHAR* q = p; *q != 0 && *q < 0x80 && candidate.size() < 1024; ++q) candidate.push_back(static_cast<char>(*q));
+    for (const WCHAR* q = p; *q != 0 && *q < 0x80 && candidate.size() < 1024; ++q)
+        candidate.push_back(static_cast<char>(*q));
     if (candidate.empty() || candidate[0] == '-' || candidate[0] == '+') return 0.0;
     double value = 0.0;
-    auto result = std::from_chars(candidate.data(), candidate.data() + candidate.size(), value,
-                                  std::chars_format::general);
+    auto result =
+        std::from_chars(candidate.data(), candidate.data() + candidate.size(), value, std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) return 0.0;
     if (result.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone where strtod gives HUGE_VAL or 0.

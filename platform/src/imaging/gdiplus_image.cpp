@@ -43,21 +43,12 @@ Status Succeed()
 void SetLastErrorForImageFailure(Status status)
 {
     switch (status) {
-    case InvalidParameter:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        break;
-    case OutOfMemory:
-        SetLastError(ERROR_OUTOFMEMORY);
-        break;
-    case UnknownImageFormat:
-        SetLastError(ERROR_NOT_SUPPORTED);
-        break;
+    case InvalidParameter: SetLastError(ERROR_INVALID_PARAMETER); break;
+    case OutOfMemory: SetLastError(ERROR_OUTOFMEMORY); break;
+    case UnknownImageFormat: SetLastError(ERROR_NOT_SUPPORTED); break;
     case GenericError:
-    case ValueOverflow:
-        SetLastError(ERROR_INVALID_DATA);
-        break;
-    default:
-        break;
+    case ValueOverflow: SetLastError(ERROR_INVALID_DATA); break;
+    default: break;
     }
 }
 

@@ -10,7 +10,7 @@ namespace tav::printticket {
 struct FileReadResult {
     enum Kind { kRead, kSystemError, kNotRegularFile, kTooLarge } kind = kRead;
     int systemError = 0;  // errno, for kSystemError
-    std::string reason;  // in words, unless kRead
+    std::string reason;   // in words, unless kRead
 };
 
 // Refuses anything but a regular file (a FIFO or device could block or

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "namespace_binder.h"
-#include "schema_builder.h"
 #include "platform/secure_xml.h"
+#include "schema_builder.h"
 
 namespace tav::printticket {
 namespace {
@@ -90,8 +90,9 @@ private:
         xmlNode* custom = AppendNamed(*binder_, feature, "Option", Keyword("CustomMediaSize"));
         AddParameterRef(custom, "MediaSizeWidth", "PageMediaSizeMediaSizeWidth");
         AddParameterRef(custom, "MediaSizeHeight", "PageMediaSizeMediaSizeHeight");
-        WriteIntegerParameterDef("PageMediaSizeMediaSizeWidth", std::clamp(page_.width, limits.minWidth, limits.maxWidth),
-                                 limits.minWidth, limits.maxWidth, "microns", "Conditional");
+        WriteIntegerParameterDef("PageMediaSizeMediaSizeWidth",
+                                 std::clamp(page_.width, limits.minWidth, limits.maxWidth), limits.minWidth,
+                                 limits.maxWidth, "microns", "Conditional");
         WriteIntegerParameterDef("PageMediaSizeMediaSizeHeight",
                                  std::clamp(page_.height, limits.minHeight, limits.maxHeight), limits.minHeight,
                                  limits.maxHeight, "microns", "Conditional");

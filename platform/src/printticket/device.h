@@ -14,9 +14,9 @@
 namespace tav::printticket {
 
 struct DeviceMedium {
-    std::string name;  // local name of the PageMediaSize option
+    std::string name;        // local name of the PageMediaSize option
     bool isPrivate = false;  // named in the private keywords namespace, else a Print Schema keyword
-    int64_t width = 0;  // microns, portrait
+    int64_t width = 0;       // microns, portrait
     int64_t height = 0;
     Margins margins;  // unprintable edges, portrait
 

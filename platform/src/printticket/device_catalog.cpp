@@ -42,8 +42,8 @@ Status ReadDeviceFile(const std::string& path, std::string* bytes)
 {
     FileReadResult read = ReadBoundedFile(path, securexml::kMaximumDocumentBytes, bytes);
     if (read.kind == FileReadResult::kRead) return Status::Ok();
-    HRESULT code = read.kind == FileReadResult::kSystemError ? FromErrno(read.systemError)
-                                                              : E_PRINTDEVICECAPABILITIES_FORMAT;
+    HRESULT code =
+        read.kind == FileReadResult::kSystemError ? FromErrno(read.systemError) : E_PRINTDEVICECAPABILITIES_FORMAT;
     return Status::Failure(code, "Cannot read the device description " + path + ": " + read.reason + ".");
 }
 

@@ -24,6 +24,7 @@ Status DeviceForPrinter(std::u16string_view printerName, std::shared_ptr<const D
 Status DefaultDevice(std::shared_ptr<const DeviceDescription>* device);
 
 // Reads and checks a device description (the text of a device file).
-Status LoadDevice(const std::string& bytes, const std::string& origin, std::shared_ptr<const DeviceDescription>* device);
+Status LoadDevice(const std::string& bytes, const std::string& origin,
+                  std::shared_ptr<const DeviceDescription>* device);
 
 }  // namespace tav::printticket

@@ -13,7 +13,7 @@ namespace tav::printticket {
 namespace {
 
 constexpr int64_t kMaximumLength = 10'000'000;  // microns: 10 m
-constexpr int64_t kMaximumDpi = 32767;  // the DEVMODE keeps resolutions in 16 bits
+constexpr int64_t kMaximumDpi = 32767;          // the DEVMODE keeps resolutions in 16 bits
 constexpr int64_t kMaximumCopies = 32767;
 constexpr int64_t kDefaultMaximumCopies = 999;
 constexpr size_t kMaximumMedia = 256;
@@ -176,10 +176,10 @@ private:
     bool ReadMedia(const xmlNode* node, DeviceDescription* device)
     {
         bool read = CheckAttributes(node, {}) && ForEachChild(node, [&](const xmlNode* child) {
-            if (IsDeviceElement(child, "Medium")) return ReadMedium(child, device);
-            if (IsDeviceElement(child, "CustomSize")) return ReadCustomSize(child, device);
-            return Fail(child, "unexpected " + Tag(child) + " in <Media>");
-        });
+                        if (IsDeviceElement(child, "Medium")) return ReadMedium(child, device);
+                        if (IsDeviceElement(child, "CustomSize")) return ReadCustomSize(child, device);
+                        return Fail(child, "unexpected " + Tag(child) + " in <Media>");
+                    });
         if (read && device->media.empty()) return Fail(node, "<Media> lists no medium");
         return read;
     }
@@ -187,15 +187,16 @@ private:
     bool ReadOrientations(const xmlNode* node, DeviceDescription* device)
     {
         bool read = CheckAttributes(node, {}) && ForEachChild(node, [&](const xmlNode* child) {
-            std::string name;
-            if (!IsDeviceElement(child, "Orientation")) return Fail(child, "unexpected " + Tag(child));
-            if (!CheckAttributes(child, {"name"}) || !RequireText(child, "name", &name)) return false;
-            std::optional<Orientation> orientation = OrientationFromKeyword(name);
-            if (!orientation) return Fail(child, "\"" + name + "\" is no PageOrientation option");
-            if (device->HasOrientation(*orientation)) return Fail(child, "the orientation " + name + " is listed twice");
-            device->orientations.push_back(*orientation);
-            return true;
-        });
+                        std::string name;
+                        if (!IsDeviceElement(child, "Orientation")) return Fail(child, "unexpected " + Tag(child));
+                        if (!CheckAttributes(child, {"name"}) || !RequireText(child, "name", &name)) return false;
+                        std::optional<Orientation> orientation = OrientationFromKeyword(name);
+                        if (!orientation) return Fail(child, "\"" + name + "\" is no PageOrientation option");
+                        if (device->HasOrientation(*orientation))
+                            return Fail(child, "the orientation " + name + " is listed twice");
+                        device->orientations.push_back(*orientation);
+                        return true;
+                    });
         if (read && device->orientations.empty()) return Fail(node, "<Orientations> lists no orientation");
         return read;
     }
@@ -203,14 +204,17 @@ private:
     bool ReadResolutions(const xmlNode* node, DeviceDescription* device)
     {
         bool read = CheckAttributes(node, {}) && ForEachChild(node, [&](const xmlNode* child) {
-            int64_t dpi = 0;
-            if (!IsDeviceElement(child, "Resolution")) return Fail(child, "unexpected " + Tag(child));
-            if (!CheckAttributes(child, {"dpi"}) || !ReadNumber(child, "dpi", 1, kMaximumDpi, &dpi)) return false;
-            if (device->HasResolution(dpi)) return Fail(child, "the resolution " + std::to_string(dpi) + " is listed twice");
-            if (device->resolutions.size() == kMaximumResolutions) return Fail(child, "too many resolutions");
-            device->resolutions.push_back(dpi);
-            return true;
-        });
+                        int64_t dpi = 0;
+                        if (!IsDeviceElement(child, "Resolution")) return Fail(child, "unexpected " + Tag(child));
+                        if (!CheckAttributes(child, {"dpi"}) || !ReadNumber(child, "dpi", 1, kMaximumDpi, &dpi))
+                            return false;
+                        if (device->HasResolution(dpi))
+                            return Fail(child, "the resolution " + std::to_string(dpi) + " is listed twice");
+                        if (device->resolutions.size() == kMaximumResolutions)
+                            return Fail(child, "too many resolutions");
+                        device->resolutions.push_back(dpi);
+                        return true;
+                    });
         if (read && device->resolutions.empty()) return Fail(node, "<Resolutions> lists no resolution");
         return read;
     }
@@ -218,16 +222,18 @@ private:
     bool ReadInputBins(const xmlNode* node, DeviceDescription* device)
     {
         bool read = CheckAttributes(node, {}) && ForEachChild(node, [&](const xmlNode* child) {
-            std::string name;
-            if (!IsDeviceElement(child, "InputBin")) return Fail(child, "unexpected " + Tag(child));
-            if (!CheckAttributes(child, {"name"}) || !RequireText(child, "name", &name)) return false;
-            const std::vector<InputBin>& table = InputBinTable();
-            auto row = std::find_if(table.begin(), table.end(), [&](const InputBin& bin) { return name == bin.name; });
-            if (row == table.end()) return Fail(child, "\"" + name + "\" is no input bin of the bin table");
-            if (device->HasInputBin(row->Name())) return Fail(child, "the input bin " + name + " is listed twice");
-            device->inputBins.push_back(*row);
-            return true;
-        });
+                        std::string name;
+                        if (!IsDeviceElement(child, "InputBin")) return Fail(child, "unexpected " + Tag(child));
+                        if (!CheckAttributes(child, {"name"}) || !RequireText(child, "name", &name)) return false;
+                        const std::vector<InputBin>& table = InputBinTable();
+                        auto row = std::find_if(table.begin(), table.end(),
+                                                [&](const InputBin& bin) { return name == bin.name; });
+                        if (row == table.end()) return Fail(child, "\"" + name + "\" is no input bin of the bin table");
+                        if (device->HasInputBin(row->Name()))
+                            return Fail(child, "the input bin " + name + " is listed twice");
+                        device->inputBins.push_back(*row);
+                        return true;
+                    });
         if (read && device->inputBins.empty()) return Fail(node, "<InputBins> lists no input bin");
         return read;
     }

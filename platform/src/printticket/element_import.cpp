@@ -29,8 +29,8 @@ public:
 
     NodePtr Copy(const xmlNode* source)
     {
-        xmlNs* ns = source->ns != nullptr ? binder_.ForElement(View(source->ns->href), View(source->ns->prefix))
-                                          : nullptr;
+        xmlNs* ns =
+            source->ns != nullptr ? binder_.ForElement(View(source->ns->href), View(source->ns->prefix)) : nullptr;
         NodePtr copy(securexml::Check(xmlNewDocNode(binder_.Document(), ns, source->name, nullptr)));
         if (!CopyAttributes(source, copy.get())) return nullptr;
         if (HoldsQName(source)) {
@@ -54,8 +54,7 @@ public:
             case XML_COMMENT_NODE:
                 xmlAddChild(copy.get(), securexml::Check(xmlNewDocComment(copy->doc, child->content)));
                 break;
-            default:
-                break;
+            default: break;
             }
         }
         return copy;

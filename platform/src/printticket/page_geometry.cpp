@@ -7,8 +7,8 @@ namespace tav::printticket {
 
 std::optional<Orientation> OrientationFromKeyword(std::string_view keyword)
 {
-    for (Orientation orientation : {Orientation::Portrait, Orientation::Landscape, Orientation::ReversePortrait,
-                                    Orientation::ReverseLandscape})
+    for (Orientation orientation :
+         {Orientation::Portrait, Orientation::Landscape, Orientation::ReversePortrait, Orientation::ReverseLandscape})
         if (keyword == OrientationKeyword(orientation)) return orientation;
     return std::nullopt;
 }
@@ -42,7 +42,8 @@ namespace {
 
 INT Held(int64_t value)
 {
-    return static_cast<INT>(std::clamp<int64_t>(value, std::numeric_limits<INT>::min(), std::numeric_limits<INT>::max()));
+    return static_cast<INT>(
+        std::clamp<int64_t>(value, std::numeric_limits<INT>::min(), std::numeric_limits<INT>::max()));
 }
 
 }  // namespace

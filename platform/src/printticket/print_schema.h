@@ -14,8 +14,7 @@ inline constexpr char kKeywordsNamespace[] =
 inline constexpr char kSchemaInstanceNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 inline constexpr char kSchemaNamespace[] = "http://www.w3.org/2001/XMLSchema";
 // The driver's own keywords (private features, properties and options).
-inline constexpr char kPrivateNamespace[] =
-    "http://schemas.tavprint.example/quix/printing/2006/11/printschemakeywords";
+inline constexpr char kPrivateNamespace[] = "http://schemas.tavprint.example/quix/printing/2006/11/printschemakeywords";
 
 // The prefixes this provider uses in the documents it creates.
 inline constexpr char kFrameworkPrefix[] = "psf";

@@ -10,12 +10,12 @@
 #include <new>
 #include <set>
 
+#include "../core/stream_bytes.h"
 #include "capabilities.h"
 #include "device_catalog.h"
 #include "devmode_conversion.h"
 #include "platform/devmode.h"
 #include "platform/wformat.h"
-#include "../core/stream_bytes.h"
 #include "ticket_document.h"
 #include "ticket_merge.h"
 #include "ticket_scope.h"

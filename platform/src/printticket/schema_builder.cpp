@@ -58,8 +58,8 @@ xmlNode* AppendQNameValue(NamespaceBinder& binder, xmlNode* parent, const Qualif
     return AppendValue(binder, parent, "QName", binder.Qualify(value));
 }
 
-xmlNode* AppendIntegerProperty(NamespaceBinder& binder, xmlNode* parent, const char* kind,
-                               const QualifiedName& name, int64_t value)
+xmlNode* AppendIntegerProperty(NamespaceBinder& binder, xmlNode* parent, const char* kind, const QualifiedName& name,
+                               int64_t value)
 {
     xmlNode* property = AppendNamed(binder, parent, kind, name);
     AppendIntegerValue(binder, property, value);

@@ -24,8 +24,8 @@ xmlNode* AppendIntegerValue(NamespaceBinder& binder, xmlNode* parent, int64_t va
 xmlNode* AppendQNameValue(NamespaceBinder& binder, xmlNode* parent, const QualifiedName& value);
 
 // kind ("Property" or "ScoredProperty") named name, holding one integer Value.
-xmlNode* AppendIntegerProperty(NamespaceBinder& binder, xmlNode* parent, const char* kind,
-                               const QualifiedName& name, int64_t value);
+xmlNode* AppendIntegerProperty(NamespaceBinder& binder, xmlNode* parent, const char* kind, const QualifiedName& name,
+                               int64_t value);
 
 // Replaces the element's text content.
 void SetText(xmlNode* element, std::string_view text);

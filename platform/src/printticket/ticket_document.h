@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/printticket.h"
-#include "platform/stream.h"
 #include "platform/secure_xml.h"
+#include "platform/stream.h"
 #include "status.h"
 
 namespace tav::printticket {

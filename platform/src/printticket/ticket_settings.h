@@ -14,7 +14,7 @@ namespace tav::printticket {
 
 struct PageSetup {
     const DeviceMedium* medium = nullptr;  // null for a custom size
-    int64_t width = 0;  // microns, portrait
+    int64_t width = 0;                     // microns, portrait
     int64_t height = 0;
     Margins margins;  // portrait
     Orientation orientation = Orientation::Portrait;

@@ -63,14 +63,11 @@ std::optional<std::string> AttributeText(const xmlNode* element, const char* nam
 
 std::optional<std::string> AttributeText(const xmlNode* element, const char* name, const char* namespaceUri)
 {
-    return TakeString(xmlGetNsProp(element, reinterpret_cast<const xmlChar*>(name),
-                                   reinterpret_cast<const xmlChar*>(namespaceUri)));
+    return TakeString(
+        xmlGetNsProp(element, reinterpret_cast<const xmlChar*>(name), reinterpret_cast<const xmlChar*>(namespaceUri)));
 }
 
-std::string TextContent(const xmlNode* node)
-{
-    return TakeString(xmlNodeGetContent(node)).value_or(std::string());
-}
+std::string TextContent(const xmlNode* node) { return TakeString(xmlNodeGetContent(node)).value_or(std::string()); }
 
 std::string_view Trim(std::string_view text)
 {
@@ -179,8 +176,7 @@ static std::optional<std::string> ScoredPropertyText(const xmlNode* root, const 
     return TextContent(value);
 }
 
-std::optional<int64_t> ScoredPropertyInteger(const xmlNode* root, const xmlNode* option,
-                                             const QualifiedName& property)
+std::optional<int64_t> ScoredPropertyInteger(const xmlNode* root, const xmlNode* option, const QualifiedName& property)
 {
     std::optional<std::string> text = ScoredPropertyText(root, option, property);
     if (!text) return std::nullopt;

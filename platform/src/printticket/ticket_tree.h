@@ -57,8 +57,7 @@ std::optional<QualifiedName> FeatureOptionName(const xmlNode* root, const Qualif
 
 // The integer of a ScoredProperty of an option: its Value, or the Value of
 // the root's ParameterInit that its ParameterRef names.
-std::optional<int64_t> ScoredPropertyInteger(const xmlNode* root, const xmlNode* option,
-                                             const QualifiedName& property);
+std::optional<int64_t> ScoredPropertyInteger(const xmlNode* root, const xmlNode* option, const QualifiedName& property);
 // The integer Value of the root's ParameterInit of this name.
 std::optional<int64_t> ParameterInteger(const xmlNode* root, const QualifiedName& parameter);
 

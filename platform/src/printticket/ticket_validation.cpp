@@ -18,8 +18,11 @@ using OptionTest = std::function<bool(const QualifiedName&)>;
 class TicketValidator {
 public:
     TicketValidator(xmlDoc* ticket, xmlDoc* defaults, const DeviceDescription& device, ValidationReport* report)
-        : root_(xmlDocGetRootElement(ticket)), defaults_(xmlDocGetRootElement(defaults)), binder_(root_),
-          device_(device), report_(report)
+        : root_(xmlDocGetRootElement(ticket)),
+          defaults_(xmlDocGetRootElement(defaults)),
+          binder_(root_),
+          device_(device),
+          report_(report)
     {
     }
 
@@ -32,8 +35,8 @@ public:
         });
         for (const char* duplex : {"JobDuplexAllDocumentsContiguously", "DocumentDuplex"})
             ValidateOption(duplex, [&](const QualifiedName& option) {
-                return option == Keyword("OneSided") ||
-                       (device_.duplex && (option == Keyword("TwoSidedShortEdge") || option == Keyword("TwoSidedLongEdge")));
+                return option == Keyword("OneSided") || (device_.duplex && (option == Keyword("TwoSidedShortEdge") ||
+                                                                            option == Keyword("TwoSidedLongEdge")));
             });
         ValidateResolution();
         for (const char* bin : {"PageInputBin", "DocumentInputBin", "JobInputBin"})

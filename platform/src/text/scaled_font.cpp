@@ -157,7 +157,7 @@ void ScaledFont::ReadMetrics(const LOGFONTW& logfont)
     m.tmAveCharWidth = hasOs2 ? Round(os2->xAvgCharWidth * scale) : Advance(U'x');
     m.tmMaxCharWidth = hhea ? Round(hhea->advance_Width_Max * scale) : Round(face->max_advance_width * scale);
     m.tmWeight = hasOs2 && os2->usWeightClass != 0 ? os2->usWeightClass
-                                                    : ((face->style_flags & FT_STYLE_FLAG_BOLD) ? FW_BOLD : FW_NORMAL);
+                                                   : ((face->style_flags & FT_STYLE_FLAG_BOLD) ? FW_BOLD : FW_NORMAL);
     m.tmDigitizedAspectX = 96;
     m.tmDigitizedAspectY = 96;
     m.tmFirstChar = hasOs2 ? os2->usFirstCharIndex : 0x20;

@@ -96,7 +96,8 @@ xmlNsPtr DocumentState::PooledNamespace(const xmlChar* prefix, const xmlChar* hr
 {
     std::string_view wantedHref = View(href);
     for (xmlNsPtr ns = pool_; ns != nullptr; ns = ns->next) {
-        bool samePrefix = prefix == nullptr ? ns->prefix == nullptr : ns->prefix != nullptr && xmlStrEqual(ns->prefix, prefix);
+        bool samePrefix =
+            prefix == nullptr ? ns->prefix == nullptr : ns->prefix != nullptr && xmlStrEqual(ns->prefix, prefix);
         if (samePrefix && View(ns->href) == wantedHref) return ns;
     }
     // Made by hand: xmlNewNs refuses the xml prefix.

@@ -29,7 +29,8 @@ xmlNsPtr DomBuilder::Resolve(xmlNodePtr element, std::string_view prefix, std::s
     if (prefix == "xml") return state_.XmlNamespace();
     std::string terminated(prefix);
     xmlNsPtr declared = FindDeclaration(element, prefix.empty() ? nullptr : Chars(terminated.c_str()));
-    return declared != nullptr ? declared : state_.PooledNamespace(Chars(terminated.c_str()), Chars(std::string(uri).c_str()));
+    return declared != nullptr ? declared
+                               : state_.PooledNamespace(Chars(terminated.c_str()), Chars(std::string(uri).c_str()));
 }
 
 HRESULT DomBuilder::StartElement(const XmlName& name, const XmlAttribute* attributes, size_t count)

@@ -7,9 +7,9 @@
 
 #include "../core/stream_bytes.h"
 #include "dom_node.h"
+#include "dom_serializer.h"
 #include "platform/bstr.h"
 #include "platform/wformat.h"
-#include "dom_serializer.h"
 #include "text.h"
 #include "xml_parser.h"
 
@@ -175,7 +175,8 @@ HRESULT DomNode::MakeNode(int type, BSTR nameText, BSTR namespaceText, DomNode**
         if (prefix == "xml")
             ns = state_->XmlNamespace();
         else if (!uri.empty())
-            ns = state_->PooledNamespace(prefix.empty() ? nullptr : Chars(terminatedPrefix.c_str()), Chars(uri.c_str()));
+            ns =
+                state_->PooledNamespace(prefix.empty() ? nullptr : Chars(terminatedPrefix.c_str()), Chars(uri.c_str()));
         if (!uri.empty() && ns == nullptr) return E_OUTOFMEMORY;
         node = type == NODE_ELEMENT ? NewElement(*state_, ns, local) : AsNode(NewAttribute(*state_, ns, local, ""));
         break;

@@ -129,8 +129,7 @@ HRESULT SetAttributeText(DocumentState& state, xmlNodePtr element, std::string_v
     return AttachAttribute(state, element, attribute, nullptr) ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT SetAttributeNode(DocumentState& state, xmlNodePtr element, IUnknown* attributeInterface,
-                         IXMLDOMNode** replaced)
+HRESULT SetAttributeNode(DocumentState& state, xmlNodePtr element, IUnknown* attributeInterface, IXMLDOMNode** replaced)
 {
     if (replaced != nullptr) *replaced = nullptr;
     DomNode* given = DomNode::FromInterface(attributeInterface);

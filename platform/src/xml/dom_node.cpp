@@ -110,8 +110,7 @@ void* DomNode::InterfaceFor(REFIID riid)
     case NodeKind::Document:
         if (riid == IID_IXMLDOMDocument || riid == IID_IXMLDOMDocument2) return static_cast<IXMLDOMDocument2*>(this);
         break;
-    default:
-        break;
+    default: break;
     }
     return nullptr;
 }
@@ -267,7 +266,8 @@ HRESULT DomNode::InsertChild(IXMLDOMNode* childInterface, xmlNodePtr before, IXM
     if (kind == NodeKind::Document || kind == NodeKind::Attribute || kind == NodeKind::Declaration) return E_INVALIDARG;
     bool sameDocument = child->State() == state_.Get();
     if (sameDocument) {
-        if (child->node_ == before) return inserted == nullptr ? S_OK : ReturnNode(state_.Get(), child->node_, inserted);
+        if (child->node_ == before)
+            return inserted == nullptr ? S_OK : ReturnNode(state_.Get(), child->node_, inserted);
         // A node cannot become its own descendant.
         for (xmlNodePtr ancestor = node_; ancestor != nullptr; ancestor = ancestor->parent) {
             if (ancestor == child->node_) return E_INVALIDARG;

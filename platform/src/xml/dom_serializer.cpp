@@ -63,9 +63,7 @@ void AppendLeaf(std::string& out, xmlNodePtr node)
 {
     std::string_view content = View(node->content);
     switch (node->type) {
-    case XML_TEXT_NODE:
-        AppendEscapedText(out, content);
-        break;
+    case XML_TEXT_NODE: AppendEscapedText(out, content); break;
     case XML_CDATA_SECTION_NODE: {
         // "]]>" cannot stand inside a section: split it across two.
         out.append("<![CDATA[");
@@ -92,11 +90,8 @@ void AppendLeaf(std::string& out, xmlNodePtr node)
         }
         out.append("?>");
         break;
-    case XML_ATTRIBUTE_NODE:
-        AppendAttribute(out, AsAttribute(node));
-        break;
-    default:
-        break;
+    case XML_ATTRIBUTE_NODE: AppendAttribute(out, AsAttribute(node)); break;
+    default: break;
     }
 }
 

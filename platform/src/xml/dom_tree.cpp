@@ -185,7 +185,8 @@ bool ReconcileAttribute(DocumentState& state, xmlNodePtr element, xmlAttrPtr att
     }
     // An attribute must not rebind a prefix that its element or the
     // element's descendants may use: take a fresh one unless it is unbound.
-    std::string prefix = ns->prefix != nullptr && inScope == nullptr ? std::string(View(ns->prefix)) : FreshPrefix(element);
+    std::string prefix =
+        ns->prefix != nullptr && inScope == nullptr ? std::string(View(ns->prefix)) : FreshPrefix(element);
     xmlNsPtr declared = AddDeclaration(element, Chars(prefix.c_str()), ns->href);
     if (declared == nullptr) return false;
     attribute->ns = declared;
@@ -210,18 +211,12 @@ xmlNodePtr CopyShallow(DocumentState& target, xmlNodePtr source)
     xmlDocPtr doc = target.Doc();
     std::string_view content = View(source->content);
     switch (source->type) {
-    case XML_ELEMENT_NODE:
-        return NewElement(target, nullptr, View(source->name));
-    case XML_TEXT_NODE:
-        return xmlNewDocTextLen(doc, Chars(content), static_cast<int>(content.size()));
-    case XML_CDATA_SECTION_NODE:
-        return xmlNewCDataBlock(doc, Chars(content), static_cast<int>(content.size()));
-    case XML_COMMENT_NODE:
-        return xmlNewDocComment(doc, source->content);
-    case XML_PI_NODE:
-        return xmlNewDocPI(doc, source->name, source->content);
-    default:
-        return nullptr;
+    case XML_ELEMENT_NODE: return NewElement(target, nullptr, View(source->name));
+    case XML_TEXT_NODE: return xmlNewDocTextLen(doc, Chars(content), static_cast<int>(content.size()));
+    case XML_CDATA_SECTION_NODE: return xmlNewCDataBlock(doc, Chars(content), static_cast<int>(content.size()));
+    case XML_COMMENT_NODE: return xmlNewDocComment(doc, source->content);
+    case XML_PI_NODE: return xmlNewDocPI(doc, source->name, source->content);
+    default: return nullptr;
     }
 }
 
@@ -290,9 +285,8 @@ std::vector<AttributeItem> AttributeItems(xmlNodePtr element)
 {
     std::vector<xmlNsPtr> declarations;
     for (xmlNsPtr d = element->nsDef; d != nullptr; d = d->next) declarations.push_back(d);
-    std::stable_sort(declarations.begin(), declarations.end(), [](const xmlNs* a, const xmlNs* b) {
-        return DeclarationPosition(a) < DeclarationPosition(b);
-    });
+    std::stable_sort(declarations.begin(), declarations.end(),
+                     [](const xmlNs* a, const xmlNs* b) { return DeclarationPosition(a) < DeclarationPosition(b); });
     std::vector<AttributeItem> items;
     size_t next = 0;
     size_t index = 0;
@@ -485,9 +479,7 @@ std::string NodeText(xmlNodePtr node)
     case XML_ATTRIBUTE_NODE:
         for (xmlNodePtr n = node->children; n != nullptr; n = n->next) text.append(View(n->content));
         break;
-    default:
-        text.assign(View(node->content));
-        break;
+    default: text.assign(View(node->content)); break;
     }
     return text;
 }
@@ -517,11 +509,8 @@ HRESULT SetNodeText(DocumentState& state, xmlNodePtr node, std::string_view text
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
     case XML_COMMENT_NODE:
-    case XML_PI_NODE:
-        xmlNodeSetContentLen(node, Chars(text), length);
-        return S_OK;
-    default:
-        return E_FAIL;
+    case XML_PI_NODE: xmlNodeSetContentLen(node, Chars(text), length); return S_OK;
+    default: return E_FAIL;
     }
 }
 

@@ -39,8 +39,8 @@ xmlNsPtr FindDeclaration(xmlNodePtr element, const xmlChar* prefix);
 
 // An element's attributes and namespace declarations in document order.
 struct AttributeItem {
-    xmlAttrPtr attribute;    // null for a declaration
-    xmlNsPtr declaration;    // null for an attribute
+    xmlAttrPtr attribute;  // null for a declaration
+    xmlNsPtr declaration;  // null for an attribute
 };
 std::vector<AttributeItem> AttributeItems(xmlNodePtr element);
 // The position hint of a declaration: how many attributes precede it.

@@ -11,10 +11,7 @@ namespace {
 
 // Errors are only counted; the per-context handler keeps libxml2 from
 // reporting them through its global channel.
-void CountXPathError(void* userData, xmlErrorPtr)
-{
-    ++*static_cast<int*>(userData);
-}
+void CountXPathError(void* userData, xmlErrorPtr) { ++*static_cast<int*>(userData); }
 
 }  // namespace
 

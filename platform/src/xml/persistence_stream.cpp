@@ -23,9 +23,8 @@ public:
         if (read != nullptr) *read = 0;
         if (buffer == nullptr && count != 0) return STG_E_INVALIDPOINTER;
         const std::string& markup = Snapshot();
-        ULONG available = position_ >= markup.size()
-                              ? 0
-                              : static_cast<ULONG>(std::min<ULONGLONG>(count, markup.size() - position_));
+        ULONG available =
+            position_ >= markup.size() ? 0 : static_cast<ULONG>(std::min<ULONGLONG>(count, markup.size() - position_));
         if (available != 0) std::memcpy(buffer, markup.data() + position_, available);
         position_ += available;
         if (read != nullptr) *read = available;
@@ -83,7 +82,8 @@ public:
         if (written != nullptr) written->QuadPart = 0;
         if (target == nullptr) return STG_E_INVALIDPOINTER;
         const std::string& markup = Snapshot();
-        ULONGLONG available = position_ >= markup.size() ? 0 : std::min<ULONGLONG>(count.QuadPart, markup.size() - position_);
+        ULONGLONG available =
+            position_ >= markup.size() ? 0 : std::min<ULONGLONG>(count.QuadPart, markup.size() - position_);
         ULONGLONG done = 0;
         HRESULT hr = S_OK;
         while (done < available) {

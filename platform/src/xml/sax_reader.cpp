@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/comobject.h"
 #include "name_table.h"
+#include "platform/comobject.h"
 #include "platform/wformat.h"
 #include "text.h"
 #include "xml_parser.h"

@@ -1,8 +1,8 @@
 #include "xml_parser.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
-#include <libxml/SAX2.h>
 
 #include <cstring>
 #include <memory>

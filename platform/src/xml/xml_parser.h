@@ -41,7 +41,7 @@ void InitializeLibxml();
 
 struct XmlName {
     std::string_view qualifiedName;
-    std::string_view prefix;     // empty without prefix
+    std::string_view prefix;  // empty without prefix
     std::string_view localName;
     std::string_view namespaceUri;  // empty for no namespace
 };
@@ -102,9 +102,9 @@ private:
     };
     struct OpenElement {
         std::string qualifiedName;
-        size_t prefixLength;   // 0 without prefix
-        size_t bindingIndex;   // the binding of its namespace, or kNoBinding
-        size_t bindingsBefore; // bindings in scope before its own declarations
+        size_t prefixLength;    // 0 without prefix
+        size_t bindingIndex;    // the binding of its namespace, or kNoBinding
+        size_t bindingsBefore;  // bindings in scope before its own declarations
     };
     static constexpr size_t kNoBinding = static_cast<size_t>(-1);
     static constexpr size_t kXmlBinding = static_cast<size_t>(-2);

@@ -34,7 +34,7 @@ ImageableArea ReadImageableArea(const std::string& capabilities)
     EXPECT_EQ(document.Text(size + "/psf:Property[@name=\"psk:ImageableSizeWidth\"]/psf:Value/@xsi:type"),
               "xsd:integer");
     return {value(size, "ImageableSizeWidth"), value(size, "ImageableSizeHeight"), value(area, "OriginWidth"),
-            value(area, "OriginHeight"), value(area, "ExtentWidth"), value(area, "ExtentHeight")};
+            value(area, "OriginHeight"),       value(area, "ExtentWidth"),         value(area, "ExtentHeight")};
 }
 
 TEST(Capabilities, ImageableAreaOfA4TurnsWithTheOrientation)
@@ -64,8 +64,9 @@ TEST(Capabilities, DefaultDeviceHasTheMarginsTheFiltersStandInWith)
 TEST(Capabilities, ImageableAreaOfNamedAndCustomSizes)
 {
     Provider provider;
-    std::string letter = Ticket("<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:NorthAmericaLetter\"/>"
-                                "</psf:Feature>");
+    std::string letter = Ticket(
+        "<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:NorthAmericaLetter\"/>"
+        "</psf:Feature>");
     // 215900 - 8466 = 207434, 279400 - 8466 = 270934.
     EXPECT_EQ(ReadImageableArea(Capabilities(provider.Get(), letter)),
               (ImageableArea{215900, 279400, 4233, 4233, 207434, 270934}));

@@ -15,7 +15,8 @@ std::string DeviceTicket(const std::string& body)
 {
     return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + kFramework + "\" xmlns:psk=\"" + kKeywords +
            "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-           "xmlns:ns0000=\"" + kPrivate + "\">" + body + "</psf:PrintTicket>";
+           "xmlns:ns0000=\"" +
+           kPrivate + "\">" + body + "</psf:PrintTicket>";
 }
 
 const std::string kSmallDefaults =
@@ -32,8 +33,9 @@ const std::string kSmallDefaults =
 
 // A one-sided monochrome device with one A5 medium whose margins are
 // 1000, 2000, 3000 and 4000 microns on the left, top, right and bottom.
-std::string SmallDevice(const std::string& mediumMargins = "<Margins left=\"1000\" top=\"2000\" right=\"3000\" "
-                                                           "bottom=\"4000\"/>",
+std::string SmallDevice(const std::string& mediumMargins =
+                            "<Margins left=\"1000\" top=\"2000\" right=\"3000\" "
+                            "bottom=\"4000\"/>",
                         const std::string& defaults = kSmallDefaults)
 {
     return "<?xml version=\"1.0\"?>\n"
@@ -87,15 +89,15 @@ TEST(DeviceSelection, OneSidedMonochromeDeviceReplacesWhatItCannotDo)
     ASSERT_EQ(PTRegisterPrinterDevice(u"Small validation", file.c_str()), S_OK);
     Provider small(u"Small validation");
     std::string base = DefaultTicket(small.Get());
-    MergeOutcome merged = Merge(
-        small.Get(), base,
-        DeviceTicket("<psf:Feature name=\"psk:JobDuplexAllDocumentsContiguously\">"
-                     "<psf:Option name=\"psk:TwoSidedLongEdge\"/></psf:Feature>"
-                     "<psf:Feature name=\"psk:PageOutputColor\"><psf:Option name=\"psk:Color\"/></psf:Feature>"
-                     "<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">"
-                     "<psf:Value xsi:type=\"xsd:integer\">20</psf:Value></psf:ParameterInit>"
-                     "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:ReversePortrait\"/>"
-                     "</psf:Feature>"));
+    MergeOutcome merged =
+        Merge(small.Get(), base,
+              DeviceTicket("<psf:Feature name=\"psk:JobDuplexAllDocumentsContiguously\">"
+                           "<psf:Option name=\"psk:TwoSidedLongEdge\"/></psf:Feature>"
+                           "<psf:Feature name=\"psk:PageOutputColor\"><psf:Option name=\"psk:Color\"/></psf:Feature>"
+                           "<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">"
+                           "<psf:Value xsi:type=\"xsd:integer\">20</psf:Value></psf:ParameterInit>"
+                           "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:ReversePortrait\"/>"
+                           "</psf:Feature>"));
     EXPECT_EQ(merged.hr, S_PT_CONFLICT_RESOLVED);
     TicketMarkup result(merged.result);
     EXPECT_EQ(result.Text("//psf:Feature[@name='psk:JobDuplexAllDocumentsContiguously']/psf:Option/@name"),
@@ -110,11 +112,12 @@ TEST(DeviceSelection, OneSidedMonochromeDeviceReplacesWhatItCannotDo)
 std::string MediumDelta(const std::string& option, int width, int height)
 {
     auto size = [](const char* name, int value) {
-        return std::string("<psf:ScoredProperty name=\"psk:") + name +
-               "\"><psf:Value xsi:type=\"xsd:integer\">" + std::to_string(value) + "</psf:Value></psf:ScoredProperty>";
+        return std::string("<psf:ScoredProperty name=\"psk:") + name + "\"><psf:Value xsi:type=\"xsd:integer\">" +
+               std::to_string(value) + "</psf:Value></psf:ScoredProperty>";
     };
     return DeviceTicket("<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"" + option + "\">" +
-                        size("MediaSizeWidth", width) + size("MediaSizeHeight", height) + "</psf:Option></psf:Feature>");
+                        size("MediaSizeWidth", width) + size("MediaSizeHeight", height) +
+                        "</psf:Option></psf:Feature>");
 }
 
 TEST(DeviceSelection, ADeviceCanListMediaOfThePrivateNamespace)
@@ -133,8 +136,7 @@ TEST(DeviceSelection, ADeviceCanListMediaOfThePrivateNamespace)
     TicketMarkup merged(result);
     EXPECT_EQ(merged.Text("//psf:ScoredProperty[@name='psk:MediaSizeHeight']/psf:Value"), "300000");
     // The same name among the Print Schema keywords is no medium of the device.
-    EXPECT_EQ(MediaOption(Merge(printer.Get(), base, MediumDelta("psk:Banner", 100000, 300000)).result),
-              "psk:ISOA5");
+    EXPECT_EQ(MediaOption(Merge(printer.Get(), base, MediumDelta("psk:Banner", 100000, 300000)).result), "psk:ISOA5");
 
     TicketMarkup capabilities(Capabilities(printer.Get(), MediumDelta("ns0000:Banner", 100000, 300000)));
     EXPECT_EQ(capabilities.Count("//psf:Feature[@name='psk:PageMediaSize']/psf:Option"), 2);
@@ -148,9 +150,10 @@ TEST(DeviceSelection, TheDefaultDeviceHasEveryMediumTheOptionsOffer)
 {
     Provider printer(u"Default media");
     std::string base = DefaultTicket(printer.Get());
-    const std::tuple<const char*, int, int> media[] = {
-        {"psk:ISOA6", 105000, 148000}, {"psk:JISB4", 257000, 364000},
-        {"psk:NorthAmericaTabloid", 279400, 431800}, {"psk:JapanHagakiPostcard", 100000, 148000}};
+    const std::tuple<const char*, int, int> media[] = {{"psk:ISOA6", 105000, 148000},
+                                                       {"psk:JISB4", 257000, 364000},
+                                                       {"psk:NorthAmericaTabloid", 279400, 431800},
+                                                       {"psk:JapanHagakiPostcard", 100000, 148000}};
     for (auto [option, width, height] : media) {
         MergeOutcome merged = Merge(printer.Get(), base, MediumDelta(option, width, height));
         EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << option;
@@ -167,14 +170,16 @@ TEST(DeviceSelection, InvalidDeviceFilesAreRefused)
     const Case cases[] = {
         {"not well-formed", SmallDevice().substr(0, 200)},
         {"doctype", "<!DOCTYPE Device SYSTEM \"http://example.invalid/device.dtd\">" + SmallDevice().substr(22)},
-        {"margins wider than the medium", SmallDevice("<Margins left=\"100000\" top=\"0\" right=\"48000\" bottom=\"0\"/>")},
+        {"margins wider than the medium",
+         SmallDevice("<Margins left=\"100000\" top=\"0\" right=\"48000\" bottom=\"0\"/>")},
         {"unknown element", SmallDevice("<Colour/>")},
         {"default medium not listed",
          SmallDevice("", "<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>")},
         {"default ticket asks for two sides",
          SmallDevice("", kSmallDefaults + "<psf:Feature name=\"psk:DocumentDuplex\">"
                                           "<psf:Option name=\"psk:TwoSidedLongEdge\"/></psf:Feature>")},
-        {"version 2", [] {
+        {"version 2",
+         [] {
              std::string text = SmallDevice();
              text.replace(text.find("version=\"1\" name"), 11, "version=\"2\"");
              return text;

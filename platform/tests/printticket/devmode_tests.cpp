@@ -1,8 +1,8 @@
 // The DEVMODE a ticket converts to.
 #include <string>
 
-#include "platform/devmode.h"
 #include "platform/bstr.h"
+#include "platform/devmode.h"
 #include "platform/wformat.h"
 #include "ticket_test_support.h"
 
@@ -20,9 +20,9 @@ DevModePtr Convert(HPTPROVIDER provider, const std::string& ticket, EPrintTicket
     ULONG size = 0;
     DEVMODEW* devmode = nullptr;
     BSTR message = nullptr;
-    EXPECT_EQ(PTConvertPrintTicketToDevMode(provider, stream.get(), kUserDefaultDevmode, scope, &size, &devmode,
-                                            &message),
-              S_OK);
+    EXPECT_EQ(
+        PTConvertPrintTicketToDevMode(provider, stream.get(), kUserDefaultDevmode, scope, &size, &devmode, &message),
+        S_OK);
     EXPECT_EQ(message, nullptr);
     EXPECT_EQ(size, 220u);
     return DevModePtr(devmode);

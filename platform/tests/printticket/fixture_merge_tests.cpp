@@ -33,7 +33,8 @@ TEST(FixtureTickets, JobAndDocumentTicketsMergeOverTheDefaultTicket)
     ASSERT_EQ(document.hr, S_PT_NO_CONFLICT) << document.message;
     TicketMarkup documentResult(document.result);
     EXPECT_EQ(documentResult.Count("/psf:PrintTicket/psf:Feature"), 7);
-    EXPECT_EQ(documentResult.Text("//psf:Feature[@name='psk:DocumentDuplex']/psf:Option/@name"), "psk:TwoSidedLongEdge");
+    EXPECT_EQ(documentResult.Text("//psf:Feature[@name='psk:DocumentDuplex']/psf:Option/@name"),
+              "psk:TwoSidedLongEdge");
     EXPECT_EQ(documentResult.Text("//psf:ScoredProperty[@name='psk:DuplexMode']/psf:Value"), "_Undefined_");
     EXPECT_EQ(documentResult.Text("//psf:ScoredProperty[@name='psk:DuplexMode']/psf:Value/@xsi:type"), "xsd:string");
     // What the job ticket and the device default set stays.

@@ -31,7 +31,8 @@ TEST(TicketMerge, DeltaNamesAreRewrittenToTheBasePrefixes)
         "<f:ScoredProperty name=\"k:MediaSizeWidth\"><f:Value i:type=\"s:integer\">215900</f:Value></f:ScoredProperty>"
         "<f:ScoredProperty name=\"k:MediaSizeHeight\"><f:Value i:type=\"s:integer\">279400</f:Value>"
         "</f:ScoredProperty></f:Option></f:Feature>"
-        "<f:ParameterInit name=\"k:JobCopiesAllDocuments\"><f:Value i:type=\"s:integer\">3</f:Value></f:ParameterInit>");
+        "<f:ParameterInit name=\"k:JobCopiesAllDocuments\"><f:Value "
+        "i:type=\"s:integer\">3</f:Value></f:ParameterInit>");
 
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
@@ -64,8 +65,9 @@ std::string PlainBase(const std::string& body)
 TEST(TicketMerge, AddedPrivateFeatureKeepsItsPrefixDeclared)
 {
     Provider provider;
-    std::string base = PlainBase("<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Portrait\"/>"
-                                 "</psf:Feature>");
+    std::string base = PlainBase(
+        "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Portrait\"/>"
+        "</psf:Feature>");
     std::string delta = std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + kFramework + "\" xmlns:q=\"" +
                         kPrivate +
                         "\"><psf:Feature name=\"q:PageReverseImage\"><psf:Option name=\"q:On\"/></psf:Feature>"
@@ -85,8 +87,11 @@ TEST(TicketMerge, DeclarationsInsideTheDeltaMoveToTheRoot)
     // The private namespace is declared on the feature only, and the
     // keywords namespace is redeclared under another prefix on the option.
     std::string delta = std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + kFramework +
-                        "\"><psf:Feature xmlns:z=\"" + kPrivate + "\" name=\"z:PageReverseImage\">"
-                        "<psf:Option xmlns:kw=\"" + kKeywords + "\" name=\"z:On\">"
+                        "\"><psf:Feature xmlns:z=\"" + kPrivate +
+                        "\" name=\"z:PageReverseImage\">"
+                        "<psf:Option xmlns:kw=\"" +
+                        kKeywords +
+                        "\" name=\"z:On\">"
                         "<psf:ScoredProperty name=\"kw:OptionName\"><psf:Value>kw:On</psf:Value></psf:ScoredProperty>"
                         "</psf:Option></psf:Feature></psf:PrintTicket>";
     MergeOutcome merged = Merge(provider.Get(), PlainBase(""), delta);
@@ -164,11 +169,12 @@ TEST(TicketMerge, ParameterInitAndPropertyAreReplacedInPlace)
 TEST(TicketMerge, BaseWithTheFrameworkAsDefaultNamespace)
 {
     Provider provider;
-    std::string base = std::string("<PrintTicket version=\"1\" xmlns=\"") + kFramework + "\" xmlns:psk=\"" +
-                       kKeywords + "\"><Feature name=\"psk:PageOrientation\"><Option name=\"psk:Portrait\"/>"
+    std::string base = std::string("<PrintTicket version=\"1\" xmlns=\"") + kFramework + "\" xmlns:psk=\"" + kKeywords +
+                       "\"><Feature name=\"psk:PageOrientation\"><Option name=\"psk:Portrait\"/>"
                        "</Feature></PrintTicket>";
-    std::string delta = Ticket("<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">"
-                               "<psf:Value xsi:type=\"xsd:integer\">4</psf:Value></psf:ParameterInit>");
+    std::string delta = Ticket(
+        "<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">"
+        "<psf:Value xsi:type=\"xsd:integer\">4</psf:Value></psf:ParameterInit>");
     MergeOutcome merged = Merge(provider.Get(), base, delta);
     EXPECT_EQ(merged.hr, S_PT_NO_CONFLICT) << merged.message;
     TicketMarkup result(merged.result);
@@ -184,8 +190,9 @@ TEST(TicketMerge, SameNameOfAnotherKindIsNotReplaced)
 {
     Provider provider;
     std::string base = Ticket("<psf:Property name=\"ns0000:PagePosterData\"><psf:Value>1</psf:Value></psf:Property>");
-    std::string delta = Ticket("<psf:Feature name=\"ns0000:PagePosterData\"><psf:Option name=\"ns0000:On\"/>"
-                               "</psf:Feature>");
+    std::string delta = Ticket(
+        "<psf:Feature name=\"ns0000:PagePosterData\"><psf:Option name=\"ns0000:On\"/>"
+        "</psf:Feature>");
     TicketMarkup result(Merge(provider.Get(), base, delta).result);
     EXPECT_EQ(result.Count("/psf:PrintTicket/psf:Property[@name='ns0000:PagePosterData']"), 1);
     EXPECT_EQ(result.Count("/psf:PrintTicket/psf:Feature[@name='ns0000:PagePosterData']"), 1);
@@ -213,9 +220,9 @@ TEST(TicketMerge, StreamsAreReadAndWrittenFromTheirCurrentPosition)
     StreamPtr result(EmptyStream());
     ASSERT_EQ(result->Write("XYZ", 3, nullptr), S_OK);
     BSTR message = nullptr;
-    EXPECT_EQ(PTMergeAndValidatePrintTicket(provider.Get(), baseStream.get(), nullptr, kPTJobScope, result.get(),
-                                            &message),
-              S_PT_NO_CONFLICT);
+    EXPECT_EQ(
+        PTMergeAndValidatePrintTicket(provider.Get(), baseStream.get(), nullptr, kPTJobScope, result.get(), &message),
+        S_PT_NO_CONFLICT);
     EXPECT_EQ(message, nullptr);
     std::string written = StreamText(result.get());
     EXPECT_EQ(written.substr(0, 8), "XYZ<?xml");
@@ -268,15 +275,17 @@ std::string ManyFeatures(int count)
 {
     std::string features;
     for (int i = 0; i < count; ++i) {
-        features += "<psf:Feature name=\"ns0000:F" + std::to_string(i) + "\"><psf:Option name=\"ns0000:O\"/></psf:Feature>";
+        features +=
+            "<psf:Feature name=\"ns0000:F" + std::to_string(i) + "\"><psf:Option name=\"ns0000:O\"/></psf:Feature>";
     }
     return features;
 }
 
 std::vector<RefusedTicket> MalformedTickets()
 {
-    const std::string feature = "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/>"
-                                "</psf:Feature>";
+    const std::string feature =
+        "<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Landscape\"/>"
+        "</psf:Feature>";
     std::string wrongNamespace = Ticket(feature);
     wrongNamespace.replace(wrongNamespace.find(kFramework), std::string(kFramework).size(), "urn:not-the-framework");
     std::string version2 = Ticket(feature);
@@ -289,8 +298,9 @@ std::vector<RefusedTicket> MalformedTickets()
         {"no version", std::string("<psf:PrintTicket xmlns:psf=\"") + kFramework + "\"/>"},
         {"undeclared prefix in a name", Ticket("<psf:Feature name=\"zz:PageOrientation\"/>")},
         {"undeclared entity", Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>&custom;</psf:Value></psf:Property>")},
-        {"doctype", "<?xml version=\"1.0\"?><!DOCTYPE t [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>" +
-                        Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>&b;&b;&b;</psf:Value></psf:Property>")},
+        {"doctype",
+         "<?xml version=\"1.0\"?><!DOCTYPE t [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>" +
+             Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>&b;&b;&b;</psf:Value></psf:Property>")},
         {"empty", ""},
         {"too many attributes", Ticket("<psf:Feature name=\"psk:PageOrientation\"" + ManyAttributes(5000) + "/>")},
         {"too many settings", Ticket(ManyFeatures(1025))},

@@ -41,10 +41,7 @@ std::string StreamText(IStream* stream)
     return std::string(reinterpret_cast<const char*>(bytes), count);
 }
 
-Provider::Provider(const char16_t* printerName)
-{
-    EXPECT_EQ(PTOpenProvider(printerName, 1, &handle_), S_OK);
-}
+Provider::Provider(const char16_t* printerName) { EXPECT_EQ(PTOpenProvider(printerName, 1, &handle_), S_OK); }
 
 Provider::~Provider()
 {
@@ -71,8 +68,8 @@ MergeOutcome Merge(HPTPROVIDER provider, const std::string& base, const std::str
     StreamPtr result(EmptyStream());
     BSTR message = nullptr;
     MergeOutcome outcome;
-    outcome.hr = PTMergeAndValidatePrintTicket(provider, baseStream.get(), deltaStream.get(), scope, result.get(),
-                                               &message);
+    outcome.hr =
+        PTMergeAndValidatePrintTicket(provider, baseStream.get(), deltaStream.get(), scope, result.get(), &message);
     outcome.result = StreamText(result.get());
     outcome.message = TakeMessage(message);
     return outcome;
@@ -104,8 +101,8 @@ namespace {
 
 // A folder of its own for the test process, removed when the process ends.
 struct TemporaryFolder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("tav-printticket-tests-" + std::to_string(::getpid()));
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tav-printticket-tests-" + std::to_string(::getpid()));
     TemporaryFolder() { std::filesystem::create_directories(path); }
     ~TemporaryFolder()
     {

@@ -71,8 +71,8 @@ TEST_F(TicketValidation, KnownMediumGetsTheDeviceSize)
     EXPECT_EQ(bareResult.Text(std::string(kMediaHeight) + "/psf:Value"), "420000");
 
     // A wrong width is corrected, the right height kept, once each.
-    MergeOutcome wrong = MergeOverDefault(
-        MediaFeature("psk:JISB5", IntegerScored("MediaSizeWidth", "176000") + IntegerScored("MediaSizeHeight", "257000")));
+    MergeOutcome wrong = MergeOverDefault(MediaFeature(
+        "psk:JISB5", IntegerScored("MediaSizeWidth", "176000") + IntegerScored("MediaSizeHeight", "257000")));
     EXPECT_EQ(wrong.hr, S_PT_CONFLICT_RESOLVED);
     TicketMarkup wrongResult(wrong.result);
     EXPECT_EQ(wrongResult.Count(kMediaWidth), 1);
@@ -80,13 +80,15 @@ TEST_F(TicketValidation, KnownMediumGetsTheDeviceSize)
     EXPECT_EQ(wrongResult.Text(std::string(kMediaWidth) + "/psf:Value"), "182000");
     EXPECT_EQ(wrongResult.Text(std::string(kMediaHeight) + "/psf:Value"), "257000");
 
-    MergeOutcome right = MergeOverDefault(MediaFeature(
-        "psk:NorthAmericaLegal", IntegerScored("MediaSizeWidth", "215900") + IntegerScored("MediaSizeHeight", "355600")));
+    MergeOutcome right =
+        MergeOverDefault(MediaFeature("psk:NorthAmericaLegal", IntegerScored("MediaSizeWidth", "215900") +
+                                                                   IntegerScored("MediaSizeHeight", "355600")));
     EXPECT_EQ(right.hr, S_PT_NO_CONFLICT);
 
     // Width and height exchanged: the medium fed transversely, kept as it is.
-    MergeOutcome turned = MergeOverDefault(MediaFeature(
-        "psk:NorthAmericaLetter", IntegerScored("MediaSizeWidth", "279400") + IntegerScored("MediaSizeHeight", "215900")));
+    MergeOutcome turned =
+        MergeOverDefault(MediaFeature("psk:NorthAmericaLetter", IntegerScored("MediaSizeWidth", "279400") +
+                                                                    IntegerScored("MediaSizeHeight", "215900")));
     EXPECT_EQ(turned.hr, S_PT_NO_CONFLICT);
     TicketMarkup turnedResult(turned.result);
     EXPECT_EQ(turnedResult.Text(std::string(kMediaWidth) + "/psf:Value"), "279400");
@@ -135,8 +137,10 @@ std::string Resolution(const std::string& option, const std::string& x, const st
 
 TEST_F(TicketValidation, ResolutionTheDeviceLacksBecomesTheDefault)
 {
-    const char kX[] = "//psf:Feature[@name='psk:PageResolution']//psf:ScoredProperty[@name='psk:ResolutionX']/psf:Value";
-    const char kY[] = "//psf:Feature[@name='psk:PageResolution']//psf:ScoredProperty[@name='psk:ResolutionY']/psf:Value";
+    const char kX[] =
+        "//psf:Feature[@name='psk:PageResolution']//psf:ScoredProperty[@name='psk:ResolutionX']/psf:Value";
+    const char kY[] =
+        "//psf:Feature[@name='psk:PageResolution']//psf:ScoredProperty[@name='psk:ResolutionY']/psf:Value";
     for (auto [x, y] : {std::pair{"1200", "600"}, std::pair{"720", "720"}, std::pair{"300", ""}}) {
         SCOPED_TRACE(std::string(x) + "x" + y);
         MergeOutcome merged = MergeOverDefault(Resolution("ns0000:Fine", x, y));

@@ -36,10 +36,11 @@ ChainOutcome RunChain(const std::vector<IPrintPipelineFilter*>& filters, IXpsDoc
     std::vector<ComPtr<RecordingControl>> controls;
     std::vector<ComPtr<TestCommunicator>> communicators;
     for (size_t i = 0; i < count; ++i) {
-        ComPtr<IUnknown> reader = i == 0 ? ComPtr<IUnknown>::Share(source)
-                                         : ComPtr<IUnknown>::Adopt(new ChannelProvider(channels[i - 1]));
-        ComPtr<IUnknown> writer = i + 1 == count ? ComPtr<IUnknown>::Share(outcome.consumer.Get())
-                                                 : ComPtr<IUnknown>::Adopt(new ChannelConsumer(channels[i], outcome.consumer->PartNames()));
+        ComPtr<IUnknown> reader =
+            i == 0 ? ComPtr<IUnknown>::Share(source) : ComPtr<IUnknown>::Adopt(new ChannelProvider(channels[i - 1]));
+        ComPtr<IUnknown> writer =
+            i + 1 == count ? ComPtr<IUnknown>::Share(outcome.consumer.Get())
+                           : ComPtr<IUnknown>::Adopt(new ChannelConsumer(channels[i], outcome.consumer->PartNames()));
         communicators.push_back(ComPtr<TestCommunicator>::Adopt(new TestCommunicator(reader.Get(), writer.Get())));
         controls.push_back(ComPtr<RecordingControl>::Adopt(new RecordingControl));
         controls.back()->OnShutdownRequest(cancelAll);
@@ -50,7 +51,8 @@ ChainOutcome RunChain(const std::vector<IPrintPipelineFilter*>& filters, IXpsDoc
     for (size_t i = 0; i < count; ++i) {
         threads.emplace_back([&, i] {
             FilterOutcome& result = outcome.filters[i];
-            result.initializeResult = filters[i]->InitializeFilter(communicators[i].Get(), bag.Get(), controls[i].Get());
+            result.initializeResult =
+                filters[i]->InitializeFilter(communicators[i].Get(), bag.Get(), controls[i].Get());
             if (FAILED(result.initializeResult)) {
                 cancelAll(result.initializeResult);
                 return;
@@ -79,8 +81,8 @@ ChainOutcome RunFilter(IPrintPipelineFilter* filter, const std::vector<ComPtr<IU
     return RunChain(std::vector<IPrintPipelineFilter*>{filter}, parts, options);
 }
 
-ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid,
-                             const std::vector<ComPtr<IUnknown>>& parts, const RunOptions& options)
+ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid, const std::vector<ComPtr<IUnknown>>& parts,
+                             const RunOptions& options)
 {
     FilterModule module(ModulePath(moduleName));
     ComPtr<IPrintPipelineFilter> filter = module.CreateFilter(clsid);

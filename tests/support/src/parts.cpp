@@ -221,8 +221,8 @@ HRESULT FixedPagePart::DeleteResource(const WCHAR* uri)
 {
     if (uri == nullptr) return E_POINTER;
     std::lock_guard<std::mutex> guard(lock_);
-    auto existing = std::find_if(resources_.begin(), resources_.end(),
-                                 [&](const auto& resource) { return resource.first == uri; });
+    auto existing =
+        std::find_if(resources_.begin(), resources_.end(), [&](const auto& resource) { return resource.first == uri; });
     if (existing == resources_.end()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     resources_.erase(existing);
     return S_OK;

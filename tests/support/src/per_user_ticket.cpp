@@ -11,10 +11,7 @@ void* ReadStreamFactory::InterfaceFor(REFIID riid)
     return riid == IID_IPrintReadStreamFactory ? static_cast<IPrintReadStreamFactory*>(this) : nullptr;
 }
 
-HRESULT ReadStreamFactory::GetStream(IPrintReadStream** stream)
-{
-    return OpenReadStream(content_, stream);
-}
+HRESULT ReadStreamFactory::GetStream(IPrintReadStream** stream) { return OpenReadStream(content_, stream); }
 
 std::string DefaultDeviceTicket()
 {

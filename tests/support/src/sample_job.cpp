@@ -36,8 +36,7 @@ std::vector<ComPtr<IUnknown>> MakeSampleJob(const SampleJobShape& shape)
     std::vector<ComPtr<IUnknown>> parts;
     parts.push_back(Unknown(MakePart<XpsDocumentPart>()));
     auto sequence = MakePart<FixedDocumentSequencePart>(u"/FixedDocumentSequence.fdseq");
-    if (shape.tickets)
-        sequence->SetPrintTicket(MakePart<PrintTicketPart>(u"/Metadata/Job_PT.xml", kJobTicket).Get());
+    if (shape.tickets) sequence->SetPrintTicket(MakePart<PrintTicketPart>(u"/Metadata/Job_PT.xml", kJobTicket).Get());
     parts.push_back(Unknown(sequence));
 
     int pageNumber = 0;

@@ -141,8 +141,7 @@ TEST(NewParts, ConsumerCreatesPartsOfTheAskedKindAndRecordsThem)
     auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
     ComPtr<IPartPrintTicket> ticket;
     ComPtr<IPrintWriteStream> stream;
-    ASSERT_EQ(consumer->GetNewEmptyPart(u"/PT_FI_1_2.xml", IID_IPartPrintTicket, ticket.OutVoid(), stream.Out()),
-              S_OK);
+    ASSERT_EQ(consumer->GetNewEmptyPart(u"/PT_FI_1_2.xml", IID_IPartPrintTicket, ticket.OutVoid(), stream.Out()), S_OK);
     stream->WriteBytes("<t/>", 4, nullptr);
     stream->Close();
     EXPECT_EQ(AsTestPart(ticket.Get())->Content(), "<t/>");
@@ -202,9 +201,9 @@ TEST(PartChannelTest, HandsOverInOrderAndEndsWithNull)
         received.push_back(PartUri(part.Get()));
     }
     sender.join();
-    EXPECT_EQ(received, (std::vector<std::u16string>{u"/", u"/FixedDocumentSequence.fdseq",
-                                                      u"/Documents/1/FixedDocument.fdoc",
-                                                      u"/Documents/1/Pages/1.fpage", u"/Documents/1/Pages/2.fpage"}));
+    EXPECT_EQ(received,
+              (std::vector<std::u16string>{u"/", u"/FixedDocumentSequence.fdseq", u"/Documents/1/FixedDocument.fdoc",
+                                           u"/Documents/1/Pages/1.fpage", u"/Documents/1/Pages/2.fpage"}));
 }
 
 TEST(PartChannelTest, CancelReleasesBlockedSidesAndTheirParts)

@@ -10,15 +10,15 @@
 namespace jobgen {
 
 struct PageDrawing {
-    PageSize size = {};             // the page as drawn, before orientation
-    int number = 1;                 // the page's number in the job, from 1
-    Orientation orientation;        // how the drawing lies on the FixedPage
+    PageSize size = {};       // the page as drawn, before orientation
+    int number = 1;           // the page's number in the job, from 1
+    Orientation orientation;  // how the drawing lies on the FixedPage
     bool vectorPaths = true;
     int extraElements = 0;
     bool markupCharacters = false;
-    std::string fontUri;            // empty: no text
-    std::string imageUri;           // empty: no image
-    int imageWidth = 0;             // the image's size in pixels
+    std::string fontUri;   // empty: no text
+    std::string imageUri;  // empty: no image
+    int imageWidth = 0;    // the image's size in pixels
     int imageHeight = 0;
 };
 

@@ -7,9 +7,9 @@
 #include "jobgen/program_runner.h"
 
 // JOBGEN_REQUIRE_PROGRAM("mutool"); at the start of a test body.
-#define JOBGEN_REQUIRE_PROGRAM(name)                                                     \
-    do {                                                                                 \
-        if (::jobgen::FindProgram(name).empty()) {                                       \
+#define JOBGEN_REQUIRE_PROGRAM(name)                                                        \
+    do {                                                                                    \
+        if (::jobgen::FindProgram(name).empty()) {                                          \
             GTEST_SKIP() << name << " is not installed (scripts/install-deps installs it)"; \
-        }                                                                                \
+        }                                                                                   \
     } while (false)

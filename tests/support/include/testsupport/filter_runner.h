@@ -57,7 +57,7 @@ ChainOutcome RunFilter(IPrintPipelineFilter* filter, const std::vector<ComPtr<IU
 // and unloads it again. The module's filter object is released before the
 // module is unloaded; loading failures fail the test through the outcome
 // (initializeResult and startResult stay E_FAIL, no consumer calls).
-ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid,
-                             const std::vector<ComPtr<IUnknown>>& parts, const RunOptions& options = {});
+ChainOutcome RunFilterModule(const std::string& moduleName, REFCLSID clsid, const std::vector<ComPtr<IUnknown>>& parts,
+                             const RunOptions& options = {});
 
 }  // namespace testsupport
