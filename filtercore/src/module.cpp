@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-namespace filtercore {
+namespace tav::filtercore {
 
 BOOL ModuleMain(ModuleState& module, HINSTANCE instance, DWORD reason)
 {
@@ -32,4 +32,4 @@ HRESULT HandOutNewObject(IUnknown* created, REFIID riid, void** object)
     return hr;
 }
 
-}  // namespace filtercore
+}  // namespace tav::filtercore

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace filtercore {
+namespace tav::filtercore {
 
 ULONG WINAPI TraceControlCallback(WMIDPREQUESTCODE requestCode, PVOID context, ULONG*, PVOID buffer)
 {
@@ -60,4 +60,4 @@ void ModuleTrace::WriteIfEnabled(USHORT messageNumber)
         TraceMessage(record_.logger, kTraceMessageFlags, &messageGuid_, messageNumber, nullptr);
 }
 
-}  // namespace filtercore
+}  // namespace tav::filtercore

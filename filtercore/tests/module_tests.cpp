@@ -73,8 +73,9 @@ TEST(ComObjectBase, AnswersIUnknownAndItsOneInterface)
 TEST(FilterClassObject, OwnClassGivesTheFilterWithOneReference)
 {
     void* object = nullptr;
-    ASSERT_EQ(filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
-              S_OK);
+    ASSERT_EQ(
+        tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
+        S_OK);
     auto* filter = static_cast<IPrintPipelineFilter*>(object);
     EXPECT_EQ(CountedFilter::alive, 1);
     EXPECT_EQ(filter->AddRef(), 2u);
@@ -92,9 +93,10 @@ TEST(FilterClassObject, EachCallMakesANewObject)
 {
     void* first = nullptr;
     void* second = nullptr;
-    ASSERT_EQ(filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &first),
-              S_OK);
-    ASSERT_EQ(filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IUnknown, &second), S_OK);
+    ASSERT_EQ(
+        tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &first),
+        S_OK);
+    ASSERT_EQ(tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IUnknown, &second), S_OK);
     EXPECT_NE(first, second);
     EXPECT_EQ(CountedFilter::alive, 2);
     static_cast<IUnknown*>(first)->Release();
@@ -104,7 +106,7 @@ TEST(FilterClassObject, EachCallMakesANewObject)
 TEST(FilterClassObject, ClassFactoryIsNotOfferedAndTheObjectGoes)
 {
     void* object = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IClassFactory, &object),
+    EXPECT_EQ(tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IClassFactory, &object),
               E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CountedFilter::alive, 0);
@@ -113,24 +115,27 @@ TEST(FilterClassObject, ClassFactoryIsNotOfferedAndTheObjectGoes)
 TEST(FilterClassObject, ForeignClassCreatesNothing)
 {
     void* object = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(
-        filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kForeignClass, IID_IPrintPipelineFilter, &object),
-        CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kForeignClass, IID_IPrintPipelineFilter,
+                                                                   &object),
+              CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CountedFilter::alive, 0);
-    EXPECT_EQ(filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, nullptr),
-              E_POINTER);
+    EXPECT_EQ(
+        tav::filtercore::GetFilterClassObject<CountedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, nullptr),
+        E_POINTER);
 }
 
 TEST(FilterClassObject, ConstructionFailuresBecomeTheirHresult)
 {
     const int startups = Gdiplus::GdiplusActiveStartups();
     void* object = nullptr;
-    EXPECT_EQ(filtercore::GetFilterClassObject<FailingFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
-              E_UNEXPECTED);
+    EXPECT_EQ(
+        tav::filtercore::GetFilterClassObject<FailingFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
+        E_UNEXPECTED);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(filtercore::GetFilterClassObject<StarvedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
-              E_OUTOFMEMORY);
+    EXPECT_EQ(
+        tav::filtercore::GetFilterClassObject<StarvedFilter>(kOwnClass, kOwnClass, IID_IPrintPipelineFilter, &object),
+        E_OUTOFMEMORY);
     // The base parts that were built are torn down again, GDI+ included.
     EXPECT_EQ(Gdiplus::GdiplusActiveStartups(), startups);
 }
@@ -139,15 +144,15 @@ TEST(ModuleMain, AlwaysTrueAndKeepsTheInstance)
 {
     static constexpr GUID kControl = {0x77, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
     static constexpr GUID kMessage = {0x77, 0, 0, {0, 0, 0, 0, 0, 0, 0, 2}};
-    static filtercore::ModuleState module{nullptr, {kControl, kMessage, "tavtest"}};
-    HINSTANCE instance = filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&filtercore::ModuleMain));
+    static tav::filtercore::ModuleState module{nullptr, {kControl, kMessage, "tavtest"}};
+    HINSTANCE instance = tav::filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&tav::filtercore::ModuleMain));
     ASSERT_NE(instance, nullptr);
-    EXPECT_EQ(filtercore::ModuleMain(module, instance, filtercore::DLL_PROCESS_ATTACH), TRUE);
+    EXPECT_EQ(tav::filtercore::ModuleMain(module, instance, tav::filtercore::DLL_PROCESS_ATTACH), TRUE);
     EXPECT_EQ(module.instance, instance);
     EXPECT_NE(module.trace.Record().registration.load(), 0u);
-    EXPECT_EQ(filtercore::ModuleMain(module, nullptr, filtercore::DLL_THREAD_ATTACH), TRUE);
-    EXPECT_EQ(filtercore::ModuleMain(module, nullptr, filtercore::DLL_THREAD_DETACH), TRUE);
-    EXPECT_EQ(filtercore::ModuleMain(module, instance, filtercore::DLL_PROCESS_DETACH), TRUE);
+    EXPECT_EQ(tav::filtercore::ModuleMain(module, nullptr, tav::filtercore::DLL_THREAD_ATTACH), TRUE);
+    EXPECT_EQ(tav::filtercore::ModuleMain(module, nullptr, tav::filtercore::DLL_THREAD_DETACH), TRUE);
+    EXPECT_EQ(tav::filtercore::ModuleMain(module, instance, tav::filtercore::DLL_PROCESS_DETACH), TRUE);
     EXPECT_EQ(module.trace.Record().registration.load(), 0u);
 }
 

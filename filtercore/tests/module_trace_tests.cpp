@@ -12,9 +12,9 @@
 
 namespace {
 
-using filtercore::ModuleTrace;
-using filtercore::TraceControlCallback;
-using filtercore::TraceControlRecord;
+using tav::filtercore::ModuleTrace;
+using tav::filtercore::TraceControlCallback;
+using tav::filtercore::TraceControlRecord;
 
 constexpr GUID kControlGuid = {0x5A1E0001, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66}};
 constexpr GUID kMessageGuid = {0x5A1E0002, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x67}};

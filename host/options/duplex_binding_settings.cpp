@@ -1,7 +1,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -65,4 +65,4 @@ void WriteDuplexAndBinding(const JobRequest& request, TicketDocument& ticket)
     WriteBinding(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -42,4 +42,4 @@ const DateTimeLayout& DateLayout(int type) { return Layout(kDateLayouts, type); 
 
 const DateTimeLayout& TimeLayout(int type) { return Layout(kTimeLayouts, type); }
 
-}  // namespace tavoptions
+}  // namespace tav::options

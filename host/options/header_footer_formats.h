@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-namespace tavoptions {
+namespace tav::options {
 
 struct DateTimeLayout {
     std::string_view stringFormat;
@@ -20,4 +20,4 @@ inline constexpr int kLayoutTypes = 8;
 const DateTimeLayout& DateLayout(int type);
 const DateTimeLayout& TimeLayout(int type);
 
-}  // namespace tavoptions
+}  // namespace tav::options

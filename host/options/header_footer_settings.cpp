@@ -2,7 +2,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -75,4 +75,4 @@ void WriteHeaderFooter(const JobRequest& request, TicketDocument& ticket)
     WriteHeaderFooterData(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

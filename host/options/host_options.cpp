@@ -2,7 +2,7 @@
 
 #include "text_checks.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 const std::vector<HostOptionSpec>& HostOptionTable()
 {
@@ -22,4 +22,4 @@ const HostOptionSpec* FindHostOption(std::string_view name)
     return nullptr;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

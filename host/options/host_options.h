@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tavoptions {
+namespace tav::options {
 
 struct HostOptionSpec {
     std::string_view name;
@@ -18,4 +18,4 @@ struct HostOptionSpec {
 const std::vector<HostOptionSpec>& HostOptionTable();
 const HostOptionSpec* FindHostOption(std::string_view name);
 
-}  // namespace tavoptions
+}  // namespace tav::options

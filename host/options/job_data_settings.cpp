@@ -1,7 +1,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -47,4 +47,4 @@ void WriteJobData(const JobRequest& request, TicketDocument& ticket)
     WriteSecretFunctionData(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

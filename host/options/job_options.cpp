@@ -9,7 +9,7 @@
 #include "settings_writers.h"
 #include "ticket_document.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 void WriteJobSettings(const JobRequest& request, TicketDocument& ticket)
 {
@@ -22,12 +22,12 @@ void WriteJobSettings(const JobRequest& request, TicketDocument& ticket)
     WriteJobData(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options
 
 bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& options, const std::string& baseTicketXml,
                     std::string* ticketXml, std::vector<std::string>* warnings, std::string* error)
 {
-    using namespace tavoptions;
+    using namespace tav::options;
     try {
         JobRequest request;
         for (const auto& [name, value] : options) {
@@ -53,9 +53,9 @@ bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& opti
 std::string ListJobOptions()
 {
     std::string list;
-    for (const tavoptions::OptionSpec& spec : tavoptions::OptionTable())
+    for (const tav::options::OptionSpec& spec : tav::options::OptionTable())
         list += std::string(spec.name) + "/" + std::string(spec.description) + ": " + ListedValues(spec) + "\n";
-    for (const tavoptions::HostOptionSpec& spec : tavoptions::HostOptionTable())
+    for (const tav::options::HostOptionSpec& spec : tav::options::HostOptionTable())
         list += std::string(spec.name) + "/" + std::string(spec.description) + ": *" + std::string(spec.defaultValue) +
                 " " + std::string(spec.values) + "\n";
     return list;
@@ -63,12 +63,12 @@ std::string ListJobOptions()
 
 std::string DescribeJobOption(const std::string& name)
 {
-    if (const tavoptions::HostOptionSpec* host = tavoptions::FindHostOption(name)) {
+    if (const tav::options::HostOptionSpec* host = tav::options::FindHostOption(name)) {
         return std::string(host->name) + ": " + std::string(host->description) +
                "; accepted values: " + std::string(host->values) + "; default: " + std::string(host->defaultValue) +
                "; " + std::string(host->details);
     }
-    const tavoptions::OptionSpec* spec = tavoptions::FindOption(name);
+    const tav::options::OptionSpec* spec = tav::options::FindOption(name);
     if (!spec) return std::string();
     std::string defaultText =
         spec->defaultValue.empty() ? "the document's own setting" : std::string(spec->defaultValue);

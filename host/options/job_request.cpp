@@ -5,7 +5,7 @@
 
 #include "option_settings.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -94,4 +94,4 @@ const Alternative& JobRequest::Choice(OptionId id) const
 
 const std::string& JobRequest::Text(OptionId id) const { return slots_[static_cast<size_t>(id)].text; }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -8,7 +8,7 @@
 
 #include "option_table.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 class JobRequest {
 public:
@@ -52,4 +52,4 @@ private:
 // The message for a value an option does not accept.
 std::string ValueError(const OptionSpec& spec, std::string_view value, const std::string& problem);
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -3,7 +3,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -71,4 +71,4 @@ void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket)
     if (request.Given(PrinterResolution)) WriteResolution(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

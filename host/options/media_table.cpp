@@ -2,7 +2,7 @@
 
 #include "text_checks.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -96,4 +96,4 @@ std::vector<std::string> AcceptedMediaNames()
     return names;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -9,7 +9,7 @@
 
 #include "numbers.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 struct MediaSize {
     std::string keyword;  // PageMediaSize option, Print Schema keywords namespace
@@ -36,4 +36,4 @@ std::vector<std::string> ListedMediaNames();
 // Every accepted spelling, for the help of one option.
 std::vector<std::string> AcceptedMediaNames();
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -5,7 +5,7 @@
 
 #include "platform/units.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -83,4 +83,4 @@ Parsed ParseLength(std::string_view text, int minMicrons, int maxMicrons, int* m
     return Parsed::Ok;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace tavoptions {
+namespace tav::options {
 
 // A whole decimal integer with an optional leading '-'; nothing else may
 // follow. False when the text is not such a number or does not fit.
@@ -28,4 +28,4 @@ enum class Parsed { Ok, Malformed, OutOfRange };
 // *inches tells whether it was given in inches.
 Parsed ParseLength(std::string_view text, int minMicrons, int maxMicrons, int* microns, bool* inches);
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -27,8 +27,8 @@ bool ReadTicketFile(const std::string& path, std::string* text, std::string* err
     char block[65536];
     while (file.read(block, sizeof block) || file.gcount() > 0) {
         content.append(block, static_cast<size_t>(file.gcount()));
-        if (content.size() > tavoptions::kMaxTicketBytes) {
-            *error = "the ticket is larger than " + std::to_string(tavoptions::kMaxTicketBytes >> 20) + " MiB";
+        if (content.size() > tav::options::kMaxTicketBytes) {
+            *error = "the ticket is larger than " + std::to_string(tav::options::kMaxTicketBytes >> 20) + " MiB";
             return false;
         }
     }
@@ -48,7 +48,7 @@ struct TicketArguments {
 
 bool AddOption(const std::string& setting, TicketArguments* parsed, std::string* error)
 {
-    return tavoptions::SplitOptionSettings(setting, &parsed->options, error);
+    return tav::options::SplitOptionSettings(setting, &parsed->options, error);
 }
 
 bool ParseTicketArguments(const std::vector<std::string>& arguments, TicketArguments* parsed, std::string* error)
@@ -124,7 +124,7 @@ int RunOptionsCommand(const std::vector<std::string>& arguments, std::ostream& o
         }
         std::string description = DescribeJobOption(name);
         if (description.empty()) {
-            err << "tavpipe options: unknown option \"" << name << "\"" << tavoptions::OptionSuggestion(name) << "\n";
+            err << "tavpipe options: unknown option \"" << name << "\"" << tav::options::OptionSuggestion(name) << "\n";
             return kUsageError;
         }
         descriptions += description + "\n";

@@ -6,7 +6,7 @@
 #include "option_table.h"
 #include "text_checks.h"
 
-namespace tavoptions {
+namespace tav::options {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
@@ -164,4 +164,4 @@ bool SplitOptionSettings(std::string_view text, std::vector<std::pair<std::strin
     }
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace tavoptions {
+namespace tav::options {
 
 // Appends the settings to *settings. False and *error for a bare word that
 // is no boolean option, or an empty name. A word without '=' that follows a
@@ -28,4 +28,4 @@ std::string OptionSuggestion(std::string_view unknownName);
 // the host takes itself.
 std::vector<std::string_view> AllOptionNames();
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -4,7 +4,7 @@
 
 #include "text_checks.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -410,4 +410,4 @@ std::string ListedValues(const OptionSpec& spec)
     return text;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

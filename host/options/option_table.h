@@ -9,7 +9,7 @@
 
 #include "option_value.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 enum class OptionId {
     Media,
@@ -122,4 +122,4 @@ std::string AcceptedValues(const OptionSpec& spec);
 // The listed values, the default marked with '*', separated by blanks.
 std::string ListedValues(const OptionSpec& spec);
 
-}  // namespace tavoptions
+}  // namespace tav::options

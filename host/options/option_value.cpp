@@ -10,7 +10,7 @@
 
 #include "text_checks.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -228,4 +228,4 @@ std::string DescribeAlternative(const Alternative& alternative)
     return text;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -10,7 +10,7 @@
 
 #include "media_table.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 enum class ValueForm {
     Keyword,      // the spelling itself
@@ -73,4 +73,4 @@ bool ParseOptionValue(const std::vector<Alternative>& alternatives, std::string_
 // How an alternative is shown: its spelling, or prefix, placeholder and range.
 std::string DescribeAlternative(const Alternative& alternative);
 
-}  // namespace tavoptions
+}  // namespace tav::options

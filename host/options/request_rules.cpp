@@ -1,6 +1,6 @@
 #include "request_rules.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -126,4 +126,4 @@ bool ApplyOptionRules(JobRequest* request, std::vector<std::string>* warnings, s
     return true;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -8,9 +8,9 @@
 
 #include "job_request.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 // False and *error when given options exclude each other.
 bool ApplyOptionRules(JobRequest* request, std::vector<std::string>* warnings, std::string* error);
 
-}  // namespace tavoptions
+}  // namespace tav::options

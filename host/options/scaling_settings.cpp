@@ -1,7 +1,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -51,4 +51,4 @@ void WriteScaling(const JobRequest& request, TicketDocument& ticket)
     WriteScalingData(request, ticket);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -6,7 +6,7 @@
 #include "job_request.h"
 #include "ticket_document.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 // The character set written for the fonts of added text (DEFAULT_CHARSET:
 // the font's own character set serves the text).
@@ -37,4 +37,4 @@ void WriteChoiceFeature(const JobRequest& request, TicketDocument& ticket, Optio
 // All of them, in this order.
 void WriteJobSettings(const JobRequest& request, TicketDocument& ticket);
 
-}  // namespace tavoptions
+}  // namespace tav::options

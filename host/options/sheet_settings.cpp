@@ -1,7 +1,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -53,4 +53,4 @@ void WriteSheetSettings(const JobRequest& request, TicketDocument& ticket)
     WriteChoiceFeature(request, ticket, SecondInputSlot, Ns::Private, "JobInput2ndBin");
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

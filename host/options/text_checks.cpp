@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::string AsciiLowerCase(std::string_view text)
     return lower;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tavoptions {
+namespace tav::options {
 
 // True when text is well-formed UTF-8 (no overlong forms, no surrogates)
 // without control characters or the non-characters U+FFFE and U+FFFF, so
@@ -18,4 +18,4 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
 std::string AsciiLowerCase(std::string_view text);
 
-}  // namespace tavoptions
+}  // namespace tav::options

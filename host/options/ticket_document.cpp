@@ -6,7 +6,7 @@
 #include "ticket_names.h"
 #include "xml_input.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -218,4 +218,4 @@ std::string TicketDocument::Serialize() const
     return markup;
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

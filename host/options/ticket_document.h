@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tavoptions {
+namespace tav::options {
 
 // The namespace of a keyword: the Print Schema keywords or the driver's own.
 enum class Ns { Keywords, Private };
@@ -77,4 +77,4 @@ private:
     std::map<ElementKey, std::vector<xmlNodePtr>> base_;
 };
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace tavoptions {
+namespace tav::options {
 
 xmlNodePtr PutFeatureWithOption(TicketDocument& ticket, Ns featureNs, std::string_view feature, Ns optionNs,
                                 std::string_view option)
@@ -54,4 +54,4 @@ void AddIntegerParameter(TicketDocument& ticket, xmlNodePtr parent, std::string_
     PutIntegerParameterInit(ticket, initNs, initName, value);
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

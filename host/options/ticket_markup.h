@@ -7,7 +7,7 @@
 #include "option_value.h"
 #include "ticket_document.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 inline Ns NsOf(const Alternative& alternative) { return alternative.isPrivate ? Ns::Private : Ns::Keywords; }
 
@@ -32,4 +32,4 @@ void PutIntegerParameterInit(TicketDocument& ticket, Ns ns, std::string_view nam
 void AddIntegerParameter(TicketDocument& ticket, xmlNodePtr parent, std::string_view scoredName, Ns initNs,
                          std::string_view initName, long long value);
 
-}  // namespace tavoptions
+}  // namespace tav::options

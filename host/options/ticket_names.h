@@ -1,7 +1,7 @@
 // The namespaces of a PrintTicket.
 #pragma once
 
-namespace tavoptions {
+namespace tav::options {
 
 inline constexpr char kFrameworkUri[] = "http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
 inline constexpr char kKeywordsUri[] = "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords";
@@ -10,4 +10,4 @@ inline constexpr char kPrivateUri[] = "http://schemas.tavprint.example/quix/prin
 inline constexpr char kXsiUri[] = "http://www.w3.org/2001/XMLSchema-instance";
 inline constexpr char kXsdUri[] = "http://www.w3.org/2001/XMLSchema";
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -10,7 +10,7 @@
 
 namespace {
 
-using tavoptions::OptionId;
+using tav::options::OptionId;
 
 // The features whose option name is one of an option's keywords.
 struct ChoiceFeature {
@@ -50,8 +50,9 @@ const xmlNode* FirstChild(const xmlNode* node, const char* localName)
 
 std::string Spelling(OptionId id, const std::string& keyword)
 {
-    for (const tavoptions::Alternative& alternative : tavoptions::Spec(id).values) {
-        if (alternative.form == tavoptions::ValueForm::Keyword && !alternative.alias && alternative.keyword == keyword)
+    for (const tav::options::Alternative& alternative : tav::options::Spec(id).values) {
+        if (alternative.form == tav::options::ValueForm::Keyword && !alternative.alias &&
+            alternative.keyword == keyword)
             return std::string(alternative.spelling);
     }
     return {};
@@ -66,7 +67,7 @@ std::string FeatureSetting(const xmlNode* feature)
     std::string choice = LocalNameOf(option);
     if (name == "PageMediaSize") {
         if (choice == "CustomMediaSize") return "media=custom";
-        std::string_view media = tavoptions::MediaNameOfKeyword(choice);
+        std::string_view media = tav::options::MediaNameOfKeyword(choice);
         return media.empty() ? std::string() : "media=" + std::string(media);
     }
     if (name == "JobNUpAllDocumentsContiguously") {
@@ -82,7 +83,7 @@ std::string FeatureSetting(const xmlNode* feature)
     for (const ChoiceFeature& entry : kChoiceFeatures) {
         if (name != entry.feature) continue;
         std::string spelling = Spelling(entry.option, choice);
-        return spelling.empty() ? std::string() : std::string(tavoptions::Spec(entry.option).name) + "=" + spelling;
+        return spelling.empty() ? std::string() : std::string(tav::options::Spec(entry.option).name) + "=" + spelling;
     }
     return {};
 }

@@ -3,7 +3,7 @@
 #include "settings_writers.h"
 #include "ticket_markup.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 namespace {
 
@@ -95,4 +95,4 @@ void WriteWatermark(const JobRequest& request, TicketDocument& ticket)
     }
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

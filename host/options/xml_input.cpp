@@ -2,7 +2,7 @@
 
 #include "platform/secure_xml.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 xmlDocPtr ParseXmlSafely(std::string_view text, std::string* error)
 {
@@ -24,4 +24,4 @@ xmlDocPtr ParseXmlSafely(std::string_view text, std::string* error)
     return document.release();
 }
 
-}  // namespace tavoptions
+}  // namespace tav::options

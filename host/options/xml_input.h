@@ -11,7 +11,7 @@
 
 #include "platform/secure_xml.h"
 
-namespace tavoptions {
+namespace tav::options {
 
 inline constexpr size_t kMaxTicketBytes = tav::securexml::kMaximumDocumentBytes;
 
@@ -19,4 +19,4 @@ inline constexpr size_t kMaxTicketBytes = tav::securexml::kMaximumDocumentBytes;
 // platform's secure parser, with the options' own wording.
 xmlDocPtr ParseXmlSafely(std::string_view text, std::string* error);
 
-}  // namespace tavoptions
+}  // namespace tav::options

@@ -5,7 +5,7 @@
 
 namespace {
 
-using namespace tavlang;
+using namespace tav::lang;
 
 constexpr STRING_RESOURCE kEnglish[] = {
     {kWeekdayNames + 0, u"Sunday"},    {kWeekdayNames + 1, u"Monday"},      {kWeekdayNames + 2, u"Tuesday"},

@@ -18,7 +18,7 @@ class LanguageLibrary : public testing::Test {
 protected:
     void SetUp() override
     {
-        module = LoadLibraryW(Utf8ToWide(tavlang::kLibraryName).c_str());
+        module = LoadLibraryW(Utf8ToWide(tav::lang::kLibraryName).c_str());
         ASSERT_NE(module, nullptr) << "last error " << GetLastError();
     }
     void TearDown() override
@@ -42,7 +42,7 @@ TEST_F(LanguageLibrary, DataTimeIdDefaultNamesTheRunsOfLettersWWMaA)
 {
     // w, W, M, a, A in this order, as the filters split the text.
     std::vector<UINT> bases;
-    std::string ids = tavlang::kDataTimeIds;
+    std::string ids = tav::lang::kDataTimeIds;
     for (size_t start = 0; start <= ids.size();) {
         size_t comma = ids.find(',', start);
         if (comma == std::string::npos) comma = ids.size();
@@ -64,17 +64,17 @@ TEST_F(LanguageLibrary, DataTimeIdDefaultNamesTheRunsOfLettersWWMaA)
 TEST_F(LanguageLibrary, LongStringsAreCutToTheBufferAndTerminated)
 {
     std::vector<WCHAR> buffer(8, u'#');
-    EXPECT_EQ(LoadStringW(module, tavlang::kMonthNames + 8, buffer.data(), 4), 3);
+    EXPECT_EQ(LoadStringW(module, tav::lang::kMonthNames + 8, buffer.data(), 4), 3);
     EXPECT_EQ(std::u16string(buffer.data()), u"Sep");
     EXPECT_EQ(buffer[4], u'#');
-    EXPECT_EQ(LoadStringW(module, tavlang::kMonthNames + 8, buffer.data(), 1), 0);
+    EXPECT_EQ(LoadStringW(module, tav::lang::kMonthNames + 8, buffer.data(), 1), 0);
     EXPECT_EQ(buffer[0], u'\0');
 }
 
 TEST_F(LanguageLibrary, ABufferOfNoCharactersReceivesThePointerToTheText)
 {
     const WCHAR* text = nullptr;
-    EXPECT_EQ(LoadStringW(module, tavlang::kMonthNames + 8, reinterpret_cast<LPWSTR>(&text), 0), 9);
+    EXPECT_EQ(LoadStringW(module, tav::lang::kMonthNames + 8, reinterpret_cast<LPWSTR>(&text), 0), 9);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::u16string(text), u"September");
 }
@@ -83,14 +83,14 @@ TEST_F(LanguageLibrary, MissingStringsAndBadArgumentsGiveNothingWithTheReason)
 {
     WCHAR buffer[16] = u"unchanged";
     SetLastError(0);
-    EXPECT_EQ(LoadStringW(module, tavlang::kMonthNames + 12, buffer, 16), 0);
+    EXPECT_EQ(LoadStringW(module, tav::lang::kMonthNames + 12, buffer, 16), 0);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_EQ(LoadStringW(module, 1, nullptr, 16), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(LoadStringW(module, tavlang::kMonthNames, buffer, -1), 0);
+    EXPECT_EQ(LoadStringW(module, tav::lang::kMonthNames, buffer, -1), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     int notAModule = 0;
-    EXPECT_EQ(LoadStringW(&notAModule, tavlang::kMonthNames, buffer, 16), 0);
+    EXPECT_EQ(LoadStringW(&notAModule, tav::lang::kMonthNames, buffer, 16), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
@@ -99,7 +99,7 @@ TEST(ModuleLoading, AModuleWithoutStringsHasNoResourceData)
     HMODULE platform = LoadLibraryW(u"libtavplatform.so");
     ASSERT_NE(platform, nullptr);
     WCHAR buffer[16];
-    EXPECT_EQ(LoadStringW(platform, tavlang::kMonthNames, buffer, 16), 0);
+    EXPECT_EQ(LoadStringW(platform, tav::lang::kMonthNames, buffer, 16), 0);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
     EXPECT_TRUE(FreeLibrary(platform));
 }
@@ -119,14 +119,14 @@ TEST(ModuleLoading, FailuresSayWhetherTheFileIsMissingOrNoModule)
 
 TEST(ModuleLoading, EachLoadIsFreedOnceAndStrayHandlesAreRefused)
 {
-    std::u16string name = Utf8ToWide(tavlang::kLibraryName);
+    std::u16string name = Utf8ToWide(tav::lang::kLibraryName);
     HMODULE first = LoadLibraryW(name.c_str());
     HMODULE second = LoadLibraryW(name.c_str());
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second);
     EXPECT_TRUE(FreeLibrary(first));
     WCHAR buffer[16];
-    EXPECT_EQ(LoadStringW(second, tavlang::kMorningAfternoon, buffer, 16), 2);  // still loaded once
+    EXPECT_EQ(LoadStringW(second, tav::lang::kMorningAfternoon, buffer, 16), 2);  // still loaded once
     EXPECT_TRUE(FreeLibrary(second));
     EXPECT_FALSE(FreeLibrary(second));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);

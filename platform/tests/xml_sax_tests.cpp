@@ -9,9 +9,9 @@
 namespace {
 
 using namespace xmltest;
-using tavxml::NameTable;
-using tavxml::WideName;
-using tavxml::XmlName;
+using tav::xml::NameTable;
+using tav::xml::WideName;
+using tav::xml::XmlName;
 
 std::string Utf8(const WCHAR* text, int length) { return WideToUtf8(text, static_cast<size_t>(length)); }
 
@@ -250,7 +250,7 @@ TEST(SaxText, EveryCharacterIsFoundInsideAsciiRuns)
                     expected += i == at ? wide : std::u16string(1, static_cast<char16_t>(ascii));
                 }
                 std::u16string out(text.size(), u'\0');
-                out.resize(tavxml::Utf8ToUtf16(text, out.data()));
+                out.resize(tav::xml::Utf8ToUtf16(text, out.data()));
                 EXPECT_EQ(out, expected) << length << " " << at;
             }
         }

@@ -190,7 +190,7 @@ TEST(StartTagScan, CountsTheSameInBlocksOfAnySize)
     for (size_t count : {4096u, 4097u}) {
         const std::string markup = before + ManyAttributes(count, "=>'");
         for (size_t block = 1; block <= 7; ++block) {
-            tavxml::StartTagScanner scanner;
+            tav::xml::StartTagScanner scanner;
             bool accepted = true;
             for (size_t at = 0; at < markup.size() && accepted; at += block) {
                 size_t n = std::min(block, markup.size() - at);

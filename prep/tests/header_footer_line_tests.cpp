@@ -22,8 +22,8 @@ protected:
         SetConfigFile("driver-config.so");
         ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &printer, nullptr));
         bag = ComPtr<testsupport::TestPropertyBag>::Adopt(new testsupport::TestPropertyBag());
-        bag->SetString(u"LangDllName64", Utf8ToWide(tavlang::kLibraryName).c_str());
-        bag->SetString(u"DataTimeID", Utf8ToWide(tavlang::kDataTimeIds).c_str());
+        bag->SetString(u"LangDllName64", Utf8ToWide(tav::lang::kLibraryName).c_str());
+        bag->SetString(u"DataTimeID", Utf8ToWide(tav::lang::kDataTimeIds).c_str());
 
         settings.pageHeaderFooter = 1;
         settings.dateFormat = 0;
@@ -102,7 +102,7 @@ TEST_F(HeaderFooterLine, HostileFormatsFromTheTicketPrintAsText)
 
 TEST_F(HeaderFooterLine, TheConfigurationFileServesWhenTheNamedLibraryIsMissing)
 {
-    SetConfigFile(tavlang::kLibraryName);
+    SetConfigFile(tav::lang::kLibraryName);
     bag->SetString(u"LangDllName64", u"libtavlang-not-installed.so");
     EXPECT_EQ(Compose(), u"2026/03/08 2:05 PM alice");
 

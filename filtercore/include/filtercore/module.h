@@ -16,7 +16,7 @@
 #include "filtercore/raised_result.h"
 #include "platform/pipeline.h"
 
-namespace filtercore {
+namespace tav::filtercore {
 
 constexpr DWORD DLL_PROCESS_DETACH = 0;
 constexpr DWORD DLL_PROCESS_ATTACH = 1;
@@ -56,32 +56,32 @@ HRESULT GetFilterClassObject(REFCLSID moduleClass, REFCLSID requested, REFIID ri
     return HandOutNewObject(created, riid, object);
 }
 
-}  // namespace filtercore
+}  // namespace tav::filtercore
 
 #define TAV_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
-#define TAV_FILTER_MODULE(FilterClass, moduleClassId, traceControlGuid, traceMessageGuid, moduleName)            \
-    namespace {                                                                                                  \
-    constinit filtercore::ModuleState tavModuleState{nullptr, {traceControlGuid, traceMessageGuid, moduleName}}; \
-    }                                                                                                            \
-    TAV_MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID)                                     \
-    {                                                                                                            \
-        return filtercore::ModuleMain(tavModuleState, instance, reason);                                         \
-    }                                                                                                            \
-    TAV_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)                      \
-    {                                                                                                            \
-        return filtercore::GetFilterClassObject<FilterClass>(moduleClassId, clsid, riid, object);                \
-    }                                                                                                            \
-    /* The module keeps no count of objects or locks that could keep it loaded. */                               \
-    TAV_MODULE_EXPORT HRESULT DllCanUnloadNow() { return S_OK; }                                                 \
-    namespace {                                                                                                  \
-    __attribute__((constructor)) void TavModuleLoaded()                                                          \
-    {                                                                                                            \
-        DllMain(filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&TavModuleLoaded)),                   \
-                filtercore::DLL_PROCESS_ATTACH, nullptr);                                                        \
-    }                                                                                                            \
-    __attribute__((destructor)) void TavModuleUnloaded()                                                         \
-    {                                                                                                            \
-        DllMain(tavModuleState.instance, filtercore::DLL_PROCESS_DETACH, nullptr);                               \
-    }                                                                                                            \
+#define TAV_FILTER_MODULE(FilterClass, moduleClassId, traceControlGuid, traceMessageGuid, moduleName)                 \
+    namespace {                                                                                                       \
+    constinit tav::filtercore::ModuleState tavModuleState{nullptr, {traceControlGuid, traceMessageGuid, moduleName}}; \
+    }                                                                                                                 \
+    TAV_MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID)                                          \
+    {                                                                                                                 \
+        return tav::filtercore::ModuleMain(tavModuleState, instance, reason);                                         \
+    }                                                                                                                 \
+    TAV_MODULE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)                           \
+    {                                                                                                                 \
+        return tav::filtercore::GetFilterClassObject<FilterClass>(moduleClassId, clsid, riid, object);                \
+    }                                                                                                                 \
+    /* The module keeps no count of objects or locks that could keep it loaded. */                                    \
+    TAV_MODULE_EXPORT HRESULT DllCanUnloadNow() { return S_OK; }                                                      \
+    namespace {                                                                                                       \
+    __attribute__((constructor)) void TavModuleLoaded()                                                               \
+    {                                                                                                                 \
+        DllMain(tav::filtercore::ModuleInstanceOf(reinterpret_cast<const void*>(&TavModuleLoaded)),                   \
+                tav::filtercore::DLL_PROCESS_ATTACH, nullptr);                                                        \
+    }                                                                                                                 \
+    __attribute__((destructor)) void TavModuleUnloaded()                                                              \
+    {                                                                                                                 \
+        DllMain(tavModuleState.instance, tav::filtercore::DLL_PROCESS_DETACH, nullptr);                               \
+    }                                                                                                                 \
     }

@@ -7,7 +7,7 @@
 
 #include "platform/trace.h"
 
-namespace filtercore {
+namespace tav::filtercore {
 
 constexpr USHORT kTraceMessageAttach = 10;
 constexpr USHORT kTraceMessageDetach = 11;
@@ -59,4 +59,4 @@ private:
     TRACE_GUID_REGISTRATION registration_{};
 };
 
-}  // namespace filtercore
+}  // namespace tav::filtercore

@@ -114,9 +114,9 @@ TEST(OptionsCommand, ListsEveryOptionOneALine)
         ASSERT_NE(slash, std::string::npos) << line;
         ASSERT_NE(colon, std::string::npos) << line;
         std::string name = line.substr(0, slash);
-        EXPECT_TRUE(tavoptions::FindOption(name) || tavoptions::FindHostOption(name)) << line;
+        EXPECT_TRUE(tav::options::FindOption(name) || tav::options::FindHostOption(name)) << line;
     }
-    EXPECT_EQ(count, tavoptions::OptionTable().size() + tavoptions::HostOptionTable().size());
+    EXPECT_EQ(count, tav::options::OptionTable().size() + tav::options::HostOptionTable().size());
     EXPECT_TRUE(Contains(run.out, "\nnumber-up/Pages per sheet: *1 2 4 6 9 16 25\n"));
     EXPECT_TRUE(Contains(run.out, "\nsides/Two-sided printing: *one-sided two-sided-long-edge two-sided-short-edge\n"));
     EXPECT_TRUE(Contains(run.out,

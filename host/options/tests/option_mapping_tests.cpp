@@ -206,14 +206,14 @@ std::string ValueKinds(std::string_view dataFormat, std::string_view numbers, st
 
 TEST(OptionMapping, DateAndTimeLayoutsFormatTheValuesTheyName)
 {
-    for (int type = 1; type <= tavoptions::kLayoutTypes; ++type) {
+    for (int type = 1; type <= tav::options::kLayoutTypes; ++type) {
         SCOPED_TRACE("Type" + std::to_string(type));
-        const tavoptions::DateTimeLayout& date = tavoptions::DateLayout(type);
+        const tav::options::DateTimeLayout& date = tav::options::DateLayout(type);
         std::string dateKinds = ValueKinds(date.dataFormat, "ymd", "MWw");
         EXPECT_EQ(ConversionKinds(date.stringFormat), dateKinds);
         EXPECT_GE(dateKinds.size(), 1u);
         EXPECT_LE(dateKinds.size(), 4u);
-        const tavoptions::DateTimeLayout& time = tavoptions::TimeLayout(type);
+        const tav::options::DateTimeLayout& time = tav::options::TimeLayout(type);
         std::string timeKinds = ValueKinds(time.dataFormat, "hHms", "Aa");
         EXPECT_EQ(ConversionKinds(time.stringFormat), timeKinds);
         EXPECT_GE(timeKinds.size(), 1u);

@@ -9,13 +9,13 @@
 
 namespace {
 
-using tavoptions::Parsed;
+using tav::options::Parsed;
 
 int Microns(const std::string& text, int min = 0, int max = 1000000)
 {
     int microns = -999;
     bool inches = false;
-    return tavoptions::ParseLength(text, min, max, &microns, &inches) == Parsed::Ok ? microns : -999;
+    return tav::options::ParseLength(text, min, max, &microns, &inches) == Parsed::Ok ? microns : -999;
 }
 
 TEST(OptionValues, LengthsBecomeMicrons)
@@ -31,45 +31,45 @@ TEST(OptionValues, LengthsBecomeMicrons)
 
     int microns = 0;
     bool inches = false;
-    EXPECT_EQ(tavoptions::ParseLength("51mm", 0, 50000, &microns, &inches), Parsed::OutOfRange);
-    EXPECT_EQ(tavoptions::ParseLength("99999999999999999999in", 0, 50000, &microns, &inches), Parsed::OutOfRange);
-    EXPECT_EQ(tavoptions::ParseLength("2in", 0, 100000, &microns, &inches), Parsed::Ok);
+    EXPECT_EQ(tav::options::ParseLength("51mm", 0, 50000, &microns, &inches), Parsed::OutOfRange);
+    EXPECT_EQ(tav::options::ParseLength("99999999999999999999in", 0, 50000, &microns, &inches), Parsed::OutOfRange);
+    EXPECT_EQ(tav::options::ParseLength("2in", 0, 100000, &microns, &inches), Parsed::Ok);
     EXPECT_TRUE(inches);
 }
 
 TEST(OptionValues, IntegersAreWholeDecimals)
 {
     long long value = 0;
-    EXPECT_TRUE(tavoptions::ParseInteger("-50", &value));
+    EXPECT_TRUE(tav::options::ParseInteger("-50", &value));
     EXPECT_EQ(value, -50);
     for (const char* malformed : {"", "-", "+5", "5 ", "0x10", "1.0", "99999999999999999999"})
-        EXPECT_FALSE(tavoptions::ParseInteger(malformed, &value)) << malformed;
+        EXPECT_FALSE(tav::options::ParseInteger(malformed, &value)) << malformed;
 }
 
 TEST(OptionValues, MediaNamesAndCustomSizes)
 {
-    tavoptions::MediaSize media;
-    ASSERT_EQ(tavoptions::ParseMedia("letter", &media), Parsed::Ok);
+    tav::options::MediaSize media;
+    ASSERT_EQ(tav::options::ParseMedia("letter", &media), Parsed::Ok);
     EXPECT_EQ(media.keyword, "NorthAmericaLetter");
-    ASSERT_EQ(tavoptions::ParseMedia("custom_8.5x11in", &media), Parsed::Ok);
+    ASSERT_EQ(tav::options::ParseMedia("custom_8.5x11in", &media), Parsed::Ok);
     EXPECT_TRUE(media.custom);
     EXPECT_TRUE(media.inches);
     EXPECT_EQ(media.width, 215900);
     EXPECT_EQ(media.height, 279400);
-    EXPECT_EQ(tavoptions::ParseMedia("custom_0x100mm", &media), Parsed::OutOfRange);
-    EXPECT_EQ(tavoptions::ParseMedia("custom_100x2001mm", &media), Parsed::OutOfRange);
+    EXPECT_EQ(tav::options::ParseMedia("custom_0x100mm", &media), Parsed::OutOfRange);
+    EXPECT_EQ(tav::options::ParseMedia("custom_100x2001mm", &media), Parsed::OutOfRange);
     for (const char* malformed : {"custom_100x100pt", "custom_100mm", "custom_x100mm", "iso_a4", "A44", ""})
-        EXPECT_EQ(tavoptions::ParseMedia(malformed, &media), Parsed::Malformed) << malformed;
+        EXPECT_EQ(tav::options::ParseMedia(malformed, &media), Parsed::Malformed) << malformed;
 }
 
 TEST(OptionValues, TextsMustBeCleanUtf8)
 {
     size_t units = 0;
-    EXPECT_TRUE(tavoptions::IsCleanText("Entw\xC3\xBCrf \xE2\x82\xAC \xF0\x9F\x98\x80", &units));
+    EXPECT_TRUE(tav::options::IsCleanText("Entw\xC3\xBCrf \xE2\x82\xAC \xF0\x9F\x98\x80", &units));
     EXPECT_EQ(units, 12u);  // eleven characters, the last one in two units
     for (const char* bad :
          {"a\x01", "tab\there", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xEF\xBF\xBE", "\xF4\x90\x80\x80"})
-        EXPECT_FALSE(tavoptions::IsCleanText(bad, &units)) << bad;
+        EXPECT_FALSE(tav::options::IsCleanText(bad, &units)) << bad;
 
     EXPECT_TRUE(Contains(RefusalOf({{"watermark-text", ""}}), "needs a text"));
     EXPECT_TRUE(Contains(RefusalOf({{"watermark-text", std::string(1025, 'x')}}), "longer than 1024 bytes"));
@@ -106,7 +106,7 @@ TEST(OptionValues, RefusalsNameTheOptionAndListWhatItAccepts)
 
 TEST(OptionValues, EveryDefaultIsAnAcceptedValue)
 {
-    for (const tavoptions::OptionSpec& spec : tavoptions::OptionTable()) {
+    for (const tav::options::OptionSpec& spec : tav::options::OptionTable()) {
         if (spec.defaultValue.empty()) continue;
         std::string ticket;
         std::string error;

@@ -119,7 +119,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if (job.filters.empty()) throw UsageError(name + " names no filter");
         } else if (name == "-o") {
             std::string error;
-            if (!tavoptions::SplitOptionSettings(value(), &job.options, &error)) throw UsageError(error);
+            if (!tav::options::SplitOptionSettings(value(), &job.options, &error)) throw UsageError(error);
         } else if (name == "--set-property") {
             job.properties.push_back(SplitSetting("--set-property", value()));
         } else if (name == "--ticket") {

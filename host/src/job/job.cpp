@@ -149,7 +149,7 @@ std::vector<std::pair<std::string, std::string>> TicketOptions(const JobRequest&
         options.emplace_back("job-originating-user-name", JobOwnerName(""));
     }
     for (const auto& option : request.options) {
-        if (!tavoptions::FindHostOption(option.first)) options.push_back(option);
+        if (!tav::options::FindHostOption(option.first)) options.push_back(option);
     }
     return options;
 }

@@ -147,9 +147,9 @@ std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double widt
     double longSide = wide ? across : down;
 
     std::vector<std::pair<std::string, std::string>> options;
-    for (const std::string& name : tavoptions::ListedMediaNames()) {
-        tavoptions::MediaSize medium;
-        if (tavoptions::ParseMedia(name, &medium) != tavoptions::Parsed::Ok || medium.custom) continue;
+    for (const std::string& name : tav::options::ListedMediaNames()) {
+        tav::options::MediaSize medium;
+        if (tav::options::ParseMedia(name, &medium) != tav::options::Parsed::Ok || medium.custom) continue;
         if (Near(shortSide, medium.width) && Near(longSide, medium.height)) {
             options.emplace_back("media", name);
             break;
@@ -157,8 +157,8 @@ std::vector<std::pair<std::string, std::string>> MediaOptionsForPage(double widt
     }
     if (options.empty()) {
         std::string custom = "custom_" + Millimetres(shortSide) + "x" + Millimetres(longSide) + "mm";
-        tavoptions::MediaSize medium;
-        if (tavoptions::ParseMedia(custom, &medium) != tavoptions::Parsed::Ok) return {};
+        tav::options::MediaSize medium;
+        if (tav::options::ParseMedia(custom, &medium) != tav::options::Parsed::Ok) return {};
         options.emplace_back("media", custom);
     }
     if (wide && withOrientation) options.emplace_back("orientation-requested", "landscape");

@@ -137,7 +137,7 @@ struct FixedMarkupPass::State {
     std::string expectedRoot;
     std::string* output = nullptr;
     xmlParserCtxtPtr context = nullptr;
-    tavxml::StartTagScanner startTags;
+    tav::xml::StartTagScanner startTags;
     std::string pendingHead;  // the first bytes, until the encoding can be told
     std::string failure;
     FixedMarkupSummary summary;
@@ -552,7 +552,7 @@ void FixedMarkupPass::Push(const char* bytes, size_t count, bool terminate)
     State& state = *state_;
     if (!state.startTags.Scan(reinterpret_cast<const unsigned char*>(bytes), count)) {
         throw PackageError(state.partName, "an element of the markup has more than " +
-                                               std::to_string(tavxml::kMaxAttributesPerElement) + " attributes");
+                                               std::to_string(tav::xml::kMaxAttributesPerElement) + " attributes");
     }
     if (state.context == nullptr) {
         // libxml2 tells the encoding from the first four bytes.

@@ -67,7 +67,7 @@ int XmlPullReader::ReadCallback(void* context, char* buffer, int length)
         }
         if (!self->startTags_.Scan(reinterpret_cast<const unsigned char*>(buffer), got)) {
             throw PackageError(self->partName_, "an element of the markup has more than " +
-                                                    std::to_string(tavxml::kMaxAttributesPerElement) + " attributes");
+                                                    std::to_string(tav::xml::kMaxAttributesPerElement) + " attributes");
         }
         return static_cast<int>(got);
     } catch (...) {

@@ -55,7 +55,7 @@ private:
     std::string partName_;
     uint64_t maxBytes_;
     uint64_t bytesRead_ = 0;
-    tavxml::StartTagScanner startTags_;
+    tav::xml::StartTagScanner startTags_;
     std::exception_ptr sourceError_;
     std::string firstError_;
     bool encodingChecked_ = false;

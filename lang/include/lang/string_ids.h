@@ -4,7 +4,7 @@
 // minus one, or the hour divided by 12 (0 morning, 1 afternoon).
 #pragma once
 
-namespace tavlang {
+namespace tav::lang {
 
 inline constexpr unsigned kWeekdayNames = 1000;           // "Sunday" ... "Saturday"
 inline constexpr unsigned kShortWeekdayNames = 1010;      // "Sun" ... "Sat"
@@ -21,4 +21,4 @@ inline constexpr const char* kLibraryName = "libtavlang.so";
 // and A the morning/afternoon names in lower and upper case.
 inline constexpr const char* kDataTimeIds = "1010,1000,1020,1042,1040";
 
-}  // namespace tavlang
+}  // namespace tav::lang

@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tavxml {
+namespace tav::xml {
 
 constexpr size_t kMaxAttributesPerElement = 4096;
 
@@ -54,4 +54,4 @@ private:
     size_t attributes_ = 0;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -60,9 +60,9 @@ DocumentPtr Parse(const char* data, size_t size, const ParseOptions& options, st
         *error = "the document is empty";
         return nullptr;
     }
-    tavxml::StartTagScanner scanner;
+    tav::xml::StartTagScanner scanner;
     if (!scanner.Scan(reinterpret_cast<const unsigned char*>(data), size)) {
-        *error = "an element has more than " + std::to_string(tavxml::kMaxAttributesPerElement) + " attributes";
+        *error = "an element has more than " + std::to_string(tav::xml::kMaxAttributesPerElement) + " attributes";
         return nullptr;
     }
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(Check(xmlNewParserCtxt()));

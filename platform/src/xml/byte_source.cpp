@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace tavxml {
+namespace tav::xml {
 
 HRESULT StreamSource::Read(void* buffer, ULONG capacity, ULONG* read)
 {
@@ -38,4 +38,4 @@ HRESULT FileSource::Read(void* buffer, ULONG capacity, ULONG* read)
     return got == 0 && std::ferror(file_) ? STG_E_READFAULT : S_OK;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

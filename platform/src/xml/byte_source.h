@@ -7,7 +7,7 @@
 
 #include "platform/stream.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 class ByteSource {
 public:
@@ -57,4 +57,4 @@ private:
     std::FILE* file_;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -9,7 +9,7 @@
 #include "selection_namespaces.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -193,4 +193,4 @@ void DocumentState::ClearPendingMarkup(PendingMarkup* pending)
     if (pending_ == pending) pending_ = nullptr;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

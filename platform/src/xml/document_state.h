@@ -25,7 +25,7 @@
 #include "byte_source.h"
 #include "platform/hresult.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // Markup written into a persistence stream and not yet loaded.
 class PendingMarkup {
@@ -128,4 +128,4 @@ private:
     DocumentState* state_;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -2,7 +2,7 @@
 
 #include "dom_tree.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -119,4 +119,4 @@ HRESULT DomBuilder::FlushText()
     return hr;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -9,7 +9,7 @@
 #include "document_state.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // Bounds for documents loaded into a DOM (XML_E_LIMIT_EXCEEDED beyond):
 // tickets and capabilities are far smaller.
@@ -44,4 +44,4 @@ private:
     size_t nodes_ = 0;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml

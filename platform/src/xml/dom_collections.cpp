@@ -2,7 +2,7 @@
 #include "dom_node.h"
 #include "text.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -133,4 +133,4 @@ HRESULT ReturnAttributeMap(DocumentState* state, xmlNodePtr element, IXMLDOMName
     return *out == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -13,7 +13,7 @@
 #include "text.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -320,4 +320,4 @@ HRESULT DomNode::getProperty(BSTR nameText, VARIANT* value)
     return E_INVALIDARG;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

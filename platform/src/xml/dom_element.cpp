@@ -6,7 +6,7 @@
 #include "text.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -251,4 +251,4 @@ HRESULT DomNode::setAttributeNode(IXMLDOMAttribute* attribute, IXMLDOMAttribute*
     return hr;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -6,7 +6,7 @@
 #include "text.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -436,4 +436,4 @@ HRESULT DomNode::selectNodes(BSTR expression, IXMLDOMNodeList** list)
     return ReturnNodeList(state_.Get(), std::move(nodes), list);
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -15,7 +15,7 @@
 #include "platform/comobject.h"
 #include "platform/xml.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 enum class NodeKind {
     Document,
@@ -145,4 +145,4 @@ HRESULT RemoveAttributeItem(DocumentState& state, xmlNodePtr element, std::strin
 // The persistence stream of a document (QueryInterface IID_IStream).
 HRESULT CreatePersistenceStream(DocumentState* state, REFIID riid, void** object);
 
-}  // namespace tavxml
+}  // namespace tav::xml

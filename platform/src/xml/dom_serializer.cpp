@@ -2,7 +2,7 @@
 
 #include "dom_tree.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -154,4 +154,4 @@ void SerializeDocument(xmlDocPtr doc, std::string& out)
     SerializeDocumentContent(doc, out);
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -8,7 +8,7 @@
 
 #include <libxml/tree.h>
 
-namespace tavxml {
+namespace tav::xml {
 
 // The markup of one node (an attribute gives name="value").
 void SerializeNode(xmlNodePtr node, std::string& out);
@@ -19,4 +19,4 @@ void SerializeDocumentContent(xmlDocPtr doc, std::string& out);
 // What save writes: the XML declaration and the document content, UTF-8.
 void SerializeDocument(xmlDocPtr doc, std::string& out);
 
-}  // namespace tavxml
+}  // namespace tav::xml

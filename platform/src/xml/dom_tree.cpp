@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -537,9 +537,9 @@ xmlAttrPtr FindAttributeNs(xmlNodePtr element, const xmlNs* ns, const xmlChar* l
 
 void DetachAttribute(DocumentState& state, xmlAttrPtr attribute) { DetachNode(state, AsNode(attribute)); }
 
-}  // namespace tavxml
+}  // namespace tav::xml
 
-namespace tavxml {
+namespace tav::xml {
 
 void MoveChildren(xmlNodePtr from, xmlNodePtr to)
 {
@@ -549,4 +549,4 @@ void MoveChildren(xmlNodePtr from, xmlNodePtr to)
     }
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

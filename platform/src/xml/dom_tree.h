@@ -12,7 +12,7 @@
 
 #include "document_state.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 inline const xmlChar* Chars(std::string_view text) { return reinterpret_cast<const xmlChar*>(text.data()); }
 inline std::string_view View(const xmlChar* text)
@@ -94,12 +94,12 @@ xmlAttrPtr FindAttributeNs(xmlNodePtr element, const xmlNs* ns, const xmlChar* l
 // declarations that follow it.
 void DetachAttribute(DocumentState& state, xmlAttrPtr attribute);
 
-}  // namespace tavxml
+}  // namespace tav::xml
 
-namespace tavxml {
+namespace tav::xml {
 
 // Moves all children of from to the end of to (no namespace work: used for
 // top-level nodes, which carry their own declarations).
 void MoveChildren(xmlNodePtr from, xmlNodePtr to);
 
-}  // namespace tavxml
+}  // namespace tav::xml

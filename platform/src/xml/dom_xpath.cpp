@@ -5,7 +5,7 @@
 #include "dom_tree.h"
 #include "platform/xml.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -52,4 +52,4 @@ HRESULT SelectNodes(DocumentState& state, xmlNodePtr context, std::string_view e
     return hr;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -6,7 +6,7 @@
 
 #include "document_state.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // The nodes that expression selects from context, in document order.
 // XPATH_E_INVALID for a malformed expression, a prefix the selection
@@ -15,4 +15,4 @@ namespace tavxml {
 HRESULT SelectNodes(DocumentState& state, xmlNodePtr context, std::string_view expression,
                     std::vector<xmlNodePtr>* nodes);
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -4,7 +4,7 @@
 
 #include "text.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -108,4 +108,4 @@ void NameTable::Rehash(size_t slotCount)
     }
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -11,7 +11,7 @@
 
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // A name as the content handler receives it; each text is followed by a
 // terminator.
@@ -63,4 +63,4 @@ private:
     std::vector<Slot> slots_;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml

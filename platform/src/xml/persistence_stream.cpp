@@ -10,7 +10,7 @@
 #include "dom_node.h"
 #include "dom_serializer.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -194,4 +194,4 @@ HRESULT CreatePersistenceStream(DocumentState* state, REFIID riid, void** object
     return stream->QueryInterface(riid, object);
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -12,7 +12,7 @@
 #include "text.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -332,4 +332,4 @@ HRESULT CreateSaxReader(REFIID riid, void** object)
     return reader->QueryInterface(riid, object);
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

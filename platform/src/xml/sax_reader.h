@@ -3,8 +3,8 @@
 
 #include "platform/xml.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 HRESULT CreateSaxReader(REFIID riid, void** object);
 
-}  // namespace tavxml
+}  // namespace tav::xml

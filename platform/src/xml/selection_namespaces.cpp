@@ -1,6 +1,6 @@
 #include "selection_namespaces.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -47,4 +47,4 @@ bool ParseSelectionNamespaces(std::string_view text, std::vector<NamespaceBindin
     return true;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

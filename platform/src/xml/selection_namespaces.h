@@ -8,11 +8,11 @@
 
 #include "document_state.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // False for malformed text: a missing quote, a prefix that is empty or has
 // a colon, an empty URI for a prefix, the reserved prefix xmlns, anything
 // but white space between declarations.
 bool ParseSelectionNamespaces(std::string_view text, std::vector<NamespaceBinding>* bindings);
 
-}  // namespace tavxml
+}  // namespace tav::xml

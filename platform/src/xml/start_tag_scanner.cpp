@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -168,4 +168,4 @@ bool StartTagScanner::Step(uint32_t c)
     return true;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

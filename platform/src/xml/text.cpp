@@ -5,7 +5,7 @@
 #include "../core/utf8.h"
 #include "platform/wformat.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -118,4 +118,4 @@ bool VariantText(const VARIANT& value, std::string* text)
     return false;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -8,7 +8,7 @@
 #include "platform/bstr.h"
 #include "platform/variant.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 // Converts UTF-8 into out, which must have room for text.size() units (a
 // UTF-8 text never needs more UTF-16 units than it has bytes). Invalid
@@ -36,4 +36,4 @@ HRESULT ReturnBstrVariant(std::string_view utf8, VARIANT* out);
 // types.
 bool VariantText(const VARIANT& value, std::string* text);
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -5,7 +5,7 @@
 #include "sax_reader.h"
 #include "xml_parser.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -22,4 +22,4 @@ const XmlClassRegistration registration;
 
 }  // namespace
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -10,7 +10,7 @@
 
 #include "platform/start_tag_scanner.h"
 
-namespace tavxml {
+namespace tav::xml {
 
 namespace {
 
@@ -357,4 +357,4 @@ void XmlEventParser::EndElement()
     --depth_;
 }
 
-}  // namespace tavxml
+}  // namespace tav::xml

@@ -20,7 +20,7 @@
 
 typedef struct _xmlParserCtxt xmlParserCtxt;
 
-namespace tavxml {
+namespace tav::xml {
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 // The namespace of the xmlns and xmlns:p declaration attributes.
@@ -145,4 +145,4 @@ private:
     std::vector<XmlAttribute> attributes_;
 };
 
-}  // namespace tavxml
+}  // namespace tav::xml
