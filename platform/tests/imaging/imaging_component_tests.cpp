@@ -419,42 +419,6 @@ TEST(ImagingComponent, DataOfNoKnownFormatFailsAtOnceWithItsReason)
         << unsupported.reason;
 }
 
-// A little-endian TIFF of one directory: tag, type, count and value (or
-// offset) of each entry, in the order given.
-std::string HandmadeTiff(const std::vector<std::array<uint32_t, 4>>& entries)
-{
-    std::string file("II*\0\x08\0\0\0", 8);
-    const auto put16 = [&](uint32_t value) { file += {static_cast<char>(value), static_cast<char>(value >> 8)}; };
-    const auto put32 = [&](uint32_t value) {
-        put16(value & 0xFFFF);
-        put16(value >> 16);
-    };
-    put16(static_cast<uint32_t>(entries.size()));
-    for (const auto& entry : entries) {
-        put16(entry[0]);
-        put16(entry[1]);
-        put32(entry[2]);
-        put32(entry[3]);
-    }
-    put32(0);
-    return file;
-}
-
-// 1 x height 8-bit grey, a row a strip, with count strip offsets and byte
-// counts at dataOffset.
-std::string StripTiff(uint32_t height, uint32_t count, uint32_t dataOffset)
-{
-    return HandmadeTiff({{256, 4, 1, 1},
-                         {257, 4, 1, height},
-                         {258, 3, 1, 8},
-                         {259, 3, 1, 1},
-                         {262, 3, 1, 1},
-                         {273, 4, count, dataOffset},
-                         {277, 3, 1, 1},
-                         {278, 4, 1, 1},
-                         {279, 4, count, dataOffset}});
-}
-
 // Each fails at once with its reason, having allocated nothing large.
 TEST(ImagingComponent, HostileImagesFailWithTheirReason)
 {

@@ -3,6 +3,7 @@
 // encoder (lossless), each of the samples the test gives.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,13 @@ std::string PngProfileChunk(const std::string& profile);
 // the resolution when not 0, and the profile in APP2 markers.
 std::string Jpeg(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixel, uint16_t dotsPerInch = 0,
                  const std::string& profile = "");
+
+// A little-endian TIFF of one directory: tag, type, count and value (or
+// offset) of each entry, in the order given; nothing else.
+std::string HandmadeTiff(const std::vector<std::array<uint32_t, 4>>& entries);
+// 1 x height 8-bit grey, a row a strip, with count strip offsets and byte
+// counts at dataOffset.
+std::string StripTiff(uint32_t height, uint32_t count, uint32_t dataOffset);
 
 struct TiffSpec {
     uint32_t width = 1;
