@@ -12,8 +12,10 @@
 //
 // A stream is read whole when the decoder is made, up to 128 MiB, and the
 // image is decoded then; images past the platform's limits (30,000 pixels a
-// side, 40 million in all, 320 MiB of pixels) and images of no known format
-// are refused at once. A failing call leaves on its thread the reason of the
+// side, 40 million in all, 320 million bytes of pixels) and data of no known
+// format are refused at once. TIFFs whose samples have no pixel format of
+// their own here (tiled, planes apart, YCbCr other than JPEG, Lab, ...) are
+// read through libtiff's RGBA interface as 32bppPBGRA. A failing call leaves on its thread the reason of the
 // failure, for the message to the user (WICLastFailureReason).
 #pragma once
 
@@ -217,8 +219,10 @@ struct IWICImagingFactory : IUnknown {
     // data, WINCODEC_ERR_STREAMREAD when the stream fails, E_OUTOFMEMORY.
     virtual HRESULT CreateDecoderFromStream(IStream* stream, const GUID* vendor, WICDecodeOptions options,
                                             IWICBitmapDecoder** decoder) = 0;
-    // A bitmap with the source's pixels, palette and resolution; only
-    // WICBitmapCacheOnLoad is offered (E_INVALIDARG for the others).
+    // A bitmap with the pixels, palette and resolution of a frame or bitmap
+    // of this component (WINCODEC_ERR_UNSUPPORTEDOPERATION for any other
+    // source); only WICBitmapCacheOnLoad is offered (E_INVALIDARG for the
+    // others).
     virtual HRESULT CreateBitmapFromSource(IWICBitmapSource* source, WICBitmapCreateCacheOption option,
                                            IWICBitmap** bitmap) = 0;
     // An empty palette.

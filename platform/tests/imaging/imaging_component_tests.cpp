@@ -305,6 +305,7 @@ TEST(ImagingComponent, JpegXrKeepsEachKindOfSample)
         {"CMYK", 0x1C, 32},
         {"three channels and alpha", 0x2E, 32},
         {"premultiplied", 0x10, 32},
+        {"CMYK and alpha", 0x2C, 40},
     };
     const std::string profile = TestProfile("RGB ", 500);
     for (const Case& c : cases) {
