@@ -1,13 +1,8 @@
-// PNG through libpng. libpng reports errors by calling our handler, which
-// jumps back with png_longjmp; the functions that set the jump point hold
-// nothing with a destructor, so the jump skips no C++ clean-up.
-#include <png.h>
-
+// PNG through libpng, as 8-bit RGBA.
 #include <csetjmp>
-#include <cstdio>
-#include <cstring>
 
 #include "image_decoders.h"
+#include "png_reading.h"
 
 namespace tav::imaging {
 
@@ -19,31 +14,6 @@ constexpr png_byte kSkippedChunks[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf";
 constexpr int kSkippedChunkCount = 6;
 // Any other chunk libpng keeps in memory is limited to this size.
 constexpr png_alloc_size_t kMaxChunkBytes = 1024 * 1024;
-
-struct PngSource {
-    const uint8_t* data;
-    size_t size;
-    size_t offset;
-    char message[256];
-};
-
-void OnPngError(png_structp png, png_const_charp message)
-{
-    auto* source = static_cast<PngSource*>(png_get_error_ptr(png));
-    std::snprintf(source->message, sizeof source->message, "%s", message);
-    png_longjmp(png, 1);
-}
-
-// Warnings (a bad CRC in an ancillary chunk and the like) are not errors.
-void OnPngWarning(png_structp, png_const_charp) {}
-
-void ReadPngBytes(png_structp png, png_bytep out, size_t count)
-{
-    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
-    if (source->size - source->offset < count) png_error(png, "the data ends early");
-    std::memcpy(out, source->data + source->offset, count);
-    source->offset += count;
-}
 
 struct PngHeader {
     png_uint_32 width;
@@ -88,26 +58,6 @@ bool ReadPngPixels(png_structp png, png_infop info, DecodedImage* image)
     }
     return true;
 }
-
-class PngReadStruct {
-public:
-    explicit PngReadStruct(PngSource* source)
-        : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, source, OnPngError, OnPngWarning)),
-          info_(png_ != nullptr ? png_create_info_struct(png_) : nullptr)
-    {
-        if (png_ != nullptr) png_set_read_fn(png_, source, ReadPngBytes);
-    }
-    ~PngReadStruct() { png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr); }
-    PngReadStruct(const PngReadStruct&) = delete;
-    PngReadStruct& operator=(const PngReadStruct&) = delete;
-
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
-
-private:
-    png_structp png_;
-    png_infop info_;
-};
 
 }  // namespace
 
