@@ -26,8 +26,10 @@ void DropPage(ConverterJob* job)
     job->SetPageBuilder(nullptr);
 }
 
-int32_t RefuseWith(ConverterJob* job, const std::string& reason)
+int32_t RefuseWith(ConverterJob* job, std::string reason)
 {
+    // The reason may be the builder's own message: it is copied before the
+    // builder goes.
     DropPage(job);
     return job->Refuse(reason);
 }

@@ -20,15 +20,22 @@ std::vector<Point> CapOutline(Point at, Point outward, double halfWidth, LineCap
 {
     Point normal{-outward.y * halfWidth, outward.x * halfWidth};
     Point ahead{outward.x * halfWidth, outward.y * halfWidth};
+    // Each outline begins a little inside the line, so that it overlaps the
+    // line's end instead of meeting it edge to edge, which would leave a
+    // seam where both edges are anti-aliased.
+    Point inside{at.x - outward.x * halfWidth / 2, at.y - outward.y * halfWidth / 2};
     switch (cap) {
     case LineCap::Square:
-        return {{at.x + normal.x, at.y + normal.y},
+        return {{inside.x + normal.x, inside.y + normal.y},
                 {at.x + normal.x + ahead.x, at.y + normal.y + ahead.y},
                 {at.x - normal.x + ahead.x, at.y - normal.y + ahead.y},
-                {at.x - normal.x, at.y - normal.y}};
+                {inside.x - normal.x, inside.y - normal.y}};
     case LineCap::Triangle:
-        return {
-            {at.x + normal.x, at.y + normal.y}, {at.x + ahead.x, at.y + ahead.y}, {at.x - normal.x, at.y - normal.y}};
+        return {{inside.x + normal.x, inside.y + normal.y},
+                {at.x + normal.x, at.y + normal.y},
+                {at.x + ahead.x, at.y + ahead.y},
+                {at.x - normal.x, at.y - normal.y},
+                {inside.x - normal.x, inside.y - normal.y}};
     case LineCap::Flat:
     case LineCap::Round: return {};
     }
