@@ -23,6 +23,10 @@ public:
                 Fail(std::string("expected a command letter, found '") + command + "'");
                 break;
             }
+            if (std::string_view("MmLlHhVvCcQqSsAaZz").find(command) == std::string_view::npos) {
+                Fail(std::string("'") + command + "' is not a path command");
+                break;
+            }
             scanner_.Advance();
             Command(command);
         }
@@ -78,11 +82,6 @@ private:
         char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(command)));
         if (upper == 'Z') {
             Close();
-            return;
-        }
-        if (upper != 'M' && upper != 'L' && upper != 'H' && upper != 'V' && upper != 'C' && upper != 'Q' &&
-            upper != 'S' && upper != 'A') {
-            Fail(std::string("'") + command + "' is not a path command");
             return;
         }
         if (upper != 'M' && geometry_.figures.empty()) {
