@@ -248,6 +248,10 @@ TEST(RenderFidelity, FixturePagesMatchAnIndependentRenderer)
     ExpectClose(Measure(folder + "mb01.xps", {{logo, dashedEllipses, scallopCusps}}), "mb01.xps");
     ExpectClose(Measure(folder + "mb06.xps", {{logo}, {logo}, {logo}}), "mb06.xps");
     ExpectClose(Measure(folder + "mb06.oxps", {{logo}, {logo}, {logo}}), "mb06.oxps");
+    // mb08's logo: "M 0,0 L 803,0 803,177" under RenderTransform 0.203315
+    // with offset 79.1492, 924.958: 79..243 x 925..961 units.
+    PixelBox hotelLogo{122, 1444, 381, 1503};
+    ExpectClose(Measure(folder + "mb08.xps", {{hotelLogo}}), "mb08.xps");
 }
 
 }  // namespace
