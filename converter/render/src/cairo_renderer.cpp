@@ -14,6 +14,12 @@ const double kItalicShear = std::tan(20 * std::numbers::pi / 180);
 // Linear-light gradients are drawn with this many sRGB stops between two
 // stops of the markup.
 constexpr int kLinearLightSteps = 16;
+// Translucent elements are drawn through a group each, a sheet-sized
+// surface on a raster; past this many groups inside each other, deeper
+// elements have their opacity multiplied into their brushes instead, so a
+// page nesting translucent canvases hundreds deep cannot take a sheet's
+// worth of memory per level.
+constexpr int kMaxNestedGroups = 8;
 
 cairo_matrix_t ToCairo(const Affine& a)
 {
@@ -70,17 +76,26 @@ private:
                 cr_, clip.fillRule == FillRule::NonZero ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
             cairo_clip(cr_);
         }
-        bool group = node.opacity < 1;
-        if (group) cairo_push_group(cr_);
+        bool translucent = node.opacity < 1;
+        bool group = translucent && groups_ < kMaxNestedGroups;
+        double savedAlpha = alpha_;
+        if (group) {
+            cairo_push_group(cr_);
+            ++groups_;
+        } else if (translucent) {
+            alpha_ *= node.opacity;
+        }
         switch (node.kind) {
         case Node::Canvas: DrawRange(index + 1, node.end); break;
         case Node::Path: DrawPath(node); break;
         case Node::Glyphs: DrawGlyphs(node); break;
         }
         if (group) {
+            --groups_;
             cairo_pop_group_to_source(cr_);
             cairo_paint_with_alpha(cr_, node.opacity);
         }
+        alpha_ = savedAlpha;
         cairo_restore(cr_);
         if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) error_ = cairo_status_to_string(cairo_status(cr_));
     }
@@ -131,9 +146,10 @@ private:
     // Sets the brush as the source; false when it paints nothing.
     bool SetBrush(const Brush& brush, const Rect& bounds)
     {
-        if (brush.opacity <= 0) return false;
+        double opacity = brush.opacity * alpha_;
+        if (opacity <= 0) return false;
         if (brush.kind == Brush::Solid || brush.kind == Brush::StandIn) {
-            cairo_set_source_rgba(cr_, brush.colour.r, brush.colour.g, brush.colour.b, brush.colour.a * brush.opacity);
+            cairo_set_source_rgba(cr_, brush.colour.r, brush.colour.g, brush.colour.b, brush.colour.a * opacity);
             return true;
         }
         // Brush space to user space: the unit box onto the bounds when the
@@ -158,7 +174,7 @@ private:
                                                      : brush.stops;
         for (const GradientStop& stop : stops)
             cairo_pattern_add_color_stop_rgba(pattern, stop.offset, stop.colour.r, stop.colour.g, stop.colour.b,
-                                              stop.colour.a * brush.opacity);
+                                              stop.colour.a * opacity);
         cairo_pattern_set_extend(pattern, brush.spread == SpreadMethod::Reflect  ? CAIRO_EXTEND_REFLECT
                                           : brush.spread == SpreadMethod::Repeat ? CAIRO_EXTEND_REPEAT
                                                                                  : CAIRO_EXTEND_PAD);
@@ -216,31 +232,49 @@ private:
             cairo_set_dash(cr_, nullptr, 0, 0);
             return;
         }
+        // What the library cannot draw itself: caps of their own, and miters
+        // clipped at the limit where it would bevel them.
+        double half = style.thickness / 2;
         bool sameCaps = style.startCap == style.endCap && style.startCap != LineCap::Triangle;
-        if (sameCaps) {
-            cairo_set_line_cap(cr_, CairoCap(style.startCap));
+        std::vector<std::vector<Point>> outlines;
+        std::vector<Point> discs;
+        for (const Figure& figure : geometry.figures) {
+            if (style.join == LineJoin::Miter)
+                for (auto& outline : ClippedMiters(figure, half, style.miterLimit))
+                    outlines.push_back(std::move(outline));
+            if (sameCaps || figure.closed) continue;
+            Point end = figure.segments.empty() ? figure.start : figure.segments.back().end;
+            if (auto outward = OutwardAtStart(figure))
+                AddCap(figure.start, *outward, half, style.startCap, &outlines, &discs);
+            if (auto outward = OutwardAtEnd(figure)) AddCap(end, *outward, half, style.endCap, &outlines, &discs);
+        }
+        cairo_set_line_cap(cr_, sameCaps ? CairoCap(style.startCap) : CAIRO_LINE_CAP_BUTT);
+        if (outlines.empty() && discs.empty()) {
             cairo_new_path(cr_);
             AppendStroke(geometry);
             cairo_stroke(cr_);
             return;
         }
-        // Caps of their own: the stroke and the caps are gathered into one
-        // coverage mask, so a translucent brush does not darken where they
-        // overlap.
+        // The stroke and its extra outlines are gathered into one coverage
+        // mask, so a translucent brush does not darken where they overlap.
         cairo_pattern_t* source = cairo_get_source(cr_);
         cairo_pattern_reference(source);
         cairo_push_group_with_content(cr_, CAIRO_CONTENT_ALPHA);
         cairo_set_source_rgba(cr_, 0, 0, 0, 1);
-        cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
         cairo_new_path(cr_);
         AppendStroke(geometry);
         cairo_stroke(cr_);
-        double half = style.thickness / 2;
-        for (const Figure& figure : geometry.figures) {
-            if (figure.closed) continue;
-            Point end = figure.segments.empty() ? figure.start : figure.segments.back().end;
-            if (auto outward = OutwardAtStart(figure)) AddCap(figure.start, *outward, half, style.startCap);
-            if (auto outward = OutwardAtEnd(figure)) AddCap(end, *outward, half, style.endCap);
+        cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+        for (const std::vector<Point>& outline : outlines) {
+            cairo_move_to(cr_, outline[0].x, outline[0].y);
+            for (size_t i = 1; i < outline.size(); ++i) cairo_line_to(cr_, outline[i].x, outline[i].y);
+            cairo_close_path(cr_);
+            cairo_fill(cr_);
+        }
+        for (const Point& centre : discs) {
+            cairo_new_path(cr_);
+            cairo_arc(cr_, centre.x, centre.y, half, 0, 2 * std::numbers::pi);
+            cairo_fill(cr_);
         }
         cairo_pattern_t* mask = cairo_pop_group(cr_);
         cairo_set_source(cr_, source);
@@ -249,19 +283,14 @@ private:
         cairo_pattern_destroy(source);
     }
 
-    void AddCap(Point at, Point outward, double half, LineCap cap)
+    static void AddCap(Point at, Point outward, double half, LineCap cap, std::vector<std::vector<Point>>* outlines,
+                       std::vector<Point>* discs)
     {
-        cairo_new_path(cr_);
         if (cap == LineCap::Round) {
-            cairo_arc(cr_, at.x, at.y, half, 0, 2 * std::numbers::pi);
-        } else {
-            std::vector<Point> outline = CapOutline(at, outward, half, cap);
-            if (outline.empty()) return;
-            cairo_move_to(cr_, outline[0].x, outline[0].y);
-            for (size_t i = 1; i < outline.size(); ++i) cairo_line_to(cr_, outline[i].x, outline[i].y);
-            cairo_close_path(cr_);
+            discs->push_back(at);
+        } else if (std::vector<Point> outline = CapOutline(at, outward, half, cap); !outline.empty()) {
+            outlines->push_back(std::move(outline));
         }
-        cairo_fill(cr_);
     }
 
     void DrawGlyphs(const Node& node)
@@ -303,6 +332,8 @@ private:
     cairo_t* cr_;
     CairoFonts& fonts_;
     const RenderOptions& options_;
+    int groups_ = 0;    // translucency groups open
+    double alpha_ = 1;  // opacity of translucent elements drawn without a group
     std::string error_;
 };
 

@@ -784,6 +784,8 @@ bool ModelBuilder::FinishPathFigure(Frame& frame)
             *flag = parsed.value;
         }
     }
+    // Figures count like segments, so a page of empty figures is bounded too.
+    if (!CheckSegments(frame, 1)) return false;
     parent->figures.push_back(std::move(frame.figure));
     return true;
 }

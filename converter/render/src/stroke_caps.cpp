@@ -1,5 +1,6 @@
 #include "stroke_caps.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tav::render {
@@ -14,7 +15,84 @@ std::optional<Point> Unit(Point from, Point to)
     return Point{dx / length, dy / length};
 }
 
+// The directions in which a segment leaves `from` and arrives at its end.
+std::optional<Point> StartDirection(Point from, const Segment& segment)
+{
+    if (segment.kind == Segment::Cubic) {
+        for (Point next : {segment.control1, segment.control2, segment.end})
+            if (auto direction = Unit(from, next)) return direction;
+        return std::nullopt;
+    }
+    return Unit(from, segment.end);
+}
+
+std::optional<Point> EndDirection(Point from, const Segment& segment)
+{
+    if (segment.kind == Segment::Cubic) {
+        for (Point previous : {segment.control2, segment.control1, from})
+            if (auto direction = Unit(previous, segment.end)) return direction;
+        return std::nullopt;
+    }
+    return Unit(from, segment.end);
+}
+
+double Dot(Point a, Point b) { return a.x * b.x + a.y * b.y; }
+
+// The clipped part of the miter at `corner`, arriving along `in` and
+// leaving along `out`; empty when the miter is within the limit.
+std::vector<Point> ClippedMiter(Point corner, Point in, Point out, double half, double limit)
+{
+    double cross = in.x * out.y - in.y * out.x;
+    double cosTurn = Dot(in, out);
+    if (std::abs(cross) < 1e-12 && cosTurn > 0) return {};  // straight on
+    // The outer side of the turn.
+    double side = cross > 0 ? -1 : 1;
+    Point a{corner.x - side * half * in.y, corner.y + side * half * in.x};
+    Point b{corner.x - side * half * out.y, corner.y + side * half * out.x};
+    Point bisector{a.x + b.x - 2 * corner.x, a.y + b.y - 2 * corner.y};
+    double length = std::hypot(bisector.x, bisector.y);
+    if (length < 1e-12) {
+        // A full reversal: the miter points straight back along `in`.
+        bisector = in;
+        length = 1;
+    }
+    Point m{bisector.x / length, bisector.y / length};
+    // The miter reaches half / cos(turn / 2) from the corner.
+    double halfTurnCos = std::sqrt(std::max(0.0, (1 + cosTurn) / 2));
+    if (halfTurnCos * limit >= 1) return {};
+    double clip = limit * half;
+    double alongIn = Dot(in, m), alongOut = Dot(out, m);
+    if (std::abs(alongIn) < 1e-12 || std::abs(alongOut) < 1e-12) return {};
+    Point relativeA{a.x - corner.x, a.y - corner.y}, relativeB{b.x - corner.x, b.y - corner.y};
+    double t = (clip - Dot(relativeA, m)) / alongIn;
+    double u = (Dot(relativeB, m) - clip) / alongOut;
+    return {corner, a, {a.x + in.x * t, a.y + in.y * t}, {b.x - out.x * u, b.y - out.y * u}, b};
+}
+
 }  // namespace
+
+std::vector<std::vector<Point>> ClippedMiters(const Figure& figure, double halfWidth, double miterLimit)
+{
+    // The segments as drawn, with the closing line of a closed figure.
+    std::vector<Segment> segments = figure.segments;
+    Point last = segments.empty() ? figure.start : segments.back().end;
+    if (figure.closed && !(last == figure.start)) segments.push_back({Segment::Line, {}, {}, figure.start, true});
+    std::vector<std::vector<Point>> outlines;
+    size_t count = segments.size();
+    size_t joins = figure.closed ? count : (count > 0 ? count - 1 : 0);
+    for (size_t i = 0; i < joins; ++i) {
+        const Segment& before = segments[i];
+        const Segment& after = segments[(i + 1) % count];
+        if (!before.stroked || !after.stroked) continue;
+        Point beforeStart = i == 0 ? figure.start : segments[i - 1].end;
+        auto in = EndDirection(beforeStart, before);
+        auto out = StartDirection(before.end, after);
+        if (!in || !out) continue;
+        std::vector<Point> outline = ClippedMiter(before.end, *in, *out, halfWidth, miterLimit);
+        if (!outline.empty()) outlines.push_back(std::move(outline));
+    }
+    return outlines;
+}
 
 std::vector<Point> CapOutline(Point at, Point outward, double halfWidth, LineCap cap)
 {
@@ -44,30 +122,16 @@ std::vector<Point> CapOutline(Point at, Point outward, double halfWidth, LineCap
 
 std::optional<Point> OutwardAtStart(const Figure& figure)
 {
-    Point start = figure.start;
-    for (const Segment& segment : figure.segments) {
-        if (segment.kind == Segment::Cubic) {
-            for (Point next : {segment.control1, segment.control2, segment.end})
-                if (auto direction = Unit(next, start)) return direction;
-        } else if (auto direction = Unit(segment.end, start)) {
-            return direction;
-        }
-    }
+    for (const Segment& segment : figure.segments)
+        if (auto direction = StartDirection(figure.start, segment)) return Point{-direction->x, -direction->y};
     return std::nullopt;
 }
 
 std::optional<Point> OutwardAtEnd(const Figure& figure)
 {
-    for (size_t i = figure.segments.size(); i-- > 0;) {
-        const Segment& segment = figure.segments[i];
-        Point from = i > 0 ? figure.segments[i - 1].end : figure.start;
-        if (segment.kind == Segment::Cubic) {
-            for (Point previous : {segment.control2, segment.control1, from})
-                if (auto direction = Unit(previous, segment.end)) return direction;
-        } else if (auto direction = Unit(from, segment.end)) {
+    for (size_t i = figure.segments.size(); i-- > 0;)
+        if (auto direction = EndDirection(i > 0 ? figure.segments[i - 1].end : figure.start, figure.segments[i]))
             return direction;
-        }
-    }
     return std::nullopt;
 }
 

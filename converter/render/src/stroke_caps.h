@@ -1,7 +1,7 @@
-// Line caps that a drawing library cannot draw by itself (triangles, or a
-// start cap that differs from the end cap): the outline each cap adds at an
-// end of an open figure, and the direction in which the figure leaves that
-// end.
+// Parts of a stroke that a drawing library cannot draw by itself: caps it
+// lacks (triangles, or a start cap that differs from the end cap), and
+// miter joins past the miter limit, which page markup clips at the limit
+// where the library bevels them.
 #pragma once
 
 #include <optional>
@@ -22,5 +22,11 @@ std::vector<Point> CapOutline(Point at, Point outward, double halfWidth, LineCap
 // figure has no length.
 std::optional<Point> OutwardAtStart(const Figure& figure);
 std::optional<Point> OutwardAtEnd(const Figure& figure);
+
+// For every miter join of the figure whose miter reaches further than
+// miterLimit half widths from its corner, the outline between the bevel the
+// library draws there and the miter clipped at that distance. Joins next
+// to unstroked segments have none.
+std::vector<std::vector<Point>> ClippedMiters(const Figure& figure, double halfWidth, double miterLimit);
 
 }  // namespace tav::render

@@ -2,6 +2,7 @@
 // the outlines of caps the drawing library lacks, checked with numbers.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/devmode.h"
@@ -130,6 +131,35 @@ TEST(StrokeCaps, OutlinesAndDirectionsAtFigureEnds)
     Figure dot;
     dot.segments.push_back({Segment::Line, {}, {}, {0, 0}, true});
     EXPECT_FALSE(OutwardAtStart(dot).has_value());
+}
+
+TEST(StrokeCaps, MitersPastTheLimitAreClippedAtIt)
+{
+    // Right along y = 0 to (10,0), then down: a quarter turn whose miter
+    // reaches sqrt(2) half widths from the corner.
+    Figure corner;
+    corner.start = {0, 0};
+    corner.segments.push_back({Segment::Line, {}, {}, {10, 0}, true});
+    corner.segments.push_back({Segment::Line, {}, {}, {10, 10}, true});
+    EXPECT_TRUE(ClippedMiters(corner, 1, 1.5).empty());
+    std::vector<std::vector<Point>> clipped = ClippedMiters(corner, 1, 1);
+    ASSERT_EQ(clipped.size(), 1u);
+    // Clipped one half width out along the bisector (1/sqrt2, -1/sqrt2):
+    // the outer edges are cut sqrt(2) - 1 past the bevel's ends.
+    const std::vector<Point>& outline = clipped[0];
+    ASSERT_EQ(outline.size(), 5u);
+    EXPECT_EQ(outline[1], (Point{10, -1}));
+    EXPECT_NEAR(outline[2].x, 10 + std::sqrt(2) - 1, 1e-12);
+    EXPECT_NEAR(outline[2].y, -1, 1e-12);
+    EXPECT_NEAR(outline[3].x, 11, 1e-12);
+    EXPECT_NEAR(outline[3].y, -(std::sqrt(2) - 1), 1e-12);
+    // A closed square has four such corners; an unstroked side spares two.
+    Figure square = corner;
+    square.segments.push_back({Segment::Line, {}, {}, {0, 10}, true});
+    square.closed = true;
+    EXPECT_EQ(ClippedMiters(square, 1, 1).size(), 4u);
+    square.segments[1].stroked = false;
+    EXPECT_EQ(ClippedMiters(square, 1, 1).size(), 2u);
 }
 
 }  // namespace
