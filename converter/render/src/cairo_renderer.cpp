@@ -20,6 +20,8 @@ constexpr int kLinearLightSteps = 16;
 // page nesting translucent canvases hundreds deep cannot take a sheet's
 // worth of memory per level.
 constexpr int kMaxNestedGroups = 8;
+// Dashes of one figure drawn one by one, at most.
+constexpr size_t kMaxOwnDashes = 100'000;
 
 cairo_matrix_t ToCairo(const Affine& a)
 {
@@ -220,16 +222,24 @@ private:
         double dashTotal = 0;
         for (double dash : style.dashes) dashTotal += dash;
         bool dashed = !style.dashes.empty() && dashTotal > 0;
-        if (dashed) {
-            std::vector<double> lengths;
-            for (double dash : style.dashes) lengths.push_back(dash * style.thickness);
+        std::vector<double> lengths;
+        for (double dash : style.dashes) lengths.push_back(dash * style.thickness);
+        bool allClosed = true;
+        for (const Figure& figure : geometry.figures) allClosed = allClosed && figure.closed;
+        // The library dashes by itself when every end of every dash takes
+        // one cap it has.
+        if (dashed && style.dashCap != LineCap::Triangle &&
+            (allClosed || (style.startCap == style.dashCap && style.endCap == style.dashCap))) {
             cairo_set_dash(cr_, lengths.data(), static_cast<int>(lengths.size()), style.dashOffset * style.thickness);
-            // Every end of every dash takes the dash cap.
             cairo_set_line_cap(cr_, CairoCap(style.dashCap));
             cairo_new_path(cr_);
             AppendStroke(geometry);
             cairo_stroke(cr_);
             cairo_set_dash(cr_, nullptr, 0, 0);
+            return;
+        }
+        if (dashed) {
+            DrawOwnDashes(geometry, style, lengths);
             return;
         }
         // What the library cannot draw itself: caps of their own, and miters
@@ -255,8 +265,50 @@ private:
             cairo_stroke(cr_);
             return;
         }
-        // The stroke and its extra outlines are gathered into one coverage
-        // mask, so a translucent brush does not darken where they overlap.
+        StrokeWithOutlines(geometry, outlines, discs, half);
+    }
+
+    // Dashes whose caps the library lacks: each dash is stroked flat and
+    // given its caps (the figure's own at its ends).
+    void DrawOwnDashes(const Geometry& geometry, const StrokeStyle& style, const std::vector<double>& lengths)
+    {
+        double half = style.thickness / 2;
+        Geometry pieces;
+        std::vector<std::vector<Point>> outlines;
+        std::vector<Point> discs;
+        for (const Figure& figure : geometry.figures) {
+            std::vector<Dash> dashes;
+            if (!DashFigure(figure, lengths, style.dashOffset * style.thickness, kMaxOwnDashes, &dashes)) {
+                // Too many to draw one by one: the library's own dashing.
+                cairo_set_dash(cr_, lengths.data(), static_cast<int>(lengths.size()),
+                               style.dashOffset * style.thickness);
+                cairo_set_line_cap(cr_, CairoCap(style.dashCap));
+                cairo_new_path(cr_);
+                AppendStroke(geometry);
+                cairo_stroke(cr_);
+                cairo_set_dash(cr_, nullptr, 0, 0);
+                return;
+            }
+            for (Dash& dash : dashes) {
+                Point back{-dash.startDirection.x, -dash.startDirection.y};
+                Point end = dash.piece.segments.empty() ? dash.piece.start : dash.piece.segments.back().end;
+                AddCap(dash.piece.start, back, half, dash.atStart ? style.startCap : style.dashCap, &outlines, &discs);
+                AddCap(end, dash.endDirection, half, dash.atEnd ? style.endCap : style.dashCap, &outlines, &discs);
+                if (style.join == LineJoin::Miter)
+                    for (auto& outline : ClippedMiters(dash.piece, half, style.miterLimit))
+                        outlines.push_back(std::move(outline));
+                pieces.figures.push_back(std::move(dash.piece));
+            }
+        }
+        cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+        StrokeWithOutlines(pieces, outlines, discs, half);
+    }
+
+    // The stroke and its extra outlines gathered into one coverage mask, so
+    // a translucent brush does not darken where they overlap.
+    void StrokeWithOutlines(const Geometry& geometry, const std::vector<std::vector<Point>>& outlines,
+                            const std::vector<Point>& discs, double half)
+    {
         cairo_pattern_t* source = cairo_get_source(cr_);
         cairo_pattern_reference(source);
         cairo_push_group_with_content(cr_, CAIRO_CONTENT_ALPHA);

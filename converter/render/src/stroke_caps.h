@@ -29,4 +29,21 @@ std::optional<Point> OutwardAtEnd(const Figure& figure);
 // to unstroked segments have none.
 std::vector<std::vector<Point>> ClippedMiters(const Figure& figure, double halfWidth, double miterLimit);
 
+// One dash of a dashed figure: straight segments along the figure, the
+// directions of the figure where the dash begins and ends (a dash of no
+// length still has them, for its caps), and whether it begins at the
+// figure's start or ends at the figure's end.
+struct Dash {
+    Figure piece;
+    Point startDirection, endDirection;
+    bool atStart = false, atEnd = false;
+};
+
+// The dashes of a figure: curves flattened, then the figure walked along
+// the pattern (lengths in the figure's units, starting `offset` into it).
+// Unstroked segments take their length of the pattern but draw nothing.
+// False when the figure has more than maxDashes dashes.
+bool DashFigure(const Figure& figure, const std::vector<double>& pattern, double offset, size_t maxDashes,
+                std::vector<Dash>* dashes);
+
 }  // namespace tav::render

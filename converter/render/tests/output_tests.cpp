@@ -162,5 +162,54 @@ TEST(StrokeCaps, MitersPastTheLimitAreClippedAtIt)
     EXPECT_EQ(ClippedMiters(square, 1, 1).size(), 2u);
 }
 
+TEST(StrokeCaps, DashesWalkThePatternAlongTheFigure)
+{
+    Figure line;
+    line.start = {0, 0};
+    line.segments.push_back({Segment::Line, {}, {}, {10, 0}, true});
+    // On 2, off 3, starting 1 into the pattern: dashes 0-1, 4-6 and 9-10.
+    std::vector<Dash> dashes;
+    ASSERT_TRUE(DashFigure(line, {2, 3}, 1, 100, &dashes));
+    ASSERT_EQ(dashes.size(), 3u);
+    EXPECT_TRUE(dashes[0].atStart);
+    EXPECT_EQ(dashes[0].piece.segments.back().end, (Point{1, 0}));
+    EXPECT_EQ(dashes[1].piece.start, (Point{4, 0}));
+    EXPECT_EQ(dashes[1].piece.segments.back().end, (Point{6, 0}));
+    EXPECT_FALSE(dashes[1].atStart || dashes[1].atEnd);
+    EXPECT_EQ(dashes[2].piece.start, (Point{9, 0}));
+    EXPECT_TRUE(dashes[2].atEnd);
+    EXPECT_EQ(dashes[2].endDirection, (Point{1, 0}));
+
+    // Dashes of no length are dots, each with the figure's direction.
+    dashes.clear();
+    ASSERT_TRUE(DashFigure(line, {0, 4}, 0, 100, &dashes));
+    ASSERT_EQ(dashes.size(), 3u);
+    EXPECT_EQ(dashes[1].piece.start, (Point{4, 0}));
+    EXPECT_TRUE(dashes[1].piece.segments.empty());
+    EXPECT_EQ(dashes[1].startDirection, (Point{1, 0}));
+
+    // A closed figure: the closing side is dashed too, no dash takes the
+    // figure's caps, and a dash running over the start point is one dash.
+    Figure square;
+    square.start = {0, 0};
+    square.closed = true;
+    for (Point p : {Point{4, 0}, Point{4, 4}, Point{0, 4}}) square.segments.push_back({Segment::Line, {}, {}, p, true});
+    dashes.clear();
+    ASSERT_TRUE(DashFigure(square, {3, 1}, 0, 100, &dashes));
+    ASSERT_EQ(dashes.size(), 4u);
+    EXPECT_FALSE(dashes[0].atStart);
+    EXPECT_EQ(dashes[3].piece.start, (Point{0, 4}));
+    EXPECT_EQ(dashes[3].piece.segments.back().end, (Point{0, 1}));
+    EXPECT_FALSE(dashes[3].atEnd);
+    dashes.clear();
+    ASSERT_TRUE(DashFigure(square, {3, 1}, 2, 100, &dashes));  // dashes 0-1, 2-5, 6-9, 10-13, 14-16
+    ASSERT_EQ(dashes.size(), 4u);
+    EXPECT_EQ(dashes[3].piece.start, (Point{0, 2}));  // from 14 round to 1
+    EXPECT_EQ(dashes[3].piece.segments.back().end, (Point{1, 0}));
+    // Too many dashes for the limit.
+    dashes.clear();
+    EXPECT_FALSE(DashFigure(line, {0.001, 0.001}, 0, 100, &dashes));
+}
+
 }  // namespace
 }  // namespace tav::render
