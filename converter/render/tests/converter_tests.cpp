@@ -51,7 +51,7 @@ TEST(RenderConverter, PwgRasterCarriesTheTicketsSettingsAndThePixels)
     devmode.dmDefaultSource = DMBIN_UPPER;
     driver.SetDevMode(devmode);
     PageDeviceValues device;
-    device.resolution = 300;
+    device.resolution = 100;
     ASSERT_TRUE(driver.FeedPage("/Documents/1/Pages/1.fpage", kSquarePage, NoParts(), device)) << driver.Error();
     ASSERT_TRUE(driver.FeedPage("/Documents/1/Pages/2.fpage", kSquarePage, NoParts(), device)) << driver.Error();
     driver.Close();
@@ -61,23 +61,23 @@ TEST(RenderConverter, PwgRasterCarriesTheTicketsSettingsAndThePixels)
     ASSERT_TRUE(ReadPwgRaster(driver.Output().printerData, &headers, &pages));
     ASSERT_EQ(pages.size(), 2u);
     for (const cups_page_header2_t& header : headers) {
-        EXPECT_EQ(header.HWResolution[0], 300u);
-        EXPECT_EQ(header.HWResolution[1], 300u);
+        EXPECT_EQ(header.HWResolution[0], 100u);
+        EXPECT_EQ(header.HWResolution[1], 100u);
         EXPECT_EQ(header.PageSize[0], 612u);  // 8.5 in
         EXPECT_EQ(header.PageSize[1], 792u);  // 11 in
-        EXPECT_EQ(header.cupsWidth, 2550u);
-        EXPECT_EQ(header.cupsHeight, 3300u);
+        EXPECT_EQ(header.cupsWidth, 850u);
+        EXPECT_EQ(header.cupsHeight, 1100u);
         EXPECT_EQ(header.cupsColorSpace, CUPS_CSPACE_SW);
         EXPECT_EQ(header.cupsBitsPerPixel, 8u);
         EXPECT_EQ(header.Duplex, CUPS_TRUE);
         EXPECT_EQ(header.Tumble, CUPS_FALSE);
         EXPECT_EQ(header.MediaPosition, 11u);  // top
     }
-    // The square covers pixels 300 to 600 at 300 dpi.
-    EXPECT_EQ(pages[1].At(450, 450), 0);
-    EXPECT_EQ(pages[1].At(310, 590), 0);
-    EXPECT_EQ(pages[1].At(290, 450), 255);
-    EXPECT_EQ(pages[1].At(610, 450), 255);
+    // The square covers pixels 100 to 200 at 100 dpi.
+    EXPECT_EQ(pages[1].At(150, 150), 0);
+    EXPECT_EQ(pages[1].At(101, 199), 0);
+    EXPECT_EQ(pages[1].At(98, 150), 255);
+    EXPECT_EQ(pages[1].At(202, 150), 255);
     EXPECT_TRUE(driver.Output().refusals.empty());
 }
 

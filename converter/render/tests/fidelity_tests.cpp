@@ -38,7 +38,40 @@ std::string TempPath(const std::string& name)
 }
 
 constexpr char kDejaVu[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr char kCollection[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+constexpr char kDejaVuBold[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+uint32_t BigEndian32(const std::string& data, size_t at)
+{
+    return static_cast<uint32_t>(static_cast<uint8_t>(data[at])) << 24 |
+           static_cast<uint32_t>(static_cast<uint8_t>(data[at + 1])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(data[at + 2])) << 8 | static_cast<uint8_t>(data[at + 3]);
+}
+
+void PutBigEndian32(std::string* data, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) (*data)[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+// A TrueType collection of the given fonts: the collection header, then
+// each font with its table offsets moved to where it now lies.
+std::string MakeCollection(const std::vector<std::string>& fonts)
+{
+    std::string collection = "ttcf";
+    collection.append("\0\1\0\0", 4);
+    collection.append(4, '\0');
+    PutBigEndian32(&collection, 8, static_cast<uint32_t>(fonts.size()));
+    collection.append(4 * fonts.size(), '\0');
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        uint32_t base = static_cast<uint32_t>(collection.size());
+        PutBigEndian32(&collection, 12 + 4 * i, base);
+        std::string font = fonts[i];
+        uint32_t tables = static_cast<uint32_t>(static_cast<uint8_t>(font[4]) << 8 | static_cast<uint8_t>(font[5]));
+        for (uint32_t t = 0; t < tables; ++t)
+            PutBigEndian32(&font, 12 + 16 * t + 8, BigEndian32(font, 12 + 16 * t + 8) + base);
+        collection += font;
+    }
+    return collection;
+}
 
 // 384 x 288 units: 600 x 450 pixels at 150 dpi.
 std::string Page(const std::string& body, const std::string& resources = "")
@@ -205,8 +238,11 @@ TEST(RenderFidelity, GeneratedPagesMatchAnIndependentRenderer)
         "Offset=\"0\"/><GradientStop Color=\"#0000FF\" Offset=\"1\"/></LinearGradientBrush.GradientStops>"
         "</LinearGradientBrush></Glyphs.Fill></Glyphs>");
     std::string font = ReadFile(kDejaVu);
-    std::string collection = ReadFile(kCollection);
-    if (font.empty() || collection.empty()) GTEST_SKIP() << "the DejaVu or WenQuanYi fonts are not installed";
+    std::string bold = ReadFile(kDejaVuBold);
+    if (font.empty() || bold.empty()) GTEST_SKIP() << "the DejaVu fonts are not installed";
+    // Face 1 of this collection is the bold face: a run drawn with face 0
+    // would differ from MuPDF's everywhere.
+    std::string collection = MakeCollection({font, bold});
     // The obfuscated copy: the first 32 bytes XORed with the GUID of its
     // name, its byte pairs read from the last to the first.
     std::string obfuscated = font;
@@ -229,7 +265,8 @@ TEST(RenderFidelity, GeneratedPagesMatchAnIndependentRenderer)
 
 // Every fixture page draws one image, which this converter does not draw
 // yet; its area (worked out from each page's markup) is left out of the
-// comparison, everything else on the page counts.
+// comparison, everything else on the page counts. mb06.oxps is left out:
+// its pages reach the converter as the same calls as mb06.xps's.
 TEST(RenderFidelity, FixturePagesMatchAnIndependentRenderer)
 {
     if (testsupport::FixturesFolder().empty()) GTEST_SKIP() << "no fixtures folder; set TAV_FIXTURES";
@@ -241,7 +278,6 @@ TEST(RenderFidelity, FixturePagesMatchAnIndependentRenderer)
     std::string folder = testsupport::FixturesFolder() + "/xps/";
     ExpectClose(Measure(folder + "mb01.xps", {{logo}}), "mb01.xps");
     ExpectClose(Measure(folder + "mb06.xps", {{logo}, {logo}, {logo}}), "mb06.xps");
-    ExpectClose(Measure(folder + "mb06.oxps", {{logo}, {logo}, {logo}}), "mb06.oxps");
     // mb08's logo: "M 0,0 L 803,0 803,177" under RenderTransform 0.203315
     // with offset 79.1492, 924.958: 79..243 x 925..961 units.
     PixelBox hotelLogo{122, 1444, 381, 1503};
