@@ -16,7 +16,7 @@ class CairoFonts {
 public:
     virtual ~CairoFonts() = default;
     // Null when the face cannot be made.
-    virtual cairo_font_face_t* Face(const FontMetrics* font, bool emboldened) = 0;
+    virtual cairo_font_face_t* Face(const FontMetrics* font) = 0;
 };
 
 struct RenderOptions {

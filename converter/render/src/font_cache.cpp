@@ -62,8 +62,7 @@ class LoadedFont : public FontMetrics {
 public:
     ~LoadedFont() override
     {
-        for (cairo_font_face_t* face : faces_)
-            if (face) cairo_font_face_destroy(face);
+        if (cairoFace_) cairo_font_face_destroy(cairoFace_);
     }
 
     // Takes the bytes; false with *error when FreeType cannot open the face.
@@ -103,24 +102,11 @@ public:
             return false;
         }
         data.release();
-        faces_[0] = plain;
+        cairoFace_ = plain;
         return true;
     }
 
-    cairo_font_face_t* Face(bool emboldened)
-    {
-        if (!emboldened) return faces_[0];
-        if (!faces_[1]) {
-            // A second cairo face over the same FreeType face, which the
-            // plain one keeps alive.
-            faces_[1] = cairo_ft_font_face_create_for_ft_face(face_, FT_LOAD_NO_HINTING);
-            cairo_ft_font_face_set_synthesize(faces_[1], CAIRO_FT_SYNTHESIZE_BOLD);
-            cairo_font_face_set_user_data(faces_[1], &kKeepAlive, cairo_font_face_reference(faces_[0]), [](void* face) {
-                cairo_font_face_destroy(static_cast<cairo_font_face_t*>(face));
-            });
-        }
-        return faces_[1];
-    }
+    cairo_font_face_t* Face() { return face_ ? cairoFace_ : nullptr; }
 
     uint32_t GlyphFor(char32_t codePoint) const override
     {
@@ -150,11 +136,10 @@ public:
     double Ascent() const override { return static_cast<double>(face_->ascender) / unitsPerEm_; }
 
 private:
-    static inline const cairo_user_data_key_t kKeepAlive{};
     FT_Face face_ = nullptr;
     bool symbol_ = false;
     double unitsPerEm_ = 1;
-    cairo_font_face_t* faces_[2] = {nullptr, nullptr};
+    cairo_font_face_t* cairoFace_ = nullptr;
 };
 
 bool FetchPart(const FontSource& source, const std::string& uri, std::vector<uint8_t>* bytes, std::string* error)
@@ -208,10 +193,10 @@ const FontMetrics* FontCache::Font(const FontReference& reference, const FontSou
     return fonts_.emplace(key, std::move(font)).first->second.get();
 }
 
-cairo_font_face_t* FontCache::Face(const FontMetrics* font, bool emboldened)
+cairo_font_face_t* FontCache::Face(const FontMetrics* font)
 {
     // Every font the model holds came from Font() above.
-    return const_cast<LoadedFont*>(static_cast<const LoadedFont*>(font))->Face(emboldened);
+    return const_cast<LoadedFont*>(static_cast<const LoadedFont*>(font))->Face();
 }
 
 }  // namespace tav::render

@@ -33,8 +33,8 @@ public:
 
     // Null with *error when the part cannot be fetched or is not a font.
     const FontMetrics* Font(const FontReference& reference, const FontSource& source, std::string* error);
-    // The cairo face of a font this cache returned, plain or emboldened.
-    cairo_font_face_t* Face(const FontMetrics* font, bool emboldened);
+    // The cairo face of a font this cache returned.
+    cairo_font_face_t* Face(const FontMetrics* font);
 
 private:
     std::map<std::string, std::unique_ptr<LoadedFont>> fonts_;

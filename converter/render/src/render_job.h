@@ -54,7 +54,7 @@ public:
     void NotDrawn(NotDrawnYet what) override;
 
     // CairoFonts.
-    cairo_font_face_t* Face(const FontMetrics* font, bool emboldened) override { return fonts_.Face(font, emboldened); }
+    cairo_font_face_t* Face(const FontMetrics* font) override { return fonts_.Face(font); }
 
 private:
     struct Handle {
