@@ -81,6 +81,53 @@ TEST(RenderConverter, PwgRasterCarriesTheTicketsSettingsAndThePixels)
     EXPECT_TRUE(driver.Output().refusals.empty());
 }
 
+// At 96 dpi a unit is a pixel, so the values can be worked out by hand.
+TEST(RenderConverter, GradientsFollowTheirMappingSpreadAndInterpolation)
+{
+    auto gradient = [](const char* rect, const char* attributes, const char* to) {
+        return std::string("<Path Data=\"") + rect + "\"><Path.Fill><LinearGradientBrush " + attributes +
+               "><LinearGradientBrush.GradientStops><GradientStop Color=\"#000000\" Offset=\"0\"/>"
+               "<GradientStop Color=\"" +
+               to +
+               "\" Offset=\"1\"/></LinearGradientBrush.GradientStops>"
+               "</LinearGradientBrush></Path.Fill></Path>";
+    };
+    std::string page =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"96\" Height=\"96\">" +
+        // Relative to the box 20..80: black at 20, white at 80.
+        gradient("M 20,0 L 80,0 80,20 20,20 Z",
+                 "MappingMode=\"RelativeToBoundingBox\" StartPoint=\"0,0\" EndPoint=\"1,0\"", "#FFFFFF") +
+        // Absolute 0..20, reflected: black again at 40, white at 60.
+        gradient("M 0,30 L 96,30 96,50 0,50 Z",
+                 "MappingMode=\"Absolute\" StartPoint=\"0,0\" EndPoint=\"20,0\" SpreadMethod=\"Reflect\"", "#FFFFFF") +
+        // Halfway in linear light is sRGB 0.7354, 188 of 255.
+        gradient("M 0,60 L 96,60 96,80 0,80 Z",
+                 "MappingMode=\"Absolute\" StartPoint=\"0,0\" EndPoint=\"96,0\" "
+                 "ColorInterpolationMode=\"ScRgbLinearInterpolation\"",
+                 "#FFFFFF") +
+        "</FixedPage>";
+    ConverterDriver driver;
+    ASSERT_TRUE(driver.Open("tavenc-pwg.so"));
+    PageDeviceValues device;
+    device.widthMicrons = device.heightMicrons = 25400;
+    device.resolution = 96;
+    ASSERT_TRUE(driver.FeedPage("/p.fpage", page, NoParts(), device)) << driver.Error();
+    driver.Close();
+    std::vector<cups_page_header2_t> headers;
+    std::vector<GreyImage> pages;
+    ASSERT_TRUE(ReadPwgRaster(driver.Output().printerData, &headers, &pages));
+    const GreyImage& image = pages[0];
+    EXPECT_NEAR(image.At(20, 10), 2, 3);
+    EXPECT_NEAR(image.At(50, 10), 130, 4);  // 30.5 of the box's 60
+    EXPECT_NEAR(image.At(79, 10), 251, 4);
+    // Pixel centres: at 30.5 the reflection has come 10.5 of 20 back from
+    // white, at 40.5 it is black, at 60.5 white again.
+    EXPECT_NEAR(image.At(30, 40), 121, 4);
+    EXPECT_NEAR(image.At(40, 40), 6, 6);
+    EXPECT_NEAR(image.At(60, 40), 249, 4);
+    EXPECT_NEAR(image.At(48, 70), 188, 4);
+}
+
 TEST(RenderConverter, PdfKeepsTextWithItsFontEmbedded)
 {
     std::string font = ReadFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
