@@ -70,8 +70,12 @@ private:
     {
         const Node& node = page_.nodes[index];
         if (node.opacity <= 0) return;
-        cairo_save(cr_);
         cairo_matrix_t transform = ToCairo(node.transform);
+        // A transform that squeezes the element flat draws nothing (and
+        // would put cairo in an error state).
+        cairo_matrix_t inverse = transform;
+        if (cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS) return;
+        cairo_save(cr_);
         cairo_transform(cr_, &transform);
         if (node.clip != kNone) {
             const Geometry& clip = page_.geometries[node.clip];

@@ -29,10 +29,13 @@ std::string Output(const std::string& command)
     return out;
 }
 
-// A letter page (816 x 1056 units) with a black square from 96 to 192 units.
+// A letter page (816 x 1056 units) with a black square from 96 to 192
+// units, and a canvas squeezed flat, which draws nothing.
 const std::string kSquarePage =
     "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"816\" Height=\"1056\">"
-    "<Path Fill=\"#000000\" Data=\"M 96,96 L 192,96 192,192 96,192 Z\"/></FixedPage>";
+    "<Path Fill=\"#000000\" Data=\"M 96,96 L 192,96 192,192 96,192 Z\"/>"
+    "<Canvas RenderTransform=\"0,0,0,0,300,300\"><Path Fill=\"#000000\" Data=\"M 0,0 L 500,0 500,500 Z\"/></Canvas>"
+    "</FixedPage>";
 
 PartReader NoParts()
 {
@@ -78,6 +81,7 @@ TEST(RenderConverter, PwgRasterCarriesTheTicketsSettingsAndThePixels)
     EXPECT_EQ(pages[1].At(101, 199), 0);
     EXPECT_EQ(pages[1].At(98, 150), 255);
     EXPECT_EQ(pages[1].At(202, 150), 255);
+    EXPECT_EQ(pages[1].At(400, 400), 255);
     EXPECT_TRUE(driver.Output().refusals.empty());
 }
 
