@@ -74,9 +74,11 @@ bool ObfuscationKey(std::string_view partName, uint8_t key[16])
 
 bool LooksObfuscated(std::string_view partName, const std::vector<uint8_t>& data)
 {
-    if (EndsWithIgnoringCase(partName, ".odttf")) return true;
     uint8_t key[16];
-    if (!ObfuscationKey(partName, key) || data.size() < 4) return false;
+    bool named = EndsWithIgnoringCase(partName, ".odttf") || ObfuscationKey(partName, key);
+    if (!named || data.size() < 4) return named;
+    // Some writers name plain fonts like obfuscated ones: a part that starts
+    // like a font file is one.
     uint32_t tag = static_cast<uint32_t>(data[0]) << 24 | data[1] << 16 | data[2] << 8 | data[3];
     return tag != 0x00010000 && tag != 0x74727565 /* true */ && tag != 0x4F54544F /* OTTO */ &&
            tag != 0x74746366 /* ttcf */;

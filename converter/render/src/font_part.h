@@ -24,8 +24,8 @@ Parsed<FontReference> ParseFontUri(std::string_view uri);
 // the name holds no GUID.
 bool ObfuscationKey(std::string_view partName, uint8_t key[16]);
 
-// Whether the part is obfuscated: named ".odttf", or named by a GUID and not
-// starting like any font file.
+// Whether the part is obfuscated: named ".odttf" or by a GUID, and not
+// starting like a font file.
 bool LooksObfuscated(std::string_view partName, const std::vector<uint8_t>& data);
 
 // Undoes (or applies: the operation is its own inverse) the obfuscation in
