@@ -4,6 +4,7 @@
 // than the page, and everything else it asks of the job.
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "converter/converter_interface.h"
 #include "converter_job.h"
@@ -13,6 +14,10 @@
 using tav::render::ConverterJob;
 using tav::render::JobOfContext;
 using tav::render::ModelBuilder;
+
+// The job may free a page model this library made after the library is
+// gone: the model must hold no code pointers.
+static_assert(!std::is_polymorphic_v<ModelBuilder>, "the page model carries no code pointers");
 
 namespace {
 
