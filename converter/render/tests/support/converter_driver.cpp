@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include <libxml/parser.h>
 
@@ -256,8 +257,11 @@ bool FeedMarkup(SaxFeed& feed, const std::string& markup)
 
 std::string RenderConverterFolder()
 {
-    const char* build = std::getenv("TAV_BUILD_DIR");
-    return std::string(build ? build : ".") + "/lib/converters/render/3";
+    if (const char* build = std::getenv("TAV_BUILD_DIR")) return std::string(build) + "/lib/converters/render/3";
+    // Beside the running program: bin/../lib/converters/render/3.
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (program.parent_path().parent_path() / "lib/converters/render/3").string();
 }
 
 PartReader ZipPartReader(const std::string& packagePath)

@@ -16,7 +16,8 @@
 
 namespace tav::render::testing {
 
-// The folder of the rendering converter in the build.
+// The folder of the rendering converter in the build: under $TAV_BUILD_DIR,
+// else beside the running program's bin folder.
 std::string RenderConverterFolder();
 
 // A package's parts by name ("/Resources/font.ttf"); false when absent.
