@@ -158,6 +158,11 @@ HRESULT CollectRecords(const BYTE* buffer, uint32_t count, void* context)
 
 // One page or referenced dictionary, parsed and fed.
 struct SaxFeed {
+    SaxFeed(ConverterDriver::Impl* impl, const PartReader* parts, std::string partName, size_t* calls)
+        : impl(impl), parts(parts), partName(std::move(partName)), calls(calls)
+    {
+    }
+
     ConverterDriver::Impl* impl;
     const PartReader* parts;
     std::string partName;
