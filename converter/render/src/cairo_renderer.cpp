@@ -1,0 +1,423 @@
+#include "cairo_renderer.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "stroke_caps.h"
+
+namespace tav::render {
+
+namespace {
+
+// The slant of simulated italics: 20 degrees.
+const double kItalicShear = std::tan(20 * std::numbers::pi / 180);
+// Simulated bold widens every stroke of a glyph by a hundredth of the em
+// size on each side.
+constexpr double kBoldWidening = 0.01;
+// Linear-light gradients are drawn with this many sRGB stops between two
+// stops of the markup.
+constexpr int kLinearLightSteps = 16;
+// Translucent elements are drawn through a group each, a sheet-sized
+// surface on a raster; past this many groups inside each other, deeper
+// elements have their opacity multiplied into their brushes instead, so a
+// page nesting translucent canvases hundreds deep cannot take a sheet's
+// worth of memory per level.
+constexpr int kMaxNestedGroups = 8;
+// Dashes of one figure drawn one by one, at most.
+constexpr size_t kMaxOwnDashes = 100'000;
+
+cairo_matrix_t ToCairo(const Affine& a)
+{
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, a.m11, a.m12, a.m21, a.m22, a.dx, a.dy);
+    return m;
+}
+
+class PageRenderer {
+public:
+    PageRenderer(const Page& page, cairo_t* cr, CairoFonts& fonts, const RenderOptions& options)
+        : page_(page), cr_(cr), fonts_(fonts), options_(options)
+    {
+    }
+
+    void Draw()
+    {
+        cairo_font_options_t* fontOptions = cairo_font_options_create();
+        cairo_font_options_set_hint_style(fontOptions, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(fontOptions, CAIRO_HINT_METRICS_OFF);
+        cairo_set_font_options(cr_, fontOptions);
+        cairo_font_options_destroy(fontOptions);
+        cairo_save(cr_);
+        cairo_rectangle(cr_, 0, 0, page_.width, page_.height);
+        cairo_clip(cr_);
+        DrawRange(0, page_.nodes.size());
+        cairo_restore(cr_);
+    }
+
+    std::string Error() const { return error_; }
+
+private:
+    void DrawRange(size_t begin, size_t end)
+    {
+        for (size_t i = begin; i < end && error_.empty();) {
+            const Node& node = page_.nodes[i];
+            DrawNode(i);
+            i = node.kind == Node::Canvas ? std::max(node.end, i + 1) : i + 1;
+        }
+    }
+
+    void DrawNode(size_t index)
+    {
+        const Node& node = page_.nodes[index];
+        if (node.opacity <= 0) return;
+        cairo_matrix_t transform = ToCairo(node.transform);
+        // A transform that squeezes the element flat draws nothing (and
+        // would put cairo in an error state).
+        cairo_matrix_t inverse = transform;
+        if (cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS) return;
+        cairo_save(cr_);
+        cairo_transform(cr_, &transform);
+        if (node.clip != kNone) {
+            const Geometry& clip = page_.geometries[node.clip];
+            cairo_new_path(cr_);
+            AppendFill(clip);
+            cairo_set_fill_rule(
+                cr_, clip.fillRule == FillRule::NonZero ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_clip(cr_);
+        }
+        bool translucent = node.opacity < 1;
+        bool group = translucent && groups_ < kMaxNestedGroups;
+        double savedAlpha = alpha_;
+        if (group) {
+            cairo_push_group(cr_);
+            ++groups_;
+        } else if (translucent) {
+            alpha_ *= node.opacity;
+        }
+        switch (node.kind) {
+        case Node::Canvas: DrawRange(index + 1, node.end); break;
+        case Node::Path: DrawPath(node); break;
+        case Node::Glyphs: DrawGlyphs(node); break;
+        }
+        if (group) {
+            --groups_;
+            cairo_pop_group_to_source(cr_);
+            cairo_paint_with_alpha(cr_, node.opacity);
+        }
+        alpha_ = savedAlpha;
+        cairo_restore(cr_);
+        if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) error_ = cairo_status_to_string(cairo_status(cr_));
+    }
+
+    void AppendFill(const Geometry& geometry)
+    {
+        for (const Figure& figure : geometry.figures) {
+            if (!figure.filled) continue;
+            cairo_move_to(cr_, figure.start.x, figure.start.y);
+            for (const Segment& segment : figure.segments) AppendSegment(segment);
+            cairo_close_path(cr_);
+        }
+    }
+
+    void AppendSegment(const Segment& segment)
+    {
+        if (segment.kind == Segment::Cubic) {
+            cairo_curve_to(cr_, segment.control1.x, segment.control1.y, segment.control2.x, segment.control2.y,
+                           segment.end.x, segment.end.y);
+        } else {
+            cairo_line_to(cr_, segment.end.x, segment.end.y);
+        }
+    }
+
+    void AppendStroke(const Geometry& geometry)
+    {
+        for (const Figure& figure : geometry.figures) {
+            cairo_move_to(cr_, figure.start.x, figure.start.y);
+            bool allStroked = true;
+            for (const Segment& segment : figure.segments) {
+                if (segment.stroked) {
+                    AppendSegment(segment);
+                } else {
+                    allStroked = false;
+                    cairo_move_to(cr_, segment.end.x, segment.end.y);
+                }
+            }
+            if (figure.closed) {
+                if (allStroked) {
+                    cairo_close_path(cr_);
+                } else {
+                    cairo_line_to(cr_, figure.start.x, figure.start.y);
+                }
+            }
+        }
+    }
+
+    // Sets the brush as the source; false when it paints nothing.
+    bool SetBrush(const Brush& brush, const Rect& bounds)
+    {
+        double opacity = brush.opacity * alpha_;
+        if (opacity <= 0) return false;
+        if (brush.kind == Brush::Solid || brush.kind == Brush::StandIn) {
+            cairo_set_source_rgba(cr_, brush.colour.r, brush.colour.g, brush.colour.b, brush.colour.a * opacity);
+            return true;
+        }
+        // Brush space to user space: the unit box onto the bounds when the
+        // brush is relative to them, then the brush's own transform.
+        Affine brushToUser = brush.transform;
+        if (brush.mapping == MappingMode::RelativeToBoundingBox)
+            brushToUser = Then(Affine{bounds.width, 0, 0, bounds.height, bounds.x, bounds.y}, brush.transform);
+        cairo_pattern_t* pattern = nullptr;
+        Affine patternToUser = brushToUser;
+        if (brush.kind == Brush::LinearGradient) {
+            pattern = cairo_pattern_create_linear(brush.start.x, brush.start.y, brush.end.x, brush.end.y);
+        } else {
+            if (brush.radiusX <= 0 || brush.radiusY <= 0) return false;
+            // The ellipse as the unit circle.
+            Affine circleToBrush{brush.radiusX, 0, 0, brush.radiusY, brush.center.x, brush.center.y};
+            patternToUser = Then(circleToBrush, brushToUser);
+            pattern = cairo_pattern_create_radial((brush.origin.x - brush.center.x) / brush.radiusX,
+                                                  (brush.origin.y - brush.center.y) / brush.radiusY, 0, 0, 0, 1);
+        }
+        const std::vector<GradientStop>& stops = brush.interpolation == ColourInterpolation::ScRgb
+                                                     ? LinearLightStops(brush.stops, kLinearLightSteps)
+                                                     : brush.stops;
+        for (const GradientStop& stop : stops)
+            cairo_pattern_add_color_stop_rgba(pattern, stop.offset, stop.colour.r, stop.colour.g, stop.colour.b,
+                                              stop.colour.a * opacity);
+        cairo_pattern_set_extend(pattern, brush.spread == SpreadMethod::Reflect  ? CAIRO_EXTEND_REFLECT
+                                          : brush.spread == SpreadMethod::Repeat ? CAIRO_EXTEND_REPEAT
+                                                                                 : CAIRO_EXTEND_PAD);
+        cairo_matrix_t matrix = ToCairo(patternToUser);
+        if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) {
+            cairo_pattern_destroy(pattern);
+            return false;  // a gradient squeezed flat paints nothing
+        }
+        cairo_pattern_set_matrix(pattern, &matrix);
+        cairo_set_source(cr_, pattern);
+        cairo_pattern_destroy(pattern);
+        return true;
+    }
+
+    static cairo_line_cap_t CairoCap(LineCap cap)
+    {
+        switch (cap) {
+        case LineCap::Round: return CAIRO_LINE_CAP_ROUND;
+        case LineCap::Square: return CAIRO_LINE_CAP_SQUARE;
+        default: return CAIRO_LINE_CAP_BUTT;
+        }
+    }
+
+    void DrawPath(const Node& node)
+    {
+        const Geometry& geometry = page_.geometries[node.geometry];
+        Rect bounds = geometry.Bounds();
+        if (node.fill != kNone && SetBrush(page_.brushes[node.fill], bounds)) {
+            cairo_new_path(cr_);
+            AppendFill(geometry);
+            cairo_set_fill_rule(
+                cr_, geometry.fillRule == FillRule::NonZero ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_fill(cr_);
+        }
+        const StrokeStyle& style = node.strokeStyle;
+        if (node.stroke == kNone || style.thickness <= 0) return;
+        if (!SetBrush(page_.brushes[node.stroke], bounds)) return;
+        cairo_set_line_width(cr_, style.thickness);
+        cairo_set_line_join(cr_, style.join == LineJoin::Round   ? CAIRO_LINE_JOIN_ROUND
+                                 : style.join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
+                                                                 : CAIRO_LINE_JOIN_MITER);
+        cairo_set_miter_limit(cr_, style.miterLimit);
+        double dashTotal = 0;
+        for (double dash : style.dashes) dashTotal += dash;
+        bool dashed = !style.dashes.empty() && dashTotal > 0;
+        std::vector<double> lengths;
+        for (double dash : style.dashes) lengths.push_back(dash * style.thickness);
+        bool allClosed = true;
+        for (const Figure& figure : geometry.figures) allClosed = allClosed && figure.closed;
+        // The library dashes by itself when every end of every dash takes
+        // one cap it has.
+        if (dashed && style.dashCap != LineCap::Triangle &&
+            (allClosed || (style.startCap == style.dashCap && style.endCap == style.dashCap))) {
+            cairo_set_dash(cr_, lengths.data(), static_cast<int>(lengths.size()), style.dashOffset * style.thickness);
+            cairo_set_line_cap(cr_, CairoCap(style.dashCap));
+            cairo_new_path(cr_);
+            AppendStroke(geometry);
+            cairo_stroke(cr_);
+            cairo_set_dash(cr_, nullptr, 0, 0);
+            return;
+        }
+        if (dashed) {
+            DrawOwnDashes(geometry, style, lengths);
+            return;
+        }
+        // What the library cannot draw itself: caps of their own, and miters
+        // clipped at the limit where it would bevel them.
+        double half = style.thickness / 2;
+        bool sameCaps = style.startCap == style.endCap && style.startCap != LineCap::Triangle;
+        std::vector<std::vector<Point>> outlines;
+        std::vector<Point> discs;
+        for (const Figure& figure : geometry.figures) {
+            if (style.join == LineJoin::Miter)
+                for (auto& outline : ClippedMiters(figure, half, style.miterLimit))
+                    outlines.push_back(std::move(outline));
+            if (sameCaps || figure.closed) continue;
+            Point end = figure.segments.empty() ? figure.start : figure.segments.back().end;
+            if (auto outward = OutwardAtStart(figure))
+                AddCap(figure.start, *outward, half, style.startCap, &outlines, &discs);
+            if (auto outward = OutwardAtEnd(figure)) AddCap(end, *outward, half, style.endCap, &outlines, &discs);
+        }
+        cairo_set_line_cap(cr_, sameCaps ? CairoCap(style.startCap) : CAIRO_LINE_CAP_BUTT);
+        if (outlines.empty() && discs.empty()) {
+            cairo_new_path(cr_);
+            AppendStroke(geometry);
+            cairo_stroke(cr_);
+            return;
+        }
+        StrokeWithOutlines(geometry, outlines, discs, half);
+    }
+
+    // Dashes whose caps the library lacks: each dash is stroked flat and
+    // given its caps (the figure's own at its ends).
+    void DrawOwnDashes(const Geometry& geometry, const StrokeStyle& style, const std::vector<double>& lengths)
+    {
+        double half = style.thickness / 2;
+        Geometry pieces;
+        std::vector<std::vector<Point>> outlines;
+        std::vector<Point> discs;
+        for (const Figure& figure : geometry.figures) {
+            std::vector<Dash> dashes;
+            if (!DashFigure(figure, lengths, style.dashOffset * style.thickness, kMaxOwnDashes, &dashes)) {
+                // Too many to draw one by one: the library's own dashing.
+                cairo_set_dash(cr_, lengths.data(), static_cast<int>(lengths.size()),
+                               style.dashOffset * style.thickness);
+                cairo_set_line_cap(cr_, CairoCap(style.dashCap));
+                cairo_new_path(cr_);
+                AppendStroke(geometry);
+                cairo_stroke(cr_);
+                cairo_set_dash(cr_, nullptr, 0, 0);
+                return;
+            }
+            for (Dash& dash : dashes) {
+                Point back{-dash.startDirection.x, -dash.startDirection.y};
+                Point end = dash.piece.segments.empty() ? dash.piece.start : dash.piece.segments.back().end;
+                AddCap(dash.piece.start, back, half, dash.atStart ? style.startCap : style.dashCap, &outlines, &discs);
+                AddCap(end, dash.endDirection, half, dash.atEnd ? style.endCap : style.dashCap, &outlines, &discs);
+                if (style.join == LineJoin::Miter)
+                    for (auto& outline : ClippedMiters(dash.piece, half, style.miterLimit))
+                        outlines.push_back(std::move(outline));
+                pieces.figures.push_back(std::move(dash.piece));
+            }
+        }
+        cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+        StrokeWithOutlines(pieces, outlines, discs, half);
+    }
+
+    // The stroke and its extra outlines gathered into one coverage mask, so
+    // a translucent brush does not darken where they overlap.
+    void StrokeWithOutlines(const Geometry& geometry, const std::vector<std::vector<Point>>& outlines,
+                            const std::vector<Point>& discs, double half)
+    {
+        cairo_pattern_t* source = cairo_get_source(cr_);
+        cairo_pattern_reference(source);
+        cairo_push_group_with_content(cr_, CAIRO_CONTENT_ALPHA);
+        cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+        cairo_new_path(cr_);
+        AppendStroke(geometry);
+        cairo_stroke(cr_);
+        cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+        for (const std::vector<Point>& outline : outlines) {
+            cairo_move_to(cr_, outline[0].x, outline[0].y);
+            for (size_t i = 1; i < outline.size(); ++i) cairo_line_to(cr_, outline[i].x, outline[i].y);
+            cairo_close_path(cr_);
+            cairo_fill(cr_);
+        }
+        for (const Point& centre : discs) {
+            cairo_new_path(cr_);
+            cairo_arc(cr_, centre.x, centre.y, half, 0, 2 * std::numbers::pi);
+            cairo_fill(cr_);
+        }
+        cairo_pattern_t* mask = cairo_pop_group(cr_);
+        cairo_set_source(cr_, source);
+        cairo_mask(cr_, mask);
+        cairo_pattern_destroy(mask);
+        cairo_pattern_destroy(source);
+    }
+
+    static void AddCap(Point at, Point outward, double half, LineCap cap, std::vector<std::vector<Point>>* outlines,
+                       std::vector<Point>* discs)
+    {
+        if (cap == LineCap::Round) {
+            discs->push_back(at);
+        } else if (std::vector<Point> outline = CapOutline(at, outward, half, cap); !outline.empty()) {
+            outlines->push_back(std::move(outline));
+        }
+    }
+
+    void DrawGlyphs(const Node& node)
+    {
+        const GlyphRun& run = page_.glyphRuns[node.glyphRun];
+        cairo_font_face_t* face = fonts_.Face(run.font);
+        if (!face) {
+            error_ = "a font face could not be made";
+            return;
+        }
+        cairo_set_font_face(cr_, face);
+        Affine fontMatrix{run.emSize, 0, run.italicSimulation ? -kItalicShear * run.emSize : 0, run.emSize, 0, 0};
+        // Sideways glyphs are turned a quarter to the left.
+        if (run.sideways) fontMatrix = Then(fontMatrix, Affine{0, -1, 1, 0, 0, 0});
+        cairo_matrix_t matrix = ToCairo(fontMatrix);
+        cairo_set_font_matrix(cr_, &matrix);
+
+        std::vector<cairo_glyph_t> glyphs;
+        glyphs.reserve(run.layout.glyphs.size());
+        for (const PlacedGlyph& glyph : run.layout.glyphs)
+            glyphs.push_back({glyph.index, glyph.origin.x, glyph.origin.y});
+        if (glyphs.empty()) return;
+        cairo_text_extents_t extents;
+        cairo_glyph_extents(cr_, glyphs.data(), static_cast<int>(glyphs.size()), &extents);
+        Rect bounds{extents.x_bearing, extents.y_bearing, extents.width, extents.height};
+        if (!SetBrush(page_.brushes[node.fill], bounds)) return;
+        if (options_.keepText && !run.layout.clusters.empty()) {
+            std::vector<cairo_text_cluster_t> clusters;
+            for (const TextCluster& cluster : run.layout.clusters) clusters.push_back({cluster.bytes, cluster.glyphs});
+            cairo_show_text_glyphs(cr_, run.layout.utf8.data(), static_cast<int>(run.layout.utf8.size()), glyphs.data(),
+                                   static_cast<int>(glyphs.size()), clusters.data(), static_cast<int>(clusters.size()),
+                                   static_cast<cairo_text_cluster_flags_t>(0));
+        } else {
+            cairo_show_glyphs(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
+        }
+        if (run.boldSimulation) {
+            // The outlines stroked over the glyphs, the text itself kept.
+            cairo_new_path(cr_);
+            cairo_glyph_path(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
+            cairo_set_line_width(cr_, 2 * kBoldWidening * run.emSize);
+            cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
+            cairo_set_dash(cr_, nullptr, 0, 0);
+            cairo_stroke(cr_);
+        }
+    }
+
+    const Page& page_;
+    cairo_t* cr_;
+    CairoFonts& fonts_;
+    const RenderOptions& options_;
+    int groups_ = 0;    // translucency groups open
+    double alpha_ = 1;  // opacity of translucent elements drawn without a group
+    std::string error_;
+};
+
+}  // namespace
+
+bool RenderPage(const Page& page, cairo_t* cr, CairoFonts& fonts, const RenderOptions& options, std::string* error)
+{
+    PageRenderer renderer(page, cr, fonts, options);
+    renderer.Draw();
+    std::string failure = renderer.Error();
+    if (failure.empty() && cairo_status(cr) != CAIRO_STATUS_SUCCESS) failure = cairo_status_to_string(cairo_status(cr));
+    if (!failure.empty()) {
+        *error = "drawing failed: " + failure;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tav::render

@@ -1,0 +1,261 @@
+// The page model built from element and attribute calls, fed the way the
+// rip filter feeds them: attributes last to first.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+#include "model_builder.h"
+
+namespace tav::render {
+namespace {
+
+class FakeMetrics : public FontMetrics {
+public:
+    uint32_t GlyphFor(char32_t c) const override { return static_cast<uint32_t>(c); }
+    double Advance(uint32_t) const override { return 0.5; }
+    double VerticalAdvance(uint32_t) const override { return 1; }
+    double Ascent() const override { return 0.8; }
+};
+
+class FakeResources : public PageResources {
+public:
+    const FontMetrics* Font(const FontReference& font, std::string* error) override
+    {
+        requested.push_back(font.part);
+        if (font.part == "/missing.ttf") {
+            *error = "the part could not be had";
+            return nullptr;
+        }
+        return &metrics;
+    }
+    void NotDrawn(NotDrawnYet what) override { notDrawn.push_back(what); }
+
+    FakeMetrics metrics;
+    std::vector<std::string> requested;
+    std::vector<NotDrawnYet> notDrawn;
+};
+
+using Attributes = std::initializer_list<std::pair<const char*, const char*>>;
+
+// Feeds an element with its attributes last to first; `children` runs
+// before the end, which is XPSEndElem when it added elements.
+class Feeder {
+public:
+    explicit Feeder(ModelBuilder* builder) : builder_(builder) {}
+
+    bool Element(const char* name, Attributes attributes, const std::function<void()>& children = {})
+    {
+        if (!builder_->StartElement(name)) return false;
+        std::vector<std::pair<const char*, const char*>> list(attributes);
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            if (!builder_->Attribute(it->first, it->second)) return false;
+        if (children) children();
+        return builder_->EndElement(children ? name : "");
+    }
+
+private:
+    ModelBuilder* builder_;
+};
+
+TEST(PageModel, ResolvesResourcesByScopeAndFoldsPropertyElements)
+{
+    FakeResources resources;
+    ModelBuilder builder(&resources);
+    Feeder f(&builder);
+    bool fed = f.Element("FixedPage", {{"Width", "200"}, {"Height", "100"}, {"xmlns", "ignored"}}, [&] {
+        f.Element("FixedPage.Resources", {}, [&] {
+            f.Element("ResourceDictionary", {}, [&] {
+                f.Element("SolidColorBrush", {{"x:Key", "ink"}, {"Color", "#FF0000"}});
+                f.Element("PathGeometry", {{"x:Key", "box"}, {"Figures", "M 0,0 L 10,0 10,10 Z"}});
+            });
+            // A dictionary named by Source, and the elements of the part it
+            // names right after it.
+            f.Element("ResourceDictionary", {{"Source", "/remote.dict"}});
+            f.Element("ResourceDictionary", {}, [&] {
+                f.Element("SolidColorBrush", {{"x:Key", "far"}, {"Color", "#0000FF"}});
+            });
+        });
+        f.Element("Canvas", {{"Opacity", "0.5"}}, [&] {
+            f.Element("Canvas.Resources", {}, [&] {
+                f.Element("ResourceDictionary", {}, [&] {
+                    f.Element("SolidColorBrush", {{"x:Key", "ink"}, {"Color", "#00FF00"}});
+                });
+            });
+            f.Element("Canvas.RenderTransform", {}, [&] { f.Element("MatrixTransform", {{"Matrix", "2,0,0,2,5,5"}}); });
+            f.Element("Path", {{"Fill", "{StaticResource ink}"}, {"Data", "{StaticResource box}"}});
+        });
+        f.Element("Path", {{"Fill", "{StaticResource ink}"}, {"Stroke", "{StaticResource far}"}}, [&] {
+            f.Element("Path.Data", {}, [&] {
+                f.Element("PathGeometry", {}, [&] {
+                    f.Element("PathGeometry.Transform", {}, [&] {
+                        f.Element("MatrixTransform", {{"Matrix", "1,0,0,1,100,0"}});
+                    });
+                    f.Element("PathFigure", {{"StartPoint", "0,0"}, {"IsClosed", "true"}}, [&] {
+                        f.Element("PolyLineSegment", {{"Points", "10,0 10,10"}});
+                        f.Element("ArcSegment", {{"Point", "0,10"},
+                                                 {"Size", "5,5"},
+                                                 {"RotationAngle", "0"},
+                                                 {"IsLargeArc", "false"},
+                                                 {"SweepDirection", "Clockwise"},
+                                                 {"IsStroked", "false"}});
+                    });
+                });
+            });
+        });
+    });
+    ASSERT_TRUE(fed) << builder.Error();
+    ASSERT_TRUE(builder.PageComplete());
+    const Page& page = builder.page();
+    EXPECT_EQ(page.width, 200);
+    ASSERT_EQ(page.nodes.size(), 3u);
+    const Node& canvas = page.nodes[0];
+    EXPECT_EQ(canvas.kind, Node::Canvas);
+    EXPECT_EQ(canvas.end, 2u);
+    EXPECT_EQ(canvas.opacity, 0.5);
+    EXPECT_EQ(canvas.transform, (Affine{2, 0, 0, 2, 5, 5}));
+    // Inside the canvas its own "ink" (green) hides the page's (red).
+    EXPECT_EQ(page.brushes[page.nodes[1].fill].colour, (Rgba{0, 1, 0, 1}));
+    EXPECT_EQ(page.geometries[page.nodes[1].geometry].figures[0].segments.size(), 2u);
+    // Outside it the page's again, and the remote dictionary's brush.
+    const Node& path = page.nodes[2];
+    EXPECT_EQ(page.brushes[path.fill].colour, (Rgba{1, 0, 0, 1}));
+    EXPECT_EQ(page.brushes[path.stroke].colour, (Rgba{0, 0, 1, 1}));
+    const Figure& figure = page.geometries[path.geometry].figures[0];
+    EXPECT_EQ(figure.start, (Point{100, 0}));  // the geometry's own transform
+    EXPECT_TRUE(figure.closed);
+    ASSERT_EQ(figure.segments.size(), 4u);  // two lines, then the half circle's two quarters
+    EXPECT_TRUE(figure.segments[1].stroked);
+    EXPECT_FALSE(figure.segments[2].stroked);
+    EXPECT_EQ(figure.segments[3].end, (Point{100, 10}));
+}
+
+TEST(PageModel, GlyphsAreLaidOutWithTheFontAndStandInsAreReported)
+{
+    FakeResources resources;
+    ModelBuilder builder(&resources);
+    Feeder f(&builder);
+    bool fed = f.Element("FixedPage", {{"Width", "200"}, {"Height", "100"}}, [&] {
+        ASSERT_TRUE(builder.StartElement("Glyphs"));
+        // The rip filter sends UnicodeString as UTF-16 and the others narrow,
+        // last attribute first.
+        ASSERT_TRUE(builder.UnicodeStringAttribute(u"AB"));
+        ASSERT_TRUE(builder.Attribute("OriginY", "50"));
+        ASSERT_TRUE(builder.Attribute("OriginX", "10"));
+        ASSERT_TRUE(builder.Attribute("FontRenderingEmSize", "20"));
+        ASSERT_TRUE(builder.Attribute("FontUri", "/fonts/a.ttc#1"));
+        ASSERT_TRUE(builder.Attribute("Fill", "ContextColor /c.icc 1,0.5"));
+        ASSERT_TRUE(builder.EndElement(""));
+        f.Element("Path", {{"Data", "M 0,0 L 5,5 Z"}}, [&] {
+            f.Element("Path.Fill", {}, [&] {
+                f.Element("ImageBrush", {{"ImageSource", "/a.png"}, {"Opacity", "0.5"}});
+            });
+        });
+    });
+    ASSERT_TRUE(fed) << builder.Error();
+    const Page& page = builder.page();
+    ASSERT_EQ(page.glyphRuns.size(), 1u);
+    EXPECT_EQ(resources.requested, (std::vector<std::string>{"/fonts/a.ttc"}));
+    const GlyphRun& run = page.glyphRuns[0];
+    ASSERT_EQ(run.layout.glyphs.size(), 2u);
+    EXPECT_EQ(run.layout.glyphs[1], (PlacedGlyph{'B', {20, 50}}));  // 10 + half of 20
+    EXPECT_EQ(run.layout.utf8, "AB");
+    const Brush& standIn = page.brushes[page.nodes[1].fill];
+    EXPECT_EQ(standIn.kind, Brush::StandIn);
+    EXPECT_EQ(standIn.opacity, 0.5);
+    EXPECT_EQ(resources.notDrawn, (std::vector<NotDrawnYet>{NotDrawnYet::ColourProfile, NotDrawnYet::ImageBrush}));
+}
+
+// Each bad page fails with a message naming the element.
+TEST(PageModel, RefusesBadPagesNamingTheElement)
+{
+    struct Case {
+        std::function<void(Feeder&, ModelBuilder&)> feed;
+        const char* error;
+    };
+    ModelLimits small;
+    small.maxDepth = 5;
+    small.maxSegmentsPerPage = 3;
+    std::vector<Case> cases = {
+        {[](Feeder& f, ModelBuilder&) { f.Element("Canvas", {}); },
+         "Canvas: the page must begin with a FixedPage element"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}});
+         },
+         "FixedPage: Height is missing"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] { f.Element("Ellipse", {}); });
+         },
+         "Ellipse: not an element of a fixed page"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Canvas", {}, [&] {
+                     f.Element("Canvas.Resources", {}, [&] {
+                         f.Element("ResourceDictionary", {}, [&] {
+                             f.Element("SolidColorBrush", {{"x:Key", "inner"}, {"Color", "#000000"}});
+                         });
+                     });
+                 });
+                 f.Element("Path", {{"Fill", "{StaticResource inner}"}, {"Data", "M 0,0 L 1,1"}});
+             });
+         },
+         "Path: Fill: no brush resource 'inner'"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1 2,2 3,3 4,4"}, {"Fill", "#000000"}});
+             });
+         },
+         "Path: the page has more than 3 path segments"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Canvas", {}, [&] {
+                     f.Element("Canvas", {}, [&] {
+                         f.Element("Canvas", {}, [&] { f.Element("Canvas", {}, [&] { f.Element("Canvas", {}); }); });
+                     });
+                 });
+             });
+         },
+         "Canvas: elements nested more than 5 deep"},
+        {[](Feeder& f, ModelBuilder& b) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 b.StartElement("Canvas");
+                 b.StartElement("Path");
+                 b.EndElement("");
+                 b.Attribute("Opacity", "1");
+             });
+         },
+         "Canvas: attribute Opacity after the children"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Glyphs", {{"FontUri", "/missing.ttf"},
+                                      {"FontRenderingEmSize", "10"},
+                                      {"OriginX", "0"},
+                                      {"OriginY", "0"},
+                                      {"Indices", "12"}});
+             });
+         },
+         "Glyphs: font /missing.ttf: the part could not be had"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1"}}, [&] {
+                     f.Element("Path.Fill", {}, [&] { f.Element("MatrixTransform", {{"Matrix", "1,0,0,1,0,0"}}); });
+                 });
+             });
+         },
+         "Path.Fill: holds the wrong kind of value"},
+    };
+    for (Case& c : cases) {
+        FakeResources resources;
+        ModelBuilder builder(&resources, small);
+        Feeder feeder(&builder);
+        c.feed(feeder, builder);
+        EXPECT_TRUE(builder.Failed()) << c.error;
+        EXPECT_EQ(builder.Error(), c.error);
+        // Once failed, every later call is refused.
+        EXPECT_FALSE(builder.StartElement("Canvas"));
+    }
+}
+
+}  // namespace
+}  // namespace tav::render
