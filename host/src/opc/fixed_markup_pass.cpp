@@ -7,6 +7,7 @@
 #include <set>
 
 #include "opc/package_error.h"
+#include "opc/page_schema/markup_checker.h"
 #include "opc/xml_pull_reader.h"
 #include "opc/xps_names.h"
 #include "platform/start_tag_scanner.h"
@@ -149,6 +150,8 @@ struct FixedMarkupPass::State {
     int skipDepth = 0;
     bool rootSeen = false;
     bool tagOpen = false;
+    page_schema::MarkupChecker* schema = nullptr;
+    std::vector<page_schema::AttributeView> schemaAttributes;
 
     int Line() const { return context == nullptr ? 0 : xmlSAX2GetLineNumber(context); }
 
@@ -159,6 +162,15 @@ struct FixedMarkupPass::State {
         int line = Line();
         if (line > 0) failure += " (line " + std::to_string(line) + ")";
         if (context != nullptr) xmlStopParser(context);
+    }
+
+    // A rule of the page vocabulary broken: a refusal, or in lenient mode
+    // the page's one warning.
+    void SchemaFault(const std::string* fault)
+    {
+        if (fault == nullptr) return;
+        if (!schema->Lenient()) return Fail(*fault);
+        schema->Excuse(*fault + " (line " + std::to_string(Line()) + ")");
     }
 
     const std::string* Resolve(std::string_view prefix) const
@@ -435,6 +447,18 @@ struct FixedMarkupPass::State {
                     if (View(attribute[0]) == "Height") summary.height = value;
                 }
             }
+            if (schema != nullptr) {
+                schemaAttributes.clear();
+                for (int i = 0; i < count; ++i) {
+                    const xmlChar** a = attributes + 5 * i;
+                    schemaAttributes.push_back(
+                        {View(a[0]),
+                         View(a[2]),
+                         {reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])}});
+                }
+                SchemaFault(schema->StartElement(local, schemaAttributes.data(), schemaAttributes.size()));
+                if (!failure.empty()) return;
+            }
             CollectReferences(local, count, attributes);
             if (output != nullptr) WriteStartTag(local, count, attributes);
             frame.name = std::string(local);
@@ -453,6 +477,7 @@ struct FixedMarkupPass::State {
         Frame& frame = frames.back();
         if (frame.kind == Kind::AlternateContent && !frame.sawChoice)
             return Fail("mc:AlternateContent has no mc:Choice");
+        if (frame.kind == Kind::Written && schema != nullptr) SchemaFault(schema->EndElement());
         if (frame.kind == Kind::Written && output != nullptr) {
             if (tagOpen) {
                 *output += "/>";
@@ -477,6 +502,7 @@ struct FixedMarkupPass::State {
             }
             return;
         }
+        if (schema != nullptr) SchemaFault(schema->Text(view));
         if (output == nullptr) return;
         CloseTag();
         AppendEscaped(output, view, false);
@@ -530,12 +556,14 @@ struct FixedMarkupPass::State {
     }
 };
 
-FixedMarkupPass::FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output)
+FixedMarkupPass::FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output,
+                                 page_schema::MarkupChecker* schema)
     : state_(std::make_unique<State>())
 {
     state_->partName = std::move(partName);
     state_->expectedRoot = std::move(expectedRoot);
     state_->output = output;
+    state_->schema = schema;
 }
 
 FixedMarkupPass::~FixedMarkupPass()
@@ -613,11 +641,11 @@ void FixedMarkupPass::Finish()
 const FixedMarkupSummary& FixedMarkupPass::Summary() const { return state_->summary; }
 
 FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
-                                   const std::string& expectedRoot)
+                                   const std::string& expectedRoot, page_schema::MarkupChecker* schema)
 {
     // libxml2 takes a chunk's size as an int.
     constexpr size_t kMaxChunk = size_t{1} << 30;
-    FixedMarkupPass pass(partName, expectedRoot);
+    FixedMarkupPass pass(partName, expectedRoot, nullptr, schema);
     while (markup.size() > kMaxChunk) {
         pass.Feed(markup.data(), kMaxChunk);
         markup.remove_prefix(kMaxChunk);
@@ -626,9 +654,10 @@ FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& p
     return pass.Summary();
 }
 
-FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot)
+FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot,
+                                   page_schema::MarkupChecker* schema)
 {
-    FixedMarkupPass pass(partName, expectedRoot);
+    FixedMarkupPass pass(partName, expectedRoot, nullptr, schema);
     char block[65536];
     while (size_t got = source.Read(block, sizeof block)) pass.Feed(block, got);
     pass.Finish();

@@ -1,0 +1,162 @@
+#include "opc/page_schema/geometry_syntax.h"
+
+#include "opc/page_schema/value_syntax.h"
+
+namespace tav::host::page_schema {
+namespace {
+
+class GeometryScanner {
+public:
+    explicit GeometryScanner(std::string_view text) : text_(text) {}
+
+    std::optional<GeometrySyntaxError> Check(bool fillRuleAllowed)
+    {
+        SkipBlanks(text_, &at_);
+        if (at_ < text_.size() && text_[at_] == 'F') {
+            if (!fillRuleAllowed) return Error("a fill rule (F) is not allowed here");
+            ++at_;
+            SkipBlanks(text_, &at_);
+            if (at_ >= text_.size() || (text_[at_] != '0' && text_[at_] != '1'))
+                return Error("F is not followed by 0 or 1");
+            ++at_;
+        }
+        bool figureStarted = false;
+        for (SkipBlanks(text_, &at_); at_ < text_.size(); SkipBlanks(text_, &at_)) {
+            char command = text_[at_];
+            if (command == 'F') return Error("a fill rule (F) may only begin the geometry");
+            size_t commandAt = at_;
+            ++at_;
+            if (!figureStarted && command != 'M' && command != 'm') {
+                at_ = commandAt;
+                return Error("the geometry does not begin with a move (M)");
+            }
+            switch (command) {
+            case 'M':
+            case 'm':
+                figureStarted = true;
+                // Further points after a move are lines.
+                if (!Repeated(2)) return failure_;
+                break;
+            case 'L':
+            case 'l':
+                if (!Repeated(2)) return failure_;
+                break;
+            case 'H':
+            case 'h':
+            case 'V':
+            case 'v':
+                if (!Repeated(1)) return failure_;
+                break;
+            case 'C':
+            case 'c':
+                if (!Repeated(6)) return failure_;
+                break;
+            case 'Q':
+            case 'q':
+            case 'S':
+            case 's':
+                if (!Repeated(4)) return failure_;
+                break;
+            case 'A':
+            case 'a':
+                if (!Arcs()) return failure_;
+                break;
+            case 'Z':
+            case 'z': break;
+            default: at_ = commandAt; return Error("this is no geometry command");
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    GeometrySyntaxError Error(const char* reason) { return failure_ = GeometrySyntaxError{at_, reason}; }
+
+    bool NumberFollows()
+    {
+        size_t at = at_;
+        SkipBlanks(text_, &at);
+        if (at < text_.size() && text_[at] == ',') return true;
+        return at < text_.size() &&
+               ((text_[at] >= '0' && text_[at] <= '9') || text_[at] == '-' || text_[at] == '+' || text_[at] == '.');
+    }
+
+    // One number; first says it is the first of its command, which no
+    // comma may precede.
+    bool Number(bool first, double* value = nullptr)
+    {
+        SkipBlanks(text_, &at_);
+        if (!first && at_ < text_.size() && text_[at_] == ',') {
+            ++at_;
+            SkipBlanks(text_, &at_);
+        }
+        double read;
+        if (!ReadNumber(text_, &at_, &read)) {
+            Error("a number is missing or malformed");
+            return false;
+        }
+        if (value != nullptr) *value = read;
+        return true;
+    }
+
+    // Groups of count numbers, at least one group.
+    bool Repeated(int count)
+    {
+        bool first = true;
+        do {
+            for (int i = 0; i < count; ++i) {
+                if (!Number(first && i == 0)) return false;
+            }
+            first = false;
+        } while (NumberFollows());
+        return true;
+    }
+
+    bool Flag(bool first)
+    {
+        SkipBlanks(text_, &at_);
+        if (!first && at_ < text_.size() && text_[at_] == ',') {
+            ++at_;
+            SkipBlanks(text_, &at_);
+        }
+        if (at_ >= text_.size() || (text_[at_] != '0' && text_[at_] != '1')) {
+            Error("an arc's flag is neither 0 nor 1");
+            return false;
+        }
+        ++at_;
+        return true;
+    }
+
+    // Size (x,y >= 0), rotation angle, large-arc flag, sweep flag, end point.
+    bool Arcs()
+    {
+        bool first = true;
+        do {
+            double width, height;
+            size_t sizeAt = at_;
+            if (!Number(first, &width) || !Number(false, &height)) return false;
+            if (width < 0 || height < 0) {
+                at_ = sizeAt;
+                SkipBlanks(text_, &at_);
+                Error("an arc's size is negative");
+                return false;
+            }
+            if (!Number(false) || !Flag(false) || !Flag(false) || !Number(false) || !Number(false)) return false;
+            first = false;
+        } while (NumberFollows());
+        return true;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+    GeometrySyntaxError failure_{0, nullptr};
+};
+
+}  // namespace
+
+std::optional<GeometrySyntaxError> CheckAbbreviatedGeometry(std::string_view text, bool fillRuleAllowed)
+{
+    return GeometryScanner(text).Check(fillRuleAllowed);
+}
+
+}  // namespace tav::host::page_schema
