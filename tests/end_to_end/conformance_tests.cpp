@@ -166,8 +166,9 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
         std::string message;  // after "tavpipe: INPUT: "
     };
     auto page = [](const std::string& body) {
-        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">" + body +
-               "</FixedPage>";
+        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" "
+               "Height=\"10\">" +
+               body + "</FixedPage>";
     };
     const Case cases[] = {
         {"[Content_Types].xml",
