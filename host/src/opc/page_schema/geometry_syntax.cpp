@@ -72,31 +72,28 @@ public:
 private:
     GeometrySyntaxError Error(const char* reason) { return failure_ = GeometrySyntaxError{at_, reason}; }
 
-    bool NumberFollows()
+    // After a group of parameters: whether another group follows (the
+    // command repeated without its letter), blanks skipped.
+    bool GroupFollows()
     {
-        size_t at = at_;
-        SkipBlanks(text_, &at);
-        if (at < text_.size() && text_[at] == ',') return true;
-        return at < text_.size() &&
-               ((text_[at] >= '0' && text_[at] <= '9') || text_[at] == '-' || text_[at] == '+' || text_[at] == '.');
+        SkipBlanks(text_, &at_);
+        if (at_ == text_.size()) return false;
+        char c = text_[at_];
+        return (c >= '0' && c <= '9') || c == ',' || c == '-' || c == '+' || c == '.';
     }
 
     // One number; first says it is the first of its command, which no
     // comma may precede.
-    bool Number(bool first, double* value = nullptr)
+    bool Number(bool first, bool* negative = nullptr)
     {
         SkipBlanks(text_, &at_);
         if (!first && at_ < text_.size() && text_[at_] == ',') {
             ++at_;
             SkipBlanks(text_, &at_);
         }
-        double read;
-        if (!ReadNumber(text_, &at_, &read)) {
-            Error("a number is missing or malformed");
-            return false;
-        }
-        if (value != nullptr) *value = read;
-        return true;
+        bool read = negative != nullptr ? ReadSignedNumber(text_, &at_, negative) : ReadNumber(text_, &at_, nullptr);
+        if (!read) Error("a number is missing or malformed");
+        return read;
     }
 
     // Groups of count numbers, at least one group.
@@ -108,7 +105,7 @@ private:
                 if (!Number(first && i == 0)) return false;
             }
             first = false;
-        } while (NumberFollows());
+        } while (GroupFollows());
         return true;
     }
 
@@ -132,10 +129,10 @@ private:
     {
         bool first = true;
         do {
-            double width, height;
+            bool negativeWidth = false, negativeHeight = false;
             size_t sizeAt = at_;
-            if (!Number(first, &width) || !Number(false, &height)) return false;
-            if (width < 0 || height < 0) {
+            if (!Number(first, &negativeWidth) || !Number(false, &negativeHeight)) return false;
+            if (negativeWidth || negativeHeight) {
                 at_ = sizeAt;
                 SkipBlanks(text_, &at_);
                 Error("an arc's size is negative");
@@ -143,7 +140,7 @@ private:
             }
             if (!Number(false) || !Flag(false) || !Flag(false) || !Number(false) || !Number(false)) return false;
             first = false;
-        } while (NumberFollows());
+        } while (GroupFollows());
         return true;
     }
 

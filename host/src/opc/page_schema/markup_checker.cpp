@@ -15,8 +15,6 @@ constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace
 constexpr std::string_view kKeyNamespace = "http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key";
 constexpr size_t kShownValue = 40;
 
-using AttributeSet = std::bitset<static_cast<size_t>(Attribute::Count)>;
-
 size_t Bit(Attribute attribute) { return static_cast<size_t>(attribute); }
 
 // libxml2 hands each name out of its own dictionary, so a name met again
@@ -28,7 +26,8 @@ public:
     template <typename Lookup>
     Id Find(std::string_view name, Lookup lookup)
     {
-        Slot& slot = slots_[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % kSlots];
+        uintptr_t address = reinterpret_cast<uintptr_t>(name.data());
+        Slot& slot = slots_[((address >> 3) ^ (address >> 11)) % kSlots];
         if (slot.text == name.data() && slot.length == name.size()) return slot.id;
         Id id = lookup(name);
         slot = {name.data(), name.size(), id};
@@ -36,7 +35,7 @@ public:
     }
 
 private:
-    static constexpr size_t kSlots = 64;
+    static constexpr size_t kSlots = 128;
     struct Slot {
         const char* text = nullptr;
         size_t length = 0;
@@ -127,8 +126,7 @@ struct MarkupChecker::State {
         bool contentSeen = false;       // an element other than a property element was met
         uint32_t children = 0;          // elements held (property elements: their content)
         bool remoteDictionary = false;  // a ResourceDictionary with a Source
-        bool inDictionary = false;      // a resource of a dictionary, defined when it ends
-        std::string key;                // its x:Key
+        bool inDictionary = false;      // a resource of a dictionary, defined when it ends (key: pendingKeys.back())
     };
     struct Scope {
         size_t ownerDepth;  // frames.size() of the element whose resources these are
@@ -145,7 +143,8 @@ struct MarkupChecker::State {
     std::optional<std::string> excused;
     std::vector<Frame> frames;
     std::vector<Scope> scopes;
-    std::vector<std::string> scopeKeys;  // the keys each scope defined, in order
+    std::vector<std::string> scopeKeys;    // the keys each scope defined, in order
+    std::vector<std::string> pendingKeys;  // the x:Key of each open resource of a dictionary
     std::unordered_map<std::string, std::vector<Definition>> definitions;
     std::vector<GlyphFontUse> glyphFonts;
     std::vector<DeferredReference> deferred;
@@ -161,14 +160,6 @@ struct MarkupChecker::State {
     }
 
     std::string Named(const Frame& frame) const { return std::string(RuleOf(frame.element).name); }
-
-    const AttributeRule* FindRule(const ElementRule& rule, Attribute attribute) const
-    {
-        for (uint8_t i = 0; i < rule.attributeCount; ++i) {
-            if (rule.attributes[i].attribute == attribute) return &rule.attributes[i];
-        }
-        return nullptr;
-    }
 
     // Where the element may stand, given its parent.
     const std::string* CheckPlace(Element element)
@@ -335,21 +326,8 @@ struct MarkupChecker::State {
         return Attribute::Unknown;  // markup compatibility and ignorable namespaces: not this vocabulary's
     }
 
-    const std::string* CheckGlyphs(const AttributeView* attributes, size_t count)
+    const std::string* CheckGlyphs(const GlyphsAttributes& glyphs, std::string_view fontUri)
     {
-        GlyphsAttributes glyphs;
-        std::string_view fontUri;
-        for (size_t i = 0; i < count; ++i) {
-            if (!attributes[i].namespaceUri.empty()) continue;
-            switch (attributeNames.Find(attributes[i].localName, AttributeNamed)) {
-            case Attribute::UnicodeString: glyphs.unicodeString = attributes[i].value; break;
-            case Attribute::Indices: glyphs.indices = attributes[i].value; break;
-            case Attribute::BidiLevel: glyphs.bidiLevel = attributes[i].value; break;
-            case Attribute::IsSideways: glyphs.isSideways = attributes[i].value; break;
-            case Attribute::FontUri: fontUri = attributes[i].value; break;
-            default: break;
-            }
-        }
         GlyphIndices indices;
         if (const char* fault = CheckGlyphsRules(glyphs, &indices)) return Fail("Glyphs " + std::string(fault));
         if (indices.maxGlyphIndex) {
@@ -376,40 +354,57 @@ struct MarkupChecker::State {
         frame.element = element;
         frame.inDictionary = !frames.empty() && frames.back().element == Element::ResourceDictionary;
         const ElementRule& rule = RuleOf(element);
+        const AttributeRule* const* rules = AttributeRulesOf(element);
+        std::string_view key;
+        GlyphsAttributes glyphs;
+        std::string_view fontUri;
         for (size_t i = 0; i < count; ++i) {
             const std::string* failure;
             Attribute attribute = AttributeOf(attributes[i], frame, &failure);
             if (failure != nullptr) return failure;
             if (attribute == Attribute::Unknown) continue;
-            const AttributeRule* attributeRule = FindRule(rule, attribute);
+            const AttributeRule* attributeRule = rules[static_cast<size_t>(attribute)];
             if (attributeRule == nullptr) {
                 return Fail(std::string(rule.name) + " does not take the attribute " +
                             std::string(AttributeName(attribute)));
             }
             frame.given.set(Bit(attribute));
-            if (const std::string* fault = CheckValue(frame, *attributeRule, attributes[i].value)) return fault;
-            if (attribute == Attribute::Key) frame.key = std::string(attributes[i].value);
-            if (attribute == Attribute::Source) frame.remoteDictionary = true;
+            std::string_view value = attributes[i].value;
+            if (const std::string* fault = CheckValue(frame, *attributeRule, value)) return fault;
+            switch (attribute) {
+            case Attribute::Key: key = value; break;
+            case Attribute::Source: frame.remoteDictionary = true; break;
+            case Attribute::UnicodeString: glyphs.unicodeString = value; break;
+            case Attribute::Indices: glyphs.indices = value; break;
+            case Attribute::BidiLevel: glyphs.bidiLevel = value; break;
+            case Attribute::IsSideways: glyphs.isSideways = value; break;
+            case Attribute::FontUri: fontUri = value; break;
+            default: break;
+            }
         }
-        for (uint8_t i = 0; i < rule.attributeCount; ++i) {
-            if (rule.attributes[i].required && !frame.given.test(Bit(rule.attributes[i].attribute))) {
-                return Fail(std::string(rule.name) + " lacks the required attribute " +
-                            std::string(AttributeName(rule.attributes[i].attribute)));
+        const AttributeSet& required = RequiredAttributes(element);
+        if ((required & frame.given) != required) {
+            for (uint8_t i = 0; i < rule.attributeCount; ++i) {
+                if (rule.attributes[i].required && !frame.given.test(Bit(rule.attributes[i].attribute))) {
+                    return Fail(std::string(rule.name) + " lacks the required attribute " +
+                                std::string(AttributeName(rule.attributes[i].attribute)));
+                }
             }
         }
         if (frame.inDictionary) {
-            if (frame.key.empty()) return Fail("the resource " + std::string(rule.name) + " has no x:Key");
+            if (key.empty()) return Fail("the resource " + std::string(rule.name) + " has no x:Key");
             const Scope& scope = scopes.back();
             for (size_t k = scope.firstKey; k < scopeKeys.size(); ++k) {
-                if (scopeKeys[k] == frame.key) {
-                    return Fail("the key " + frame.key + " is defined twice in one ResourceDictionary");
+                if (scopeKeys[k] == key) {
+                    return Fail("the key " + std::string(key) + " is defined twice in one ResourceDictionary");
                 }
             }
+            pendingKeys.emplace_back(key);
         } else if (frame.given.test(Bit(Attribute::Key))) {
             return Fail(std::string(rule.name) + ": x:Key is allowed only on a resource of a ResourceDictionary");
         }
         if (element == Element::Glyphs) {
-            if (const std::string* fault = CheckGlyphs(attributes, count)) return fault;
+            if (const std::string* fault = CheckGlyphs(glyphs, fontUri)) return fault;
         }
         if (element == Element::ResourceDictionary) {
             std::string source;
@@ -454,8 +449,7 @@ struct MarkupChecker::State {
     const std::string* EndElement()
     {
         if (frames.empty()) return nullptr;
-        Frame frame = std::move(frames.back());
-        frames.pop_back();
+        const Frame& frame = frames.back();
         const ElementRule& rule = RuleOf(frame.element);
         if (HoldsExactlyOne(rule.content) && frame.children == 0) {
             return Fail(std::string(rule.name) + " holds no element");
@@ -473,8 +467,16 @@ struct MarkupChecker::State {
         if (frame.element == Element::VisualBrush && !frame.given.test(Bit(Attribute::Visual))) {
             return Fail("VisualBrush has no Visual (neither the attribute nor VisualBrush.Visual)");
         }
+        if (frame.inDictionary) {
+            std::string key = std::move(pendingKeys.back());
+            pendingKeys.pop_back();
+            frames.pop_back();
+            CloseScopes();
+            Define(key, rule.resourceKind);
+            return nullptr;
+        }
+        frames.pop_back();
         CloseScopes();
-        if (frame.inDictionary) Define(frame.key, rule.resourceKind);
         return nullptr;
     }
 };

@@ -22,14 +22,19 @@ bool ReadComma(std::string_view text, size_t* at)
 }
 
 // count numbers separated by commas, blanks allowed around each; *at ends
-// past the last number.
-bool ReadCommaNumbers(std::string_view text, size_t* at, int count, double* values)
+// past the last number. negative (when not null) receives whether any
+// is below 0.
+bool ReadCommaNumbers(std::string_view text, size_t* at, int count, bool* negative = nullptr)
 {
+    bool anyNegative = false;
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !ReadComma(text, at)) return false;
         SkipBlanks(text, at);
-        if (!ReadNumber(text, at, &values[i])) return false;
+        bool below = false;
+        if (negative != nullptr ? !ReadSignedNumber(text, at, &below) : !ReadNumber(text, at, nullptr)) return false;
+        anyNegative = anyNegative || below;
     }
+    if (negative != nullptr) *negative = anyNegative;
     return true;
 }
 
@@ -41,52 +46,46 @@ bool AtEnd(std::string_view text, size_t at)
 
 }  // namespace
 
-void SkipBlanks(std::string_view text, size_t* at)
+bool NumberValue(std::string_view text, size_t start, size_t end, double* value)
 {
-    while (*at < text.size() && IsBlank(text[*at])) ++*at;
-}
-
-bool ReadNumber(std::string_view text, size_t* at, double* value)
-{
-    size_t start = *at;
-    size_t i = start;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t digits = i;
-    while (i < text.size() && IsDigit(text[i])) ++i;
-    bool whole = i > digits;
-    if (i < text.size() && text[i] == '.') {
-        size_t fraction = ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i;
-        if (i == fraction) return false;  // "1." and "." are no numbers
-    } else if (!whole) {
-        return false;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        size_t exponent = i;
-        while (i < text.size() && IsDigit(text[i])) ++i;
-        if (i == exponent) return false;
-    }
     const char* begin = text.data() + start;
     if (*begin == '+') ++begin;
-    auto [stop, error] = std::from_chars(begin, text.data() + i, *value);
+    auto [stop, error] = std::from_chars(begin, text.data() + end, *value);
     // Out of range is still a number of the right form; it reads as infinite.
     if (error == std::errc::result_out_of_range) {
         *value = *begin == '-' ? -HUGE_VAL : HUGE_VAL;
-    } else if (error != std::errc() || stop != text.data() + i) {
-        return false;
+        return true;
     }
-    *at = i;
+    return error == std::errc() && stop == text.data() + end;
+}
+
+bool ReadSignedNumber(std::string_view text, size_t* at, bool* negative)
+{
+    size_t start = *at;
+    if (!ReadNumber(text, at, nullptr)) return false;
+    *negative = false;
+    if (text[start] == '-') {
+        // "-0" is no negative number: only a minus sign worth its value.
+        size_t again = start;
+        double value = 0;
+        ReadNumber(text, &again, &value);
+        *negative = value < 0;
+    }
     return true;
 }
 
 const char* CheckNumber(std::string_view text, double minimum, double maximum)
 {
     size_t at = 0;
-    double value;
     SkipBlanks(text, &at);
-    if (!ReadNumber(text, &at, &value) || !AtEnd(text, at)) return "is not a number";
+    if (minimum == 0 && maximum == HUGE_VAL) {
+        bool negative = false;
+        if (!ReadSignedNumber(text, &at, &negative) || !AtEnd(text, at)) return "is not a number";
+        return negative ? "is negative" : nullptr;
+    }
+    double value = 0;
+    bool bounded = minimum != -HUGE_VAL || maximum != HUGE_VAL;
+    if (!ReadNumber(text, &at, bounded ? &value : nullptr) || !AtEnd(text, at)) return "is not a number";
     if (value < minimum) return minimum == 0 ? "is negative" : minimum == 1 ? "is less than 1" : "is out of range";
     if (value > maximum) return maximum == 1 ? "is greater than 1" : "is out of range";
     return nullptr;
@@ -112,11 +111,12 @@ const char* CheckInteger(std::string_view text, long minimum, long maximum)
 const char* CheckPoint(std::string_view text, bool nonNegative)
 {
     size_t at = 0;
-    double xy[2];
+    bool negative = false;
     SkipBlanks(text, &at);
-    if (!ReadCommaNumbers(text, &at, 2, xy) || !AtEnd(text, at)) return "is not a point (x,y)";
-    if (nonNegative && (xy[0] < 0 || xy[1] < 0)) return "has a negative coordinate";
-    return nullptr;
+    if (!ReadCommaNumbers(text, &at, 2, nonNegative ? &negative : nullptr) || !AtEnd(text, at)) {
+        return "is not a point (x,y)";
+    }
+    return negative ? "has a negative coordinate" : nullptr;
 }
 
 const char* CheckPoints(std::string_view text)
@@ -125,8 +125,7 @@ const char* CheckPoints(std::string_view text)
     SkipBlanks(text, &at);
     if (at == text.size()) return "holds no points";
     while (at < text.size()) {
-        double xy[2];
-        if (!ReadCommaNumbers(text, &at, 2, xy)) return "is not a list of points (x,y x,y ...)";
+        if (!ReadCommaNumbers(text, &at, 2)) return "is not a list of points (x,y x,y ...)";
         size_t next = at;
         SkipBlanks(text, &next);
         if (next < text.size() && next == at) return "is not a list of points (x,y x,y ...)";
@@ -138,20 +137,21 @@ const char* CheckPoints(std::string_view text)
 const char* CheckMatrix(std::string_view text)
 {
     size_t at = 0;
-    double values[6];
     SkipBlanks(text, &at);
-    if (!ReadCommaNumbers(text, &at, 6, values) || !AtEnd(text, at)) return "is not a matrix of six numbers";
+    if (!ReadCommaNumbers(text, &at, 6) || !AtEnd(text, at)) return "is not a matrix of six numbers";
     return nullptr;
 }
 
 const char* CheckRectangle(std::string_view text)
 {
     size_t at = 0;
-    double values[4];
+    bool negative = false;
     SkipBlanks(text, &at);
-    if (!ReadCommaNumbers(text, &at, 4, values) || !AtEnd(text, at)) return "is not a rectangle (x,y,width,height)";
-    if (values[2] < 0 || values[3] < 0) return "has a negative width or height";
-    return nullptr;
+    if (!ReadCommaNumbers(text, &at, 2) || !ReadComma(text, &at) || !ReadCommaNumbers(text, &at, 2, &negative) ||
+        !AtEnd(text, at)) {
+        return "is not a rectangle (x,y,width,height)";
+    }
+    return negative ? "has a negative width or height" : nullptr;
 }
 
 const char* CheckEvenNonNegativeList(std::string_view text)
@@ -160,9 +160,9 @@ const char* CheckEvenNonNegativeList(std::string_view text)
     size_t count = 0;
     SkipBlanks(text, &at);
     while (at < text.size()) {
-        double value;
-        if (!ReadNumber(text, &at, &value)) return "is not a list of numbers";
-        if (value < 0) return "holds a negative number";
+        bool negative = false;
+        if (!ReadSignedNumber(text, &at, &negative)) return "is not a list of numbers";
+        if (negative) return "holds a negative number";
         ++count;
         size_t next = at;
         SkipBlanks(text, &next);
@@ -189,12 +189,11 @@ const char* CheckColor(std::string_view text)
     }
     if (text.substr(0, 3) == "sc#") {
         size_t at = 3;
-        double values[4];
         SkipBlanks(text, &at);
-        if (!ReadCommaNumbers(text, &at, 3, values)) return kNotColor;
+        if (!ReadCommaNumbers(text, &at, 3)) return kNotColor;
         size_t fourth = at;
         if (ReadComma(text, &fourth)) {
-            if (!ReadNumber(text, &fourth, &values[3])) return kNotColor;
+            if (!ReadNumber(text, &fourth, nullptr)) return kNotColor;
             at = fourth;
         }
         return AtEnd(text, at) ? nullptr : kNotColor;
@@ -209,8 +208,7 @@ const char* CheckColor(std::string_view text)
         // The alpha, then one channel for each of the profile's 1 to 8.
         int count = 0;
         for (;;) {
-            double value;
-            if (!ReadNumber(text, &at, &value)) return "is not a ContextColor (profile URI, then alpha and channels)";
+            if (!ReadNumber(text, &at, nullptr)) return "is not a ContextColor (profile URI, then alpha and channels)";
             ++count;
             if (!ReadComma(text, &at)) break;
         }
@@ -256,13 +254,7 @@ const char* CheckCaretStops(std::string_view text)
     return nullptr;
 }
 
-const char* CheckUri(std::string_view text)
-{
-    if (text.empty()) return "is empty";
-    for (char c : text)
-        if (IsBlank(c)) return "holds white space";
-    return nullptr;
-}
+const char* CheckUri(std::string_view text) { return text.empty() ? "is empty" : nullptr; }
 
 const char* CheckImageSource(std::string_view text)
 {

@@ -13,10 +13,18 @@ namespace tav::host::page_schema {
 
 // Reads one real number (optional sign, digits with an optional fraction
 // or a fraction alone, optional exponent) at text[*at]; on success moves
-// *at past it and stores the value.
-bool ReadNumber(std::string_view text, size_t* at, double* value);
+// *at past it and stores the value (when value is not null: most checks
+// need only the form, which is much cheaper to tell).
+inline bool ReadNumber(std::string_view text, size_t* at, double* value);
+// Reads a number as ReadNumber does; *negative tells whether it is below 0.
+bool ReadSignedNumber(std::string_view text, size_t* at, bool* negative);
 // Moves *at past blanks (space, tab, carriage return, line feed).
-void SkipBlanks(std::string_view text, size_t* at);
+inline void SkipBlanks(std::string_view text, size_t* at)
+{
+    while (*at < text.size() && (text[*at] == ' ' || text[*at] == '\t' || text[*at] == '\r' || text[*at] == '\n')) {
+        ++*at;
+    }
+}
 
 // A number with blanks around it, within [minimum, maximum].
 const char* CheckNumber(std::string_view text, double minimum, double maximum);
@@ -45,7 +53,7 @@ const char* CheckName(std::string_view text);
 const char* CheckLanguageTag(std::string_view text);
 // Hexadecimal digits and blanks, as CaretStops holds.
 const char* CheckCaretStops(std::string_view text);
-// A non-empty URI without blanks inside.
+// A URI: any text but none (the lexical space of URIs is wide).
 const char* CheckUri(std::string_view text);
 // "URI" or "{ColorConvertedBitmap IMAGE PROFILE}".
 const char* CheckImageSource(std::string_view text);
@@ -54,5 +62,36 @@ const char* CheckImageSource(std::string_view text);
 // resource reference (it begins with no "{"). *reason is set when it
 // begins with "{" but is no well-formed reference.
 std::optional<std::string_view> ResourceReference(std::string_view text, const char** reason);
+
+// The value of the number ReadNumber found in text[start, end).
+bool NumberValue(std::string_view text, size_t start, size_t end, double* value);
+
+inline bool ReadNumber(std::string_view text, size_t* at, double* value)
+{
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t start = *at;
+    size_t i = start;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = i;
+    while (i < text.size() && digit(text[i])) ++i;
+    bool whole = i > digits;
+    if (i < text.size() && text[i] == '.') {
+        size_t fraction = ++i;
+        while (i < text.size() && digit(text[i])) ++i;
+        if (i == fraction) return false;  // "1." and "." are no numbers
+    } else if (!whole) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        size_t exponent = i;
+        while (i < text.size() && digit(text[i])) ++i;
+        if (i == exponent) return false;
+    }
+    if (value != nullptr && !NumberValue(text, start, i, value)) return false;
+    *at = i;
+    return true;
+}
 
 }  // namespace tav::host::page_schema

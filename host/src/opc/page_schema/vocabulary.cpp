@@ -217,8 +217,9 @@ constexpr uint8_t CountOf(const Element (&)[N])
 #define TAV_PROPERTIES(list) list, CountOf(list)
 #define TAV_NONE nullptr, 0
 
-// Indexed by Element.
-const ElementRule kRules[] = {
+}  // namespace
+
+const ElementRule kElementRules[] = {
     {"", Content::Nothing, ResourceKind::None, TAV_NONE, TAV_NONE, E::Unknown, A::Unknown, false},
     {"FixedPage", Content::Visuals, ResourceKind::None, TAV_ATTRIBUTES(kFixedPageAttributes),
      TAV_PROPERTIES(kFixedPageProperties), E::Unknown, A::Unknown, false},
@@ -292,7 +293,9 @@ const ElementRule kRules[] = {
     {"PathGeometry.Transform", Content::OneTransform, ResourceKind::None, TAV_NONE, TAV_NONE, E::PathGeometry,
      A::Transform, false},
 };
-static_assert(sizeof kRules / sizeof kRules[0] == static_cast<size_t>(E::Count));
+static_assert(sizeof kElementRules / sizeof kElementRules[0] == static_cast<size_t>(E::Count));
+
+namespace {
 
 #undef TAV_ATTRIBUTES
 #undef TAV_PROPERTIES
@@ -319,13 +322,44 @@ std::unordered_map<std::string_view, Id> IndexOf(const std::array<std::string_vi
 
 }  // namespace
 
-const ElementRule& RuleOf(Element element) { return kRules[static_cast<size_t>(element)]; }
+namespace {
+
+// Each element's attribute rules by attribute, and its required attributes.
+struct AttributeTables {
+    const AttributeRule* rules[static_cast<size_t>(E::Count)][static_cast<size_t>(A::Count)] = {};
+    AttributeSet required[static_cast<size_t>(E::Count)];
+
+    AttributeTables()
+    {
+        for (size_t e = 0; e < static_cast<size_t>(E::Count); ++e) {
+            const ElementRule& rule = kElementRules[e];
+            for (uint8_t i = 0; i < rule.attributeCount; ++i) {
+                size_t attribute = static_cast<size_t>(rule.attributes[i].attribute);
+                rules[e][attribute] = &rule.attributes[i];
+                if (rule.attributes[i].required) required[e].set(attribute);
+            }
+        }
+    }
+};
+
+// Made when the library loads, so that looking one up costs no guard.
+const AttributeTables kTables;
+
+const AttributeTables& Tables() { return kTables; }
+
+}  // namespace
+
+const AttributeRule* const* AttributeRulesOf(Element element) { return Tables().rules[static_cast<size_t>(element)]; }
+
+const AttributeSet& RequiredAttributes(Element element) { return Tables().required[static_cast<size_t>(element)]; }
 
 Element ElementNamed(std::string_view localName)
 {
     static const std::unordered_map<std::string_view, Element> index = [] {
         std::unordered_map<std::string_view, Element> made;
-        for (size_t i = 1; i < static_cast<size_t>(E::Count); ++i) made.emplace(kRules[i].name, static_cast<E>(i));
+        for (size_t i = 1; i < static_cast<size_t>(E::Count); ++i) {
+            made.emplace(kElementRules[i].name, static_cast<E>(i));
+        }
         return made;
     }();
     auto found = index.find(localName);

@@ -5,6 +5,7 @@
 // checks compare numbers, never strings.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string_view>
 
@@ -214,7 +215,16 @@ struct ElementRule {
     bool propertyRequired;      // property elements that must be given (GradientStops)
 };
 
-const ElementRule& RuleOf(Element element);
+using AttributeSet = std::bitset<static_cast<size_t>(Attribute::Count)>;
+
+// Indexed by Element.
+extern const ElementRule kElementRules[];
+inline const ElementRule& RuleOf(Element element) { return kElementRules[static_cast<size_t>(element)]; }
+// The rules of the element's attributes, indexed by Attribute; null for
+// an attribute the element does not take.
+const AttributeRule* const* AttributeRulesOf(Element element);
+// The attributes the element must have.
+const AttributeSet& RequiredAttributes(Element element);
 inline bool IsPropertyElement(Element element) { return element >= Element::FixedPageResources; }
 
 // The element of a local name in the XPS namespace; Unknown for none.
