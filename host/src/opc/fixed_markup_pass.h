@@ -1,22 +1,14 @@
 // One streamed pass over the markup of a FixedPage or a remote resource
 // dictionary, as the reader meets it: the whole markup is checked for
-// well-formedness, the root element's name and Width and Height are kept,
-// the parts the markup refers to (fonts, images, colour profiles,
-// dictionaries) are collected, and markup compatibility is applied as a
-// consumer that understands only the XPS vocabulary must apply it.
-//
-// Markup compatibility: an AlternateContent yields its first Choice whose
-// required namespaces are all understood, else its Fallback; elements and
-// attributes of ignorable namespaces are left out (an element named by
-// ProcessContent gives up only its own tag); a MustUnderstand namespace
-// that is not understood, content of a namespace that is neither
-// understood nor ignorable, and malformed compatibility markup are errors.
-// References inside content left out are not collected.
+// well-formedness and held within the reader's limits, the root element's
+// name and Width and Height are kept, the parts the markup refers to are
+// collected (opc/markup_references.h), and markup compatibility is applied
+// as a consumer that understands only the XPS vocabulary must apply it
+// (opc/markup_compatibility.h). References inside content left out are not
+// collected.
 //
 // Given an output string, the pass also writes the markup as that consumer
-// sees it, in UTF-8, with every element in the XPS namespace and no
-// compatibility markup left, so that markup rewritten from it stays valid
-// without the original's namespace declarations.
+// sees it (opc/compatible_markup_writer.h).
 #pragma once
 
 #include <memory>
@@ -25,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "opc/markup_references.h"
 #include "package/byte_reader.h"
 
 namespace tav::host {
@@ -32,11 +25,6 @@ namespace tav::host {
 namespace page_schema {
 class MarkupChecker;
 }
-
-struct MarkupReference {
-    std::string uri;        // as written in the markup
-    std::string attribute;  // FontUri, ImageSource, Source or the attribute with a ContextColor
-};
 
 struct FixedMarkupSummary {
     std::string rootName;  // local name of the root element
@@ -63,7 +51,7 @@ public:
     void Finish();
     // Feeds the last bytes and finishes in one step.
     void FeedLast(const char* bytes, size_t count);
-    const FixedMarkupSummary& Summary() const;
+    FixedMarkupSummary Summary() const;
 
 private:
     void Push(const char* bytes, size_t count, bool terminate);
@@ -78,10 +66,5 @@ FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partNa
 // The same over markup held in memory.
 FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
                                    const std::string& expectedRoot, page_schema::MarkupChecker* schema = nullptr);
-
-// The markup of a FixedPage as a consumer of the XPS vocabulary sees it
-// (see above), produced each time it is read.
-std::shared_ptr<const PartContent> CompatibleMarkupContent(std::shared_ptr<const PartContent> original,
-                                                           std::string partName);
 
 }  // namespace tav::host

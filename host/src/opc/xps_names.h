@@ -13,6 +13,9 @@ constexpr std::string_view kXpsNamespace = "http://schemas.microsoft.com/xps/200
 constexpr std::string_view kOpenXpsNamespace = "http://schemas.openxps.org/oxps/v1.0";
 constexpr std::string_view kContentTypesNamespace = "http://schemas.openxmlformats.org/package/2006/content-types";
 constexpr std::string_view kRelationshipsNamespace = "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr std::string_view kResourceKeyNamespace = "http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key";
+constexpr std::string_view kCompatibilityNamespace = "http://schemas.openxmlformats.org/markup-compatibility/2006";
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
 // Relationship types (2005/06 spelling; OpenXPS ones are translated on reading).
 constexpr std::string_view kFixedRepresentation = "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation";

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 
+#include "opc/compatible_markup_content.h"
 #include "opc/core_properties.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"

@@ -7,12 +7,11 @@
 #include "opc/page_schema/geometry_syntax.h"
 #include "opc/page_schema/glyph_rules.h"
 #include "opc/page_schema/value_syntax.h"
+#include "opc/xps_names.h"
 
 namespace tav::host::page_schema {
 namespace {
 
-constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
-constexpr std::string_view kKeyNamespace = "http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key";
 constexpr size_t kShownValue = 40;
 
 size_t Bit(Attribute attribute) { return static_cast<size_t>(attribute); }
@@ -302,25 +301,27 @@ struct MarkupChecker::State {
         return nullptr;
     }
 
-    Attribute AttributeOf(const AttributeView& view, const Frame& frame, const std::string** failure)
+    Attribute AttributeOf(const SaxAttributes& attributes, int i, const Frame& frame, const std::string** failure)
     {
         *failure = nullptr;
-        if (view.namespaceUri.empty()) {
-            Attribute attribute = attributeNames.Find(view.localName, AttributeNamed);
+        std::string_view local = attributes.Local(i);
+        if (!attributes.HasNamespace(i)) {
+            Attribute attribute = attributeNames.Find(local, AttributeNamed);
             if (attribute == Attribute::Unknown) {
-                *failure = Fail(Named(frame) + ": the attribute " + std::string(view.localName) +
-                                " is not part of the vocabulary");
+                *failure =
+                    Fail(Named(frame) + ": the attribute " + std::string(local) + " is not part of the vocabulary");
             }
             return attribute;
         }
-        if (view.namespaceUri == kXmlNamespace) {
-            if (view.localName == "lang") return Attribute::XmlLang;
-            *failure = Fail(Named(frame) + ": the attribute xml:" + std::string(view.localName) + " is not allowed");
+        std::string_view uri = attributes.Namespace(i);
+        if (uri == xps::kXmlNamespace) {
+            if (local == "lang") return Attribute::XmlLang;
+            *failure = Fail(Named(frame) + ": the attribute xml:" + std::string(local) + " is not allowed");
             return Attribute::Unknown;
         }
-        if (view.namespaceUri == kKeyNamespace) {
-            if (view.localName == "Key") return Attribute::Key;
-            *failure = Fail(Named(frame) + ": the attribute x:" + std::string(view.localName) + " is not allowed");
+        if (uri == xps::kResourceKeyNamespace) {
+            if (local == "Key") return Attribute::Key;
+            *failure = Fail(Named(frame) + ": the attribute x:" + std::string(local) + " is not allowed");
             return Attribute::Unknown;
         }
         return Attribute::Unknown;  // markup compatibility and ignorable namespaces: not this vocabulary's
@@ -342,7 +343,7 @@ struct MarkupChecker::State {
         return nullptr;
     }
 
-    const std::string* StartElement(std::string_view localName, const AttributeView* attributes, size_t count)
+    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes)
     {
         Element element = elementNames.Find(localName, ElementNamed);
         if (element == Element::Unknown) {
@@ -358,9 +359,9 @@ struct MarkupChecker::State {
         std::string_view key;
         GlyphsAttributes glyphs;
         std::string_view fontUri;
-        for (size_t i = 0; i < count; ++i) {
+        for (int i = 0; i < attributes.Count(); ++i) {
             const std::string* failure;
-            Attribute attribute = AttributeOf(attributes[i], frame, &failure);
+            Attribute attribute = AttributeOf(attributes, i, frame, &failure);
             if (failure != nullptr) return failure;
             if (attribute == Attribute::Unknown) continue;
             const AttributeRule* attributeRule = rules[static_cast<size_t>(attribute)];
@@ -369,7 +370,7 @@ struct MarkupChecker::State {
                             std::string(AttributeName(attribute)));
             }
             frame.given.set(Bit(attribute));
-            std::string_view value = attributes[i].value;
+            std::string_view value = attributes.Value(i);
             if (const std::string* fault = CheckValue(frame, *attributeRule, value)) return fault;
             switch (attribute) {
             case Attribute::Key: key = value; break;
@@ -408,9 +409,9 @@ struct MarkupChecker::State {
         }
         if (element == Element::ResourceDictionary) {
             std::string source;
-            for (size_t i = 0; i < count && frame.remoteDictionary; ++i) {
-                if (attributes[i].namespaceUri.empty() && attributes[i].localName == "Source") {
-                    source = std::string(attributes[i].value);
+            for (int i = 0; i < attributes.Count() && frame.remoteDictionary; ++i) {
+                if (!attributes.HasNamespace(i) && attributes.Local(i) == "Source") {
+                    source = std::string(attributes.Value(i));
                 }
             }
             if (frame.remoteDictionary && root == MarkupRoot::RemoteDictionary) {
@@ -490,11 +491,10 @@ MarkupChecker::MarkupChecker(MarkupRoot root, bool lenient) : state_(std::make_u
 
 MarkupChecker::~MarkupChecker() = default;
 
-const std::string* MarkupChecker::StartElement(std::string_view localName, const AttributeView* attributes,
-                                               size_t count)
+const std::string* MarkupChecker::StartElement(std::string_view localName, const SaxAttributes& attributes)
 {
     if (state_->excused) return nullptr;
-    return state_->StartElement(localName, attributes, count);
+    return state_->StartElement(localName, attributes);
 }
 
 const std::string* MarkupChecker::EndElement()

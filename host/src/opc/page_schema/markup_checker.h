@@ -26,14 +26,9 @@
 #include <vector>
 
 #include "opc/page_schema/vocabulary.h"
+#include "opc/sax_attributes.h"
 
 namespace tav::host::page_schema {
-
-struct AttributeView {
-    std::string_view localName;
-    std::string_view namespaceUri;  // empty for none
-    std::string_view value;
-};
 
 // A font and the largest glyph index the markup's Indices use of it.
 struct GlyphFontUse {
@@ -68,7 +63,7 @@ public:
 
     // An element in the XPS namespace; attributes of every namespace, those
     // of namespaces other than none, xml: and x: are passed over.
-    const std::string* StartElement(std::string_view localName, const AttributeView* attributes, size_t count);
+    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes);
     const std::string* EndElement();
     const std::string* Text(std::string_view text);
 
