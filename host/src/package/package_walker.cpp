@@ -355,6 +355,8 @@ PackageWalker::MarkupFindings PackageWalker::ReadPageMarkup(PartData& page) cons
     // Filters see the page as a consumer of the XPS vocabulary does, with
     // the alternative content chosen and ignorable content left out.
     if (summary.usesCompatibility) page.ReplaceContent(CompatibleMarkupContent(page.Content(), page.Name()));
+    // A page already excused is not checked further: one warning a page.
+    if (checker.Excused()) return {std::move(summary.references), {}, {}, {}};
     return {std::move(summary.references), checker.GlyphFonts(), checker.DeferredReferences(), {}};
 }
 
