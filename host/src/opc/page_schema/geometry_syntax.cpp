@@ -72,6 +72,9 @@ public:
 private:
     GeometrySyntaxError Error(const char* reason) { return failure_ = GeometrySyntaxError{at_, reason}; }
 
+    static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    static bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
     // After a group of parameters: whether another group follows (the
     // command repeated without its letter), blanks skipped.
     bool GroupFollows()
@@ -79,21 +82,52 @@ private:
         SkipBlanks(text_, &at_);
         if (at_ == text_.size()) return false;
         char c = text_[at_];
-        return (c >= '0' && c <= '9') || c == ',' || c == '-' || c == '+' || c == '.';
+        return IsDigit(c) || c == ',' || c == '-' || c == '+' || c == '.';
     }
 
-    // One number; first says it is the first of its command, which no
-    // comma may precede.
+    // One number, read in place (this is most of a page's markup); first
+    // says it is the first of its command, which no comma may precede.
+    // negative, when asked for, tells a number below 0.
     bool Number(bool first, bool* negative = nullptr)
     {
-        SkipBlanks(text_, &at_);
-        if (!first && at_ < text_.size() && text_[at_] == ',') {
-            ++at_;
-            SkipBlanks(text_, &at_);
+        const char* begin = text_.data();
+        const char* end = begin + text_.size();
+        const char* p = begin + at_;
+        while (p < end && IsBlank(*p)) ++p;
+        if (!first && p < end && *p == ',') {
+            ++p;
+            while (p < end && IsBlank(*p)) ++p;
         }
-        bool read = negative != nullptr ? ReadSignedNumber(text_, &at_, negative) : ReadNumber(text_, &at_, nullptr);
-        if (!read) Error("a number is missing or malformed");
-        return read;
+        const char* start = p;
+        if (p < end && (*p == '+' || *p == '-')) ++p;
+        const char* digits = p;
+        bool nonZero = false;
+        for (; p < end && IsDigit(*p); ++p) nonZero |= *p != '0';
+        bool whole = p > digits;
+        if (p < end && *p == '.') {
+            const char* fraction = ++p;
+            for (; p < end && IsDigit(*p); ++p) nonZero |= *p != '0';
+            if (p == fraction) return Malformed(start);  // "1." is no number
+        } else if (!whole) {
+            return Malformed(start);
+        }
+        if (p < end && (*p == 'e' || *p == 'E')) {
+            ++p;
+            if (p < end && (*p == '+' || *p == '-')) ++p;
+            const char* exponent = p;
+            while (p < end && IsDigit(*p)) ++p;
+            if (p == exponent) return Malformed(start);
+        }
+        if (negative != nullptr) *negative = *start == '-' && nonZero;
+        at_ = static_cast<size_t>(p - begin);
+        return true;
+    }
+
+    bool Malformed(const char* at)
+    {
+        at_ = static_cast<size_t>(at - text_.data());
+        Error("a number is missing or malformed");
+        return false;
     }
 
     // Groups of count numbers, at least one group.

@@ -208,7 +208,6 @@ struct MarkupChecker::State {
     const std::string* CheckValue(const Frame& frame, const AttributeRule& rule, std::string_view value)
     {
         const char* reason = nullptr;
-        std::string detail;
         ResourceKind referenceKind = KindOfReference(rule.type);
         if (referenceKind != ResourceKind::None && !value.empty() && value[0] == '{') {
             std::optional<std::string_view> key = ResourceReference(value, &reason);
@@ -259,21 +258,19 @@ struct MarkupChecker::State {
             default: {
                 size_t count = 0;
                 const std::string_view* allowed = EnumerationValues(rule.type, &count);
-                reason = "is none of the values allowed";
                 for (size_t i = 0; i < count; ++i) {
-                    if (allowed[i] == value) reason = nullptr;
+                    if (allowed[i] == value) return nullptr;
                 }
-                if (reason != nullptr) {
-                    detail = " (";
-                    for (size_t i = 0; i < count; ++i) detail += (i == 0 ? "" : ", ") + std::string(allowed[i]);
-                    detail += ")";
-                }
+                std::string listed;
+                for (size_t i = 0; i < count; ++i) listed += (i == 0 ? "" : ", ") + std::string(allowed[i]);
+                return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) + " \"" +
+                            Shown(value) + "\" is none of the values allowed (" + listed + ")");
             }
             }
         }
         if (reason == nullptr) return nullptr;
         return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) + " \"" +
-                    Shown(value) + "\" " + reason + detail);
+                    Shown(value) + "\" " + reason);
     }
 
     const std::string* ResolveReference(const Frame& frame, Attribute attribute, std::string_view key,
@@ -459,10 +456,13 @@ struct MarkupChecker::State {
             return Fail(std::string(rule.name) + " holds fewer than two GradientStop elements");
         }
         if (rule.content == Content::Segments && frame.children == 0) return Fail("a PathFigure holds no segment");
-        for (uint8_t i = 0; i < rule.propertyCount; ++i) {
-            const ElementRule& property = RuleOf(rule.properties[i]);
-            if (property.propertyRequired && frame.lastProperty < i) {
-                return Fail(std::string(rule.name) + " lacks its " + std::string(property.name));
+        // Only a gradient's stops must be given as a property element.
+        if (frame.element == Element::LinearGradientBrush || frame.element == Element::RadialGradientBrush) {
+            for (uint8_t i = 0; i < rule.propertyCount; ++i) {
+                const ElementRule& property = RuleOf(rule.properties[i]);
+                if (property.propertyRequired && frame.lastProperty < i) {
+                    return Fail(std::string(rule.name) + " lacks its " + std::string(property.name));
+                }
             }
         }
         if (frame.element == Element::VisualBrush && !frame.given.test(Bit(Attribute::Visual))) {
