@@ -101,16 +101,16 @@ private:
         const char* start = p;
         if (p < end && (*p == '+' || *p == '-')) ++p;
         const char* digits = p;
-        bool nonZero = false;
-        for (; p < end && IsDigit(*p); ++p) nonZero |= *p != '0';
+        while (p < end && IsDigit(*p)) ++p;
         bool whole = p > digits;
         if (p < end && *p == '.') {
             const char* fraction = ++p;
-            for (; p < end && IsDigit(*p); ++p) nonZero |= *p != '0';
+            while (p < end && IsDigit(*p)) ++p;
             if (p == fraction) return Malformed(start);  // "1." is no number
         } else if (!whole) {
             return Malformed(start);
         }
+        const char* mantissaEnd = p;
         if (p < end && (*p == 'e' || *p == 'E')) {
             ++p;
             if (p < end && (*p == '+' || *p == '-')) ++p;
@@ -118,7 +118,12 @@ private:
             while (p < end && IsDigit(*p)) ++p;
             if (p == exponent) return Malformed(start);
         }
-        if (negative != nullptr) *negative = *start == '-' && nonZero;
+        if (negative != nullptr) {
+            // Below 0: a minus sign before a digit other than 0 ("-0" is 0).
+            *negative = false;
+            for (const char* q = start; *start == '-' && q < mantissaEnd; ++q)
+                *negative = *negative || (*q >= '1' && *q <= '9');
+        }
         at_ = static_cast<size_t>(p - begin);
         return true;
     }

@@ -1,5 +1,6 @@
 #include "opc/page_schema/value_syntax.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -9,7 +10,14 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+// The hexadecimal digits, by character.
+constexpr auto kHexDigits = [] {
+    std::array<bool, 256> table{};
+    for (char c : std::string_view("0123456789abcdefABCDEF")) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
+bool IsHexDigit(char c) { return kHexDigits[static_cast<unsigned char>(c)]; }
 
 // Reads a comma, with blanks around it.
 bool ReadComma(std::string_view text, size_t* at)
