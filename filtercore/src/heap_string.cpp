@@ -292,26 +292,30 @@ HeapString<CharT> HeapString<CharT>::NextToken(const CharT* separator, ptrdiff_t
 template <class CharT>
 void HeapString<CharT>::FromWide(const WCHAR* text) requires std::is_same_v<CharT, char>
 {
-    size_t length = WideLength(text);
-    if (length == 0) {
-        Reserve(0);
-        text_[0] = 0;
-        return;
+    // Clang 14 instantiates this member for HeapString<WCHAR> as well,
+    // constraint or not; only the char string has a body.
+    if constexpr (std::is_same_v<CharT, char>) {
+        size_t length = WideLength(text);
+        if (length == 0) {
+            Reserve(0);
+            text_[0] = 0;
+            return;
+        }
+        if (length > static_cast<size_t>(std::numeric_limits<int>::max())) Raise(E_FAIL);
+        int wideCount = static_cast<int>(length);
+        // The ANSI code page is UTF-8 here: a character may take several bytes,
+        // so the buffer is sized by the converted length rather than by the
+        // character count.
+        int needed = WideCharToMultiByte(CP_ACP, 0, text, wideCount, nullptr, 0, nullptr, nullptr);
+        if (needed <= 0) Raise(E_FAIL);
+        Reserve(static_cast<size_t>(needed));
+        int converted = WideCharToMultiByte(CP_ACP, 0, text, wideCount, text_, needed, nullptr, nullptr);
+        if (converted != needed) {
+            text_[0] = 0;
+            Raise(E_FAIL);
+        }
+        text_[converted] = 0;
     }
-    if (length > static_cast<size_t>(std::numeric_limits<int>::max())) Raise(E_FAIL);
-    int wideCount = static_cast<int>(length);
-    // The ANSI code page is UTF-8 here: a character may take several bytes,
-    // so the buffer is sized by the converted length rather than by the
-    // character count.
-    int needed = WideCharToMultiByte(CP_ACP, 0, text, wideCount, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) Raise(E_FAIL);
-    Reserve(static_cast<size_t>(needed));
-    int converted = WideCharToMultiByte(CP_ACP, 0, text, wideCount, text_, needed, nullptr, nullptr);
-    if (converted != needed) {
-        text_[0] = 0;
-        Raise(E_FAIL);
-    }
-    text_[converted] = 0;
 }
 
 template class HeapString<WCHAR>;
