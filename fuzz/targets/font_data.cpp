@@ -1,8 +1,10 @@
 // Font data readers on one font file or collection: the preparation
 // filter's reader (table directory, collection faces, full names, line
-// metrics, the format 12 character map) and the rendering converter's font
-// cache (obfuscated parts, faces of collections, FreeType), which measures
-// a few glyphs and makes the face cairo draws with. A face copied out of a
+// metrics, the format 12 character map), the package reader's glyph count
+// (plain and obfuscated parts, faces of collections) and the rendering
+// converter's font cache (obfuscated parts, faces of collections,
+// FreeType), which measures a few glyphs and makes the face cairo draws
+// with. A face copied out of a
 // collection must read as a font of its own.
 #include <cstdlib>
 #include <cstring>
@@ -10,10 +12,37 @@
 #include "font_cache.h"
 #include "font_data.h"
 #include "fuzz_support.h"
+#include "package/font_glyph_count.h"
 
 namespace {
 
 constexpr char16_t kFaceName[] = u"Fuzz Sans";
+constexpr char kObfuscatedPart[] = "/Resources/Fonts/0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0.odttf";
+
+class FontPartBytes final : public tav::host::PartContent {
+public:
+    FontPartBytes(const uint8_t* data, size_t size) : bytes_(reinterpret_cast<const char*>(data), size) {}
+    std::unique_ptr<tav::host::ByteReader> Open() const override
+    {
+        return tav::host::ReadKeptBytes(shared_from_this(), bytes_);
+    }
+    std::optional<uint64_t> KnownSize() const override { return bytes_.size(); }
+
+private:
+    std::string bytes_;
+};
+
+void CountGlyphs(const uint8_t* data, size_t size)
+{
+    auto font = std::make_shared<FontPartBytes>(data, size);
+    for (const std::optional<tav::host::FontKey>& key :
+         {std::optional<tav::host::FontKey>(), tav::host::FontObfuscationKey(kObfuscatedPart)}) {
+        for (uint32_t face : {0u, 1u}) {
+            std::string fault;
+            tav::host::FontGlyphCount(*font, key, face, &fault);
+        }
+    }
+}
 
 void ReadWithFontData(FontBytesView font)
 {
@@ -59,8 +88,7 @@ void ReadWithFontCache(const uint8_t* data, size_t size)
     Served served{data, size};
     tav::render::FontSource source{ServeFont, &served};
     tav::render::FontCache cache;
-    for (const char* part :
-         {"/Resources/Fonts/face.ttf", "/Resources/Fonts/0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0.odttf"}) {
+    for (const char* part : {"/Resources/Fonts/face.ttf", kObfuscatedPart}) {
         for (uint32_t index : {0u, 1u}) {
             std::string error;
             const tav::render::FontMetrics* font = cache.Font({part, index}, source, &error);
@@ -81,6 +109,7 @@ void ReadWithFontCache(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ReadWithFontData(FontBytesView(data, size));
+    CountGlyphs(data, size);
     ReadWithFontCache(data, size);
     return 0;
 }
