@@ -33,8 +33,12 @@ bool BlockHasReplacement(const char16_t* text)
 {
     Units units;
     std::memcpy(&units, text, sizeof units);
-    Units found = (units == u'&') | (units == u'<') | (units == u'>') | (units == u'"') | (units == u'\'');
-    if constexpr (attributeValue) found |= (units == u'\t') | (units == u'\n') | (units == u'\r');
+    // The characters as the vector's own unit type: clang 14 fails on a
+    // char16_t compared with a vector of uint16_t.
+    Units found = (units == uint16_t{u'&'}) | (units == uint16_t{u'<'}) | (units == uint16_t{u'>'}) |
+                  (units == uint16_t{u'"'}) | (units == uint16_t{u'\''});
+    if constexpr (attributeValue)
+        found |= (units == uint16_t{u'\t'}) | (units == uint16_t{u'\n'}) | (units == uint16_t{u'\r'});
     uint64_t halves[2];
     std::memcpy(halves, &found, sizeof halves);
     return (halves[0] | halves[1]) != 0;
