@@ -318,6 +318,26 @@ TEST(MarkupCheckerTest, LenientChecksKeepTheFirstFaultAndCheckNoFurther)
     EXPECT_EQ(*checker.Excused(), "Path: the attribute Fill \"red\" is not a colour (line 2)");
 }
 
+TEST(MarkupCheckerTest, TextRefusedWhileTheMarkupIsWrittenOutEndsThePassWithTheReason)
+{
+    // The refusal stops libxml2, which frees the text it was handing over:
+    // the pass must not write that text after the refusal (found by the
+    // page_markup_pass fuzzer; ASan reports the read of freed memory).
+    std::string page =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"9\" Height=\"9\" "
+        "xml:lang=\"en\"><Path Data=\"M 0,0 L 1,1\"/>stray text</FixedPage>";
+    MarkupChecker checker(MarkupRoot::FixedPage, false);
+    std::string written;
+    FixedMarkupPass pass("/p.fpage", "FixedPage", &written, &checker);
+    try {
+        pass.FeedLast(page.data(), page.size());
+        ADD_FAILURE() << "text inside a FixedPage was accepted";
+    } catch (const PackageError& error) {
+        EXPECT_EQ(error.Reason(), "FixedPage holds text, which the vocabulary does not allow (line 1)");
+    }
+    EXPECT_EQ(written.find("stray"), std::string::npos) << written;
+}
+
 // A TrueType table directory with the tables given (tag, offset), and a
 // maxp table at maxpOffset holding glyphs.
 std::string FontBytes(uint16_t glyphs, bool collection)

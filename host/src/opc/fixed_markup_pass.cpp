@@ -125,8 +125,13 @@ struct FixedMarkupPass::State {
         std::string_view view(text, length);
         Treatment treatment = compatibility.Text(view);
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
-        if (treatment == Treatment::Written && schema != nullptr) SchemaFault(schema->Text(view));
-        if (treatment == Treatment::Written && writer) writer->Text(view);
+        if (treatment != Treatment::Written) return;
+        if (schema != nullptr) {
+            SchemaFault(schema->Text(view));
+            // A refusal stopped the parser, which freed the text.
+            if (!failure.empty()) return;
+        }
+        if (writer) writer->Text(view);
     }
 
     static void OnStartElement(void* context, const xmlChar* local, const xmlChar*, const xmlChar* uri,
