@@ -1,6 +1,7 @@
 #include "layout_filter.h"
 
 #include "emit_pass.h"
+#include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
 #include "page_passes.h"
 #include "settings_pass.h"
@@ -135,6 +136,21 @@ HRESULT LayoutFilter::ApplyPageSettings(const PageExamination& examination)
     return pass.Run(state, SettingsPass::Mode::Apply);
 }
 
+// Only pages that go on a sheet or onto tiles are placed by their size;
+// their markup is read here as far as the FixedPage start tag. A page whose
+// markup cannot be read is placed as its ticket says: writing it reports
+// the fault.
+void LayoutFilter::TakePageSize(IFixedPage* page)
+{
+    FixedPageFrame frame;
+    bool imposed = state.nup.IsActive() || state.poster.IsActive();
+    if (imposed && FAILED(ReadFixedPageFrame(page, &frame))) frame = FixedPageFrame{};
+    PaperAsLaid paper = PaperAsPageLies(OrientationOf(state.page.geometry), state.page.area, frame.width, frame.height);
+    state.page.geometry.orientation = static_cast<INT>(paper.orientation);
+    state.page.area = paper.area;
+    state.placed = OwnPageOn(paper, frame.width, frame.height);
+}
+
 HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
 {
     if (page == nullptr) return E_POINTER;
@@ -157,6 +173,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
             examination = &pageExaminations.Keep(ticketManager, std::move(examined));
         }
         hr = ApplyPageSettings(*examination);
+        if (SUCCEEDED(hr)) TakePageSize(page);
         SheetPlanPass plan(context);
         if (SUCCEEDED(hr)) hr = plan.Plan();
         TransformPass transform(state);

@@ -44,6 +44,9 @@ private:
     HRESULT ExaminePageTicket(IXMLDOMDocument2* ticket, PageExamination* examination);
     // The settings pass at Page level, from the examination.
     HRESULT ApplyPageSettings(const PageExamination& examination);
+    // The page as it lies on its paper and as it is placed, by its own size
+    // where it goes on a sheet or onto tiles.
+    void TakePageSize(IFixedPage* page);
     // Stores the ticket as a new "LO" part and attaches it.
     template <class Part>
     HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket);

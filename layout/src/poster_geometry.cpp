@@ -1,5 +1,9 @@
 #include "poster_geometry.h"
 
+#include <algorithm>
+
+#include "filtercore/page_on_paper.h"
+
 INT PosterGridSize(INT sheetsPerPage)
 {
     switch (sheetsPerPage) {
@@ -36,5 +40,39 @@ PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area)
     tile.clip.top = area.y + row * tileHeight;
     tile.clip.right = tile.clip.left + tileWidth;
     tile.clip.bottom = tile.clip.top + tileHeight;
+    return tile;
+}
+
+PosterTile PosterTileOn(INT gridSize, INT index, const PrintableRect& pageArea, const PrintableRect& sheetArea)
+{
+    bool sameArea = IsSameSize(pageArea.x, pageArea.y, sheetArea.x, sheetArea.y) &&
+                    IsSameSize(pageArea.width, pageArea.height, sheetArea.width, sheetArea.height);
+    bool sized = pageArea.width > 0 && pageArea.height > 0 && sheetArea.width > 0 && sheetArea.height > 0;
+    if (sameArea || !sized) return PosterTileAt(gridSize, index, pageArea);
+    INT n = gridSize < 1 ? 1 : gridSize;
+    INT column = 0, row = 0;
+    if (index >= 0 && index < n * n) {
+        column = index % n;
+        row = index / n;
+    }
+    float count = static_cast<float>(n);
+    float scale = count * std::min(sheetArea.width / pageArea.width, sheetArea.height / pageArea.height);
+    // The spare room of the grid of sheets, split on either side.
+    float spareX = (count * sheetArea.width - scale * pageArea.width) / 2;
+    float spareY = (count * sheetArea.height - scale * pageArea.height) / 2;
+    // x' = sheet.x + scale (x - page.x) + spareX - column * sheet.width, and
+    // the same down.
+    PosterTile tile;
+    tile.matrix.Scale(scale, scale, Gdiplus::MatrixOrderAppend);
+    tile.matrix.Translate(pageArea.x - scale * pageArea.x, pageArea.y - scale * pageArea.y, Gdiplus::MatrixOrderAppend);
+    tile.matrix.Translate(sheetArea.x - pageArea.x + spareX - column * sheetArea.width,
+                          sheetArea.y - pageArea.y + spareY - row * sheetArea.height, Gdiplus::MatrixOrderAppend);
+    // The sheet's printable area in page coordinates, within the page's.
+    float left = pageArea.x + (column * sheetArea.width - spareX) / scale;
+    float top = pageArea.y + (row * sheetArea.height - spareY) / scale;
+    tile.clip.left = std::max(left, pageArea.x);
+    tile.clip.top = std::max(top, pageArea.y);
+    tile.clip.right = std::max(tile.clip.left, std::min(left + sheetArea.width / scale, pageArea.x + pageArea.width));
+    tile.clip.bottom = std::max(tile.clip.top, std::min(top + sheetArea.height / scale, pageArea.y + pageArea.height));
     return tile;
 }
