@@ -1,6 +1,7 @@
 #include "layout_filter.h"
 
 #include "emit_pass.h"
+#include "filtercore/job_warning.h"
 #include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
 #include "page_passes.h"
@@ -46,7 +47,10 @@ HRESULT LayoutFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
         IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
         if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Job, &ticket);
         bool changed = false;
-        if (SUCCEEDED(hr)) hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed);
+        std::vector<std::u16string> warnings;
+        if (SUCCEEDED(hr))
+            hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
         if (SUCCEEDED(hr) && changed) hr = AttachTicket(sequence, ticket);
         SequencePass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
@@ -70,7 +74,9 @@ HRESULT LayoutFilter::OnFixedDocument(IFixedDocument* document)
             if (FAILED(hr)) return hr;
         }
         bool changed = false;
-        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed);
+        std::vector<std::u16string> warnings;
+        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
         if (SUCCEEDED(hr) && changed) hr = AttachTicket(document, ticket);
         DocumentPass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);

@@ -65,6 +65,14 @@ CellGrid GridFor(INT pagesPerSheet, bool booklet, PageOrientation pageOrientatio
     }
 }
 
+INT PagesPerSheetWithGrid(INT pagesPerSheet)
+{
+    for (INT withGrid : {2, 4, 6, 9, 16, 25}) {
+        if (pagesPerSheet <= withGrid) return withGrid;
+    }
+    return 25;
+}
+
 std::vector<CellPosition> CellOrder(CellGrid grid, PresentationDirection direction)
 {
     std::vector<CellPosition> order(static_cast<size_t>(grid.columns) * static_cast<size_t>(grid.rows));

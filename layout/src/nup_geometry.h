@@ -59,6 +59,11 @@ struct CellGrid {
 // 25; a single cell for any other count.
 CellGrid GridFor(INT pagesPerSheet, bool booklet, PageOrientation pageOrientation);
 
+// The pages per sheet a count of more than one is laid out as: the count
+// itself when it has a grid, else the next larger count that has one (3 as
+// 4, 7 as 9, ...), and 25 for more than 25.
+INT PagesPerSheetWithGrid(INT pagesPerSheet);
+
 struct CellPosition {
     INT column = 0;
     INT row = 0;
