@@ -1,8 +1,27 @@
 #include "poster_geometry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "filtercore/page_on_paper.h"
+
+namespace {
+
+// The column and row of tile `index` of an n x n grid, counted along the
+// rows; the first tile for an index outside the grid.
+std::pair<INT, INT> TilePosition(INT n, INT index)
+{
+    if (index < 0 || index >= n * n) return {0, 0};
+    return {index % n, index / n};
+}
+
+// Origins and extents each within a millimetre.
+bool SameArea(const PrintableRect& a, const PrintableRect& b)
+{
+    return IsSameSize(a.x, a.y, b.x, b.y) && IsSameSize(a.width, a.height, b.width, b.height);
+}
+
+}  // namespace
 
 INT PosterGridSize(INT sheetsPerPage)
 {
@@ -24,11 +43,7 @@ INT PosterTileCount(INT sheetsPerPage)
 PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area)
 {
     INT n = gridSize < 1 ? 1 : gridSize;
-    INT column = 0, row = 0;
-    if (index >= 0 && index < n * n) {
-        column = index % n;
-        row = index / n;
-    }
+    auto [column, row] = TilePosition(n, index);
     float scale = static_cast<float>(n);
     PosterTile tile;
     // x' = n (x - ox) + ox - column * ew, and the same down.
@@ -45,16 +60,10 @@ PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area)
 
 PosterTile PosterTileOn(INT gridSize, INT index, const PrintableRect& pageArea, const PrintableRect& sheetArea)
 {
-    bool sameArea = IsSameSize(pageArea.x, pageArea.y, sheetArea.x, sheetArea.y) &&
-                    IsSameSize(pageArea.width, pageArea.height, sheetArea.width, sheetArea.height);
     bool sized = pageArea.width > 0 && pageArea.height > 0 && sheetArea.width > 0 && sheetArea.height > 0;
-    if (sameArea || !sized) return PosterTileAt(gridSize, index, pageArea);
+    if (!sized || SameArea(pageArea, sheetArea)) return PosterTileAt(gridSize, index, pageArea);
     INT n = gridSize < 1 ? 1 : gridSize;
-    INT column = 0, row = 0;
-    if (index >= 0 && index < n * n) {
-        column = index % n;
-        row = index / n;
-    }
+    auto [column, row] = TilePosition(n, index);
     float count = static_cast<float>(n);
     float scale = count * std::min(sheetArea.width / pageArea.width, sheetArea.height / pageArea.height);
     // The spare room of the grid of sheets, split on either side.
