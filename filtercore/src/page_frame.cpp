@@ -80,7 +80,10 @@ HRESULT ReadFixedPageFrame(IFixedPage* page, FixedPageFrame* frame)
     if (page == nullptr || frame == nullptr) return E_POINTER;
     auto reader = ComPtr<FrameReader>::Adopt(new (std::nothrow) FrameReader);
     if (!reader) return E_OUTOFMEMORY;
-    HRESULT hr = ParsePageMarkup(page, reader.Get());
+    // The start tag is seldom far into the page: what the part inflates for
+    // it is read in small blocks.
+    constexpr ULONG kHeadBlock = 4096;
+    HRESULT hr = ParsePageMarkup(page, reader.Get(), kHeadBlock);
     if (!reader->rootRead) return FAILED(hr) ? hr : E_FAIL;
     if (hr != FrameReader::kStop && FAILED(hr)) return hr;
     if (!reader->fixedPage) return E_FAIL;
