@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 #include "tavzip/archive_limits.h"
 
 namespace tav::host {
