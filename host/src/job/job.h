@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "zip/zip_archive.h"
+#include "tavzip/zip_reader.h"
 
 namespace tav::host {
 
@@ -36,7 +36,7 @@ struct JobRequest {
     std::optional<uint32_t> jobId;
     std::string user;   // the job owner, for the identification print and the spooler's job record
     std::string title;  // the document name of the spooler's job record
-    ZipLimits limits;
+    zip::ZipLimits limits;
     // Called once before the chain runs with the number of pages that
     // enter it, when the package's documents say it.
     std::function<void(uint64_t pages)> onPageCount;
