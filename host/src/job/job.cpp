@@ -15,9 +15,7 @@
 #include "job/device_file.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
-#include "job/job_media.h"
-#include "job/job_settings.h"
-#include "job/job_tickets.h"
+#include "job/job_ticket.h"
 #include "job/option_readers.h"
 #include "job/page_count.h"
 #include "job/page_selection.h"
@@ -26,6 +24,7 @@
 #include "job/spooler_job.h"
 #include "job/standard_input.h"
 #include "job/stream_output.h"
+#include "job/ticket_provider.h"
 #include "job/trace_file.h"
 #include "opc/package_error.h"
 #include "opc/part_name.h"
@@ -62,24 +61,21 @@ std::string ReadSmallFile(const std::string& path, const char* what)
     return bytes;
 }
 
-std::string ReadPart(Package& package, const std::string& name)
-{
-    std::unique_ptr<ByteReader> reader = package.Content(name)->Open();
-    std::string bytes;
-    char block[65536];
-    while (size_t got = reader->Read(block, sizeof block)) {
-        bytes.append(block, got);
-        if (bytes.size() > kMaxTicketSize) throw PackageError(name, "the print ticket is too large");
-    }
-    return bytes;
-}
-
-// The part of the package's own job ticket: the sequence's print ticket
-// relationship names it.
-std::optional<std::string> PackageJobTicketName(Package& package)
+// The package's own job ticket: the sequence's print ticket relationship
+// names it.
+std::optional<PackageTicket> PackageJobTicket(Package& package)
 {
     for (const Relationship& relationship : package.RelationshipsOf(package.SequenceName())) {
-        if (!relationship.external && relationship.type == xps::kPrintTicketRelationship) return relationship.target;
+        if (relationship.external || relationship.type != xps::kPrintTicketRelationship) continue;
+        std::unique_ptr<ByteReader> reader = package.Content(relationship.target)->Open();
+        PackageTicket ticket{relationship.target, {}};
+        char block[65536];
+        while (size_t got = reader->Read(block, sizeof block)) {
+            ticket.bytes.append(block, got);
+            if (ticket.bytes.size() > kMaxTicketSize)
+                throw PackageError(relationship.target, "the print ticket is too large");
+        }
+        return ticket;
     }
     return std::nullopt;
 }
@@ -169,47 +165,6 @@ std::vector<std::string> ChainNames(const std::vector<FilterEntry>& entries)
     std::vector<std::string> names;
     for (const FilterEntry& entry : entries) names.push_back(entry.name);
     return names;
-}
-
-// True when one of the tickets names an option of the feature.
-bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
-{
-    for (const std::string& ticket : tickets)
-        if (TicketOptionName(ticket, feature)) return true;
-    return false;
-}
-
-// The delta of a job that names no medium in its own tickets, with the
-// medium of its first page (job/job_media.h); of a job that names a medium
-// but no orientation, with landscape when its first page is wider than
-// tall and has no ticket of its own naming an orientation. "" when the job names both, the page gives neither, or the device
-// has not got the medium (the device's default then applies, as without
-// the rule).
-std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
-                                const std::vector<std::string>& ownTickets,
-                                std::vector<std::pair<std::string, std::string>> options, const std::string& ticketFile,
-                                const std::string& base)
-{
-    bool mediumNamed = AnyNames(ownTickets, "PageMediaSize");
-    bool orientationNamed = AnyNames(ownTickets, "PageOrientation");
-    if (mediumNamed && orientationNamed) return "";
-    std::optional<FirstPage> page = FirstPageOf(package);
-    if (!page) return "";
-    std::vector<std::pair<std::string, std::string>> media;
-    if (!mediumNamed) {
-        media = MediaOptionsForPage(page->width, page->height, !orientationNamed);
-    } else if (page->width > page->height && !page->namesOrientation) {
-        // A landscape page that says nothing of its orientation is printed
-        // as it lies, on whatever medium.
-        media.emplace_back("orientation-requested", "landscape");
-    }
-    if (media.empty()) return "";
-    options.insert(options.begin(), media.begin(), media.end());
-    // The options' own warnings were given with the job's delta already.
-    std::vector<std::string> repeatedWarnings;
-    std::string delta = JobSettingsDelta(options, ticketFile, &repeatedWarnings);
-    if (MediaReplacementWarning(delta, MergeJobTicket(printer, base, delta))) return "";
-    return delta;
 }
 
 // The spooler's record of the job, under the number the property bag gives
@@ -338,39 +293,13 @@ JobOutcome RunJob(const JobRequest& request)
         userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
                                                     : ReadSmallFile(request.userTicketFile, "per-user ticket");
         std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::vector<std::pair<std::string, std::string>> options = TicketOptions(request);
-        std::string delta = JobSettingsDelta(options, ticketFile, &warnings);
-        std::optional<std::string> packageTicket = PackageJobTicketName(*package);
-        std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
-        try {
-            if (!delta.empty()) {
-                // The device's default ticket names a medium too, but not one
-                // the job chose.
-                std::vector<std::string> ownTickets = {delta, packageTicket ? base : "",
-                                                       request.userTicketFile.empty() ? "" : userTicket};
-                std::string withPageMedium =
-                    DeltaWithPageMedium(request.printer, package, ownTickets, options, ticketFile, base);
-                if (!withPageMedium.empty()) delta = withPageMedium;
-            }
-            std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
-            std::string merged;
-            if (!delta.empty()) {
-                merged = MergeJobTicket(request.printer, base, delta);
-                jobTicket = MakeJobTicketPart(*package, merged);
-            } else if (!requested.empty()) {
-                // Only to learn which medium the device gives the package's
-                // own ticket; the filters report a ticket they cannot use.
-                try {
-                    merged = MergeJobTicket(request.printer, userTicket, requested);
-                } catch (const TicketError&) {
-                }
-            }
-            if (auto warning = MediaReplacementWarning(requested, merged)) warnings.push_back(*warning);
-        } catch (const BaseTicketError& error) {
-            // The package's own job ticket is what cannot be read: the input is at fault.
-            if (packageTicket) throw PackageError(*packageTicket, error.what());
-            throw;
+        JobTicket ticket(request.printer, TicketOptions(request), std::move(ticketFile), &warnings);
+        ticket.SetBase(userTicket, !request.userTicketFile.empty(), PackageJobTicket(*package));
+        if (ticket.WantsFirstPage()) {
+            if (std::optional<FirstPage> page = FirstPageOf(package)) ticket.AddFirstPage(*page);
         }
+        if (std::string merged = ticket.Merge(&warnings); !merged.empty())
+            jobTicket = MakeJobTicketPart(*package, std::move(merged));
     } catch (const JobStop& stop) {
         return Ended(stop.status, stop.message);
     } catch (const SettingsError& error) {
