@@ -68,7 +68,7 @@ TEST(JobTicket, OnlyTheJobsOwnTicketsNameItsMedium)
     std::vector<std::string> warnings;
     // The device's default ticket names A4, but the job did not choose it.
     JobTicket plain(kPrinter, {{"number-up", "2"}}, "", &warnings);
-    plain.SetBase(DeviceDefaultTicket(kPrinter), false, std::nullopt);
+    plain.SetBase(DeviceDefaultTicket(kPrinter), nullptr, std::nullopt);
     EXPECT_FALSE(plain.NamesMedium());
     EXPECT_TRUE(plain.WantsFirstPage());
     plain.AddFirstPage(kLetterPage);
@@ -80,13 +80,14 @@ TEST(JobTicket, OnlyTheJobsOwnTicketsNameItsMedium)
     // ticket name theirs; once medium and orientation are named the first
     // page is not asked for.
     JobTicket own(kPrinter, {{"number-up", "2"}}, Ticket(Feature("PageOrientation", "Landscape")), &warnings);
-    own.SetBase(Ticket(Feature("PageMediaSize", "ISOA4")), true, std::nullopt);
+    std::string fault;
+    own.SetBase("", ParseGivenTicket(Ticket(Feature("PageMediaSize", "ISOA4")), &fault), std::nullopt);
     EXPECT_TRUE(own.NamesMedium());
     EXPECT_TRUE(own.NamesOrientation());
     EXPECT_FALSE(own.WantsFirstPage());
 
     JobTicket packaged(kPrinter, {}, "", &warnings);
-    packaged.SetBase(DeviceDefaultTicket(kPrinter), false,
+    packaged.SetBase(DeviceDefaultTicket(kPrinter), nullptr,
                      PackageTicket{"/Job_PT.xml", Ticket(Feature("PageMediaSize", "NorthAmericaLetter"))});
     EXPECT_TRUE(packaged.NamesMedium());
     EXPECT_FALSE(packaged.HasSettings());
@@ -99,7 +100,7 @@ TEST(JobTicket, AFirstPageMediumTheDeviceHasNotGotIsLeftOutWithItsOrientation)
     RegisterLetterAndA4Device();
     std::vector<std::string> warnings;
     JobTicket ticket(kPrinter, {{"number-up", "2"}}, "", &warnings);
-    ticket.SetBase(DeviceDefaultTicket(kPrinter), false, std::nullopt);
+    ticket.SetBase(DeviceDefaultTicket(kPrinter), nullptr, std::nullopt);
     ticket.AddFirstPage(kLandscapeA5Page);
     std::string merged = ticket.Merge(&warnings);
     // Merged with A5 in landscape the device would give A4 in landscape and
@@ -110,7 +111,7 @@ TEST(JobTicket, AFirstPageMediumTheDeviceHasNotGotIsLeftOutWithItsOrientation)
 
     // A medium the user asked for is warned of.
     JobTicket asked(kPrinter, {{"media", "A5"}}, "", &warnings);
-    asked.SetBase(DeviceDefaultTicket(kPrinter), false, std::nullopt);
+    asked.SetBase(DeviceDefaultTicket(kPrinter), nullptr, std::nullopt);
     asked.AddFirstPage(kLandscapeA5Page);
     merged = asked.Merge(&warnings);
     EXPECT_EQ(TicketOptionName(merged, "PageMediaSize"), "ISOA4");

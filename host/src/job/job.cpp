@@ -59,6 +59,17 @@ std::string ReadSmallFile(const std::string& path, const char* what)
     return bytes;
 }
 
+// The --user-ticket file, which the filters start from, and *parsed: one
+// they cannot read is a usage error, as a --ticket file is.
+std::string ReadUserTicket(const std::string& path, securexml::DocumentPtr* parsed)
+{
+    std::string ticket = ReadSmallFile(path, "per-user ticket");
+    std::string fault;
+    *parsed = ParseGivenTicket(ticket, &fault);
+    if (!*parsed) throw JobStop{kExitUsage, FailureMessage(path, "", "not a usable per-user ticket: " + fault)};
+    return ticket;
+}
+
 // The package's own job ticket: the sequence's print ticket relationship
 // names it.
 std::optional<PackageTicket> PackageJobTicket(Package& package)
@@ -330,11 +341,12 @@ std::optional<JobOutcome> JobRun::BuildTicket()
                 throw JobStop{kExitUsage, FailureMessage(request_.deviceFile, "", *fault)};
             RegisterDevice(request_.printer, request_.deviceFile);
         }
+        securexml::DocumentPtr userDocument;  // of a ticket the user gave
         userTicket_ = request_.userTicketFile.empty() ? DeviceDefaultTicket(request_.printer)
-                                                      : ReadSmallFile(request_.userTicketFile, "per-user ticket");
+                                                      : ReadUserTicket(request_.userTicketFile, &userDocument);
         JobTicket ticket(request_.printer, TicketOptions(request_),
                          request_.ticketFile.empty() ? "" : ReadSmallFile(request_.ticketFile, "ticket"), &warnings_);
-        ticket.SetBase(userTicket_, !request_.userTicketFile.empty(), PackageJobTicket(*package_));
+        ticket.SetBase(userTicket_, std::move(userDocument), PackageJobTicket(*package_));
         if (ticket.WantsFirstPage()) {
             if (std::optional<FirstPage> page = FirstPageOf(package_)) ticket.AddFirstPage(*page);
         }

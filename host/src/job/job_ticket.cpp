@@ -2,6 +2,7 @@
 
 #include "job/ticket_provider.h"
 #include "opc/package_error.h"
+#include "platform/print_schema_reader.h"
 #include "xml_input.h"
 
 namespace tav::host {
@@ -33,6 +34,23 @@ std::unique_ptr<TicketDocument> OpenTicketFile(const std::string& ticketFile, se
 
 }  // namespace
 
+securexml::DocumentPtr ParseGivenTicket(const std::string& xml, std::string* fault)
+{
+    securexml::DocumentPtr document(tav::options::ParseXmlSafely(xml, fault));
+    if (!document) return nullptr;
+    const xmlNode* root = xmlDocGetRootElement(document.get());
+    std::optional<std::string> version =
+        root != nullptr ? printticket::AttributeText(root, "version") : std::optional<std::string>();
+    if (!printticket::IsSchemaElement(root, "PrintTicket")) {
+        *fault = "the root element is not a PrintTicket of the Print Schema framework";
+    } else if (!version || printticket::ParseInteger(*version) != 1) {
+        *fault = "the ticket's version is not 1";
+    } else {
+        return document;
+    }
+    return nullptr;
+}
+
 JobTicket::JobTicket(std::string printer, const Options& options, std::string ticketFile,
                      std::vector<std::string>* warnings)
     : printer_(std::move(printer)), hasOptions_(!options.empty()), ticketFile_(std::move(ticketFile))
@@ -56,7 +74,8 @@ JobTicket::JobTicket(std::string printer, const Options& options, std::string ti
 
 JobTicket::~JobTicket() = default;
 
-void JobTicket::SetBase(std::string userTicket, bool userGiven, std::optional<PackageTicket> packageTicket)
+void JobTicket::SetBase(std::string userTicket, securexml::DocumentPtr userDocument,
+                        std::optional<PackageTicket> packageTicket)
 {
     userTicket_ = std::move(userTicket);
     packageTicket_ = std::move(packageTicket);
@@ -66,11 +85,8 @@ void JobTicket::SetBase(std::string userTicket, bool userGiven, std::optional<Pa
         baseNamesMedium_ = packageMedium_.has_value();
         baseNamesOrientation_ = TicketOptionName(document.get(), kOrientation).has_value();
     }
-    if (userGiven && HasSettings()) {
-        securexml::DocumentPtr document = ParseForReading(userTicket_);
-        baseNamesMedium_ = baseNamesMedium_ || TicketOptionName(document.get(), kMedium);
-        baseNamesOrientation_ = baseNamesOrientation_ || TicketOptionName(document.get(), kOrientation);
-    }
+    baseNamesMedium_ = baseNamesMedium_ || TicketOptionName(userDocument.get(), kMedium);
+    baseNamesOrientation_ = baseNamesOrientation_ || TicketOptionName(userDocument.get(), kOrientation);
 }
 
 void JobTicket::AddFirstPage(const FirstPage& page)

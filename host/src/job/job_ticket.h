@@ -29,6 +29,11 @@ struct PackageTicket {
     std::string bytes;
 };
 
+// A ticket the user gave, parsed; null and *fault when it cannot serve as
+// one: not well-formed XML, no PrintTicket of the Print Schema framework, or
+// not of version 1.
+securexml::DocumentPtr ParseGivenTicket(const std::string& xml, std::string* fault);
+
 class JobTicket {
 public:
     using Options = std::vector<std::pair<std::string, std::string>>;
@@ -40,10 +45,12 @@ public:
     JobTicket(std::string printer, const Options& options, std::string ticketFile, std::vector<std::string>* warnings);
     ~JobTicket();
 
-    // The tickets the settings go over: the per-user ticket (userGiven: a
-    // file the user gave, rather than the device's default, which names a
-    // medium the job did not choose) and the package's own job ticket.
-    void SetBase(std::string userTicket, bool userGiven, std::optional<PackageTicket> packageTicket);
+    // The tickets the settings go over: the per-user ticket, parsed when the
+    // user gave it (ParseGivenTicket; null for the device's default, which
+    // names a medium the job did not choose), and the package's own job
+    // ticket.
+    void SetBase(std::string userTicket, securexml::DocumentPtr userDocument,
+                 std::optional<PackageTicket> packageTicket);
 
     // The job has settings of its own, so gets a ticket of its own.
     bool HasSettings() const { return hasOptions_ || !ticketFile_.empty(); }
