@@ -12,6 +12,7 @@
 #include "chain/pipeline_config.h"
 #include "host_options.h"
 #include "job/device_file.h"
+#include "job/device_properties.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
 #include "job/job_media.h"
@@ -382,6 +383,7 @@ JobOutcome RunJob(const JobRequest& request)
         return Ended(kExitBadInput, FailureMessage(inputName, error.Part(), error.Reason()));
     }
 
+    DriverDirectoryScope driverDirectory(request.driverDirectory);
     std::vector<ChainFilter> filters;
     try {
         for (const FilterEntry& entry : chainEntries) {
@@ -400,8 +402,11 @@ JobOutcome RunJob(const JobRequest& request)
     ComPtr<IPrintPipelinePropertyBag> bag = MakePropertyBag();
     std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request.printer}};
     if (request.jobId) properties.push_back({"PrintJobId", std::to_string(*request.jobId)});
-    properties.insert(properties.end(), request.properties.begin(), request.properties.end());
     try {
+        // What the device description says of its output; --set-property wins.
+        std::vector<std::pair<std::string, std::string>> device = DevicePipelineProperties(request.printer);
+        properties.insert(properties.end(), device.begin(), device.end());
+        properties.insert(properties.end(), request.properties.begin(), request.properties.end());
         AddTextProperties(bag.Get(), properties);
     } catch (const PropertyError& error) {
         return Ended(kExitUsage, error.what());
