@@ -267,12 +267,11 @@ HRESULT RipFilter::FeedPage(IFixedPage* page, IXMLDOMDocument2* ticket)
     session.converterContext = converterContext;
     session.font = &FetchFontData;
     session.colourProfile = &FetchColourProfileData;
-    std::u16string printer(CutText(printerName == nullptr ? u"" : printerName, kMaxNameCharacters));
 
+    // The printer is opened by its whole name: a cut one names no printer.
     ComPtr<PageFeeder> feeder;
     std::u16string reason;
-    HRESULT hr =
-        PageFeeder::Create(page, TRUE, PageDevice(ticket), session, printer.c_str(), jobId, feeder.Out(), &reason);
+    HRESULT hr = PageFeeder::Create(page, TRUE, PageDevice(ticket), session, printerName, jobId, feeder.Out(), &reason);
     if (FAILED(hr)) {
         NoteFailureOf(hr, page, reason);
         return hr;
@@ -347,7 +346,7 @@ HRESULT RipFilter::OpenConverter()
 std::u16string RipFilter::DocumentName() const
 {
     if (printerName == nullptr) return u"";
-    std::u16string name(CutText(printerName, kMaxNameCharacters));
+    std::u16string name(printerName, SysStringLen(printerName));
     HANDLE printer = nullptr;
     if (!OpenPrinterW(name.data(), &printer, nullptr)) return u"";
     std::u16string document;

@@ -91,6 +91,28 @@ TEST_F(RipFilterTest, EachPageGetsItsDevModeAndPageDeviceInOrder)
     EXPECT_EQ(Only(first, {"callbacks"}), std::vector<std::string>{"callbacks font colour-profile"});
 }
 
+TEST_F(RipFilterTest, TheOpenRecordCarriesTheJobsNamesCutTo255Characters)
+{
+    std::u16string printer(300, u'P');
+    std::u16string document = std::u16string(254, u'd') + u"éé";
+    DRIVER_INFO_2W driver{};
+    ASSERT_TRUE(SpoolerSetPrinterDriver(printer.c_str(), &driver));
+    JOB_INFO_1W job{};
+    job.JobId = 9;
+    job.pDocument = document.data();
+    ASSERT_TRUE(SpoolerAddJob(printer.c_str(), &job));
+    auto bag = RipPropertyBag();
+    bag->SetString(u"PrinterName", printer.c_str());
+    bag->SetUInt32(u"PrintJobId", 9);
+    RipRun run = RunRip(Job({Page(1, "")}), bag.Get());
+    SpoolerDeleteJob(printer.c_str(), 9);
+    ASSERT_EQ(run.startResult, S_OK);
+    ASSERT_GE(Lines(run.stream).size(), 2u);
+    EXPECT_EQ(Lines(run.stream)[1], "open driver-out \"driverout\" reserved 0 encoder \"\" printer \"" +
+                                        std::string(255, 'P') + "\" document \"" + std::string(254, 'd') +
+                                        "é\" job-id 9 one 1 text \"\" cancel");
+}
+
 TEST_F(RipFilterTest, MarkupArrivesElementByElementWithItsAttributesLastToFirst)
 {
     std::string font(5000, '\0');
