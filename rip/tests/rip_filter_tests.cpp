@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/spooler.h"
 #include "rip_test_support.h"
@@ -269,69 +268,6 @@ TEST_F(RipFilterTest, ConverterWarningsReachThePipelineOncePerText)
               std::vector<std::u16string>{u"the font http://fonts.example/a.ttf cannot be fetched"});
     EXPECT_EQ(Only(Lines(run.stream), {"font"}),
               std::vector<std::string>(2, "font \"http://fonts.example/a.ttf\" unavailable"));
-}
-
-// A printer-driver directory whose 3/ the test fills with copies of the
-// recording converter's libraries.
-class BrokenConverterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::path(::testing::TempDir()) /
-                  ("rip-driver-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_ / "3");
-        UseDriverDirectory(folder_.string());
-    }
-    void TearDown() override
-    {
-        UseRecordingConverter();
-        std::filesystem::remove_all(folder_);
-    }
-    // Copies the recording converter's library from into the folder as to.
-    void Install(const char* from, const char* to)
-    {
-        std::filesystem::copy_file(BuildFolder() + "/lib/converters/trace/3/" + from, folder_ / "3" / to);
-    }
-    std::string Path(const char* name) const { return (folder_ / "3" / name).string(); }
-
-    std::filesystem::path folder_;
-};
-
-TEST_F(BrokenConverterTest, AMissingLibraryOrEntryPointFailsTheJobWithItsReason)
-{
-    auto wide = [](const std::string& text) { return std::u16string(text.begin(), text.end()); };
-    RipRun run = RunRip(Job({Page(1, "")}));
-    EXPECT_EQ(run.startResult, E_FAIL);
-    EXPECT_EQ(run.control->shutdowns, std::vector<HRESULT>{HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)});
-    EXPECT_EQ(run.control->failureReason, u"there is no converter library " + wide(Path("libpcorectl.so")));
-    EXPECT_EQ(run.control->finished, 1);
-    EXPECT_EQ(run.stream, "");
-
-    // The page library under the control library's name.
-    Install("libpcoreconv.so", "libpcorectl.so");
-    run = RunRip(Job({Page(1, "")}));
-    EXPECT_EQ(run.control->shutdowns, std::vector<HRESULT>{HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)});
-    EXPECT_EQ(run.control->failureReason,
-              u"the converter library " + wide(Path("libpcorectl.so")) + u" lacks the entry point PrnCtrlOpen");
-
-    // The job opens; its first page finds no page library, then a library
-    // without the page entry points.
-    std::filesystem::remove(Path("libpcorectl.so"));
-    Install("libpcorectl.so", "libpcorectl.so");
-    run = RunRip(Job({Page(1, ""), Page(2, "")}));
-    EXPECT_EQ(run.startResult, S_OK);
-    EXPECT_EQ(run.control->shutdowns, std::vector<HRESULT>{HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)});
-    EXPECT_EQ(run.control->failurePart, u"/Documents/1/Pages/1.fpage");
-    EXPECT_EQ(run.control->failureReason, u"there is no converter library " + wide(Path("libpcoreconv.so")));
-    EXPECT_EQ(run.writerCloses, 1);
-    EXPECT_EQ(Only(Lines(run.stream), {"page", "start", "close"}),
-              (std::vector<std::string>{"page 1", "close pages 0"}));
-
-    Install("libpcorectl.so", "libpcoreconv.so");
-    run = RunRip(Job({Page(1, "")}));
-    EXPECT_EQ(run.control->failureReason,
-              u"the converter library " + wide(Path("libpcoreconv.so")) + u" lacks the entry point XpsSetConvResAPI");
 }
 
 }  // namespace

@@ -24,22 +24,16 @@ const char kPageNamespace[] = "http://schemas.microsoft.com/xps/2005/06";
 
 }  // namespace
 
-std::string BuildFolder()
+void UseRecordingConverter()
 {
     const char* build = std::getenv("TAV_BUILD_DIR");
-    return build != nullptr ? build : ".";
-}
-
-void UseDriverDirectory(const std::string& folder)
-{
+    std::string folder = std::string(build != nullptr ? build : ".") + "/lib/converters/trace";
     SpoolerSetDriverDirectory(Utf8ToWide(folder).c_str());
     std::u16string driverName = u"tav print filters";
     DRIVER_INFO_2W driver{3, driverName.data(), nullptr, nullptr, nullptr, nullptr};
     SpoolerSetPrinterDriver(kPrinter, &driver);
     SetJobStatus(JOB_STATUS_PRINTING);
 }
-
-void UseRecordingConverter() { UseDriverDirectory(BuildFolder() + "/lib/converters/trace"); }
 
 void SetJobStatus(DWORD status)
 {

@@ -24,9 +24,6 @@ inline constexpr char16_t kDocument[] = u"report.xps";
 // printer-driver directory, and the printer with its job in the spooler
 // (status: printing).
 void UseRecordingConverter();
-// Another printer-driver directory, for converters made by a test.
-void UseDriverDirectory(const std::string& folder);
-std::string BuildFolder();
 // The job's status in the spooler, JOB_STATUS_DELETING to delete it.
 void SetJobStatus(DWORD status);
 
