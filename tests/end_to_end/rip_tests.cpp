@@ -288,6 +288,23 @@ TEST(RipEndToEnd, AFailingConverterEndsTheJobWithOneLineAndNoOutput)
         EXPECT_EQ(run.err, failing.message);
         EXPECT_FALSE(std::filesystem::exists(folder + "/out.trace"));
     }
+    // Into a pipe: the whole stream, the same as a file gets, or nothing.
+    auto piped = [&](const std::string& environment) {
+        std::string status = folder + "/status";
+        CommandResult run = RunCommand("( { " + environment + " " + Quote(BuildFolder() + "/bin/tavpipe") +
+                                       " -q -f rip " + in + " -; echo $? >" + Quote(status) + "; } | cat )");
+        run.status = std::stoi(ReadFile(status));
+        return run;
+    };
+    CommandResult refused = piped("TAV_TRACE_REFUSE_PAGE=2");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    CommandResult printed = piped("");
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    ASSERT_EQ(Tavpipe("-q -f rip " + in + " " + out).status, 0);
+    EXPECT_EQ(printed.out, ReadFile(folder + "/out.trace"));
+    std::filesystem::remove(folder + "/out.trace");
+
     // Nothing was left beside the output either.
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         EXPECT_FALSE(entry.path().filename().string().starts_with(".out.trace")) << entry.path();
