@@ -214,6 +214,19 @@ TEST_F(RipFilterTest, AReferencedDictionaryIsFedRightAfterTheElementThatNamesIt)
     EXPECT_EQ(std::vector<std::string>(markup.begin(), markup.begin() + expected.size()), expected);
 }
 
+// A page fed without the resources it names would print wrong: a
+// dictionary that cannot be had fails the page.
+TEST_F(RipFilterTest, ADictionaryThatCannotBeReadFailsItsPage)
+{
+    RipRun run = RunRip(Job({Page(1,
+                                  "<Canvas><Canvas.Resources><ResourceDictionary Source=\"/Resources/none.dict\"/>"
+                                  "</Canvas.Resources></Canvas>")}));
+    EXPECT_EQ(run.startResult, S_OK);
+    EXPECT_EQ(run.control->shutdowns, std::vector<HRESULT>{HRESULT_FROM_WIN32(ERROR_NOT_FOUND)});
+    EXPECT_EQ(run.control->failurePart, u"/Documents/1/Pages/1.fpage");
+    EXPECT_EQ(run.control->failureReason, u"the resource dictionary /Resources/none.dict cannot be read");
+}
+
 TEST_F(RipFilterTest, ADeletedJobStopsAtTheEndOfTheNextImageBrush)
 {
     SetJobStatus(JOB_STATUS_DELETING);
