@@ -12,6 +12,7 @@
 #include "content/spill_buffer.h"
 #include "host_options.h"
 #include "job/device_file.h"
+#include "job/device_properties.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
 #include "job/job_ticket.h"
@@ -232,6 +233,9 @@ private:
     // First, so that the modules are unloaded last, after every object that
     // might still hold code of theirs.
     std::vector<std::unique_ptr<FilterModule>> modules_;
+    // The spooler's printer-driver directory, where the rip filter finds
+    // its converter, set while the filters run.
+    std::optional<DriverDirectoryScope> driverDirectory_;
     const JobRequest& request_;
     SYSTEMTIME submitted_{};  // the job's submission time, as the spooler's record gives it
     const std::string inputName_;
@@ -379,6 +383,7 @@ std::optional<JobOutcome> JobRun::BuildTicket()
 
 std::optional<JobOutcome> JobRun::LoadFilters()
 {
+    driverDirectory_.emplace(request_.driverDirectory);
     try {
         for (const FilterEntry& entry : chain_) {
             std::string path = ResolveModulePath(entry.module);
@@ -401,8 +406,11 @@ std::optional<JobOutcome> JobRun::FillPropertyBag()
     bag_ = MakePropertyBag();
     std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request_.printer}};
     if (request_.jobId) properties.push_back({"PrintJobId", std::to_string(*request_.jobId)});
-    properties.insert(properties.end(), request_.properties.begin(), request_.properties.end());
     try {
+        // What the device description says of its output; --set-property wins.
+        std::vector<std::pair<std::string, std::string>> device = DevicePipelineProperties(request_.printer);
+        properties.insert(properties.end(), device.begin(), device.end());
+        properties.insert(properties.end(), request_.properties.begin(), request_.properties.end());
         AddTextProperties(bag_.Get(), properties);
     } catch (const PropertyError& error) {
         return Ended(kExitUsage, error.what());
