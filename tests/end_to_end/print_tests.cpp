@@ -122,8 +122,10 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
 {
     std::string folder = Folder("pwg");
     std::string job = GeneratedJob(folder, 3);
-    CommandResult printed = Tavpipe("-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge " +
-                                    Quote(job) + " " + Quote(folder + "/job.pwg"));
+    CommandResult printed = Tavpipe(
+        "-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge "
+        "-o print-color-mode=monochrome " +
+        Quote(job) + " " + Quote(folder + "/job.pwg"));
     ASSERT_EQ(printed.status, 0) << printed.err;
 
     std::vector<cups_page_header2_t> headers;
@@ -140,7 +142,19 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
         EXPECT_EQ(header.cupsHeight, 1754u);
         EXPECT_TRUE(header.Duplex);
         EXPECT_TRUE(header.Tumble);
+        EXPECT_EQ(header.cupsColorSpace, CUPS_CSPACE_SW);
+        EXPECT_EQ(header.cupsBitsPerPixel, 8u);
     }
+    // In colour by default, one-sided.
+    CommandResult colour = Tavpipe("-o printer-resolution=150dpi " + Quote(job) + " " + Quote(folder + "/colour.pwg"));
+    ASSERT_EQ(colour.status, 0) << colour.err;
+    std::vector<cups_page_header2_t> colourHeaders;
+    std::vector<GreyImage> colourPages;
+    ASSERT_TRUE(ReadPwgRaster(ReadFile(folder + "/colour.pwg"), &colourHeaders, &colourPages));
+    ASSERT_EQ(colourHeaders.size(), 3u);
+    EXPECT_EQ(colourHeaders[0].cupsColorSpace, CUPS_CSPACE_SRGB);
+    EXPECT_EQ(colourHeaders[0].cupsBitsPerPixel, 24u);
+    EXPECT_FALSE(colourHeaders[0].Duplex);
 
     // CUPS's own raster-to-PDF filter reads the stream as a printer would.
     const char* rasterToPdf = "/usr/lib/cups/filter/rastertopdf";
