@@ -19,7 +19,8 @@ namespace tav::render {
 class ConverterJob : public PageResources, public CairoFonts {
 public:
     // The page's resource callbacks, before its first element.
-    virtual void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile) = 0;
+    virtual void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile,
+                               ConverterImageCallback image) = 0;
     virtual void SetPageDevice(const PageDevice& device) = 0;
     virtual const PageDevice& CurrentPageDevice() const = 0;
 

@@ -85,7 +85,7 @@ TAV_EXPORT void XpsSetConvResAPI(ConverterHandle context, void* pageObject, Conv
     ConverterJob* job = JobOfContext(context);
     if (!job) return;
     DropPage(job);
-    job->BeginPageFeed(pageObject, font, colourProfile);
+    job->BeginPageFeed(pageObject, font, colourProfile, image);
     job->SetPageBuilder(new ModelBuilder(job));
 }
 

@@ -30,11 +30,26 @@ public:
         }
         return &metrics;
     }
-    void NotDrawn(NotDrawnYet what) override { notDrawn.push_back(what); }
+    const DecodedImage* Image(const std::string& uri, const std::string& profileUri, std::string* error) override
+    {
+        requested.push_back(uri + (profileUri.empty() ? "" : " through " + profileUri));
+        if (uri != "/a.png") {
+            *error = "the image callback could not deliver it";
+            return nullptr;
+        }
+        return &image;
+    }
+    bool ProfileColour(const std::string& profileUri, const std::vector<double>& channels, Rgba* colour) override
+    {
+        requested.push_back(profileUri);
+        if (profileUri != "/grey.icc" || channels.size() != 1) return false;
+        *colour = {channels[0] * 0.5, channels[0] * 0.5, channels[0] * 0.5, 1};  // a dim grey profile
+        return true;
+    }
 
     FakeMetrics metrics;
+    DecodedImage image;
     std::vector<std::string> requested;
-    std::vector<NotDrawnYet> notDrawn;
 };
 
 using Attributes = std::initializer_list<std::pair<const char*, const char*>>;
@@ -131,7 +146,7 @@ TEST(PageModel, ResolvesResourcesByScopeAndFoldsPropertyElements)
     EXPECT_EQ(figure.segments[3].end, (Point{100, 10}));
 }
 
-TEST(PageModel, GlyphsAreLaidOutWithTheFontAndStandInsAreReported)
+TEST(PageModel, GlyphsAreLaidOutWithTheFontAndImagesAndProfilesAreFetched)
 {
     FakeResources resources;
     ModelBuilder builder(&resources);
@@ -145,26 +160,41 @@ TEST(PageModel, GlyphsAreLaidOutWithTheFontAndStandInsAreReported)
         ASSERT_TRUE(builder.Attribute("OriginX", "10"));
         ASSERT_TRUE(builder.Attribute("FontRenderingEmSize", "20"));
         ASSERT_TRUE(builder.Attribute("FontUri", "/fonts/a.ttc#1"));
-        ASSERT_TRUE(builder.Attribute("Fill", "ContextColor /c.icc 1,0.5"));
+        ASSERT_TRUE(builder.Attribute("Fill", "ContextColor /c.icc 0.5,0.5"));
         ASSERT_TRUE(builder.EndElement(""));
         f.Element("Path", {{"Data", "M 0,0 L 5,5 Z"}}, [&] {
             f.Element("Path.Fill", {}, [&] {
-                f.Element("ImageBrush", {{"ImageSource", "/a.png"}, {"Opacity", "0.5"}});
+                f.Element("ImageBrush", {{"ImageSource", "{ColorConvertedBitmap /a.png /rgb.icc}"},
+                                         {"Opacity", "0.5"},
+                                         {"Viewbox", "0,0,1,1"},
+                                         {"Viewport", "0,0,0.5,1"},
+                                         {"ViewportUnits", "RelativeToBoundingBox"},
+                                         {"TileMode", "FlipY"}});
             });
         });
+        f.Element("Path", {{"Data", "M 0,0 L 5,5 Z"}, {"Fill", "ContextColor /grey.icc 0.25,0.8"}});
     });
     ASSERT_TRUE(fed) << builder.Error();
     const Page& page = builder.page();
     ASSERT_EQ(page.glyphRuns.size(), 1u);
-    EXPECT_EQ(resources.requested, (std::vector<std::string>{"/fonts/a.ttc"}));
+    EXPECT_EQ(resources.requested,
+              (std::vector<std::string>{"/c.icc", "/fonts/a.ttc", "/a.png through /rgb.icc", "/grey.icc"}));
     const GlyphRun& run = page.glyphRuns[0];
     ASSERT_EQ(run.layout.glyphs.size(), 2u);
     EXPECT_EQ(run.layout.glyphs[1], (PlacedGlyph{'B', {20, 50}}));  // 10 + half of 20
     EXPECT_EQ(run.layout.utf8, "AB");
-    const Brush& standIn = page.brushes[page.nodes[1].fill];
-    EXPECT_EQ(standIn.kind, Brush::StandIn);
-    EXPECT_EQ(standIn.opacity, 0.5);
-    EXPECT_EQ(resources.notDrawn, (std::vector<NotDrawnYet>{NotDrawnYet::ColourProfile, NotDrawnYet::ImageBrush}));
+    // Without its profile a one-channel ContextColor is the grey of its
+    // channel; with it, the profile's colour and the markup's alpha.
+    EXPECT_EQ(page.brushes[page.nodes[0].fill].colour, (Rgba{0.5, 0.5, 0.5, 0.5}));
+    EXPECT_EQ(page.brushes[page.nodes[2].fill].colour, (Rgba{0.4, 0.4, 0.4, 0.25}));
+    const Brush& image = page.brushes[page.nodes[1].fill];
+    EXPECT_EQ(image.kind, Brush::Image);
+    EXPECT_EQ(image.image, &resources.image);
+    EXPECT_EQ(image.opacity, 0.5);
+    EXPECT_EQ(image.viewport, (Rect{0, 0, 0.5, 1}));
+    EXPECT_EQ(image.mapping, MappingMode::RelativeToBoundingBox);
+    EXPECT_EQ(image.viewboxUnits, MappingMode::Absolute);
+    EXPECT_EQ(image.tileMode, TileMode::FlipY);
 }
 
 // Each bad page fails with a message naming the element.

@@ -9,6 +9,9 @@
 #include <libxml/parser.h>
 
 #include "converter/converter_interface.h"
+#include "platform/com.h"
+#include "platform/comobject.h"
+#include "ripimage/image_block.h"
 #include "testsupport/fixtures.h"
 
 namespace tav::render::testing {
@@ -89,10 +92,20 @@ BOOL ServePart(ConverterAllocate allocate, ConverterFree, void* pageObject, cons
     return 1;
 }
 
-BOOL ServeNoImage(ConverterAllocate, ConverterFree, void*, const char*, uintptr_t, uintptr_t, void** block)
+// Images as the rip filter serves them: the part decoded by the platform's
+// imaging component into an image block.
+BOOL ServeImage(ConverterAllocate allocate, ConverterFree release, void* pageObject, const char* uri, uintptr_t,
+                uintptr_t, void** block)
 {
     *block = nullptr;
-    return 0;
+    auto* page = static_cast<PageParts*>(pageObject);
+    std::string bytes;
+    if (!page || !uri || !(*page->parts)(ResolvePart(page->pageName, uri), &bytes)) return 0;
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnBytes(bytes.data(), bytes.size(), stream.Out()))) return 0;
+    rip::ImageBlock built = rip::BuildImageBlock(stream.Get(), allocate, release);
+    *block = built.data;
+    return built.data != nullptr;
 }
 
 HRESULT CollectRecords(const BYTE* buffer, uint32_t count, void* context);
@@ -279,6 +292,8 @@ PartReader ZipPartReader(const std::string& packagePath)
 ConverterDriver::ConverterDriver(std::string folder) : folder_(std::move(folder)), impl_(new Impl)
 {
     impl_->output = &output_;
+    // The imaging component that serves images needs COM on the thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 }
 
 ConverterDriver::~ConverterDriver()
@@ -286,6 +301,7 @@ ConverterDriver::~ConverterDriver()
     if (impl_->job) Close();
     if (control_) dlclose(control_);
     delete impl_;
+    CoUninitialize();
 }
 
 bool ConverterDriver::Open(const std::string& encoderName, const std::u16string& documentName)
@@ -347,7 +363,7 @@ bool ConverterDriver::FeedPage(const std::string& pageName, const std::string& m
     bool fed = false;
     if (found) {
         PageParts pageParts{pageName, &parts};
-        impl_->setResources(impl_->converterContext, &pageParts, ServePart, ServePart, ServeNoImage, 0, 0);
+        impl_->setResources(impl_->converterContext, &pageParts, ServePart, ServePart, ServeImage, 0, 0);
         impl_->setPageDevice(impl_->converterContext, 1, 1, device.widthMicrons, device.heightMicrons, 0, 0,
                              device.widthMicrons, device.heightMicrons, device.resolution, device.resolution,
                              device.rotationCode, 0, 4, 100, device.heightMicrons, device.heightMicrons,
