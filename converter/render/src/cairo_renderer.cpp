@@ -29,8 +29,7 @@ constexpr int kMaxNestedGroups = 8;
 // Dashes of one figure drawn one by one, at most.
 constexpr size_t kMaxOwnDashes = 100'000;
 // A tile of an image or visual brush is drawn once into a cell of at most
-// this many pixels on a raster (at the sheet's resolution, or the image's
-// when that is lower), then repeated. Visual brushes nest at most as deep
+// this many pixels on a raster (at the sheet's resolution), then repeated. Visual brushes nest at most as deep
 // as the model allows, so the cells held at once are bounded too.
 constexpr double kMaxCellPixels = 4'000'000;
 // Past this many cells over the area it paints, a tiled brush is drawn as
@@ -386,8 +385,6 @@ private:
             cairo_matrix_t ctm;
             cairo_get_matrix(cr_, &ctm);
             Point scales = AxisScales(Then(place.contentToUser, FromCairo(ctm)));
-            if (brush.kind == Brush::Image)
-                scales = {std::min(scales.x, brush.image->dpiX / 96), std::min(scales.y, brush.image->dpiY / 96)};
             double width = std::max(1.0, std::ceil(cellWidth * scales.x));
             double height = std::max(1.0, std::ceil(cellHeight * scales.y));
             double most = small ? kAverageCellPixels : kMaxCellPixels;
@@ -647,7 +644,8 @@ private:
         if (glyphs.empty()) return;
         cairo_text_extents_t extents;
         cairo_glyph_extents(cr_, glyphs.data(), static_cast<int>(glyphs.size()), &extents);
-        Rect bounds{extents.x_bearing, extents.y_bearing, extents.width, extents.height};
+        // The extents are measured from the first glyph's origin.
+        Rect bounds{glyphs[0].x + extents.x_bearing, glyphs[0].y + extents.y_bearing, extents.width, extents.height};
         const Brush& brush = page_.brushes[node.fill];
         double reach = run.boldSimulation ? kBoldWidening * run.emSize + 1 : 1;
         Rect marked{bounds.x - reach, bounds.y - reach, bounds.width + 2 * reach, bounds.height + 2 * reach};
