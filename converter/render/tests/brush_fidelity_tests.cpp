@@ -143,5 +143,74 @@ TEST(BrushFidelity, ImageBrushesMatchAnIndependentRenderer)
     if (!std::getenv("TAV_RENDER_KEEP")) std::filesystem::remove(package);
 }
 
+TEST(BrushFidelity, VisualBrushesAndOpacityMasksMatchAnIndependentRenderer)
+{
+    if (std::system("command -v mutool >/dev/null") != 0) GTEST_SKIP() << "mutool is not installed";
+    // A motif in a 40 x 40 box: a red disc and a blue square.
+    std::string motif =
+        "<Path Fill=\"#D02020\" Data=\"M 4,20 A 16,16 0 1 1 36,20 A 16,16 0 1 1 4,20 Z\"/>"
+        "<Path Fill=\"#2020D0\" Data=\"M 22,22 l 16,0 0,16 -16,0 Z\"/>";
+    auto visualFill = [&](double x, double y, const std::string& brushAttributes, const std::string& visual) {
+        return "<Path Data=\"" + Rect(x, y, 80, 80) + "\"><Path.Fill><VisualBrush " + brushAttributes + ">" + visual +
+               "</VisualBrush></Path.Fill></Path>";
+    };
+    std::string inlineMotif = "<VisualBrush.Visual><Canvas>" + motif + "</Canvas></VisualBrush.Visual>";
+    std::string linearMask =
+        "<LinearGradientBrush MappingMode=\"Absolute\" StartPoint=\"10,0\" EndPoint=\"90,0\">"
+        "<LinearGradientBrush.GradientStops><GradientStop Color=\"#FF000000\" Offset=\"0\"/>"
+        "<GradientStop Color=\"#00000000\" Offset=\"1\"/></LinearGradientBrush.GradientStops>"
+        "</LinearGradientBrush>";
+    std::string visuals = Page(
+        visualFill(10, 10, "Viewbox=\"0,0,40,40\" Viewport=\"10,10,80,80\"", inlineMotif) +
+            // Tiles from the page's corner, 20 units apart.
+            "<Path Data=\"" + Rect(100, 0, 80, 80) + "\" Fill=\"{StaticResource tiled}\"/>" +
+            visualFill(
+                190, 10, "Viewbox=\"0,0,40,40\" Viewport=\"190,10,40,40\" TileMode=\"FlipXY\"",
+                "<VisualBrush.Visual><Path Fill=\"#208020\" Data=\"M 0,0 L 40,0 0,40 Z\"/></VisualBrush.Visual>") +
+            // A visual that draws a visual brush of its own.
+            visualFill(280, 10, "Viewbox=\"0,0,80,80\" Viewport=\"280,10,80,80\"",
+                       "<VisualBrush.Visual><Path Data=\"M 0,0 L 80,0 80,80 Z\" Fill=\"{StaticResource tiled}\"/>"
+                       "</VisualBrush.Visual>") +
+            // Opacity masks: a gradient on a path, on a canvas with its own
+            // opacity, and an image's alpha on glyphs.
+            "<Path Fill=\"#2040C0\" Data=\"" + Rect(10, 100, 80, 80) + "\"><Path.OpacityMask>" + linearMask +
+            "</Path.OpacityMask></Path>"
+            "<Canvas Opacity=\"0.8\"><Canvas.OpacityMask><RadialGradientBrush MappingMode=\"Absolute\" "
+            "Center=\"140,140\" GradientOrigin=\"140,140\" RadiusX=\"40\" RadiusY=\"40\">"
+            "<RadialGradientBrush.GradientStops><GradientStop Color=\"#FF000000\" Offset=\"0\"/>"
+            "<GradientStop Color=\"#00000000\" Offset=\"1\"/></RadialGradientBrush.GradientStops>"
+            "</RadialGradientBrush></Canvas.OpacityMask>"
+            "<Path Fill=\"#C02020\" Data=\"" +
+            Rect(100, 100, 80, 40) + "\"/><Path Fill=\"#208020\" Data=\"" + Rect(100, 140, 80, 40) +
+            "\"/></Canvas>"
+            "<Glyphs Fill=\"#000000\" FontUri=\"/Resources/dejavu.ttf\" FontRenderingEmSize=\"60\" OriginX=\"190\" "
+            "OriginY=\"170\" UnicodeString=\"Mask\"><Glyphs.OpacityMask><ImageBrush "
+            "ImageSource=\"/Resources/alpha.png\" Viewbox=\"0,0,16,16\" Viewport=\"190,110,170,70\"/>"
+            "</Glyphs.OpacityMask></Glyphs>"
+            // Colours through an sRGB profile part, with their alpha.
+            "<Path Fill=\"ContextColor /Resources/srgb.icc 1,0.8,0.4,0.1\" Data=\"" +
+            Rect(10, 190, 80, 80) +
+            "\"/>"
+            "<Path Fill=\"ContextColor /Resources/srgb.icc 0.5,0.1,0.3,0.9\" Data=\"" +
+            Rect(50, 230, 80, 40) + "\"/>",
+        "<FixedPage.Resources><ResourceDictionary>"
+        "<Canvas x:Key=\"motif\">" +
+            motif +
+            "</Canvas>"
+            "<VisualBrush x:Key=\"tiled\" Visual=\"{StaticResource motif}\" Viewbox=\"0,0,40,40\" "
+            "Viewport=\"0,0,20,20\" TileMode=\"Tile\"/>"
+            "</ResourceDictionary></FixedPage.Resources>");
+    std::string alphaPng =
+        MakePng(16, 16, 4, [](uint32_t x, uint32_t, int c) { return c < 3 ? 0 : static_cast<int>(255 - x * 17); });
+    std::string font = ReadFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    if (font.empty()) GTEST_SKIP() << "the DejaVu fonts are not installed";
+    std::string package = TempPath("visuals.xps");
+    ASSERT_TRUE(WriteXpsPackage(
+        package, {visuals},
+        {{"/Resources/alpha.png", alphaPng}, {"/Resources/srgb.icc", SrgbProfile()}, {"/Resources/dejavu.ttf", font}}));
+    ExpectClose(Measure(package, {}, SmallPage()), "visuals");
+    if (!std::getenv("TAV_RENDER_KEEP")) std::filesystem::remove(package);
+}
+
 }  // namespace
 }  // namespace tav::render::testing
