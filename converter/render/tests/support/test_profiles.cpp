@@ -85,7 +85,11 @@ std::string PlainCmykProfile()
     cmsSetPCS(profile, cmsSigLabData);
     cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
     cmsPipeline* toPcs = cmsPipelineAlloc(nullptr, 4, 3);
-    cmsPipelineInsertStage(toPcs, cmsAT_BEGIN, cmsStageAllocCLut16bit(nullptr, 2, 4, 3, table.data()));
+    // Identity curves around the table: the layout a profile's table is
+    // written in.
+    cmsPipelineInsertStage(toPcs, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipelineInsertStage(toPcs, cmsAT_END, cmsStageAllocCLut16bit(nullptr, 2, 4, 3, table.data()));
+    cmsPipelineInsertStage(toPcs, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
     cmsWriteTag(profile, cmsSigAToB0Tag, toPcs);
     cmsPipelineFree(toPcs);
     Describe(profile, "plain inks");
