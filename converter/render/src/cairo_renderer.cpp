@@ -28,6 +28,9 @@ constexpr int kLinearLightSteps = 16;
 constexpr int kMaxNestedGroups = 8;
 // Dashes of one figure drawn one by one, at most.
 constexpr size_t kMaxOwnDashes = 100'000;
+// Strokes of more segments than this are drawn in pieces of so many.
+constexpr size_t kMaxSegmentsPerStroke = 20'000;
+constexpr size_t kSegmentsPerPiece = 2'000;
 // A tile of an image or visual brush is drawn once into a cell of at most
 // this many pixels on a raster (at the sheet's resolution), then repeated. Visual brushes nest at most as deep
 // as the model allows, so the cells held at once are bounded too.
@@ -203,7 +206,13 @@ private:
         if (brush.kind == Brush::LinearGradient) {
             pattern = cairo_pattern_create_linear(brush.start.x, brush.start.y, brush.end.x, brush.end.y);
         } else {
-            if (brush.radiusX <= 0 || brush.radiusY <= 0) return false;
+            if (brush.radiusX <= 0 || brush.radiusY <= 0) {
+                // No ellipse: everything lies beyond it, in the last stop's
+                // colour, as padding past the edge would give.
+                const Rgba& last = brush.stops.back().colour;
+                cairo_set_source_rgba(cr_, last.r, last.g, last.b, last.a * opacity);
+                return true;
+            }
             // The ellipse as the unit circle.
             Affine circleToBrush{brush.radiusX, 0, 0, brush.radiusY, brush.center.x, brush.center.y};
             patternToUser = Then(circleToBrush, brushToUser);
@@ -496,6 +505,10 @@ private:
                                  : style.join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
                                                                  : CAIRO_LINE_JOIN_MITER);
         cairo_set_miter_limit(cr_, style.miterLimit);
+        if (geometry.SegmentCount() > kMaxSegmentsPerStroke && style.dashes.empty()) {
+            StrokeInPieces(geometry, style);
+            return;
+        }
         double dashTotal = 0;
         for (double dash : style.dashes) dashTotal += dash;
         bool dashed = !style.dashes.empty() && dashTotal > 0;
@@ -543,6 +556,44 @@ private:
             return;
         }
         StrokeWithOutlines(geometry, outlines, discs, half);
+    }
+
+    // A stroke of very many segments, drawn a piece of a figure at a time
+    // into one coverage mask: the drawing library's cost of one stroke grows
+    // far faster than its segments where they cross, and a translucent
+    // brush must not darken where pieces meet. The pieces take the library's
+    // caps and joins; a join between two pieces is left out.
+    void StrokeInPieces(const Geometry& geometry, const StrokeStyle& style)
+    {
+        cairo_pattern_t* source = cairo_get_source(cr_);
+        cairo_pattern_reference(source);
+        cairo_push_group_with_content(cr_, CAIRO_CONTENT_ALPHA);
+        cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+        cairo_set_line_cap(cr_, CairoCap(style.startCap));
+        for (const Figure& figure : geometry.figures) {
+            Point at = figure.start;
+            for (size_t first = 0; first < figure.segments.size() || first == 0; first += kSegmentsPerPiece) {
+                cairo_new_path(cr_);
+                cairo_move_to(cr_, at.x, at.y);
+                size_t last = std::min(figure.segments.size(), first + kSegmentsPerPiece);
+                for (size_t i = first; i < last; ++i) {
+                    const Segment& segment = figure.segments[i];
+                    if (segment.stroked)
+                        AppendSegment(segment);
+                    else
+                        cairo_move_to(cr_, segment.end.x, segment.end.y);
+                    at = segment.end;
+                }
+                if (figure.closed && last == figure.segments.size()) cairo_line_to(cr_, figure.start.x, figure.start.y);
+                cairo_stroke(cr_);
+                if (figure.segments.empty()) break;
+            }
+        }
+        cairo_pattern_t* mask = cairo_pop_group(cr_);
+        cairo_set_source(cr_, source);
+        cairo_mask(cr_, mask);
+        cairo_pattern_destroy(mask);
+        cairo_pattern_destroy(source);
     }
 
     // Dashes whose caps the library lacks: each dash is stroked flat and

@@ -135,6 +135,8 @@ public:
 
     double Ascent() const override { return static_cast<double>(face_->ascender) / unitsPerEm_; }
 
+    uint32_t GlyphCount() const override { return static_cast<uint32_t>(face_->num_glyphs); }
+
 private:
     FT_Face face_ = nullptr;
     bool symbol_ = false;

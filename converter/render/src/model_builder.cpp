@@ -687,6 +687,11 @@ bool ModelBuilder::FinishGlyphs(Frame& frame)
     input.emSize = run.emSize;
     Parsed<GlyphRunLayout> layout = LayOutGlyphRun(input, *run.font);
     if (!layout.ok()) return Fail(frame.name, layout.error);
+    for (const PlacedGlyph& glyph : layout.value.glyphs)
+        if (glyph.index >= run.font->GlyphCount())
+            return Fail(frame.name, "Indices: glyph " + std::to_string(glyph.index) + " is past the last glyph of " +
+                                        reference.value.part.substr(0, 200) + " (" +
+                                        std::to_string(run.font->GlyphCount()) + " glyphs)");
     glyphCount_ += layout.value.glyphs.size();
     if (glyphCount_ > limits_.maxGlyphsPerPage)
         return Fail(frame.name, "the page has more than " + std::to_string(limits_.maxGlyphsPerPage) + " glyphs");

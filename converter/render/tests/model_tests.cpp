@@ -17,6 +17,7 @@ public:
     double Advance(uint32_t) const override { return 0.5; }
     double VerticalAdvance(uint32_t) const override { return 1; }
     double Ascent() const override { return 0.8; }
+    uint32_t GlyphCount() const override { return 0x10000; }
 };
 
 class FakeResources : public PageResources {
@@ -197,6 +198,57 @@ TEST(PageModel, GlyphsAreLaidOutWithTheFontAndImagesAndProfilesAreFetched)
     EXPECT_EQ(image.tileMode, TileMode::FlipY);
 }
 
+// A visual's content lands in a node list of its own, whether it is kept
+// as a resource or held by the brush; the page's list has only its own.
+TEST(PageModel, VisualsAreNodeListsOfTheirOwn)
+{
+    FakeResources resources;
+    ModelBuilder builder(&resources);
+    Feeder f(&builder);
+    bool fed = f.Element("FixedPage", {{"Width", "100"}, {"Height", "100"}}, [&] {
+        f.Element("FixedPage.Resources", {}, [&] {
+            f.Element("ResourceDictionary", {}, [&] {
+                f.Element("Canvas", {{"x:Key", "motif"}}, [&] {
+                    f.Element("Path", {{"Fill", "#FF0000"}, {"Data", "M 0,0 L 4,0 4,4 Z"}});
+                    f.Element("Path", {{"Fill", "#0000FF"}, {"Data", "M 0,0 L 2,0 2,2 Z"}});
+                });
+                f.Element("VisualBrush", {{"x:Key", "b"},
+                                          {"Visual", "{StaticResource motif}"},
+                                          {"Viewbox", "0,0,4,4"},
+                                          {"Viewport", "0,0,8,8"},
+                                          {"TileMode", "Tile"}});
+            });
+        });
+        f.Element("Path", {{"Fill", "{StaticResource b}"}, {"Data", "M 0,0 L 50,0 50,50 Z"}});
+        f.Element("Path", {{"Data", "M 0,0 L 50,0 50,50 Z"}}, [&] {
+            f.Element("Path.OpacityMask", {}, [&] {
+                f.Element("VisualBrush", {{"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}}, [&] {
+                    f.Element("VisualBrush.Visual", {}, [&] {
+                        f.Element("Path", {{"Fill", "#000000"}, {"Data", "M 0,0 L 1,1 0,1 Z"}});
+                    });
+                });
+            });
+            f.Element("Path.Fill", {}, [&] { f.Element("SolidColorBrush", {{"Color", "#00FF00"}}); });
+        });
+    });
+    ASSERT_TRUE(fed) << builder.Error();
+    const Page& page = builder.page();
+    ASSERT_EQ(page.nodes.size(), 2u);
+    ASSERT_EQ(page.visuals.size(), 2u);
+    ASSERT_EQ(page.visuals[0].size(), 3u);  // the canvas and its two paths
+    EXPECT_EQ(page.visuals[0][0].kind, Node::Canvas);
+    EXPECT_EQ(page.visuals[0][0].end, 3u);
+    EXPECT_EQ(page.visuals[1].size(), 1u);
+    const Brush& tiled = page.brushes[page.nodes[0].fill];
+    EXPECT_EQ(tiled.kind, Brush::Visual);
+    EXPECT_EQ(tiled.visual, 0);
+    EXPECT_EQ(tiled.tileMode, TileMode::Tile);
+    EXPECT_EQ(tiled.viewport, (Rect{0, 0, 8, 8}));
+    const Brush& mask = page.brushes[page.nodes[1].opacityMask];
+    EXPECT_EQ(mask.kind, Brush::Visual);
+    EXPECT_EQ(mask.visual, 1);
+}
+
 // Each bad page fails with a message naming the element.
 TEST(PageModel, RefusesBadPagesNamingTheElement)
 {
@@ -207,6 +259,7 @@ TEST(PageModel, RefusesBadPagesNamingTheElement)
     ModelLimits small;
     small.maxDepth = 5;
     small.maxSegmentsPerPage = 3;
+    small.maxAttributeBytes = 64;
     std::vector<Case> cases = {
         {[](Feeder& f, ModelBuilder&) { f.Element("Canvas", {}); },
          "Canvas: the page must begin with a FixedPage element"},
@@ -274,6 +327,49 @@ TEST(PageModel, RefusesBadPagesNamingTheElement)
              });
          },
          "Path.Fill: holds the wrong kind of value"},
+        {[](Feeder& f, ModelBuilder& b) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 b.StartElement("Path");
+                 b.Attribute("Data", "M 0,0" + std::string(70, 'L'));
+             });
+         },
+         "Path: Data is longer than 64 bytes"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1"}}, [&] {
+                     f.Element("Path.Fill", {}, [&] {
+                         f.Element("ImageBrush",
+                                   {{"ImageSource", "/gone.png"}, {"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}});
+                     });
+                 });
+             });
+         },
+         "ImageBrush: image /gone.png: the image callback could not deliver it"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("FixedPage.Resources", {}, [&] {
+                     f.Element("ResourceDictionary", {}, [&] {
+                         f.Element("SolidColorBrush", {{"x:Key", "solid"}, {"Color", "#000000"}});
+                         f.Element("VisualBrush", {{"x:Key", "v"},
+                                                   {"Visual", "{StaticResource solid}"},
+                                                   {"Viewbox", "0,0,1,1"},
+                                                   {"Viewport", "0,0,1,1"}});
+                     });
+                 });
+             });
+         },
+         "VisualBrush: Visual: no visual resource 'solid'"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1"}}, [&] {
+                     f.Element("Path.Fill", {}, [&] {
+                         f.Element("VisualBrush",
+                                   {{"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}, {"TileMode", "Spiral"}});
+                     });
+                 });
+             });
+         },
+         "VisualBrush: TileMode: 'Spiral'"},
     };
     for (Case& c : cases) {
         FakeResources resources;
