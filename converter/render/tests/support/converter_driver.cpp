@@ -143,6 +143,7 @@ struct ConverterDriver::Impl {
     // The record stream is cut into records as it arrives.
     std::string pending;
     JobOutput* output = nullptr;
+    std::function<void(const char*, size_t)> sink;
 };
 
 namespace {
@@ -162,7 +163,12 @@ HRESULT CollectRecords(const BYTE* buffer, uint32_t count, void* context)
         if (impl->pending.size() < kOutputRecordHeaderSize + length) break;
         std::string payload = impl->pending.substr(kOutputRecordHeaderSize, length);
         impl->pending.erase(0, kOutputRecordHeaderSize + length);
-        if (type == kOutputRecordPrinterData) impl->output->printerData += payload;
+        if (type == kOutputRecordPrinterData) {
+            if (impl->sink)
+                impl->sink(payload.data(), payload.size());
+            else
+                impl->output->printerData += payload;
+        }
         if (type == kOutputRecordWarning) impl->output->warnings.push_back(payload);
         if (type == kOutputRecordRefusalReason) impl->output->refusals.push_back(payload);
     }
@@ -338,6 +344,11 @@ bool ConverterDriver::Open(const std::string& encoderName, const std::u16string&
         return false;
     }
     return true;
+}
+
+void ConverterDriver::SetPrinterDataSink(std::function<void(const char*, size_t)> sink)
+{
+    impl_->sink = std::move(sink);
 }
 
 void ConverterDriver::SetDevMode(const DEVMODEW& devmode)
