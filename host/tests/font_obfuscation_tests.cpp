@@ -94,7 +94,7 @@ WrittenFont WriteFontPage(const std::u16string& fontName, EXpsFontOptions option
     EXPECT_EQ(CreateEmptyPart(u"/Documents/1/Pages/1.fpage", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
     std::string uri(fontName.begin(), fontName.end());
     std::string markup =
-        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"200\" Height=\"200\">"
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"200\" Height=\"200\">"
         "<Glyphs Fill=\"#000000\" FontUri=\"" +
         uri +
         "\" FontRenderingEmSize=\"150\" "

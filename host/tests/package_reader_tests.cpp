@@ -367,7 +367,9 @@ TEST_F(BrokenPackageTest, DtdInDocumentOrPageMarkup)
 
     entries = Entries();
     Replace(&entries, "Documents/1/Pages/1.fpage",
-            dtd + "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"1\" Height=\"1\"/>");
+            dtd +
+                "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"1\" "
+                "Height=\"1\"/>");
     EXPECT_EQ(WalkFailure(Write("dtd-page.xps", entries)),
               "/Documents/1/Pages/1.fpage: the markup contains a DTD (DOCTYPE), which XPS forbids");
 }
@@ -571,9 +573,10 @@ TEST_F(BrokenPackageTest, EntryInflatingBeyondItsDeclaredSize)
 {
     auto entries = Entries();
     std::string big(200000, ' ');
-    Replace(&entries, "Documents/1/Pages/1.fpage",
-            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"1\" Height=\"1\">" + big +
-                "</FixedPage>");
+    Replace(
+        &entries, "Documents/1/Pages/1.fpage",
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"1\" Height=\"1\">" +
+            big + "</FixedPage>");
     std::string path = Write("liar.xps", entries);
     testing::PatchDeclaredSize(path, "Documents/1/Pages/1.fpage", 1000);
     std::string failure = WalkFailure(path);
@@ -758,7 +761,8 @@ TEST_F(ConformanceTest, PagesAreReadWholeAndMustBeWellFormed)
     ExpectRefused(entries, "/Documents/1/Pages/1.fpage: the markup is not well-formed XML");
     entries = Entries();
     Replace(&entries, "Documents/1/Pages/1.fpage",
-            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">\n<Canvas>\n"
+            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" "
+            "Height=\"10\">\n<Canvas>\n"
             "<Path Data=\"M 0,0 L 1,1\"></Canvas>\n</FixedPage>");
     std::string failure = WalkFailure(Write("mismatch.xps", entries));
     EXPECT_EQ(failure.rfind("/Documents/1/Pages/1.fpage: the markup is not well-formed XML", 0), 0u) << failure;
@@ -798,8 +802,9 @@ TEST_F(ConformanceTest, MalformedOrNotUnderstoodCompatibilityMarkup)
         SCOPED_TRACE(body);
         auto entries = Entries();
         Replace(&entries, "Documents/1/Pages/1.fpage",
-                "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">" + body +
-                    "</FixedPage>");
+                "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" "
+                "Height=\"10\">" +
+                    body + "</FixedPage>");
         ExpectRefused(entries, "/Documents/1/Pages/1.fpage: " + reason);
     }
 }
@@ -822,6 +827,9 @@ TEST_F(ConformanceTest, FiltersSeeTheChosenContentOnly)
             "<mc:Fallback><x:Path Name=\"unused\"/></mc:Fallback></mc:AlternateContent>"
             "</x:FixedPage>");
     std::shared_ptr<Package> package = Package::Open(Write("mc.xps", entries), {}, std::make_shared<FailureLog>());
+    // The page breaks the vocabulary (no xml:lang, text in a Canvas) to
+    // show how text is carried: read leniently.
+    package->SetLenientMarkup(true);
     PackageWalker walker(package);
     for (int i = 0; i < 3; ++i) walker.Next();
     ComPtr<IUnknown> part = walker.Next();
@@ -855,15 +863,18 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
         "<Default Extension=\"icc\" ContentType=\"application/vnd.ms-color.iccprofile\"/>"
         "<Default Extension=\"dict\" "
         "ContentType=\"application/vnd.ms-package.xps-resourcedictionary+xml\"/>");
-    Replace(&entries, "Documents/1/Pages/1.fpage",
-            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">"
-            "<FixedPage.Resources><ResourceDictionary Source=\"../../../R/d.dict\"/></FixedPage.Resources>"
-            "<Glyphs FontUri=\"/R/f.ttf#0\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" "
-            "UnicodeString=\"a\" Fill=\"ContextColor /R/c.icc 1,0.5,0.5,0.5\"/>"
-            "<Path Data=\"M 0,0 L 1,1\"><Path.Fill><ImageBrush ImageSource=\"{ColorConvertedBitmap ../../../R/i.png "
-            "../../../R/c.icc}\" Viewbox=\"0,0,1,1\" Viewport=\"0,0,1,1\"/></Path.Fill></Path>"
-            "<Glyphs FontUri=\"http://example.com/f.ttf\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\"/>"
-            "</FixedPage>");
+    Replace(
+        &entries, "Documents/1/Pages/1.fpage",
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" Height=\"10\">"
+        "<FixedPage.Resources><ResourceDictionary Source=\"../../../R/d.dict\"/></FixedPage.Resources>"
+        "<Glyphs FontUri=\"/R/f.ttf#0\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" "
+        "UnicodeString=\"a\" Fill=\"ContextColor /R/c.icc 1,0.5,0.5,0.5\"/>"
+        "<Path Data=\"M 0,0 L 1,1\"><Path.Fill><ImageBrush ImageSource=\"{ColorConvertedBitmap ../../../R/i.png "
+        "../../../R/c.icc}\" Viewbox=\"0,0,1,1\" Viewport=\"0,0,1,1\" ViewboxUnits=\"Absolute\" "
+        "ViewportUnits=\"Absolute\"/></Path.Fill></Path>"
+        "<Glyphs FontUri=\"http://example.com/f.ttf\" OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" "
+        "UnicodeString=\"b\"/>"
+        "</FixedPage>");
     entries.emplace_back("R/f.ttf", "font");
     entries.emplace_back("R/c.icc", "profile");
     entries.emplace_back("R/i.png", "image");
@@ -872,7 +883,8 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
                          "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
                          "<ImageBrush x:Key=\"b\" xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/"
                          "resourcedictionary-key\" ImageSource=\"j.png\" Viewbox=\"0,0,1,1\" "
-                         "Viewport=\"0,0,1,1\"/></ResourceDictionary>");
+                         "Viewport=\"0,0,1,1\" ViewboxUnits=\"Absolute\" ViewportUnits=\"Absolute\"/>"
+                         "</ResourceDictionary>");
     std::vector<WalkLine> lines = Walk(Write("markup-resources.xps", entries));
     ASSERT_EQ(lines.size(), 4u);
     std::vector<std::string> resources = lines[3].resources;
@@ -884,7 +896,9 @@ TEST_F(ConformanceTest, ResourcesAreFoundFromTheMarkup)
     entries.emplace_back("R/j.png", "image");
     Replace(&entries, "R/d.dict",
             "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
-            "<ImageBrush ImageSource=\"/Documents/1/Pages/1.fpage\"/></ResourceDictionary>");
+            "<ImageBrush x:Key=\"b\" xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\" "
+            "ImageSource=\"/Documents/1/Pages/1.fpage\" Viewbox=\"0,0,1,1\" Viewport=\"0,0,1,1\" "
+            "ViewboxUnits=\"Absolute\" ViewportUnits=\"Absolute\"/></ResourceDictionary>");
     ExpectRefused(entries,
                   "/R/d.dict: the markup's ImageSource refers to /Documents/1/Pages/1.fpage, which is no "
                   "such resource");

@@ -158,7 +158,7 @@ TEST(PackageWriterTest, UnchangedPartsAreCopiedAsTheInputStoresThem)
     std::string output = TemporaryFolder() + "/stored-out.xps";
     testing::WritePackage(input, RichPackage());
     const std::string rewritten =
-        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" Height=\"20\"/>";
     Copy(input, output, xps::Flavour::Xps,
          [&](IUnknown* part) { ReplacePageContent(part, u"/Documents/2/Pages/1.fpage", rewritten); });
 
@@ -296,7 +296,9 @@ TEST(PackageWriterTest, CorePropertiesThumbnailsAndStoryFragmentsArePassedOn)
         if (HostDataOf(part)->Name() != "/Documents/1/Pages/2.fpage") return;
         ComPtr<IPrintWriteStream> stream;
         page->GetWriteStream(stream.Out());
-        std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"5\" Height=\"5\"/>";
+        std::string markup =
+            "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"5\" "
+            "Height=\"5\"/>";
         stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
         stream->Close();
     });
@@ -333,7 +335,8 @@ TEST(PackageWriterTest, NewPagesTicketsAndDuplicateNames)
     ComPtr<IFixedPage> page;
     ComPtr<IPrintWriteStream> stream;
     ASSERT_EQ(CreateEmptyPart(u"/LO_NUpPage_1.xml", IID_IFixedPage, page.OutVoid(), stream.Out(), log), S_OK);
-    std::string markup = "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+    std::string markup =
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" Height=\"20\"/>";
     stream->WriteBytes(markup.data(), static_cast<ULONG>(markup.size()), nullptr);
     stream->Close();
     ComPtr<IPartPrintTicket> ticket;
@@ -399,7 +402,7 @@ TEST(PackageWriterTest, WrittenPartsAreNotHeldBeyondTheirPages)
         .As(IID_IFixedDocument, &document);
     writer.AddDocument(document.Get());
     const std::string markup =
-        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"20\"/>";
+        "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" Height=\"20\"/>";
     const std::string ticketMarkup = testing::SimpleTicket(3);
     // A new part of the name with the text as its content.
     auto make = [&](const char16_t* name, REFIID kind, const std::string& text, void** part) {

@@ -1,6 +1,8 @@
 #include "layout_filter.h"
 
 #include "emit_pass.h"
+#include "filtercore/job_warning.h"
+#include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
 #include "page_passes.h"
 #include "settings_pass.h"
@@ -45,7 +47,10 @@ HRESULT LayoutFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
         IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
         if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Job, &ticket);
         bool changed = false;
-        if (SUCCEEDED(hr)) hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed);
+        std::vector<std::u16string> warnings;
+        if (SUCCEEDED(hr))
+            hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
         if (SUCCEEDED(hr) && changed) hr = AttachTicket(sequence, ticket);
         SequencePass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
@@ -69,7 +74,9 @@ HRESULT LayoutFilter::OnFixedDocument(IFixedDocument* document)
             if (FAILED(hr)) return hr;
         }
         bool changed = false;
-        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed);
+        std::vector<std::u16string> warnings;
+        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
         if (SUCCEEDED(hr) && changed) hr = AttachTicket(document, ticket);
         DocumentPass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
@@ -135,6 +142,21 @@ HRESULT LayoutFilter::ApplyPageSettings(const PageExamination& examination)
     return pass.Run(state, SettingsPass::Mode::Apply);
 }
 
+// Only pages that go on a sheet or onto tiles are placed by their size;
+// their markup is read here as far as the FixedPage start tag. A page whose
+// markup cannot be read is placed as its ticket says: writing it reports
+// the fault.
+void LayoutFilter::TakePageSize(IFixedPage* page)
+{
+    FixedPageFrame frame;
+    bool imposed = state.nup.IsActive() || state.poster.IsActive();
+    if (imposed && FAILED(ReadFixedPageFrame(page, &frame))) frame = FixedPageFrame{};
+    PaperAsLaid paper = PaperAsPageLies(OrientationOf(state.page.geometry), state.page.area, frame.width, frame.height);
+    state.page.geometry.orientation = static_cast<INT>(paper.orientation);
+    state.page.area = paper.area;
+    state.placed = OwnPageOn(paper, frame.width, frame.height);
+}
+
 HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
 {
     if (page == nullptr) return E_POINTER;
@@ -157,6 +179,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
             examination = &pageExaminations.Keep(ticketManager, std::move(examined));
         }
         hr = ApplyPageSettings(*examination);
+        if (SUCCEEDED(hr)) TakePageSize(page);
         SheetPlanPass plan(context);
         if (SUCCEEDED(hr)) hr = plan.Plan();
         TransformPass transform(state);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "jobgen/font_resource.h"
 #include "jobgen/pictures.h"
@@ -166,8 +167,9 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
         std::string message;  // after "tavpipe: INPUT: "
     };
     auto page = [](const std::string& body) {
-        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"10\" Height=\"10\">" + body +
-               "</FixedPage>";
+        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" xml:lang=\"en-US\" Width=\"10\" "
+               "Height=\"10\">" +
+               body + "</FixedPage>";
     };
     const Case cases[] = {
         {"[Content_Types].xml",
@@ -192,7 +194,9 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
          page("<Canvas xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" xmlns:v=\"urn:v\" "
               "mc:MustUnderstand=\"v\"/>"),
          "/Documents/1/Pages/1.fpage: mc:MustUnderstand names the namespace \"urn:v\", which is not understood"},
-        {"Documents/1/Pages/1.fpage", page("<Glyphs FontUri=\"/Resources/missing.ttf\"/>"),
+        {"Documents/1/Pages/1.fpage",
+         page("<Glyphs FontUri=\"/Resources/missing.ttf\" FontRenderingEmSize=\"9\" OriginX=\"0\" "
+              "OriginY=\"9\" UnicodeString=\"a\"/>"),
          "/Documents/1/Pages/1.fpage: the markup refers to /Resources/missing.ttf (FontUri), which is missing"},
     };
     for (const Case& c : cases) {
@@ -217,3 +221,178 @@ TEST(ConformingReaderTest, BrokenRulesAreBadInputInOneLine)
 }
 
 }  // namespace
+
+namespace {
+
+// The bytes of a font whose maxp table says it has `glyphs` glyphs: its
+// table directory and that table, which is all the reader looks at.
+std::string FontOfGlyphs(uint16_t glyphs)
+{
+    std::string font("\0\1\0\0\0\1\0\0\0\0\0\0", 12);  // one table
+    font += "maxp";
+    font += std::string("\0\0\0\0\0\0\0\x1c\0\0\0\6", 12);  // checksum, offset 28, length 6
+    font += std::string("\0\0\x50\0", 4);
+    font.push_back(static_cast<char>(glyphs >> 8));
+    font.push_back(static_cast<char>(glyphs));
+    return font;
+}
+
+struct MarkupCase {
+    std::string body;                 // the page's body
+    std::vector<TestResource> parts;  // parts the page uses
+    std::string message;              // after "tavpipe: INPUT: /Documents/1/Pages/1.fpage: "
+};
+
+}  // namespace
+
+// A page of each class of rule the page vocabulary sets is refused as bad
+// input in one line naming the part, the element or attribute and the rule,
+// and printed with one warning when the job is lenient.
+TEST(ConformingReaderTest, PageMarkupBreakingTheVocabularyIsRefusedOrPrintedLeniently)
+{
+    const std::string dictionaryType = "application/vnd.ms-package.xps-resourcedictionary+xml";
+    const std::string keyNamespace = "xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\"";
+    const TestResource font{"/Resources/f.ttf", "application/vnd.ms-opentype", FontOfGlyphs(300)};
+    const MarkupCase cases[] = {
+        {"<Path Fill=\"#FF000000\" Data=\"M 0,0 L 9,9\"><Path.Fill><SolidColorBrush Color=\"#FF000000\"/>"
+         "</Path.Fill></Path>",
+         {},
+         "Path: Fill is given both as an attribute and as the property element Path.Fill (line 1)"},
+        {"<Canvas xml:space=\"preserve\"/>", {}, "Canvas: the attribute xml:space is not allowed (line 1)"},
+        {"<Path Data=\"M 0,0 L 9,9\" Opacity=\"2\"/>", {}, "Path: the attribute Opacity \"2\" is greater than 1"},
+        {"<Path Data=\"M 0,0 L 9\" Fill=\"#FF000000\"/>",
+         {},
+         "Path: the attribute Data is no valid geometry at offset 9: a number is missing or malformed"},
+        {"<Path Data=\"M 0,0 L 9,9\" Fill=\"{StaticResource Nowhere}\"/>",
+         {},
+         "Path Fill: {StaticResource Nowhere} names no resource defined before it in scope"},
+        {"<Glyphs FontUri=\"/Resources/f.ttf\" FontRenderingEmSize=\"12\" OriginX=\"0\" OriginY=\"12\" "
+         "UnicodeString=\"ab\" Indices=\"1;2;3\"/>",
+         {font},
+         "Glyphs has more Indices entries than UnicodeString characters but no cluster map"},
+        {"<Glyphs FontUri=\"/Resources/f.ttf\" FontRenderingEmSize=\"12\" OriginX=\"0\" OriginY=\"12\" "
+         "UnicodeString=\"ab\" Indices=\"299;300\"/>",
+         {font},
+         "Glyphs Indices use glyph 300 of /Resources/f.ttf, which has 300 glyphs"},
+        {"<Path Data=\"M 0,0 L 9,9\"><Path.Fill><ImageBrush ImageSource=\"/Resources/f.ttf\" Viewbox=\"0,0,1,1\" "
+         "Viewport=\"0,0,9,9\" ViewboxUnits=\"Absolute\" ViewportUnits=\"Absolute\"/></Path.Fill></Path>",
+         {font},
+         "the markup's ImageSource refers to /Resources/f.ttf, which is no such resource"},
+        // A remote dictionary that names another.
+        {"<FixedPage.Resources><ResourceDictionary Source=\"/Resources/a.dict\"/></FixedPage.Resources>",
+         {{"/Resources/a.dict", dictionaryType,
+           "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Source=\"b.dict\"/>"},
+          {"/Resources/b.dict", dictionaryType,
+           "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\"/>"}},
+         "/Resources/a.dict: a remote ResourceDictionary refers to another remote dictionary"},
+        // A brush that only the remote dictionary defines, of the wrong kind.
+        {"<FixedPage.Resources><ResourceDictionary Source=\"/Resources/a.dict\"/></FixedPage.Resources>"
+         "<Path Data=\"M 0,0 L 9,9\" Fill=\"{StaticResource M}\"/>",
+         {{"/Resources/a.dict", dictionaryType,
+           "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\" " + keyNamespace +
+               "><MatrixTransform x:Key=\"M\" Matrix=\"1,0,0,1,0,0\"/></ResourceDictionary>"}},
+         "Path Fill: {StaticResource M} names a MatrixTransform, not a brush"},
+        // The other flavour's namespace in an XPS 2005/06 package.
+        {"<Path xmlns=\"http://schemas.openxps.org/oxps/v1.0\" Data=\"M 0,0 L 9,9\"/>",
+         {},
+         "the element Path is of the namespace \"http://schemas.openxps.org/oxps/v1.0\""},
+    };
+    for (const MarkupCase& c : cases) {
+        SCOPED_TRACE(c.body);
+        TestPackage package = PagesOfSize(1, 100, 100);
+        package.documents[0].pages[0].body = c.body;
+        package.resources = c.parts;
+        std::string input = TemporaryFolder() + "/vocabulary.xps";
+        WritePackage(input, package);
+        std::string output = TemporaryFolder() + "/vocabulary-out.xps";
+        std::string part = c.message[0] == '/' ? "" : "/Documents/1/Pages/1.fpage: ";
+        Result refused = PassThrough(input, output);
+        EXPECT_EQ(refused.status, 3);
+        EXPECT_EQ(refused.err.rfind("tavpipe: " + input + ": " + part + c.message, 0), 0u) << refused.err;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+        EXPECT_FALSE(FileExists(output));
+    }
+}
+
+TEST(ConformingReaderTest, LenientJobsPrintSuchPagesWithOneWarningEach)
+{
+    TestPackage package = PagesOfSize(3, 100, 100);
+    const std::string broken = "<Path Data=\"M 0,0 L 9,9\" Opacity=\"2\" Fill=\"red\"/>";
+    package.documents[0].pages[0].body = broken;
+    package.documents[0].pages[2].body = broken;
+    std::string input = TemporaryFolder() + "/lenient.xps";
+    WritePackage(input, package);
+    std::string config = TemporaryFolder() + "/conform-pass.conf";
+    PassThrough(input, TemporaryFolder() + "/lenient-strict.xps");  // writes the configuration
+    for (const char* lenient : {" --lenient ", " --set-property LenientMarkup=true "}) {
+        SCOPED_TRACE(lenient);
+        std::string output = TemporaryFolder() + "/lenient-out.xps";
+        Result result =
+            RunCommand(Tavpipe() + " --config " + Quote(config) + lenient + Quote(input) + " " + Quote(output));
+        ASSERT_EQ(result.status, 0) << result.err;
+        // One line for each page, naming its first fault only.
+        std::string warning = "tavpipe: warning: " + input + ": /Documents/1/Pages/";
+        std::string rule = ".fpage: Path: the attribute Opacity \"2\" is greater than 1 (line 1); printed as it stands";
+        EXPECT_NE(result.err.find(warning + "1" + rule), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(warning + "3" + rule), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+        EXPECT_EQ(ZipItem(output, "Documents/1/Pages/1.fpage"), ZipItem(input, "Documents/1/Pages/1.fpage"));
+    }
+}
+
+// References and parts around the pages: thumbnails, tickets and content
+// types, and packages that hold no page at all.
+TEST(ConformingReaderTest, PartsAroundThePagesBreakingTheirRules)
+{
+    struct Case {
+        std::string name;
+        std::function<void(TestPackage*)> change;
+        std::string message;  // after "tavpipe: INPUT: "
+    };
+    const std::string ticketType = "application/vnd.ms-printing.printticket+xml";
+    const Case cases[] = {
+        {"gif thumbnail",
+         [](TestPackage* package) {
+             package->documents[0].pages[0].related.push_back(
+                 {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail",
+                  {"/Thumbnails/t.gif", "image/gif", "GIF89a"}});
+         },
+         "/Documents/1/Pages/_rels/1.fpage.rels: the thumbnail relationship R"},
+        {"image type with parameters",
+         [](TestPackage* package) {
+             package->resources.push_back({"/Resources/i.png", "image/png;q=1", "png"});
+             package->documents[0].pages[0].resources.push_back("/Resources/i.png");
+         },
+         "/Resources/i.png: the content type \"image/png;q=1\" carries parameters, which XPS parts do not take"},
+        {"two tickets",
+         [&](TestPackage* package) {
+             package->documents[0].pages[0].ticket = SimpleTicket(1);
+             package->documents[0].pages[0].related.push_back({"http://schemas.microsoft.com/xps/2005/06/printticket",
+                                                               {"/Second_PT.xml", ticketType, SimpleTicket(2)}});
+         },
+         "/Documents/1/Pages/_rels/1.fpage.rels: the part has two PrintTicket relationships"},
+        {"broken ticket", [](TestPackage* package) { package->documents[0].pages[0].ticket = "<psf:PrintTicket"; },
+         "/Documents/1/Pages/1_PT.xml: "},
+        {"no ticket",
+         [](TestPackage* package) { package->documents[0].pages[0].ticket = "<PrintTicket xmlns=\"urn:other\"/>"; },
+         "/Documents/1/Pages/1_PT.xml: the part is no PrintTicket"},
+        {"no document", [](TestPackage* package) { package->documents.clear(); },
+         "/FixedDocumentSequence.fdseq: the FixedDocumentSequence refers to no FixedDocument"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestPackage package = PagesOfSize(1, 100, 100);
+        c.change(&package);
+        std::string input = TemporaryFolder() + "/around.xps";
+        WritePackage(input, package);
+        std::string output = TemporaryFolder() + "/around-out.xps";
+        Result refused = PassThrough(input, output);
+        EXPECT_EQ(refused.status, 3);
+        EXPECT_EQ(refused.err.rfind("tavpipe: " + input + ": " + c.message, 0), 0u) << refused.err;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+        EXPECT_EQ(refused.err.find("page-ranges"), std::string::npos) << refused.err;
+        Result info = RunCommand(Tavpipe() + " info " + Quote(input));
+        EXPECT_EQ(info.status, 3) << info.err;
+        EXPECT_EQ(info.err.rfind("tavpipe: " + input + ": " + c.message, 0), 0u) << info.err;
+    }
+}

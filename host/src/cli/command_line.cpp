@@ -54,6 +54,8 @@ std::string UsageText()
            "                            a pipeline property (repeatable)\n"
            "      --config FILE         pipeline configuration\n"
            "      --trace FILE          write the filters' event trace to FILE\n"
+           "      --lenient             print pages whose markup breaks the XPS rules, with a\n"
+           "                            warning for each, instead of refusing the job\n"
            "  -q, --quiet               no progress line\n"
            "  -h, --help                this text\n"
            "      --version             the version\n"
@@ -141,6 +143,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             job.configFile = value();
         } else if (name == "--trace") {
             job.traceFile = value();
+        } else if (name == "--lenient") {
+            flag();
+            job.lenientMarkup = true;
         } else {
             throw UsageError("unknown option " + name);
         }

@@ -246,6 +246,16 @@ void AddPrinterHandle(IPrintPipelinePropertyBag* bag, HANDLE printer)
     bag->AddProperty(u"PrinterHandle", &value);
 }
 
+// --lenient, or the pipeline property of the same meaning.
+bool LenientMarkup(const JobRequest& request)
+{
+    bool lenient = request.lenientMarkup;
+    for (const auto& [name, value] : request.properties) {
+        if (name == "LenientMarkup") lenient = value == "true" || value == "1";
+    }
+    return lenient;
+}
+
 JobOutcome Ended(int status, std::string message, std::vector<std::string> warnings = {})
 {
     JobOutcome outcome;
@@ -319,8 +329,10 @@ JobOutcome RunJob(const JobRequest& request)
     } catch (const std::runtime_error& error) {
         return Ended(kExitBadInput, FailureMessage(inputName, "", error.what()));
     }
+    package->SetLenientMarkup(LenientMarkup(request));
     std::optional<uint64_t> pageCount = CountPages(*package);
-    if (pageCount && selection.CountWithin(*pageCount) == 0) {
+    // A job of no pages at all is bad input, which the walk reports.
+    if (pageCount && *pageCount > 0 && selection.CountWithin(*pageCount) == 0) {
         return Ended(kExitUsage, "page-ranges: none of the job's " + std::to_string(*pageCount) +
                                      (*pageCount == 1 ? " page is selected" : " pages is selected"));
     }
@@ -451,6 +463,9 @@ JobOutcome RunJob(const JobRequest& request)
         warnings.insert(warnings.end(), filterWarnings.begin(), filterWarnings.end());
         ends = ChainEnds{};
         bag.Reset();
+    }
+    for (const std::string& excused : log->Excused()) {
+        warnings.push_back(FailureMessage(inputName, "", excused) + "; printed as it stands (lenient)");
     }
     if (std::optional<Failure> failure = log->First()) {
         std::string file = failure->kind == FailureKind::Output ? outputName : inputName;

@@ -37,6 +37,10 @@ struct JobRequest {
     std::string user;   // the job owner, for the identification print and the spooler's job record
     std::string title;  // the document name of the spooler's job record
     ZipLimits limits;
+    // Page markup that breaks the rules of the XPS vocabulary is printed
+    // with a warning rather than refused (--lenient, or the pipeline
+    // property LenientMarkup set to true).
+    bool lenientMarkup = false;
     // Called once before the chain runs with the number of pages that
     // enter it, when the package's documents say it.
     std::function<void(uint64_t pages)> onPageCount;

@@ -8,6 +8,7 @@
 #include "opc/compatible_markup_writer.h"
 #include "opc/markup_compatibility.h"
 #include "opc/package_error.h"
+#include "opc/page_schema/markup_checker.h"
 #include "opc/xml_pull_reader.h"
 #include "opc/xps_names.h"
 #include "platform/start_tag_scanner.h"
@@ -40,6 +41,7 @@ struct FixedMarkupPass::State {
     MarkupCompatibility compatibility;
     MarkupReferenceCollector references;
     std::optional<CompatibleMarkupWriter> writer;
+    page_schema::MarkupChecker* schema = nullptr;
     bool rootSeen = false;
 
     int Line() const { return context == nullptr ? 0 : xmlSAX2GetLineNumber(context); }
@@ -51,6 +53,15 @@ struct FixedMarkupPass::State {
         int line = Line();
         if (line > 0) failure += " (line " + std::to_string(line) + ")";
         if (context != nullptr) xmlStopParser(context);
+    }
+
+    // A rule of the page vocabulary broken: a refusal, or in lenient mode
+    // the part's one warning.
+    void SchemaFault(const std::string* fault)
+    {
+        if (fault == nullptr) return;
+        if (!schema->Lenient()) return Fail(*fault);
+        schema->Excuse(*fault + " (line " + std::to_string(Line()) + ")");
     }
 
     // The root element's name and encoding; false after a failure.
@@ -90,6 +101,10 @@ struct FixedMarkupPass::State {
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
         if (treatment == Treatment::Skipped) return;
         if (treatment == Treatment::Written) {
+            if (schema != nullptr) {
+                SchemaFault(schema->StartElement(local, attributes));
+                if (!failure.empty()) return;
+            }
             if (root) KeepRootSize(attributes);
             references.Collect(local, attributes);
             if (writer) writer->StartTag(local, attributes);
@@ -101,6 +116,7 @@ struct FixedMarkupPass::State {
     {
         Treatment treatment = compatibility.End();
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
+        if (treatment == Treatment::Written && schema != nullptr) SchemaFault(schema->EndElement());
         if (treatment == Treatment::Written && writer) writer->EndTag();
     }
 
@@ -109,6 +125,7 @@ struct FixedMarkupPass::State {
         std::string_view view(text, length);
         Treatment treatment = compatibility.Text(view);
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
+        if (treatment == Treatment::Written && schema != nullptr) SchemaFault(schema->Text(view));
         if (treatment == Treatment::Written && writer) writer->Text(view);
     }
 
@@ -160,11 +177,13 @@ struct FixedMarkupPass::State {
     }
 };
 
-FixedMarkupPass::FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output)
+FixedMarkupPass::FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output,
+                                 page_schema::MarkupChecker* schema)
     : state_(std::make_unique<State>())
 {
     state_->partName = std::move(partName);
     state_->expectedRoot = std::move(expectedRoot);
+    state_->schema = schema;
     if (output != nullptr) state_->writer.emplace(output);
 }
 
@@ -249,11 +268,11 @@ FixedMarkupSummary FixedMarkupPass::Summary() const
 }
 
 FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
-                                   const std::string& expectedRoot)
+                                   const std::string& expectedRoot, page_schema::MarkupChecker* schema)
 {
     // libxml2 takes a chunk's size as an int.
     constexpr size_t kMaxChunk = size_t{1} << 30;
-    FixedMarkupPass pass(partName, expectedRoot);
+    FixedMarkupPass pass(partName, expectedRoot, nullptr, schema);
     while (markup.size() > kMaxChunk) {
         pass.Feed(markup.data(), kMaxChunk);
         markup.remove_prefix(kMaxChunk);
@@ -262,9 +281,10 @@ FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& p
     return pass.Summary();
 }
 
-FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot)
+FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot,
+                                   page_schema::MarkupChecker* schema)
 {
-    FixedMarkupPass pass(partName, expectedRoot);
+    FixedMarkupPass pass(partName, expectedRoot, nullptr, schema);
     char block[65536];
     while (size_t got = source.Read(block, sizeof block)) pass.Feed(block, got);
     pass.Finish();

@@ -22,6 +22,10 @@
 
 namespace tav::host {
 
+namespace page_schema {
+class MarkupChecker;
+}
+
 struct FixedMarkupSummary {
     std::string rootName;  // local name of the root element
     std::string rootNamespace;
@@ -35,7 +39,10 @@ class FixedMarkupPass {
 public:
     // expectedRoot is the local name the root element must have in the XPS
     // namespace. Failures throw PackageError naming partName and the line.
-    FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output = nullptr);
+    // schema, when given, checks the markup against the page vocabulary as
+    // the pass meets it.
+    FixedMarkupPass(std::string partName, std::string expectedRoot, std::string* output = nullptr,
+                    page_schema::MarkupChecker* schema = nullptr);
     ~FixedMarkupPass();
     FixedMarkupPass(const FixedMarkupPass&) = delete;
     FixedMarkupPass& operator=(const FixedMarkupPass&) = delete;
@@ -54,9 +61,10 @@ private:
 };
 
 // Reads the whole markup through one pass.
-FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot);
+FixedMarkupSummary ScanFixedMarkup(ByteReader& source, const std::string& partName, const std::string& expectedRoot,
+                                   page_schema::MarkupChecker* schema = nullptr);
 // The same over markup held in memory.
 FixedMarkupSummary ScanFixedMarkup(std::string_view markup, const std::string& partName,
-                                   const std::string& expectedRoot);
+                                   const std::string& expectedRoot, page_schema::MarkupChecker* schema = nullptr);
 
 }  // namespace tav::host

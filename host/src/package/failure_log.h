@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tav::host {
 
@@ -34,9 +35,26 @@ public:
         return first_;
     }
 
+    // A fault of the input that the job was asked to let pass (lenient
+    // page markup): kept once as "PART: REASON", however often it is met.
+    void Excuse(const std::string& part, const std::string& reason)
+    {
+        std::string line = part + ": " + reason;
+        std::lock_guard<std::mutex> hold(lock_);
+        for (const std::string& kept : excused_)
+            if (kept == line) return;
+        excused_.push_back(std::move(line));
+    }
+    std::vector<std::string> Excused() const
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        return excused_;
+    }
+
 private:
     mutable std::mutex lock_;
     std::optional<Failure> first_;
+    std::vector<std::string> excused_;
 };
 
 }  // namespace tav::host

@@ -24,6 +24,10 @@ public:
                                          std::shared_ptr<FailureLog> log);
 
     xps::Flavour Flavour() const { return flavour_; }
+    // Whether page markup that breaks the vocabulary's rules is let pass
+    // with a warning (in the log) instead of refused.
+    bool LenientMarkup() const { return lenientMarkup_; }
+    void SetLenientMarkup(bool lenient) { lenientMarkup_ = lenient; }
     const std::string& SequenceName() const { return sequenceName_; }
     const std::vector<Relationship>& PackageRelationships() const { return packageRelationships_; }
     const std::shared_ptr<FailureLog>& Log() const { return log_; }
@@ -62,6 +66,7 @@ private:
     std::vector<Relationship> packageRelationships_;
     std::string sequenceName_;
     xps::Flavour flavour_ = xps::Flavour::Xps;
+    bool lenientMarkup_ = false;
 
     std::mutex sharedLock_;
     std::map<std::string, ComPtr<IUnknown>> shared_;

@@ -8,6 +8,7 @@
 #include "opc/package_error.h"
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
+#include "package/font_glyph_count.h"
 #include "parts/part_objects.h"
 
 namespace tav::host {
@@ -42,7 +43,19 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-bool IsImageType(const std::string& type) { return type.rfind("image/", 0) == 0; }
+// Thumbnails are JPEG or PNG images, nothing else.
+bool IsThumbnailType(const std::string& type) { return type == "image/jpeg" || type == "image/png"; }
+
+constexpr std::string_view kPrintSchemaFramework =
+    "http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
+
+// The content types of XPS parts take no parameters ("image/png;x=1").
+void CheckNoParameters(const std::string& name, const std::string& type)
+{
+    if (type.find(';') != std::string::npos) {
+        throw PackageError(name, "the content type \"" + type + "\" carries parameters, which XPS parts do not take");
+    }
+}
 
 bool IsFixedMarkupType(const std::string& type)
 {
@@ -78,7 +91,7 @@ ComPtr<IUnknown> PackageWalker::Next()
             for (const Relationship& relationship : package_->PackageRelationships()) {
                 if (relationship.external) continue;
                 if (relationship.type == xps::kThumbnail && !thumbnail) {
-                    CheckRelatedType("/", relationship, "thumbnail", IsImageType);
+                    CheckRelatedType("/", relationship, "thumbnail", IsThumbnailType);
                     ComPtr<IUnknown> part = package_->SharedPart(relationship.target, PartRole::Thumbnail);
                     part.As(IID_IPartThumbnail, &thumbnail);
                 } else if (relationship.type == xps::kCoreProperties) {
@@ -261,12 +274,14 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
     currentName_ = entry.name;
     CheckPayloadType(entry.name, xps::kPageContentType, "FixedPage");
     std::shared_ptr<PartData> page = package_->ReadPartData(entry.name, PartRole::Page);
-    std::vector<MarkupReference> references = ReadPageMarkup(*page);
+    MarkupFindings markup = ReadPageMarkup(*page);
     page->SetLinkTargets(entry.linkTargets);
     std::vector<Relationship> relationships = package_->RelationshipsOf(entry.name);
     AttachTicket(*page, relationships);
     AttachResources(*page, relationships);
-    AttachMarkupResources(*page, references);
+    AttachMarkupResources(*page, markup.references);
+    CheckGlyphIndices(entry.name, markup.glyphFonts);
+    CheckDeferredReferences(entry.name, markup.deferred);
     for (const Relationship& relationship : relationships) {
         if (relationship.external) continue;
         PartRole role;
@@ -276,7 +291,7 @@ ComPtr<IUnknown> PackageWalker::MakePage(const PageEntry& entry)
                              [](const std::string& type) { return type == xps::kStoryFragmentsContentType; });
         } else if (relationship.type == xps::kThumbnail) {
             role = PartRole::Thumbnail;
-            CheckRelatedType(entry.name, relationship, "thumbnail", IsImageType);
+            CheckRelatedType(entry.name, relationship, "thumbnail", IsThumbnailType);
         } else {
             continue;
         }
@@ -322,12 +337,14 @@ std::shared_ptr<const ZipContent> KeptPageContent(const std::shared_ptr<const Pa
 // The page's markup is read whole here, once, in the reader's thread: a
 // page that is not well-formed is refused before any filter sees it, and
 // the same pass gives the page size and the parts the markup refers to.
-std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
+PackageWalker::MarkupFindings PackageWalker::ReadPageMarkup(PartData& page) const
 {
     std::shared_ptr<const ZipContent> kept = KeptPageContent(page.Content(), keptBytes_);
     if (kept) page.KeepContent(kept);
-    FixedMarkupSummary summary = kept ? ScanFixedMarkup(*kept->KeptBytes(), page.Name(), "FixedPage")
-                                      : ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage");
+    page_schema::MarkupChecker checker(page_schema::MarkupRoot::FixedPage, package_->LenientMarkup());
+    FixedMarkupSummary summary = kept ? ScanFixedMarkup(*kept->KeptBytes(), page.Name(), "FixedPage", &checker)
+                                      : ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage", &checker);
+    if (checker.Excused()) package_->Log()->Excuse(page.Name(), *checker.Excused());
     double width = 0;
     double height = 0;
     if (!summary.width || !summary.height || !ParseXpsLength(*summary.width, &width) ||
@@ -338,7 +355,9 @@ std::vector<MarkupReference> PackageWalker::ReadPageMarkup(PartData& page) const
     // Filters see the page as a consumer of the XPS vocabulary does, with
     // the alternative content chosen and ignorable content left out.
     if (summary.usesCompatibility) page.ReplaceContent(CompatibleMarkupContent(page.Content(), page.Name()));
-    return std::move(summary.references);
+    // A page already excused is not checked further: one warning a page.
+    if (checker.Excused()) return {std::move(summary.references), {}, {}, {}};
+    return {std::move(summary.references), checker.GlyphFonts(), checker.DeferredReferences(), {}};
 }
 
 // A relationship of source that must reach a part of one kind: the part
@@ -361,18 +380,40 @@ void PackageWalker::CheckRelatedType(const std::string& source, const Relationsh
 
 void PackageWalker::AttachTicket(PartData& part, const std::vector<Relationship>& relationships)
 {
+    const Relationship* found = nullptr;
     for (const Relationship& relationship : relationships) {
         if (relationship.external || relationship.type != xps::kPrintTicketRelationship) continue;
-        const std::string& target = relationship.target;
-        if (SamePartName(target, part.Name())) {
-            throw PackageError(part.Name(), "the part's print ticket relationship loops back to the part itself");
+        if (found != nullptr) {
+            throw PackageError(RelationshipsPartName(part.Name()), "the part has two PrintTicket relationships (" +
+                                                                       found->id + " and " + relationship.id + ")");
         }
-        CheckPayloadType(target, xps::kPrintTicketContentType, "PrintTicket");
-        ComPtr<IPartPrintTicket> ticket;
-        package_->SharedPart(target, PartRole::PrintTicket).As(IID_IPartPrintTicket, &ticket);
-        if (!ticket) throw PackageError(target, "the part is used both as a PrintTicket and as another kind of part");
-        part.SetTicket(ticket);
-        return;
+        found = &relationship;
+    }
+    if (found == nullptr) return;
+    const std::string& target = found->target;
+    if (SamePartName(target, part.Name())) {
+        throw PackageError(part.Name(), "the part's print ticket relationship loops back to the part itself");
+    }
+    CheckPayloadType(target, xps::kPrintTicketContentType, "PrintTicket");
+    CheckTicketMarkup(target);
+    ComPtr<IPartPrintTicket> ticket;
+    package_->SharedPart(target, PartRole::PrintTicket).As(IID_IPartPrintTicket, &ticket);
+    if (!ticket) throw PackageError(target, "the part is used both as a PrintTicket and as another kind of part");
+    part.SetTicket(ticket);
+}
+
+// A ticket the filters cannot read is a fault of the input, found here
+// rather than in the filter that would read it first: each ticket part is
+// read once, through to its end, and must be a PrintTicket.
+void PackageWalker::CheckTicketMarkup(const std::string& name)
+{
+    if (!ticketsChecked_.insert(PartNameKey(name)).second) return;
+    XmlPullReader reader(package_->Content(name)->Open(), name);
+    if (!reader.NextElement() || reader.LocalName() != "PrintTicket" ||
+        reader.NamespaceUri() != kPrintSchemaFramework) {
+        reader.Fail("the part is no PrintTicket (its root element is not psf:PrintTicket)");
+    }
+    while (reader.NextElement()) {
     }
 }
 
@@ -404,6 +445,7 @@ void PackageWalker::CollectResources(PartData& page, const std::string& source,
             throw PackageError(target, "the resource " + source + " requires is missing from the package");
         }
         std::string type = package_->ContentType(target);
+        CheckNoParameters(target, type);
         if (type == xps::kPageContentType || type == xps::kDocumentContentType || type == xps::kSequenceContentType) {
             throw PackageError(source, "a required resource relationship targets " + target +
                                            ", which is no resource (content type " + type + ")");
@@ -437,7 +479,9 @@ void PackageWalker::AttachMarkupResources(PartData& page, const std::vector<Mark
             std::shared_ptr<PartData> data = HostDataOf(resource.part.Get());
             if (!data || data->Role() != PartRole::ResourceDictionary) continue;
             if (!read.insert(PartNameKey(resource.name)).second) continue;
-            AttachReferencedParts(page, resource.name, DictionaryReferences(resource.name));
+            const MarkupFindings& dictionary = DictionaryMarkup(resource.name);
+            AttachReferencedParts(page, resource.name, dictionary.references);
+            CheckGlyphIndices(resource.name, dictionary.glyphFonts);
             more = true;
         }
     }
@@ -460,6 +504,7 @@ void PackageWalker::AttachReferencedParts(PartData& page, const std::string& sou
                                            "), which is missing from the package");
         }
         std::string type = package_->ContentType(target);
+        CheckNoParameters(target, type);
         PartRole expected = reference.attribute == "FontUri"       ? PartRole::Font
                             : reference.attribute == "Source"      ? PartRole::ResourceDictionary
                             : reference.attribute == "ImageSource" ? PartRole::Image
@@ -482,13 +527,86 @@ void PackageWalker::AttachReferencedParts(PartData& page, const std::string& sou
     }
 }
 
-const std::vector<MarkupReference>& PackageWalker::DictionaryReferences(const std::string& name)
+const PackageWalker::MarkupFindings& PackageWalker::DictionaryMarkup(const std::string& name)
 {
     std::string key = PartNameKey(name);
-    auto found = dictionaryReferences_.find(key);
-    if (found != dictionaryReferences_.end()) return found->second;
-    FixedMarkupSummary summary = ScanFixedMarkup(*package_->Content(name)->Open(), name, "ResourceDictionary");
-    return dictionaryReferences_.emplace(key, std::move(summary.references)).first->second;
+    auto found = dictionaries_.find(key);
+    if (found != dictionaries_.end()) return found->second;
+    page_schema::MarkupChecker checker(page_schema::MarkupRoot::RemoteDictionary, package_->LenientMarkup());
+    FixedMarkupSummary summary =
+        ScanFixedMarkup(*package_->Content(name)->Open(), name, "ResourceDictionary", &checker);
+    if (checker.Excused()) package_->Log()->Excuse(name, *checker.Excused());
+    MarkupFindings findings{std::move(summary.references), checker.GlyphFonts(), {}, checker.DefinedResources()};
+    return dictionaries_.emplace(key, std::move(findings)).first->second;
+}
+
+void PackageWalker::MarkupFault(const std::string& part, const std::string& reason) const
+{
+    if (!package_->LenientMarkup()) throw PackageError(part, reason);
+    package_->Log()->Excuse(part, reason);
+}
+
+// The glyph indices a part's Glyphs use must lie within each font's own
+// glyph count.
+void PackageWalker::CheckGlyphIndices(const std::string& source, const std::vector<page_schema::GlyphFontUse>& fonts)
+{
+    for (const page_schema::GlyphFontUse& use : fonts) {
+        if (IsAbsoluteUri(use.fontUri)) continue;  // outside the package
+        std::string name = ResolvePartReference(source, use.fontUri);
+        // A collection's face is named by the fragment ("font.ttc#2").
+        uint32_t face = 0;
+        size_t hash = use.fontUri.find('#');
+        if (hash != std::string::npos) {
+            std::string_view fragment = std::string_view(use.fontUri).substr(hash + 1);
+            auto [stop, error] = std::from_chars(fragment.data(), fragment.data() + fragment.size(), face);
+            if (error != std::errc() || stop != fragment.data() + fragment.size()) {
+                MarkupFault(source, "Glyphs FontUri \"" + use.fontUri + "\" names no face of a font collection");
+                continue;
+            }
+        }
+        std::string key = PartNameKey(name) + "#" + std::to_string(face);
+        auto found = glyphCounts_.find(key);
+        if (found == glyphCounts_.end()) {
+            std::optional<FontKey> obfuscation;
+            if (package_->ContentType(name) == xps::kObfuscatedFontContentType) {
+                obfuscation = FontObfuscationKey(name);
+                if (!obfuscation) throw PackageError(name, "the obfuscated font's part name holds no GUID");
+            }
+            std::string fault;
+            std::optional<uint32_t> count = FontGlyphCount(*package_->Content(name), obfuscation, face, &fault);
+            if (!count) throw PackageError(name, fault);
+            found = glyphCounts_.emplace(key, count).first;
+        }
+        if (use.maxGlyphIndex >= *found->second) {
+            MarkupFault(source, "Glyphs Indices use glyph " + std::to_string(use.maxGlyphIndex) + " of " + name +
+                                    ", which has " + std::to_string(*found->second) + " glyphs");
+        }
+    }
+}
+
+// Resource references that only a remote dictionary in scope can define
+// are looked up there, innermost first.
+void PackageWalker::CheckDeferredReferences(const std::string& page,
+                                            const std::vector<page_schema::DeferredReference>& deferred)
+{
+    for (const page_schema::DeferredReference& reference : deferred) {
+        std::optional<page_schema::ResourceKind> kind;
+        for (const std::string& source : reference.dictionaries) {
+            if (IsAbsoluteUri(source)) continue;
+            for (const page_schema::DefinedResource& resource :
+                 DictionaryMarkup(ResolvePartReference(page, source)).defined) {
+                if (resource.key == reference.key) kind = resource.kind;
+            }
+            if (kind) break;
+        }
+        std::string named = reference.where + ": {StaticResource " + reference.key + "}";
+        if (!kind) {
+            MarkupFault(page, named + " names no resource defined before it in scope");
+        } else if (*kind != reference.kind) {
+            MarkupFault(page, named + " names " + page_schema::ResourceKindName(*kind) + ", not " +
+                                  page_schema::ResourceKindName(reference.kind));
+        }
+    }
 }
 
 }  // namespace tav::host

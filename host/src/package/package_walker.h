@@ -13,6 +13,7 @@
 #include <set>
 
 #include "opc/fixed_markup_pass.h"
+#include "opc/page_schema/markup_checker.h"
 #include "opc/xml_pull_reader.h"
 #include "package/package.h"
 #include "package/zip_content.h"
@@ -42,6 +43,13 @@ private:
         std::string name;
         std::vector<std::string> linkTargets;
     };
+    // What the reading pass gives besides the page size.
+    struct MarkupFindings {
+        std::vector<MarkupReference> references;
+        std::vector<page_schema::GlyphFontUse> glyphFonts;
+        std::vector<page_schema::DeferredReference> deferred;
+        std::vector<page_schema::DefinedResource> defined;  // remote dictionaries
+    };
 
     ComPtr<IUnknown> NextDocumentOrPage();
     ComPtr<IUnknown> MakeSequence();
@@ -53,14 +61,19 @@ private:
     void CheckRelatedType(const std::string& source, const Relationship& relationship, const char* what,
                           bool (*fits)(const std::string& type)) const;
     void AttachTicket(PartData& part, const std::vector<Relationship>& relationships);
+    void CheckTicketMarkup(const std::string& name);
     void AttachResources(PartData& page, const std::vector<Relationship>& relationships);
     void CollectResources(PartData& page, const std::string& source, const std::vector<Relationship>& relationships,
                           std::vector<std::string>* path);
-    std::vector<MarkupReference> ReadPageMarkup(PartData& page) const;
+    MarkupFindings ReadPageMarkup(PartData& page) const;
     void AttachMarkupResources(PartData& page, const std::vector<MarkupReference>& pageReferences);
     void AttachReferencedParts(PartData& page, const std::string& source,
                                const std::vector<MarkupReference>& references);
-    const std::vector<MarkupReference>& DictionaryReferences(const std::string& name);
+    const MarkupFindings& DictionaryMarkup(const std::string& name);
+    void CheckGlyphIndices(const std::string& source, const std::vector<page_schema::GlyphFontUse>& fonts);
+    void CheckDeferredReferences(const std::string& page, const std::vector<page_schema::DeferredReference>& deferred);
+    // A rule of the page vocabulary broken: refused, or excused in lenient mode.
+    void MarkupFault(const std::string& part, const std::string& reason) const;
 
     // Pages keep their inflated markup from the reading pass until they are
     // written, so that a filter that rewrites one does not inflate it again;
@@ -80,10 +93,12 @@ private:
     bool pageContentPending_ = false;  // documentReader_ stands on a PageContent not yet taken
     size_t documentCount_ = 0;
     std::string currentName_;
-    std::map<std::string, std::vector<MarkupReference>> dictionaryReferences_;  // by part name key
+    std::map<std::string, MarkupFindings> dictionaries_;          // by part name key
+    std::map<std::string, std::optional<uint32_t>> glyphCounts_;  // fonts, by part name key and face
     // Names (keys) of the documents and pages met: each may be referred to once.
     std::set<std::string> documentsSeen_;
     std::set<std::string> pagesSeen_;
+    std::set<std::string> ticketsChecked_;  // keys of the ticket parts read through
 };
 
 // Parses a FixedPage's Width or Height; false unless it is a length the
