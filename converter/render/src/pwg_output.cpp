@@ -31,18 +31,8 @@ public:
             return nullptr;
         }
         header_ = header.value;
-        surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(header_.cupsWidth),
-                                              static_cast<int>(header_.cupsHeight));
-        if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) {
-            *error = std::string("the sheet image could not be made: ") +
-                     cairo_status_to_string(cairo_surface_status(surface_));
-            cairo_surface_destroy(surface_);
-            surface_ = nullptr;
-            return nullptr;
-        }
+        if (!SheetImage(error)) return nullptr;
         cairo_t* cr = cairo_create(surface_);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_paint(cr);
         Affine toPixels = PageToSheetPixels(setup, header_);
         cairo_matrix_t matrix;
         cairo_matrix_init(&matrix, toPixels.m11, toPixels.m12, toPixels.m21, toPixels.m22, toPixels.dx, toPixels.dy);
@@ -55,8 +45,6 @@ public:
         cairo_destroy(cr);
         cairo_surface_flush(surface_);
         bool written = WriteSheet();
-        cairo_surface_destroy(surface_);
-        surface_ = nullptr;
         if (!written) *error = "writing the raster page failed";
         return written;
     }
@@ -75,6 +63,34 @@ public:
     bool KeepsText() const override { return false; }
 
 private:
+    // A white sheet image of the header's size: the last page's image
+    // again when the size is the same (a fresh one costs its pages' faults
+    // on every sheet).
+    bool SheetImage(std::string* error)
+    {
+        const int width = static_cast<int>(header_.cupsWidth), height = static_cast<int>(header_.cupsHeight);
+        if (surface_ &&
+            (cairo_image_surface_get_width(surface_) != width || cairo_image_surface_get_height(surface_) != height)) {
+            cairo_surface_destroy(surface_);
+            surface_ = nullptr;
+        }
+        if (!surface_) {
+            surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+            if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) {
+                *error = std::string("the sheet image could not be made: ") +
+                         cairo_status_to_string(cairo_surface_status(surface_));
+                cairo_surface_destroy(surface_);
+                surface_ = nullptr;
+                return false;
+            }
+        }
+        cairo_surface_flush(surface_);
+        std::memset(cairo_image_surface_get_data(surface_), 0xFF,
+                    static_cast<size_t>(cairo_image_surface_get_stride(surface_)) * height);
+        cairo_surface_mark_dirty(surface_);
+        return true;
+    }
+
     bool WriteSheet()
     {
         if (!raster_) raster_ = cupsRasterOpenIO(WriteRasterBytes, records_, CUPS_RASTER_WRITE_PWG);
