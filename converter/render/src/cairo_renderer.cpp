@@ -285,7 +285,10 @@ private:
         if (brush.IsTileBrush()) cairo_restore(cr_);
     }
 
-    bool RasterTarget() const { return cairo_surface_get_type(cairo_get_target(cr_)) == CAIRO_SURFACE_TYPE_IMAGE; }
+    bool RasterTarget() const
+    {
+        return options_.raster || cairo_surface_get_type(cairo_get_target(cr_)) == CAIRO_SURFACE_TYPE_IMAGE;
+    }
 
     // An image as a surface: the cache's pixels themselves on a raster,
     // which draws them at once; a copy for a PDF, which may write them out

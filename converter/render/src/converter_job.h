@@ -33,6 +33,7 @@ public:
     virtual cairo_t* BeginSheet(double pageWidth, double pageHeight, std::string* error) = 0;
     virtual bool EndSheet(cairo_t* cr, std::string* error) = 0;
     virtual bool KeepsText() const = 0;
+    virtual bool Rasterizes() const = 0;
 
     // Writes the reason of a refusal (once) and returns 0, the refusal.
     virtual int32_t Refuse(const std::string& reason) = 0;

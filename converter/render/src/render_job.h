@@ -46,6 +46,7 @@ public:
     cairo_t* BeginSheet(double pageWidth, double pageHeight, std::string* error) override;
     bool EndSheet(cairo_t* cr, std::string* error) override;
     bool KeepsText() const override { return output_->KeepsText(); }
+    bool Rasterizes() const override { return output_->Rasterizes(); }
     int32_t Refuse(const std::string& reason) override;
     bool Refused() const override { return refused_; }
     uint32_t PageNumber() const override { return pageNumber_; }
