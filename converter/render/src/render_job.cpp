@@ -54,7 +54,9 @@ void RenderJob::BeginPageFeed(void* pageObject, ConverterPartCallback font, Conv
     profileSource_ = {colourProfile, pageObject};
     imageSource_ = {image, pageObject};
     device_ = {};
-    images_.Trim(pageNumber_);
+    // The page before this one may still be being written (a raster sheet
+    // is played back on a worker thread), so its images stay.
+    if (pageNumber_ > 1) images_.Trim(pageNumber_ - 1);
     ++pageNumber_;
 }
 
