@@ -30,6 +30,9 @@ RenderJob::~RenderJob()
     // A page whose feed was broken off: its model was made by page-library
     // code, which holds no code pointers, so this copy of the code frees it.
     delete builder_;
+    // First the output: a sheet still being played back on its worker
+    // thread draws the cached images and fonts, which go after it.
+    output_.reset();
     jobHandle_.mark = conversionHandle_.mark = context_.mark = 0;
 }
 
