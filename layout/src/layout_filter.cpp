@@ -1,6 +1,7 @@
 #include "layout_filter.h"
 
 #include "emit_pass.h"
+#include "filtercore/failure_note.h"
 #include "filtercore/job_warning.h"
 #include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
@@ -51,10 +52,14 @@ HRESULT LayoutFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
         if (SUCCEEDED(hr))
             hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed, &warnings);
         for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
-        if (SUCCEEDED(hr) && changed) hr = AttachTicket(sequence, ticket);
+        if (SUCCEEDED(hr) && changed) {
+            hr = NoteStepFailureOf(AttachTicket(sequence, ticket), sequence,
+                                   u"the job's new PrintTicket cannot be attached to it");
+        }
         SequencePass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return NoteStepFailureOf(hr, sequence, u"the job's layout settings cannot be taken from its PrintTicket");
         return consumer->SendFixedDocumentSequence(sequence);
     });
 }
@@ -77,9 +82,13 @@ HRESULT LayoutFilter::OnFixedDocument(IFixedDocument* document)
         std::vector<std::u16string> warnings;
         hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed, &warnings);
         for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
-        if (SUCCEEDED(hr) && changed) hr = AttachTicket(document, ticket);
+        if (SUCCEEDED(hr) && changed) {
+            hr = NoteStepFailureOf(AttachTicket(document, ticket), document,
+                                   u"the document's new PrintTicket cannot be attached to it");
+        }
         DocumentPass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
+        NoteStepFailureOf(hr, document, u"the document's layout settings cannot be taken from its PrintTicket");
         if (FAILED(hr) || pass.suppressed) return hr;
         return consumer->SendFixedDocument(document);
     });
@@ -174,7 +183,11 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
             PageExamination examined;
             if (IXMLDOMDocument2* ticket = context.CurrentTicket()) {
                 hr = ExaminePageTicket(ticket, &examined);
-                if (FAILED(hr)) return hr;
+                if (FAILED(hr)) {
+                    return NoteStepFailureOf(hr, page,
+                                             u"the page's input bin or divide condition cannot be read from its "
+                                             u"PrintTicket");
+                }
             }
             examination = &pageExaminations.Keep(ticketManager, std::move(examined));
         }
@@ -187,7 +200,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
         EmitPass emit(context);
         if (SUCCEEDED(hr)) hr = emit.Emit(page);
         state.currentTicket = SheetTicketBase{};
-        return hr;
+        return NoteStepFailureOf(hr, page, u"the page cannot be laid out on a sheet");
     });
 }
 
@@ -200,6 +213,6 @@ HRESULT LayoutFilter::OnJobEnd()
         HRESULT hr = emit.Flush();
         state.previousTicket = SheetTicketBase{};
         state.sheetB = SheetDescription{};
-        return hr;
+        return NoteStepFailureOf(hr, static_cast<IFixedPage*>(nullptr), u"the job's last sheet cannot be made");
     });
 }

@@ -53,6 +53,8 @@ std::string UsageText()
            "      --set-property NAME=VALUE\n"
            "                            a pipeline property (repeatable)\n"
            "      --config FILE         pipeline configuration\n"
+           "      --driver-dir DIR      printer-driver directory: the rip filter's converter is\n"
+           "                            DIR/3 (default: lib/converters/trace, which records)\n"
            "      --trace FILE          write the filters' event trace to FILE\n"
            "      --lenient             print pages whose markup breaks the XPS rules, with a\n"
            "                            warning for each, instead of refusing the job\n"
@@ -141,6 +143,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             job.title = value();
         } else if (name == "--config") {
             job.configFile = value();
+        } else if (name == "--driver-dir") {
+            job.driverDirectory = value();
+            if (job.driverDirectory.empty()) throw UsageError("--driver-dir needs a folder");
         } else if (name == "--trace") {
             job.traceFile = value();
         } else if (name == "--lenient") {
