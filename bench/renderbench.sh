@@ -1,6 +1,8 @@
 #!/bin/sh
 # Times the rendering converter against MuPDF on the same generated job:
-# to PDF and to 300-dpi PWG Raster, side by side in every round.
+# to PDF and to 300-dpi PWG Raster, side by side in every round; and the
+# whole print path (tavpipe's default chain ending with the rip filter and
+# the converter) when the build has tavpipe.
 #
 #   bench/renderbench.sh [-b BUILD] [-r RUNS] [-d DPI] [-w DIR] [PAGES]
 #
@@ -13,10 +15,12 @@
 #   mupdf-pdf  mutool convert -o out.pdf JOB
 #   ours-pwg   tavrenderpackage -r DPI JOB out.pwg
 #   mupdf-pwg  mutool draw -q -F pwg -r DPI -o out.pwg JOB
+#   pipe-pdf   tavpipe -q JOB out.pdf
+#   pipe-pwg   tavpipe -q -o printer-resolution=DPIdpi JOB out.pwg
 # For each: seconds, pages/s, CPU seconds (user + system) and peak resident
-# memory (from /usr/bin/time), medians over the rounds; and for ours, the
-# ratios to MuPDF taken round by round: pages/s (above 1: we are faster),
-# CPU time and peak memory (below 1: we use less).
+# memory (from /usr/bin/time), medians over the rounds; and for ours and
+# tavpipe's, the ratios to MuPDF taken round by round: pages/s (above 1:
+# we are faster), CPU time and peak memory (below 1: we use less).
 set -eu
 
 build=build
@@ -29,13 +33,14 @@ while getopts b:r:d:w: option; do
         r) runs=$OPTARG ;;
         d) dpi=$OPTARG ;;
         w) work=$OPTARG ;;
-        *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+        *) sed -n '2,23p' "$0" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
 pages=${1:-2000}
 
 render=$build/bin/tavrenderpackage
+pipe=$build/bin/tavpipe
 makejob=$build/bin/tavmakejob
 for tool in "$render" "$makejob" mutool /usr/bin/time; do
     command -v "$tool" >/dev/null || { echo "renderbench: $tool is missing" >&2; exit 2; }
@@ -84,15 +89,21 @@ while [ "$round" -lt "$runs" ]; do
     timed mupdf-pdf mutool convert -o "$work/mupdf.pdf" "$job"
     timed ours-pwg "$render" -r "$dpi" "$job" "$work/ours.pwg"
     timed mupdf-pwg mutool draw -q -F pwg -r "$dpi" -o "$work/mupdf.pwg" "$job"
+    if [ -x "$pipe" ]; then
+        timed pipe-pdf "$pipe" -q "$job" "$work/pipe.pdf"
+        timed pipe-pwg "$pipe" -q -o "printer-resolution=${dpi}dpi" "$job" "$work/pipe.pwg"
+    fi
     round=$((round + 1))
 done
 
 echo "== $pages pages, PWG Raster at $dpi dpi, $runs rounds (medians)"
 printf '%-10s %8s %8s %8s %8s %12s %10s %10s\n' command seconds pages/s cpu-s peakMB x-pages/s x-cpu x-peak
-for name in ours-pdf mupdf-pdf ours-pwg mupdf-pwg; do
+names="ours-pdf mupdf-pdf ours-pwg mupdf-pwg"
+[ ! -x "$pipe" ] || names="$names pipe-pdf pipe-pwg"
+for name in $names; do
     seconds=$(column "$name" 2)
     case "$name" in
-        ours-*) other=mupdf-${name#ours-} ;;
+        ours-* | pipe-*) other=mupdf-${name#*-} ;;
         *) other="" ;;
     esac
     printf '%-10s %8.2f %8.0f %8.2f %8.1f %12s %10s %10s\n' "$name" "$seconds" \
