@@ -101,12 +101,17 @@ struct FixedMarkupPass::State {
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
         if (treatment == Treatment::Skipped) return;
         if (treatment == Treatment::Written) {
-            if (schema != nullptr) {
-                SchemaFault(schema->StartElement(local, attributes));
+            // The checker, while it keeps checking, shows the references
+            // to the collector as it tells the attributes apart.
+            bool collected = false;
+            if (schema != nullptr && !schema->Excused()) {
+                const std::string* fault = schema->StartElement(local, attributes, &references);
+                collected = fault == nullptr;
+                SchemaFault(fault);
                 if (!failure.empty()) return;
             }
             if (root) KeepRootSize(attributes);
-            references.Collect(local, attributes);
+            if (!collected) references.Collect(local, attributes);
             if (writer) writer->StartTag(local, attributes);
         }
         rootSeen = true;
