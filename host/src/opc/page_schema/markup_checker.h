@@ -69,7 +69,9 @@ public:
     // of namespaces other than none, xml: and x: are passed over. When
     // references is given and the element keeps the rules, the values that
     // may refer to parts are shown to it, so that the attributes are told
-    // apart once for both.
+    // apart once for both. The names (element and attributes) are those
+    // of the one libxml2 parser that feeds this checker, which keeps one
+    // address for one name: they are known again by their address.
     const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes,
                                     MarkupReferenceCollector* references = nullptr);
     const std::string* EndElement();
