@@ -1,5 +1,9 @@
 #include "opc/page_schema/geometry_syntax.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "opc/page_schema/number_scan.h"
 
 namespace tav::host::page_schema {
@@ -152,7 +156,97 @@ private:
     GeometrySyntaxError failure_{0, nullptr};
 };
 
+// The quick look reads a copy of the text ended by a NUL, which ends
+// every loop without a bound to compare.
+constexpr size_t kPlainLongest = 512;
+
+// The numbers each command takes; -1 for those the quick look leaves to
+// the careful check (arcs) and for characters that are no command.
+constexpr std::array<int8_t, 256> kPlainArity = [] {
+    std::array<int8_t, 256> table{};
+    table.fill(-1);
+    for (char c : std::string_view("MmLl")) table[static_cast<unsigned char>(c)] = 2;
+    for (char c : std::string_view("HhVv")) table[static_cast<unsigned char>(c)] = 1;
+    for (char c : std::string_view("Cc")) table[static_cast<unsigned char>(c)] = 6;
+    for (char c : std::string_view("QqSs")) table[static_cast<unsigned char>(c)] = 4;
+    for (char c : std::string_view("Zz")) table[static_cast<unsigned char>(c)] = 0;
+    return table;
+}();
+
+inline bool IsDecimalDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+inline const char* SkipEndedBlanks(const char* p)
+{
+    while (IsBlankChar(*p)) ++p;
+    return p;
+}
+
+// A number at p, in NUL-ended text: its end, or null. The form is
+// ScanNumber's.
+inline const char* EndedNumber(const char* p)
+{
+    if (*p == '-' || *p == '+') ++p;
+    const char* digits = p;
+    while (IsDecimalDigit(*p)) ++p;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        while (IsDecimalDigit(*p)) ++p;
+        if (p == fraction) return nullptr;
+    } else if (p == digits) {
+        return nullptr;
+    }
+    if ((*p | 0x20) == 'e') {
+        ++p;
+        if (*p == '-' || *p == '+') ++p;
+        const char* exponent = p;
+        while (IsDecimalDigit(*p)) ++p;
+        if (p == exponent) return nullptr;
+    }
+    return p;
+}
+
 }  // namespace
+
+bool IsPlainValidGeometry(std::string_view text, bool fillRuleAllowed)
+{
+    if (text.size() > kPlainLongest) return false;
+    char copy[kPlainLongest + 1];
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    const char* end = copy + text.size();
+    const char* p = SkipEndedBlanks(copy);
+    if (*p == 'F') {
+        if (!fillRuleAllowed) return false;
+        p = SkipEndedBlanks(p + 1);
+        if (*p != '0' && *p != '1') return false;
+        p = SkipEndedBlanks(p + 1);
+    }
+    if (*p == '\0') return p == end;
+    if (*p != 'M' && *p != 'm') return false;
+    for (;;) {
+        int arity = kPlainArity[static_cast<unsigned char>(*p)];
+        if (arity < 0) return false;
+        p = SkipEndedBlanks(p + 1);
+        if (arity > 0) {
+            // The first number, which no comma precedes; then the rest of
+            // the group and as many more groups as follow.
+            p = EndedNumber(p);
+            if (p == nullptr) return false;
+            for (int left = arity - 1;; --left) {
+                p = SkipEndedBlanks(p);
+                if (left == 0) {
+                    char c = *p;
+                    if (!IsDecimalDigit(c) && c != '-' && c != '+' && c != '.' && c != ',') break;
+                    left = arity;
+                }
+                if (*p == ',') p = SkipEndedBlanks(p + 1);
+                p = EndedNumber(p);
+                if (p == nullptr) return false;
+            }
+        }
+        if (*p == '\0') return p == end;
+    }
+}
 
 std::optional<GeometrySyntaxError> CheckAbbreviatedGeometry(std::string_view text, bool fillRuleAllowed)
 {

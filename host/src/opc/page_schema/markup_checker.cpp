@@ -272,6 +272,7 @@ struct MarkupChecker::State {
         case ValueType::ColorOrResource: reason = CheckColor(value); break;
         case ValueType::GeometryOrResource:
         case ValueType::Geometry:
+            if (IsPlainValidGeometry(value, rule.type == ValueType::GeometryOrResource)) break;
             if (auto error = CheckAbbreviatedGeometry(value, rule.type == ValueType::GeometryOrResource)) {
                 return GeometryFault(frame, rule, *error);
             }
