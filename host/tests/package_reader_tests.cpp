@@ -950,5 +950,61 @@ TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
     }
 }
 
+// Each flavour's markup keeps to its own namespaces. OpenXPS markup is
+// translated as it is read, so the 2005/06 namespace in it is noticed in
+// the original bytes; text that only mentions that namespace is no markup
+// of the other flavour.
+TEST_F(ConformanceTest, EachFlavourKeepsToItsOwnNamespaces)
+{
+    const std::string xps = "http://schemas.microsoft.com/xps/2005/06";
+    const std::string oxps = "http://schemas.openxps.org/oxps/v1.0";
+    const std::string page = "Documents/1/Pages/1.fpage";
+    TestPackage open = testing::PagesOfSize(1);
+    open.openXps = true;
+    auto entries = testing::PackageEntries(open);
+    const std::string glyphs = "<Path Data=\"M 0,0 L 1,1\" Stroke=\"#FF000000\" Name=\"see\"/><Canvas Name=\"x\"/>";
+    Replace(&entries, page,
+            "<FixedPage xmlns=\"" + oxps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" +
+                "<Glyphs OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" FontUri=\"/f.ttf\" "
+                "UnicodeString=\"see " +
+                xps + "\"/></FixedPage>");
+    EXPECT_EQ(WalkFailure(Write("mention.oxps", entries)).find("namespace"), std::string::npos);
+
+    Replace(
+        &entries, page,
+        "<FixedPage xmlns=\"" + xps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>");
+    std::string expected =
+        "/" + page + ": the markup uses the XPS 1.0 namespace " + xps + ", which an OpenXPS package does not use";
+    ExpectRefused(entries, expected);
+    // Leniently, the page is read (it is XPS markup all the same) with the
+    // rule as its warning.
+    auto log = std::make_shared<FailureLog>();
+    std::shared_ptr<Package> lenient = Package::Open(Write("mixed.oxps", entries), {}, log);
+    lenient->SetLenientMarkup(true);
+    PackageWalker walker(lenient);
+    while (walker.Next()) {
+    }
+    EXPECT_EQ(log->Excused(), std::vector<std::string>{expected});
+    // The same in UTF-16, where the strings are matched code unit by unit.
+    Replace(&entries, page,
+            ToUtf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><FixedPage xmlns=\"" + xps +
+                        "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>",
+                    true));
+    ExpectRefused(entries, expected);
+
+    // The other way round: OpenXPS markup in an XPS package.
+    entries = Entries();
+    Replace(
+        &entries, page,
+        "<FixedPage xmlns=\"" + oxps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>");
+    ExpectRefused(entries,
+                  "/" + page + ": the root element is in the OpenXPS namespace, which an XPS 1.0 package does not use");
+    Replace(&entries, page,
+            "<FixedPage xmlns=\"" + xps + "\" xmlns:o=\"" + oxps +
+                "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\"><o:Canvas/></FixedPage>");
+    ExpectRefused(entries, "/" + page + ": the element Canvas is in the OpenXPS namespace \"" + oxps +
+                               "\", which an XPS 1.0 package does not use");
+}
+
 }  // namespace
 }  // namespace tav::host

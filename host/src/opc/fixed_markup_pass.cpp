@@ -69,6 +69,12 @@ struct FixedMarkupPass::State {
     {
         summary.rootName = std::string(local);
         summary.rootNamespace = std::string(uri);
+        if (uri == xps::kOpenXpsNamespace) {
+            // OpenXPS markup reaches the reader translated: this is markup
+            // of the other flavour in an XPS package.
+            Fail("the root element is in the OpenXPS namespace, which an XPS 1.0 package does not use");
+            return false;
+        }
         if (local != expectedRoot || uri != xps::kXpsNamespace) {
             Fail("the root element is not an XPS " + expectedRoot);
             return false;

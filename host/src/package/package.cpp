@@ -138,8 +138,12 @@ std::shared_ptr<const PartContent> Package::Content(const std::string& canonical
     if (part == nullptr) throw PackageError(canonicalName, "the part is missing from the package");
     std::shared_ptr<const PartContent> content = std::make_shared<ZipContent>(archive_, part->pieces, part->name);
     if (flavour_ == xps::Flavour::OpenXps && xps::IsTranslatedMarkup(ContentType(canonicalName))) {
+        // The 2005/06 namespace as an attribute value in the original is
+        // markup of the other flavour, which the translation would hide.
+        std::string other(xps::kXpsNamespace);
         content = std::make_shared<TranslatedContent>(std::move(content), std::string(xps::kOpenXpsNamespace),
-                                                      std::string(xps::kXpsNamespace));
+                                                      std::string(xps::kXpsNamespace),
+                                                      std::vector<std::string>{"\"" + other, "'" + other});
     }
     return content;
 }
