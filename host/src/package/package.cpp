@@ -39,6 +39,12 @@ std::optional<PieceName> ParsePieceName(const std::string& canonicalName)
         return std::nullopt;
     }
     piece.partName = canonicalName.substr(0, slash);
+    // Piece numbers are written without leading zeros, so that one number
+    // has one name.
+    if (segment[1] == '0' && close > 2) {
+        throw PackageError(piece.partName,
+                           "the piece " + canonicalName.substr(slash + 1) + " has a number with a leading zero");
+    }
     return piece;
 }
 
@@ -54,6 +60,9 @@ std::vector<ZipEntryInfo> OrderedPieces(PieceSet& set)
     std::vector<ZipEntryInfo> ordered;
     for (size_t i = 0; i < set.pieces.size(); ++i) {
         const PieceName& piece = set.pieces[i].first;
+        if (i > 0 && piece.number == set.pieces[i - 1].first.number) {
+            throw PackageError(set.name, "the interleaved part has piece " + std::to_string(piece.number) + " twice");
+        }
         if (piece.number != i) {
             throw PackageError(set.name,
                                "the interleaved part lacks piece " + std::to_string(i) + " (or has it twice)");
@@ -97,6 +106,7 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
             throw PackageError(set.name, "the package holds this part both whole and in pieces");
         }
     }
+    package->CheckNoNameExtendsAnother();
     if (!package->HasPart(ContentTypes::kPartName)) {
         throw PackageError(ContentTypes::kPartName, "the package has no content types part");
     }
@@ -155,6 +165,20 @@ std::vector<Relationship> Package::RelationshipsOf(const std::string& sourceName
     std::string relationshipsName = RelationshipsPartName(sourceName);
     if (!HasPart(relationshipsName)) return {};
     return ParseRelationships(Content(relationshipsName)->Open(), sourceName, relationshipsName);
+}
+
+// No part's name is another's with segments appended ("/a" and "/a/b"):
+// the shorter would be a folder of the longer.
+void Package::CheckNoNameExtendsAnother() const
+{
+    for (const auto& [key, part] : parts_) {
+        for (size_t slash = key.find('/', 1); slash != std::string::npos; slash = key.find('/', slash + 1)) {
+            auto shorter = parts_.find(key.substr(0, slash));
+            if (shorter != parts_.end()) {
+                throw PackageError(part.name, "the part's name extends the name of the part " + shorter->second.name);
+            }
+        }
+    }
 }
 
 void Package::LocateSequence()
