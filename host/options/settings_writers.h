@@ -14,6 +14,9 @@ inline constexpr int kDefaultCharacterSet = 1;
 
 // Media: PageMediaSize, PageOrientation, PageMediaSizeData, PageResolution.
 void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket);
+// Whether WriteMediaSettings writes a PageMediaSize, a PageOrientation.
+bool WritesPageMediaSize(const JobRequest& request);
+bool WritesPageOrientation(const JobRequest& request);
 // Two-sided printing and binding: JobDuplexAllDocumentsContiguously,
 // JobDuplexData, JobBindAllDocuments with its parameters.
 void WriteDuplexAndBinding(const JobRequest& request, TicketDocument& ticket);

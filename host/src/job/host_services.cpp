@@ -1,7 +1,7 @@
 #include "job/host_services.h"
 
-#include "package/failure_log.h"
-#include "package/spill_buffer.h"
+#include "content/failure_log.h"
+#include "content/spill_buffer.h"
 #include "parts/part_streams.h"
 
 namespace tav::host {

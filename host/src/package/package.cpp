@@ -100,7 +100,12 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
             throw PackageError(name, "the package holds two parts of this name");
         }
     };
-    package->archive_ = ZipArchive::Open(path, limits, index);
+    try {
+        package->archive_ = zip::ZipReader::Open(path, limits, index);
+    } catch (const zip::ZipError& error) {
+        // Entries are named by their item names; parts by their part names.
+        throw PackageError(error.Name().empty() ? "" : "/" + error.Name(), error.Reason());
+    }
     for (auto& [key, set] : pieceSets) {
         if (!package->parts_.emplace(key, StoredPart{set.name, OrderedPieces(set)}).second) {
             throw PackageError(set.name, "the package holds this part both whole and in pieces");

@@ -6,6 +6,38 @@
 #include "opc/package_error.h"
 
 namespace tav::host {
+namespace {
+
+// Reads an entry's bytes, its faults told as faults of the part.
+size_t ReadEntry(zip::EntryReader& entry, void* buffer, size_t count)
+{
+    try {
+        return entry.Read(buffer, count);
+    } catch (const zip::ZipError& error) {
+        throw PackageError(error.Name(), error.Reason());
+    }
+}
+
+class StoredBytesReader : public ByteReader {
+public:
+    explicit StoredBytesReader(std::unique_ptr<zip::EntryReader> entry) : entry_(std::move(entry)) {}
+    size_t Read(void* buffer, size_t count) override { return ReadEntry(*entry_, buffer, count); }
+
+private:
+    std::unique_ptr<zip::EntryReader> entry_;
+};
+
+std::unique_ptr<zip::EntryReader> OpenEntry(const zip::ZipReader& archive, const ZipEntryInfo& entry,
+                                            const std::string& partName, bool stored)
+{
+    try {
+        return stored ? archive.OpenStoredBytes(entry, partName) : archive.OpenEntry(entry, partName);
+    } catch (const zip::ZipError& error) {
+        throw PackageError(error.Name(), error.Reason());
+    }
+}
+
+}  // namespace
 
 class ZipContent::Reader : public ByteReader {
 public:
@@ -21,10 +53,10 @@ public:
                     content_->checked_.store(true, std::memory_order_release);
                     return 0;
                 }
-                current_ = content_->archive_->OpenEntry(content_->pieces_[next_], content_->partName_);
+                current_ = OpenEntry(*content_->archive_, content_->pieces_[next_], content_->partName_, false);
                 ++next_;
             }
-            size_t got = current_->Read(buffer, count);
+            size_t got = ReadEntry(*current_, buffer, count);
             if (got > 0 || count == 0) return got;
             current_.reset();
         }
@@ -33,11 +65,11 @@ public:
 
 private:
     std::shared_ptr<const ZipContent> content_;
-    std::unique_ptr<ByteReader> current_;
+    std::unique_ptr<zip::EntryReader> current_;
     size_t next_ = 0;
 };
 
-ZipContent::ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces,
+ZipContent::ZipContent(std::shared_ptr<const zip::ZipReader> archive, std::vector<ZipEntryInfo> pieces,
                        std::string partName)
     : archive_(std::move(archive)), pieces_(std::move(pieces)), partName_(std::move(partName))
 {
@@ -53,7 +85,7 @@ std::unique_ptr<ByteReader> ZipContent::OpenStoredBytes() const
 {
     const ZipEntryInfo* entry = SingleEntry();
     if (entry == nullptr) throw PackageError(partName_, "an interleaved part has no single stored entry");
-    return archive_->OpenStoredBytes(*entry, partName_);
+    return std::make_unique<StoredBytesReader>(OpenEntry(*archive_, *entry, partName_, true));
 }
 
 bool KeptBytesBudget::Take(uint64_t bytes)

@@ -4,10 +4,10 @@
 
 #include "platform/hresult.h"
 
-// Interlocked operations; each returns the new value (Exchange: the old one).
+// Interlocked operations; each returns the new value (CompareExchange: the
+// old one).
 LONG InterlockedIncrement(LONG volatile* target);
 LONG InterlockedDecrement(LONG volatile* target);
-LONG InterlockedExchange(LONG volatile* target, LONG value);
 LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
 
 // The process heap.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "page_geometry.h"
-#include "print_schema.h"
+#include "platform/print_schema.h"
 
 namespace tav::printticket {
 

@@ -4,10 +4,10 @@
 #include <functional>
 #include <initializer_list>
 
+#include "platform/print_schema_reader.h"
 #include "platform/printticket.h"
 #include "platform/secure_xml.h"
 #include "ticket_document.h"
-#include "ticket_tree.h"
 
 namespace tav::printticket {
 namespace {

@@ -1,6 +1,6 @@
 #include "ticket_settings.h"
 
-#include "ticket_tree.h"
+#include "platform/print_schema_reader.h"
 
 namespace tav::printticket {
 namespace {

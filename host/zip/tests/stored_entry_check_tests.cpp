@@ -5,10 +5,9 @@
 
 #include <string>
 
-#include "opc/package_error.h"
-#include "zip/stored_entry_check.h"
+#include "tavzip/stored_entry_check.h"
 
-namespace tav::host {
+namespace tav::zip {
 namespace {
 
 std::string RawDeflate(const std::string& text)
@@ -49,8 +48,8 @@ std::string Check(const ZipEntryInfo& entry, const std::string& stored, size_t p
             check.Feed(stored.data() + at, std::min(piece, stored.size() - at));
         check.Finish();
         return "";
-    } catch (const PackageError& error) {
-        EXPECT_EQ(error.Part(), "/part");
+    } catch (const ZipError& error) {
+        EXPECT_EQ(error.Name(), "/part");
         return error.Reason();
     }
 }
@@ -114,4 +113,4 @@ TEST(StoredEntryCheck, BrokenDeflateDataIsRefused)
 }
 
 }  // namespace
-}  // namespace tav::host
+}  // namespace tav::zip

@@ -8,21 +8,22 @@
 #include <memory>
 #include <string>
 
-#include "zip/zip_archive.h"
+#include "tavzip/zip_reader.h"
 
-namespace tav::host {
+namespace tav::zip {
 
 class StoredEntryCheck {
 public:
-    StoredEntryCheck(const ZipEntryInfo& entry, std::string partName);
+    // name names the entry in failures.
+    StoredEntryCheck(const ZipEntryInfo& entry, std::string name);
     ~StoredEntryCheck();
     StoredEntryCheck(const StoredEntryCheck&) = delete;
     StoredEntryCheck& operator=(const StoredEntryCheck&) = delete;
 
-    // The next stored bytes. Throws PackageError as soon as they inflate to
+    // The next stored bytes. Throws ZipError as soon as they inflate to
     // more than the declared size or are no valid deflate data.
     void Feed(const void* bytes, size_t count);
-    // All stored bytes were fed. Throws PackageError when the content is
+    // All stored bytes were fed. Throws ZipError when the content is
     // shorter than declared, the deflate data did not end, or the CRC-32
     // differs from the declared one.
     void Finish();
@@ -33,10 +34,10 @@ private:
     void Count(const unsigned char* bytes, size_t count);
 
     ZipEntryInfo entry_;
-    std::string partName_;
+    std::string name_;
     uint64_t size_ = 0;
     uint32_t crc_ = 0;
     std::unique_ptr<Inflater> inflater_;  // null for a stored entry
 };
 
-}  // namespace tav::host
+}  // namespace tav::zip

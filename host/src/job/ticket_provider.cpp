@@ -1,4 +1,4 @@
-#include "job/job_tickets.h"
+#include "job/ticket_provider.h"
 
 #include "chain/filter_chain.h"
 #include "platform/printticket.h"

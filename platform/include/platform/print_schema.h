@@ -1,7 +1,10 @@
-// The vocabulary of the public Print Schema that the provider reads and
-// writes: namespaces, qualified names and the keywords it validates.
+// The vocabulary of the public Print Schema: its namespaces and the
+// driver's own, spelled here once for the provider, the host and (in
+// UTF-16) the filters, and names compared by namespace URI and local name.
+// platform/print_schema_reader.h reads documents in it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,7 +19,18 @@ inline constexpr char kSchemaNamespace[] = "http://www.w3.org/2001/XMLSchema";
 // The driver's own keywords (private features, properties and options).
 inline constexpr char kPrivateNamespace[] = "http://schemas.tavprint.example/quix/printing/2006/11/printschemakeywords";
 
-// The prefixes this provider uses in the documents it creates.
+// A namespace URI in UTF-16, for code whose text is UTF-16 (the filters):
+// the same characters as the ASCII spelling it is made from.
+template <size_t N>
+struct Utf16Uri {
+    char16_t text[N]{};
+    constexpr explicit Utf16Uri(const char (&ascii)[N])
+    {
+        for (size_t i = 0; i < N; ++i) text[i] = static_cast<char16_t>(ascii[i]);
+    }
+};
+
+// The prefixes the provider uses in the documents it creates.
 inline constexpr char kFrameworkPrefix[] = "psf";
 inline constexpr char kKeywordsPrefix[] = "psk";
 inline constexpr char kSchemaInstancePrefix[] = "xsi";

@@ -1,4 +1,4 @@
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,12 +1,10 @@
-#include "zip/stored_entry_check.h"
+#include "tavzip/stored_entry_check.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 
-#include "opc/package_error.h"
-
-namespace tav::host {
+namespace tav::zip {
 
 struct StoredEntryCheck::Inflater {
     z_stream stream{};
@@ -14,8 +12,8 @@ struct StoredEntryCheck::Inflater {
     unsigned char scratch[65536];
 };
 
-StoredEntryCheck::StoredEntryCheck(const ZipEntryInfo& entry, std::string partName)
-    : entry_(entry), partName_(std::move(partName)), crc_(static_cast<uint32_t>(crc32(0, nullptr, 0)))
+StoredEntryCheck::StoredEntryCheck(const ZipEntryInfo& entry, std::string name)
+    : entry_(entry), name_(std::move(name)), crc_(static_cast<uint32_t>(crc32(0, nullptr, 0)))
 {
     if (entry_.method != ZipEntryInfo::kDeflated) return;
     inflater_ = std::make_unique<Inflater>();
@@ -30,7 +28,7 @@ StoredEntryCheck::~StoredEntryCheck()
     if (inflater_) inflateEnd(&inflater_->stream);
 }
 
-void StoredEntryCheck::Fail(const std::string& reason) const { throw PackageError(partName_, reason); }
+void StoredEntryCheck::Fail(const std::string& reason) const { throw ZipError(name_, reason); }
 
 void StoredEntryCheck::Count(const unsigned char* bytes, size_t count)
 {
@@ -104,4 +102,4 @@ void StoredEntryCheck::Finish()
     if (crc_ != entry_.crc) Fail("the zip entry's CRC-32 does not match its content (a damaged entry)");
 }
 
-}  // namespace tav::host
+}  // namespace tav::zip

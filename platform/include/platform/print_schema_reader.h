@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "print_schema.h"
+#include "platform/print_schema.h"
 
 namespace tav::printticket {
 

@@ -1,4 +1,4 @@
-#include "ticket_tree.h"
+#include "platform/print_schema_reader.h"
 
 #include <libxml/parser.h>
 

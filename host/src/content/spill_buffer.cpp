@@ -1,4 +1,4 @@
-#include "package/spill_buffer.h"
+#include "content/spill_buffer.h"
 
 #include <fcntl.h>
 #include <unistd.h>
