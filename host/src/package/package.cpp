@@ -173,15 +173,16 @@ std::vector<Relationship> Package::RelationshipsOf(const std::string& sourceName
 }
 
 // No part's name is another's with segments appended ("/a" and "/a/b"):
-// the shorter would be a folder of the longer.
+// the shorter would be a folder of the longer. The names are sorted, so
+// the first one at or after "/a/" tells.
 void Package::CheckNoNameExtendsAnother() const
 {
+    std::string folder;
     for (const auto& [key, part] : parts_) {
-        for (size_t slash = key.find('/', 1); slash != std::string::npos; slash = key.find('/', slash + 1)) {
-            auto shorter = parts_.find(key.substr(0, slash));
-            if (shorter != parts_.end()) {
-                throw PackageError(part.name, "the part's name extends the name of the part " + shorter->second.name);
-            }
+        folder.assign(key).push_back('/');
+        auto longer = parts_.lower_bound(folder);
+        if (longer != parts_.end() && longer->first.compare(0, folder.size(), folder) == 0) {
+            throw PackageError(longer->second.name, "the part's name extends the name of the part " + part.name);
         }
     }
 }
