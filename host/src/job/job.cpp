@@ -12,11 +12,13 @@
 #include "content/spill_buffer.h"
 #include "host_options.h"
 #include "job/device_file.h"
+#include "job/device_properties.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
 #include "job/job_ticket.h"
 #include "job/option_readers.h"
 #include "job/output_end.h"
+#include "job/output_format.h"
 #include "job/page_count.h"
 #include "job/page_selection.h"
 #include "job/pipeline_properties.h"
@@ -232,11 +234,15 @@ private:
     // First, so that the modules are unloaded last, after every object that
     // might still hold code of theirs.
     std::vector<std::unique_ptr<FilterModule>> modules_;
+    // The spooler's printer-driver directory, where the rip filter finds
+    // its converter, set while the filters run.
+    std::optional<DriverDirectoryScope> driverDirectory_;
     const JobRequest& request_;
     SYSTEMTIME submitted_{};  // the job's submission time, as the spooler's record gives it
     const std::string inputName_;
     const std::string outputName_;
     std::vector<FilterEntry> chain_;
+    OutputFormat format_ = OutputFormat::Xps;
     PageSelection selection_;
     std::unique_ptr<zip::OutputFile> output_;
     std::unique_ptr<OutputEnd> outputEnd_;
@@ -279,8 +285,13 @@ std::optional<JobOutcome> JobRun::ResolveChain()
     try {
         PipelineConfig config =
             request_.configFile.empty() ? PipelineConfig::BuiltIn() : PipelineConfig::Load(request_.configFile);
-        chain_ = config.Chain(request_.filters);
+        ResolvedChain resolved =
+            ResolveChainFor(config, request_.filters, NamedOutputFormat(request_.options, request_.output));
+        chain_ = std::move(resolved.filters);
+        format_ = resolved.format;
     } catch (const ConfigError& error) {
+        return Ended(kExitUsage, error.what());
+    } catch (const OutputFormatError& error) {
         return Ended(kExitUsage, error.what());
     }
     return std::nullopt;
@@ -379,6 +390,10 @@ std::optional<JobOutcome> JobRun::BuildTicket()
 
 std::optional<JobOutcome> JobRun::LoadFilters()
 {
+    std::string converters = ConverterFolderName(format_);
+    driverDirectory_.emplace(request_.driverDirectory.empty() && !converters.empty()
+                                 ? ModuleFolder() + "/converters/" + converters
+                                 : request_.driverDirectory);
     try {
         for (const FilterEntry& entry : chain_) {
             std::string path = ResolveModulePath(entry.module);
@@ -401,8 +416,14 @@ std::optional<JobOutcome> JobRun::FillPropertyBag()
     bag_ = MakePropertyBag();
     std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request_.printer}};
     if (request_.jobId) properties.push_back({"PrintJobId", std::to_string(*request_.jobId)});
-    properties.insert(properties.end(), request_.properties.begin(), request_.properties.end());
     try {
+        // What the device description says of its output; --set-property wins.
+        std::vector<std::pair<std::string, std::string>> device = DevicePipelineProperties(request_.printer);
+        properties.insert(properties.end(), device.begin(), device.end());
+        // The rendering converter takes its language from the encoder's name.
+        if (std::string encoder = EncoderLibraryName(format_); !encoder.empty())
+            properties.push_back({"EncDllName64", encoder});
+        properties.insert(properties.end(), request_.properties.begin(), request_.properties.end());
         AddTextProperties(bag_.Get(), properties);
     } catch (const PropertyError& error) {
         return Ended(kExitUsage, error.what());

@@ -32,6 +32,7 @@ struct JobRequest {
     std::string deviceFile;
     std::string configFile;
     std::string traceFile;
+    std::string driverDirectory;  // empty: the recording converter's (spooler_job.h)
     std::string printer = "tavprint";
     std::optional<uint32_t> jobId;
     std::string user;   // the job owner, for the identification print and the spooler's job record

@@ -223,6 +223,36 @@ HRESULT PTGetDefaultPrintTicket(HPTPROVIDER provider, IStream* ticket)
     });
 }
 
+HRESULT PTGetDevicePipelineProperty(HPTPROVIDER provider, const WCHAR* name, VARIANT* value)
+{
+    if (!IsOpen(provider)) return E_HANDLE;
+    if (name == nullptr || value == nullptr) return E_POINTER;
+    VariantInit(value);
+    const DeviceOutput& output = provider->device->output;
+    const std::pair<const char16_t*, const std::optional<int64_t>*> numbers[] = {
+        {u"OutputBitsPixel", &output.bitsPerPixel},
+        {u"OutputPlanes", &output.planes},
+        {u"PortraitRotation", &output.portraitRotation},
+        {u"LandscapeRotation", &output.landscapeRotation},
+    };
+    std::u16string_view wanted(name);
+    for (const auto& [known, number] : numbers) {
+        if (wanted != known) continue;
+        if (!*number) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        value->vt = VT_I4;
+        value->lVal = static_cast<LONG>(**number);
+        return S_OK;
+    }
+    if (wanted != u"EncDllName64") return E_INVALIDARG;
+    if (!output.encoder) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::u16string encoder = Utf8ToWide(*output.encoder);
+    BSTR text = SysAllocStringLen(encoder.data(), static_cast<UINT>(encoder.size()));
+    if (text == nullptr) return E_OUTOFMEMORY;
+    value->vt = VT_BSTR;
+    value->bstrVal = text;
+    return S_OK;
+}
+
 HRESULT PTRegisterPrinterDevice(const WCHAR* printerName, const char* deviceFile)
 {
     if (printerName == nullptr || *printerName == 0) return E_INVALIDARG;
