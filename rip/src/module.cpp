@@ -28,3 +28,9 @@ TAV_MODULE_EXPORT BOOL GetXPSICCData(ConverterAllocate allocate, ConverterFree r
 {
     return FetchColourProfileData(allocate, release, pageObject, uri, ignored1, ignored2, block, size);
 }
+
+TAV_MODULE_EXPORT BOOL GetXPSImageData(ConverterAllocate allocate, ConverterFree release, void* pageObject,
+                                       const char* uri, uintptr_t ignored1, uintptr_t ignored2, void** block)
+{
+    return FetchImageData(allocate, release, pageObject, uri, ignored1, ignored2, block);
+}

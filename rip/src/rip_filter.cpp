@@ -267,6 +267,7 @@ HRESULT RipFilter::FeedPage(IFixedPage* page, IXMLDOMDocument2* ticket)
     session.converterContext = converterContext;
     session.font = &FetchFontData;
     session.colourProfile = &FetchColourProfileData;
+    session.image = &FetchImageData;
 
     // The printer is opened by its whole name: a cut one names no printer.
     ComPtr<PageFeeder> feeder;
@@ -276,7 +277,10 @@ HRESULT RipFilter::FeedPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         NoteFailureOf(hr, page, reason);
         return hr;
     }
-    hr = feeder->Feed(page);
+    {
+        ImageFailureScope imageFailures(this);
+        hr = feeder->Feed(page);
+    }
     if (FAILED(hr)) NoteConverterFailure(hr, page, feeder->Failure());
     // The page library is unloaded with its feeder, after every page.
     return hr;
@@ -403,6 +407,13 @@ void RipFilter::FilePath(std::u16string path) { secondPassFiles.push_back(std::m
 void RipFilter::Warning(std::string text)
 {
     if (text.empty() || !warningsGiven.insert(text).second) return;
+    ReportJobWarning(control.Get(), u"", Utf8ToWide(text));
+}
+
+void RipFilter::ImageFailed(std::string_view uri, std::string_view reason)
+{
+    std::string text = "the image " + std::string(uri) + " cannot be used: " + std::string(reason);
+    if (!warningsGiven.insert(text).second) return;
     ReportJobWarning(control.Get(), u"", Utf8ToWide(text));
 }
 

@@ -20,8 +20,12 @@
 #include "filtercore/xps_part_dispatch.h"
 #include "output_record_reader.h"
 #include "page_feeder.h"
+#include "resource_callbacks.h"
 
-class RipFilter : public PipelineFilterCore, protected XpsPartCounters, private OutputRecordSink {
+class RipFilter : public PipelineFilterCore,
+                  protected XpsPartCounters,
+                  private OutputRecordSink,
+                  private ImageFailureListener {
 public:
     // Loads the converter's control library.
     RipFilter();
@@ -79,6 +83,10 @@ private:
     void Warning(std::string text) override;
     void RefusalReason(std::string text) override;
 
+    // ImageFailureListener: an image the converter could not have is a
+    // warning naming the image part; the job goes on.
+    void ImageFailed(std::string_view uri, std::string_view reason) override;
+
     ControlLibrary pcorectl;
     HRESULT converterLoadResult = E_FAIL;
     ConverterHandle jobHandle = 0;
@@ -93,7 +101,7 @@ private:
     LONG landscapeRotation = 270;
     OutputRecordReader records{*this};
     std::vector<std::u16string> secondPassFiles;
-    // Converter warnings already passed on, and the reason of the last
+    // Warnings already passed on, and the reason of the last
     // refusal the converter explained.
     std::set<std::string> warningsGiven;
     std::u16string refusalReason;

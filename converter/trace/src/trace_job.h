@@ -40,7 +40,7 @@ struct TraceJob {
     uint64_t elements = 0;
     uint64_t attributes = 0;
     std::string currentElement;
-    // Fonts and colour profiles fetched for the page ("font /x.ttf").
+    // Fonts, colour profiles and images fetched for the page ("font /x.ttf").
     std::set<std::string> fetched;
     // The Source of the ResourceDictionary element being read; once it ends,
     // a dictionary fed right after it has its names relative to that Source.
