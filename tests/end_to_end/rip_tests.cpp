@@ -488,3 +488,67 @@ TEST(RipEndToEnd, TheConverterGetsEveryImageAsItsHeaderStatesIt)
 }
 
 }  // namespace
+
+namespace {
+
+// The lines that begin with the word and a blank.
+std::vector<std::string> Only(const std::vector<std::string>& lines, const std::string& word)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.starts_with(word + " ")) found.push_back(line);
+    return found;
+}
+
+// The value of a quoted field of a recorded line: second-pass-page "PATH".
+std::string QuotedField(const std::string& line)
+{
+    size_t open = line.find('"');
+    size_t close = line.rfind('"');
+    return open == std::string::npos || close <= open ? "" : line.substr(open + 1, close - open - 1);
+}
+
+TEST(RipEndToEnd, AManualTwoSidedJobHandsItsSecondPassToTheManualDuplexProgram)
+{
+    std::string folder = Folder("manual-duplex");
+    tav::host::testing::WritePackage(folder + "/in.xps", tav::host::testing::PagesOfSize(4));
+    // German: language identifier 0x0407. Without a controlling terminal
+    // (setsid), so that the program never waits for a key.
+    CommandResult run = RunCommand("LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 TMPDIR=" + Quote(folder) + " setsid -w " +
+                                   Quote(BuildFolder() + "/bin/tavpipe") +
+                                   " -q -f layout,rip -o sides=two-sided-long-edge -o duplex-mode=manual " +
+                                   Quote(folder + "/in.xps") + " " + Quote(folder + "/out.trace") + " </dev/null");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // The fronts in the printer stream, the backs in files of their own.
+    std::vector<std::string> lines = Lines(ReadFile(folder + "/out.trace"));
+    EXPECT_EQ(Only(lines, "page"), (std::vector<std::string>{"page 1", "page 3"}));
+    std::vector<std::string> backs = Only(lines, "second-pass-page");
+    ASSERT_EQ(backs.size(), 2u);
+    EXPECT_EQ(lines.back(), "close pages 4");
+    std::vector<std::string> files;
+    for (size_t index = 0; index < backs.size(); ++index) {
+        files.push_back(QuotedField(backs[index]));
+        std::string page = std::to_string(2 * index + 2);
+        std::vector<std::string> back = Lines(ReadFile(files.back()));
+        ASSERT_FALSE(back.empty()) << files.back();
+        EXPECT_EQ(back.front(), "page " + page);
+        EXPECT_TRUE(back.back().starts_with("page-end " + page + " ")) << back.back();
+    }
+
+    // One list, keys in arrival order, started as "%d %s" of the language
+    // and the list; the program names the files.
+    std::string second = std::filesystem::path(files[0]).parent_path().string();
+    std::vector<std::string> lists;
+    for (const auto& entry : std::filesystem::directory_iterator(second))
+        if (entry.is_directory() && entry.path().filename().string().starts_with("qz"))
+            lists.push_back(entry.path().string() + "/filelist.ini");
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_EQ(ReadFile(lists[0]), "[FileList]\n1=" + files[0] + "\n2=" + files[1] + "\n");
+    EXPECT_EQ(run.err, "tavmanualduplex: the second pass of the two-sided job is 2 files (list " + lists[0] +
+                           ", language 1031):\n  1 " + files[0] + "\n  2 " + files[1] +
+                           "\ntavmanualduplex: there is no terminal to wait on: turn the printed paper over, put it "
+                           "back and print these files\n");
+}
+
+}  // namespace

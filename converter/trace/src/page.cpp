@@ -129,6 +129,7 @@ void AfterEnd(TraceJob& job, const std::string& name)
         AppendLine(job, "page-end " + std::to_string(job.pages) + " elements " + std::to_string(job.elements) +
                             " attributes " + std::to_string(job.attributes));
         Flush(job);
+        EndSecondPassPage(job);
     }
 }
 
