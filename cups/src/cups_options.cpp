@@ -1,0 +1,149 @@
+#include "cups_options.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "host_options.h"
+#include "option_table.h"
+#include "text_checks.h"
+
+namespace tav::cups {
+
+namespace {
+
+constexpr std::string_view kCustomPrefix = "Custom.";
+
+std::string Lowercase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
+
+// PPD keywords that stand for an option of another name.
+bool IsPpdKeyword(std::string_view name) { return name == "PageSize" || name == "PageRegion" || name == "Duplex"; }
+
+// The chain's name for a job option or PPD keyword; empty for one it does
+// not know.
+std::string ChainName(std::string_view name)
+{
+    if (name == "PageSize" || name == "PageRegion") return "media";
+    if (name == "Duplex") return "sides";
+    if (options::EqualsIgnoringAsciiCase(name, "output-format")) return "";
+    if (const options::OptionSpec* spec = options::FindOption(name)) return std::string(spec->name);
+    if (const options::HostOptionSpec* spec = options::FindHostOption(name)) return std::string(spec->name);
+    return "";
+}
+
+// The value the chain takes for a value given under the name `given`.
+std::optional<std::string> ChainValue(std::string_view given, std::string_view value)
+{
+    if (value.starts_with(kCustomPrefix)) value.remove_prefix(kCustomPrefix.size());
+    if (given == "Duplex") {
+        std::optional<std::string_view> sides = SidesOfDuplexChoice(value);
+        if (!sides) return std::nullopt;
+        return std::string(*sides);
+    }
+    return std::string(value);
+}
+
+bool IsOwnDefault(const std::string& name, std::string_view value)
+{
+    if (const options::OptionSpec* spec = options::FindOption(name))
+        return options::EqualsIgnoringAsciiCase(spec->defaultValue, value);
+    if (const options::HostOptionSpec* spec = options::FindHostOption(name))
+        return options::EqualsIgnoringAsciiCase(spec->defaultValue, value);
+    return false;
+}
+
+bool Contains(const OptionList& list, const std::string& name)
+{
+    return std::any_of(list.begin(), list.end(), [&](const auto& option) { return option.first == name; });
+}
+
+}  // namespace
+
+std::optional<std::string> OutputFormatForContentType(std::string_view contentType)
+{
+    std::string type = Lowercase(Trim(contentType.substr(0, contentType.find(';'))));
+    if (type == "application/vnd.cups-pdf" || type == "application/pdf") return "pdf";
+    if (type == "image/pwg-raster") return "pwg";
+    return std::nullopt;
+}
+
+OptionList ReadPpdDefaults(std::istream& ppd)
+{
+    constexpr std::string_view kDefault = "*Default";
+    OptionList defaults;
+    std::string line;
+    while (std::getline(ppd, line)) {
+        std::string_view text(line);
+        if (!text.starts_with(kDefault)) continue;
+        text.remove_prefix(kDefault.size());
+        size_t colon = text.find(':');
+        if (colon == std::string_view::npos || colon == 0) continue;
+        std::string_view name = text.substr(0, colon);
+        std::string_view value = Trim(text.substr(colon + 1));
+        if (value.empty() || value.find_first_of(" \t\"") != std::string_view::npos) continue;
+        defaults.emplace_back(std::string(name), std::string(value));
+    }
+    return defaults;
+}
+
+std::string_view PpdKeywordOfOption(std::string_view option)
+{
+    if (option == "media") return "PageSize";
+    if (option == "sides") return "Duplex";
+    return option;
+}
+
+std::optional<std::string_view> SidesOfDuplexChoice(std::string_view choice)
+{
+    if (choice == "None") return "one-sided";
+    if (choice == "DuplexNoTumble") return "two-sided-long-edge";
+    if (choice == "DuplexTumble") return "two-sided-short-edge";
+    return std::nullopt;
+}
+
+JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults)
+{
+    JobOptions merged;
+    // Job options first: an IPP name (media, sides) before the PPD keyword
+    // standing for it, so that the job's own spelling wins.
+    OptionList fromKeywords;
+    for (const auto& [name, value] : job) {
+        std::string chainName = ChainName(name);
+        if (chainName.empty()) {
+            merged.ignored.push_back(name);
+            continue;
+        }
+        std::optional<std::string> chainValue = ChainValue(name, value);
+        if (!chainValue) {
+            merged.ignored.push_back(name);
+            continue;
+        }
+        OptionList& target = IsPpdKeyword(name) ? fromKeywords : merged.options;
+        if (!Contains(target, chainName)) target.emplace_back(chainName, *chainValue);
+    }
+    for (auto& option : fromKeywords) {
+        if (!Contains(merged.options, option.first)) merged.options.push_back(std::move(option));
+    }
+    for (const auto& [name, value] : ppdDefaults) {
+        std::string chainName = ChainName(name);
+        if (chainName.empty() || Contains(merged.options, chainName)) continue;
+        if (value == "None") continue;
+        std::optional<std::string> chainValue = ChainValue(name, value);
+        if (!chainValue || IsOwnDefault(chainName, *chainValue)) continue;
+        merged.options.emplace_back(chainName, *chainValue);
+    }
+    return merged;
+}
+
+}  // namespace tav::cups
