@@ -20,6 +20,14 @@ void Message(std::string_view prefix, std::string_view text)
     std::fflush(stderr);
 }
 
+std::string NameDocumentInMessage(std::string_view message, std::string_view input, std::string_view title)
+{
+    std::string shown = input == "-" ? "standard input" : std::string(input);
+    shown += ": ";
+    if (title.empty() || !message.starts_with(shown)) return std::string(message);
+    return std::string(title) + ": " + std::string(message.substr(shown.size()));
+}
+
 void PageMessage(uint64_t page) { Message("PAGE", std::to_string(page) + " 1"); }
 
 std::optional<uint32_t> ParseJobId(std::string_view text)

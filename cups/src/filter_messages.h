@@ -16,6 +16,11 @@ std::string MessageLine(std::string_view prefix, std::string_view text);
 // Writes MessageLine(prefix, text) and a newline to standard error.
 void Message(std::string_view prefix, std::string_view text);
 
+// A job's failure message names the file the chain read: the scheduler's
+// spool file, or "standard input". For users it names the document: the
+// leading "INPUT: " becomes "TITLE: " (when there is a title).
+std::string NameDocumentInMessage(std::string_view message, std::string_view input, std::string_view title);
+
 // "PAGE: N 1": one more page reached the output.
 void PageMessage(uint64_t page);
 

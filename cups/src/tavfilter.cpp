@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     std::lock_guard<std::mutex> lock(messages);
     for (const std::string& warning : outcome.warnings) tav::cups::Message("WARNING", warning);
     if (outcome.status != tav::host::kExitSuccess) {
-        tav::cups::Message("ERROR", outcome.message);
+        tav::cups::Message("ERROR", tav::cups::NameDocumentInMessage(outcome.message, request.input, request.title));
         return 1;
     }
     tav::cups::Message("INFO", "Printed " + std::to_string(pagesWritten) + " pages");

@@ -74,6 +74,17 @@ TEST(FilterMessages, OneLineWithEveryControlCharacterBlanked)
     EXPECT_EQ(MessageLine("ERROR", "a.xps: page 2\nINFO: forged\r\x7f"), "ERROR: a.xps: page 2 INFO: forged  ");
 }
 
+TEST(FilterMessages, FailuresNameTheDocumentRatherThanTheSpoolFile)
+{
+    EXPECT_EQ(NameDocumentInMessage("/var/spool/cups/d00012-001: Pages/1.fpage: bad", "/var/spool/cups/d00012-001",
+                                    "report.xps"),
+              "report.xps: Pages/1.fpage: bad");
+    EXPECT_EQ(NameDocumentInMessage("standard input: not a zip archive", "-", "scan"), "scan: not a zip archive");
+    // Another file named first, or no title: unchanged.
+    EXPECT_EQ(NameDocumentInMessage("/tmp/logo.png: unreadable", "/spool/d1", "report"), "/tmp/logo.png: unreadable");
+    EXPECT_EQ(NameDocumentInMessage("/spool/d1: bad", "/spool/d1", ""), "/spool/d1: bad");
+}
+
 TEST(FilterMessages, JobIdsArePositiveDecimalNumbers)
 {
     EXPECT_EQ(ParseJobId("42"), 42u);

@@ -66,13 +66,13 @@ ppd-defaults)
     expect_eq 4 "$(pdf_pages "$work/out")" "PDF pages when the job says booklet=off"
     ;;
 broken-job)
-    # A package cut short: one ERROR line naming the job's file and the
+    # A package cut short: one ERROR line naming the job's document and the
     # reason, status 1, nothing printed.
     head -c 3000 "$work/j16.xps" >"$work/broken.xps"
     run_filter application/vnd.cups-pdf "" "$work/broken.xps"
     expect_eq 1 "$status" "exit status"
     expect_eq 0 "$(stat -c %s "$work/out")" "output bytes"
-    expect_eq 1 "$(grep -c '^ERROR: .*broken.xps: ' "$work/err")" "ERROR lines ($(cat "$work/err"))"
+    expect_eq 1 "$(grep -c '^ERROR: Quarterly report: ' "$work/err")" "ERROR lines ($(cat "$work/err"))"
     run_filter application/vnd.cups-postscript ""
     expect_eq 1 "$status" "exit status for a PostScript queue"
     grep -q '^ERROR: .*application/vnd.cups-postscript' "$work/err" || fail "no ERROR naming the type"
