@@ -28,7 +28,10 @@ std::string_view Trim(std::string_view text)
 }
 
 // PPD keywords that stand for an option of another name.
-bool IsPpdKeyword(std::string_view name) { return name == "PageSize" || name == "PageRegion" || name == "Duplex"; }
+bool IsPpdKeyword(std::string_view name)
+{
+    return name == "PageSize" || name == "PageRegion" || name == "Duplex" || name == "Resolution";
+}
 
 // The chain's name for a job option or PPD keyword; empty for one it does
 // not know.
@@ -36,6 +39,7 @@ std::string ChainName(std::string_view name)
 {
     if (name == "PageSize" || name == "PageRegion") return "media";
     if (name == "Duplex") return "sides";
+    if (name == "Resolution") return "printer-resolution";
     if (options::EqualsIgnoringAsciiCase(name, "output-format")) return "";
     if (const options::OptionSpec* spec = options::FindOption(name)) return std::string(spec->name);
     if (const options::HostOptionSpec* spec = options::FindHostOption(name)) return std::string(spec->name);
@@ -129,6 +133,7 @@ JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults)
             merged.ignored.push_back(name);
             continue;
         }
+        if (IsOwnDefault(chainName, *chainValue)) continue;
         OptionList& target = IsPpdKeyword(name) ? fromKeywords : merged.options;
         if (!Contains(target, chainName)) target.emplace_back(chainName, *chainValue);
     }

@@ -38,12 +38,13 @@ struct JobOptions {
 };
 
 // The options of the job: every job option the chain knows, then every PPD
-// default of an option the job does not set, unless the default is "None"
-// or the option's own default (so that it does not override what other
-// options imply, as booklet implies two-sided). PageSize and Duplex stand
-// for media and sides; a job option wins over its PPD keyword. A value
-// "Custom.TEXT" of a custom PPD option is TEXT. output-format is never
-// taken from the job: the queue decides it.
+// default of an option the job does not set. A value that is the option's
+// own default, or "None", is left out: the scheduler adds the queue's
+// defaults (number-up=1, sides=one-sided) to every job, and they must not
+// override what other options imply (booklet implies 2-up, two-sided).
+// PageSize, Duplex and Resolution stand for media, sides and
+// printer-resolution; a job option wins over its PPD keyword. A value "Custom.TEXT" of a custom PPD option is TEXT.
+// output-format is never taken from the job: the queue decides it.
 JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults);
 
 }  // namespace tav::cups

@@ -59,6 +59,13 @@ TEST(CupsOptions, JobOptionsWinOverPpdDefaultsAndCupsAttributesAreLeftOut)
     EXPECT_EQ(merged.ignored, (std::vector<std::string>{"job-uuid", "output-format"}));
 }
 
+TEST(CupsOptions, DefaultsTheSchedulerAddsDoNotOverrideWhatBookletImplies)
+{
+    OptionList job = {{"booklet", "on"}, {"number-up", "1"}, {"sides", "one-sided"}, {"Duplex", "None"}};
+    OptionList expected = {{"booklet", "on"}};
+    EXPECT_EQ(MergeJobOptions(job, {{"number-up", "1"}}).options, expected);
+}
+
 TEST(CupsOptions, PpdStandardKeywordsStandForMediaAndSides)
 {
     JobOptions merged =

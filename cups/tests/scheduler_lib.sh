@@ -121,7 +121,7 @@ start_ipp_printer()
     fi
     mkdir -p "$work/$1"
     ipp_port=$(free_port)
-    ippeveprinter -n localhost -p "$ipp_port" -d "$work/$1" -k -r off -f "$2" -c /bin/true "$1" \
+    ippeveprinter -n localhost -p "$ipp_port" -d "$work/$1" -k -2 -r off -f "$2" -c /bin/true "$1" \
         >"$work/$1.log" 2>&1 &
     local pid=$!
     on_exit "stop_process $pid"
@@ -131,6 +131,13 @@ start_ipp_printer()
         sleep 0.1
     done
     skip "ippeveprinter does not start here: $(tail -3 "$work/$1.log")"
+}
+
+# admin ARGUMENTS...: lpadmin, whose notice that printer drivers are
+# deprecated is left out.
+admin()
+{
+    lpadmin "$@" 2>"$work/lpadmin.err" || fail "lpadmin $*: $(cat "$work/lpadmin.err")"
 }
 
 # submit QUEUE FILE OPTIONS...: prints the job id.
@@ -177,4 +184,18 @@ wait_job()
         sleep 0.1
     done
     echo "still-$state"
+}
+
+# wait_kept FOLDER TITLE: the document ippeveprinter kept for the job of
+# that title (N-TITLE.EXT; N-TITLE.prn is what its print command wrote),
+# once it is there (up to 30 s).
+wait_kept()
+{
+    local kept
+    for _ in $(seq 300); do
+        kept=$(find "$1" -name "*-$2.*" ! -name '*.prn' | head -1)
+        [ -n "$kept" ] && { echo "$kept"; return; }
+        sleep 0.1
+    done
+    fail "the printer kept no document for $2: $(ls "$1")"
 }

@@ -28,6 +28,7 @@ run_cleanups()
     for command in "${cleanups[@]}"; do eval "$command" || true; done
 }
 trap run_cleanups EXIT
+trap 'exit 143' TERM INT
 
 make_work_dir()
 {
