@@ -36,6 +36,8 @@ constexpr std::string_view kHeader =
     "*Throughput: \"1\"\n"
     "*LandscapeOrientation: Plus90\n"
     "*TTRasterizer: Type42\n"
+    "*% Copies are made by the printer (or the backend), not by the filter.\n"
+    "*cupsManualCopies: False\n"
     "*% The queue takes the PDF the XPS filter writes; other documents reach\n"
     "*% it through CUPS's own filters.\n"
     "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 -\"\n";

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cups_options.h"
@@ -91,6 +92,10 @@ int main(int argc, char** argv)
         std::lock_guard<std::mutex> lock(messages);
         tav::cups::PageMessage(++pagesWritten);
     };
+    // The PPD leaves copies to the printer (cupsManualCopies False), so the
+    // scheduler asks for more than one only where nothing else makes them.
+    if (std::string_view(argv[4]) != "1")
+        tav::cups::Message("WARNING", std::string("one copy is printed; the queue makes no ") + argv[4] + " copies");
     tav::cups::Message("INFO", "Converting the XPS job to " + *format);
     tav::host::JobOutcome outcome = tav::host::RunJob(request);
     std::lock_guard<std::mutex> lock(messages);
