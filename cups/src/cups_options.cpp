@@ -58,6 +58,15 @@ std::optional<std::string> ChainValue(std::string_view given, std::string_view v
     return std::string(value);
 }
 
+// "None" is the PPD's choice for an option with no default of its own:
+// the option not given.
+bool IsNotGiven(const std::string& name, std::string_view value)
+{
+    if (value != "None") return false;
+    const options::OptionSpec* spec = options::FindOption(name);
+    return spec != nullptr && spec->defaultValue.empty();
+}
+
 bool IsOwnDefault(const std::string& name, std::string_view value)
 {
     if (const options::OptionSpec* spec = options::FindOption(name))
@@ -133,7 +142,7 @@ JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults)
             merged.ignored.push_back(name);
             continue;
         }
-        if (IsOwnDefault(chainName, *chainValue)) continue;
+        if (IsOwnDefault(chainName, *chainValue) || IsNotGiven(chainName, *chainValue)) continue;
         OptionList& target = IsPpdKeyword(name) ? fromKeywords : merged.options;
         if (!Contains(target, chainName)) target.emplace_back(chainName, *chainValue);
     }
@@ -143,9 +152,8 @@ JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults)
     for (const auto& [name, value] : ppdDefaults) {
         std::string chainName = ChainName(name);
         if (chainName.empty() || Contains(merged.options, chainName)) continue;
-        if (value == "None") continue;
         std::optional<std::string> chainValue = ChainValue(name, value);
-        if (!chainValue || IsOwnDefault(chainName, *chainValue)) continue;
+        if (!chainValue || IsOwnDefault(chainName, *chainValue) || IsNotGiven(chainName, *chainValue)) continue;
         merged.options.emplace_back(chainName, *chainValue);
     }
     return merged;

@@ -39,7 +39,8 @@ struct JobOptions {
 
 // The options of the job: every job option the chain knows, then every PPD
 // default of an option the job does not set. A value that is the option's
-// own default, or "None", is left out: the scheduler adds the queue's
+// own default, or "None" for one that has none (the PPD's choice for "not
+// given"), is left out: the scheduler adds the queue's
 // defaults (number-up=1, sides=one-sided) to every job, and they must not
 // override what other options imply (booklet implies 2-up, two-sided).
 // PageSize, Duplex and Resolution stand for media, sides and

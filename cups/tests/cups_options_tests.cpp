@@ -61,7 +61,9 @@ TEST(CupsOptions, JobOptionsWinOverPpdDefaultsAndCupsAttributesAreLeftOut)
 
 TEST(CupsOptions, DefaultsTheSchedulerAddsDoNotOverrideWhatBookletImplies)
 {
-    OptionList job = {{"booklet", "on"}, {"number-up", "1"}, {"sides", "one-sided"}, {"Duplex", "None"}};
+    OptionList job = {{"booklet", "on"},  {"number-up", "1"},         {"sides", "one-sided"},
+                      {"Duplex", "None"}, {"watermark-text", "None"}, {"mirror", "None"}};
+    // A dialog's "None" for an option without a default is no watermark.
     OptionList expected = {{"booklet", "on"}};
     EXPECT_EQ(MergeJobOptions(job, {{"number-up", "1"}}).options, expected);
 }
