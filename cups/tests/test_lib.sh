@@ -55,17 +55,6 @@ pdf_pages()
     pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'
 }
 
-pdf_text()
-{
-    pdftotext -layout "$1" - 2>/dev/null | tr -s ' \n' '  '
-}
-
-# The number of pages of a PWG Raster stream, read back with libcups.
-pwg_pages()
-{
-    "$bin/tavpwginfo" "$1" | grep -c '^page '
-}
-
 fixture()
 {
     local file="${TAV_FIXTURES:-}/xps/$1"
