@@ -1,7 +1,7 @@
 #include "cups_options.h"
 
-#include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "host_options.h"
 #include "option_table.h"
@@ -76,11 +76,6 @@ bool IsOwnDefault(const std::string& name, std::string_view value)
     return false;
 }
 
-bool Contains(const OptionList& list, const std::string& name)
-{
-    return std::any_of(list.begin(), list.end(), [&](const auto& option) { return option.first == name; });
-}
-
 }  // namespace
 
 std::optional<std::string> OutputFormatForContentType(std::string_view contentType)
@@ -128,33 +123,34 @@ std::optional<std::string_view> SidesOfDuplexChoice(std::string_view choice)
 JobOptions MergeJobOptions(const OptionList& job, const OptionList& ppdDefaults)
 {
     JobOptions merged;
-    // Job options first: an IPP name (media, sides) before the PPD keyword
-    // standing for it, so that the job's own spelling wins.
+    // The options set so far, passed on or not: a job's default value still
+    // overrides the PPD's default.
+    std::set<std::string> decided;
+    auto take = [&](const std::string& chainName, const std::string& value) {
+        if (!decided.insert(chainName).second) return;
+        if (IsOwnDefault(chainName, value) || IsNotGiven(chainName, value)) return;
+        merged.options.emplace_back(chainName, value);
+    };
+    // The job's IPP names (media, sides) before the PPD keywords standing
+    // for them, so that the job's own spelling wins; the PPD's defaults last.
     OptionList fromKeywords;
     for (const auto& [name, value] : job) {
         std::string chainName = ChainName(name);
-        if (chainName.empty()) {
-            merged.ignored.push_back(name);
-            continue;
-        }
-        std::optional<std::string> chainValue = ChainValue(name, value);
+        std::optional<std::string> chainValue;
+        if (!chainName.empty()) chainValue = ChainValue(name, value);
         if (!chainValue) {
             merged.ignored.push_back(name);
-            continue;
+        } else if (IsPpdKeyword(name)) {
+            fromKeywords.emplace_back(chainName, *chainValue);
+        } else {
+            take(chainName, *chainValue);
         }
-        if (IsOwnDefault(chainName, *chainValue) || IsNotGiven(chainName, *chainValue)) continue;
-        OptionList& target = IsPpdKeyword(name) ? fromKeywords : merged.options;
-        if (!Contains(target, chainName)) target.emplace_back(chainName, *chainValue);
     }
-    for (auto& option : fromKeywords) {
-        if (!Contains(merged.options, option.first)) merged.options.push_back(std::move(option));
-    }
+    for (const auto& [chainName, value] : fromKeywords) take(chainName, value);
     for (const auto& [name, value] : ppdDefaults) {
         std::string chainName = ChainName(name);
-        if (chainName.empty() || Contains(merged.options, chainName)) continue;
-        std::optional<std::string> chainValue = ChainValue(name, value);
-        if (!chainValue || IsOwnDefault(chainName, *chainValue) || IsNotGiven(chainName, *chainValue)) continue;
-        merged.options.emplace_back(chainName, *chainValue);
+        if (chainName.empty()) continue;
+        if (std::optional<std::string> chainValue = ChainValue(name, value)) take(chainName, *chainValue);
     }
     return merged;
 }

@@ -66,6 +66,12 @@ TEST(CupsOptions, DefaultsTheSchedulerAddsDoNotOverrideWhatBookletImplies)
     // A dialog's "None" for an option without a default is no watermark.
     OptionList expected = {{"booklet", "on"}};
     EXPECT_EQ(MergeJobOptions(job, {{"number-up", "1"}}).options, expected);
+    // A job's own default still overrides a PPD default: no booklet, no
+    // two-sided from the queue.
+    EXPECT_EQ(MergeJobOptions({{"booklet", "off"}, {"sides", "one-sided"}, {"Duplex", "DuplexTumble"}},
+                              {{"booklet", "on"}, {"Duplex", "DuplexNoTumble"}})
+                  .options,
+              OptionList{});
 }
 
 TEST(CupsOptions, PpdStandardKeywordsStandForMediaAndSides)

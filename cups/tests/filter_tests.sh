@@ -88,7 +88,7 @@ sigterm)
     sleep 0.5
     kill -TERM "$filter"
     for _ in $(seq 50); do kill -0 "$filter" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$filter" 2>/dev/null && fail "the filter still runs 5 s after SIGTERM"
+    if kill -0 "$filter" 2>/dev/null; then fail "the filter still runs 5 s after SIGTERM"; fi
     status=0
     wait "$filter" || status=$?
     exec 3>&-

@@ -36,7 +36,7 @@ while IFS= read -r line; do
     description="${description%%: *}"
     values="${line#*: }"
     if [[ "$left_out" == *" $name "* ]]; then
-        grep -q "^\*OpenUI \*$name[/:]" "$ppd" && fail "$name is declared, but the scheduler gives it"
+        if grep -q "^\*OpenUI \*$name[/:]" "$ppd"; then fail "$name is declared, but the scheduler gives it"; fi
         continue
     fi
     grep -qxF "*OpenUI *$name/$description: PickOne" "$ppd" || fail "no PickOne $name/$description in the PPD"
@@ -60,7 +60,7 @@ while IFS= read -r line; do
     if [ "$has_argument" = yes ]; then
         grep -qxF "*Custom$name True: \"\"" "$ppd" || fail "$name takes values of its own, but has no custom value"
     else
-        grep -q "^\*Custom$name " "$ppd" && fail "$name has a custom value, but takes keywords only"
+        if grep -q "^\*Custom$name " "$ppd"; then fail "$name has a custom value, but takes keywords only"; fi
     fi
 done <"$work/listing"
 

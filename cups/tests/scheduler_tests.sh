@@ -91,7 +91,7 @@ ipp-pwg)
     expect_eq 4 "$(grep -c '^page ' "$work/pages")" "sheets the printer got"
     expect_eq 4 "$(grep -c 'duplex=1 tumble=0' "$work/pages")" "long-edge duplex sheets"
     grep -q "tavfilter" "$scheduler_log" || fail "the job did not go through tavfilter"
-    grep -q "gstoraster\|pdftopdf" "$scheduler_log" && fail "the job went through CUPS's PDF filters too"
+    if grep -q "gstoraster\|pdftopdf" "$scheduler_log"; then fail "the job went through CUPS's PDF filters too"; fi
     ;;
 broken-job)
     # A broken package stops its job with our reason, prints nothing, and
@@ -103,7 +103,7 @@ broken-job)
     reason="Broken report: not a zip archive (or a truncated one)"
     expect_eq "$reason" "$(job_attribute xpsfile "$job" job-printer-state-message)" "state message"
     grep -qF "[Job $job] $reason" "$scheduler_log" || fail "the scheduler's log lacks the reason"
-    [ -s "$work/printed.pdf" ] && fail "the broken job printed something"
+    if [ -s "$work/printed.pdf" ]; then fail "the broken job printed something"; fi
     cancel "$job"
     cupsenable xpsfile
     print_to_file "$work/j16.xps" -o number-up=2
