@@ -42,6 +42,10 @@ cupsfilter)
     printf 'ServerBin %s\nServerRoot %s\n' "$conf/bin" "$conf/etc" >"$conf/etc/cups-files.conf"
     expect_eq tavfilter "$(cupsfilter -c "$conf/etc/cups-files.conf" -p "$root/usr/share/ppd/tav/tav-xps.ppd" -e \
         -m printer/tav --list-filters "$work/j16.xps" 2>/dev/null)" "filters of an XPS job"
+    # Known by its content too: the part names among the first entries.
+    cp "$work/j16.xps" "$work/job"
+    expect_eq tavfilter "$(cupsfilter -c "$conf/etc/cups-files.conf" -m application/vnd.cups-pdf --list-filters \
+        "$work/job" 2>/dev/null)" "filters of an XPS job without its extension"
     cupsfilter -c "$conf/etc/cups-files.conf" -p "$root/usr/share/ppd/tav/tav-xps.ppd" -e -m printer/tav \
         -o number-up=4 "$work/j16.xps" >"$work/out.pdf" 2>"$work/err" ||
         fail "cupsfilter fails: $(grep -E 'ERROR|tavfilter' "$work/err" | head -5)"
