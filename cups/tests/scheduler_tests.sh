@@ -90,6 +90,11 @@ ipp-pwg)
     "$bin/tavpwginfo" "$kept" >"$work/pages" || fail "the printer got no PWG Raster"
     expect_eq 4 "$(grep -c '^page ' "$work/pages")" "sheets the printer got"
     expect_eq 4 "$(grep -c 'duplex=1 tumble=0' "$work/pages")" "long-edge duplex sheets"
+    # The sheets tavpipe draws on the queue's default media (Letter), page
+    # by page the same size and ink.
+    "$bin/tavpipe" -q -o number-up=4 -o sides=two-sided-long-edge -o media=Letter "$work/j16.xps" \
+        "$work/expected.pwg" 2>/dev/null || fail "tavpipe cannot print the job to PWG Raster"
+    expect_eq "$("$bin/tavpwginfo" "$work/expected.pwg")" "$(cat "$work/pages")" "sheets against tavpipe's"
     grep -q "tavfilter" "$scheduler_log" || fail "the job did not go through tavfilter"
     if grep -q "gstoraster\|pdftopdf" "$scheduler_log"; then fail "the job went through CUPS's PDF filters too"; fi
     ;;
