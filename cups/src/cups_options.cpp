@@ -105,13 +105,6 @@ OptionList ReadPpdDefaults(std::istream& ppd)
     return defaults;
 }
 
-std::string_view PpdKeywordOfOption(std::string_view option)
-{
-    if (option == "media") return "PageSize";
-    if (option == "sides") return "Duplex";
-    return option;
-}
-
 std::optional<std::string_view> SidesOfDuplexChoice(std::string_view choice)
 {
     if (choice == "None") return "one-sided";

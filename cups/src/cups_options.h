@@ -25,10 +25,6 @@ std::optional<std::string> OutputFormatForContentType(std::string_view contentTy
 // not defaults, or whose value is not a single keyword, are skipped.
 OptionList ReadPpdDefaults(std::istream& ppd);
 
-// The PPD keyword that stands for an option of the chain, or the option
-// itself ("PageSize" for "media", "Duplex" for "sides").
-std::string_view PpdKeywordOfOption(std::string_view option);
-
 // The PPD choices of Duplex and the sides values they stand for.
 std::optional<std::string_view> SidesOfDuplexChoice(std::string_view choice);
 
