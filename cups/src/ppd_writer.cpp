@@ -133,8 +133,9 @@ void WriteOption(std::ostream& out, const options::OptionSpec& spec)
 
 bool IsLeftOutOfPpd(std::string_view option)
 {
-    for (std::string_view name : {"media", "sides", "orientation-requested", "number-up", "page-ranges",
-                                  "printer-resolution", "job-originating-user-name", "job-originating-host-name"}) {
+    for (std::string_view name :
+         {"media", "sides", "orientation-requested", "number-up", "page-ranges", "printer-resolution",
+          "print-color-mode", "job-originating-user-name", "job-originating-host-name"}) {
         if (option == name) return true;
     }
     return false;

@@ -13,7 +13,7 @@ cupstestppd -q "$ppd" || fail "cupstestppd refuses $ppd: $(cupstestppd "$ppd" 2>
 
 # Options the scheduler passes from a job's IPP attributes or fills itself,
 # and media and sides, declared as PageSize and Duplex.
-left_out=" media sides orientation-requested number-up page-ranges printer-resolution"
+left_out=" media sides orientation-requested number-up page-ranges printer-resolution print-color-mode"
 left_out+=" job-originating-user-name job-originating-host-name output-format "
 
 "$bin/tavpipe" options >"$work/listing"

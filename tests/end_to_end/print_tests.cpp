@@ -4,6 +4,7 @@
 // chain rendered by the rendering converter against MuPDF's render of the
 // XPS sheets the same chain writes.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <filesystem>
 #include <iterator>
@@ -121,8 +122,10 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
 {
     std::string folder = Folder("pwg");
     std::string job = GeneratedJob(folder, 3);
-    CommandResult printed = Tavpipe("-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge " +
-                                    Quote(job) + " " + Quote(folder + "/job.pwg"));
+    CommandResult printed = Tavpipe(
+        "-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge "
+        "-o print-color-mode=monochrome " +
+        Quote(job) + " " + Quote(folder + "/job.pwg"));
     ASSERT_EQ(printed.status, 0) << printed.err;
 
     std::vector<cups_page_header2_t> headers;
@@ -139,7 +142,19 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
         EXPECT_EQ(header.cupsHeight, 1754u);
         EXPECT_TRUE(header.Duplex);
         EXPECT_TRUE(header.Tumble);
+        EXPECT_EQ(header.cupsColorSpace, CUPS_CSPACE_SW);
+        EXPECT_EQ(header.cupsBitsPerPixel, 8u);
     }
+    // In colour by default, one-sided.
+    CommandResult colour = Tavpipe("-o printer-resolution=150dpi " + Quote(job) + " " + Quote(folder + "/colour.pwg"));
+    ASSERT_EQ(colour.status, 0) << colour.err;
+    std::vector<cups_page_header2_t> colourHeaders;
+    std::vector<GreyImage> colourPages;
+    ASSERT_TRUE(ReadPwgRaster(ReadFile(folder + "/colour.pwg"), &colourHeaders, &colourPages));
+    ASSERT_EQ(colourHeaders.size(), 3u);
+    EXPECT_EQ(colourHeaders[0].cupsColorSpace, CUPS_CSPACE_SRGB);
+    EXPECT_EQ(colourHeaders[0].cupsBitsPerPixel, 24u);
+    EXPECT_FALSE(colourHeaders[0].Duplex);
 
     // CUPS's own raster-to-PDF filter reads the stream as a printer would.
     const char* rasterToPdf = "/usr/lib/cups/filter/rastertopdf";
@@ -167,6 +182,140 @@ TEST(PrintEndToEnd, AnOutputFormatTheChainCannotWriteIsAUsageError)
     EXPECT_EQ(streamChain.status, 2);
     EXPECT_FALSE(std::filesystem::exists(folder + "/out.pdf"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/o"));
+}
+
+// A PNG file in grey, read with libpng.
+GreyImage ReadPng(const std::string& path)
+{
+    GreyImage image;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return image;
+    png.format = PNG_FORMAT_GRAY;
+    image.pixels.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
+        image.pixels.clear();
+        return image;
+    }
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    return image;
+}
+
+// The runs of indices at which any pixel of a row (or column) differs from
+// the background, as [first, last] pairs.
+std::vector<std::pair<int, int>> ForegroundRuns(const GreyImage& image, bool columns)
+{
+    const uint8_t background = image.At(0, 0);
+    int count = columns ? image.width : image.height;
+    int across = columns ? image.height : image.width;
+    std::vector<std::pair<int, int>> runs;
+    for (int index = 0; index < count; ++index) {
+        bool foreground = false;
+        for (int other = 0; other < across && !foreground; ++other)
+            foreground = (columns ? image.At(index, other) : image.At(other, index)) != background;
+        if (!foreground) continue;
+        if (!runs.empty() && runs.back().second == index - 1)
+            runs.back().second = index;
+        else
+            runs.push_back({index, index});
+    }
+    return runs;
+}
+
+// The part of the image in the box, scaled to width x height by averaging.
+GreyImage Shrunk(const GreyImage& image, int width, int height)
+{
+    GreyImage shrunk;
+    shrunk.width = width;
+    shrunk.height = height;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            int x0 = x * image.width / width, x1 = std::max(x0 + 1, (x + 1) * image.width / width);
+            int y0 = y * image.height / height, y1 = std::max(y0 + 1, (y + 1) * image.height / height);
+            long sum = 0;
+            for (int v = y0; v < y1; ++v) {
+                for (int u = x0; u < x1; ++u) sum += image.At(u, v);
+            }
+            shrunk.pixels.push_back(static_cast<uint8_t>(sum / ((x1 - x0) * (y1 - y0))));
+        }
+    }
+    return shrunk;
+}
+
+GreyImage Cropped(const GreyImage& image, int x0, int y0, int x1, int y1)
+{
+    GreyImage cropped;
+    cropped.width = x1 - x0 + 1;
+    cropped.height = y1 - y0 + 1;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) cropped.pixels.push_back(image.At(x, y));
+    }
+    return cropped;
+}
+
+// The preview draws every sheet side the job prints, through the same
+// chain: each side matches MuPDF's render of the chain's XPS sheets, and
+// the contact sheet shows the sides one sheet a row, fronts left and backs
+// right, each cell the side itself made small.
+TEST(PrintEndToEnd, APreviewShowsEverySideAndAContactSheetOfFrontsAndBacks)
+{
+    if (!HaveTool("mutool")) GTEST_SKIP() << "no mutool";
+    std::string folder = Folder("preview");
+    const std::pair<int, std::string> cases[] = {
+        {16, "-o number-up=4 -o sides=two-sided-long-edge"},
+        {8, "-o booklet=on"},
+    };
+    for (const auto& [pages, options] : cases) {
+        SCOPED_TRACE(options);
+        std::string job = GeneratedJob(folder, pages);
+        CommandResult sheets = Tavpipe(options + " " + Quote(job) + " " + Quote(folder + "/sheets.xps"));
+        ASSERT_EQ(sheets.status, 0) << sheets.err;
+        std::string images = folder + "/images";
+        CommandResult preview = Tavpipe("preview " + options + " " + Quote(job) + " " + Quote(images));
+        ASSERT_EQ(preview.status, 0) << preview.err;
+        // 16 pages 4-up and 8 pages as a booklet are two sheets each.
+        const char* sides[] = {"sheet-1-front.png", "sheet-1-back.png", "sheet-2-front.png", "sheet-2-back.png"};
+        EXPECT_FALSE(std::filesystem::exists(images + "/sheet-3-front.png"));
+        GreyImage contact = ReadPng(images + "/contact.png");
+        ASSERT_GT(contact.width, 0);
+        std::vector<std::pair<int, int>> columns = ForegroundRuns(contact, true);
+        std::vector<std::pair<int, int>> rows = ForegroundRuns(contact, false);
+        ASSERT_EQ(columns.size(), 2u);
+        ASSERT_EQ(rows.size(), 2u);
+        for (int side = 0; side < 4; ++side) {
+            SCOPED_TRACE(sides[side]);
+            GreyImage drawn = ReadPng(images + "/" + sides[side]);
+            GreyImage expected;
+            std::string error;
+            ASSERT_TRUE(MutoolRender(folder + "/sheets.xps", side + 1, 96, &expected, &error)) << error;
+            // The two round a size of a fraction of a pixel differently.
+            ASSERT_NEAR(drawn.width, expected.width, 1);
+            ASSERT_NEAR(drawn.height, expected.height, 1);
+            int width = std::min(drawn.width, expected.width) - 1;
+            int height = std::min(drawn.height, expected.height) - 1;
+            ImageDifference difference =
+                Compare(Cropped(expected, 0, 0, width, height), Cropped(drawn, 0, 0, width, height));
+            EXPECT_LT(difference.meanAbsolute, 2.5);
+            EXPECT_LE(difference.differingBlocks, 8);
+            // The side's cell: the white sheet in its row and column, with
+            // the sheet's shape.
+            auto [x0, x1] = columns[side % 2];
+            auto [y0, y1] = rows[side / 2];
+            GreyImage cell = Cropped(contact, x0, y0, x1, y1);
+            EXPECT_NEAR(static_cast<double>(cell.width) / cell.height, static_cast<double>(drawn.width) / drawn.height,
+                        0.02);
+            // Closer to its own side than the cell beside it is: fronts and
+            // backs differ only in their page numbers and marks.
+            auto [otherX0, otherX1] = columns[1 - side % 2];
+            GreyImage beside = Cropped(contact, otherX0, y0, otherX1, y1);
+            ImageDifference own = Compare(Shrunk(drawn, cell.width, cell.height), cell);
+            ImageDifference other = Compare(Shrunk(drawn, beside.width, beside.height), beside);
+            EXPECT_LT(own.meanAbsolute, 3);
+            EXPECT_EQ(own.differingBlocks, 0);
+            EXPECT_LT(own.meanAbsolute, other.meanAbsolute);
+        }
+    }
 }
 
 // The same chain writes the sheets as XPS, which MuPDF renders, and prints
