@@ -10,9 +10,8 @@ namespace tav::cups {
 
 // Options the PPD leaves out: the scheduler passes them from the job's IPP
 // attributes (number-up, orientation-requested, page-ranges,
-// print-color-mode, ...), fills
-// them itself (job-originating-*) or declares them under a standard PPD
-// keyword (media, sides).
+// print-color-mode, ...), fills them itself (job-originating-*) or
+// declares them under a standard PPD keyword (media, sides).
 bool IsLeftOutOfPpd(std::string_view option);
 
 void WritePpd(std::ostream& out);
