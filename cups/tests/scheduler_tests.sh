@@ -48,23 +48,23 @@ file-queue)
     # A file queue made from the installed PPD as lpinfo lists it.
     lpinfo -m | grep -q '^tav/tav-xps.ppd ' || fail "lpinfo -m does not list the installed PPD"
     admin -p xpsfile -E -v "file://$work/printed.pdf" -m tav/tav-xps.ppd
-    mb06=$(fixture mb06.xps)
-    mb06_open=$(fixture mb06.oxps)
+    "$bin/tavmakejob" -n 3 "$work/j3.xps"
+    "$bin/tavmakejob" -n 3 -x "$work/j3.oxps"
     # 16 pages 4-up are 4 sheets, imposed once (not 16 pages on one).
     print_to_file "$work/j16.xps" -o number-up=4
     expect_eq 4 "$(pdf_pages "$work/printed.pdf")" "sheets of 16 pages 4-up"
     same_as_tavpipe "$work/j16.xps" -o number-up=4
     # A 3-page document as a booklet: one sheet, two sides.
-    print_to_file "$mb06" -o booklet=on
+    print_to_file "$work/j3.xps" -o booklet=on
     expect_eq 2 "$(pdf_pages "$work/printed.pdf")" "sides of a 3-page booklet"
-    same_as_tavpipe "$mb06" -o booklet=on
+    same_as_tavpipe "$work/j3.xps" -o booklet=on
     # A watermark with a blank, quoted as users quote it, on every page.
     print_to_file "$work/j16.xps" -o "watermark-text='TOP SECRET'" -o watermark-angle=0
     expect_eq 16 "$(pdftotext "$work/printed.pdf" - | grep -cx 'TOP SECRET')" "pages with the watermark"
     # Pages 2 to 3 of an OpenXPS document.
-    print_to_file "$mb06_open" -o page-ranges=2-3
+    print_to_file "$work/j3.oxps" -o page-ranges=2-3
     expect_eq 2 "$(pdf_pages "$work/printed.pdf")" "pages 2 to 3"
-    same_as_tavpipe "$mb06_open" -o page-ranges=2-3
+    same_as_tavpipe "$work/j3.oxps" -o page-ranges=2-3
     # The queue's own default, set with lpadmin, applies to every job.
     admin -p xpsfile -o number-up-default=2
     print_to_file "$work/j16.xps"

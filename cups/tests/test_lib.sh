@@ -54,10 +54,3 @@ pdf_pages()
 {
     pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'
 }
-
-fixture()
-{
-    local file="${TAV_FIXTURES:-}/xps/$1"
-    [ -f "$file" ] || skip "the real documents are not there (TAV_FIXTURES=${TAV_FIXTURES:-unset})"
-    echo "$file"
-}
