@@ -55,7 +55,7 @@ struct Node {
     int fill = kNone;      // brush; Path and Glyphs
     int stroke = kNone;    // brush; Path
     StrokeStyle strokeStyle;
-    int glyphRun = kNone;  // Glyphs
+    int glyphRun = kNone;     // Glyphs
     int opacityMask = kNone;  // brush whose alpha the element is drawn through
 };
 

@@ -30,8 +30,8 @@ void CheckEntryNameLength(zip_t* archive, zip_uint64_t index, const std::string&
     for (zip_int16_t field = 0; field < fields; ++field) {
         zip_uint16_t id = 0;
         zip_uint16_t length = 0;
-        if (zip_file_extra_field_get(archive, index, static_cast<zip_uint16_t>(field), &id, &length,
-                                     ZIP_FL_CENTRAL) != nullptr) {
+        if (zip_file_extra_field_get(archive, index, static_cast<zip_uint16_t>(field), &id, &length, ZIP_FL_CENTRAL) !=
+            nullptr) {
             bytes += 4u + length;  // the field's id and length, then its data
         }
     }
