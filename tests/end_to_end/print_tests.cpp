@@ -18,6 +18,7 @@ namespace {
 
 using tav::host::testing::BuildFolder;
 using tav::host::testing::CommandResult;
+using tav::host::testing::FixturesFolder;
 using tav::host::testing::HaveTool;
 using tav::host::testing::Quote;
 using tav::host::testing::ReadFile;
@@ -339,6 +340,11 @@ TEST(PrintEndToEnd, SheetsOfTheWholeChainPrintAsTheirXpsRenders)
         {generated, "-o watermark-text=DRAFT -o header-footer=on -o header-footer-id=user"},
         {generated, "-o number-up=2 -o sides=two-sided-long-edge"},
     };
+    if (!FixturesFolder().empty()) {
+        cases.push_back({FixturesFolder() + "/mb06.xps", "-o number-up=4"});
+        cases.push_back({FixturesFolder() + "/mb08.xps", "-o watermark-text=DRAFT"});
+        cases.push_back({FixturesFolder() + "/mb01.xps", "-o booklet=on"});
+    }
     for (const Case& job : cases) {
         SCOPED_TRACE(job.input + " " + job.options);
         std::string options = job.options + " --user tester ";
