@@ -1,5 +1,6 @@
 #include "filter_messages.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -36,6 +37,12 @@ std::optional<uint32_t> ParseJobId(std::string_view text)
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
     if (error != std::errc() || end != text.data() + text.size() || id == 0 || id > 0x7fffffffu) return std::nullopt;
     return id;
+}
+
+int ProgressPercent(uint64_t done, uint64_t total)
+{
+    if (total == 0) return 0;
+    return static_cast<int>(std::min<uint64_t>(done, total) * 100 / total);
 }
 
 }  // namespace tav::cups

@@ -24,6 +24,10 @@ std::string NameDocumentInMessage(std::string_view message, std::string_view inp
 // "PAGE: N 1": one more page reached the output.
 void PageMessage(uint64_t page);
 
+// The whole percent of total that done is, 0 to 100; 0 while the total is
+// not known.
+int ProgressPercent(uint64_t done, uint64_t total);
+
 // The job id of argv[1]: a decimal number from 1 to 2^31 - 1.
 std::optional<uint32_t> ParseJobId(std::string_view text);
 

@@ -92,6 +92,18 @@ int main(int argc, char** argv)
         std::lock_guard<std::mutex> lock(messages);
         tav::cups::PageMessage(++pagesWritten);
     };
+    // The job's progress as the scheduler shows it: the share of the input
+    // pages read, said again only when it changes.
+    uint64_t pagesToRead = 0, pagesRead = 0;
+    int progressSaid = -1;
+    request.onPageCount = [&](uint64_t pages) { pagesToRead = pages; };
+    request.onPageRead = [&] {
+        std::lock_guard<std::mutex> lock(messages);
+        int progress = tav::cups::ProgressPercent(++pagesRead, pagesToRead);
+        if (progress == progressSaid) return;
+        progressSaid = progress;
+        tav::cups::Message("ATTR", "job-media-progress=" + std::to_string(progress));
+    };
     // The PPD leaves copies to the printer (cupsManualCopies False), so the
     // scheduler asks for more than one only where nothing else makes them.
     if (std::string_view(argv[4]) != "1")

@@ -36,6 +36,9 @@ pdf-number-up)
     expect_eq 0 "$status" "exit status ($(cat "$work/err"))"
     expect_eq 4 "$(pdf_pages "$work/out")" "PDF pages"
     expect_eq 4 "$(grep -c '^PAGE: [1-4] 1$' "$work/err")" "PAGE lines"
+    # Progress by the 16 pages read: 6 %, 12 %, ... 100 %, each said once.
+    expect_eq "6 12 18 25 31 37 43 50 56 62 68 75 81 87 93 100" \
+        "$(sed -n 's/^ATTR: job-media-progress=//p' "$work/err" | tr '\n' ' ' | sed 's/ $//')" "progress lines"
     ;;
 pwg-raster)
     # Two-sided 2-up from a file: 8 sheets of PWG Raster that say duplex.

@@ -65,6 +65,16 @@ file-queue)
     print_to_file "$work/j3.oxps" -o page-ranges=2-3
     expect_eq 2 "$(pdf_pages "$work/printed.pdf")" "pages 2 to 3"
     same_as_tavpipe "$work/j3.oxps" -o page-ranges=2-3
+    # The real documents, when they are here: 4-up and as booklets, as
+    # tavpipe prints them.
+    fixtures="${TAV_FIXTURES:-$here/../../../shared/fixtures}/xps"
+    for document in mb06.xps mb06.oxps mb01.xps mb08.xps; do
+        [ -f "$fixtures/$document" ] || continue
+        print_to_file "$fixtures/$document" -o number-up=4
+        same_as_tavpipe "$fixtures/$document" -o number-up=4
+        print_to_file "$fixtures/$document" -o booklet=on
+        same_as_tavpipe "$fixtures/$document" -o booklet=on
+    done
     # The queue's own default, set with lpadmin, applies to every job.
     admin -p xpsfile -o number-up-default=2
     print_to_file "$work/j16.xps"
