@@ -344,6 +344,9 @@ TEST(PrintEndToEnd, SheetsOfTheWholeChainPrintAsTheirXpsRenders)
         cases.push_back({FixturesFolder() + "/mb06.xps", "-o number-up=4"});
         cases.push_back({FixturesFolder() + "/mb08.xps", "-o watermark-text=DRAFT"});
         cases.push_back({FixturesFolder() + "/mb01.xps", "-o booklet=on"});
+        // Every page of each real document, as the default chain prints it.
+        for (const char* document : {"mb01.xps", "mb06.xps", "mb06.oxps", "mb08.xps"})
+            cases.push_back({FixturesFolder() + "/" + document, ""});
     }
     for (const Case& job : cases) {
         SCOPED_TRACE(job.input + " " + job.options);
@@ -357,7 +360,7 @@ TEST(PrintEndToEnd, SheetsOfTheWholeChainPrintAsTheirXpsRenders)
         std::vector<GreyImage> printedSheets;
         ASSERT_TRUE(ReadPwgRaster(ReadFile(folder + "/sheets.pwg"), &headers, &printedSheets));
         ASSERT_GE(printedSheets.size(), 1u);
-        for (size_t sheet = 0; sheet < std::min<size_t>(printedSheets.size(), 2); ++sheet) {
+        for (size_t sheet = 0; sheet < std::min<size_t>(printedSheets.size(), 3); ++sheet) {
             SCOPED_TRACE("sheet " + std::to_string(sheet + 1));
             GreyImage expected;
             std::string error;
