@@ -26,6 +26,8 @@
 #             sheets, each holding the whole page clipped to its tile
 #   gutter    -f layout -o binding=left -o binding-gutter=10mm -o
 #             sides=two-sided-long-edge: every page moved from the bound edge
+#   watermark -f prep -o watermark-text=DRAFT: every page rewritten with a
+#             text watermark over its content
 # For each: seconds, pages/s, ratio to copy (and to pass), the same ratios
 # of CPU time (user + system; on a loaded machine wall-clock ratios favour
 # the commands with more threads), peak resident memory in MB and per page
@@ -52,7 +54,7 @@ while getopts b:r:e:w:cm option; do
         w) work=$OPTARG ;;
         c) sections=chain ;;
         m) sections=markup ;;
-        *) sed -n '2,34p' "$0" >&2; exit 2 ;;
+        *) sed -n '2,36p' "$0" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -139,6 +141,7 @@ for pages in "$@"; do
             timed "$label:poster" "$run" -q -f layout -o poster=4 "$job" "$work/poster.xps"
             timed "$label:gutter" "$run" -q -f layout -o binding=left -o binding-gutter=10mm \
                 -o sides=two-sided-long-edge "$job" "$work/gutter.xps"
+            timed "$label:watermark" "$run" -q -f prep -o watermark-text=DRAFT "$job" "$work/watermark.xps"
         done
         round=$((round + 1))
     done
@@ -146,7 +149,7 @@ for pages in "$@"; do
     echo "== $pages pages, package $((size / 1024)) KB, $runs rounds (medians)"
     printf '%-16s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n' command seconds pages/s xcopy xpass xfirst \
         cpu-s cpu-xcopy cpu-xpass peakMB KB/page cs/page
-    for name in copy $(for label in $labels; do echo "$label:pass $label:mirror $label:booklet $label:scale $label:4up $label:poster $label:gutter"; done); do
+    for name in copy $(for label in $labels; do echo "$label:pass $label:mirror $label:booklet $label:scale $label:4up $label:poster $label:gutter $label:watermark"; done); do
         seconds=$(column "$name" 2)
         rss=$(column "$name" 3)
         switches=$(awk -v name="$name" '$1 == name { print $4 + $5 }' "$work/times" | median)

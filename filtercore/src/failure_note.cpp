@@ -12,6 +12,12 @@ namespace {
 
 thread_local std::optional<FailureNote> note;
 
+// What a failure says that says nothing more than its HRESULT.
+std::u16string BareDescription(HRESULT result)
+{
+    return FormatWideString(u"failed (0x%08X)", static_cast<unsigned>(result));
+}
+
 class ErrorInfo : public ComObject<IImgErrorInfo> {
 public:
     explicit ErrorInfo(FailureNote failure) : failure_(std::move(failure)) {}
@@ -57,7 +63,17 @@ std::u16string DescribeFailure(HRESULT result)
     case E_PRINTTICKET_FORMAT:
     case E_DELTA_PRINTTICKET_FORMAT: return u"a print ticket that cannot be read";
     case E_OUTOFMEMORY: return u"out of memory";
-    default: return FormatWideString(u"failed (0x%08X)", static_cast<unsigned>(result));
+    default: return BareDescription(result);
+    }
+}
+
+void NoteStepFailure(HRESULT result, std::u16string_view part, std::u16string_view what) noexcept
+{
+    try {
+        if (note && note->result == result && note->reason == BareDescription(result)) note.reset();
+        NoteFailure(result, part, std::u16string(what) + u": " + DescribeFailure(result));
+    } catch (const std::bad_alloc&) {
+        // Left out, as NoteFailure leaves out a note it cannot store.
     }
 }
 

@@ -8,7 +8,7 @@
 #include "platform/com.h"
 #include "platform/xml.h"
 
-HRESULT ParsePageMarkup(IFixedPage* source, ISAXContentHandler* handler)
+HRESULT ParsePageMarkup(IFixedPage* source, ISAXContentHandler* handler, ULONG largestRead)
 {
     if (source == nullptr || handler == nullptr) return E_POINTER;
     ComPtr<ISAXXMLReader> reader;
@@ -21,7 +21,7 @@ HRESULT ParsePageMarkup(IFixedPage* source, ISAXContentHandler* handler)
     hr = source->GetStream(markup.Out());
     if (FAILED(hr)) return hr;
     ComPtr<ISequentialStream> adapter;
-    hr = SequentialReadAdapter::Create(markup.Get(), adapter.Out());
+    hr = SequentialReadAdapter::Create(markup.Get(), adapter.Out(), largestRead);
     if (FAILED(hr)) return hr;
 
     VARIANT input;

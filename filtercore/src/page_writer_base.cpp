@@ -2,6 +2,7 @@
 
 #include "filtercore/markup_escape.h"
 #include "filtercore/raised_result.h"
+#include "sax_attribute_access.h"
 
 namespace {
 
@@ -10,47 +11,12 @@ constexpr std::u16string_view kFixedPageResources = u"FixedPage.Resources";
 constexpr std::u16string_view kCanvasResources = u"Canvas.Resources";
 constexpr std::u16string_view kCanvas = u"Canvas";
 
-// The namespaces a FixedPage is written in: XPS and OpenXPS. A page in no
-// namespace at all is taken as well, as the filters always have.
-bool IsPageNamespace(std::u16string_view uri)
-{
-    return uri.empty() || uri == u"http://schemas.microsoft.com/xps/2005/06" ||
-           uri == u"http://schemas.openxps.org/oxps/v1.0";
-}
-
 // The prefix of a qualified name with its colon ("x:" for "x:FixedPage"),
 // or nothing.
 std::u16string_view PrefixOf(std::u16string_view qualifiedName)
 {
     size_t colon = qualifiedName.find(u':');
     return colon == std::u16string_view::npos ? std::u16string_view() : qualifiedName.substr(0, colon + 1);
-}
-
-// A name or value the reader reports as pointer and length; false for a
-// pair that cannot describe a text.
-bool ViewOf(const WCHAR* text, int length, std::u16string_view* view)
-{
-    if (length < 0 || (text == nullptr && length > 0)) return false;
-    *view = length == 0 ? std::u16string_view() : std::u16string_view(text, static_cast<size_t>(length));
-    return true;
-}
-
-int AttributeCount(ISAXAttributes* attributes)
-{
-    int count = 0;
-    if (attributes == nullptr || FAILED(attributes->getLength(&count)) || count < 0) return 0;
-    return count;
-}
-
-// The qualified name and value of one attribute; false when either cannot
-// be obtained.
-bool AttributeAt(ISAXAttributes* attributes, int index, std::u16string_view* name, std::u16string_view* value)
-{
-    const WCHAR* text = nullptr;
-    int length = 0;
-    if (FAILED(attributes->getQName(index, &text, &length)) || !ViewOf(text, length, name) || name->empty())
-        return false;
-    return SUCCEEDED(attributes->getValue(index, &text, &length)) && ViewOf(text, length, value);
 }
 
 }  // namespace
@@ -113,7 +79,7 @@ HRESULT PageWriterBase::endElement(const WCHAR* namespaceUri, int namespaceUriLe
 
 HRESULT PageWriterBase::StartRoot(std::u16string& markup, ISAXAttributes* attributes)
 {
-    ReadFrame(attributes);
+    frame_ = FrameFromAttributes(attributes);
     return StartFixedPage(markup, attributes);
 }
 
@@ -154,28 +120,6 @@ bool PageWriterBase::IsPageResources(std::u16string_view uri, std::u16string_vie
 std::u16string_view PageWriterBase::ResourcesName() const
 {
     return options_.resources == ResourcesElement::Keep ? kFixedPageResources : kCanvasResources;
-}
-
-void PageWriterBase::ReadFrame(ISAXAttributes* attributes)
-{
-    frame_ = {};
-    int count = AttributeCount(attributes);
-    std::u16string text;
-    for (int i = 0; i < count; ++i) {
-        std::u16string_view name, value;
-        if (!AttributeAt(attributes, i, &name, &value)) continue;
-        // The parsers read zero-terminated text, and the reader's values are not.
-        text.assign(value);
-        if (name == u"Width") {
-            frame_.width = ParseMarkupNumber(text.c_str());
-        } else if (name == u"Height") {
-            frame_.height = ParseMarkupNumber(text.c_str());
-        } else if (name == u"ContentBox") {
-            ParseBox(text.c_str(), frame_.contentBox.emplace());
-        } else if (name == u"BleedBox") {
-            ParseBox(text.c_str(), frame_.bleedBox.emplace());
-        }
-    }
 }
 
 HRESULT PageWriterBase::StartFixedPage(std::u16string& markup, ISAXAttributes* attributes)

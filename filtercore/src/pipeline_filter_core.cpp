@@ -1,6 +1,7 @@
 #include "filtercore/pipeline_filter_core.h"
 
 #include "filtercore/errors.h"
+#include "filtercore/failure_note.h"
 #include "filtercore/private_keywords.h"
 
 namespace {
@@ -125,5 +126,6 @@ HRESULT PipelineFilterCore::SetupPerUserTicket()
     HRESULT hr = perUserTicket.value.punkVal->QueryInterface(IID_IPrintReadStreamFactory, factory.OutVoid());
     if (SUCCEEDED(hr)) hr = factory->GetStream(stream.Out());
     if (SUCCEEDED(hr)) hr = ticketManager.Initialize(stream.Get(), name.value.bstrVal);
-    return hr;
+    return NoteStepFailureOf(hr, static_cast<IPartPrintTicket*>(nullptr),
+                             u"the per-user PrintTicket (PerUserPrintTicket) cannot be used");
 }

@@ -40,6 +40,29 @@ TEST(FailureNote, TheFirstNoteOfAFailureIsHandedOnWithIt)
     EXPECT_EQ(MakeErrorInfo(E_FAIL), nullptr);
 }
 
+TEST(FailureNote, AStepSaysWhatItDidUnlessAStepBelowSaidMore)
+{
+    auto description = [] {
+        std::optional<FailureNote> failure = FailureNoteFor(E_INVALIDARG);
+        return failure ? WideToUtf8(failure->part) + ": " + WideToUtf8(failure->reason) : std::string("none");
+    };
+    ClearFailureNote();
+    // A note that tells only the HRESULT gives way.
+    NoteFailure(E_INVALIDARG, u"/1.fpage", u"failed (0x80070057)");
+    NoteStepFailure(E_INVALIDARG, u"/1.fpage", u"a padding page of this page's size cannot be made");
+    EXPECT_EQ(description(), "/1.fpage: a padding page of this page's size cannot be made: failed (0x80070057)");
+    // Its note is kept against the callers'.
+    NoteStepFailure(E_INVALIDARG, u"/2.fpage", u"the page cannot be sent on");
+    EXPECT_EQ(description(), "/1.fpage: a padding page of this page's size cannot be made: failed (0x80070057)");
+
+    // A reason of its own is kept against a step's.
+    ClearFailureNote();
+    NoteFailure(E_INVALIDARG, u"/1_PT.xml", u"not well-formed XML (line 3)");
+    NoteStepFailure(E_INVALIDARG, u"/1.fpage", u"the page cannot be sent on");
+    EXPECT_EQ(description(), "/1_PT.xml: not well-formed XML (line 3)");
+    ClearFailureNote();
+}
+
 TEST(FailureNote, PlatformFailuresAreDescribedForTheUser)
 {
     EXPECT_EQ(WideToUtf8(DescribeFailure(XML_E_PARSE_FAILED)), "not well-formed XML");

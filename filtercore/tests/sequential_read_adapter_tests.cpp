@@ -32,6 +32,19 @@ TEST(SequentialReadAdapter, ReadsThePartInTheBlocksTheStreamDelivers)
     EXPECT_EQ(adapter->Read(buffer, sizeof buffer, nullptr), S_OK);
 }
 
+TEST(SequentialReadAdapter, AsksThePartForNoMoreThanItsLargestRead)
+{
+    auto ticket = MakePart<PrintTicketPart>(u"/PT.xml", "<psf:PrintTicket/>");
+    ComPtr<IPrintReadStream> stream;
+    ASSERT_EQ(ticket->GetStream(stream.Out()), S_OK);
+    ComPtr<ISequentialStream> adapter;
+    ASSERT_EQ(SequentialReadAdapter::Create(stream.Get(), adapter.Out(), 7), S_OK);
+    char buffer[64];
+    ULONG count = 0;
+    ASSERT_EQ(adapter->Read(buffer, sizeof buffer, &count), S_OK);
+    EXPECT_EQ(std::string(buffer, count), "<psf:Pr");
+}
+
 TEST(SequentialReadAdapter, IsReadOnlyAndAnswersItsInterfaces)
 {
     auto part = MakePart<ResourceDictionaryPart>(u"/R.dict", "x");

@@ -1,5 +1,6 @@
 #include "finisher_filter.h"
 
+#include "filtercore/failure_note.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/raised_result.h"
 #include "finisher_page_writer.h"
@@ -51,6 +52,8 @@ HRESULT FinisherFilter::OnFixedPage(IFixedPage* page)
     IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
     if (SUCCEEDED(hr) && pageExaminations.Find(ticketManager) == nullptr) {
         hr = ticketManager.GetMergedTicket(TicketLevel::Page, &ticket);
+        if (hr != kNoTicket)
+            NoteStepFailureOf(hr, page, u"the page's PrintTicket cannot be merged with its document's and job's");
     }
     if (hr == kNoTicket) return consumer->SendFixedPage(page);
     if (FAILED(hr)) return hr;
@@ -70,7 +73,11 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         if (ticket != nullptr) {
             PageExamination examination{FinisherSettings(ticketManager, privateNamespace), FALSE};
             HRESULT hr = ExamineTicket(&examination.settings, ticket, &examination.changed);
-            if (FAILED(hr)) return hr;
+            if (FAILED(hr)) {
+                return NoteStepFailureOf(
+                    hr, page,
+                    u"the page's transverse feed, mirror and cut line settings cannot be read from its PrintTicket");
+            }
             examined = &pageExaminations.Keep(ticketManager, std::move(examination));
         }
         if (examined == nullptr) return E_UNEXPECTED;
@@ -79,7 +86,9 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         if (RewritesPage(settings)) {
             hr = RewriteFixedPage(
                 page, [&settings](IPrintWriteStream* stream) { return new FinisherPageWriter(stream, settings); });
-            if (FAILED(hr)) return hr;
+            if (FAILED(hr)) {
+                return NoteStepFailureOf(hr, page, u"the page cannot be turned, mirrored or given its cut lines");
+            }
         }
         // A page without a ticket of its own prints with its document's,
         // which was replaced when the document came; a page with one was
@@ -87,8 +96,10 @@ HRESULT FinisherFilter::FinishPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         // merged ticket when that changed, or when a ticket above it was
         // replaced: its own ticket, merged over the new one, would no longer
         // describe the page.
-        if (ticketManager.PageTicketPresent() && (examined->changed || levelTickets.LevelAboveReplaced()))
-            hr = pageTickets.Attach(consumer.Get(), page, ticket);
+        if (ticketManager.PageTicketPresent() && (examined->changed || levelTickets.LevelAboveReplaced())) {
+            hr = NoteStepFailureOf(pageTickets.Attach(consumer.Get(), page, ticket), page,
+                                   u"the page's new PrintTicket cannot be attached to it");
+        }
         return hr;
     });
 }

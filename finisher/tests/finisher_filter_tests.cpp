@@ -355,6 +355,29 @@ TEST(FinisherFilterTest, APageWhoseMarkupBreaksStopsTheJobUnsent)
     EXPECT_EQ(Transcript(outcome).size(), 3u);  // sequence, document, CloseSender
 }
 
+TEST(FinisherFilterTest, AFailureSaysWhichPageAndWhatTheFilterCouldNotDo)
+{
+    // The turned page's new ticket part cannot be made.
+    Job job("", "");
+    job.AddPage(kLetter + Transverse("On"));
+    RunOptions options;
+    options.consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    options.consumer->FailCalls(ConsumerCallKind::GetNewEmptyPart, E_OUTOFMEMORY);
+    ChainOutcome outcome = RunFinisher(job, options);
+    EXPECT_EQ(outcome.filters[0].startResult, E_OUTOFMEMORY);
+    EXPECT_EQ(outcome.filters[0].shutdownNotes,
+              std::vector<std::string>{
+                  "/Documents/1/Pages/1.fpage: the page's new PrintTicket cannot be attached to it: out of memory"});
+
+    // Markup that is not well-formed says so, not what the finisher was doing.
+    Job broken("", "");
+    broken.AddPage(kLetter + ReverseImage("On"), FixedPage("Width=\"816\" Height=\"1056\"", "<Path>"));
+    outcome = RunFinisher(broken);
+    ASSERT_EQ(outcome.filters[0].shutdownNotes.size(), 1u);
+    EXPECT_EQ(outcome.filters[0].shutdownNotes[0].rfind("/Documents/1/Pages/1.fpage: not well-formed XML", 0), 0u)
+        << outcome.filters[0].shutdownNotes[0];
+}
+
 TEST(FinisherFilterTest, HooksRefuseNullParts)
 {
     ComApartment com;

@@ -10,6 +10,10 @@ const std::vector<HostOptionSpec>& HostOptionTable()
         {"page-ranges", "Input pages to print", "RANGES (1-4,8,10-)", "all",
          "counts the pages of the input job, across its documents, before any filter runs (not sheets after "
          "number-up); pages outside the ranges never reach the filters"},
+        {"output-format", "What the job writes", "xps, pdf, pwg (PWG Raster), trace (the recording converter)",
+         "OUTPUT's extension (.pdf, .pwg, .prn or .trace), else xps",
+         "pdf, pwg and trace are printer streams written by the rip filter at the end of the chain, which the "
+         "default chain gains when -f is not given; --driver-dir names another converter"},
     };
     return table;
 }

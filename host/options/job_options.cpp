@@ -4,8 +4,7 @@
 #include <new>
 
 #include "host_options.h"
-#include "job_request.h"
-#include "request_rules.h"
+#include "job_settings.h"
 #include "settings_writers.h"
 #include "ticket_document.h"
 
@@ -29,16 +28,11 @@ bool BuildJobTicket(const std::vector<std::pair<std::string, std::string>>& opti
 {
     using namespace tav::options;
     try {
-        JobRequest request;
-        for (const auto& [name, value] : options) {
-            if (FindHostOption(name)) continue;  // applied by the host, not written into the ticket
-            if (!request.Set(name, value, error)) return false;
-        }
+        JobSettings settings;
         std::vector<std::string> found;
-        if (!ApplyOptionRules(&request, &found, error)) return false;
+        if (!settings.Read(options, &found, error)) return false;
         std::unique_ptr<TicketDocument> ticket = TicketDocument::Create(baseTicketXml, error);
-        if (!ticket) return false;
-        WriteJobSettings(request, *ticket);
+        if (!ticket || !settings.WriteInto(*ticket, error)) return false;
         *ticketXml = ticket->Serialize();
         if (warnings) warnings->insert(warnings->end(), found.begin(), found.end());
         return true;

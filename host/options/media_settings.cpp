@@ -63,12 +63,17 @@ void WriteResolution(const JobRequest& request, TicketDocument& ticket)
 
 }  // namespace
 
+bool WritesPageMediaSize(const JobRequest& request) { return request.Given(Media); }
+
+bool WritesPageOrientation(const JobRequest& request) { return request.Given(OrientationRequested); }
+
 void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket)
 {
-    if (request.Given(Media)) WritePageMediaSize(request.Value(Media).media, ticket);
+    if (WritesPageMediaSize(request)) WritePageMediaSize(request.Value(Media).media, ticket);
     WriteChoiceFeature(request, ticket, OrientationRequested, Ns::Keywords, "PageOrientation");
     WriteMediaSizeData(request, ticket);
     if (request.Given(PrinterResolution)) WriteResolution(request, ticket);
+    WriteChoiceFeature(request, ticket, PrintColorMode, Ns::Keywords, "PageOutputColor");
 }
 
 }  // namespace tav::options

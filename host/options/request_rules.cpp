@@ -21,25 +21,28 @@ bool CheckExclusive(const JobRequest& request, OptionId a, OptionId b, std::stri
 bool IsBooklet(const JobRequest& request) { return request.Text(Booklet) != "off"; }
 
 // A booklet is printed two-sided on the short edge with two pages per sheet
-// side; the binding is the booklet itself.
-void MakeBookletConsistent(JobRequest* request, std::vector<std::string>* warnings)
+// side; the binding is the booklet itself. Another number of pages per
+// side cannot make booklet spreads: false and *error.
+bool MakeBookletConsistent(JobRequest* request, std::vector<std::string>* warnings, std::string* error)
 {
-    if (!IsBooklet(*request)) return;
+    if (!IsBooklet(*request)) return true;
     std::string booklet = Setting(*request, Booklet);
+    if (request->Explicit(NumberUp) && request->Text(NumberUp) != "2") {
+        *error = booklet + " lays out two pages per sheet side; " + Setting(*request, NumberUp) +
+                 " cannot go with it: give number-up=2 or none";
+        return false;
+    }
+    if (!request->Explicit(NumberUp)) request->Imply(NumberUp, "2");
     if (!request->Explicit(Sides))
         request->Imply(Sides, "two-sided-short-edge");
     else if (request->Text(Sides) != "two-sided-short-edge")
         warnings->push_back(booklet + " needs sides=two-sided-short-edge; with " + Setting(*request, Sides) +
                             " the filters print no booklet");
-    if (!request->Explicit(NumberUp))
-        request->Imply(NumberUp, "2");
-    else if (request->Text(NumberUp) != "2")
-        warnings->push_back(booklet + " lays out two pages per sheet side; with " + Setting(*request, NumberUp) +
-                            " the pages are not paired into booklet spreads");
     if (request->Explicit(Binding)) {
         warnings->push_back(Setting(*request, Binding) + " has no effect with " + booklet + "; ignored");
         request->Ignore(Binding);
     }
+    return true;
 }
 
 // Asking for an item of the header or footer line asks for the line.
@@ -119,7 +122,7 @@ bool ApplyOptionRules(JobRequest* request, std::vector<std::string>* warnings, s
     if (!CheckExclusive(*request, WatermarkText, WatermarkImage, error) ||
         !CheckExclusive(*request, WatermarkFirstText, WatermarkFirstImage, error))
         return false;
-    MakeBookletConsistent(request, warnings);
+    if (!MakeBookletConsistent(request, warnings, error)) return false;
     MakeHeaderFooterConsistent(request, warnings);
     DropIneffective(request, warnings);
     DropWatermarkStyleWithoutWatermark(request, warnings);

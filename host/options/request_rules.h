@@ -10,7 +10,8 @@
 
 namespace tav::options {
 
-// False and *error when given options exclude each other.
+// False and *error when given options exclude each other (a booklet with
+// another number-up than 2 among them).
 bool ApplyOptionRules(JobRequest* request, std::vector<std::string>* warnings, std::string* error);
 
 }  // namespace tav::options

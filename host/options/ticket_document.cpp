@@ -1,14 +1,17 @@
 #include "ticket_document.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
-#include "ticket_names.h"
+#include "platform/print_schema_reader.h"
 #include "xml_input.h"
 
 namespace tav::options {
 
 namespace {
+
+using namespace tav::printticket;
 
 const xmlChar* Xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
@@ -24,41 +27,28 @@ T* Checked(T* created)
     return created;
 }
 
-bool IsFrameworkElement(xmlNodePtr node, std::string_view kind)
+// The namespace URI and local name of the element's name attribute.
+bool ElementName(xmlNodePtr element, std::string* uri, std::string* local)
 {
-    return node->type == XML_ELEMENT_NODE && node->ns && Text(node->ns->href) == kFrameworkUri &&
-           Text(node->name) == kind;
-}
-
-// The namespace URI and local name of the qualified name in the element's
-// name attribute, its prefix resolved where the element stands.
-bool ElementName(xmlDocPtr document, xmlNodePtr element, std::string* uri, std::string* local)
-{
-    xmlChar* value = xmlGetNoNsProp(element, Xml("name"));
-    if (!value) return false;
-    std::string qualified(Text(value));
-    xmlFree(value);
-    size_t colon = qualified.find(':');
-    std::string prefix = colon == std::string::npos ? std::string() : qualified.substr(0, colon);
-    xmlNsPtr ns = xmlSearchNs(document, element, prefix.empty() ? nullptr : Xml(prefix.c_str()));
-    if (!ns && !prefix.empty()) return false;
-    *uri = ns ? Text(ns->href) : std::string_view();
-    *local = colon == std::string::npos ? qualified : qualified.substr(colon + 1);
+    std::optional<QualifiedName> name = NameOf(element);
+    if (!name) return false;
+    *uri = std::move(name->ns);
+    *local = std::move(name->local);
     return true;
 }
 
-const char* UriOf(Ns ns) { return ns == Ns::Keywords ? kKeywordsUri : kPrivateUri; }
+const char* UriOf(Ns ns) { return ns == Ns::Keywords ? kKeywordsNamespace : kPrivateNamespace; }
 
 xmlDocPtr NewTicket()
 {
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> document(Checked(xmlNewDoc(Xml("1.0"))), &xmlFreeDoc);
     xmlNodePtr root = Checked(xmlNewDocNode(document.get(), nullptr, Xml("PrintTicket"), nullptr));
     xmlDocSetRootElement(document.get(), root);
-    xmlSetNs(root, Checked(xmlNewNs(root, Xml(kFrameworkUri), Xml("psf"))));
-    Checked(xmlNewNs(root, Xml(kKeywordsUri), Xml("psk")));
-    Checked(xmlNewNs(root, Xml(kXsiUri), Xml("xsi")));
-    Checked(xmlNewNs(root, Xml(kXsdUri), Xml("xsd")));
-    Checked(xmlNewNs(root, Xml(kPrivateUri), Xml("ns0000")));
+    xmlSetNs(root, Checked(xmlNewNs(root, Xml(kFrameworkNamespace), Xml(kFrameworkPrefix))));
+    Checked(xmlNewNs(root, Xml(kKeywordsNamespace), Xml(kKeywordsPrefix)));
+    Checked(xmlNewNs(root, Xml(kSchemaInstanceNamespace), Xml(kSchemaInstancePrefix)));
+    Checked(xmlNewNs(root, Xml(kSchemaNamespace), Xml(kSchemaPrefix)));
+    Checked(xmlNewNs(root, Xml(kPrivateNamespace), Xml(kPrivatePrefix)));
     Checked(xmlNewProp(root, Xml("version"), Xml("1")));
     return document.release();
 }
@@ -69,7 +59,12 @@ std::unique_ptr<TicketDocument> TicketDocument::Create(std::string_view baseXml,
 {
     xmlDocPtr document = baseXml.empty() ? NewTicket() : ParseXmlSafely(baseXml, error);
     if (!document) return nullptr;
-    std::unique_ptr<TicketDocument> ticket(new TicketDocument(document));
+    return Create(document, error);
+}
+
+std::unique_ptr<TicketDocument> TicketDocument::Create(xmlDocPtr base, std::string* error)
+{
+    std::unique_ptr<TicketDocument> ticket(new TicketDocument(base));
     if (!ticket->FindNamespaces(error)) return nullptr;
     ticket->IndexBase();
     return ticket;
@@ -82,7 +77,7 @@ TicketDocument::~TicketDocument() { xmlFreeDoc(document_); }
 bool TicketDocument::FindNamespaces(std::string* error)
 {
     root_ = xmlDocGetRootElement(document_);
-    if (!root_ || !root_->ns || Text(root_->ns->href) != kFrameworkUri || Text(root_->name) != "PrintTicket") {
+    if (!IsSchemaElement(root_, "PrintTicket")) {
         *error = "the ticket's root element is not a PrintTicket of the Print Schema framework";
         return false;
     }
@@ -93,11 +88,11 @@ bool TicketDocument::FindNamespaces(std::string* error)
         *error = "the ticket's version is not 1";
         return false;
     }
-    framework_ = DeclareIfMissing(kFrameworkUri, "psf", error);
-    keywords_ = framework_ ? DeclareIfMissing(kKeywordsUri, "psk", error) : nullptr;
-    xsi_ = keywords_ ? DeclareIfMissing(kXsiUri, "xsi", error) : nullptr;
-    xsd_ = xsi_ ? DeclareIfMissing(kXsdUri, "xsd", error) : nullptr;
-    private_ = xsd_ ? DeclareIfMissing(kPrivateUri, "ns0000", error) : nullptr;
+    framework_ = DeclareIfMissing(kFrameworkNamespace, kFrameworkPrefix, error);
+    keywords_ = framework_ ? DeclareIfMissing(kKeywordsNamespace, kKeywordsPrefix, error) : nullptr;
+    xsi_ = keywords_ ? DeclareIfMissing(kSchemaInstanceNamespace, kSchemaInstancePrefix, error) : nullptr;
+    xsd_ = xsi_ ? DeclareIfMissing(kSchemaNamespace, kSchemaPrefix, error) : nullptr;
+    private_ = xsd_ ? DeclareIfMissing(kPrivateNamespace, kPrivatePrefix, error) : nullptr;
     return private_ != nullptr;
 }
 
@@ -145,7 +140,7 @@ void TicketDocument::IndexBase()
         if (child->type != XML_ELEMENT_NODE) continue;
         ElementKey key{std::string(Text(child->name)), {}, {}};
         bool named = key.kind == "Feature" || key.kind == "Property" || key.kind == "ParameterInit";
-        if (named && IsFrameworkElement(child, key.kind) && ElementName(document_, child, &key.uri, &key.local))
+        if (named && IsSchemaElement(child, key.kind) && ElementName(child, &key.uri, &key.local))
             base_[key].push_back(child);
     }
 }
@@ -154,8 +149,7 @@ void TicketDocument::CollectReferences(xmlNodePtr node, std::set<ElementKey>* re
 {
     for (xmlNodePtr child = node->children; child; child = child->next) {
         ElementKey reference{"ParameterInit", {}, {}};
-        if (IsFrameworkElement(child, "ParameterRef") &&
-            ElementName(document_, child, &reference.uri, &reference.local))
+        if (IsSchemaElement(child, "ParameterRef") && ElementName(child, &reference.uri, &reference.local))
             references->insert(reference);
         CollectReferences(child, references);
     }

@@ -24,6 +24,8 @@ public:
     // A fresh ticket when baseXml is empty. Null and *error when the base is
     // not a usable PrintTicket.
     static std::unique_ptr<TicketDocument> Create(std::string_view baseXml, std::string* error);
+    // The same over a base already parsed (ParseXmlSafely), which it takes.
+    static std::unique_ptr<TicketDocument> Create(xmlDocPtr base, std::string* error);
     ~TicketDocument();
     TicketDocument(const TicketDocument&) = delete;
     TicketDocument& operator=(const TicketDocument&) = delete;
@@ -42,6 +44,8 @@ public:
 
     // UTF-8 XML with declaration.
     std::string Serialize() const;
+    // The ticket as it stands, for reading.
+    const xmlDoc* Document() const { return document_; }
 
 private:
     // A top-level element's kind and the namespace URI and local name of

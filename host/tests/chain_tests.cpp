@@ -3,6 +3,7 @@
 // fail in a filter or in the package, which must leave no output behind.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -31,10 +32,12 @@ std::string ConfigFile()
             {"pass", "0001-4000-8000-000000000001"},      {"pass2", "0001-4000-8000-000000000001"},
             {"failstart", "0002-4000-8000-000000000002"}, {"faillater", "0003-4000-8000-000000000003"},
             {"addpage", "0004-4000-8000-000000000004"},   {"droppages", "0005-4000-8000-000000000005"},
-            {"stopearly", "0006-4000-8000-000000000006"}, {"spooler", "0007-4000-8000-000000000007"}};
+            {"stopearly", "0006-4000-8000-000000000006"}, {"spooler", "0007-4000-8000-000000000007"},
+            {"stream", "0008-4000-8000-000000000008"}};
         for (auto& [name, clsid] : filters) {
             out << "[" << name << "]\nmodule = " << module << "\nclsid = {7E57F117-" << clsid << "}\n";
         }
+        out << "output = stream\n";  // of the last one, stream
         return file;
     }();
     return path;
@@ -114,6 +117,23 @@ TEST(ChainTest, PassThroughChainWritesTheSameJob)
     EXPECT_EQ(testing::DescribePackage(job.request.output), testing::DescribePackage(input));
     std::vector<std::string> lines = job.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "pass ended 0"), 2);
+}
+
+TEST(ChainTest, AFilterWritingThePrinterStreamLastWritesTheOutputAndCountsItsPages)
+{
+    std::string input = Package("stream.xps", ThreePagesWithTickets());
+    Job job(input, "stream-out.prn", {"pass", "stream"});
+    std::atomic<int> pages{0};
+    job.request.onPage = [&pages] { ++pages; };
+    JobOutcome outcome = job.Run();
+    ASSERT_EQ(outcome.status, kExitSuccess) << outcome.message;
+    EXPECT_EQ(testing::ReadFile(job.request.output), "page 1\npage 2\npage 3\n");
+    EXPECT_EQ(pages, 3);
+
+    // A failed job leaves no stream behind either.
+    Job failed(input, "stream-failed.prn", {"failstart", "stream"});
+    EXPECT_EQ(failed.Run().status, kExitJobFailed);
+    EXPECT_TRUE(failed.NothingWritten());
 }
 
 TEST(ChainTest, FilterAddingAPageWithTicketAndResources)

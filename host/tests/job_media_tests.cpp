@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "content/failure_log.h"
 #include "job/job_media.h"
-#include "package/failure_log.h"
 #include "package/package.h"
 #include "support/test_package.h"
 

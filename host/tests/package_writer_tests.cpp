@@ -2,10 +2,10 @@
 // the reader and with libzip, and the rules for parts that changed.
 #include <gtest/gtest.h>
 
+#include "content/spill_buffer.h"
 #include "opc/package_error.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
-#include "package/spill_buffer.h"
 #include "parts/new_part.h"
 #include "parts/part_objects.h"
 #include "support/package_description.h"

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "package/spill_buffer.h"
+#include "content/spill_buffer.h"
 #include "package/zip_content.h"
 #include "parts/new_part.h"
 #include "parts/part_objects.h"

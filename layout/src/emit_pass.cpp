@@ -162,8 +162,10 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
         OpenSheet sheet;
         hr = StartSheet(context_.consumer, posterTile_ ? state.page.area : state.sheetA.area, sheetMatrix_, &sheet);
         if (FAILED(hr)) return hr;
-        if (context_.CurrentTicket() != nullptr)
-            hr = GiveSheetTicket(sheet.page.Get(), state.currentTicket, TicketMode::MediaAAndBins);
+        // A tile sheet is the page's paper as the page lies, whatever sheet
+        // the N-up pages around it go on.
+        TicketMode mode = posterTile_ ? TicketMode::PaperAndBins : TicketMode::MediaAAndBins;
+        if (context_.CurrentTicket() != nullptr) hr = GiveSheetTicket(sheet.page.Get(), state.currentTicket, mode);
         if (FAILED(hr)) {
             CloseSheet(sheet);
             return hr;
@@ -276,8 +278,11 @@ HRESULT EmitPass::GiveSheetTicket(IFixedPage* sheet, SheetTicketBase& base, Tick
 bool EmitPass::AddSheetEdits(TicketMode mode, SheetTicketEdits* edits) const
 {
     const LayoutState& state = context_.state;
-    if (mode != TicketMode::Bins) edits->media = mode == TicketMode::MediaB ? state.sheetB : state.sheetA;
-    bool bins = mode == TicketMode::MediaAAndBins || (mode == TicketMode::Bins && state.separateTray.InPhase());
+    if (mode == TicketMode::MediaA || mode == TicketMode::MediaAAndBins) edits->media = state.sheetA;
+    if (mode == TicketMode::MediaB) edits->media = state.sheetB;
+    if (mode == TicketMode::PaperAndBins) edits->media = state.page;
+    bool bins = mode == TicketMode::MediaAAndBins || mode == TicketMode::PaperAndBins ||
+                (mode == TicketMode::Bins && state.separateTray.InPhase());
     if (bins) edits->bins = SheetTicketEdits::Bins{state.separateTray.SheetBin(state.bins), state.bins.SecondBin()};
     return mode != TicketMode::Bins || bins;
 }

@@ -25,7 +25,9 @@ public:
     HRESULT VisitBinding(BindingStep& step) override;
 
 private:
-    enum class TicketMode { MediaA, MediaB, MediaAAndBins, Bins };
+    // The media of sheet A, of sheet B or of the page's paper as it lies
+    // (the tiles of a poster page), and the bins.
+    enum class TicketMode { MediaA, MediaB, MediaAAndBins, PaperAndBins, Bins };
 
     // Handles one slot; *output is what is to be sent, if anything.
     HRESULT HandleSlot(IFixedPage* page, const PlacedSlot& slot, ComPtr<IFixedPage>* output);

@@ -1,6 +1,9 @@
 #include "layout_filter.h"
 
 #include "emit_pass.h"
+#include "filtercore/failure_note.h"
+#include "filtercore/job_warning.h"
+#include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
 #include "page_passes.h"
 #include "settings_pass.h"
@@ -45,11 +48,18 @@ HRESULT LayoutFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
         IXMLDOMDocument2* ticket = nullptr;  // borrowed from the manager
         if (SUCCEEDED(hr)) hr = ticketManager.GetMergedTicket(TicketLevel::Job, &ticket);
         bool changed = false;
-        if (SUCCEEDED(hr)) hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed);
-        if (SUCCEEDED(hr) && changed) hr = AttachTicket(sequence, ticket);
+        std::vector<std::u16string> warnings;
+        if (SUCCEEDED(hr))
+            hr = RunTicketSettingsPass(state, TicketLevel::Job, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
+        if (SUCCEEDED(hr) && changed) {
+            hr = NoteStepFailureOf(AttachTicket(sequence, ticket), sequence,
+                                   u"the job's new PrintTicket cannot be attached to it");
+        }
         SequencePass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return NoteStepFailureOf(hr, sequence, u"the job's layout settings cannot be taken from its PrintTicket");
         return consumer->SendFixedDocumentSequence(sequence);
     });
 }
@@ -69,10 +79,16 @@ HRESULT LayoutFilter::OnFixedDocument(IFixedDocument* document)
             if (FAILED(hr)) return hr;
         }
         bool changed = false;
-        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed);
-        if (SUCCEEDED(hr) && changed) hr = AttachTicket(document, ticket);
+        std::vector<std::u16string> warnings;
+        hr = RunTicketSettingsPass(state, TicketLevel::Document, ticket, privateNamespace, &changed, &warnings);
+        for (const std::u16string& warning : warnings) ReportJobWarning(control.Get(), u"", warning);
+        if (SUCCEEDED(hr) && changed) {
+            hr = NoteStepFailureOf(AttachTicket(document, ticket), document,
+                                   u"the document's new PrintTicket cannot be attached to it");
+        }
         DocumentPass pass;
         if (SUCCEEDED(hr)) hr = VisitActiveSteps(state, pass);
+        NoteStepFailureOf(hr, document, u"the document's layout settings cannot be taken from its PrintTicket");
         if (FAILED(hr) || pass.suppressed) return hr;
         return consumer->SendFixedDocument(document);
     });
@@ -135,6 +151,21 @@ HRESULT LayoutFilter::ApplyPageSettings(const PageExamination& examination)
     return pass.Run(state, SettingsPass::Mode::Apply);
 }
 
+// Only pages that go on a sheet or onto tiles are placed by their size;
+// their markup is read here as far as the FixedPage start tag. A page whose
+// markup cannot be read is placed as its ticket says: writing it reports
+// the fault.
+void LayoutFilter::TakePageSize(IFixedPage* page)
+{
+    FixedPageFrame frame;
+    bool imposed = state.nup.IsActive() || state.poster.IsActive();
+    if (imposed && FAILED(ReadFixedPageFrame(page, &frame))) frame = FixedPageFrame{};
+    PaperAsLaid paper = PaperAsPageLies(OrientationOf(state.page.geometry), state.page.area, frame.width, frame.height);
+    state.page.geometry.orientation = static_cast<INT>(paper.orientation);
+    state.page.area = paper.area;
+    state.placed = OwnPageOn(paper, frame.width, frame.height);
+}
+
 HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
 {
     if (page == nullptr) return E_POINTER;
@@ -152,11 +183,16 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
             PageExamination examined;
             if (IXMLDOMDocument2* ticket = context.CurrentTicket()) {
                 hr = ExaminePageTicket(ticket, &examined);
-                if (FAILED(hr)) return hr;
+                if (FAILED(hr)) {
+                    return NoteStepFailureOf(hr, page,
+                                             u"the page's input bin or divide condition cannot be read from its "
+                                             u"PrintTicket");
+                }
             }
             examination = &pageExaminations.Keep(ticketManager, std::move(examined));
         }
         hr = ApplyPageSettings(*examination);
+        if (SUCCEEDED(hr)) TakePageSize(page);
         SheetPlanPass plan(context);
         if (SUCCEEDED(hr)) hr = plan.Plan();
         TransformPass transform(state);
@@ -164,7 +200,7 @@ HRESULT LayoutFilter::OnFixedPage(IFixedPage* page)
         EmitPass emit(context);
         if (SUCCEEDED(hr)) hr = emit.Emit(page);
         state.currentTicket = SheetTicketBase{};
-        return hr;
+        return NoteStepFailureOf(hr, page, u"the page cannot be laid out on a sheet");
     });
 }
 
@@ -177,6 +213,6 @@ HRESULT LayoutFilter::OnJobEnd()
         HRESULT hr = emit.Flush();
         state.previousTicket = SheetTicketBase{};
         state.sheetB = SheetDescription{};
-        return hr;
+        return NoteStepFailureOf(hr, static_cast<IFixedPage*>(nullptr), u"the job's last sheet cannot be made");
     });
 }

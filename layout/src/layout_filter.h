@@ -2,9 +2,11 @@
 // sheets: N-up (2, 4, 6, 9, 16 or 25 pages a side, in the chosen order,
 // with border lines), booklet spreads of pages the order filter put in
 // booklet order, and one-up re-imposition of two-sided jobs, so that both
-// sides of every sheet lie the same way. It rewrites the job ticket to one
-// page per sheet and gives every sheet and empty side a ticket of its own
-// that describes it. A job without such settings passes through unchanged.
+// sides of every sheet lie the same way. Each page is placed by its own
+// FixedPage size where that disagrees with its ticket (own_page.h). It
+// rewrites the job ticket to one page per sheet and gives every sheet and
+// empty side a ticket of its own that describes it. A job without such
+// settings passes through unchanged.
 #pragma once
 
 #include "filtercore/divide_condition_tracker.h"
@@ -44,6 +46,9 @@ private:
     HRESULT ExaminePageTicket(IXMLDOMDocument2* ticket, PageExamination* examination);
     // The settings pass at Page level, from the examination.
     HRESULT ApplyPageSettings(const PageExamination& examination);
+    // The page as it lies on its paper and as it is placed, by its own size
+    // where it goes on a sheet or onto tiles.
+    void TakePageSize(IFixedPage* page);
     // Stores the ticket as a new "LO" part and attaches it.
     template <class Part>
     HRESULT AttachTicket(Part* part, IXMLDOMDocument2* ticket);

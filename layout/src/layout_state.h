@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imposition_steps.h"
+#include "own_page.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 #include "platform/xml.h"
@@ -62,9 +63,12 @@ struct LayoutState {
     SheetTicketBase previousTicket;
     SheetTicketCache sheetTickets;
 
-    // The current page, and the sheet it goes on (A) and the one that was
-    // open before it (B).
+    // The current page: its paper as the page lies on it (the ticket's,
+    // turned when the page lies across it) and the page as it is placed, by
+    // its own size; and the sheet it goes on (A) and the one that was open
+    // before it (B).
     SheetDescription page;
+    OwnPage placed;
     SheetDescription sheetA;
     SheetDescription sheetB;
     bool divideChanged = false;

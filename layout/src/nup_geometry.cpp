@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
+#include "filtercore/page_on_paper.h"
 #include "platform/units.h"
 
 namespace {
@@ -61,6 +63,14 @@ CellGrid GridFor(INT pagesPerSheet, bool booklet, PageOrientation pageOrientatio
     case 25: return {5, 5};
     default: return {1, 1};
     }
+}
+
+INT PagesPerSheetWithGrid(INT pagesPerSheet)
+{
+    for (INT withGrid : {2, 4, 6, 9, 16, 25}) {
+        if (pagesPerSheet <= withGrid) return withGrid;
+    }
+    return 25;
 }
 
 std::vector<CellPosition> CellOrder(CellGrid grid, PresentationDirection direction)
@@ -191,13 +201,27 @@ Gdiplus::Matrix CellMatrix(const CellPitch& pitch, CellPosition cell, float angl
     return matrix;
 }
 
+float CellFitScale(const CellPitch& pitch, float printableWidth, float printableHeight, bool quarterTurned)
+{
+    if (!(printableWidth > 0 && printableHeight > 0)) return 1.0f;
+    if (quarterTurned) std::swap(printableWidth, printableHeight);
+    return std::min(pitch.printableWidth / printableWidth, pitch.printableHeight / printableHeight);
+}
+
 Gdiplus::Matrix OneUpMatrix(PageOrientation sheetOrientation, PageOrientation pageOrientation, bool turnOtherWay,
                             float pageWidth, float pageHeight, float sheetWidth, float sheetHeight)
 {
     Gdiplus::Matrix matrix;
+    float lyingWidth = pageWidth, lyingHeight = pageHeight;
     if (IsLandscapeLike(sheetOrientation) != IsLandscapeLike(pageOrientation)) {
         float angle = IsLandscapeLike(pageOrientation) ? -90.0f : 90.0f;
         matrix.Rotate(turnOtherWay ? -angle : angle, Gdiplus::MatrixOrderAppend);
+        std::swap(lyingWidth, lyingHeight);
+    }
+    bool larger = lyingWidth > sheetWidth + kSameSizeTolerance || lyingHeight > sheetHeight + kSameSizeTolerance;
+    if (larger && lyingWidth > 0 && lyingHeight > 0) {
+        float scale = std::min(sheetWidth / lyingWidth, sheetHeight / lyingHeight);
+        matrix.Scale(scale, scale, Gdiplus::MatrixOrderAppend);
     }
     Gdiplus::PointF centre(pageWidth / 2, pageHeight / 2);
     matrix.TransformPoints(&centre);

@@ -59,6 +59,11 @@ struct CellGrid {
 // 25; a single cell for any other count.
 CellGrid GridFor(INT pagesPerSheet, bool booklet, PageOrientation pageOrientation);
 
+// The pages per sheet a count of more than one is laid out as: the count
+// itself when it has a grid, else the next larger count that has one (3 as
+// 4, 7 as 9, ...), and 25 for more than 25.
+INT PagesPerSheetWithGrid(INT pagesPerSheet);
+
 struct CellPosition {
     INT column = 0;
     INT row = 0;
@@ -139,9 +144,17 @@ float CellTurnAngle(PageOrientation sheetOrientation, PageOrientation pageOrient
 Gdiplus::Matrix CellMatrix(const CellPitch& pitch, CellPosition cell, float angle, float scale, float pageWidth,
                            float pageHeight);
 
+// The scale that fits a page's printable extent, as it lies in the cell
+// (exchanged when it is turned a quarter), into the cell's printable part:
+// for a page that is not the one the layout was made for. 1 when the page
+// has no extent.
+float CellFitScale(const CellPitch& pitch, float printableWidth, float printableHeight, bool quarterTurned);
+
 // One page per sheet: a page whose orientation class differs from the
 // sheet's is turned a quarter (90 degrees for a portrait page, -90 for a
 // landscape one, the other way with turnOtherWay); the page is centred on
-// the sheet of sheetWidth x sheetHeight and never scaled.
+// the sheet of sheetWidth x sheetHeight. A page larger than the sheet, as
+// it lies, by more than a millimetre is shrunk to fit it, uniformly; any
+// other keeps its size.
 Gdiplus::Matrix OneUpMatrix(PageOrientation sheetOrientation, PageOrientation pageOrientation, bool turnOtherWay,
                             float pageWidth, float pageHeight, float sheetWidth, float sheetHeight);

@@ -1,6 +1,21 @@
 #include "nup_layout.h"
 
+#include "filtercore/page_on_paper.h"
 #include "platform/units.h"
+
+namespace {
+
+// Whether the page's printable extent is the printable size of its
+// orientation on the page the layout was made for.
+bool IsLayoutsPage(const PrintableSizes& printable, const OwnPage& page)
+{
+    bool across = IsLandscapeLike(page.orientation);
+    float width = across ? printable.landscapeWidth : printable.portraitWidth;
+    float height = across ? printable.landscapeHeight : printable.portraitHeight;
+    return IsSameSize(page.printable.Width, page.printable.Height, width, height);
+}
+
+}  // namespace
 
 SheetLayout LayOutSheet(const SheetLayoutRequest& request)
 {
@@ -18,6 +33,7 @@ SheetLayout LayOutSheet(const SheetLayoutRequest& request)
     layout.pitch = CellPitchFor(layout.sheetArea, layout.grid);
     layout.scale = CellScale(layout.pitch, request.printable, layout.turnsAgainstPage, layout.sheetOrientation);
     layout.borders = BorderLinesFor(layout.pitch, layout.grid, request.borderLine, request.booklet);
+    layout.printable = request.printable;
     return layout;
 }
 
@@ -31,4 +47,14 @@ Gdiplus::Matrix PlacementOnSheet(const SheetLayout& layout, INT cellIndex, PageO
     }
     float angle = CellTurnAngle(layout.sheetOrientation, pageOrientation, layout.turnsAgainstPage, turnOtherWay);
     return CellMatrix(layout.pitch, CellAt(layout.order, cellIndex), angle, layout.scale, pageWidth, pageHeight);
+}
+
+Gdiplus::Matrix PlacementOfPage(const SheetLayout& layout, INT cellIndex, const OwnPage& page, bool turnOtherWay)
+{
+    if (layout.pagesPerSheet == 1 || IsLayoutsPage(layout.printable, page))
+        return PlacementOnSheet(layout, cellIndex, page.orientation, page.width, page.height, turnOtherWay);
+    float angle = CellTurnAngle(layout.sheetOrientation, page.orientation, layout.turnsAgainstPage, turnOtherWay);
+    bool quarterTurned = angle == 90.0f || angle == -90.0f;
+    float scale = CellFitScale(layout.pitch, page.printable.Width, page.printable.Height, quarterTurned);
+    return CellMatrix(layout.pitch, CellAt(layout.order, cellIndex), angle, scale, page.width, page.height);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nup_geometry.h"
+#include "own_page.h"
 
 struct SheetLayoutRequest {
     INT pagesPerSheet = 0;
@@ -32,6 +33,8 @@ struct SheetLayout {
     CellPitch pitch;
     float scale = 1;
     BorderLines borders;
+    // The printable sizes of the page the layout was made for.
+    PrintableSizes printable;
 };
 
 // A booklet always fills its two cells in reading order and has no border
@@ -45,3 +48,11 @@ SheetLayout LayOutSheet(const SheetLayoutRequest& request);
 // turned and centred on the sheet.
 Gdiplus::Matrix PlacementOnSheet(const SheetLayout& layout, INT cellIndex, PageOrientation pageOrientation,
                                  float pageWidth, float pageHeight, bool turnOtherWay);
+
+// Where a page goes by its own size: a page whose printable extent is the
+// one the layout was made for (the printable size of its orientation,
+// within a millimetre) as PlacementOnSheet puts it; any other turned the
+// same way but scaled to fit its printable extent into the cell's printable
+// part (CellFitScale), centred on the cell. One page per sheet, every page
+// is centred and shrunk only when larger than the sheet (OneUpMatrix).
+Gdiplus::Matrix PlacementOfPage(const SheetLayout& layout, INT cellIndex, const OwnPage& page, bool turnOtherWay);

@@ -151,10 +151,9 @@ void SheetPlanPass::LayOut(NUpStep& step)
 
 HRESULT TransformPass::Place()
 {
-    const ImageableArea& area = state_.page.area;
-    Gdiplus::PointF clipFirst(MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight));
-    Gdiplus::PointF clipSecond(clipFirst.X + MicronsToXpsUnits(area.extentWidth),
-                               clipFirst.Y + MicronsToXpsUnits(area.extentHeight));
+    const Gdiplus::RectF& printable = state_.placed.printable;
+    Gdiplus::PointF clipFirst(printable.X, printable.Y);
+    Gdiplus::PointF clipSecond(printable.GetRight(), printable.GetBottom());
     for (PlacedSlot& slot : state_.slots) {
         if (slot.slot.kind != SlotKind::Content && slot.slot.kind != SlotKind::Tile) continue;
         slot_ = &slot;
@@ -187,11 +186,7 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
     // A tile is a sheet of its own, in no cell.
     if (slot_->slot.kind == SlotKind::Tile) return S_OK;
     INT pagesPerSheet = step.settings.pagesPerSheet;
-    const ImageableArea& area = state_.page.area;
-    Gdiplus::Matrix placement = PlacementOnSheet(step.layout, step.nextCell, OrientationOf(state_.page.geometry),
-                                                 MicronsToXpsUnits(area.imageableSizeWidth),
-                                                 MicronsToXpsUnits(area.imageableSizeHeight), step.turnOtherWay);
-    nupMatrix_ = placement;
+    nupMatrix_ = PlacementOfPage(step.layout, step.nextCell, state_.placed, step.turnOtherWay);
     if (pagesPerSheet == 1) return S_OK;
     if (step.nextCell == 0 && step.settings.border != kNUpBorderNone) borders_ = step.layout.borders;
     if (++step.nextCell >= pagesPerSheet) step.nextCell = 0;
@@ -212,15 +207,19 @@ HRESULT TransformPass::VisitBinding(BindingStep& step)
 }
 
 // A tile: the page enlarged so that the tile's part of the printable area
-// covers the printable area of the tile's sheet, clipped to that part.
+// covers the printable area of the tile's sheet, clipped to that part. The
+// tile sheets are the page's paper as the page lies; a page of another size
+// than its paper is fitted to them.
 HRESULT TransformPass::VisitPoster(PosterStep& step)
 {
     if (slot_->slot.kind != SlotKind::Tile) return S_OK;
-    const ImageableArea& area = state_.page.area;
-    PrintableRect printable{MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-                            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
+    const Gdiplus::RectF& page = state_.placed.printable;
+    const ImageableArea& sheet = state_.page.area;
+    PrintableRect sheetArea{MicronsToXpsUnits(sheet.originWidth), MicronsToXpsUnits(sheet.originHeight),
+                            MicronsToXpsUnits(sheet.extentWidth), MicronsToXpsUnits(sheet.extentHeight)};
     INT tiles = PosterTileCount(step.settings.sheetsPerPage);
-    PosterTile tile = PosterTileAt(PosterGridSize(step.settings.sheetsPerPage), step.nextTile, printable);
+    PosterTile tile = PosterTileOn(PosterGridSize(step.settings.sheetsPerPage), step.nextTile,
+                                   {page.X, page.Y, page.Width, page.Height}, sheetArea);
     posterMatrix_ = tile.matrix;
     clip_[0] = Gdiplus::PointF(tile.clip.left, tile.clip.top);
     clip_[1] = Gdiplus::PointF(tile.clip.right, tile.clip.bottom);

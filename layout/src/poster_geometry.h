@@ -36,3 +36,11 @@ struct PosterTile {
 // that the tile's part lands exactly on the printable area. An index
 // outside the grid gives the first tile.
 PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area);
+
+// Tile `index` of a page whose printable area is not that of the tile
+// sheets (a page of another size than its paper): the page's printable area
+// scaled uniformly to fit the n x n sheets' printable areas laid edge to
+// edge, centred on them, each sheet showing its part, clipped to the page's
+// printable area. Where the two areas are the same (within a millimetre),
+// PosterTileAt.
+PosterTile PosterTileOn(INT gridSize, INT index, const PrintableRect& pageArea, const PrintableRect& sheetArea);

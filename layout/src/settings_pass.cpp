@@ -1,6 +1,7 @@
 #include "settings_pass.h"
 
 #include "filtercore/raised_result.h"
+#include "platform/wformat.h"
 
 namespace {
 
@@ -28,6 +29,28 @@ struct Changes {
     bool binding = false;
     bool duplex = false;
 };
+
+// Pages per sheet that no sheet can hold as asked: a booklet's spreads are
+// two pages a side whatever the ticket says, and a count without a grid
+// takes the next grid up. Each change is said in a warning.
+void LayOutPagesPerSheet(SettingsPass& pass, std::vector<std::u16string>* warnings)
+{
+    INT asked = pass.nup.pagesPerSheet;
+    if (asked < 2) return;
+    std::u16string count = FormatWideString(u"%d", asked);
+    if (IsBookletBinding(pass.binding)) {
+        if (asked == 2) return;
+        pass.nup.pagesPerSheet = 2;
+        warnings->push_back(u"the job asks for a booklet with " + count +
+                            u" pages per sheet; a booklet has two pages a side: printed as 2-up spreads");
+        return;
+    }
+    INT laidOut = PagesPerSheetWithGrid(asked);
+    if (laidOut == asked) return;
+    pass.nup.pagesPerSheet = laidOut;
+    warnings->push_back(u"the job asks for " + count + u" pages per sheet, which no sheet layout has; printed " +
+                        FormatWideString(u"%d", laidOut) + u" per sheet");
+}
 
 // A booklet is printed two-sided on the short edge: a booklet with a
 // one-sided or long-edge job becomes a plain left binding without gutter,
@@ -142,7 +165,7 @@ HRESULT SettingsPass::VisitPoster(PosterStep& step)
 }
 
 HRESULT RunTicketSettingsPass(LayoutState& state, TicketLevel level, IXMLDOMDocument2* ticket,
-                              const WCHAR* privateNamespace, bool* ticketChanged)
+                              const WCHAR* privateNamespace, bool* ticketChanged, std::vector<std::u16string>* warnings)
 {
     *ticketChanged = false;
     if (ticket == nullptr) return S_OK;
@@ -158,6 +181,7 @@ HRESULT RunTicketSettingsPass(LayoutState& state, TicketLevel level, IXMLDOMDocu
         if (Tolerable(hr) && level == TicketLevel::Job) hr = ReadNUp(dom, &pass.nup);
         if (!Tolerable(hr)) return hr;
         Changes changes = Reconcile(pass);
+        LayOutPagesPerSheet(pass, warnings);
         hr = WriteBack(dom, level, pass, changes, ticketChanged);
         if (FAILED(hr)) return hr;
         return pass.Run(state, SettingsPass::Mode::Apply);

@@ -5,6 +5,9 @@
 // the records back.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "filtercore/ticket_level.h"
 #include "layout_state.h"
 
@@ -42,6 +45,9 @@ private:
 //
 // The N-up request is a job setting and is read from the job ticket only:
 // a document's merged ticket holds the job's request already rewritten to
-// one page per sheet.
+// one page per sheet. A booklet takes two pages a side, and a count of pages
+// per sheet without a grid the next grid up; each such change adds a
+// warning to *warnings.
 HRESULT RunTicketSettingsPass(LayoutState& state, TicketLevel level, IXMLDOMDocument2* ticket,
-                              const WCHAR* privateNamespace, bool* ticketChanged);
+                              const WCHAR* privateNamespace, bool* ticketChanged,
+                              std::vector<std::u16string>* warnings);

@@ -249,6 +249,35 @@ TEST(NUpGeometry, OneUpCentresThePageTurnedToTheSheet)
     // A smaller page of the sheet's class is only centred, never scaled nor
     // turned by half: 800 x 1000 on 1000 x 1500 moves by (100, 250).
     ExpectElements(OneUpMatrix(O::Portrait, O::ReversePortrait, false, 800, 1000, 1000, 1500), {1, 0, 0, 1, 100, 250});
+    // A page larger than the sheet shrinks to it: 2000 x 3000 by 1/2, its
+    // centre (1000, 1500) at (500, 750) already. One larger by less than a
+    // millimetre (3.78 units) is only centred.
+    ExpectElements(OneUpMatrix(O::Portrait, O::Portrait, false, 2000, 3000, 1000, 1500), {0.5f, 0, 0, 0.5f, 0, 0});
+    ExpectElements(OneUpMatrix(O::Portrait, O::Portrait, false, 1003, 1500, 1000, 1500), {1, 0, 0, 1, -1.5f, 0});
+    // Turned, 3000 x 2000 lies as 2000 x 3000 and shrinks the same.
+    ExpectElements(OneUpMatrix(O::Portrait, O::Landscape, false, 3000, 2000, 1000, 1500), {0, -0.5f, 0.5f, 0, 0, 1500});
+}
+
+TEST(SheetLayout, APageOfAnotherSizeThanTheFirstIsFittedToItsCell)
+{
+    using O = PageOrientation;
+    // 2-up laid out for 1000 x 1500 pages without margins: cells of 750 x
+    // 1000 whose printable part is the whole cell, scale 2/3.
+    SheetLayoutRequest request = {
+        .pagesPerSheet = 2, .pageArea = kTallSheetNoMargins, .printable = MediumAsPrintableSizes(264580, 396870)};
+    SheetLayout twoUp = LayOutSheet(request);
+    // The layout's page keeps the layout's scale.
+    OwnPage same{O::Portrait, 1000, 1500, {0, 0, 1000, 1500}};
+    ExpectElements(PlacementOfPage(twoUp, 1, same, false), {2.0f / 3, 0, 0, 2.0f / 3, 791.667f, 0});
+    // A page twice as large fits by min(750 / 2000, 1000 / 3000) = 1/3:
+    // its centre (1000, 1500) becomes (333.333, 500), moved to (1125, 500).
+    OwnPage large{O::Portrait, 2000, 3000, {0, 0, 2000, 3000}};
+    ExpectElements(PlacementOfPage(twoUp, 1, large, false), {1.0f / 3, 0, 0, 1.0f / 3, 791.667f, 0});
+    // Turned into the cell by -90, a 3000 x 1200 page lies 1200 x 3000:
+    // min(750 / 1200, 1000 / 3000) = 1/3; its centre (1500, 600) becomes
+    // (200, -500), moved to the first cell's centre (375, 500).
+    OwnPage wide{O::Landscape, 3000, 1200, {0, 0, 3000, 1200}};
+    ExpectElements(PlacementOfPage(twoUp, 0, wide, false), {0, -1.0f / 3, 1.0f / 3, 0, 175, 1000});
 }
 
 TEST(SheetLayout, TheFirstPageSetsTheSheetAndLaterPagesTakeTheirCells)

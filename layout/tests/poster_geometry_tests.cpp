@@ -73,4 +73,19 @@ TEST(PosterGeometry, NineTilesRunAlongTheRows)
     ExpectTile(PosterTileAt(2, 7, kArea), 2, -16, -16, {16, 16, 408, 528});
 }
 
+// A Tabloid page's printable area (16, 16, 1024 x 1600) on Letter tiles
+// (16, 16, 784 x 1024): the two by two sheets hold 1568 x 2048, the page fits
+// them by 2 min(784 / 1024, 1024 / 1600) = 1.28 and is 1310.72 wide, 128.64
+// to spare on either side. x' = 16 + 1.28 (x - 16) + 128.64 - c * 784, and
+// y' = 16 + 1.28 (y - 16) - r * 1024; each tile shows the sheet's printable
+// area, 612.5 x 800 of the page, within the page's printable area.
+TEST(PosterGeometry, APageOfAnotherSizeThanItsTilesIsFittedToThemAll)
+{
+    const PrintableRect tabloid{16, 16, 1024, 1600};
+    ExpectTile(PosterTileOn(2, 0, tabloid, kArea), 1.28f, 124.16f, -4.48f, {16, 16, 528, 816});
+    ExpectTile(PosterTileOn(2, 3, tabloid, kArea), 1.28f, -659.84f, -1028.48f, {528, 816, 1040, 1616});
+    // Areas alike within a millimetre are tiled as they are.
+    ExpectTile(PosterTileOn(2, 1, {17, 15, 786, 1025}, kArea), 2, -803, -15, {410, 15, 803, 527.5f});
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "booklet_order.h"
+#include "filtercore/failure_note.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/part_names.h"
 #include "filtercore/ticket_document_io.h"
@@ -31,7 +32,10 @@ HRESULT OrderFilter::OnFixedDocumentSequence(IFixedDocumentSequence* sequence)
     if (sequence == nullptr) return E_POINTER;
     if (!consumer) return E_PENDING;
     HRESULT hr = ticketManager.OnJobTicket(sequence);
-    if (SUCCEEDED(hr)) hr = ReadSettings(TicketLevel::Job);
+    if (SUCCEEDED(hr)) {
+        hr = NoteStepFailureOf(ReadSettings(TicketLevel::Job), sequence,
+                               u"the booklet settings cannot be read from the job's PrintTicket");
+    }
     if (FAILED(hr)) return hr;
     return consumer->SendFixedDocumentSequence(sequence);
 }
@@ -41,7 +45,10 @@ HRESULT OrderFilter::OnFixedDocument(IFixedDocument* document)
     if (document == nullptr) return E_POINTER;
     if (!consumer) return E_PENDING;
     HRESULT hr = ticketManager.OnDocumentTicket(document);
-    if (SUCCEEDED(hr) && settings.bookletScope == kNoBooklet) hr = ReadSettings(TicketLevel::Document);
+    if (SUCCEEDED(hr) && settings.bookletScope == kNoBooklet) {
+        hr = NoteStepFailureOf(ReadSettings(TicketLevel::Document), document,
+                               u"the booklet settings cannot be read from the document's PrintTicket");
+    }
     if (FAILED(hr)) return hr;
     if (!forwardDocuments) {
         // Its pages move into the booklet's document, whose ticket is not
@@ -68,12 +75,21 @@ HRESULT OrderFilter::OnFixedPage(IFixedPage* page)
 
     HRESULT hr = ticketManager.OnPageTicket(page);
     bool startsNewBooklet = false;
-    if (SUCCEEDED(hr)) hr = StartsNewBooklet(&startsNewBooklet);
+    if (SUCCEEDED(hr)) {
+        hr = NoteStepFailureOf(StartsNewBooklet(&startsNewBooklet), page,
+                               u"where the booklet divides cannot be worked out from the page's PrintTicket");
+    }
     if (SUCCEEDED(hr) && startsNewBooklet) hr = Flush();
-    if (SUCCEEDED(hr) && pagesKeepTheirTickets) hr = KeepMergedTicket(page);
-    if (SUCCEEDED(hr) && collectedPages.empty()) hr = KeepFirstPageTicket();
+    if (SUCCEEDED(hr) && pagesKeepTheirTickets) {
+        hr = NoteStepFailureOf(KeepMergedTicket(page), page,
+                               u"the page's PrintTicket cannot be given to it for the booklet's document");
+    }
+    if (SUCCEEDED(hr) && collectedPages.empty()) {
+        hr = NoteStepFailureOf(KeepFirstPageTicket(), page,
+                               u"the page's PrintTicket cannot be kept for the booklet's padding pages");
+    }
     if (FAILED(hr)) return hr;
-    return CollectPage(page);
+    return NoteStepFailureOf(CollectPage(page), page, u"the page cannot be held back for the booklet");
 }
 
 HRESULT OrderFilter::KeepMergedTicket(IFixedPage* page)
@@ -138,7 +154,8 @@ HRESULT OrderFilter::CollectPage(IFixedPage* page)
     try {
         collectedPages.push_back(ComPtr<IFixedPage>::Share(page));
     } catch (const std::exception&) {
-        return E_FAIL;
+        // Only memory runs out here.
+        return E_OUTOFMEMORY;
     }
     return S_OK;
 }
@@ -170,7 +187,10 @@ HRESULT OrderFilter::AddPaddingPages()
         ComPtr<IFixedPage> page;
         HRESULT hr = MakePaddingPage(firstPage, firstPageTicket.Get(), &page);
         if (SUCCEEDED(hr)) hr = CollectPage(page.Get());
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) {
+            return NoteStepFailureOf(hr, firstPage,
+                                     u"a blank padding page of this page's size cannot be made for the booklet");
+        }
     }
     return S_OK;
 }
@@ -200,7 +220,8 @@ HRESULT OrderFilter::SendInBookletOrder(bool singlePageBeforePadding)
     HRESULT hr = S_OK;
     for (size_t position = 0; position < count && SUCCEEDED(hr); ++position) {
         const size_t source = BookletSourceIndex(pageCount, position, settings.bindingOption);
-        hr = consumer->SendFixedPage(collectedPages[source].Get());
+        hr = NoteStepFailureOf(consumer->SendFixedPage(collectedPages[source].Get()), collectedPages[source].Get(),
+                               u"the page cannot be sent on in booklet order");
     }
     return hr;
 }

@@ -297,5 +297,23 @@ TEST_F(OrderFilterTest, APaddingFailureEndsTheJobWithoutSendingTheBooklet)
     EXPECT_TRUE(Sent().empty());
 }
 
+TEST_F(OrderFilterTest, AFailureSaysWhichPageAndWhatTheFilterCouldNotDo)
+{
+    // The padding page after the three pages cannot be made: the first
+    // page, whose size it takes, is named.
+    failingCall = ConsumerCallKind::GetNewEmptyPart;
+    EXPECT_EQ(Run(BookletJob(3)), E_OUTOFMEMORY);
+    EXPECT_EQ(outcome.filters[0].shutdownNotes,
+              std::vector<std::string>{"/Documents/1/Pages/1.fpage: a blank padding page of this page's size cannot be "
+                                       "made for the booklet: out of memory"});
+
+    // A page the booklet cannot hold back.
+    failingCall = ConsumerCallKind::SendFixedPage;
+    EXPECT_EQ(Run(BookletJob(4)), E_OUTOFMEMORY);
+    EXPECT_EQ(outcome.filters[0].shutdownNotes,
+              std::vector<std::string>{
+                  "/Documents/1/Pages/4.fpage: the page cannot be sent on in booklet order: out of memory"});
+}
+
 }  // namespace
 }  // namespace ordertest

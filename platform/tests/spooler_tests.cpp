@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/base.h"
+#include "platform/library.h"
 #include "platform/spooler.h"
+#include "platform/wformat.h"
 
 namespace {
 
@@ -207,6 +209,37 @@ TEST_F(SpoolerTest, UnknownPrintersAndHandlesAreRefused)
     EXPECT_FALSE(ClosePrinter(closed));
     EXPECT_FALSE(GetPrinterDriverW(closed, nullptr, 2, buffer, sizeof buffer, &needed));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+}  // namespace
+
+namespace {
+
+std::u16string DriverDirectory()
+{
+    DWORD needed = 0;
+    EXPECT_FALSE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, nullptr, 0, &needed));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    std::vector<BYTE> buffer(needed, 0xFF);
+    EXPECT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, buffer.data(), needed, &needed));
+    return std::u16string(reinterpret_cast<const WCHAR*>(buffer.data()));
+}
+
+TEST(PrinterDriverDirectory, IsTheHostsFolderOrElseTheModuleFolder)
+{
+    SpoolerSetDriverDirectory(u"/opt/driver");
+    DWORD needed = 0;
+    EXPECT_FALSE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, nullptr, 0, &needed));
+    EXPECT_EQ(needed, 24u);  // eleven characters and the terminator, two bytes each
+    std::vector<BYTE> small(needed - 2);
+    EXPECT_FALSE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, small.data(), needed - 2, &needed));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(DriverDirectory(), u"/opt/driver");
+    EXPECT_FALSE(GetPrinterDriverDirectoryW(nullptr, nullptr, 2, small.data(), needed, &needed));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_LEVEL);
+
+    SpoolerSetDriverDirectory(nullptr);
+    EXPECT_EQ(DriverDirectory(), Utf8ToWide(ModuleFolder()));
 }
 
 }  // namespace

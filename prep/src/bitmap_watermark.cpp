@@ -28,7 +28,7 @@ HRESULT BitmapWatermark::PrepareResources(IXpsDocumentConsumer* consumer, IFixed
     // file nor its decoding again.
     OwnedBstr written;
     HRESULT hr = S_OK;
-    if (image_->FileName().empty() || FAILED(cache->Lookup(image_->FileName().c_str(), written.Out())))
+    if (image_->FileName().empty() || FAILED(cache->Lookup(IID_IPartImage, image_->FileName().c_str(), written.Out())))
         hr = image_->Load();
     if (SUCCEEDED(hr)) hr = PageDecoration::PrepareResources(consumer, page, cache);
     if (FAILED(hr)) files_.DropPartName(image_->FileName());

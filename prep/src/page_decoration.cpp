@@ -24,7 +24,7 @@ HRESULT PageDecoration::PrepareResources(IXpsDocumentConsumer* consumer, IFixedP
     OwnedBstr key;
     hr = resource->GetKey(key.Out());
     if (FAILED(hr)) return hr;
-    return cache->Lookup(key.Get(), resourceUri.Out());
+    return cache->Lookup(resource->PartInterface(), key.Get(), resourceUri.Out());
 }
 
 HRESULT PageDecoration::Render(float pageWidth, float pageHeight, const Gdiplus::RectF& imageableArea)

@@ -22,13 +22,13 @@ HRESULT ResourcePartCache::AddToPage(IXpsDocumentConsumer* consumer, IFixedPage*
         if (SUCCEEDED(hr)) hr = resource->GetPartUri(uri.Out());
         if (FAILED(hr)) return hr;
 
-        std::u16string keyText = TextOf(key.Get());
-        auto found = entries_.find(keyText);
+        Key cacheKey = KeyOf(resource->PartInterface(), TextOf(key.Get()));
+        auto found = entries_.find(cacheKey);
         if (found == entries_.end()) {
             Entry entry;
             hr = WritePart(consumer, resource, uri.Get(), &entry);
             if (FAILED(hr)) return hr;
-            found = entries_.emplace(std::move(keyText), std::move(entry)).first;
+            found = entries_.emplace(std::move(cacheKey), std::move(entry)).first;
         }
         return page->SetPagePart(found->second.part.Get());
     });
@@ -50,13 +50,18 @@ HRESULT ResourcePartCache::WritePart(IXpsDocumentConsumer* consumer, PageResourc
     return S_OK;
 }
 
-HRESULT ResourcePartCache::Lookup(const WCHAR* key, BSTR* uri) const
+ResourcePartCache::Key ResourcePartCache::KeyOf(REFIID kind, std::u16string key)
+{
+    return {std::string(reinterpret_cast<const char*>(&kind), sizeof kind), std::move(key)};
+}
+
+HRESULT ResourcePartCache::Lookup(REFIID kind, const WCHAR* key, BSTR* uri) const
 {
     if (key == nullptr || key[0] == 0) return E_INVALIDARG;
     if (uri == nullptr) return E_POINTER;
     *uri = nullptr;
     return CatchRaised([&] {
-        auto found = entries_.find(std::u16string(key));
+        auto found = entries_.find(KeyOf(kind, key));
         if (found == entries_.end() || found->second.uri.empty()) return E_FAIL;
         *uri = SysAllocStringLen(found->second.uri.data(), static_cast<UINT>(found->second.uri.size()));
         return *uri != nullptr ? S_OK : E_OUTOFMEMORY;

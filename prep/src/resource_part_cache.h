@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include "page_resource.h"
 #include "platform/comobject.h"
@@ -20,18 +21,24 @@ public:
     // tries again.
     HRESULT AddToPage(IXpsDocumentConsumer* consumer, IFixedPage* page, PageResource* resource);
 
-    // A copy of the part name kept under the key (the caller frees it).
-    // E_INVALIDARG for an empty key, E_POINTER for a null out, E_FAIL when no
-    // part is kept under the key.
-    HRESULT Lookup(const WCHAR* key, BSTR* uri) const;
+    // A copy of the part name kept under the key for parts of the kind (the
+    // interface the part was made with: a font's face name and an image's
+    // file name may be the same text). The caller frees it. E_INVALIDARG for
+    // an empty key, E_POINTER for a null out, E_FAIL when no part is kept
+    // under the key.
+    HRESULT Lookup(REFIID kind, const WCHAR* key, BSTR* uri) const;
 
 private:
     struct Entry {
         std::u16string uri;
         ComPtr<IPartBase> part;
     };
+    // The kind's interface identifier as bytes, and the key compared by its
+    // UTF-16 code units, exactly.
+    using Key = std::pair<std::string, std::u16string>;
+    static Key KeyOf(REFIID kind, std::u16string key);
+
     HRESULT WritePart(IXpsDocumentConsumer* consumer, PageResource* resource, BSTR uri, Entry* entry);
 
-    // Keys compared by their UTF-16 code units, exactly.
-    std::map<std::u16string, Entry> entries_;
+    std::map<Key, Entry> entries_;
 };

@@ -69,6 +69,8 @@ PageSize ScaledPageSize(const PageScalingSettings& settings, const PageGeometry&
     return size;
 }
 
+PageSize OrientedMediaSize(const PageGeometry& pageMedia) { return ScaledPageSize(PageScalingSettings(), pageMedia); }
+
 BoxValue PageBox(const std::optional<BoxValue>& box, float pageWidth, float pageHeight)
 {
     if (box && HasArea(box->width, box->height)) return *box;

@@ -34,6 +34,10 @@ struct ScalingFrame {
     // The size the page is given (ScaledPageSize).
     float paperWidth = 0;
     float paperHeight = 0;
+    // The page's medium as its ticket names it (OrientedMediaSize): the
+    // paper the printable areas read from that ticket belong to.
+    float mediaWidth = 0;
+    float mediaHeight = 0;
 };
 
 struct PageSize {
@@ -49,6 +53,10 @@ Gdiplus::RectF ImageableRect(const ImageableArea& area);
 // media otherwise, in XPS units; width and height exchanged when the page's
 // orientation is Landscape or ReverseLandscape.
 PageSize ScaledPageSize(const PageScalingSettings& settings, const PageGeometry& pageMedia);
+
+// The page's own media the same way: ScaledPageSize of any option but
+// FitToPaper.
+PageSize OrientedMediaSize(const PageGeometry& pageMedia);
 
 // The box of the page as the scaling uses it: the box when present and
 // with an area, the whole page (0, 0, width, height) otherwise. A box of

@@ -47,6 +47,9 @@ ScalingState::ScalingState(const PageScalingSettings& settings, const PageGeomet
     PageSize paper = ScaledPageSize(settings_, pageMedia);
     frame_.paperWidth = paper.width;
     frame_.paperHeight = paper.height;
+    PageSize media = OrientedMediaSize(pageMedia);
+    frame_.mediaWidth = media.width;
+    frame_.mediaHeight = media.height;
 }
 
 bool ScalingState::RewritesPage() const { return settings_.option != kScalingNone || settings_.correctFixedPageSize; }
@@ -66,6 +69,30 @@ std::u16string ScalingState::PageHeight() const { return FormatWideString(u"%.2f
 
 HRESULT ScalingState::OpeningTags(std::u16string_view canvas, std::u16string& text) const
 {
+    return OpeningTagsClippedTo(frame_.contentBox, canvas, text);
+}
+
+bool ScalingState::ContentBoxCutsPage() const
+{
+    const BoxValue& box = frame_.contentBox;
+    return box.x > 0 || box.y > 0 || box.x + box.width < frame_.pageWidth || box.y + box.height < frame_.pageHeight;
+}
+
+HRESULT ScalingState::OpeningTagsClippingPage(std::u16string_view canvas, std::u16string& text) const
+{
+    return OpeningTagsClippedTo({0, 0, frame_.pageWidth, frame_.pageHeight}, canvas, text);
+}
+
+void ScalingState::ContentCanvasTag(std::u16string_view canvas, std::u16string& text) const
+{
+    text += u'<';
+    text += canvas;
+    AppendClip(frame_.contentBox, text);
+    text += u'>';
+}
+
+HRESULT ScalingState::OpeningTagsClippedTo(const BoxValue& clip, std::u16string_view canvas, std::u16string& text) const
+{
     std::u16string tags;
     if (std::optional<UniformTransform> outer = OuterTransform(settings_, frame_)) {
         tags += u'<';
@@ -78,7 +105,7 @@ HRESULT ScalingState::OpeningTags(std::u16string_view canvas, std::u16string& te
     tags += canvas;
     HRESULT hr = AppendRenderTransform(InnerTransform(settings_, frame_), false, tags);
     if (FAILED(hr)) return hr;
-    AppendClip(frame_.contentBox, tags);
+    AppendClip(clip, tags);
     tags += u'>';
     text += tags;
     return S_OK;

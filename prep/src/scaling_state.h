@@ -41,6 +41,15 @@ public:
     // status table); one of the inner transform leaves that matrix with the
     // operations that succeeded. E_FAIL when the elements cannot be read.
     HRESULT OpeningTags(std::u16string_view canvas, std::u16string& text) const;
+    // Whether the content box leaves part of the page out.
+    bool ContentBoxCutsPage() const;
+    // OpeningTags with the inner Canvas clipped to the whole page rather
+    // than to the content box, for decorations drawn in it around the
+    // content; the content then goes into a Canvas of its own clipped to the
+    // content box (ContentCanvasTag), which the caller closes.
+    HRESULT OpeningTagsClippingPage(std::u16string_view canvas, std::u16string& text) const;
+    // `<Canvas Clip="M x,y L ... z">` with the content box.
+    void ContentCanvasTag(std::u16string_view canvas, std::u16string& text) const;
     // "</Canvas>\n", twice for the options with an outer Canvas.
     void ClosingTags(std::u16string_view canvas, std::u16string& text) const;
 
@@ -48,6 +57,8 @@ public:
     const ScalingFrame& Frame() const { return frame_; }
 
 private:
+    HRESULT OpeningTagsClippedTo(const BoxValue& clip, std::u16string_view canvas, std::u16string& text) const;
+
     PageScalingSettings settings_;
     ScalingFrame frame_;
 };

@@ -22,8 +22,9 @@ public:
     {
     }
 
-    HRESULT RenderFragment(float, float, const Gdiplus::RectF&) override
+    HRESULT RenderFragment(float, float, const Gdiplus::RectF& imageableArea) override
     {
+        renderedArea = imageableArea;
         if (!renders_) return S_OK;
         OwnedBstr name = OwnedBstr::Copy(u"Path");
         HRESULT hr = document->createElement(name.Get(), fragment.Out());
@@ -38,6 +39,9 @@ public:
         if (FAILED(hr) || !DrawsUnderContent()) return hr;
         return fragment->cloneNode(VARIANT_TRUE, underContentCopy.Out());
     }
+
+    // The printable area the fragment was last built with.
+    Gdiplus::RectF renderedArea;
 
 private:
     const char16_t* pathData_;
@@ -145,6 +149,41 @@ TEST_F(PageMarkupRewriterTest, TwoScalingCanvasesCloseEvenWhenTheWatermarkCannot
                            "</x:Canvas>\n</x:Canvas>\n"
                            "</x:FixedPage>\n";
     EXPECT_EQ(Rewrite(context, page), expected);
+}
+
+// A slide (1056 x 816) under a portrait Letter ticket with a tight content
+// box and a prefixed root, decorated only: it keeps its size; the inner
+// Canvas clips to the page and the content alone to the content box; the
+// line is laid out in the printable area turned with the page; and its
+// fragment, which has no prefix, declares the page's namespace.
+TEST_F(PageMarkupRewriterTest, DecorationsKeepThePagesSizeAndLieOutsideItsContentBox)
+{
+    PreparationContext context(manager, u"urn:private", nullptr);
+    context.scaling.emplace(PageScalingSettings(), PageGeometry(), kLetterArea, kLetterArea);
+    context.imageableArea = Gdiplus::RectF(16, 16, 784, 1024);
+    auto line = std::make_unique<PathDecoration>(HeaderFooter(), u"H");
+    PathDecoration* rendered = line.get();
+    context.headerFooter = std::move(line);
+
+    const std::string xps = "http://schemas.microsoft.com/xps/2005/06";
+    std::string page = "<x:FixedPage xmlns:x=\"" + xps +
+                       "\" Width=\"1056\" Height=\"816\" ContentBox=\"48,48,720,700\">"
+                       "<x:Path Data=\"M 0,0 L 5,5\"/></x:FixedPage>";
+    std::string expected = kDeclaration + "<x:FixedPage xmlns:x=\"" + xps + "\" Width=\"1056\" Height=\"816\">" +
+                           "<x:Canvas RenderTransform=\"1.000000,0.000000,0.000000,1.000000,0.00,0.00\""
+                           " Clip=\"M 0.00,0.00 L 1056.00,0.00 1056.00,816.00 0.00,816.00 z\">"
+                           "<x:Canvas Clip=\"M 48.00,48.00 L 768.00,48.00 768.00,748.00 48.00,748.00 z\">"
+                           "<x:Path Data=\"M 0,0 L 5,5\"/></x:Canvas>"
+                           "<Path xmlns=\"" +
+                           xps + "\" Data=\"H\"/></x:Canvas>\n</x:FixedPage>\n";
+    EXPECT_EQ(Rewrite(context, page), expected);
+    // Letter is 816.01 x 1056.01: the margins on the right and at the
+    // bottom are 16.01 each.
+    const Gdiplus::RectF& area = rendered->renderedArea;
+    EXPECT_FLOAT_EQ(area.X, 16);
+    EXPECT_FLOAT_EQ(area.Y, 16);
+    EXPECT_NEAR(area.Width, 1024, 0.02);
+    EXPECT_NEAR(area.Height, 784, 0.02);
 }
 
 }  // namespace

@@ -391,7 +391,7 @@ TEST(PreparationFilterTest, ACustomLineNeedsNoPrinterAndAFontThatFailsLeavesItOu
 // A font resource that counts its writes and fails them while told to.
 class CountedResource : public PageResource {
 public:
-    explicit CountedResource(const char16_t* uri) : uri_(uri) {}
+    explicit CountedResource(const char16_t* uri, REFIID kind = IID_IPartFont) : uri_(uri), kind_(kind) {}
     HRESULT WriteContent(IUnknown*, IPrintWriteStream* stream) override
     {
         ++writes;
@@ -400,13 +400,14 @@ public:
     }
     HRESULT GetKey(BSTR* key) override { return (*key = SysAllocString(u"Face")) ? S_OK : E_OUTOFMEMORY; }
     HRESULT GetPartUri(BSTR* uri) override { return (*uri = SysAllocString(uri_)) ? S_OK : E_OUTOFMEMORY; }
-    REFIID PartInterface() const override { return IID_IPartFont; }
+    REFIID PartInterface() const override { return kind_; }
 
     int writes = 0;
     bool failing = false;
 
 private:
     const char16_t* uri_;
+    const IID kind_;
 };
 
 TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAgain)
@@ -418,7 +419,7 @@ TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAga
     auto first = MakePart<FixedPagePart>(u"/Pages/1.fpage", kPage);
     EXPECT_EQ(cache.AddToPage(consumer.Get(), first.Get(), &failing), E_FAIL);
     BSTR uri = nullptr;
-    EXPECT_EQ(cache.Lookup(u"Face", &uri), E_FAIL);
+    EXPECT_EQ(cache.Lookup(IID_IPartFont, u"Face", &uri), E_FAIL);
 
     CountedResource resource(u"/Fonts/second.odttf");
     for (const char16_t* name : {u"/Pages/2.fpage", u"/Pages/3.fpage", u"/Pages/4.fpage"}) {
@@ -427,9 +428,31 @@ TEST(ResourcePartCacheTest, APartIsWrittenOnceForTheJobAndAFailedWriteIsTriedAga
         EXPECT_EQ(page->ResourceUris(), std::vector<std::u16string>{u"/Fonts/second.odttf"});
     }
     EXPECT_EQ(resource.writes, 1);
-    ASSERT_EQ(cache.Lookup(u"Face", &uri), S_OK);
+    ASSERT_EQ(cache.Lookup(IID_IPartFont, u"Face", &uri), S_OK);
     EXPECT_EQ(std::u16string(uri), u"/Fonts/second.odttf");
     SysFreeString(uri);
+}
+
+// A watermark image file named like the header/footer's font face: each
+// is a part of its own, found under its own kind.
+TEST(ResourcePartCacheTest, AFontAndAnImageOfTheSameNameAreTwoParts)
+{
+    auto consumer = ComPtr<RecordingConsumer>::Adopt(new RecordingConsumer);
+    ResourcePartCache cache;
+    CountedResource font(u"/Fonts/face.odttf", IID_IPartFont);
+    CountedResource image(u"/WM_Face_1.png", IID_IPartImage);
+    auto page = MakePart<FixedPagePart>(u"/Pages/1.fpage", kPage);
+    ASSERT_EQ(cache.AddToPage(consumer.Get(), page.Get(), &image), S_OK);
+    ASSERT_EQ(cache.AddToPage(consumer.Get(), page.Get(), &font), S_OK);
+    EXPECT_EQ(font.writes, 1);
+    EXPECT_EQ(image.writes, 1);
+    for (auto [kind, expected] :
+         {std::pair{&IID_IPartFont, u"/Fonts/face.odttf"}, {&IID_IPartImage, u"/WM_Face_1.png"}}) {
+        BSTR uri = nullptr;
+        ASSERT_EQ(cache.Lookup(*kind, u"Face", &uri), S_OK);
+        EXPECT_EQ(std::u16string(uri), expected);
+        SysFreeString(uri);
+    }
 }
 
 }  // namespace

@@ -225,4 +225,47 @@ TEST(BitmapWatermarkEndToEnd, AnImageThatCannotBeLoadedLeavesThePagesAloneWithOn
     for (const RgbImage& page : pages) EXPECT_FALSE(MarkedPixels(page).Any());
 }
 
+// A job ticket naming the image file "Arial", relative to the folder
+// tavpipe runs in, and a footer in Arial: the image and the font are a part
+// each, and the line's Glyphs name the font. Kept under one key, the Glyphs
+// named the image as their font and no font part was written.
+TEST(BitmapWatermarkEndToEnd, AnImageFileNamedLikeTheLinesFontIsAPartOfItsOwn)
+{
+    REQUIRE_RENDERING();
+    std::string folder = Folder("arial");
+    std::filesystem::create_directories(folder);
+    WriteFile(folder + "/Arial", RedImage("png"));
+    std::string tavpipe = BuildFolder() + "/bin/tavpipe";
+    jobgen::ProgramResult made =
+        jobgen::RunProgram({tavpipe, "ticket", "-o", "watermark-image=" + folder + "/Arial", "-o", "header-footer=on",
+                            "-o", "header-footer-id=user", "-o", "job-originating-user-name=alice", "-o",
+                            "header-footer-font=Arial", "-o", kLetterMedia});
+    ASSERT_EQ(made.exitStatus, 0) << made.output;
+    std::string ticket = made.output;
+    std::string absolute = std::filesystem::canonical(folder + "/Arial").string();
+    size_t at = ticket.find(absolute);
+    ASSERT_NE(at, std::string::npos) << ticket;
+    ticket.replace(at, absolute.size(), "Arial");
+    WriteFile(folder + "/ticket.xml", ticket);
+
+    std::string input = WhitePages("arial-in.xps", 1);
+    std::string output = Folder("arial-out.xps");
+    jobgen::ProgramResult run = jobgen::RunProgram({"sh", "-c", "cd \"$0\" && exec \"$@\"", folder, tavpipe, "-q", "-f",
+                                                    "prep", "--ticket", "ticket.xml", input, output});
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_EQ(ImageParts(output).size(), 1u);
+    std::string markup = ZipItem(output, "Documents/1/Pages/1.fpage");
+    size_t glyphs = 0;
+    for (size_t uri = markup.find("FontUri=\""); uri != std::string::npos; uri = markup.find("FontUri=\"", uri + 1)) {
+        std::string font = markup.substr(uri + 9, markup.find('"', uri + 9) - uri - 9);
+        EXPECT_TRUE(font.ends_with(".odttf")) << font;
+        EXPECT_NO_THROW(ZipItem(output, font.substr(1))) << font;
+        ++glyphs;
+    }
+    EXPECT_EQ(glyphs, 5u);  // "alice"
+    std::vector<RgbImage> pages = Render(output);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(MarkedPixels(pages[0]).Any());
+}
+
 }  // namespace

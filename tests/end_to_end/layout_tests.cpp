@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -42,10 +43,22 @@ const double kLetterHeight = 279400 / kMicronsPerUnit;
 
 std::string Folder(const std::string& name) { return TemporaryFolder() + "/layout-" + name; }
 
+// The output reads back: tavpipe lists it and runs the default chain over
+// it without error, so that no package the filters write is one the host
+// refuses.
+void ExpectReadBack(const std::string& output)
+{
+    jobgen::ProgramResult info = jobgen::RunProgram({BuildFolder() + "/bin/tavpipe", "info", output});
+    EXPECT_EQ(info.exitStatus, 0) << info.output;
+    jobgen::ProgramResult again =
+        jobgen::RunProgram({BuildFolder() + "/bin/tavpipe", "-q", output, output + ".again.xps"});
+    EXPECT_EQ(again.exitStatus, 0) << again.output;
+}
+
 // tavpipe with the chain and options; a test failure when it does not
-// succeed.
+// succeed, or when its output does not read back.
 void RunChain(const std::string& chain, const std::vector<std::string>& options, const std::string& input,
-              const std::string& output)
+              const std::string& output, std::string* said = nullptr)
 {
     std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "-f", chain};
     for (const std::string& option : options) {
@@ -61,6 +74,8 @@ void RunChain(const std::string& chain, const std::vector<std::string>& options,
     argv.push_back(output);
     jobgen::ProgramResult result = jobgen::RunProgram(argv);
     ASSERT_EQ(result.exitStatus, 0) << result.output;
+    if (said != nullptr) *said = result.output;
+    ExpectReadBack(output);
 }
 
 std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { return jobgen::RenderPages(package, dpi); }
@@ -450,17 +465,19 @@ std::vector<double> BlockMeans(const RgbImage& raster, double x0, double y0, dou
     return means;
 }
 
-// The printable part of input page `page` (rendered at kDpi) against the
-// same part of the sheet, where the placement puts it, block by block.
-void ExpectPageShownAt(const RgbImage& input, const RgbImage& sheet, const Placement& at)
+// The printable part of an input page of pageWidth x pageHeight (rendered at
+// kDpi) against the same part of the sheet, where the placement puts it
+// upright, block by block: every corner's content is where it belongs.
+void ExpectPageShownAt(const RgbImage& input, const RgbImage& sheet, const Placement& at,
+                       double pageWidth = kLetterWidth, double pageHeight = kLetterHeight)
 {
     constexpr int kBlocks = 8;
     double k = kDpi / 96.0;
-    double printableWidth = kLetterWidth - 2 * kMargin, printableHeight = kLetterHeight - 2 * kMargin;
+    double printableWidth = pageWidth - 2 * kMargin, printableHeight = pageHeight - 2 * kMargin;
     std::vector<double> expected =
         BlockMeans(input, kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
-    double left = (at.centreX - at.scale * (kLetterWidth / 2 - kMargin)) * k;
-    double top = (at.centreY - at.scale * (kLetterHeight / 2 - kMargin)) * k;
+    double left = (at.centreX - at.scale * (pageWidth / 2 - kMargin)) * k;
+    double top = (at.centreY - at.scale * (pageHeight / 2 - kMargin)) * k;
     std::vector<double> actual =
         BlockMeans(sheet, left, top, printableWidth * at.scale * k, printableHeight * at.scale * k, kBlocks);
     double worst = 0;
@@ -803,24 +820,25 @@ TEST(LayoutEndToEnd, TheGutterMovesWholeNUpSheetSidesOfTheirBoundEdge)
 // the sheet's printable area, the part of the page's printable area that
 // starts c/n across and r/n down, enlarged n times. So each tile rendered
 // at kDpi matches that part of the page rendered at n x kDpi, block by
-// block (anti-aliasing at the seams aside).
-void ExpectTilesAreThePageEnlarged(const std::string& input, int n, bool landscape)
+// block (anti-aliasing at the seams aside). Every page of the input is a
+// poster, its tiles after the page before's; tag names the output.
+void ExpectTilesAreThePageEnlarged(const std::string& input, int n, bool landscape, const std::string& tag = "")
 {
     Sheet sheet = LetterSheet(landscape);
     const double printableWidth = sheet.width - 2 * kMargin, printableHeight = sheet.height - 2 * kMargin;
-    std::string output = Folder("poster-" + std::to_string(n) + (landscape ? "-landscape" : "") + ".xps");
+    std::string output = Folder("poster-" + std::to_string(n) + (landscape ? "-landscape" : "") + tag + ".xps");
     RunChain("layout", {"poster=" + std::to_string(n * n), kLetterMedia}, input, output);
     std::vector<RgbImage> tiles = Render(output);
-    ASSERT_EQ(tiles.size(), static_cast<size_t>(n * n));
-    RgbImage enlarged = Render(input, kDpi * n)[0];
+    std::vector<RgbImage> enlarged = Render(input, kDpi * n);
+    ASSERT_EQ(tiles.size(), enlarged.size() * n * n);
     double k = kDpi / 96.0;
-    for (int t = 0; t < n * n; ++t) {
-        SCOPED_TRACE("tile " + std::to_string(t));
+    for (size_t t = 0; t < tiles.size(); ++t) {
+        SCOPED_TRACE("page " + std::to_string(t / (n * n) + 1) + " tile " + std::to_string(t % (n * n)));
         ExpectSheetSize(tiles[t], sheet);
-        int column = t % n, row = t / n;
+        int column = int(t) % n, row = int(t) % (n * n) / n;
         constexpr int kBlocks = 8;
         std::vector<double> expected =
-            BlockMeans(enlarged, (kMargin + column * printableWidth / n) * k * n,
+            BlockMeans(enlarged[t / (n * n)], (kMargin + column * printableWidth / n) * k * n,
                        (kMargin + row * printableHeight / n) * k * n, printableWidth * k, printableHeight * k, kBlocks);
         std::vector<double> actual =
             BlockMeans(tiles[t], kMargin * k, kMargin * k, printableWidth * k, printableHeight * k, kBlocks);
@@ -1009,6 +1027,229 @@ TEST(LayoutEndToEnd, ASeparateTrayFeedsTheFirstSheetAndAPosterEndsIt)
             }
             EXPECT_EQ(SheetBinOf(output, pages[i]), c.bins[i]);
         }
+    }
+}
+
+// --- Pages of their own size and shape -----------------------------------
+
+// A page ticket naming a medium in portrait, as office programs write one
+// for every page whatever its shape.
+std::string PortraitTicket(const std::string& medium, int widthMicrons, int heightMicrons)
+{
+    return std::string("<psf:PrintTicket version=\"1\" xmlns:psf=\"") + testsupport::kFrameworkUri +
+           "\" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" xmlns:xsi=\"" +
+           testsupport::kSchemaInstanceUri + "\" xmlns:xsd=\"" + testsupport::kSchemaUri +
+           "\"><psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:" + medium +
+           "\"><psf:ScoredProperty name=\"psk:MediaSizeWidth\"><psf:Value xsi:type=\"xsd:integer\">" +
+           std::to_string(widthMicrons) +
+           "</psf:Value></psf:ScoredProperty><psf:ScoredProperty name=\"psk:MediaSizeHeight\"><psf:Value "
+           "xsi:type=\"xsd:integer\">" +
+           std::to_string(heightMicrons) +
+           "</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature><psf:Feature name=\"psk:PageOrientation\">"
+           "<psf:Option name=\"psk:Portrait\"/></psf:Feature></psf:PrintTicket>";
+}
+
+// A slide: a landscape Letter page whose ticket says portrait Letter.
+const double kSlideWidth = kLetterHeight, kSlideHeight = kLetterWidth;
+
+std::string SlideJob(const std::string& name, int pages)
+{
+    jobgen::JobSpec job = jobgen::MakeJob(1, pages, jobgen::Landscape(jobgen::kLetter));
+    job.images = jobgen::ImageResource::Shared;
+    for (jobgen::PageSpec& page : job.documents[0].pages)
+        page.ticket = PortraitTicket("NorthAmericaLetter", 215900, 279400);
+    std::string path = Folder(name);
+    jobgen::WriteXpsJob(job, path);
+    return path;
+}
+
+// The slide's shape, not its ticket, says how it lies: 2-up and 6-up sheets
+// and booklet spreads stand upright with the slides one above the other, a
+// 4-up sheet lies across like the slides, two-sided one-up sheets are the
+// slides' paper turned, and poster tiles are landscape. Each slide's
+// printable part is found block by block, every corner of it, where its
+// cell puts it.
+TEST(LayoutEndToEnd, SlidesUnderPortraitTicketsArriveWholeWhereverTheyGo)
+{
+    REQUIRE_RENDERING();
+    std::string input = SlideJob("slides.xps", 4);
+    std::vector<RgbImage> slides = Render(input);
+    ASSERT_EQ(slides.size(), 4u);
+    const double extentWidth = kSlideWidth - 2 * kMargin, extentHeight = kSlideHeight - 2 * kMargin;
+    struct Case {
+        const char* name;
+        const char* chain;
+        std::vector<std::string> options;
+        bool sheetAcross;
+        Grid grid;
+        std::vector<int> slideAt;  // the slide in each cell, sheet after sheet
+    };
+    const Case cases[] = {
+        {"2-up", "layout", {"number-up=2", kLetterMedia}, false, {1, 2}, {1, 2, 3, 4}},
+        {"4-up", "layout", {"number-up=4", kLetterMedia}, true, {2, 2}, {1, 2, 3, 4}},
+        {"6-up", "layout", {"number-up=6", kLetterMedia}, false, {2, 3}, {1, 2, 3, 4}},
+        {"booklet", "order,layout", {"booklet=on", kLetterMedia}, false, {1, 2}, {4, 1, 2, 3}},
+        {"two-sided", "layout", {"sides=two-sided-long-edge", kLetterMedia}, true, {1, 1}, {1, 2, 3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string output = Folder(std::string("slides-") + c.name + ".xps");
+        RunChain(c.chain, c.options, input, output);
+        std::vector<RgbImage> sheets = Render(output);
+        size_t cells = static_cast<size_t>(c.grid.columns * c.grid.rows);
+        ASSERT_EQ(sheets.size(), (c.slideAt.size() + cells - 1) / cells);
+        Sheet sheet = LetterSheet(c.sheetAcross);
+        for (size_t position = 0; position < c.slideAt.size(); ++position) {
+            SCOPED_TRACE("slide " + std::to_string(c.slideAt[position]));
+            const RgbImage& raster = sheets[position / cells];
+            ExpectSheetSize(raster, sheet);
+            int cell = static_cast<int>(position % cells);
+            Placement at = cells == 1
+                               ? Placement{sheet.width / 2, sheet.height / 2, 1.0}
+                               : PlaceInCell(sheet, c.grid, CellOf(cell, c.grid, "lrtb"), extentWidth, extentHeight);
+            ExpectPageShownAt(slides[c.slideAt[position] - 1], raster, at, kSlideWidth, kSlideHeight);
+        }
+    }
+    SCOPED_TRACE("poster 4");
+    ExpectTilesAreThePageEnlarged(SlideJob("slide-poster.xps", 1), 2, true, "-slide");
+}
+
+// A Tabloid page (1056 x 1632, a ticket of its own) after a Letter page: 2-up
+// it is fitted into its own cell, where the Letter page's scale let it
+// spill over its neighbour; two-sided one-up it shrinks onto the Letter
+// sheet, where it lost 120 units on either side.
+TEST(LayoutEndToEnd, ATabloidPageAfterALetterPageIsFittedToItsCellOrItsSheet)
+{
+    REQUIRE_RENDERING();
+    jobgen::JobSpec job = jobgen::MakeJob(1, 2, jobgen::kLetter);
+    job.documents[0].pages[1].size = {1056, 1632};
+    job.documents[0].pages[1].ticket = PortraitTicket("NorthAmericaTabloid", 279400, 431800);
+    std::string input = Folder("letter-tabloid.xps");
+    jobgen::WriteXpsJob(job, input);
+    std::vector<RgbImage> pages = Render(input);
+    ASSERT_EQ(pages.size(), 2u);
+    const double tabloidWidth = 279400 / kMicronsPerUnit, tabloidHeight = 431800 / kMicronsPerUnit;
+
+    std::string twoUp = Folder("letter-tabloid-2up.xps");
+    RunChain("layout", {"number-up=2", kLetterMedia}, input, twoUp);
+    std::vector<RgbImage> sheets = Render(twoUp);
+    ASSERT_EQ(sheets.size(), 1u);
+    Sheet across = LetterSheet(true);
+    ExpectSheetSize(sheets[0], across);
+    ExpectPageShownAt(pages[0], sheets[0],
+                      PlaceInCell(across, {2, 1}, {0, 0}, kLetterWidth - 2 * kMargin, kLetterHeight - 2 * kMargin));
+    ExpectPageShownAt(pages[1], sheets[0],
+                      PlaceInCell(across, {2, 1}, {1, 0}, tabloidWidth - 2 * kMargin, tabloidHeight - 2 * kMargin),
+                      tabloidWidth, tabloidHeight);
+
+    std::string twoSided = Folder("letter-tabloid-two-sided.xps");
+    RunChain("layout", {"sides=two-sided-long-edge", kLetterMedia}, input, twoSided);
+    std::vector<RgbImage> sides = Render(twoSided);
+    ASSERT_EQ(sides.size(), 2u);
+    Sheet upright = LetterSheet(false);
+    ExpectSheetSize(sides[1], upright);
+    ExpectPageShownAt(pages[0], sides[0], {upright.width / 2, upright.height / 2, 1.0});
+    double shrink = std::min(upright.width / tabloidWidth, upright.height / tabloidHeight);
+    ExpectPageShownAt(pages[1], sides[1], {upright.width / 2, upright.height / 2, shrink}, tabloidWidth, tabloidHeight);
+}
+
+// The job ticket tavpipe makes of the options, with its "PagesPerSheet"
+// value set to `pages`, in a file.
+std::string TicketWithPagesPerSheet(const std::string& name, const std::vector<std::string>& options, int pages)
+{
+    std::vector<std::string> argv = {BuildFolder() + "/bin/tavpipe", "ticket"};
+    for (const std::string& option : options) argv.insert(argv.end(), {"-o", option});
+    jobgen::ProgramResult made = jobgen::RunProgram(argv);
+    EXPECT_EQ(made.exitStatus, 0) << made.output;
+    std::string ticket = made.output;
+    size_t value = ticket.find("integer\">", ticket.find("PagesPerSheet"));
+    EXPECT_NE(value, std::string::npos) << ticket;
+    if (value != std::string::npos) {
+        value += 9;
+        ticket.replace(value, ticket.find('<', value) - value, std::to_string(pages));
+    }
+    std::string path = Folder(name);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return path;
+    std::fwrite(ticket.data(), 1, ticket.size(), file);
+    std::fclose(file);
+    return path;
+}
+
+// A ticket asking for 3 pages per sheet, which no grid has, prints 4 per
+// sheet, and one asking for a booklet of 4 pages per sheet prints 2-up
+// spreads, each with a warning, where every page went to the first cell. On
+// the command line such a booklet is refused.
+TEST(LayoutEndToEnd, PagesPerSheetWithoutAGridOrOtherThanTwoForABookletAreLaidOutAsTheyCanBe)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("odd-nup.xps", 4);
+
+    std::string three = TicketWithPagesPerSheet("nup3.xml", {"number-up=2", kLetterMedia}, 3);
+    std::string output = Folder("nup3-out.xps");
+    std::string said;
+    RunChain("layout", {"--ticket " + three}, input, output, &said);
+    EXPECT_NE(said.find("3 pages per sheet"), std::string::npos) << said;
+    std::vector<RgbImage> sheets = Render(output);
+    ASSERT_EQ(sheets.size(), 1u);
+    for (int k = 0; k < 4; ++k) {
+        Placement at = PlaceInCell(LetterSheet(false), {2, 2}, CellOf(k, {2, 2}, "lrtb"), kLetterWidth - 2 * kMargin,
+                                   kLetterHeight - 2 * kMargin);
+        EXPECT_EQ(jobgen::DecodePageNumber(sheets[0], FrameAt(at, jobgen::kLetter, {})), k + 1) << "page " << k + 1;
+    }
+
+    std::string fourBooklet = TicketWithPagesPerSheet("booklet4.xml", {"booklet=on", kLetterMedia}, 4);
+    output = Folder("booklet4-out.xps");
+    RunChain("order,layout", {"--ticket " + fourBooklet}, input, output, &said);
+    EXPECT_NE(said.find("booklet with 4 pages per sheet"), std::string::npos) << said;
+    sheets = Render(output);
+    ASSERT_EQ(sheets.size(), 2u);
+    const int spreads[2][2] = {{4, 1}, {2, 3}};
+    for (int side = 0; side < 2; ++side) {
+        for (int half = 0; half < 2; ++half) {
+            Placement at = PlaceInCell(LetterSheet(true), {2, 1}, {half, 0}, kLetterWidth - 2 * kMargin,
+                                       kLetterHeight - 2 * kMargin);
+            EXPECT_EQ(jobgen::DecodePageNumber(sheets[side], FrameAt(at, jobgen::kLetter, {})), spreads[side][half])
+                << "side " << side + 1 << " half " << half + 1;
+        }
+    }
+
+    jobgen::ProgramResult refused = jobgen::RunProgram(
+        {BuildFolder() + "/bin/tavpipe", "-o", "booklet=on", "-o", "number-up=4", input, Folder("refused.xps")});
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(std::count(refused.output.begin(), refused.output.end(), '\n'), 1) << refused.output;
+    EXPECT_FALSE(FileExists(Folder("refused.xps")));
+}
+
+// Every page a poster in a 2-up job: each tile is a portrait Letter sheet
+// of its own, and its ticket says portrait, not the 2-up sheet's landscape.
+TEST(LayoutEndToEnd, PosterTilesOfAnNUpJobHaveTicketsOfTheirOwnSheets)
+{
+    REQUIRE_RENDERING();
+    std::string input = LetterJob("nup-posters.xps", 2);
+    std::string output = Folder("nup-posters-out.xps");
+    RunChain("layout", {"number-up=2", "poster=4", kLetterMedia}, input, output);
+    std::vector<std::string> pages = OutputPages(output);
+    ASSERT_EQ(pages.size(), 8u);
+    std::vector<RgbImage> tiles = Render(output);
+    ASSERT_EQ(tiles.size(), 8u);
+    for (size_t tile = 0; tile < pages.size(); ++tile) {
+        SCOPED_TRACE(pages[tile]);
+        ExpectSheetSize(tiles[tile], LetterSheet(false));
+        testsupport::TicketMarkup ticket(TicketOf(output, pages[tile]));
+        ASSERT_TRUE(ticket.Parsed());
+        EXPECT_EQ(Option(ticket, "psk:PageOrientation"), "psk:Portrait");
+        EXPECT_EQ(Option(ticket, "psk:PageMediaSize"), "psk:NorthAmericaLetter");
+    }
+}
+
+TEST(LayoutEndToEnd, RealDocumentsAsPostersAreTheirPagesEnlarged)
+{
+    REQUIRE_RENDERING();
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    for (const char* fixture : {"mb01.xps", "mb06.xps", "mb08.xps", "mb06.oxps"}) {
+        SCOPED_TRACE(fixture);
+        ExpectTilesAreThePageEnlarged(FixturesFolder() + "/" + fixture, 2, false, std::string("-") + fixture);
     }
 }
 

@@ -60,6 +60,9 @@ Box PrintableArea(double widthMicrons, double heightMicrons)
 const Box kLetterArea = PrintableArea(215900, 279400);
 const Box kA4Area = PrintableArea(210000, 297000);
 
+// tavpipe with the chain and options; a test failure when it does not
+// succeed, or when tavpipe cannot list its output or run the default chain
+// over it: no package the filters write is one the host refuses.
 void Prepare(const std::string& input, const std::string& output, const std::vector<std::string>& options,
              const std::string& chain = "prep")
 {
@@ -72,6 +75,11 @@ void Prepare(const std::string& input, const std::string& output, const std::vec
     argv.push_back(output);
     jobgen::ProgramResult result = jobgen::RunProgram(argv);
     ASSERT_EQ(result.exitStatus, 0) << result.output;
+    jobgen::ProgramResult info = jobgen::RunProgram({BuildFolder() + "/bin/tavpipe", "info", output});
+    EXPECT_EQ(info.exitStatus, 0) << info.output;
+    jobgen::ProgramResult again =
+        jobgen::RunProgram({BuildFolder() + "/bin/tavpipe", "-q", output, output + ".again.xps"});
+    EXPECT_EQ(again.exitStatus, 0) << again.output;
 }
 
 std::vector<RgbImage> Render(const std::string& package, int dpi = kDpi) { return jobgen::RenderPages(package, dpi); }
@@ -642,10 +650,9 @@ std::string LocalDate()
 
 // The line's ink from its start to the printable area's right edge, on the
 // baseline the descent above the area's bottom edge.
-void ExpectLineAtBottomRight(const InkBox& ink)
+void ExpectLineAtBottomRight(const InkBox& ink, const Box& area = kLetterArea)
 {
-    const double right = kLetterArea.x + kLetterArea.width,
-                 baseline = kLetterArea.y + kLetterArea.height - kLineDescent;
+    const double right = area.x + area.width, baseline = area.y + area.height - kLineDescent;
     EXPECT_GT(ink.pixels, 0);
     EXPECT_LE(ink.right, right + kLinePixel);
     EXPECT_GE(ink.right, right - 3 - kLinePixel);  // the "e"'s side bearing
@@ -752,6 +759,155 @@ TEST(PreparationEndToEnd, TheLineTakesItsBackgroundBoxUnderlineAndStrikeoutWhere
     for (double row : strikeout) {
         EXPECT_GE(row, baseline - 8.28 - kLinePixel);
         EXPECT_LE(row, baseline - 8.28 + 1.59 + kLinePixel);
+    }
+}
+
+// --- Decorations on pages of their own size and shape ----------------------
+
+// A slide (1056 x 816) whose ticket says portrait Letter, blue up to x = 408
+// like the half-blue pages and with a red square in its top right corner,
+// beyond where a Letter page ends.
+std::string SlideUnderPortraitTicket(const std::string& name)
+{
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1, 1056, 816);
+    tav::host::testing::TestPage& page = package.documents[0].pages[0];
+    page.body =
+        "<Path Data=\"M 0,0 L 408,0 408,816 0,816 Z\" Fill=\"#FF0000FF\"/>"
+        "<Path Data=\"M 1000,20 L 1040,20 1040,60 1000,60 Z\" Fill=\"#FFFF0000\"/>";
+    page.ticket =
+        "<psf:PrintTicket version=\"1\" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/"
+        "printschemaframework\" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/"
+        "printschemakeywords\"><psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:NorthAmericaLetter\"/>"
+        "</psf:Feature><psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Portrait\"/></psf:Feature>"
+        "</psf:PrintTicket>";
+    std::string path = Folder(name);
+    tav::host::testing::WritePackage(path, package);
+    return path;
+}
+
+// Under a watermark, and under a footer, the slide keeps its landscape size
+// and its right part; the watermark is centred on the slide, and the line
+// ends at the right edge of the printable area turned with the slide.
+TEST(PreparationEndToEnd, ASlideUnderAPortraitTicketKeepsItsShapeUnderItsDecorations)
+{
+    REQUIRE_RENDERING();
+    constexpr int dpi = kLineDpi;
+    std::string input = SlideUnderPortraitTicket("slide.xps");
+    auto decorated = [&](const std::string& name, const std::vector<std::string>& options) {
+        std::string output = Folder(name);
+        Prepare(input, output, options);
+        std::vector<RgbImage> pages = Render(output, dpi);
+        EXPECT_EQ(pages.size(), 1u);
+        if (pages.empty()) return RgbImage(1, 1);
+        EXPECT_NEAR(pages[0].Width(), 1056 * dpi / 96.0, 1);
+        EXPECT_NEAR(pages[0].Height(), 816 * dpi / 96.0, 1);
+        InkBox red = InkOf(pages[0], Red);
+        EXPECT_NEAR(red.left, 1000, kLinePixel);
+        EXPECT_NEAR(red.right, 1040, kLinePixel);
+        EXPECT_NEAR(red.bottom, 60, kLinePixel);
+        return pages[0];
+    };
+    {
+        SCOPED_TRACE("watermark");
+        RgbImage page = decorated("slide-draft.xps", {kLetterMedia, "watermark-text=DRAFT"});
+        ExpectInkOfDraft(InkAround(page, 528, 408, dpi), dpi);
+    }
+    SCOPED_TRACE("footer");
+    RgbImage page = decorated("slide-footer.xps", kDateAndUser);
+    ExpectLineAtBottomRight(InkOf(page, Dark), PrintableArea(279400, 215900));
+}
+
+// A content box of 48,48,720,700 clips the page's content, and no longer a
+// watermark moved below it or the footer, which lie outside it.
+TEST(PreparationEndToEnd, DecorationsShowOutsideATightContentBox)
+{
+    REQUIRE_RENDERING();
+    const Box content = {48, 48, 720, 700};
+    std::string input = BoxedPage("tight.xps", 816, 1056, "ContentBox=\"48,48,720,700\"", content);
+    auto decorated = [&](const std::string& name, const std::vector<std::string>& options) {
+        std::string output = Folder(name);
+        Prepare(input, output, options);
+        std::vector<RgbImage> pages = Render(output);
+        EXPECT_EQ(pages.size(), 1u);
+        if (pages.empty()) return output;
+        ExpectRedAt(pages[0], content);
+        jobgen::Rgb corner = pages[0].At(2, 2);
+        EXPECT_TRUE(corner.r > 240 && corner.g > 240 && corner.b > 240);
+        return output;
+    };
+    {
+        SCOPED_TRACE("watermark");
+        std::vector<RgbImage> pages = Render(
+            decorated("tight-draft.xps", {kLetterMedia, "watermark-text=DRAFT", "watermark-position=0,-80"}), kLineDpi);
+        ASSERT_EQ(pages.size(), 1u);
+        // The watermark's grey, centred at 180 / 200 of the page's height.
+        InkBox grey = InkOf(pages[0], [](jobgen::Rgb p) {
+            return std::abs(p.r - 0xC0) < 16 && std::abs(p.g - 0xC0) < 16 && std::abs(p.b - 0xC0) < 16;
+        });
+        EXPECT_GT(grey.pixels, 100);
+        EXPECT_GT(grey.top, content.y + content.height);
+        EXPECT_NEAR((grey.left + grey.right) / 2, 408, 20);
+    }
+    SCOPED_TRACE("footer");
+    std::vector<RgbImage> pages = Render(decorated("tight-footer.xps", kDateAndUser), kLineDpi);
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectLineAtBottomRight(InkOf(pages[0], Dark));
+}
+
+// Ink (a channel below 200) of one render against another of the same
+// page: how much of the first's is white (every channel above 245) in the
+// second, there and at the pixels next to it, and how many white pixels of
+// the first are not white in the second.
+struct InkChange {
+    long ink = 0, lost = 0, gained = 0;
+};
+
+InkChange InkChangeOf(const RgbImage& before, const RgbImage& after)
+{
+    auto white = [](jobgen::Rgb p) { return p.r > 245 && p.g > 245 && p.b > 245; };
+    auto ink = [](jobgen::Rgb p) { return p.r < 200 || p.g < 200 || p.b < 200; };
+    InkChange change;
+    for (int y = 1; y + 1 < before.Height() && y + 1 < after.Height(); ++y) {
+        for (int x = 1; x + 1 < before.Width() && x + 1 < after.Width(); ++x) {
+            jobgen::Rgb p = before.At(x, y);
+            change.gained += white(p) && !white(after.At(x, y));
+            if (!ink(p)) continue;
+            ++change.ink;
+            bool kept = false;
+            for (int dy = -1; dy <= 1 && !kept; ++dy)
+                for (int dx = -1; dx <= 1 && !kept; ++dx) kept = !white(after.At(x + dx, y + dy));
+            change.lost += !kept;
+        }
+    }
+    return change;
+}
+
+// Every page of the real documents keeps all its content under a watermark
+// (drawn over it at half strength) and a footer, on a page of its size.
+TEST(PreparationEndToEnd, RealDocumentsKeepTheirContentUnderAWatermarkAndAFooter)
+{
+    REQUIRE_RENDERING();
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the XPS fixtures are not present";
+    std::vector<std::string> options = kDateAndUser;
+    options.insert(options.end(), {"watermark-text=DRAFT", "watermark-overlay=transparent"});
+    for (const char* fixture : {"mb01.xps", "mb06.xps", "mb08.xps", "mb06.oxps"}) {
+        SCOPED_TRACE(fixture);
+        std::string input = FixturesFolder() + "/" + fixture;
+        std::string output = Folder(std::string(fixture) + "-decorated.xps");
+        Prepare(input, output, options);
+        std::vector<RgbImage> before = Render(input);
+        std::vector<RgbImage> after = Render(output);
+        ASSERT_FALSE(before.empty());
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t page = 0; page < before.size(); ++page) {
+            SCOPED_TRACE("page " + std::to_string(page + 1));
+            EXPECT_EQ(after[page].Width(), before[page].Width());
+            EXPECT_EQ(after[page].Height(), before[page].Height());
+            InkChange change = InkChangeOf(before[page], after[page]);
+            EXPECT_LT(change.lost, change.ink / 1000 + 1) << change.lost << " of " << change.ink;
+            // The watermark and the line, where the page was white.
+            EXPECT_GT(change.gained, 150);
+        }
     }
 }
 

@@ -343,6 +343,28 @@ TEST(TavpipeJobTest, AMalformedTicketIsNamedWithWhatIsWrongWithIt)
     }
 }
 
+TEST(TavpipeJobTest, APerUserTicketTheFiltersCannotReadIsAUsageErrorNamingTheFile)
+{
+    std::string input = TemporaryFolder() + "/user-ticket.xps";
+    tav::host::testing::WritePackage(input, tav::host::testing::PagesOfSize(1));
+    std::string ticket = TemporaryFolder() + "/user-ticket.xml";
+    std::ofstream(ticket) << "<psf:PrintTicket";
+    std::string output = TemporaryFolder() + "/user-ticket-out.xps";
+    Result result =
+        RunCommand(Tavpipe() + " -f order --user-ticket " + Quote(ticket) + " " + Quote(input) + " " + Quote(output));
+    EXPECT_EQ(result.status, 2);
+    ExpectOneLine(result, ticket + ": not a usable per-user ticket: the ticket is not well-formed XML");
+    EXPECT_TRUE(NothingLeft(output));
+
+    std::ofstream(ticket) << "<PrintTicket version=\"1\"/>";
+    result =
+        RunCommand(Tavpipe() + " -f order --user-ticket " + Quote(ticket) + " " + Quote(input) + " " + Quote(output));
+    EXPECT_EQ(result.status, 2);
+    ExpectOneLine(result, ticket +
+                              ": not a usable per-user ticket: the root element is not a PrintTicket of the Print "
+                              "Schema framework\n");
+}
+
 TEST(TavpipeJobTest, UsageErrorsAreStatusTwo)
 {
     Result none = RunCommand(Tavpipe());

@@ -518,6 +518,38 @@ TEST(TicketsEndToEnd, APageWithAPrefixedRootIsMirroredAndBookletOrdered)
     EXPECT_NEAR(pages[0].height, kLetterHeight, 0.01);
 }
 
+// A watermark and a footer on a page that calls the XPS namespace by the
+// prefix x: their markup, whose names have no prefix, declares the
+// namespace, so that the output reads back and prints them. Undeclared, it
+// was markup of no namespace, which tavpipe itself refused.
+TEST(TicketsEndToEnd, ADecoratedPageWithAPrefixedRootReadsBackAndPrintsItsDecorations)
+{
+    REQUIRE_CHAIN();
+    JOBGEN_REQUIRE_PROGRAM("mutool");
+    TestPackage package = PagesOfSize(1);
+    package.documents[0].pages[0].body = "<Path Data=\"M 0,0 L 8,0 8,8 0,8 Z\" Fill=\"#FF000000\"/>";
+    std::string input = Folder("prefixed-plain.xps");
+    WritePrefixed(input, package);
+    std::string output = Folder("prefixed-decorated.xps");
+    RunTavpipe({"-f", "prep", "-o", "watermark-text=DRAFT", "-o", "header-footer=on", "-o", "header-footer-id=user",
+                "-o", "job-originating-user-name=alice", input, output});
+    RunTavpipe({"info", output});
+    RunTavpipe({"-q", output, Folder("prefixed-decorated-again.xps")});
+    std::vector<RgbImage> pages = Render(output, 72);
+    ASSERT_EQ(pages.size(), 1u);
+    long grey = 0, dark = 0;
+    for (int y = 0; y < pages[0].Height(); ++y) {
+        for (int x = 0; x < pages[0].Width(); ++x) {
+            jobgen::Rgb p = pages[0].At(x, y);
+            grey += std::abs(p.r - 0xC0) < 16 && std::abs(p.g - 0xC0) < 16 && std::abs(p.b - 0xC0) < 16;
+            // The footer, at the bottom right, away from the black square.
+            dark += x > pages[0].Width() / 2 && y > pages[0].Height() * 9 / 10 && p.r < 160;
+        }
+    }
+    EXPECT_GT(grey, 50);
+    EXPECT_GT(dark, 0);
+}
+
 TEST(TicketsEndToEnd, CutMarksOfALetterJobWithoutMediaLieOnThePage)
 {
     REQUIRE_CHAIN();

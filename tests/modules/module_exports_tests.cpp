@@ -31,6 +31,24 @@ struct ModuleCase {
 
 void PrintTo(const ModuleCase& module, std::ostream* out) { *out << module.name; }
 
+// The names a module exports, as nm lists them.
+std::set<std::string> ExportedNames(const std::string& path)
+{
+    std::string command = "nm -D --defined-only '" + path + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    EXPECT_NE(pipe, nullptr);
+    std::set<std::string> names;
+    if (pipe == nullptr) return names;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        names.insert(text.substr(text.rfind(' ') + 1));
+    }
+    EXPECT_EQ(pclose(pipe), 0) << command;
+    return names;
+}
+
 class FilterModuleTest : public ::testing::TestWithParam<ModuleCase> {
 protected:
     void SetUp() override
@@ -85,18 +103,7 @@ TEST_P(FilterModuleTest, ForeignClassIsNotAvailable)
 
 TEST_P(FilterModuleTest, ExportsExactlyTheThreeModuleFunctions)
 {
-    std::string command = "nm -D --defined-only '" + path_ + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        std::string text(line);
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-        names.insert(text.substr(text.rfind(' ') + 1));
-    }
-    ASSERT_EQ(pclose(pipe), 0) << command;
-    EXPECT_EQ(names, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllMain"}));
+    EXPECT_EQ(ExportedNames(path_), (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllMain"}));
 }
 
 TEST_P(FilterModuleTest, PassesAJobThroughUnchanged)
@@ -168,10 +175,31 @@ INSTANTIATE_TEST_SUITE_P(Modules, FilterModuleTest,
 
 TEST(FilterClasses, EveryModuleHasItsOwnClass)
 {
-    const CLSID* classes[] = {&CLSID_PreparationFilter, &CLSID_OrderFilter, &CLSID_LayoutFilter, &CLSID_FinisherFilter};
-    for (size_t i = 0; i < 4; ++i) {
-        for (size_t j = i + 1; j < 4; ++j) EXPECT_NE(*classes[i], *classes[j]);
+    const CLSID* classes[] = {&CLSID_PreparationFilter, &CLSID_OrderFilter, &CLSID_LayoutFilter, &CLSID_FinisherFilter,
+                              &CLSID_RipFilter};
+    for (size_t i = 0; i < 5; ++i) {
+        for (size_t j = i + 1; j < 5; ++j) EXPECT_NE(*classes[i], *classes[j]);
     }
+}
+
+// The rip filter is the last of a chain and writes no XPS parts, so the
+// pass-through tests above are not its; it also exports the converter's
+// three resource callbacks and the manual duplex start, and nothing else.
+TEST(RipModule, ExportsTheModuleFunctionsAndTheResourceCallbacks)
+{
+    std::string path = ModulePath("tavrip");
+    EXPECT_EQ(ExportedNames(path),
+              (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllMain", "GetXPSFontData",
+                                     "GetXPSICCData", "GetXPSImageData", "StartManualDuplex"}));
+    FilterModule module(path);
+    ASSERT_TRUE(module.Loaded()) << module.Error();
+    void* object = nullptr;
+    ASSERT_EQ(module.DllGetClassObject(CLSID_RipFilter, IID_IPrintPipelineFilter, &object), S_OK);
+    EXPECT_EQ(static_cast<IPrintPipelineFilter*>(object)->Release(), 0u);
+    EXPECT_EQ(module.DllGetClassObject(CLSID_LayoutFilter, IID_IPrintPipelineFilter, &object),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(module.DllGetClassObject(CLSID_RipFilter, IID_IClassFactory, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
 }
 
 }  // namespace

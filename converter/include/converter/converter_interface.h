@@ -125,11 +125,10 @@ using XpsSetConvResAPIFunction = void (*)(ConverterHandle context, void* pageObj
 // quarter turn, 4 a half turn, 5 three quarters); 0; 4; 100; height;
 // height; planes code (1, 3 or 4); planes; bits per pixel.
 using XpsSetPageDeviceFunction = void (*)(ConverterHandle context, BYTE one, int32_t one2, int32_t width,
-                                          int32_t height, int32_t zero1, int32_t zero2, int32_t width2,
-                                          int32_t height2, int32_t resolutionX, int32_t resolutionY,
-                                          int32_t rotationCode, int32_t zero3, int32_t four, int32_t hundred,
-                                          int32_t height3, int32_t height4, int32_t planesCode, int32_t planes,
-                                          int32_t bitsPerPixel);
+                                          int32_t height, int32_t zero1, int32_t zero2, int32_t width2, int32_t height2,
+                                          int32_t resolutionX, int32_t resolutionY, int32_t rotationCode, int32_t zero3,
+                                          int32_t four, int32_t hundred, int32_t height3, int32_t height4,
+                                          int32_t planesCode, int32_t planes, int32_t bitsPerPixel);
 // Nonzero when the converter accepts the call. Names and values are narrow
 // (UTF-8), except the value of an attribute named "UnicodeString", which is
 // the UTF-16 string itself (a const WCHAR*).

@@ -43,6 +43,25 @@ void NoteFailureOf(HRESULT result, Part* part, std::u16string_view reason) noexc
 // Raises std::bad_alloc.
 std::u16string DescribeFailure(HRESULT result);
 
+// Notes the failure of a step the filter took for a part, in the words
+// "<what>: <DescribeFailure(result)>", unless a step below noted a reason of
+// its own already; a note that tells no more than the HRESULT ("failed
+// (0x80070057)") gives way to it. Never raises.
+void NoteStepFailure(HRESULT result, std::u16string_view part, std::u16string_view what) noexcept;
+
+// The same with the name of the part (through its GetUri; none for a null
+// part); gives the result back, and does nothing for a success.
+template <class Part>
+HRESULT NoteStepFailureOf(HRESULT result, Part* part, std::u16string_view what) noexcept
+{
+    if (SUCCEEDED(result)) return result;
+    BSTR uri = nullptr;
+    if (part != nullptr && FAILED(part->GetUri(&uri))) uri = nullptr;
+    NoteStepFailure(result, uri != nullptr ? uri : u"", what);
+    SysFreeString(uri);
+    return result;
+}
+
 void ClearFailureNote() noexcept;
 
 // The note, when it was made for this result.

@@ -16,10 +16,11 @@
 using MarkupWriterFactory = std::function<MarkupWriter*(IPrintWriteStream* stream)>;
 
 // Parses source's markup into handler: a SAXXMLReader60 (CLSCTX_ALL) reads
-// the page's content stream through a SequentialReadAdapter. The reader and
-// the adapter are released before returning. Returns the first failure:
-// creating the reader, GetStream, a handler's failure or a parse error.
-HRESULT ParsePageMarkup(IFixedPage* source, ISAXContentHandler* handler);
+// the page's content stream through a SequentialReadAdapter (with its
+// largestRead). The reader and the adapter are released before returning.
+// Returns the first failure: creating the reader, GetStream, a handler's
+// failure or a parse error.
+HRESULT ParsePageMarkup(IFixedPage* source, ISAXContentHandler* handler, ULONG largestRead = 0);
 
 // Parses source's markup into the writer makeWriter builds over destination,
 // then has the writer write what it still holds and releases it. The

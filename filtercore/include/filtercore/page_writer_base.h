@@ -57,8 +57,8 @@
 #include <string_view>
 #include <utility>
 
-#include "filtercore/box_value.h"
 #include "filtercore/markup_writer.h"
+#include "filtercore/page_frame.h"
 
 // How the page's resource dictionary element, the FixedPage.Resources child
 // of the FixedPage, is written. Resources elsewhere (a Canvas's own, a
@@ -82,15 +82,6 @@ struct PageWriterOptions {
     // False: everything inside the FixedPage element is left out, so the
     // output is the FixedPage element alone (a blank page of the same size).
     bool copyContent = true;
-};
-
-// The geometry attributes of the FixedPage start tag. Width and Height are
-// 0 when absent; a box is present when its attribute is.
-struct FixedPageFrame {
-    float width = 0;
-    float height = 0;
-    std::optional<BoxValue> contentBox;
-    std::optional<BoxValue> bleedBox;
 };
 
 class PageWriterBase : public MarkupWriter {
@@ -118,6 +109,11 @@ protected:
     // in a page written as <x:FixedPage xmlns:x="...">), so that it lies in
     // the page's namespace.
     std::u16string PageElementName(std::u16string_view localName) const;
+    // The namespace of the page's FixedPage element, and whether the page
+    // calls it by a prefix: markup added as text of its own, with names
+    // that have no prefix, then declares it on its root.
+    const std::u16string& PageNamespace() const { return pageNamespace_; }
+    bool PageNamespaceHasPrefix() const { return !pagePrefix_.empty(); }
 
     // The value to write for an attribute of the given name and value, or
     // nothing to leave the attribute out.
@@ -152,7 +148,6 @@ private:
     bool IsPageResources(std::u16string_view uri, std::u16string_view local, size_t enclosing) const;
     // The name the page's resources are written with.
     std::u16string_view ResourcesName() const;
-    void ReadFrame(ISAXAttributes* attributes);
 
     const PageWriterOptions options_;
     AttributeEdit contentEdit_;

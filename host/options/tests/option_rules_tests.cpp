@@ -36,13 +36,18 @@ TEST(OptionRules, BookletImpliesShortEdgeDuplexAndTwoUp)
 TEST(OptionRules, BookletKeepsGivenValuesButWarnsOfTheOverride)
 {
     std::vector<std::string> warnings;
-    TicketQuery ticket(TicketFor({{"booklet", "on"}, {"sides", "one-sided"}, {"number-up", "4"}}, "", &warnings));
+    TicketQuery ticket(TicketFor({{"booklet", "on"}, {"sides", "one-sided"}}, "", &warnings));
     EXPECT_EQ(ticket.Read(kDuplexOption), ticket.Expand("{k}OneSided"));
-    EXPECT_EQ(ticket.Read(kPagesPerSheet), "4");
+    EXPECT_EQ(ticket.Read(kPagesPerSheet), "2");
     EXPECT_EQ(ticket.Read(kBindingOption), ticket.Expand("{k}Booklet"));
-    ASSERT_EQ(warnings.size(), 2u);
+    ASSERT_EQ(warnings.size(), 1u);
     EXPECT_TRUE(AnyContains(warnings, "sides=one-sided the filters print no booklet"));
-    EXPECT_TRUE(AnyContains(warnings, "number-up=4"));
+    // Booklet spreads are two pages a side: another number-up is refused.
+    for (const char* pages : {"1", "4", "16"}) {
+        std::string error = RefusalOf({{"booklet", "on"}, {"number-up", pages}});
+        EXPECT_EQ(error, "booklet=on lays out two pages per sheet side; number-up=" + std::string(pages) +
+                             " cannot go with it: give number-up=2 or none");
+    }
 
     warnings.clear();
     TicketFor({{"booklet", "on"}, {"sides", "two-sided-long-edge"}}, "", &warnings);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "chain/part_queue.h"
-#include "package/failure_log.h"
+#include "content/failure_log.h"
 #include "package/package_walker.h"
 #include "package/package_writer.h"
 #include "parts/part_name_registry.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "chain/chain_objects.h"
-#include "package/failure_log.h"
+#include "content/failure_log.h"
 
 namespace tav::host {
 

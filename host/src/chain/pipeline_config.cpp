@@ -16,11 +16,6 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-// The rip module is not written yet; its class identifier joins the others
-// in filter_classes.h when it is. Until then a chain naming rip fails to
-// load libtavrip.so.
-constexpr CLSID kRipClassToBeAssigned = {0x5A0C1E61, 0x3B4D, 0x4E8F, {0x9A, 0x10, 0x72, 0x69, 0x70, 0x00, 0x00, 0x05}};
-
 }  // namespace
 
 std::vector<std::string> SplitList(const std::string& text)
@@ -43,7 +38,7 @@ PipelineConfig PipelineConfig::BuiltIn()
         {"order", "libtavord.so", CLSID_OrderFilter, false},
         {"layout", "libtavlay.so", CLSID_LayoutFilter, false},
         {"finisher", "libtavfin.so", CLSID_FinisherFilter, false},
-        {"rip", "libtavrip.so", kRipClassToBeAssigned, true},
+        {"rip", "libtavrip.so", CLSID_RipFilter, true},
     };
     config.defaultChain = {"prep", "order", "layout", "finisher"};
     return config;

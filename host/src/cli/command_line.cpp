@@ -33,11 +33,14 @@ std::string UsageText()
 {
     return "usage: tavpipe [options] INPUT OUTPUT\n"
            "       tavpipe info INPUT\n"
+           "       tavpipe preview [options] INPUT FOLDER\n"
            "       tavpipe ticket [-o NAME=VALUE]... [--ticket FILE]\n"
            "       tavpipe options [NAME]...\n"
            "Runs a chain of print filters over an XPS or OpenXPS package and writes the\n"
            "resulting package (OpenXPS when OUTPUT ends in .oxps). INPUT or OUTPUT - is\n"
-           "standard input or output.\n"
+           "standard input or output. OUTPUT .pdf or .pwg prints the job to PDF or PWG Raster.\n"
+           "preview writes each sheet side the job would print, and contact.png of the first\n"
+           "sheets, as PNG images into FOLDER.\n"
            "\n"
            "  -f, --filters LIST        filters to run, in order (default prep,order,layout,finisher)\n"
            "  -o NAME=VALUE             a job option (repeatable; tavpipe options lists them);\n"
@@ -53,6 +56,9 @@ std::string UsageText()
            "      --set-property NAME=VALUE\n"
            "                            a pipeline property (repeatable)\n"
            "      --config FILE         pipeline configuration\n"
+           "      --driver-dir DIR      printer-driver directory: the rip filter's converter is\n"
+           "                            DIR/3 (default: lib/converters/render for PDF and PWG\n"
+           "                            Raster, lib/converters/trace, which records, otherwise)\n"
            "      --trace FILE          write the filters' event trace to FILE\n"
            "      --lenient             print pages whose markup breaks the XPS rules, with a\n"
            "                            warning for each, instead of refusing the job\n"
@@ -68,8 +74,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     CommandLine line;
     std::vector<std::string> positional;
     size_t i = 0;
-    if (!arguments.empty() && arguments[0] == "info") {
-        line.command = Command::Info;
+    if (!arguments.empty() && (arguments[0] == "info" || arguments[0] == "preview")) {
+        line.command = arguments[0] == "info" ? Command::Info : Command::Preview;
         i = 1;
     }
     bool optionsEnded = false;
@@ -141,6 +147,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             job.title = value();
         } else if (name == "--config") {
             job.configFile = value();
+        } else if (name == "--driver-dir") {
+            job.driverDirectory = value();
+            if (job.driverDirectory.empty()) throw UsageError("--driver-dir needs a folder");
         } else if (name == "--trace") {
             job.traceFile = value();
         } else if (name == "--lenient") {
@@ -153,8 +162,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     if (line.command == Command::Help || line.command == Command::Version) return line;
     size_t wanted = line.command == Command::Info ? 1 : 2;
     if (positional.size() != wanted) {
-        throw UsageError(line.command == Command::Info ? "info takes one package"
-                                                       : "give an INPUT and an OUTPUT package");
+        throw UsageError(line.command == Command::Info      ? "info takes one package"
+                         : line.command == Command::Preview ? "preview takes an INPUT package and a FOLDER"
+                                                            : "give an INPUT and an OUTPUT package");
     }
     line.job.input = positional[0];
     if (wanted == 2) line.job.output = positional[1];

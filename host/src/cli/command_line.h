@@ -1,6 +1,7 @@
 // tavpipe's command line:
 //   tavpipe [options] INPUT OUTPUT
 //   tavpipe info INPUT
+//   tavpipe preview [options] INPUT FOLDER
 #pragma once
 
 #include <stdexcept>
@@ -16,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Run, Info, Help, Version };
+enum class Command { Run, Info, Preview, Help, Version };
 
 struct CommandLine {
     Command command = Command::Run;

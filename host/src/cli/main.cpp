@@ -10,6 +10,7 @@
 #include "cli/package_info.h"
 #include "cli/progress_line.h"
 #include "option_commands.h"
+#include "preview/preview.h"
 #include "tavzip/output_file.h"
 
 using namespace tav::host;
@@ -55,13 +56,14 @@ int main(int argc, char** argv)
         if (status != kExitSuccess) std::cerr << "tavpipe: " << error << "\n";
         return status;
     }
-    case Command::Run: break;
+    case Command::Run:
+    case Command::Preview: break;
     }
     ProgressLine progress(!line.quiet && isatty(STDERR_FILENO));
     line.job.onPageCount = [&progress](uint64_t pages) { progress.SetTotal(pages); };
     line.job.onPageRead = [&progress] { progress.PageRead(); };
     line.job.onPage = [&progress] { progress.PageWritten(); };
-    JobOutcome outcome = RunJob(line.job);
+    JobOutcome outcome = line.command == Command::Preview ? RunPreview(line.job) : RunJob(line.job);
     progress.Finish();
     for (const std::string& warning : outcome.warnings) std::cerr << "tavpipe: warning: " << warning << "\n";
     if (outcome.status != kExitSuccess) std::cerr << "tavpipe: " << outcome.message << "\n";

@@ -4,14 +4,14 @@
 #include <ostream>
 #include <string>
 
-#include "zip/zip_archive.h"
+#include "tavzip/zip_reader.h"
 
 namespace tav::host {
 
 // Prints the package's sequence, documents, pages (size, ticket,
 // resources), other parts and a summary. Returns an exit status; on failure
 // *error gets the one-line message.
-int PrintPackageInfo(const std::string& input, const ZipLimits& limits, std::ostream& out, std::string* error);
+int PrintPackageInfo(const std::string& input, const zip::ZipLimits& limits, std::ostream& out, std::string* error);
 
 // An XPS length as short text ("816", "793.7").
 std::string LengthText(double value);

@@ -5,30 +5,30 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "chain/filter_chain.h"
 #include "chain/filter_module.h"
 #include "chain/pipeline_config.h"
+#include "content/spill_buffer.h"
 #include "host_options.h"
 #include "job/device_file.h"
+#include "job/device_properties.h"
 #include "job/foreign_documents.h"
 #include "job/host_services.h"
-#include "job/job_media.h"
-#include "job/job_settings.h"
-#include "job/job_tickets.h"
+#include "job/job_ticket.h"
 #include "job/option_readers.h"
+#include "job/output_end.h"
+#include "job/output_format.h"
 #include "job/page_count.h"
 #include "job/page_selection.h"
 #include "job/pipeline_properties.h"
+#include "job/print_ui_host.h"
 #include "job/selected_pages_walker.h"
 #include "job/spooler_job.h"
 #include "job/standard_input.h"
-#include "job/stream_output.h"
+#include "job/ticket_provider.h"
 #include "job/trace_file.h"
 #include "opc/package_error.h"
-#include "opc/part_name.h"
-#include "package/spill_buffer.h"
 #include "parts/part_objects.h"
 #include "platform/wformat.h"
 #include "tavzip/output_file.h"
@@ -62,24 +62,32 @@ std::string ReadSmallFile(const std::string& path, const char* what)
     return bytes;
 }
 
-std::string ReadPart(Package& package, const std::string& name)
+// The --user-ticket file, which the filters start from, and *parsed: one
+// they cannot read is a usage error, as a --ticket file is.
+std::string ReadUserTicket(const std::string& path, securexml::DocumentPtr* parsed)
 {
-    std::unique_ptr<ByteReader> reader = package.Content(name)->Open();
-    std::string bytes;
-    char block[65536];
-    while (size_t got = reader->Read(block, sizeof block)) {
-        bytes.append(block, got);
-        if (bytes.size() > kMaxTicketSize) throw PackageError(name, "the print ticket is too large");
-    }
-    return bytes;
+    std::string ticket = ReadSmallFile(path, "per-user ticket");
+    std::string fault;
+    *parsed = ParseGivenTicket(ticket, &fault);
+    if (!*parsed) throw JobStop{kExitUsage, FailureMessage(path, "", "not a usable per-user ticket: " + fault)};
+    return ticket;
 }
 
-// The part of the package's own job ticket: the sequence's print ticket
-// relationship names it.
-std::optional<std::string> PackageJobTicketName(Package& package)
+// The package's own job ticket: the sequence's print ticket relationship
+// names it.
+std::optional<PackageTicket> PackageJobTicket(Package& package)
 {
     for (const Relationship& relationship : package.RelationshipsOf(package.SequenceName())) {
-        if (!relationship.external && relationship.type == xps::kPrintTicketRelationship) return relationship.target;
+        if (relationship.external || relationship.type != xps::kPrintTicketRelationship) continue;
+        std::unique_ptr<ByteReader> reader = package.Content(relationship.target)->Open();
+        PackageTicket ticket{relationship.target, {}};
+        char block[65536];
+        while (size_t got = reader->Read(block, sizeof block)) {
+            ticket.bytes.append(block, got);
+            if (ticket.bytes.size() > kMaxTicketSize)
+                throw PackageError(relationship.target, "the print ticket is too large");
+        }
+        return ticket;
     }
     return std::nullopt;
 }
@@ -107,13 +115,6 @@ ComPtr<IPartPrintTicket> MakeJobTicketPart(Package& package, std::string ticket)
     ComPtr<IPartPrintTicket> part;
     MakePartObject(data).As(IID_IPartPrintTicket, &part);
     return part;
-}
-
-xps::Flavour OutputFlavour(const std::string& output)
-{
-    std::string lower = PartNameKey(output);
-    return lower.size() >= 5 && lower.compare(lower.size() - 5, 5, ".oxps") == 0 ? xps::Flavour::OpenXps
-                                                                                 : xps::Flavour::Xps;
 }
 
 void AddObject(IPrintPipelinePropertyBag* bag, const char16_t* name, IUnknown* object)
@@ -171,67 +172,6 @@ std::vector<std::string> ChainNames(const std::vector<FilterEntry>& entries)
     return names;
 }
 
-// True when one of the tickets names an option of the feature.
-bool AnyNames(const std::vector<std::string>& tickets, const char* feature)
-{
-    for (const std::string& ticket : tickets)
-        if (TicketOptionName(ticket, feature)) return true;
-    return false;
-}
-
-// The delta of a job that names no medium in its own tickets, with the
-// medium of its first page (job/job_media.h); of a job that names a medium
-// but no orientation, with landscape when its first page is wider than
-// tall and has no ticket of its own naming an orientation. "" when the job names both, the page gives neither, or the device
-// has not got the medium (the device's default then applies, as without
-// the rule).
-std::string DeltaWithPageMedium(const std::string& printer, const std::shared_ptr<Package>& package,
-                                const std::vector<std::string>& ownTickets,
-                                std::vector<std::pair<std::string, std::string>> options, const std::string& ticketFile,
-                                const std::string& base)
-{
-    bool mediumNamed = AnyNames(ownTickets, "PageMediaSize");
-    bool orientationNamed = AnyNames(ownTickets, "PageOrientation");
-    if (mediumNamed && orientationNamed) return "";
-    std::optional<FirstPage> page = FirstPageOf(package);
-    if (!page) return "";
-    std::vector<std::pair<std::string, std::string>> media;
-    if (!mediumNamed) {
-        media = MediaOptionsForPage(page->width, page->height, !orientationNamed);
-    } else if (page->width > page->height && !page->namesOrientation) {
-        // A landscape page that says nothing of its orientation is printed
-        // as it lies, on whatever medium.
-        media.emplace_back("orientation-requested", "landscape");
-    }
-    if (media.empty()) return "";
-    options.insert(options.begin(), media.begin(), media.end());
-    // The options' own warnings were given with the job's delta already.
-    std::vector<std::string> repeatedWarnings;
-    std::string delta = JobSettingsDelta(options, ticketFile, &repeatedWarnings);
-    if (MediaReplacementWarning(delta, MergeJobTicket(printer, base, delta))) return "";
-    return delta;
-}
-
-// The spooler's record of the job, under the number the property bag gives
-// the filters, so that they find it whatever set it; pages: the selected
-// pages, when the package says how many it has.
-SpoolerJobRecord SpoolerRecordOf(const JobRequest& request, IPrintPipelinePropertyBag* bag, const SYSTEMTIME& submitted,
-                                 std::optional<uint64_t> pages)
-{
-    SpoolerJobRecord record;
-    record.printer = request.printer;
-    VARIANT jobId;
-    VariantInit(&jobId);
-    if (SUCCEEDED(bag->GetProperty(u"PrintJobId", &jobId)) && jobId.vt == VT_UI4) record.jobId = jobId.ulVal;
-    VariantClear(&jobId);
-    record.owner = JobOwnerName(request.user);
-    record.document = JobDocumentName(request.title, request.input);
-    record.deviceFile = request.deviceFile;
-    record.submitted = submitted;
-    if (pages && *pages <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pages);
-    return record;
-}
-
 // The printer handle the filters ask the spooler with, unless one was set.
 void AddPrinterHandle(IPrintPipelinePropertyBag* bag, HANDLE printer)
 {
@@ -265,6 +205,329 @@ JobOutcome Ended(int status, std::string message, std::vector<std::string> warni
     return outcome;
 }
 
+// One job as its stages take it: each stage either ends the job, giving
+// its outcome, or leaves what the next one needs. The members are in the
+// order they come to life, and go in the reverse order.
+class JobRun {
+public:
+    explicit JobRun(const JobRequest& request);
+    JobOutcome Run();
+
+private:
+    using Stage = std::optional<JobOutcome> (JobRun::*)();
+
+    std::optional<JobOutcome> ResolveChain();
+    std::optional<JobOutcome> ReadHostOptions();
+    std::optional<JobOutcome> OpenOutput();
+    std::optional<JobOutcome> OpenPackage();
+    std::optional<JobOutcome> BuildTicket();
+    std::optional<JobOutcome> LoadFilters();
+    std::optional<JobOutcome> FillPropertyBag();
+    std::optional<JobOutcome> RecordSpoolerJob();
+    std::optional<JobOutcome> WireChainEnds();
+    std::optional<JobOutcome> RunChain();
+    JobOutcome Commit();
+
+    std::string InputPath() const { return standardInput_ ? standardInput_->Path() : request_.input; }
+    // The pages that enter the chain, when the package's documents say.
+    std::optional<uint64_t> SelectedPages() const;
+
+    // First, so that the modules are unloaded last, after every object that
+    // might still hold code of theirs.
+    std::vector<std::unique_ptr<FilterModule>> modules_;
+    // The spooler's printer-driver directory, where the rip filter finds
+    // its converter, set while the filters run.
+    std::optional<DriverDirectoryScope> driverDirectory_;
+    const JobRequest& request_;
+    SYSTEMTIME submitted_{};  // the job's submission time, as the spooler's record gives it
+    const std::string inputName_;
+    const std::string outputName_;
+    std::vector<FilterEntry> chain_;
+    OutputFormat format_ = OutputFormat::Xps;
+    PageSelection selection_;
+    std::unique_ptr<zip::OutputFile> output_;
+    std::unique_ptr<OutputEnd> outputEnd_;
+    std::shared_ptr<FailureLog> log_ = std::make_shared<FailureLog>();
+    std::optional<StandardInputSpool> standardInput_;
+    std::shared_ptr<Package> package_;
+    std::optional<uint64_t> pageCount_;
+    std::string userTicket_;
+    ComPtr<IPartPrintTicket> jobTicket_;
+    std::vector<std::string> warnings_;
+    std::vector<ChainFilter> filters_;
+    ComPtr<IPrintPipelinePropertyBag> bag_;
+    std::optional<SpoolerJob> spoolerJob_;
+    ChainEnds ends_;
+    // The print UI requests the filters send, served once the output is kept.
+    std::shared_ptr<PrintUIHost> printUI_ = std::make_shared<PrintUIHost>();
+};
+
+JobRun::JobRun(const JobRequest& request)
+    : request_(request),
+      inputName_(DisplayName(request.input, "standard input")),
+      outputName_(DisplayName(request.output, "standard output"))
+{
+    GetSystemTime(&submitted_);
+}
+
+JobOutcome JobRun::Run()
+{
+    static constexpr Stage kStages[] = {
+        &JobRun::ResolveChain,  &JobRun::ReadHostOptions, &JobRun::OpenOutput,      &JobRun::OpenPackage,
+        &JobRun::BuildTicket,   &JobRun::LoadFilters,     &JobRun::FillPropertyBag, &JobRun::RecordSpoolerJob,
+        &JobRun::WireChainEnds, &JobRun::RunChain,
+    };
+    for (Stage stage : kStages) {
+        if (std::optional<JobOutcome> outcome = (this->*stage)()) return std::move(*outcome);
+    }
+    JobOutcome outcome = Commit();
+    // What the user is asked to do next (turn the paper for a manual
+    // second pass) comes once the first pass is out.
+    if (outcome.status == kExitSuccess) {
+        std::vector<std::string> unserved = printUI_->Serve();
+        outcome.warnings.insert(outcome.warnings.end(), unserved.begin(), unserved.end());
+    }
+    return outcome;
+}
+
+std::optional<JobOutcome> JobRun::ResolveChain()
+{
+    try {
+        PipelineConfig config =
+            request_.configFile.empty() ? PipelineConfig::BuiltIn() : PipelineConfig::Load(request_.configFile);
+        ResolvedChain resolved =
+            ResolveChainFor(config, request_.filters, NamedOutputFormat(request_.options, request_.output));
+        chain_ = std::move(resolved.filters);
+        format_ = resolved.format;
+    } catch (const ConfigError& error) {
+        return Ended(kExitUsage, error.what());
+    } catch (const OutputFormatError& error) {
+        return Ended(kExitUsage, error.what());
+    }
+    return std::nullopt;
+}
+
+// The options the host applies itself: the page selection and tracing.
+std::optional<JobOutcome> JobRun::ReadHostOptions()
+{
+    try {
+        selection_ = PageSelectionOf(request_.options);
+    } catch (const std::invalid_argument& error) {
+        return Ended(kExitUsage, std::string("page-ranges: ") + error.what());
+    }
+    // The filters' event tracing looks at TAV_TRACE when a module loads.
+    if (!request_.traceFile.empty()) {
+        if (std::optional<std::string> why = CannotCreateFile(request_.traceFile)) {
+            return Ended(kExitUsage, FailureMessage(request_.traceFile, "", "cannot create the trace file: " + *why));
+        }
+        setenv("TAV_TRACE", request_.traceFile.c_str(), 1);
+    }
+    return std::nullopt;
+}
+
+// The output is opened before the job runs: a folder, or a target that
+// cannot be written, stops it here.
+std::optional<JobOutcome> JobRun::OpenOutput()
+{
+    try {
+        output_ = std::make_unique<zip::OutputFile>(request_.output, "tavpipe");
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, FailureMessage(outputName_, "", error.what()));
+    }
+    outputEnd_ = MakeOutputEnd(chain_.back(), request_);
+    return std::nullopt;
+}
+
+std::optional<JobOutcome> JobRun::OpenPackage()
+{
+    try {
+        if (request_.input == "-") standardInput_.emplace();
+        package_ = Package::Open(InputPath(), request_.limits, log_);
+    } catch (const PackageError& error) {
+        // A PDF or PostScript file is named as what it is.
+        if (std::optional<std::string> kind = ForeignDocumentKind(InputPath())) {
+            return Ended(kExitBadInput,
+                         FailureMessage(inputName_, "", *kind + "; tavpipe reads XPS and OpenXPS packages"));
+        }
+        return Ended(kExitBadInput, FailureMessage(inputName_, error.Part(), error.Reason()));
+    } catch (const std::runtime_error& error) {
+        return Ended(kExitBadInput, FailureMessage(inputName_, "", error.what()));
+    }
+    package_->SetLenientMarkup(LenientMarkup(request_));
+    pageCount_ = CountPages(*package_);
+    // A job of no pages at all is bad input, which the walk reports.
+    if (pageCount_ && *pageCount_ > 0 && selection_.CountWithin(*pageCount_) == 0) {
+        return Ended(kExitUsage, "page-ranges: none of the job's " + std::to_string(*pageCount_) +
+                                     (*pageCount_ == 1 ? " page is selected" : " pages is selected"));
+    }
+    return std::nullopt;
+}
+
+// The per-user ticket the filters start from, and the job ticket: the
+// user's settings merged over the package's own (job/job_ticket.h).
+std::optional<JobOutcome> JobRun::BuildTicket()
+{
+    warnings_ = UnreadOptionWarnings(ChainNames(chain_), request_.options);
+    try {
+        if (!request_.deviceFile.empty()) {
+            if (std::optional<std::string> fault = DeviceFileFault(request_.deviceFile))
+                throw JobStop{kExitUsage, FailureMessage(request_.deviceFile, "", *fault)};
+            RegisterDevice(request_.printer, request_.deviceFile);
+        }
+        securexml::DocumentPtr userDocument;  // of a ticket the user gave
+        userTicket_ = request_.userTicketFile.empty() ? DeviceDefaultTicket(request_.printer)
+                                                      : ReadUserTicket(request_.userTicketFile, &userDocument);
+        JobTicket ticket(request_.printer, TicketOptions(request_),
+                         request_.ticketFile.empty() ? "" : ReadSmallFile(request_.ticketFile, "ticket"), &warnings_);
+        ticket.SetBase(userTicket_, std::move(userDocument), PackageJobTicket(*package_));
+        if (ticket.WantsFirstPage()) {
+            if (std::optional<FirstPage> page = FirstPageOf(package_)) ticket.AddFirstPage(*page);
+        }
+        if (std::string merged = ticket.Merge(&warnings_); !merged.empty())
+            jobTicket_ = MakeJobTicketPart(*package_, std::move(merged));
+    } catch (const JobStop& stop) {
+        return Ended(stop.status, stop.message);
+    } catch (const SettingsError& error) {
+        return Ended(kExitUsage, error.what());
+    } catch (const TicketError& error) {
+        std::string file = !request_.ticketFile.empty() ? request_.ticketFile : request_.deviceFile;
+        return Ended(kExitUsage, FailureMessage(file.empty() ? request_.printer : file, "", error.what()));
+    } catch (const PackageError& error) {
+        return Ended(kExitBadInput, FailureMessage(inputName_, error.Part(), error.Reason()));
+    }
+    return std::nullopt;
+}
+
+std::optional<JobOutcome> JobRun::LoadFilters()
+{
+    std::string converters = ConverterFolderName(format_);
+    driverDirectory_.emplace(request_.driverDirectory.empty() && !converters.empty()
+                                 ? ModuleFolder() + "/converters/" + converters
+                                 : request_.driverDirectory);
+    try {
+        for (const FilterEntry& entry : chain_) {
+            std::string path = ResolveModulePath(entry.module);
+            if (access(path.c_str(), F_OK) != 0) {
+                return Ended(kExitJobFailed,
+                             "the " + entry.name + " filter is not installed: there is no module " + path);
+            }
+            modules_.push_back(FilterModule::Load(path));
+            filters_.push_back({entry.name, modules_.back()->CreateFilter(entry.clsid)});
+        }
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, std::string(error.what()));
+    }
+    return std::nullopt;
+}
+
+// The values the filters read from the property bag (host/README.md).
+std::optional<JobOutcome> JobRun::FillPropertyBag()
+{
+    bag_ = MakePropertyBag();
+    std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request_.printer}};
+    if (request_.jobId) properties.push_back({"PrintJobId", std::to_string(*request_.jobId)});
+    try {
+        // What the device description says of its output; --set-property wins.
+        std::vector<std::pair<std::string, std::string>> device = DevicePipelineProperties(request_.printer);
+        properties.insert(properties.end(), device.begin(), device.end());
+        // The rendering converter takes its language from the encoder's name.
+        if (std::string encoder = EncoderLibraryName(format_); !encoder.empty())
+            properties.push_back({"EncDllName64", encoder});
+        properties.insert(properties.end(), request_.properties.begin(), request_.properties.end());
+        AddTextProperties(bag_.Get(), properties);
+    } catch (const PropertyError& error) {
+        return Ended(kExitUsage, error.what());
+    }
+    AddObject(bag_.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket_).Get());
+    AddObject(bag_.Get(), u"PrintClassFactory", MakePrintClassFactory(printUI_).Get());
+    AddObject(bag_.Get(), u"ProgressReport", MakeProgressReport(outputEnd_->ReportedPages()).Get());
+    return std::nullopt;
+}
+
+// The spooler's record of the job, under the number the property bag gives
+// the filters, so that they find it whatever set it, and the printer
+// handle they ask it with.
+std::optional<JobOutcome> JobRun::RecordSpoolerJob()
+{
+    SpoolerJobRecord record;
+    record.printer = request_.printer;
+    VARIANT jobId;
+    VariantInit(&jobId);
+    if (SUCCEEDED(bag_->GetProperty(u"PrintJobId", &jobId)) && jobId.vt == VT_UI4) record.jobId = jobId.ulVal;
+    VariantClear(&jobId);
+    record.owner = JobOwnerName(request_.user);
+    record.document = JobDocumentName(request_.title, request_.input);
+    record.deviceFile = request_.deviceFile;
+    record.submitted = submitted_;
+    std::optional<uint64_t> pages = SelectedPages();
+    if (pages && *pages <= UINT32_MAX) record.totalPages = static_cast<uint32_t>(*pages);
+    try {
+        spoolerJob_.emplace(record);
+    } catch (const std::runtime_error& error) {
+        return Ended(kExitJobFailed, error.what());
+    }
+    AddPrinterHandle(bag_.Get(), spoolerJob_->PrinterHandle());
+    return std::nullopt;
+}
+
+// The first filter reads the package (its selected pages) ahead on a
+// thread of its own; the last one writes into the output end.
+std::optional<JobOutcome> JobRun::WireChainEnds()
+{
+    ends_.firstTracker = std::make_shared<PartTracker>();
+    ends_.firstDrained = std::make_shared<std::atomic<bool>>(false);
+    auto walker = std::make_unique<SelectedPagesWalker>(package_, jobTicket_, selection_, request_.onPageRead);
+    ends_.firstQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
+    ends_.firstProvider = ComPtr<IUnknown>::Adopt(
+        MakePackageProvider(std::move(walker), log_, ends_.firstTracker, ends_.firstDrained, ends_.firstQueue)
+            .Detach());
+    ends_.lastState = std::make_shared<SenderState>();
+    ends_.names = JobPartNames(*package_, jobTicket_.Get());
+    outputEnd_->Wire(ends_, output_->TakeDescriptor(), log_);
+    return std::nullopt;
+}
+
+std::optional<JobOutcome> JobRun::RunChain()
+{
+    if (std::optional<uint64_t> pages = SelectedPages(); pages && request_.onPageCount) request_.onPageCount(*pages);
+    bool complete;
+    {
+        FilterChain chain(std::move(filters_), log_);
+        complete = chain.Run(ends_, bag_.Get());
+        std::vector<std::string> filterWarnings = chain.Warnings();
+        warnings_.insert(warnings_.end(), filterWarnings.begin(), filterWarnings.end());
+        ends_ = ChainEnds{};
+        bag_.Reset();
+    }
+    for (const std::string& excused : log_->Excused()) {
+        warnings_.push_back(FailureMessage(inputName_, "", excused) + "; printed as it stands (lenient)");
+    }
+    if (std::optional<Failure> failure = log_->First()) {
+        std::string file = failure->kind == FailureKind::Output ? outputName_ : inputName_;
+        return Ended(failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
+                     FailureMessage(file, failure->part, failure->reason), warnings_);
+    }
+    if (!complete) return Ended(kExitJobFailed, FailureMessage(inputName_, "", "the job did not complete"), warnings_);
+    return std::nullopt;
+}
+
+// The output is kept only now that everything succeeded.
+JobOutcome JobRun::Commit()
+{
+    try {
+        output_->Commit();
+    } catch (const std::exception& error) {
+        return Ended(kExitJobFailed, FailureMessage(outputName_, "", error.what()), warnings_);
+    }
+    return Ended(kExitSuccess, "", warnings_);
+}
+
+std::optional<uint64_t> JobRun::SelectedPages() const
+{
+    if (!pageCount_) return std::nullopt;
+    return selection_.CountWithin(*pageCount_);
+}
+
 }  // namespace
 
 std::string FailureMessage(const std::string& file, const std::string& part, const std::string& reason)
@@ -272,215 +535,6 @@ std::string FailureMessage(const std::string& file, const std::string& part, con
     return part.empty() ? file + ": " + reason : file + ": " + part + ": " + reason;
 }
 
-JobOutcome RunJob(const JobRequest& request)
-{
-    // The job's submission time, as the spooler's record gives it.
-    SYSTEMTIME submitted{};
-    GetSystemTime(&submitted);
-    // First, so that the modules are unloaded last, after every object that
-    // might still hold code of theirs.
-    std::vector<std::unique_ptr<FilterModule>> modules;
-    PipelineConfig config;
-    std::vector<FilterEntry> chainEntries;
-    try {
-        config = request.configFile.empty() ? PipelineConfig::BuiltIn() : PipelineConfig::Load(request.configFile);
-        chainEntries = config.Chain(request.filters);
-    } catch (const ConfigError& error) {
-        return Ended(kExitUsage, error.what());
-    }
-    const std::string inputName = DisplayName(request.input, "standard input");
-    const std::string outputName = DisplayName(request.output, "standard output");
-    PageSelection selection;
-    try {
-        selection = PageSelectionOf(request.options);
-    } catch (const std::invalid_argument& error) {
-        return Ended(kExitUsage, std::string("page-ranges: ") + error.what());
-    }
-    // The filters' event tracing looks at TAV_TRACE when a module loads.
-    if (!request.traceFile.empty()) {
-        if (std::optional<std::string> why = CannotCreateFile(request.traceFile)) {
-            return Ended(kExitUsage, FailureMessage(request.traceFile, "", "cannot create the trace file: " + *why));
-        }
-        setenv("TAV_TRACE", request.traceFile.c_str(), 1);
-    }
-    // The output is checked before the job runs: a folder, or a target that
-    // cannot be written, stops it here.
-    std::unique_ptr<zip::OutputFile> output;
-    try {
-        output = std::make_unique<zip::OutputFile>(request.output, "tavpipe");
-    } catch (const std::exception& error) {
-        return Ended(kExitJobFailed, FailureMessage(outputName, "", error.what()));
-    }
-
-    auto log = std::make_shared<FailureLog>();
-    std::optional<StandardInputSpool> standardInput;
-    std::shared_ptr<Package> package;
-    try {
-        if (request.input == "-") standardInput.emplace();
-        package = Package::Open(standardInput ? standardInput->Path() : request.input, request.limits, log);
-    } catch (const PackageError& error) {
-        // A PDF or PostScript file is named as what it is.
-        if (std::optional<std::string> kind =
-                ForeignDocumentKind(standardInput ? standardInput->Path() : request.input)) {
-            return Ended(kExitBadInput,
-                         FailureMessage(inputName, "", *kind + "; tavpipe reads XPS and OpenXPS packages"));
-        }
-        return Ended(kExitBadInput, FailureMessage(inputName, error.Part(), error.Reason()));
-    } catch (const std::runtime_error& error) {
-        return Ended(kExitBadInput, FailureMessage(inputName, "", error.what()));
-    }
-    package->SetLenientMarkup(LenientMarkup(request));
-    std::optional<uint64_t> pageCount = CountPages(*package);
-    // A job of no pages at all is bad input, which the walk reports.
-    if (pageCount && *pageCount > 0 && selection.CountWithin(*pageCount) == 0) {
-        return Ended(kExitUsage, "page-ranges: none of the job's " + std::to_string(*pageCount) +
-                                     (*pageCount == 1 ? " page is selected" : " pages is selected"));
-    }
-
-    std::string userTicket;
-    ComPtr<IPartPrintTicket> jobTicket;
-    std::vector<std::string> warnings = UnreadOptionWarnings(ChainNames(chainEntries), request.options);
-    try {
-        if (!request.deviceFile.empty()) {
-            if (std::optional<std::string> fault = DeviceFileFault(request.deviceFile)) {
-                throw JobStop{kExitUsage, FailureMessage(request.deviceFile, "", *fault)};
-            }
-            RegisterDevice(request.printer, request.deviceFile);
-        }
-        userTicket = request.userTicketFile.empty() ? DeviceDefaultTicket(request.printer)
-                                                    : ReadSmallFile(request.userTicketFile, "per-user ticket");
-        std::string ticketFile = request.ticketFile.empty() ? "" : ReadSmallFile(request.ticketFile, "ticket");
-        std::vector<std::pair<std::string, std::string>> options = TicketOptions(request);
-        std::string delta = JobSettingsDelta(options, ticketFile, &warnings);
-        std::optional<std::string> packageTicket = PackageJobTicketName(*package);
-        std::string base = packageTicket ? ReadPart(*package, *packageTicket) : userTicket;
-        try {
-            if (!delta.empty()) {
-                // The device's default ticket names a medium too, but not one
-                // the job chose.
-                std::vector<std::string> ownTickets = {delta, packageTicket ? base : "",
-                                                       request.userTicketFile.empty() ? "" : userTicket};
-                std::string withPageMedium =
-                    DeltaWithPageMedium(request.printer, package, ownTickets, options, ticketFile, base);
-                if (!withPageMedium.empty()) delta = withPageMedium;
-            }
-            std::string requested = TicketOptionName(delta, "PageMediaSize") ? delta : packageTicket ? base : "";
-            std::string merged;
-            if (!delta.empty()) {
-                merged = MergeJobTicket(request.printer, base, delta);
-                jobTicket = MakeJobTicketPart(*package, merged);
-            } else if (!requested.empty()) {
-                // Only to learn which medium the device gives the package's
-                // own ticket; the filters report a ticket they cannot use.
-                try {
-                    merged = MergeJobTicket(request.printer, userTicket, requested);
-                } catch (const TicketError&) {
-                }
-            }
-            if (auto warning = MediaReplacementWarning(requested, merged)) warnings.push_back(*warning);
-        } catch (const BaseTicketError& error) {
-            // The package's own job ticket is what cannot be read: the input is at fault.
-            if (packageTicket) throw PackageError(*packageTicket, error.what());
-            throw;
-        }
-    } catch (const JobStop& stop) {
-        return Ended(stop.status, stop.message);
-    } catch (const SettingsError& error) {
-        return Ended(kExitUsage, error.what());
-    } catch (const TicketError& error) {
-        std::string file = !request.ticketFile.empty() ? request.ticketFile : request.deviceFile;
-        return Ended(kExitUsage, FailureMessage(file.empty() ? request.printer : file, "", error.what()));
-    } catch (const PackageError& error) {
-        return Ended(kExitBadInput, FailureMessage(inputName, error.Part(), error.Reason()));
-    }
-
-    std::vector<ChainFilter> filters;
-    try {
-        for (const FilterEntry& entry : chainEntries) {
-            std::string path = ResolveModulePath(entry.module);
-            if (access(path.c_str(), F_OK) != 0) {
-                return Ended(kExitJobFailed,
-                             "the " + entry.name + " filter is not installed: there is no module " + path);
-            }
-            modules.push_back(FilterModule::Load(path));
-            filters.push_back({entry.name, modules.back()->CreateFilter(entry.clsid)});
-        }
-    } catch (const std::exception& error) {
-        return Ended(kExitJobFailed, std::string(error.what()));
-    }
-
-    ComPtr<IPrintPipelinePropertyBag> bag = MakePropertyBag();
-    std::vector<std::pair<std::string, std::string>> properties = {{"PrinterName", request.printer}};
-    if (request.jobId) properties.push_back({"PrintJobId", std::to_string(*request.jobId)});
-    properties.insert(properties.end(), request.properties.begin(), request.properties.end());
-    try {
-        AddTextProperties(bag.Get(), properties);
-    } catch (const PropertyError& error) {
-        return Ended(kExitUsage, error.what());
-    }
-    std::optional<SpoolerJob> spoolerJob;
-    try {
-        std::optional<uint64_t> pages;
-        if (pageCount) pages = selection.CountWithin(*pageCount);
-        spoolerJob.emplace(SpoolerRecordOf(request, bag.Get(), submitted, pages));
-    } catch (const std::runtime_error& error) {
-        return Ended(kExitJobFailed, error.what());
-    }
-    AddPrinterHandle(bag.Get(), spoolerJob->PrinterHandle());
-    AddObject(bag.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket).Get());
-    AddObject(bag.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
-    // Pages are counted where they are written: by the package writer, or,
-    // when a filter writes the printer stream, by that filter's reports.
-    bool streamOutput = chainEntries.back().streamOutput;
-    AddObject(bag.Get(), u"ProgressReport", MakeProgressReport(streamOutput ? request.onPage : nullptr).Get());
-
-    ChainEnds ends;
-    ends.firstTracker = std::make_shared<PartTracker>();
-    ends.firstDrained = std::make_shared<std::atomic<bool>>(false);
-    auto walker = std::make_unique<SelectedPagesWalker>(package, jobTicket, selection, request.onPageRead);
-    ends.firstQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
-    ends.firstProvider = ComPtr<IUnknown>::Adopt(
-        MakePackageProvider(std::move(walker), log, ends.firstTracker, ends.firstDrained, ends.firstQueue).Detach());
-    ends.lastState = std::make_shared<SenderState>();
-    ends.names = JobPartNames(*package, jobTicket.Get());
-    if (streamOutput) {
-        ends.lastWriter =
-            ComPtr<IUnknown>::Adopt(MakeFileWriteStream(output->TakeDescriptor(), log, ends.lastState).Detach());
-    } else {
-        auto writer = std::make_unique<PackageWriter>(output->TakeDescriptor(), OutputFlavour(request.output));
-        ends.lastQueue = std::make_shared<PartQueue>(FilterChain::kQueueDepth, FilterChain::kQueueBatch);
-        ends.lastWriter = ComPtr<IUnknown>::Adopt(
-            MakePackageConsumer(std::move(writer), log, ends.lastState, ends.names, request.onPage, ends.lastQueue)
-                .Detach());
-    }
-
-    if (pageCount && request.onPageCount) request.onPageCount(selection.CountWithin(*pageCount));
-    bool complete;
-    {
-        FilterChain chain(std::move(filters), log);
-        complete = chain.Run(ends, bag.Get());
-        std::vector<std::string> filterWarnings = chain.Warnings();
-        warnings.insert(warnings.end(), filterWarnings.begin(), filterWarnings.end());
-        ends = ChainEnds{};
-        bag.Reset();
-    }
-    for (const std::string& excused : log->Excused()) {
-        warnings.push_back(FailureMessage(inputName, "", excused) + "; printed as it stands (lenient)");
-    }
-    if (std::optional<Failure> failure = log->First()) {
-        std::string file = failure->kind == FailureKind::Output ? outputName : inputName;
-        return Ended(failure->kind == FailureKind::Package ? kExitBadInput : kExitJobFailed,
-                     FailureMessage(file, failure->part, failure->reason), warnings);
-    }
-    if (!complete) {
-        return Ended(kExitJobFailed, FailureMessage(inputName, "", "the job did not complete"), warnings);
-    }
-    try {
-        output->Commit();
-    } catch (const std::exception& error) {
-        return Ended(kExitJobFailed, FailureMessage(outputName, "", error.what()), warnings);
-    }
-    return Ended(kExitSuccess, "", warnings);
-}
+JobOutcome RunJob(const JobRequest& request) { return JobRun(request).Run(); }
 
 }  // namespace tav::host

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "zip/zip_archive.h"
+#include "tavzip/zip_reader.h"
 
 namespace tav::host {
 
@@ -32,11 +32,12 @@ struct JobRequest {
     std::string deviceFile;
     std::string configFile;
     std::string traceFile;
+    std::string driverDirectory;  // empty: the recording converter's (spooler_job.h)
     std::string printer = "tavprint";
     std::optional<uint32_t> jobId;
     std::string user;   // the job owner, for the identification print and the spooler's job record
     std::string title;  // the document name of the spooler's job record
-    ZipLimits limits;
+    zip::ZipLimits limits;
     // Page markup that breaks the rules of the XPS vocabulary is printed
     // with a warning rather than refused (--lenient, or the pipeline
     // property LenientMarkup set to true).

@@ -8,49 +8,16 @@
 #include "opc/package_error.h"
 #include "package/package_walker.h"
 #include "parts/part_data.h"
+#include "platform/print_schema_reader.h"
 #include "platform/secure_xml.h"
 
 namespace tav::host {
 namespace {
 
-constexpr std::string_view kFramework = "http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
-constexpr std::string_view kKeywords = "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords";
-
 // A page within this many microns of a medium, on each side, is that
 // medium: documents round their page sizes to whole units or less.
 constexpr double kMediumTolerance = 1000;
 constexpr double kMicronsPerUnit = 25400.0 / 96.0;
-
-std::string_view View(const xmlChar* text)
-{
-    return text == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(text));
-}
-
-bool IsFrameworkElement(const xmlNode* node, std::string_view name)
-{
-    return node->type == XML_ELEMENT_NODE && node->ns != nullptr && View(node->ns->href) == kFramework &&
-           View(node->name) == name;
-}
-
-// The namespace and local name of the element's name attribute, a
-// qualified name resolved where the element stands.
-std::optional<std::pair<std::string, std::string>> NameAttribute(xmlNode* element)
-{
-    xmlChar* text = xmlGetNoNsProp(element, reinterpret_cast<const xmlChar*>("name"));
-    if (text == nullptr) return std::nullopt;
-    std::string name(View(text));
-    xmlFree(text);
-    size_t first = name.find_first_not_of(" \t\r\n");
-    size_t last = name.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos) return std::nullopt;
-    name = name.substr(first, last - first + 1);
-    size_t colon = name.find(':');
-    std::string prefix = colon == std::string::npos ? "" : name.substr(0, colon);
-    xmlNs* ns =
-        xmlSearchNs(element->doc, element, prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
-    if (ns == nullptr) return std::nullopt;
-    return std::make_pair(std::string(View(ns->href)), name.substr(colon == std::string::npos ? 0 : colon + 1));
-}
 
 bool Near(double a, double b) { return std::fabs(a - b) <= kMediumTolerance; }
 
@@ -63,34 +30,35 @@ std::string Millimetres(double microns)
 
 }  // namespace
 
+std::optional<std::string> TicketOptionName(const xmlDoc* ticket, const char* feature)
+{
+    const xmlNode* root = ticket ? xmlDocGetRootElement(ticket) : nullptr;
+    if (!printticket::IsSchemaElement(root, "PrintTicket")) return std::nullopt;
+    std::optional<printticket::QualifiedName> option =
+        printticket::FeatureOptionName(root, printticket::Keyword(feature));
+    if (!option) return std::nullopt;
+    return option->local;
+}
+
 std::optional<std::string> TicketOptionName(const std::string& ticketXml, const char* feature)
 {
     if (ticketXml.empty()) return std::nullopt;
     std::string reason;
     securexml::DocumentPtr document = securexml::Parse(ticketXml.data(), ticketXml.size(), {}, &reason);
-    if (document == nullptr) return std::nullopt;
-    xmlNode* root = xmlDocGetRootElement(document.get());
-    if (root == nullptr || !IsFrameworkElement(root, "PrintTicket")) return std::nullopt;
-    for (xmlNode* child = root->children; child != nullptr; child = child->next) {
-        if (!IsFrameworkElement(child, "Feature")) continue;
-        auto name = NameAttribute(child);
-        if (!name || name->first != kKeywords || name->second != feature) continue;
-        for (xmlNode* option = child->children; option != nullptr; option = option->next) {
-            if (!IsFrameworkElement(option, "Option")) continue;
-            if (auto optionName = NameAttribute(option)) return optionName->second;
-            return std::nullopt;
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
+    return TicketOptionName(document.get(), feature);
+}
+
+std::optional<std::string> MediumReplacementWarning(const std::optional<std::string>& requested,
+                                                    const std::optional<std::string>& used)
+{
+    if (!requested || !used || *requested == *used) return std::nullopt;
+    return "the printer has no medium " + *requested + "; the job is printed on " + *used + " instead";
 }
 
 std::optional<std::string> MediaReplacementWarning(const std::string& requestedTicket, const std::string& mergedTicket)
 {
-    std::optional<std::string> requested = TicketOptionName(requestedTicket, "PageMediaSize");
-    std::optional<std::string> used = TicketOptionName(mergedTicket, "PageMediaSize");
-    if (!requested || !used || *requested == *used) return std::nullopt;
-    return "the printer has no medium " + *requested + "; the job is printed on " + *used + " instead";
+    return MediumReplacementWarning(TicketOptionName(requestedTicket, "PageMediaSize"),
+                                    TicketOptionName(mergedTicket, "PageMediaSize"));
 }
 
 namespace {

@@ -11,6 +11,8 @@
 // tickets as they are.
 #pragma once
 
+#include <libxml/tree.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,11 +27,16 @@ class Package;
 // name selects ("ISOA4" for PageMediaSize); none when the ticket has no
 // such feature or cannot be read.
 std::optional<std::string> TicketOptionName(const std::string& ticketXml, const char* feature);
+// The same of a parsed ticket (null: none).
+std::optional<std::string> TicketOptionName(const xmlDoc* ticket, const char* feature);
 
 // The warning for a job whose ticket asked for one medium and whose merged
 // ticket has another: the device does not have the one asked for. None when
 // nothing was asked for or it was kept.
 std::optional<std::string> MediaReplacementWarning(const std::string& requestedTicket, const std::string& mergedTicket);
+// The same of the PageMediaSize option names of the two tickets.
+std::optional<std::string> MediumReplacementWarning(const std::optional<std::string>& requested,
+                                                    const std::optional<std::string>& used);
 
 // The package's first page: its size in 1/96 inch, and whether a ticket of
 // its own names its orientation.

@@ -15,21 +15,20 @@ bool Names(std::string_view entry, const std::string& option)
     return entry.back() == '*' ? option.starts_with(entry.substr(0, entry.size() - 1)) : option == entry;
 }
 
-// The product's filters, and those that act on pages today: there is no
-// rip filter yet.
+// The product's filters.
 constexpr std::string_view kKnownFilters[] = {"prep", "order", "layout", "finisher", "rip"};
-constexpr std::string_view kActingFilters[] = {"prep", "order", "layout", "finisher"};
 
 struct OptionReaders {
-    std::string_view option;   // a name, or a prefix ending in '*'
-    std::string_view filters;  // separated by blanks
+    std::string_view option;        // a name, or a prefix ending in '*'
+    std::string_view filters;       // separated by blanks
+    std::string_view pending = "";  // those of them that do not act on it yet
 };
 
 constexpr OptionReaders kReaders[] = {
     {"media", "prep layout finisher rip"},
     {"orientation-requested", "prep layout finisher rip"},
     {"transverse", "layout finisher"},
-    {"media-type", "rip"},
+    {"media-type", "rip", "rip"},
     {"fixed-margin", "layout"},
     {"document-margins", "layout"},
     {"output-margins", "layout"},
@@ -52,27 +51,29 @@ constexpr OptionReaders kReaders[] = {
     {"scale-*", "prep"},
     {"page-size-to-media", "prep"},
     {"printer-resolution", "rip"},
+    {"print-color-mode", "rip"},
     {"watermark-*", "prep"},
     {"header-footer*", "prep"},
     {"job-originating-*", "prep"},
-    {"draft-mode", "rip"},
-    {"halftone-reduction", "rip"},
+    {"draft-mode", "rip", "rip"},
+    {"halftone-reduction", "rip", "rip"},
 };
 
-template <size_t N>
-std::vector<std::string> FiltersListedFor(const std::string& option, const OptionReaders (&table)[N])
+std::vector<std::string> Words(std::string_view text)
 {
-    for (const OptionReaders& entry : table) {
-        if (!Names(entry.option, option)) continue;
-        std::vector<std::string> filters;
-        std::istringstream words{std::string(entry.filters)};
-        for (std::string filter; words >> filter;) filters.push_back(filter);
-        return filters;
-    }
-    return {};
+    std::vector<std::string> words;
+    std::istringstream stream{std::string(text)};
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
 }
 
-std::vector<std::string> ReadersOf(const std::string& option) { return FiltersListedFor(option, kReaders); }
+const OptionReaders* EntryFor(const std::string& option)
+{
+    for (const OptionReaders& entry : kReaders) {
+        if (Names(entry.option, option)) return &entry;
+    }
+    return nullptr;
+}
 
 bool Among(std::string_view name, const auto& names)
 {
@@ -100,20 +101,22 @@ std::vector<std::string> UnreadOptionWarnings(const std::vector<std::string>& ch
     std::vector<std::string> warnings;
     std::set<std::string> said;
     for (const auto& [option, value] : options) {
-        std::vector<std::string> readers = ReadersOf(option);
-        if (readers.empty() || !said.insert(option).second) continue;
+        const OptionReaders* entry = EntryFor(option);
+        if (entry == nullptr || !said.insert(option).second) continue;
+        std::vector<std::string> readers = Words(entry->filters);
+        std::vector<std::string> pending = Words(entry->pending);
         std::vector<std::string> inChain;
         for (const std::string& reader : readers) {
             if (Among(reader, chain)) inChain.push_back(reader);
         }
         bool acted = std::any_of(inChain.begin(), inChain.end(),
-                                 [](const std::string& reader) { return Among(reader, kActingFilters); });
+                                 [&](const std::string& reader) { return !Among(reader, pending); });
         if (inChain.empty()) {
             warnings.push_back(option + " has no effect: no filter of the chain (" + Listed(chain) + ") reads it; " +
                                Listed(readers) + (readers.size() == 1 ? " does" : " do"));
         } else if (!acted) {
             warnings.push_back(option + " has no effect yet: " + Listed(inChain) +
-                               (inChain.size() == 1 ? " passes" : " pass") + " pages through unchanged so far");
+                               (inChain.size() == 1 ? " does" : " do") + " not act on it so far");
         }
     }
     return warnings;

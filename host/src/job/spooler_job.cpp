@@ -29,6 +29,15 @@ LPWSTR Text(std::u16string& text) { return text.data(); }
 
 std::string DriverConfigFile() { return ResolveModulePath("libtavprep.so"); }
 
+std::string DefaultDriverDirectory() { return ModuleFolder() + "/converters/trace"; }
+
+DriverDirectoryScope::DriverDirectoryScope(const std::string& folder)
+{
+    SpoolerSetDriverDirectory(Utf8ToWide(folder.empty() ? DefaultDriverDirectory() : folder).c_str());
+}
+
+DriverDirectoryScope::~DriverDirectoryScope() { SpoolerSetDriverDirectory(nullptr); }
+
 std::string JobOwnerName(const std::string& given)
 {
     if (!given.empty()) return given;

@@ -45,6 +45,22 @@ private:
 // other driver files are found beside it in the module folder.
 std::string DriverConfigFile();
 
+// The printer-driver directory when none is given: the recording
+// converter's, <module folder>/converters/trace (the rip filter loads the
+// converter from its subfolder 3).
+std::string DefaultDriverDirectory();
+
+// The spooler's printer-driver directory for as long as it lives: folder,
+// or DefaultDriverDirectory() when it is empty. Made before the filters are,
+// as a print system's driver directory exists before its filters load.
+class DriverDirectoryScope {
+public:
+    explicit DriverDirectoryScope(const std::string& folder);
+    ~DriverDirectoryScope();
+    DriverDirectoryScope(const DriverDirectoryScope&) = delete;
+    DriverDirectoryScope& operator=(const DriverDirectoryScope&) = delete;
+};
+
 // The job's owner as a print system names it: the name given (--user), else
 // the account name of the process's real user, else LOGNAME or USER, else
 // the numeric user id.

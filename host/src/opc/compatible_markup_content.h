@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 
 namespace tav::host {
 

@@ -63,16 +63,6 @@ ContentTypes ContentTypes::Parse(std::unique_ptr<ByteReader> source)
     return types;
 }
 
-void ContentTypes::AddDefault(const std::string& extension, const std::string& contentType)
-{
-    defaults_[PartNameKey(extension)] = contentType;
-}
-
-void ContentTypes::AddOverride(const std::string& canonicalName, const std::string& contentType)
-{
-    overrides_[PartNameKey(canonicalName)] = contentType;
-}
-
 std::string ContentTypes::Lookup(const std::string& canonicalName) const
 {
     auto found = overrides_.find(PartNameKey(canonicalName));

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 
 namespace tav::host {
 
@@ -17,8 +17,6 @@ public:
     // Throws PackageError for malformed markup or entries.
     static ContentTypes Parse(std::unique_ptr<ByteReader> source);
 
-    void AddDefault(const std::string& extension, const std::string& contentType);
-    void AddOverride(const std::string& canonicalName, const std::string& contentType);
     // The content type of a part: its Override, else the Default of its
     // extension, else "" (none).
     std::string Lookup(const std::string& canonicalName) const;

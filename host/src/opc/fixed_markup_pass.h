@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/byte_reader.h"
 #include "opc/markup_references.h"
-#include "package/byte_reader.h"
 
 namespace tav::host {
 

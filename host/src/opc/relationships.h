@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "content/byte_reader.h"
 #include "opc/xps_names.h"
-#include "package/byte_reader.h"
 
 namespace tav::host {
 

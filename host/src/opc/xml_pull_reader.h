@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 #include "platform/start_tag_scanner.h"
 
 namespace tav::host {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 #include "package/font_obfuscation.h"
 
 namespace tav::host {

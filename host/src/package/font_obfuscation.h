@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "package/byte_reader.h"
+#include "content/byte_reader.h"
 
 namespace tav::host {
 

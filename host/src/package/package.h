@@ -12,8 +12,8 @@
 
 #include "opc/content_types.h"
 #include "opc/relationships.h"
+#include "package/zip_content.h"
 #include "parts/part_data.h"
-#include "zip/zip_archive.h"
 
 namespace tav::host {
 
@@ -58,8 +58,9 @@ private:
     Package() = default;
     const StoredPart* Find(const std::string& canonicalName) const;
     void LocateSequence();
+    void CheckNoNameExtendsAnother() const;
 
-    std::shared_ptr<ZipArchive> archive_;
+    std::shared_ptr<zip::ZipReader> archive_;
     std::shared_ptr<FailureLog> log_;
     std::map<std::string, StoredPart> parts_;  // by part name key
     ContentTypes contentTypes_;

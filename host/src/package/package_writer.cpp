@@ -12,7 +12,7 @@
 #include "package/zip_content.h"
 #include "parts/part_identity.h"
 #include "platform/wformat.h"
-#include "zip/stored_entry_check.h"
+#include "tavzip/stored_entry_check.h"
 
 namespace tav::host {
 namespace {
@@ -258,7 +258,7 @@ void PackageWriter::CopyStoredEntry(const std::string& name, const std::string& 
     try {
         // Content read whole before had its CRC-32 checked then; other
         // content is checked on the way, inflated but not deflated again.
-        std::optional<StoredEntryCheck> check;
+        std::optional<zip::StoredEntryCheck> check;
         if (!content.Checked()) check.emplace(entry, content.PartName());
         std::unique_ptr<ByteReader> bytes = content.OpenStoredBytes();
         zip_.BeginStoredEntry(ZipItemName(name), {entry.method, entry.crc, entry.size, entry.compressedSize});
@@ -270,6 +270,8 @@ void PackageWriter::CopyStoredEntry(const std::string& name, const std::string& 
         if (check) check->Finish();
     } catch (const PackageError& error) {
         throw InputReadError(error.Part(), error.Reason());
+    } catch (const zip::ZipError& error) {
+        throw InputReadError(error.Name(), error.Reason());
     }
     zip_.EndEntry();
 }

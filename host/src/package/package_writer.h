@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "content/spill_buffer.h"
 #include "opc/package_error.h"
 #include "opc/relationships.h"
 #include "package/font_obfuscation.h"
-#include "package/spill_buffer.h"
 #include "parts/part_data.h"
 #include "tavzip/zip_writer.h"
 

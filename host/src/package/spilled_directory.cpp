@@ -1,6 +1,6 @@
 #include "package/spilled_directory.h"
 
-#include "package/spill_buffer.h"
+#include "content/spill_buffer.h"
 
 namespace tav::host {
 namespace {

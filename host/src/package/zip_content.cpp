@@ -1,10 +1,43 @@
 #include "package/zip_content.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "opc/package_error.h"
 
 namespace tav::host {
+namespace {
+
+// Reads an entry's bytes, its faults told as faults of the part.
+size_t ReadEntry(zip::EntryReader& entry, void* buffer, size_t count)
+{
+    try {
+        return entry.Read(buffer, count);
+    } catch (const zip::ZipError& error) {
+        throw PackageError(error.Name(), error.Reason());
+    }
+}
+
+class StoredBytesReader : public ByteReader {
+public:
+    explicit StoredBytesReader(std::unique_ptr<zip::EntryReader> entry) : entry_(std::move(entry)) {}
+    size_t Read(void* buffer, size_t count) override { return ReadEntry(*entry_, buffer, count); }
+
+private:
+    std::unique_ptr<zip::EntryReader> entry_;
+};
+
+std::unique_ptr<zip::EntryReader> OpenEntry(const zip::ZipReader& archive, const ZipEntryInfo& entry,
+                                            const std::string& partName, bool stored)
+{
+    try {
+        return stored ? archive.OpenStoredBytes(entry, partName) : archive.OpenEntry(entry, partName);
+    } catch (const zip::ZipError& error) {
+        throw PackageError(error.Name(), error.Reason());
+    }
+}
+
+}  // namespace
 
 class ZipContent::Reader : public ByteReader {
 public:
@@ -20,10 +53,10 @@ public:
                     content_->checked_.store(true, std::memory_order_release);
                     return 0;
                 }
-                current_ = content_->archive_->OpenEntry(content_->pieces_[next_], content_->partName_);
+                current_ = OpenEntry(*content_->archive_, content_->pieces_[next_], content_->partName_, false);
                 ++next_;
             }
-            size_t got = current_->Read(buffer, count);
+            size_t got = ReadEntry(*current_, buffer, count);
             if (got > 0 || count == 0) return got;
             current_.reset();
         }
@@ -32,11 +65,11 @@ public:
 
 private:
     std::shared_ptr<const ZipContent> content_;
-    std::unique_ptr<ByteReader> current_;
+    std::unique_ptr<zip::EntryReader> current_;
     size_t next_ = 0;
 };
 
-ZipContent::ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces,
+ZipContent::ZipContent(std::shared_ptr<const zip::ZipReader> archive, std::vector<ZipEntryInfo> pieces,
                        std::string partName)
     : archive_(std::move(archive)), pieces_(std::move(pieces)), partName_(std::move(partName))
 {
@@ -52,7 +85,7 @@ std::unique_ptr<ByteReader> ZipContent::OpenStoredBytes() const
 {
     const ZipEntryInfo* entry = SingleEntry();
     if (entry == nullptr) throw PackageError(partName_, "an interleaved part has no single stored entry");
-    return archive_->OpenStoredBytes(*entry, partName_);
+    return std::make_unique<StoredBytesReader>(OpenEntry(*archive_, *entry, partName_, true));
 }
 
 bool KeptBytesBudget::Take(uint64_t bytes)
@@ -92,8 +125,13 @@ namespace {
 
 class Translating : public ByteReader {
 public:
-    Translating(std::unique_ptr<ByteReader> source, std::string from, std::string to)
-        : source_(std::move(source)), from_(std::move(from)), to_(std::move(to))
+    Translating(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                std::vector<std::string> telltales, std::shared_ptr<std::atomic<bool>> telltaleSeen)
+        : source_(std::move(source)),
+          from_(std::move(from)),
+          to_(std::move(to)),
+          telltales_(std::move(telltales)),
+          telltaleSeen_(std::move(telltaleSeen))
     {
     }
 
@@ -132,7 +170,12 @@ private:
             size_t got = source_->Read(block, sizeof block);
             if (got == 0) ended_ = true;
             pending_.append(block, got);
-            size_t keep = ended_ ? 0 : from_.size() - 1;
+            if (telltaleSeen_ && !*telltaleSeen_ && HoldsTelltale()) *telltaleSeen_ = true;
+            // Bytes that may begin a string split across blocks wait for
+            // the next one.
+            size_t longest = from_.size();
+            for (const std::string& telltale : telltales_) longest = std::max(longest, telltale.size());
+            size_t keep = ended_ ? 0 : longest - 1;
             size_t position = 0;
             for (size_t search = 0;;) {
                 size_t found = pending_.find(from_, search);
@@ -152,6 +195,17 @@ private:
             pending_.erase(0, position);
         }
         return true;
+    }
+
+    bool HoldsTelltale() const
+    {
+        for (const std::string& telltale : telltales_) {
+            for (size_t found = pending_.find(telltale); found != std::string::npos;
+                 found = pending_.find(telltale, found + 1)) {
+                if (!aligned_ || found % 2 == 0) return true;
+            }
+        }
+        return false;
     }
 
     // Markup may be UTF-16 (with its byte-order mark): the strings are
@@ -177,6 +231,7 @@ private:
         if (little || big) {
             from_ = widen(from_, little);
             to_ = widen(to_, little);
+            for (std::string& telltale : telltales_) telltale = widen(telltale, little);
             // Matches start at even offsets only: keep the mark in the
             // output at once so that offsets stay aligned to code units.
             output_.assign(head, 2);
@@ -188,6 +243,8 @@ private:
     std::unique_ptr<ByteReader> source_;
     std::string from_;
     std::string to_;
+    std::vector<std::string> telltales_;
+    std::shared_ptr<std::atomic<bool>> telltaleSeen_;
     bool encodingKnown_ = false;
     bool aligned_ = false;  // UTF-16: occurrences count only at even offsets
     std::string pending_;
@@ -198,17 +255,24 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to)
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                                              std::vector<std::string> telltales,
+                                              std::shared_ptr<std::atomic<bool>> telltaleSeen)
 {
-    return std::make_unique<Translating>(std::move(source), std::move(from), std::move(to));
+    return std::make_unique<Translating>(std::move(source), std::move(from), std::move(to), std::move(telltales),
+                                         std::move(telltaleSeen));
 }
 
-TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to)
-    : original_(std::move(original)), from_(std::move(from)), to_(std::move(to))
+TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to,
+                                     std::vector<std::string> telltales)
+    : original_(std::move(original)), from_(std::move(from)), to_(std::move(to)), telltales_(std::move(telltales))
 {
 }
 
-std::unique_ptr<ByteReader> TranslatedContent::Open() const { return TranslatingReader(original_->Open(), from_, to_); }
+std::unique_ptr<ByteReader> TranslatedContent::Open() const
+{
+    return TranslatingReader(original_->Open(), from_, to_, telltales_, telltales_.empty() ? nullptr : telltaleSeen_);
+}
 
 std::optional<uint64_t> TranslatedContent::KnownSize() const
 {

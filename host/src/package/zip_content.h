@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "zip/zip_archive.h"
+#include "content/byte_reader.h"
+#include "tavzip/zip_reader.h"
 
 namespace tav::host {
+
+using zip::ZipEntryInfo;
+using zip::ZipLimits;
 
 // How many inflated bytes the parts of a job keep in memory at once
 // (ZipContent::KeepingBytes): a filter that holds back many pages must not
@@ -29,7 +33,7 @@ private:
 
 class ZipContent : public PartContent {
 public:
-    ZipContent(std::shared_ptr<const ZipArchive> archive, std::vector<ZipEntryInfo> pieces, std::string partName);
+    ZipContent(std::shared_ptr<const zip::ZipReader> archive, std::vector<ZipEntryInfo> pieces, std::string partName);
     std::unique_ptr<ByteReader> Open() const override;
     std::optional<uint64_t> KnownSize() const override { return size_; }
 
@@ -37,7 +41,8 @@ public:
     // The one entry of a part stored in one piece, whose bytes can be
     // copied as they are stored; null for an interleaved part.
     const ZipEntryInfo* SingleEntry() const { return pieces_.size() == 1 ? &pieces_.front() : nullptr; }
-    // The stored (compressed) bytes of that entry; unchecked.
+    // The stored (compressed) bytes of that entry; unchecked (see
+    // zip::StoredEntryCheck).
     std::unique_ptr<ByteReader> OpenStoredBytes() const;
     // True once a reader has read the whole content, so that its size and
     // CRC-32 were checked against the declared ones.
@@ -53,7 +58,7 @@ public:
 private:
     class Reader;
     class Kept;
-    std::shared_ptr<const ZipArchive> archive_;
+    std::shared_ptr<const zip::ZipReader> archive_;
     std::vector<ZipEntryInfo> pieces_;
     std::string partName_;
     uint64_t size_ = 0;
@@ -62,20 +67,30 @@ private:
 
 // The content of another part with every occurrence of one byte string
 // replaced by another, as it is read: OpenXPS markup presented in the
-// 2005/06 namespaces, and the reverse on writing.
+// 2005/06 namespaces, and the reverse on writing. Its readers also look in
+// the original for tell-tales (in an OpenXPS package, the 2005/06 namespace
+// as an attribute value), which TelltaleSeen reports once one has met any.
 class TranslatedContent : public PartContent {
 public:
-    TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to);
+    TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to,
+                      std::vector<std::string> telltales = {});
     std::unique_ptr<ByteReader> Open() const override;
     std::optional<uint64_t> KnownSize() const override;
+    bool TelltaleSeen() const { return telltaleSeen_->load(); }
 
 private:
     std::shared_ptr<const PartContent> original_;
     std::string from_;
     std::string to_;
+    std::vector<std::string> telltales_;
+    std::shared_ptr<std::atomic<bool>> telltaleSeen_ = std::make_shared<std::atomic<bool>>(false);
 };
 
-// A reader that replaces a byte string in what another reader gives.
-std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to);
+// A reader that replaces a byte string in what another reader gives; when
+// telltaleSeen is given, it is set once any of the tell-tales occurs in the
+// original bytes.
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                                              std::vector<std::string> telltales = {},
+                                              std::shared_ptr<std::atomic<bool>> telltaleSeen = nullptr);
 
 }  // namespace tav::host

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "package/byte_reader.h"
-#include "package/failure_log.h"
+#include "content/byte_reader.h"
+#include "content/failure_log.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
 

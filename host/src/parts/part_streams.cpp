@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "content/spill_buffer.h"
 #include "opc/package_error.h"
-#include "package/spill_buffer.h"
 #include "platform/stream.h"
 
 namespace tav::host {

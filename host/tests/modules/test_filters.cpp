@@ -17,7 +17,7 @@
 
 namespace {
 
-enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages, StopEarly, ReportSpooler };
+enum class Behaviour { PassThrough, FailAtStart, FailLater, AddPage, DropPages, StopEarly, ReportSpooler, WriteStream };
 
 const char* Tag(Behaviour behaviour)
 {
@@ -29,6 +29,7 @@ const char* Tag(Behaviour behaviour)
     case Behaviour::DropPages: return "droppages";
     case Behaviour::StopEarly: return "stopearly";
     case Behaviour::ReportSpooler: return "spooler";
+    case Behaviour::WriteStream: return "stream";
     }
     return "?";
 }
@@ -88,6 +89,7 @@ private:
     {
         if (behaviour_ == Behaviour::FailAtStart) return E_FAIL;
         if (behaviour_ == Behaviour::ReportSpooler) ReportSpooler();
+        if (behaviour_ == Behaviour::WriteStream) return WriteStream();
         HRESULT result = communicator_->RequestReader(provider_.OutVoid());
         if (SUCCEEDED(result)) result = communicator_->RequestWriter(consumer_.OutVoid());
         if (FAILED(result)) return result;
@@ -133,6 +135,33 @@ private:
             return consumer_->SendFixedPage(page.Get());
         }
         return consumer_->SendXpsUnknown(part);
+    }
+
+    HRESULT WriteStream()
+    {
+        ComPtr<IPrintWriteStream> stream;
+        HRESULT result = communicator_->RequestReader(provider_.OutVoid());
+        if (SUCCEEDED(result)) result = communicator_->RequestWriter(stream.OutVoid());
+        if (FAILED(result)) return result;
+        VARIANT value;
+        VariantInit(&value);
+        ComPtr<IPrintPipelineProgressReport> report;
+        if (SUCCEEDED(bag_->GetProperty(u"ProgressReport", &value)) && value.vt == VT_UNKNOWN)
+            value.punkVal->QueryInterface(IID_IPrintPipelineProgressReport, report.OutVoid());
+        VariantClear(&value);
+        for (int pages = 1; SUCCEEDED(result) && !stopped_;) {
+            ComPtr<IUnknown> part;
+            result = provider_->GetXpsPart(part.Out());
+            if (FAILED(result) || !part) break;
+            ComPtr<IFixedPage> page;
+            if (FAILED(part->QueryInterface(IID_IFixedPage, page.OutVoid()))) continue;
+            std::string line = "page " + std::to_string(pages++) + "\n";
+            ULONG written = 0;
+            result = stream->WriteBytes(line.data(), static_cast<ULONG>(line.size()), &written);
+            if (SUCCEEDED(result) && report) result = report->ReportProgress(XpsJob_FixedPageAdded);
+        }
+        stream->Close();
+        return result;
     }
 
     // Copies the page's markup into its own write stream in small blocks.
@@ -300,6 +329,8 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
         behaviour = Behaviour::StopEarly;
     } else if (clsid == CLSID_TestReportSpooler) {
         behaviour = Behaviour::ReportSpooler;
+    } else if (clsid == CLSID_TestWriteStream) {
+        behaviour = Behaviour::WriteStream;
     } else {
         return CLASS_E_CLASSNOTAVAILABLE;
     }

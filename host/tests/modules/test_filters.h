@@ -33,5 +33,10 @@ constexpr CLSID CLSID_TestStopEarly = {0x7E57F117, 0x0006, 0x4000, {0x80, 0, 0, 
 // file, by LangDllName64 and the month run of DataTimeID).
 constexpr CLSID CLSID_TestReportSpooler = {0x7E57F117, 0x0007, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x07}};
 
+// Writes the printer stream instead of XPS parts (a chain's last filter,
+// output = stream): "page N" and a line break for each page it reads, each
+// reported to the property bag's ProgressReport once written.
+constexpr CLSID CLSID_TestWriteStream = {0x7E57F117, 0x0008, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x08}};
+
 // Each filter appends lines ("<tag> started", "<tag> shutdown",
 // "<tag> ended <hresult>") to the file named by the property "TestLog".

@@ -4,10 +4,10 @@
 
 #include "platform/hresult.h"
 
-// Interlocked operations; each returns the new value (Exchange: the old one).
+// Interlocked operations; each returns the new value (CompareExchange: the
+// old one).
 LONG InterlockedIncrement(LONG volatile* target);
 LONG InterlockedDecrement(LONG volatile* target);
-LONG InterlockedExchange(LONG volatile* target, LONG value);
 LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
 
 // The process heap.
@@ -49,3 +49,10 @@ void SetLastError(DWORD error);
 
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
+
+// The language identifier (primary language and sub-language) of the
+// system's locale: LC_ALL, LC_MESSAGES or LANG, as "ll" or "ll_CC";
+// 0x0409 (English, United States) for "C", "POSIX", an unset or an unknown
+// locale.
+using LANGID = WORD;
+LANGID GetSystemDefaultLangID();

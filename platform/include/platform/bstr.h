@@ -8,8 +8,6 @@ using BSTR = WCHAR*;
 
 BSTR SysAllocString(const WCHAR* text);
 BSTR SysAllocStringLen(const WCHAR* text, UINT length);  // text may be null: uninitialised zeroed content
-BSTR SysAllocStringByteLen(const char* bytes, UINT byteLength);
-INT SysReAllocString(BSTR* target, const WCHAR* text);
 INT SysReAllocStringLen(BSTR* target, const WCHAR* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);

@@ -35,7 +35,6 @@ using ClassCreator = HRESULT (*)(REFIID riid, void** object);
 void CoRegisterPlatformClass(REFCLSID clsid, ClassCreator creator);
 
 void* CoTaskMemAlloc(SIZE_T size);
-void* CoTaskMemRealloc(void* block, SIZE_T size);
 void CoTaskMemFree(void* block);
 
 // The current UTC time as a FILETIME.

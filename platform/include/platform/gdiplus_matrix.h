@@ -30,7 +30,6 @@ public:
     // m11, m12, m21, m22, dx, dy. InvalidParameter for a null array.
     Status GetElements(REAL* elements) const;
     Status SetElements(REAL m11, REAL m12, REAL m21, REAL m22, REAL dx, REAL dy);
-    REAL OffsetX() const { return dx_; }
     REAL OffsetY() const { return dy_; }
     // Back to the identity.
     Status Reset();

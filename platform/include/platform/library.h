@@ -20,6 +20,18 @@ std::string ResolveModulePath(const std::string& module);
 // empty name), ERROR_MOD_NOT_FOUND (no such file) or ERROR_BAD_EXE_FORMAT
 // (a file that does not load as a module).
 HMODULE LoadLibraryW(LPCWSTR fileName);
+// The exported function or object name of a module LoadLibraryW loaded;
+// null with the last error ERROR_INVALID_PARAMETER (null name),
+// ERROR_INVALID_HANDLE (not a loaded module) or ERROR_PROC_NOT_FOUND.
+using FARPROC = void (*)();
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+// The full path of a module LoadLibraryW loaded, or of the module whose base
+// address (instance handle) is given, zero-terminated. Returns its length;
+// a buffer too small takes size - 1 characters and the terminator, and the
+// result is size with the last error ERROR_INSUFFICIENT_BUFFER. 0 with
+// ERROR_INVALID_PARAMETER (null buffer or size 0) or ERROR_MOD_NOT_FOUND
+// (no module there).
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 // Releases one load of the module. FALSE with ERROR_INVALID_HANDLE for a
 // handle LoadLibraryW did not give or that was freed as often as loaded.
 BOOL FreeLibrary(HMODULE module);

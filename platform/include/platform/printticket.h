@@ -7,6 +7,7 @@
 
 #include "platform/bstr.h"
 #include "platform/stream.h"
+#include "platform/variant.h"
 
 struct PrintTicketProvider;  // opaque
 using HPTPROVIDER = PrintTicketProvider*;
@@ -55,6 +56,13 @@ HRESULT PTReleaseMemory(void* buffer);
 // Writes the device's default PrintTicket (what a user who changed nothing
 // prints with: the pipeline's per-user ticket) to ticket, UTF-8.
 HRESULT PTGetDefaultPrintTicket(HPTPROVIDER provider, IStream* ticket);
+
+// A pipeline property the printer's device description gives (its Output
+// section, devices/README.md): "OutputBitsPixel", "OutputPlanes",
+// "PortraitRotation" and "LandscapeRotation" as VT_I4, "EncDllName64" and
+// "QzmdFileName64" as VT_BSTR (the caller clears value). HRESULT_FROM_WIN32(ERROR_NOT_FOUND) when
+// the description does not give it, E_INVALIDARG for any other name.
+HRESULT PTGetDevicePipelineProperty(HPTPROVIDER provider, const WCHAR* name, VARIANT* value);
 
 // Spooler side of the platform: which device description file a printer
 // name stands for. Replaces an earlier registration of the name. The file is

@@ -31,7 +31,9 @@ struct JOB_INFO_1W {
     SYSTEMTIME Submitted;  // UTC
 };
 
+constexpr DWORD JOB_STATUS_DELETING = 0x00000004;
 constexpr DWORD JOB_STATUS_PRINTING = 0x00000010;
+constexpr DWORD JOB_STATUS_DELETED = 0x00000100;
 
 // A handle for a printer that has a driver. FALSE with
 // ERROR_INVALID_PRINTER_NAME for any other name, ERROR_INVALID_PARAMETER for
@@ -51,6 +53,17 @@ BOOL GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, BYTE* bu
 // have gives ERROR_INVALID_PARAMETER.
 BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed);
 
+// The printer-driver directory: the folder that holds the driver's own files
+// (its device converter among them). Level 1 only (ERROR_INVALID_LEVEL
+// otherwise); the server and environment are those of this system whatever
+// is named. The folder, zero-terminated, is written into buffer, which needs
+// *needed bytes; a null or smaller buffer gives FALSE with
+// ERROR_INSUFFICIENT_BUFFER and *needed set, a null needed
+// ERROR_INVALID_PARAMETER. Until the host sets one (SpoolerSetDriverDirectory)
+// it is the module folder (platform/library.h).
+BOOL GetPrinterDriverDirectoryW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD bufferSize,
+                                DWORD* needed);
+
 // The host's side. The strings are copied; null strings stay null.
 // Gives the printer its driver, replacing an earlier one: from then on it
 // can be opened.
@@ -61,3 +74,6 @@ BOOL SpoolerSetPrinterDriver(LPCWSTR printerName, const DRIVER_INFO_2W* driver);
 BOOL SpoolerAddJob(LPCWSTR printerName, const JOB_INFO_1W* job);
 // Removes the job when the printer has it.
 void SpoolerDeleteJob(LPCWSTR printerName, DWORD jobId);
+// Sets the printer-driver directory GetPrinterDriverDirectoryW answers, for
+// every printer; null or empty goes back to the module folder.
+void SpoolerSetDriverDirectory(LPCWSTR folder);

@@ -21,7 +21,6 @@
 int FormatWideV(WCHAR* out, size_t capacity, const WCHAR* format, va_list args);
 int FormatWide(WCHAR* out, size_t capacity, const WCHAR* format, ...);
 int FormatNarrowV(char* out, size_t capacity, const char* format, va_list args);
-int FormatNarrow(char* out, size_t capacity, const char* format, ...);
 
 // The length the complete output would have, or -1 as above.
 int CountFormatWideV(const WCHAR* format, va_list args);

@@ -15,11 +15,6 @@ LONG InterlockedIncrement(LONG volatile* target) { return __atomic_add_fetch(tar
 
 LONG InterlockedDecrement(LONG volatile* target) { return __atomic_sub_fetch(target, 1, __ATOMIC_SEQ_CST); }
 
-LONG InterlockedExchange(LONG volatile* target, LONG value)
-{
-    return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
-}
-
 LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand)
 {
     __atomic_compare_exchange_n(target, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);

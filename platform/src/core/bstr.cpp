@@ -57,14 +57,6 @@ BSTR SysAllocStringLen(const WCHAR* text, UINT length)
     return AllocateBytes(text, length * static_cast<UINT>(sizeof(WCHAR)));
 }
 
-BSTR SysAllocStringByteLen(const char* bytes, UINT byteLength) { return AllocateBytes(bytes, byteLength); }
-
-INT SysReAllocString(BSTR* target, const WCHAR* text)
-{
-    if (target == nullptr) return FALSE;
-    return SysReAllocStringLen(target, text, static_cast<UINT>(WideLength(text)));
-}
-
 INT SysReAllocStringLen(BSTR* target, const WCHAR* text, UINT length)
 {
     if (target == nullptr) return FALSE;

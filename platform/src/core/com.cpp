@@ -73,8 +73,6 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID riid, vo
 
 void* CoTaskMemAlloc(SIZE_T size) { return std::malloc(size == 0 ? 1 : size); }
 
-void* CoTaskMemRealloc(void* block, SIZE_T size) { return std::realloc(block, size == 0 ? 1 : size); }
-
 void CoTaskMemFree(void* block) { std::free(block); }
 
 HRESULT CoFileTimeNow(FILETIME* time)

@@ -2,8 +2,10 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -77,6 +79,55 @@ BOOL FreeLibrary(HMODULE module)
     }
     dlclose(module);
     return TRUE;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (name == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!IsLoaded(module)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    void* found = dlsym(module, name);
+    if (found == nullptr) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<FARPROC>(found);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
+{
+    if (buffer == nullptr || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string path;
+    link_map* map = nullptr;
+    Dl_info info{};
+    if (IsLoaded(module) && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr) {
+        path = map->l_name;
+    } else if (module != nullptr && dladdr(module, &info) != 0 && info.dli_fbase == module &&
+               info.dli_fname != nullptr) {
+        path = info.dli_fname;
+    }
+    if (path.empty()) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    std::u16string wide = Utf8ToWide(path);
+    if (wide.size() >= size) {
+        std::copy_n(wide.begin(), size - 1, buffer);
+        buffer[size - 1] = u'\0';
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::copy(wide.begin(), wide.end(), buffer);
+    buffer[wide.size()] = u'\0';
+    return static_cast<DWORD>(wide.size());
 }
 
 int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int bufferMax)

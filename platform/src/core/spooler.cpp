@@ -7,6 +7,8 @@
 #include <string>
 
 #include "platform/base.h"
+#include "platform/library.h"
+#include "platform/wformat.h"
 
 namespace {
 
@@ -39,6 +41,8 @@ std::mutex spoolerLock;
 std::map<std::u16string, Printer> printers;
 std::map<uintptr_t, std::u16string> openHandles;  // handle -> printer name
 uintptr_t nextHandle = 0x5000;
+// The printer-driver directory the host set; empty: the module folder.
+std::u16string driverDirectory;
 
 // Under the lock: the printer an open handle stands for, or null.
 const Printer* PrinterOf(HANDLE handle, const std::u16string** name)
@@ -243,4 +247,32 @@ void SpoolerDeleteJob(LPCWSTR printerName, DWORD jobId)
     std::lock_guard<std::mutex> lock(spoolerLock);
     auto printer = printers.find(printerName);
     if (printer != printers.end()) printer->second.jobs.erase(jobId);
+}
+
+BOOL GetPrinterDriverDirectoryW(LPWSTR, LPWSTR, DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed)
+{
+    if (needed == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (level != 1) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    std::u16string folder;
+    {
+        std::lock_guard<std::mutex> lock(spoolerLock);
+        folder = driverDirectory;
+    }
+    if (folder.empty()) folder = Utf8ToWide(ModuleFolder());
+    size_t size = (folder.size() + 1) * sizeof(WCHAR);
+    if (!Fits(size, buffer, bufferSize, needed)) return FALSE;
+    std::memcpy(buffer, folder.c_str(), size);
+    return TRUE;
+}
+
+void SpoolerSetDriverDirectory(LPCWSTR folder)
+{
+    std::lock_guard<std::mutex> lock(spoolerLock);
+    driverDirectory = folder == nullptr ? u"" : folder;
 }

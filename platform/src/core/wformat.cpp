@@ -346,15 +346,6 @@ int FormatNarrowV(char* out, size_t capacity, const char* format, va_list args)
     return FormatBuffer(out, capacity, format, args);
 }
 
-int FormatNarrow(char* out, size_t capacity, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    int result = FormatNarrowV(out, capacity, format, args);
-    va_end(args);
-    return result;
-}
-
 int CountFormatWideV(const WCHAR* format, va_list args) { return FormatBuffer<WCHAR>(nullptr, 0, format, args); }
 
 int CountFormatNarrowV(const char* format, va_list args) { return FormatBuffer<char>(nullptr, 0, format, args); }

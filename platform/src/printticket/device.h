@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "page_geometry.h"
-#include "print_schema.h"
+#include "platform/print_schema.h"
 
 namespace tav::printticket {
 
@@ -44,6 +44,19 @@ struct InputBin {
 // TrayID1..TrayID4, Manual, MPTray.
 const std::vector<InputBin>& InputBinTable();
 
+// What the device's output is like, for the rip filter's property-bag
+// entries ("OutputBitsPixel", "OutputPlanes", "PortraitRotation",
+// "LandscapeRotation", "EncDllName64"); each is absent when the description
+// does not say.
+struct DeviceOutput {
+    std::optional<int64_t> bitsPerPixel;
+    std::optional<int64_t> planes;
+    std::optional<int64_t> portraitRotation;         // degrees: 0, 90, 180 or 270
+    std::optional<int64_t> landscapeRotation;        // likewise
+    std::optional<std::string> encoder;              // file name of the device encoder library
+    std::optional<std::string> manualDuplexProgram;  // file name of the manual duplex program
+};
+
 struct DeviceDescription {
     std::string name;
     bool color = false;
@@ -58,6 +71,7 @@ struct DeviceDescription {
     // The default PrintTicket, UTF-8 XML. Its medium, resolution and other
     // settings are the device's defaults.
     std::string defaultTicket;
+    DeviceOutput output;
 
     const DeviceMedium* FindMedium(const QualifiedName& option) const;
     bool HasOrientation(Orientation orientation) const;

@@ -4,10 +4,10 @@
 #include <functional>
 #include <initializer_list>
 
+#include "platform/print_schema_reader.h"
 #include "platform/printticket.h"
 #include "platform/secure_xml.h"
 #include "ticket_document.h"
-#include "ticket_tree.h"
 
 namespace tav::printticket {
 namespace {
@@ -18,6 +18,9 @@ constexpr int64_t kMaximumCopies = 32767;
 constexpr int64_t kDefaultMaximumCopies = 999;
 constexpr size_t kMaximumMedia = 256;
 constexpr size_t kMaximumResolutions = 64;
+constexpr int64_t kMaximumBitsPerPixel = 64;
+constexpr int64_t kMaximumPlanes = 16;
+constexpr size_t kMaximumFileName = 259;
 
 std::string_view View(const xmlChar* text)
 {
@@ -272,6 +275,52 @@ private:
         return true;
     }
 
+    bool ReadRotation(const xmlNode* node, const char* attribute, std::optional<int64_t>* rotation)
+    {
+        if (!AttributeText(node, attribute)) return true;
+        int64_t degrees = 0;
+        if (!ReadNumber(node, attribute, 0, 270, &degrees)) return false;
+        if (degrees % 90 != 0) return Fail(node, Tag(node) + " " + attribute + " must be 0, 90, 180 or 270");
+        *rotation = degrees;
+        return true;
+    }
+
+    bool ReadOptionalNumber(const xmlNode* node, const char* attribute, int64_t maximum, std::optional<int64_t>* value)
+    {
+        if (!AttributeText(node, attribute)) return true;
+        int64_t number = 0;
+        if (!ReadNumber(node, attribute, 1, maximum, &number)) return false;
+        *value = number;
+        return true;
+    }
+
+    // The optional last section: what the rip filter is told of the
+    // device's output.
+    bool ReadOutput(const xmlNode* node, DeviceDescription* device)
+    {
+        DeviceOutput& output = device->output;
+        if (!CheckAttributes(node, {"bitsPerPixel", "planes", "portraitRotation", "landscapeRotation", "encoder",
+                                    "manualDuplexProgram"}) ||
+            !ReadOptionalNumber(node, "bitsPerPixel", kMaximumBitsPerPixel, &output.bitsPerPixel) ||
+            !ReadOptionalNumber(node, "planes", kMaximumPlanes, &output.planes) ||
+            !ReadRotation(node, "portraitRotation", &output.portraitRotation) ||
+            !ReadRotation(node, "landscapeRotation", &output.landscapeRotation))
+            return false;
+        if (std::optional<std::string> encoder = AttributeText(node, "encoder")) {
+            // The rip filter finds the encoder beside its own module.
+            if (encoder->empty() || encoder->size() > kMaximumFileName || encoder->find('/') != std::string::npos)
+                return Fail(node, Tag(node) + " encoder must be a file name without a folder");
+            output.encoder = *encoder;
+        }
+        if (std::optional<std::string> program = AttributeText(node, "manualDuplexProgram")) {
+            // The rip filter starts it from beside its own module.
+            if (program->empty() || program->size() > kMaximumFileName || program->find('/') != std::string::npos)
+                return Fail(node, Tag(node) + " manualDuplexProgram must be a file name without a folder");
+            output.manualDuplexProgram = *program;
+        }
+        return ForEachChild(node, [&](const xmlNode* child) { return Fail(child, "unexpected " + Tag(child)); });
+    }
+
     bool ReadDevice(const xmlNode* root, DeviceDescription* device)
     {
         int64_t version = 0;
@@ -294,8 +343,15 @@ private:
             {"DefaultTicket", [&](const xmlNode* n) { return ReadDefaultTicket(n, device); }},
         };
         size_t next = 0;
+        bool outputSeen = false;
         bool read = ForEachChild(root, [&](const xmlNode* child) {
-            if (next == sections.size()) return Fail(child, "unexpected " + Tag(child) + " after <DefaultTicket>");
+            if (next == sections.size() && !outputSeen && IsDeviceElement(child, "Output")) {
+                outputSeen = true;
+                return ReadOutput(child, device);
+            }
+            if (next == sections.size())
+                return Fail(child,
+                            "unexpected " + Tag(child) + " after <" + (outputSeen ? "Output" : "DefaultTicket") + ">");
             if (!IsDeviceElement(child, sections[next].first))
                 return Fail(child, "found " + Tag(child) + " where <" + sections[next].first + "> belongs");
             return sections[next++].second(child);

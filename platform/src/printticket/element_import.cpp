@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/print_schema_reader.h"
 #include "platform/secure_xml.h"
-#include "ticket_tree.h"
 
 namespace tav::printticket {
 namespace {

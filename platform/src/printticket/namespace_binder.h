@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "print_schema.h"
+#include "platform/print_schema.h"
 
 namespace tav::printticket {
 

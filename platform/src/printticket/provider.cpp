@@ -199,11 +199,11 @@ HRESULT PTConvertPrintTicketToDevMode(HPTPROVIDER provider, IStream* ticket, EDe
         if (!status.Succeeded()) return status;
         ApplyScope(effective.get(), scope);
         DeviceSettings settings = ReadDeviceSettings(xmlDocGetRootElement(effective.get()), device);
-        auto* converted = static_cast<DEVMODEW*>(std::malloc(sizeof(DEVMODEW)));
+        auto* converted = static_cast<DEVMODE_WITH_EXTRA*>(std::malloc(sizeof(DEVMODE_WITH_EXTRA)));
         if (converted == nullptr) throw std::bad_alloc();
         *converted = ConvertToDevMode(settings, provider->printerName);
-        *devmode = converted;
-        *size = sizeof(DEVMODEW);
+        *devmode = &converted->publicPart;
+        *size = sizeof(DEVMODE_WITH_EXTRA);
         return Status::Ok();
     });
 }
@@ -221,6 +221,39 @@ HRESULT PTGetDefaultPrintTicket(HPTPROVIDER provider, IStream* ticket)
         if (ticket == nullptr) return Status::Failure(E_POINTER, "The ticket stream is missing.");
         return WriteResult(ticket, provider->device->defaultTicket);
     });
+}
+
+HRESULT PTGetDevicePipelineProperty(HPTPROVIDER provider, const WCHAR* name, VARIANT* value)
+{
+    if (!IsOpen(provider)) return E_HANDLE;
+    if (name == nullptr || value == nullptr) return E_POINTER;
+    VariantInit(value);
+    const DeviceOutput& output = provider->device->output;
+    const std::pair<const char16_t*, const std::optional<int64_t>*> numbers[] = {
+        {u"OutputBitsPixel", &output.bitsPerPixel},
+        {u"OutputPlanes", &output.planes},
+        {u"PortraitRotation", &output.portraitRotation},
+        {u"LandscapeRotation", &output.landscapeRotation},
+    };
+    std::u16string_view wanted(name);
+    for (const auto& [known, number] : numbers) {
+        if (wanted != known) continue;
+        if (!*number) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        value->vt = VT_I4;
+        value->lVal = static_cast<LONG>(**number);
+        return S_OK;
+    }
+    const std::optional<std::string>* file = wanted == u"EncDllName64"     ? &output.encoder
+                                             : wanted == u"QzmdFileName64" ? &output.manualDuplexProgram
+                                                                           : nullptr;
+    if (file == nullptr) return E_INVALIDARG;
+    if (!*file) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::u16string fileName = Utf8ToWide(**file);
+    BSTR text = SysAllocStringLen(fileName.data(), static_cast<UINT>(fileName.size()));
+    if (text == nullptr) return E_OUTOFMEMORY;
+    value->vt = VT_BSTR;
+    value->bstrVal = text;
+    return S_OK;
 }
 
 HRESULT PTRegisterPrinterDevice(const WCHAR* printerName, const char* deviceFile)

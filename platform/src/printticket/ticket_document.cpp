@@ -1,7 +1,7 @@
 #include "ticket_document.h"
 
 #include "../core/stream_bytes.h"
-#include "ticket_tree.h"
+#include "platform/print_schema_reader.h"
 
 namespace tav::printticket {
 namespace {

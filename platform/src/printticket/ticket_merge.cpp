@@ -1,7 +1,7 @@
 #include "ticket_merge.h"
 
 #include "element_import.h"
-#include "ticket_tree.h"
+#include "platform/print_schema_reader.h"
 
 namespace tav::printticket {
 namespace {

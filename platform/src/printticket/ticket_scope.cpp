@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "ticket_tree.h"
+#include "platform/print_schema_reader.h"
 
 namespace tav::printticket {
 namespace {

@@ -4,11 +4,11 @@
 #include <functional>
 
 #include "namespace_binder.h"
+#include "platform/print_schema_reader.h"
 #include "platform/printticket.h"
 #include "schema_builder.h"
 #include "ticket_document.h"
 #include "ticket_merge.h"
-#include "ticket_tree.h"
 
 namespace tav::printticket {
 namespace {

@@ -52,6 +52,13 @@ std::string SmallDevice(const std::string& mediumMargins =
            DeviceTicket(defaults) + "</DefaultTicket>\n</Device>\n";
 }
 
+// SmallDevice with its optional Output section.
+std::string SmallDeviceWithOutput(const std::string& output)
+{
+    std::string text = SmallDevice();
+    return text.insert(text.rfind("</Device>"), output + "\n");
+}
+
 std::string MediaOption(const std::string& ticket)
 {
     return TicketMarkup(ticket).Text("//psf:Feature[@name='psk:PageMediaSize']/psf:Option/@name");
@@ -178,6 +185,11 @@ TEST(DeviceSelection, InvalidDeviceFilesAreRefused)
         {"default ticket asks for two sides",
          SmallDevice("", kSmallDefaults + "<psf:Feature name=\"psk:DocumentDuplex\">"
                                           "<psf:Option name=\"psk:TwoSidedLongEdge\"/></psf:Feature>")},
+        {"output section twice", SmallDeviceWithOutput("<Output planes=\"1\"/><Output planes=\"1\"/>")},
+        {"output turned 45 degrees", SmallDeviceWithOutput("<Output landscapeRotation=\"45\"/>")},
+        {"encoder in a folder", SmallDeviceWithOutput("<Output encoder=\"../lib/enc.so\"/>")},
+        {"no planes", SmallDeviceWithOutput("<Output planes=\"0\"/>")},
+        {"unknown output setting", SmallDeviceWithOutput("<Output colours=\"4\"/>")},
         {"version 2",
          [] {
              std::string text = SmallDevice();
@@ -203,6 +215,38 @@ TEST(DeviceSelection, InvalidDeviceFilesAreRefused)
     ASSERT_EQ(PTRegisterPrinterDevice(u"Broken printer", folder.c_str()), S_OK);
     EXPECT_EQ(PTOpenProvider(u"Broken printer", 1, &provider), E_PRINTDEVICECAPABILITIES_FORMAT);
     PTRegisterPrinterDevice(u"Broken printer", nullptr);
+}
+
+TEST(DeviceSelection, TheOutputSectionGivesThePipelinePropertiesItNames)
+{
+    std::string file = WriteTemporaryFile(
+        "small-output.xml", SmallDeviceWithOutput("<Output bitsPerPixel=\"1\" planes=\"1\" portraitRotation=\"90\" "
+                                                  "encoder=\"libmono.so\"/>"));
+    ASSERT_EQ(PTRegisterPrinterDevice(u"Small output", file.c_str()), S_OK);
+    Provider small(u"Small output");
+    auto property = [&](const WCHAR* name, VARIANT* value) {
+        return PTGetDevicePipelineProperty(small.Get(), name, value);
+    };
+    VARIANT value;
+    const std::pair<const WCHAR*, LONG> numbers[] = {
+        {u"OutputBitsPixel", 1}, {u"OutputPlanes", 1}, {u"PortraitRotation", 90}};
+    for (const auto& [name, expected] : numbers) {
+        ASSERT_EQ(property(name, &value), S_OK);
+        EXPECT_EQ(value.vt, VT_I4);
+        EXPECT_EQ(value.lVal, expected);
+    }
+    // Not given: the host's default applies.
+    EXPECT_EQ(property(u"LandscapeRotation", &value), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
+    ASSERT_EQ(property(u"EncDllName64", &value), S_OK);
+    ASSERT_EQ(value.vt, VT_BSTR);
+    EXPECT_EQ(std::u16string(value.bstrVal), u"libmono.so");
+    VariantClear(&value);
+    EXPECT_EQ(property(u"PrinterName", &value), E_INVALIDARG);
+
+    // The default device says nothing of its output.
+    Provider other(u"Unregistered printer");
+    EXPECT_EQ(PTGetDevicePipelineProperty(other.Get(), u"OutputPlanes", &value), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
+    PTRegisterPrinterDevice(u"Small output", nullptr);
 }
 
 TEST(DeviceSelection, OpenAndCloseArguments)

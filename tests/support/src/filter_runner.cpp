@@ -63,6 +63,7 @@ ChainOutcome RunChain(const std::vector<IPrintPipelineFilter*>& filters, IXpsDoc
     for (auto& thread : threads) thread.join();
     for (size_t i = 0; i < count; ++i) {
         outcome.filters[i].shutdownRequests = controls[i]->ShutdownRequests();
+        outcome.filters[i].shutdownNotes = controls[i]->ShutdownNotes();
         outcome.filters[i].filterFinishedCount = controls[i]->FilterFinishedCount();
     }
     return outcome;

@@ -203,12 +203,25 @@ void* RecordingControl::InterfaceFor(REFIID riid)
     return riid == IID_IPrintPipelineManagerControl ? static_cast<IPrintPipelineManagerControl*>(this) : nullptr;
 }
 
-HRESULT RecordingControl::RequestShutdown(HRESULT reason, IImgErrorInfo*)
+HRESULT RecordingControl::RequestShutdown(HRESULT reason, IImgErrorInfo* errorInfo)
 {
+    // "PART: REASON" as the host shows it, or the reason alone.
+    std::string note;
+    if (errorInfo != nullptr) {
+        BSTR source = nullptr;
+        BSTR description = nullptr;
+        errorInfo->GetSource(&source);
+        errorInfo->GetDescription(&description);
+        std::string part = WideToUtf8(source);
+        note = (part.empty() ? "" : part + ": ") + WideToUtf8(description);
+        SysFreeString(source);
+        SysFreeString(description);
+    }
     std::function<void(HRESULT)> handler;
     {
         std::lock_guard<std::mutex> guard(lock_);
         shutdownRequests_.push_back(reason);
+        shutdownNotes_.push_back(std::move(note));
         handler = handler_;
     }
     if (handler) handler(reason);
@@ -232,6 +245,12 @@ std::vector<HRESULT> RecordingControl::ShutdownRequests() const
 {
     std::lock_guard<std::mutex> guard(lock_);
     return shutdownRequests_;
+}
+
+std::vector<std::string> RecordingControl::ShutdownNotes() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return shutdownNotes_;
 }
 
 int RecordingControl::FilterFinishedCount() const

@@ -23,6 +23,8 @@ struct FilterOutcome {
     // Not run (E_FAIL) when InitializeFilter failed.
     HRESULT startResult = E_FAIL;
     std::vector<HRESULT> shutdownRequests;
+    // The reason given with each, as RecordingControl::ShutdownNotes.
+    std::vector<std::string> shutdownNotes;
     int filterFinishedCount = 0;
 };
 

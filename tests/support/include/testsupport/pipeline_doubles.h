@@ -130,6 +130,9 @@ public:
     // Called (on the requesting thread) after each RequestShutdown.
     void OnShutdownRequest(std::function<void(HRESULT)> handler);
     std::vector<HRESULT> ShutdownRequests() const;
+    // What each request's error information said: "PART: REASON", the
+    // reason alone, or "" for a request without it.
+    std::vector<std::string> ShutdownNotes() const;
     int FilterFinishedCount() const;
 
 private:
@@ -137,6 +140,7 @@ private:
 
     mutable std::mutex lock_;
     std::vector<HRESULT> shutdownRequests_;
+    std::vector<std::string> shutdownNotes_;
     int filterFinished_ = 0;
     std::function<void(HRESULT)> handler_;
 };
