@@ -13,7 +13,7 @@
 
 #include "fuzz_support.h"
 #include "opc/package_error.h"
-#include "package/failure_log.h"
+#include "content/failure_log.h"
 #include "package/package.h"
 #include "package/package_walker.h"
 #include "zip_entries.h"
