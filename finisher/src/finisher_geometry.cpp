@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_settings.h"
 #include "platform/units.h"
 
@@ -96,8 +97,10 @@ BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxVa
 
 RectF ClipRectangle(const ImageableArea& area)
 {
-    return RectF(MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-                 MicronsToXpsUnits(std::max(area.extentWidth, 0)), MicronsToXpsUnits(std::max(area.extentHeight, 0)));
+    RectF rect = PrintableRectInPageUnits(area);
+    rect.Width = std::max(rect.Width, 0.0f);
+    rect.Height = std::max(rect.Height, 0.0f);
+    return rect;
 }
 
 std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)

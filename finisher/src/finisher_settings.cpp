@@ -1,5 +1,6 @@
 #include "finisher_settings.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_settings.h"
 #include "filtercore/raised_result.h"
 
@@ -19,17 +20,9 @@ HRESULT TurnMedia(PrintTicketDom& ticket, PageGeometry& geometry)
 // stand in, so that the lines still lie inside what the device prints.
 ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ticket, const PageGeometry& geometry)
 {
-    ComPtr<IXMLDOMDocument2> capabilities;
-    HRESULT hr = settings.ticketManager.GetPrintCapabilities(ticket, capabilities.Out());
-    if (SUCCEEDED(hr) && capabilities) {
-        try {
-            PrintTicketDom dom(u"PrintCapabilities", settings.privateNamespace.Get(), capabilities.Get());
-            ImageableArea area;
-            if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
-        } catch (const CXDException&) {
-            // Capabilities that cannot be wrapped count as unreadable.
-        }
-    }
+    ImageableArea area;
+    if (SUCCEEDED(ReadTicketImageableArea(settings.ticketManager, settings.privateNamespace.Get(), ticket, &area)))
+        return area;
     return DefaultDeviceImageableArea(geometry);
 }
 

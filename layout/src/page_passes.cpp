@@ -1,5 +1,6 @@
 #include "page_passes.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/raised_result.h"
 #include "platform/units.h"
 #include "poster_geometry.h"
@@ -15,17 +16,10 @@ std::optional<ImageableArea> AskImageableArea(LayoutContext& context, PrintTicke
     PageGeometry asked = page;
     asked.orientation = static_cast<INT>(orientation);
     if (FAILED(WritePageGeometry(ticket, asked))) return std::nullopt;
-    ComPtr<IXMLDOMDocument2> capabilities;
-    if (FAILED(context.tickets.GetPrintCapabilities(document, capabilities.Out())) || !capabilities)
+    ImageableArea area;
+    if (FAILED(ReadTicketImageableArea(context.tickets, context.privateNamespace, document, &area)))
         return std::nullopt;
-    try {
-        PrintTicketDom dom(u"PrintCapabilities", context.privateNamespace, capabilities.Get());
-        ImageableArea area;
-        if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
-    } catch (const CXDException&) {
-        // Capabilities that cannot be read count as a failed query.
-    }
-    return std::nullopt;
+    return area;
 }
 
 // What the device says of the page's medium: the printable extent upright

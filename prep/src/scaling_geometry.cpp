@@ -55,12 +55,6 @@ UniformTransform FitInto(INT alignment, const Gdiplus::RectF& area, float width,
 
 }  // namespace
 
-Gdiplus::RectF ImageableRect(const ImageableArea& area)
-{
-    return {MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
-}
-
 PageSize ScaledPageSize(const PageScalingSettings& settings, const PageGeometry& pageMedia)
 {
     const PageGeometry& paper = settings.option == kScalingFitToPaper ? settings.fitMedia : pageMedia;

@@ -45,10 +45,6 @@ struct PageSize {
     float height = 0;
 };
 
-// The micron rectangle (origin and extent of an imageable area) in XPS
-// units, each value divided by 264.58.
-Gdiplus::RectF ImageableRect(const ImageableArea& area);
-
 // The paper of the scaled page: the fit media for FitToPaper, the page's
 // media otherwise, in XPS units; width and height exchanged when the page's
 // orientation is Landscape or ReverseLandscape.

@@ -1,5 +1,6 @@
 #include "scaling_state.h"
 
+#include "filtercore/imageable_area.h"
 #include "gdiplus_status.h"
 #include "platform/gdiplus_matrix.h"
 #include "platform/wformat.h"
@@ -42,8 +43,8 @@ ScalingState::ScalingState(const PageScalingSettings& settings, const PageGeomet
                            const ImageableArea& source, const ImageableArea& target)
     : settings_(settings)
 {
-    frame_.source = ImageableRect(source);
-    frame_.target = ImageableRect(target);
+    frame_.source = PrintableRectInPageUnits(source);
+    frame_.target = PrintableRectInPageUnits(target);
     PageSize paper = ScaledPageSize(settings_, pageMedia);
     frame_.paperWidth = paper.width;
     frame_.paperHeight = paper.height;

@@ -3,6 +3,7 @@
 // (The Canvas tags they become are checked with the page rewriter.)
 #include <gtest/gtest.h>
 
+#include "filtercore/imageable_area.h"
 #include "gdiplus_status.h"
 #include "platform/base.h"
 #include "scaling_geometry.h"
@@ -35,8 +36,8 @@ PageScalingSettings Option(INT option, INT alignment = kAlignCenter)
 ScalingFrame FrameOf(const ImageableArea& source, const ImageableArea& target)
 {
     ScalingFrame frame;
-    frame.source = ImageableRect(source);
-    frame.target = ImageableRect(target);
+    frame.source = PrintableRectInPageUnits(source);
+    frame.target = PrintableRectInPageUnits(target);
     return frame;
 }
 
