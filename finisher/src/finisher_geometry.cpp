@@ -84,11 +84,11 @@ PageExtent FinishedPageSize(RotationKind rotationKind, float width, float height
     return {width, height};
 }
 
-BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxValue& box)
+Gdiplus::RectF TurnBox(const ContentTurn& turn, float width, float height, const Gdiplus::RectF& box)
 {
     // Two opposite corners, transformed; the factors are -1, 0 or 1, so the
     // transformed box is the rectangle between them.
-    PointF corners[] = {{box.x, box.y}, {box.x + box.width, box.y + box.height}};
+    PointF corners[] = {{box.X, box.Y}, {box.X + box.Width, box.Y + box.Height}};
     ContentTurnMatrix(turn, width, height).TransformPoints(corners, 2);
     float left = std::min(corners[0].X, corners[1].X);
     float top = std::min(corners[0].Y, corners[1].Y);
