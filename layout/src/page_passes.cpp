@@ -209,11 +209,9 @@ HRESULT TransformPass::VisitPoster(PosterStep& step)
     if (slot_->slot.kind != SlotKind::Tile) return S_OK;
     const Gdiplus::RectF& page = state_.placed.printable;
     const ImageableArea& sheet = state_.page.area;
-    PrintableRect sheetArea{MicronsToXpsUnits(sheet.originWidth), MicronsToXpsUnits(sheet.originHeight),
-                            MicronsToXpsUnits(sheet.extentWidth), MicronsToXpsUnits(sheet.extentHeight)};
+    Gdiplus::RectF sheetArea = PrintableRectInPageUnits(sheet);
     INT tiles = PosterTileCount(step.settings.sheetsPerPage);
-    PosterTile tile = PosterTileOn(PosterGridSize(step.settings.sheetsPerPage), step.nextTile,
-                                   {page.X, page.Y, page.Width, page.Height}, sheetArea);
+    PosterTile tile = PosterTileOn(PosterGridSize(step.settings.sheetsPerPage), step.nextTile, page, sheetArea);
     posterMatrix_ = tile.matrix;
     clip_[0] = Gdiplus::PointF(tile.clip.left, tile.clip.top);
     clip_[1] = Gdiplus::PointF(tile.clip.right, tile.clip.bottom);

@@ -6,7 +6,7 @@
 
 namespace {
 
-const PrintableRect kArea{16, 16, 784, 1024};
+const Gdiplus::RectF kArea{16, 16, 784, 1024};
 
 void ExpectTile(const PosterTile& tile, float scale, float dx, float dy, TileClip clip)
 {
@@ -81,7 +81,7 @@ TEST(PosterGeometry, NineTilesRunAlongTheRows)
 // area, 612.5 x 800 of the page, within the page's printable area.
 TEST(PosterGeometry, APageOfAnotherSizeThanItsTilesIsFittedToThemAll)
 {
-    const PrintableRect tabloid{16, 16, 1024, 1600};
+    const Gdiplus::RectF tabloid{16, 16, 1024, 1600};
     ExpectTile(PosterTileOn(2, 0, tabloid, kArea), 1.28f, 124.16f, -4.48f, {16, 16, 528, 816});
     ExpectTile(PosterTileOn(2, 3, tabloid, kArea), 1.28f, -659.84f, -1028.48f, {528, 816, 1040, 1616});
     // Areas alike within a millimetre are tiled as they are.
