@@ -2,10 +2,10 @@
 // ticket. What the ticket does not carry keeps the record's value and turns
 // the result into S_PAGE_GEOMETRY_INCOMPLETE.
 #include "filtercore/page_geometry.h"
+#include "filtercore/property_group_reader.h"
 #include "filtercore/raised_result.h"
+#include "filtercore/read_outcome.h"
 #include "page_geometry_names.h"
-#include "property_group_reader.h"
-#include "read_outcome.h"
 
 namespace {
 

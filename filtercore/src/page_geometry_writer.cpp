@@ -1,10 +1,10 @@
 // WritePageGeometry: replaces the media, orientation and custom-paper
 // settings of a ticket by those of a record.
 #include "filtercore/page_geometry.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
+#include "filtercore/ticket_writing.h"
 #include "page_geometry_names.h"
-#include "property_group_writer.h"
-#include "ticket_writing.h"
 
 namespace {
 

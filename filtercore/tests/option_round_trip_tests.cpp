@@ -10,9 +10,9 @@
 #include <map>
 
 #include "filtercore/job_settings.h"
-#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
 #include "job_options.h"
+#include "layout_settings.h"
 #include "option_cases.h"
 #include "settings_test_support.h"
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "binding_gutter.h"
-#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
+#include "layout_settings.h"
 #include "nup_layout.h"
 
 class BindingStep;

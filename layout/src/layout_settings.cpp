@@ -3,13 +3,13 @@
 // tickets of its sheets.
 #include <iterator>
 
-#include "filtercore/layout_settings.h"
+#include "filtercore/name_table.h"
+#include "filtercore/property_group_reader.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "property_group_reader.h"
-#include "property_group_writer.h"
-#include "read_outcome.h"
-#include "ticket_writing.h"
+#include "filtercore/read_outcome.h"
+#include "filtercore/ticket_writing.h"
+#include "layout_settings.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // writers checked in the markup they leave and read back with the readers.
 #include <gtest/gtest.h>
 
-#include "filtercore/layout_settings.h"
+#include "layout_settings.h"
 #include "settings_test_support.h"
 #include "testsupport/ticket_markup.h"
 
