@@ -20,7 +20,7 @@ constexpr WCHAR kSecondBinFeature[] = u"JobInput2ndBin";
 constexpr WCHAR kBinDataProperty[] = u"PageInputBinData";
 constexpr WCHAR kInvalidSecondBin[] = u"InvalidSecondBinData";
 
-// Indexed by NUpDirection and NUpBorder.
+// Indexed by the codes of PresentationDirection and BorderLineKind.
 constexpr const WCHAR* kDirectionNames[] = {u"RightBottom", u"BottomRight", u"LeftBottom", u"BottomLeft"};
 constexpr const WCHAR* kBorderNames[] = {u"None", u"SolidLine", u"BreakLine"};
 

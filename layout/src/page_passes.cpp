@@ -132,8 +132,8 @@ void SheetPlanPass::LayOut(NUpStep& step)
     SheetLayoutRequest request;
     request.pagesPerSheet = step.settings.pagesPerSheet;
     request.booklet = step.booklet;
-    request.direction = static_cast<PresentationDirection>(step.settings.direction);
-    request.borderLine = static_cast<BorderLineKind>(step.settings.border);
+    request.direction = DirectionOf(step.settings);
+    request.borderLine = BorderOf(step.settings);
     request.pageOrientation = OrientationOf(page.geometry);
     request.pageArea = page.area;
     AskDevice(context_, page, SheetTurnsAgainstPage(request.pagesPerSheet, request.booklet), &request);
@@ -182,7 +182,7 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
     INT pagesPerSheet = step.settings.pagesPerSheet;
     nupMatrix_ = PlacementOfPage(step.layout, step.nextCell, state_.placed, step.turnOtherWay);
     if (pagesPerSheet == 1) return S_OK;
-    if (step.nextCell == 0 && step.settings.border != kNUpBorderNone) borders_ = step.layout.borders;
+    if (step.nextCell == 0 && BorderOf(step.settings) != BorderLineKind::None) borders_ = step.layout.borders;
     if (++step.nextCell >= pagesPerSheet) step.nextCell = 0;
     return S_OK;
 }
