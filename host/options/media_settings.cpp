@@ -73,6 +73,7 @@ void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket)
     WriteChoiceFeature(request, ticket, OrientationRequested, Ns::Keywords, "PageOrientation");
     WriteMediaSizeData(request, ticket);
     if (request.Given(PrinterResolution)) WriteResolution(request, ticket);
+    WriteChoiceFeature(request, ticket, PrintColorMode, Ns::Keywords, "PageOutputColor");
 }
 
 }  // namespace tav::options

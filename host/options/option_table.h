@@ -42,6 +42,7 @@ enum class OptionId {
     ScaleOffset,
     PageSizeToMedia,
     PrinterResolution,
+    PrintColorMode,
     WatermarkText,
     WatermarkImage,
     WatermarkFirstText,

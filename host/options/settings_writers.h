@@ -12,7 +12,8 @@ namespace tav::options {
 // the font's own character set serves the text).
 inline constexpr int kDefaultCharacterSet = 1;
 
-// Media: PageMediaSize, PageOrientation, PageMediaSizeData, PageResolution.
+// Media: PageMediaSize, PageOrientation, PageMediaSizeData, PageResolution,
+// PageOutputColor.
 void WriteMediaSettings(const JobRequest& request, TicketDocument& ticket);
 // Whether WriteMediaSettings writes a PageMediaSize, a PageOrientation.
 bool WritesPageMediaSize(const JobRequest& request);

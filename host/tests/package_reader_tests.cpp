@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <zip.h>
+
 #include "opc/package_error.h"
 #include "package/package_walker.h"
 #include "support/test_package.h"
@@ -948,6 +950,111 @@ TEST(Utf16PackageTest, EveryKindOfXmlPartIsReadInEitherByteOrder)
                       std::string::npos);
         }
     }
+}
+
+// Each flavour's markup keeps to its own namespaces. OpenXPS markup is
+// translated as it is read, so the 2005/06 namespace in it is noticed in
+// the original bytes; text that only mentions that namespace is no markup
+// of the other flavour.
+TEST_F(ConformanceTest, EachFlavourKeepsToItsOwnNamespaces)
+{
+    const std::string xps = "http://schemas.microsoft.com/xps/2005/06";
+    const std::string oxps = "http://schemas.openxps.org/oxps/v1.0";
+    const std::string page = "Documents/1/Pages/1.fpage";
+    TestPackage open = testing::PagesOfSize(1);
+    open.openXps = true;
+    auto entries = testing::PackageEntries(open);
+    const std::string glyphs = "<Path Data=\"M 0,0 L 1,1\" Stroke=\"#FF000000\" Name=\"see\"/><Canvas Name=\"x\"/>";
+    Replace(&entries, page,
+            "<FixedPage xmlns=\"" + oxps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" +
+                "<Glyphs OriginX=\"1\" OriginY=\"1\" FontRenderingEmSize=\"1\" FontUri=\"/f.ttf\" "
+                "UnicodeString=\"see " +
+                xps + "\"/></FixedPage>");
+    EXPECT_EQ(WalkFailure(Write("mention.oxps", entries)).find("namespace"), std::string::npos);
+
+    Replace(
+        &entries, page,
+        "<FixedPage xmlns=\"" + xps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>");
+    std::string expected =
+        "/" + page + ": the markup uses the XPS 1.0 namespace " + xps + ", which an OpenXPS package does not use";
+    ExpectRefused(entries, expected);
+    // Leniently, the page is read (it is XPS markup all the same) with the
+    // rule as its warning.
+    auto log = std::make_shared<FailureLog>();
+    std::shared_ptr<Package> lenient = Package::Open(Write("mixed.oxps", entries), {}, log);
+    lenient->SetLenientMarkup(true);
+    PackageWalker walker(lenient);
+    while (walker.Next()) {
+    }
+    EXPECT_EQ(log->Excused(), std::vector<std::string>{expected});
+    // The same in UTF-16, where the strings are matched code unit by unit.
+    Replace(&entries, page,
+            ToUtf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><FixedPage xmlns=\"" + xps +
+                        "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>",
+                    true));
+    ExpectRefused(entries, expected);
+
+    // The other way round: OpenXPS markup in an XPS package.
+    entries = Entries();
+    Replace(
+        &entries, page,
+        "<FixedPage xmlns=\"" + oxps + "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\">" + glyphs + "</FixedPage>");
+    ExpectRefused(entries,
+                  "/" + page + ": the root element is in the OpenXPS namespace, which an XPS 1.0 package does not use");
+    Replace(&entries, page,
+            "<FixedPage xmlns=\"" + xps + "\" xmlns:o=\"" + oxps +
+                "\" Width=\"10\" Height=\"10\" xml:lang=\"en-US\"><o:Canvas/></FixedPage>");
+    ExpectRefused(entries, "/" + page + ": the element Canvas is in the OpenXPS namespace \"" + oxps +
+                               "\", which an XPS 1.0 package does not use");
+}
+
+// Names in the zip: piece numbers without leading zeros and each once, no
+// part named as another's folder, and an item's name, extra fields and
+// comment within 65,535 bytes together.
+TEST_F(ConformanceTest, PieceAndItemNamesFollowThePackageRules)
+{
+    TestPackage interleaved = testing::PagesOfSize(1);
+    interleaved.interleavePages = true;
+    const auto pieces = testing::PackageEntries(interleaved);
+    auto entries = pieces;
+    for (auto& entry : entries) {
+        if (entry.first.find("/[1].piece") != std::string::npos)
+            entry.first.replace(entry.first.find("[1]"), 3, "[01]");
+    }
+    ExpectRefused(entries, "/Documents/1/Pages/1.fpage: the piece [01].piece has a number with a leading zero");
+    entries = pieces;
+    for (const auto& entry : pieces) {
+        if (entry.first.find("/[1].piece") != std::string::npos) {
+            entries.emplace_back(entry.first.substr(0, entry.first.size() - 5) + "PIECE", entry.second);
+        }
+    }
+    ExpectRefused(entries, "/Documents/1/Pages/1.fpage: the interleaved part has piece 1 twice");
+
+    entries = WithTypes("<Default Extension=\"png\" ContentType=\"image/png\"/>");
+    entries.emplace_back("Documents/1/Pages/1.fpage/inside.png", "image");
+    ExpectRefused(entries,
+                  "/Documents/1/Pages/1.fpage/inside.png: the part's name extends the name of the part "
+                  "/Documents/1/Pages/1.fpage");
+
+    // 40,000 bytes of name and a comment of 30,000: each within the zip
+    // format's own limit, together beyond the package's.
+    std::string path = Write("long-name.xps", Entries());
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), 0, &code);
+    ASSERT_NE(archive, nullptr);
+    std::string longName = "Resources/" + std::string(39990, 'n');
+    zip_source_t* source = zip_source_buffer(archive, "x", 1, 0);
+    zip_int64_t index = zip_file_add(archive, longName.c_str(), source, ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(index, 0);
+    std::string comment(30000, 'c');
+    ASSERT_EQ(zip_file_set_comment(archive, static_cast<zip_uint64_t>(index), comment.data(),
+                                   static_cast<zip_uint16_t>(comment.size()), 0),
+              0);
+    ASSERT_EQ(zip_close(archive), 0);
+    std::string failure = WalkFailure(path);
+    EXPECT_NE(failure.find("the zip item's name, extra fields and comment take 70000 bytes, more than the 65535"),
+              std::string::npos)
+        << failure.substr(0, 200);
 }
 
 }  // namespace

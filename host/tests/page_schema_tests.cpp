@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "opc/fixed_markup_pass.h"
 #include "opc/package_error.h"
@@ -106,6 +107,39 @@ TEST(GeometrySyntaxTest, ValidGeometriesAndTheOffsetOfTheFirstFault)
         ASSERT_NE(error, std::nullopt) << fault.text;
         EXPECT_EQ(error->offset, fault.offset) << fault.text << ": " << error->reason;
     }
+}
+
+// The quick look may pass only geometry the careful check accepts, and
+// must pass the forms pages are made of. The random texts mix sound and
+// broken numbers, separators and counts of parameters.
+TEST(GeometrySyntaxTest, TheQuickLookPassesOnlyWhatTheCarefulCheckAccepts)
+{
+    for (const char* common : {"M 195.5,49 L 598.5,49 L 598.5,95 Z", "F1 M0,0 L10,0 10,10z", "m 1 2 h -3 v .5 Z m 4,4",
+                               "M 1,1 C 1,2 3,4 5,6 Q 1,1 2,2 S 3,3 4,4 z", "M-1-2l1e2,2E-2", "  "}) {
+        EXPECT_TRUE(IsPlainValidGeometry(common, true)) << common;
+        EXPECT_EQ(CheckAbbreviatedGeometry(common, true), std::nullopt) << common;
+    }
+    for (const char* broken : {"M 1,2 L 3", "M,1,2", "M 1,2,", "M 1,2 Z 3", "M 1.,2", "M 1e,2", "F1 M 1,2 F 0", "L 1,2",
+                               "M 1,2 X 3,4", "F 2 M 1,2"}) {
+        EXPECT_FALSE(IsPlainValidGeometry(broken, true)) << broken;
+    }
+    EXPECT_FALSE(IsPlainValidGeometry("F1 M 0,0", false));
+    EXPECT_FALSE(IsPlainValidGeometry(std::string_view("M 1,2\0 L", 8), true));  // stops at no NUL
+
+    const char* const pieces[] = {"M",    "m",  "L",   "h",  "V", "C", "q", "S", "Z", "A", "F",  "1",  "0",
+                                  "-2.5", ".5", "1e3", "1.", "-", "+", "e", ",", " ", " ", ", ", "\t", "12"};
+    std::mt19937 random(37);
+    std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(1, 14);
+    int passed = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "M 1,1 ";
+        for (int n = length(random); n > 0; --n) text += pieces[piece(random)];
+        if (!IsPlainValidGeometry(text, true)) continue;
+        ++passed;
+        EXPECT_EQ(CheckAbbreviatedGeometry(text, true), std::nullopt) << text;
+    }
+    EXPECT_GT(passed, 200);  // the quick look was tried on many sound texts
 }
 
 TEST(GlyphRulesTest, TextIndicesAndClusterMapsAgree)

@@ -1,7 +1,12 @@
-// The exports of tavrip: the three module functions and the converter's
-// resource callbacks.
-#include "filtercore/module.h"
+// The exports of tavrip: the three module functions, the converter's
+// resource callbacks and the manual duplex start.
+#include <cstdio>
+#include <string>
+
 #include "filtercore/filter_classes.h"
+#include "filtercore/module.h"
+#include "manual_duplex_start.h"
+#include "platform/bstr.h"
 #include "resource_callbacks.h"
 #include "rip_filter.h"
 
@@ -27,4 +32,23 @@ TAV_MODULE_EXPORT BOOL GetXPSICCData(ConverterAllocate allocate, ConverterFree r
                                      uint32_t* size)
 {
     return FetchColourProfileData(allocate, release, pageObject, uri, ignored1, ignored2, block, size);
+}
+
+TAV_MODULE_EXPORT BOOL GetXPSImageData(ConverterAllocate allocate, ConverterFree release, void* pageObject,
+                                       const char* uri, uintptr_t ignored1, uintptr_t ignored2, void** block)
+{
+    return FetchImageData(allocate, release, pageObject, uri, ignored1, ignored2, block);
+}
+
+// Runs in the print UI host: starts the manual duplex program and waits for
+// it. The string returned is always empty.
+TAV_MODULE_EXPORT BSTR StartManualDuplex(const WCHAR* arguments)
+{
+    // The print UI host has nowhere to show a failure: it goes to the
+    // user's terminal.
+    std::string failure;
+    RunManualDuplexProgram(arguments, &failure);
+    if (!failure.empty())
+        std::fprintf(stderr, "tavrip: the manual duplex program is not started: %s\n", failure.c_str());
+    return SysAllocString(u"");
 }

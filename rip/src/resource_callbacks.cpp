@@ -1,6 +1,7 @@
 #include "resource_callbacks.h"
 
 #include <chrono>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <thread>
@@ -9,8 +10,11 @@
 #include "platform/base.h"
 #include "platform/comobject.h"
 #include "platform/pipeline.h"
+#include "ripimage/image_block.h"
 
 namespace {
+
+thread_local ImageFailureListener* imageFailureListener = nullptr;
 
 // A part whose content is still arriving answers E_PENDING; only then can
 // a later size query succeed. Every other answer (an empty part included)
@@ -38,7 +42,8 @@ HRESULT OpenPart(IFixedPage* page, const char* uri, REFIID kind, IStream** conte
     HRESULT hr = page->GetPagePart(name.c_str(), part.Out());
     if (FAILED(hr)) return hr;
     if (!part) return E_POINTER;
-    // Font and colour-profile parts are IPartBase parts of their own kind.
+    // Font, colour-profile and image parts are IPartBase parts of their own
+    // kind.
     ComPtr<IPartBase> typed;
     hr = part->QueryInterface(kind, typed.OutVoid());
     if (FAILED(hr)) return hr;
@@ -103,7 +108,56 @@ BOOL FetchPart(REFIID kind, ConverterAllocate allocate, ConverterFree release, v
     }
 }
 
+void TellImageFailure(const char* uri, std::string_view reason)
+{
+    if (imageFailureListener != nullptr) imageFailureListener->ImageFailed(uri, reason);
+}
+
+std::string ImagePartFailure(HRESULT result)
+{
+    if (result == HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) return "the page has no such image part";
+    if (result == E_NOINTERFACE) return "the part is not an image";
+    char text[64];
+    std::snprintf(text, sizeof text, "the image part cannot be opened: error 0x%08X", static_cast<unsigned>(result));
+    return text;
+}
+
 }  // namespace
+
+ImageFailureScope::ImageFailureScope(ImageFailureListener* listener) : previous_(imageFailureListener)
+{
+    imageFailureListener = listener;
+}
+
+ImageFailureScope::~ImageFailureScope() { imageFailureListener = previous_; }
+
+BOOL FetchImageData(ConverterAllocate allocate, ConverterFree release, void* pageObject, const char* uri, uintptr_t,
+                    uintptr_t, void** block)
+{
+    if (block != nullptr) *block = nullptr;
+    if (allocate == nullptr || release == nullptr || pageObject == nullptr || uri == nullptr || block == nullptr)
+        return 0;
+    // The listener hears every failure; nothing may escape into the
+    // converter.
+    try {
+        ComPtr<IStream> content;
+        HRESULT hr = OpenPart(static_cast<IFixedPage*>(pageObject), uri, IID_IPartImage, content.Out());
+        if (FAILED(hr)) {
+            TellImageFailure(uri, ImagePartFailure(hr));
+            return 0;
+        }
+        tav::rip::ImageBlock image = tav::rip::BuildImageBlock(content.Get(), allocate, release);
+        if (image.data == nullptr) {
+            TellImageFailure(uri, image.failure);
+            return 0;
+        }
+        *block = image.data;
+        return 1;
+    } catch (const std::bad_alloc&) {
+        TellImageFailure(uri, "no memory to read the image");
+        return 0;
+    }
+}
 
 BOOL FetchFontData(ConverterAllocate allocate, ConverterFree release, void* pageObject, const char* uri, uintptr_t,
                    uintptr_t, void** block, uint32_t* size)

@@ -9,6 +9,9 @@
 #include "filtercore/module.h"
 #include "filtercore/page_geometry.h"
 #include "filtercore/raised_result.h"
+#include "manual_duplex_notification.h"
+#include "manual_duplex_request.h"
+#include "module_folder.h"
 #include "open_record.h"
 #include "platform/com.h"
 #include "platform/devmode.h"
@@ -57,19 +60,6 @@ public:
     HRESULT result;
 };
 
-// The folder of this module's file, up to and including its last '/' (or
-// ':'), or "" when the module path cannot be had.
-std::u16string OwnModuleFolder()
-{
-    static const int anchor = 0;
-    WCHAR path[4096];
-    DWORD length = GetModuleFileNameW(tav::filtercore::ModuleInstanceOf(&anchor), path, 4096);
-    if (length == 0 || length >= 4096) return u"";
-    std::u16string folder(path, length);
-    size_t end = folder.find_last_of(u"/:");
-    return end == std::u16string::npos ? u"" : folder.substr(0, end + 1);
-}
-
 struct DevModeRelease {
     void operator()(DEVMODEW* devmode) const { PTReleaseMemory(devmode); }
 };
@@ -100,6 +90,9 @@ HRESULT RipFilter::StartOperation()
         return E_FAIL;
     }
     ReadDeviceParameters();
+    // Without a channel a manual two-sided job leaves its file list for the
+    // user; the job goes on.
+    notificationChannel = tav::rip::OpenManualDuplexChannel(classObjectFactory.Get(), printerName, jobId);
     {
         Property report(propertyBag.Get(), u"ProgressReport");
         if (SUCCEEDED(report.result) && report.value.vt == VT_UNKNOWN && report.value.punkVal != nullptr)
@@ -267,6 +260,7 @@ HRESULT RipFilter::FeedPage(IFixedPage* page, IXMLDOMDocument2* ticket)
     session.converterContext = converterContext;
     session.font = &FetchFontData;
     session.colourProfile = &FetchColourProfileData;
+    session.image = &FetchImageData;
 
     // The printer is opened by its whole name: a cut one names no printer.
     ComPtr<PageFeeder> feeder;
@@ -276,7 +270,10 @@ HRESULT RipFilter::FeedPage(IFixedPage* page, IXMLDOMDocument2* ticket)
         NoteFailureOf(hr, page, reason);
         return hr;
     }
-    hr = feeder->Feed(page);
+    {
+        ImageFailureScope imageFailures(this);
+        hr = feeder->Feed(page);
+    }
     if (FAILED(hr)) NoteConverterFailure(hr, page, feeder->Failure());
     // The page library is unloaded with its feeder, after every page.
     return hr;
@@ -291,7 +288,36 @@ void RipFilter::NoteConverterFailure(HRESULT result, IFixedPage* page, const std
 HRESULT RipFilter::OnJobEnd()
 {
     CloseConverter();
+    SettleFileList();
     return S_OK;
+}
+
+void RipFilter::SettleFileList()
+{
+    if (fileList.Path().empty()) return;
+    if (stopped) {
+        fileList.Delete();
+        return;
+    }
+    const std::u16string listPath = Utf8ToWide(fileList.Path());
+    std::string failure;
+    if (!notificationChannel) {
+        failure = "the manual duplex program cannot be started: the pipeline offers no notification channel";
+    } else {
+        std::u16string program(
+            CutText(Property(propertyBag.Get(), u"QzmdFileName64").Text(), tav::rip::kMaxManualDuplexArguments));
+        std::optional<std::u16string> arguments = tav::rip::ManualDuplexArguments(program, listPath);
+        std::optional<std::u16string> request =
+            arguments ? tav::rip::ManualDuplexRequest(*arguments) : std::optional<std::u16string>();
+        if (!request) {
+            failure = "the manual duplex program cannot be started: its name and the file list's path are too long";
+        } else if (HRESULT hr = tav::rip::SendManualDuplexRequest(notificationChannel.Get(), *request); FAILED(hr)) {
+            failure = "the manual duplex program cannot be started: the request is refused (" +
+                      WideToUtf8(DescribeFailure(hr)) + ")";
+        }
+    }
+    // The list stays for the user to print the second pass by hand.
+    if (!failure.empty()) Warning(failure + "; the second-pass files are listed in " + fileList.Path());
 }
 
 void RipFilter::CloseConverter()
@@ -398,11 +424,23 @@ HRESULT RipFilter::PrinterData(const BYTE* bytes, uint32_t count)
     return hr;
 }
 
-void RipFilter::FilePath(std::u16string path) { secondPassFiles.push_back(std::move(path)); }
+void RipFilter::FilePath(std::u16string path)
+{
+    std::string failure;
+    if (!fileList.Add(path, &failure)) Warning(failure);
+    secondPassFiles.push_back(std::move(path));
+}
 
 void RipFilter::Warning(std::string text)
 {
     if (text.empty() || !warningsGiven.insert(text).second) return;
+    ReportJobWarning(control.Get(), u"", Utf8ToWide(text));
+}
+
+void RipFilter::ImageFailed(std::string_view uri, std::string_view reason)
+{
+    std::string text = "the image " + std::string(uri) + " cannot be used: " + std::string(reason);
+    if (!warningsGiven.insert(text).second) return;
     ReportJobWarning(control.Get(), u"", Utf8ToWide(text));
 }
 

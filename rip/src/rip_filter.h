@@ -16,12 +16,18 @@
 #include <vector>
 
 #include "converter_library.h"
+#include "file_list.h"
 #include "filtercore/pipeline_filter_core.h"
 #include "filtercore/xps_part_dispatch.h"
 #include "output_record_reader.h"
 #include "page_feeder.h"
+#include "platform/async_notify.h"
+#include "resource_callbacks.h"
 
-class RipFilter : public PipelineFilterCore, protected XpsPartCounters, private OutputRecordSink {
+class RipFilter : public PipelineFilterCore,
+                  protected XpsPartCounters,
+                  private OutputRecordSink,
+                  private ImageFailureListener {
 public:
     // Loads the converter's control library.
     RipFilter();
@@ -42,7 +48,9 @@ public:
     virtual HRESULT OnFixedDocumentSequence(IFixedDocumentSequence* sequence);
     // Dropped.
     virtual HRESULT OnXpsDocument(IXpsDocument* document);
-    // Closes the converter's job.
+    // Closes the converter's job, then starts the manual duplex program for
+    // the second-pass files the converter reported (or deletes their list
+    // when the job was stopped).
     virtual HRESULT OnJobEnd();
     // Obtains provider and writer and opens the converter for the job.
     virtual HRESULT ConnectProviderConsumer();
@@ -54,8 +62,10 @@ public:
     static BOOL CancelCallback(BYTE* flag);
 
     // The second-pass files the converter reported (type-1 records), in
-    // arrival order, for manual two-sided printing.
+    // arrival order, for manual two-sided printing, and the list that
+    // holds them for the manual duplex program.
     const std::vector<std::u16string>& SecondPassFiles() const { return secondPassFiles; }
+    const tav::rip::ManualDuplexFileList& FileList() const { return fileList; }
 
 private:
     HRESULT RunPartLoop();
@@ -70,6 +80,9 @@ private:
     PageDeviceValues PageDevice(IXMLDOMDocument2* ticket);
     // Closes whatever the converter still has open.
     void CloseConverter();
+    // Sends the manual duplex request for the file list, or deletes the list
+    // of a stopped job.
+    void SettleFileList();
     // Notes the failure with the converter's own reason when it gave one.
     void NoteConverterFailure(HRESULT result, IFixedPage* page, const std::u16string& fallback);
 
@@ -78,6 +91,10 @@ private:
     void FilePath(std::u16string path) override;
     void Warning(std::string text) override;
     void RefusalReason(std::string text) override;
+
+    // ImageFailureListener: an image the converter could not have is a
+    // warning naming the image part; the job goes on.
+    void ImageFailed(std::string_view uri, std::string_view reason) override;
 
     ControlLibrary pcorectl;
     HRESULT converterLoadResult = E_FAIL;
@@ -93,7 +110,9 @@ private:
     LONG landscapeRotation = 270;
     OutputRecordReader records{*this};
     std::vector<std::u16string> secondPassFiles;
-    // Converter warnings already passed on, and the reason of the last
+    tav::rip::ManualDuplexFileList fileList;
+    ComPtr<IPrintAsyncNotifyChannel> notificationChannel;
+    // Warnings already passed on, and the reason of the last
     // refusal the converter explained.
     std::set<std::string> warningsGiven;
     std::u16string refusalReason;

@@ -87,7 +87,7 @@ TEST_F(RipFilterTest, EachPageGetsItsDevModeAndPageDeviceInOrder)
     EXPECT_NE(first[1].find(" orientation 1 paper-size 9 paper-length 2970 paper-width 2100 "), std::string::npos)
         << first[1];
     EXPECT_NE(PageSection(run.stream, 2)[1].find(" orientation 2 "), std::string::npos);
-    EXPECT_EQ(Only(first, {"callbacks"}), std::vector<std::string>{"callbacks font colour-profile"});
+    EXPECT_EQ(Only(first, {"callbacks"}), std::vector<std::string>{"callbacks font colour-profile image"});
 }
 
 TEST_F(RipFilterTest, TheOpenRecordCarriesTheJobsNamesCutTo255Characters)
@@ -242,12 +242,14 @@ TEST_F(RipFilterTest, ADeletedJobStopsAtTheEndOfTheNextImageBrush)
     EXPECT_EQ(run.control->failurePart, u"/Documents/1/Pages/1.fpage");
     EXPECT_EQ(run.control->failureReason, u"the job was cancelled");
     EXPECT_EQ(run.writerCloses, 1);
-    // Nothing after the brush's end (its five attributes, then
-    // end-current); the converter's job is closed.
+    // Nothing after the brush's end (its five attributes, the image it
+    // names, which the page does not have, then end-current); the
+    // converter's job is closed.
     std::vector<std::string> markup = Markup(run.stream, 1);
     auto brush = std::find(markup.begin(), markup.end(), "start ImageBrush");
     ASSERT_NE(brush, markup.end()) << run.stream;
-    EXPECT_EQ(markup.end() - brush, 7);
+    EXPECT_EQ(markup.end() - brush, 8);
+    EXPECT_EQ(brush[6], "image \"/i.png\" unavailable");
     EXPECT_EQ(markup.back(), "end-current");
     EXPECT_EQ(Lines(run.stream).back(), "close pages 0");
     EXPECT_TRUE(PageSection(run.stream, 2).empty());

@@ -295,7 +295,8 @@ TEST(ConformingReaderTest, PageMarkupBreakingTheVocabularyIsRefusedOrPrintedLeni
         // The other flavour's namespace in an XPS 2005/06 package.
         {"<Path xmlns=\"http://schemas.openxps.org/oxps/v1.0\" Data=\"M 0,0 L 9,9\"/>",
          {},
-         "the element Path is of the namespace \"http://schemas.openxps.org/oxps/v1.0\""},
+         "the element Path is in the OpenXPS namespace \"http://schemas.openxps.org/oxps/v1.0\", which an XPS 1.0 "
+         "package does not use"},
     };
     for (const MarkupCase& c : cases) {
         SCOPED_TRACE(c.body);

@@ -18,6 +18,7 @@ namespace {
 
 using tav::host::testing::BuildFolder;
 using tav::host::testing::CommandResult;
+using tav::host::testing::FixturesFolder;
 using tav::host::testing::HaveTool;
 using tav::host::testing::Quote;
 using tav::host::testing::ReadFile;
@@ -122,8 +123,10 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
 {
     std::string folder = Folder("pwg");
     std::string job = GeneratedJob(folder, 3);
-    CommandResult printed = Tavpipe("-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge " +
-                                    Quote(job) + " " + Quote(folder + "/job.pwg"));
+    CommandResult printed = Tavpipe(
+        "-o media=A4 -o printer-resolution=150dpi -o sides=two-sided-short-edge "
+        "-o print-color-mode=monochrome " +
+        Quote(job) + " " + Quote(folder + "/job.pwg"));
     ASSERT_EQ(printed.status, 0) << printed.err;
 
     std::vector<cups_page_header2_t> headers;
@@ -140,7 +143,19 @@ TEST(PrintEndToEnd, PwgRasterCarriesTheResolutionMediaAndDuplexOfTheJob)
         EXPECT_EQ(header.cupsHeight, 1754u);
         EXPECT_TRUE(header.Duplex);
         EXPECT_TRUE(header.Tumble);
+        EXPECT_EQ(header.cupsColorSpace, CUPS_CSPACE_SW);
+        EXPECT_EQ(header.cupsBitsPerPixel, 8u);
     }
+    // In colour by default, one-sided.
+    CommandResult colour = Tavpipe("-o printer-resolution=150dpi " + Quote(job) + " " + Quote(folder + "/colour.pwg"));
+    ASSERT_EQ(colour.status, 0) << colour.err;
+    std::vector<cups_page_header2_t> colourHeaders;
+    std::vector<GreyImage> colourPages;
+    ASSERT_TRUE(ReadPwgRaster(ReadFile(folder + "/colour.pwg"), &colourHeaders, &colourPages));
+    ASSERT_EQ(colourHeaders.size(), 3u);
+    EXPECT_EQ(colourHeaders[0].cupsColorSpace, CUPS_CSPACE_SRGB);
+    EXPECT_EQ(colourHeaders[0].cupsBitsPerPixel, 24u);
+    EXPECT_FALSE(colourHeaders[0].Duplex);
 
     // CUPS's own raster-to-PDF filter reads the stream as a printer would.
     const char* rasterToPdf = "/usr/lib/cups/filter/rastertopdf";
@@ -325,6 +340,14 @@ TEST(PrintEndToEnd, SheetsOfTheWholeChainPrintAsTheirXpsRenders)
         {generated, "-o watermark-text=DRAFT -o header-footer=on -o header-footer-id=user"},
         {generated, "-o number-up=2 -o sides=two-sided-long-edge"},
     };
+    if (!FixturesFolder().empty()) {
+        cases.push_back({FixturesFolder() + "/mb06.xps", "-o number-up=4"});
+        cases.push_back({FixturesFolder() + "/mb08.xps", "-o watermark-text=DRAFT"});
+        cases.push_back({FixturesFolder() + "/mb01.xps", "-o booklet=on"});
+        // Every page of each real document, as the default chain prints it.
+        for (const char* document : {"mb01.xps", "mb06.xps", "mb06.oxps", "mb08.xps"})
+            cases.push_back({FixturesFolder() + "/" + document, ""});
+    }
     for (const Case& job : cases) {
         SCOPED_TRACE(job.input + " " + job.options);
         std::string options = job.options + " --user tester ";
@@ -337,7 +360,7 @@ TEST(PrintEndToEnd, SheetsOfTheWholeChainPrintAsTheirXpsRenders)
         std::vector<GreyImage> printedSheets;
         ASSERT_TRUE(ReadPwgRaster(ReadFile(folder + "/sheets.pwg"), &headers, &printedSheets));
         ASSERT_GE(printedSheets.size(), 1u);
-        for (size_t sheet = 0; sheet < std::min<size_t>(printedSheets.size(), 2); ++sheet) {
+        for (size_t sheet = 0; sheet < std::min<size_t>(printedSheets.size(), 3); ++sheet) {
             SCOPED_TRACE("sheet " + std::to_string(sheet + 1));
             GreyImage expected;
             std::string error;

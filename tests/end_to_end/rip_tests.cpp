@@ -1,7 +1,8 @@
 // The rip filter through tavpipe with the recording converter: every page
 // of real and generated jobs recorded with all of its markup, the sheets of
-// the whole chain, the device's output settings, converter warnings, and
-// jobs that fail in the converter leaving one line and no output.
+// the whole chain, the device's output settings, converter warnings, the
+// images the converter is given, and jobs that fail in the converter
+// leaving one line and no output.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "image_test_files.h"
 #include "jobgen/package_writer.h"
 #include "support/command_run.h"
 #include "support/test_package.h"
@@ -355,6 +357,198 @@ TEST(RipEndToEnd, TheDevicesOutputAndConverterWarningsReachTheUser)
     pages = RecordedPages(ReadFile(folder + "/out.trace"));
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_NE(pages[1].device.find(" 300 300 "), std::string::npos) << pages[1].device;
+}
+
+// The image line the recording converter writes for an image block of the
+// fields given: its size is the header, d bytes a pixel and no profile.
+struct ExpectedImage {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    double dpiX = 0;
+    double dpiY = 0;
+    int samples = 0;
+    int model = 0;
+};
+
+std::string Resolution(double dpi)
+{
+    double whole = std::floor(dpi);
+    return std::to_string(static_cast<int>(whole)) + " " + std::to_string(static_cast<int>((dpi - whole) * 65536));
+}
+
+std::string ImageLineFields(const ExpectedImage& image)
+{
+    uint64_t bytes = 512 + uint64_t{image.width} * image.height * image.samples;
+    return "bytes " + std::to_string(bytes) + " crc32 0x";
+}
+
+std::string ImageHeaderFields(const ExpectedImage& image)
+{
+    return "width " + std::to_string(image.width) + " height " + std::to_string(image.height) + " x-dpi " +
+           Resolution(image.dpiX) + " y-dpi " + Resolution(image.dpiY) + " samples " + std::to_string(image.samples) +
+           " model " + std::to_string(image.model) + " profile 0";
+}
+
+// Checks an "image" line: the size, a checksum, and the header's fields.
+void ExpectImageLine(const std::vector<std::string>& lines, const std::string& uri, const ExpectedImage& image)
+{
+    const std::string begin = "image \"" + uri + "\" ";
+    auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(begin); });
+    ASSERT_NE(line, lines.end()) << uri;
+    std::string rest = line->substr(begin.size());
+    EXPECT_TRUE(rest.starts_with(ImageLineFields(image))) << *line;
+    // "crc32 0x" and eight digits, then the header.
+    size_t crc = rest.find("crc32 0x");
+    ASSERT_NE(crc, std::string::npos) << *line;
+    EXPECT_EQ(rest.substr(crc + 17), ImageHeaderFields(image)) << *line;
+}
+
+uint32_t BigEndian32(const std::string& bytes, size_t at)
+{
+    return uint32_t{static_cast<uint8_t>(bytes[at])} << 24 | uint32_t{static_cast<uint8_t>(bytes[at + 1])} << 16 |
+           uint32_t{static_cast<uint8_t>(bytes[at + 2])} << 8 | static_cast<uint8_t>(bytes[at + 3]);
+}
+
+// A PNG's size, resolution and samples as its own chunks state them: IHDR
+// (width, height, colour type) and pHYs (pixels a metre).
+ExpectedImage FromPngChunks(const std::string& png)
+{
+    ExpectedImage image;
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    image.width = BigEndian32(png, 16);
+    image.height = BigEndian32(png, 20);
+    const int colourType = png[25];
+    EXPECT_TRUE(colourType == 2 || colourType == 6) << "colour type " << colourType;
+    image.samples = colourType == 6 ? 4 : 3;
+    image.model = colourType == 6 ? 9 : 1;
+    size_t phys = png.find("pHYs");
+    if (phys != std::string::npos && png[phys + 12] == 1) {
+        image.dpiX = BigEndian32(png, phys + 4) * 0.0254;
+        image.dpiY = BigEndian32(png, phys + 8) * 0.0254;
+    } else {
+        image.dpiX = image.dpiY = 96;
+    }
+    return image;
+}
+
+TEST(RipEndToEnd, TheConverterGetsEveryImageAsItsHeaderStatesIt)
+{
+    std::string folder = Folder("images");
+    const std::string dictionaryType = "application/vnd.ms-package.xps-resourcedictionary+xml";
+    // A JPEG of 100 x 50 pixels at 72 dpi named inside a remote dictionary,
+    // relative to it, with a profile; a PNG cut short on the page itself.
+    const std::string jpeg = imagetest::SolidJpeg(100, 50, {200, 100, 50}, 1, 72);
+    const std::string png = imagetest::RgbPng(4, 4, std::vector<imagetest::Rgb>(16, {1, 2, 3}));
+    tav::host::testing::TestPackage package = tav::host::testing::PagesOfSize(1);
+    package.resources = {
+        {"/Resources/Dicts/d.dict", dictionaryType,
+         "<ResourceDictionary xmlns=\"http://schemas.microsoft.com/xps/2005/06\" "
+         "xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\">"
+         "<ImageBrush x:Key=\"photo\" ImageSource=\"{ColorConvertedBitmap ../Images/photo.jpg ../Profiles/p.icc}\" "
+         "Viewbox=\"0,0,100,50\" Viewport=\"0,0,100,50\" ViewboxUnits=\"Absolute\" ViewportUnits=\"Absolute\"/>"
+         "</ResourceDictionary>"},
+        {"/Resources/Images/photo.jpg", "image/jpeg", jpeg},
+        {"/Resources/Profiles/p.icc", "application/vnd.ms-color.iccprofile", std::string(128, 'p')},
+        {"/Resources/Images/cut.png", "image/png", png.substr(0, png.size() - 20)},
+    };
+    package.documents[0].pages[0].resources = {"/Resources/Dicts/d.dict", "/Resources/Images/photo.jpg",
+                                               "/Resources/Profiles/p.icc", "/Resources/Images/cut.png"};
+    package.documents[0].pages[0].body =
+        "<FixedPage.Resources><ResourceDictionary Source=\"/Resources/Dicts/d.dict\"/></FixedPage.Resources>"
+        "<Path Data=\"M 0,0 L 100,0 100,50 Z\" Fill=\"{StaticResource photo}\"/>"
+        "<Path Data=\"M 0,0 L 4,0 4,4 Z\"><Path.Fill><ImageBrush ImageSource=\"/Resources/Images/cut.png\" "
+        "Viewbox=\"0,0,4,4\" Viewport=\"0,0,4,4\" ViewboxUnits=\"Absolute\" ViewportUnits=\"Absolute\"/>"
+        "</Path.Fill></Path>";
+    tav::host::testing::WritePackage(folder + "/in.xps", package);
+
+    CommandResult run = Tavpipe("-q -f rip " + Quote(folder + "/in.xps") + " " + Quote(folder + "/out.trace"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Lines(ReadFile(folder + "/out.trace"));
+    ExpectImageLine(lines, "/Resources/Images/photo.jpg", {100, 50, 72, 72, 3, 1});
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("colour-profile \"/Resources/Profiles/p.icc\" bytes 128 ");
+                            }),
+              1);
+    // The converter learns only that the cut image is not there; the user
+    // learns why, with the part named.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "image \"/Resources/Images/cut.png\" unavailable"), 1);
+    const std::string warning = "tavpipe: warning: the image /Resources/Images/cut.png cannot be used: ";
+    EXPECT_TRUE(run.err.starts_with(warning) && run.err.size() > warning.size() + 1) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+
+    if (FixturesFolder().empty()) GTEST_SKIP() << "the fixtures folder is absent";
+    // A real document's PNG, its fields read from its own chunks.
+    const std::string fixture = FixturesFolder() + "/mb08.xps";
+    const std::string image = "/Resources/a75ff97a-5662-4d9c-9bdd-8e2c2b826e05.png";
+    run = Tavpipe("-q -f rip " + Quote(fixture) + " " + Quote(folder + "/mb08.trace"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ExpectImageLine(Lines(ReadFile(folder + "/mb08.trace")), image, FromPngChunks(ZipItem(fixture, image.substr(1))));
+}
+
+}  // namespace
+
+namespace {
+
+// The lines that begin with the word and a blank.
+std::vector<std::string> Only(const std::vector<std::string>& lines, const std::string& word)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.starts_with(word + " ")) found.push_back(line);
+    return found;
+}
+
+// The value of a quoted field of a recorded line: second-pass-page "PATH".
+std::string QuotedField(const std::string& line)
+{
+    size_t open = line.find('"');
+    size_t close = line.rfind('"');
+    return open == std::string::npos || close <= open ? "" : line.substr(open + 1, close - open - 1);
+}
+
+TEST(RipEndToEnd, AManualTwoSidedJobHandsItsSecondPassToTheManualDuplexProgram)
+{
+    std::string folder = Folder("manual-duplex");
+    tav::host::testing::WritePackage(folder + "/in.xps", tav::host::testing::PagesOfSize(4));
+    // German: language identifier 0x0407. Without a controlling terminal
+    // (setsid), so that the program never waits for a key.
+    CommandResult run = RunCommand("LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 TMPDIR=" + Quote(folder) + " setsid -w " +
+                                   Quote(BuildFolder() + "/bin/tavpipe") +
+                                   " -q -f layout,rip -o sides=two-sided-long-edge -o duplex-mode=manual " +
+                                   Quote(folder + "/in.xps") + " " + Quote(folder + "/out.trace") + " </dev/null");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // The fronts in the printer stream, the backs in files of their own.
+    std::vector<std::string> lines = Lines(ReadFile(folder + "/out.trace"));
+    EXPECT_EQ(Only(lines, "page"), (std::vector<std::string>{"page 1", "page 3"}));
+    std::vector<std::string> backs = Only(lines, "second-pass-page");
+    ASSERT_EQ(backs.size(), 2u);
+    EXPECT_EQ(lines.back(), "close pages 4");
+    std::vector<std::string> files;
+    for (size_t index = 0; index < backs.size(); ++index) {
+        files.push_back(QuotedField(backs[index]));
+        std::string page = std::to_string(2 * index + 2);
+        std::vector<std::string> back = Lines(ReadFile(files.back()));
+        ASSERT_FALSE(back.empty()) << files.back();
+        EXPECT_EQ(back.front(), "page " + page);
+        EXPECT_TRUE(back.back().starts_with("page-end " + page + " ")) << back.back();
+    }
+
+    // One list, keys in arrival order, started as "%d %s" of the language
+    // and the list; the program names the files.
+    std::string second = std::filesystem::path(files[0]).parent_path().string();
+    std::vector<std::string> lists;
+    for (const auto& entry : std::filesystem::directory_iterator(second))
+        if (entry.is_directory() && entry.path().filename().string().starts_with("qz"))
+            lists.push_back(entry.path().string() + "/filelist.ini");
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_EQ(ReadFile(lists[0]), "[FileList]\n1=" + files[0] + "\n2=" + files[1] + "\n");
+    EXPECT_EQ(run.err, "tavmanualduplex: the second pass of the two-sided job is 2 files (list " + lists[0] +
+                           ", language 1031):\n  1 " + files[0] + "\n  2 " + files[1] +
+                           "\ntavmanualduplex: there is no terminal to wait on: turn the printed paper over, put it "
+                           "back and print these files\n");
 }
 
 }  // namespace

@@ -184,12 +184,13 @@ TEST(FilterClasses, EveryModuleHasItsOwnClass)
 
 // The rip filter is the last of a chain and writes no XPS parts, so the
 // pass-through tests above are not its; it also exports the converter's
-// resource callbacks, and nothing for what it does not do yet.
+// three resource callbacks and the manual duplex start, and nothing else.
 TEST(RipModule, ExportsTheModuleFunctionsAndTheResourceCallbacks)
 {
     std::string path = ModulePath("tavrip");
-    EXPECT_EQ(ExportedNames(path), (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllMain",
-                                                          "GetXPSFontData", "GetXPSICCData"}));
+    EXPECT_EQ(ExportedNames(path),
+              (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllMain", "GetXPSFontData",
+                                     "GetXPSICCData", "GetXPSImageData", "StartManualDuplex"}));
     FilterModule module(path);
     ASSERT_TRUE(module.Loaded()) << module.Error();
     void* object = nullptr;

@@ -140,9 +140,19 @@ std::vector<std::string> RenderWithMutool(const std::string& package, int dpi, c
 
 std::vector<RgbImage> RenderPages(const std::string& package, int dpi)
 {
+    // A folder of this call's own: tests running at the same time render
+    // the same packages, and a package's own folder may not be writable.
+    std::string pattern = (std::filesystem::temp_directory_path() / "jobgen-render-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a folder for the renders of " + package);
     std::vector<RgbImage> pages;
-    for (const std::string& png : RenderWithMutool(package, dpi, package + "-render"))
-        pages.push_back(ReadPngFile(png));
+    try {
+        for (const std::string& png : RenderWithMutool(package, dpi, pattern)) pages.push_back(ReadPngFile(png));
+    } catch (...) {
+        std::filesystem::remove_all(pattern);
+        throw;
+    }
+    std::filesystem::remove_all(pattern);
     return pages;
 }
 

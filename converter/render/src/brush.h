@@ -5,6 +5,7 @@
 
 #include "affine.h"
 #include "colour.h"
+#include "decoded_image.h"
 
 namespace tav::render {
 
@@ -17,17 +18,19 @@ struct GradientStop {
 enum class SpreadMethod { Pad, Reflect, Repeat };
 enum class MappingMode { Absolute, RelativeToBoundingBox };
 enum class ColourInterpolation { SRgb, ScRgb };
+// How an image or visual brush repeats its tile beyond the viewport; the
+// flips mirror every other tile across the edge they share.
+enum class TileMode { None, Tile, FlipX, FlipY, FlipXY };
 
 struct Brush {
     enum Kind {
         Solid,
         LinearGradient,
         RadialGradient,
-        // What cannot be drawn yet (an image or a visual): a flat colour in
-        // its place.
-        StandIn,
+        Image,
+        Visual,
     } kind = Solid;
-    Rgba colour;  // Solid and StandIn
+    Rgba colour;  // Solid
     double opacity = 1;
 
     // Gradients. Linear: from start to end. Radial: from origin (offset 0)
@@ -40,6 +43,19 @@ struct Brush {
     Point start, end;
     Point center, origin;
     double radiusX = 0, radiusY = 0;
+
+    // Image and visual brushes: the viewbox of the content (the image in
+    // units of 1/96 inch at its resolution, or the visual in its own
+    // coordinates) is stretched onto the viewport, which the tile mode
+    // repeats and the transform places. `mapping` gives the viewport's
+    // units, `viewboxUnits` the viewbox's.
+    const DecodedImage* image = nullptr;  // owned by the job's image cache
+    int visual = -1;                      // the node list of Page::visuals
+    Rect viewbox, viewport;
+    MappingMode viewboxUnits = MappingMode::Absolute;
+    TileMode tileMode = TileMode::None;
+
+    bool IsTileBrush() const { return kind == Image || kind == Visual; }
 };
 
 // Stops sorted by offset (equal offsets keep their order) and confined to

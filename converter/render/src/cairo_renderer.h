@@ -23,6 +23,10 @@ struct RenderOptions {
     // Give each glyph run its text and cluster map, for surfaces that keep
     // text (PDF).
     bool keepText = true;
+    // The page is drawn for a raster, though perhaps through a recording
+    // surface first: images are drawn from the cache's own pixels and tiles
+    // are made at the sheet's resolution.
+    bool raster = false;
 };
 
 // Draws the page in the context's current user space, which must map page

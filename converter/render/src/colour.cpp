@@ -97,6 +97,8 @@ Parsed<ParsedColour> ParseColour(std::string_view text)
             return Parsed<ParsedColour>::Fail("a ContextColor has an alpha and at least one channel value");
         Parsed<ParsedColour> result;
         result.value.fromProfile = true;
+        result.value.profileUri = std::string(rest.substr(0, space));
+        for (size_t i = 1; i < numbers.size(); ++i) result.value.channels.push_back(Clamp01(numbers[i]));
         double alpha = Clamp01(numbers[0]);
         size_t channels = numbers.size() - 1;
         auto c = [&](size_t i) { return Clamp01(numbers[1 + i]); };
@@ -113,6 +115,29 @@ Parsed<ParsedColour> ParseColour(std::string_view text)
         return result;
     }
     return Parsed<ParsedColour>::Fail("'" + std::string(text.substr(0, 40)) + "' is not a colour");
+}
+
+Parsed<ImageSourceValue> ParseImageSource(std::string_view text)
+{
+    text = Trim(text);
+    Parsed<ImageSourceValue> result;
+    if (!text.starts_with("{")) {
+        if (text.empty()) return Parsed<ImageSourceValue>::Fail("the image source is empty");
+        result.value.uri = std::string(text);
+        return result;
+    }
+    constexpr std::string_view kConverted = "{ColorConvertedBitmap ";
+    if (!text.starts_with(kConverted) || !text.ends_with("}"))
+        return Parsed<ImageSourceValue>::Fail("'" + std::string(text.substr(0, 60)) + "' is not an image source");
+    std::string_view rest = Trim(text.substr(kConverted.size(), text.size() - kConverted.size() - 1));
+    size_t space = rest.find_first_of(" \t");
+    if (space == std::string_view::npos)
+        return Parsed<ImageSourceValue>::Fail("a ColorConvertedBitmap names an image and a colour profile");
+    result.value.uri = std::string(rest.substr(0, space));
+    result.value.profileUri = std::string(Trim(rest.substr(space)));
+    if (result.value.profileUri.find_first_of(" \t") != std::string::npos)
+        return Parsed<ImageSourceValue>::Fail("a ColorConvertedBitmap names one image and one colour profile");
+    return result;
 }
 
 }  // namespace tav::render

@@ -19,7 +19,8 @@ namespace tav::render {
 class ConverterJob : public PageResources, public CairoFonts {
 public:
     // The page's resource callbacks, before its first element.
-    virtual void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile) = 0;
+    virtual void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile,
+                               ConverterImageCallback image) = 0;
     virtual void SetPageDevice(const PageDevice& device) = 0;
     virtual const PageDevice& CurrentPageDevice() const = 0;
 
@@ -32,6 +33,7 @@ public:
     virtual cairo_t* BeginSheet(double pageWidth, double pageHeight, std::string* error) = 0;
     virtual bool EndSheet(cairo_t* cr, std::string* error) = 0;
     virtual bool KeepsText() const = 0;
+    virtual bool Rasterizes() const = 0;
 
     // Writes the reason of a refusal (once) and returns 0, the refusal.
     virtual int32_t Refuse(const std::string& reason) = 0;

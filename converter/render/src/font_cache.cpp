@@ -62,6 +62,10 @@ class LoadedFont : public FontMetrics {
 public:
     ~LoadedFont() override
     {
+        if (face_) {
+            std::lock_guard<std::mutex> hold(FreeTypeLock());
+            FT_Done_Face(face_);
+        }
         if (cairoFace_) cairo_font_face_destroy(cairoFace_);
     }
 
@@ -85,24 +89,43 @@ public:
             *error = faceIndex > 0 ? "not a font, or it has no face " + std::to_string(faceIndex) : "not a font";
             return false;
         }
-        face_ = data->face;
-        if (!FT_IS_SCALABLE(face_) || face_->units_per_EM == 0) {
+        if (!FT_IS_SCALABLE(data->face) || data->face->units_per_EM == 0) {
             ReleaseFaceData(data.release());
             *error = "not a scalable font";
             return false;
         }
-        if (FT_Select_Charmap(face_, FT_ENCODING_UNICODE) != 0 && FT_Select_Charmap(face_, FT_ENCODING_MS_SYMBOL) == 0)
-            symbol_ = true;
-        unitsPerEm_ = face_->units_per_EM;
-        cairo_font_face_t* plain = cairo_ft_font_face_create_for_ft_face(face_, FT_LOAD_NO_HINTING);
+        // The metrics come from a face of their own: cairo may draw glyphs
+        // of its face on another thread (a recorded sheet played back) while
+        // the next page's glyphs are measured.
+        FT_Face metrics = nullptr;
+        {
+            std::lock_guard<std::mutex> hold(FreeTypeLock());
+            status = FT_New_Memory_Face(library, data->bytes.data(), static_cast<FT_Long>(data->bytes.size()),
+                                        static_cast<FT_Long>(faceIndex), &metrics);
+        }
+        if (status != 0) {
+            ReleaseFaceData(data.release());
+            *error = "the font could not be opened twice";
+            return false;
+        }
+        face_ = metrics;  // freed by the destructor from here on
+        cairo_font_face_t* plain = cairo_ft_font_face_create_for_ft_face(data->face, FT_LOAD_NO_HINTING);
         if (cairo_font_face_set_user_data(plain, &kFaceDataKey, data.get(), ReleaseFaceData) != CAIRO_STATUS_SUCCESS) {
             cairo_font_face_destroy(plain);
+            {
+                std::lock_guard<std::mutex> hold(FreeTypeLock());
+                FT_Done_Face(face_);
+            }
+            face_ = nullptr;
             ReleaseFaceData(data.release());
             *error = "cairo could not take the font";
             return false;
         }
         data.release();
         cairoFace_ = plain;
+        if (FT_Select_Charmap(face_, FT_ENCODING_UNICODE) != 0 && FT_Select_Charmap(face_, FT_ENCODING_MS_SYMBOL) == 0)
+            symbol_ = true;
+        unitsPerEm_ = face_->units_per_EM;
         return true;
     }
 
@@ -135,8 +158,10 @@ public:
 
     double Ascent() const override { return static_cast<double>(face_->ascender) / unitsPerEm_; }
 
+    uint32_t GlyphCount() const override { return static_cast<uint32_t>(face_->num_glyphs); }
+
 private:
-    FT_Face face_ = nullptr;
+    FT_Face face_ = nullptr;  // for metrics only, on the thread that builds pages
     bool symbol_ = false;
     double unitsPerEm_ = 1;
     cairo_font_face_t* cairoFace_ = nullptr;

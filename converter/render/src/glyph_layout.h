@@ -34,6 +34,8 @@ public:
     virtual double Advance(uint32_t glyph) const = 0;
     virtual double VerticalAdvance(uint32_t glyph) const = 0;
     virtual double Ascent() const = 0;
+    // The number of glyphs; indices from 0 to one less.
+    virtual uint32_t GlyphCount() const = 0;
 };
 
 struct GlyphRunInput {

@@ -30,7 +30,7 @@ enum class ElementType {
     PolyQuadraticBezierSegment,
     ArcSegment,
     Transparent,  // markup compatibility wrappers whose content counts as the parent's
-    Skipped,      // read but not drawn: alternatives not chosen, what brushes not drawn yet hold
+    Skipped,      // read but not drawn: alternatives not chosen
 };
 
 struct ElementName {
@@ -113,10 +113,11 @@ struct ModelBuilder::Frame {
     bool activated = false;  // canvases: attributes applied to the node
     bool pushedScope = false;
     int node = kNone;
+    int list = kPageList;     // content: the node list its node goes into
+    bool visualRoot = false;  // content that is a visual of its own
 
-    std::optional<int> fill, stroke, data, clip;
+    std::optional<int> fill, stroke, data, clip, opacityMask, visual;
     std::optional<Affine> renderTransform, transform;
-    bool opacityMask = false;
     std::vector<GradientStop> stops;
     std::vector<Figure> figures;
     Figure figure;  // PathFigure being built
@@ -183,8 +184,7 @@ bool ModelBuilder::StartElement(std::string_view name)
         frame->type = ElementType::FixedPage;
     } else if (!parent) {
         return Fail(shown, "an element after the end of the FixedPage");
-    } else if (parent->type == ElementType::Skipped || parent->type == ElementType::ImageBrush ||
-               parent->type == ElementType::VisualBrush) {
+    } else if (parent->type == ElementType::Skipped) {
         frame->type = ElementType::Skipped;
     } else if (local == "AlternateContent" || local == "Fallback") {
         frame->type = ElementType::Transparent;
@@ -195,28 +195,32 @@ bool ModelBuilder::StartElement(std::string_view name)
         frame->owner = std::string(name.substr(0, dot));
         frame->property = std::string(name.substr(dot + 1));
         if (frame->owner != parent->name) return Fail(shown, "a property element inside " + parent->name);
-        if (frame->property == "Visual") frame->type = ElementType::Skipped;
     } else {
         auto known = std::find_if(std::begin(kElements), std::end(kElements),
                                   [&](const ElementName& element) { return element.name == name; });
         if (known == std::end(kElements)) return Fail(shown, "not an element of a fixed page");
         frame->type = known->type;
         if (frame->type == ElementType::FixedPage) return Fail(shown, "a FixedPage inside a FixedPage");
-        bool inDictionary = parent->type == ElementType::ResourceDictionary;
         if (IsContent(frame->type)) {
-            // Visuals kept as resources serve visual brushes only, which are
-            // not drawn yet.
-            if (inDictionary) {
-                frame->type = ElementType::Skipped;
+            // Content kept as a resource, or held by a VisualBrush.Visual,
+            // is a visual: a node list of its own that brushes draw.
+            if (parent->type == ElementType::ResourceDictionary ||
+                (parent->type == ElementType::Property && parent->property == "Visual")) {
+                frame->visualRoot = true;
+                frame->list = static_cast<int>(page_.visuals.size());
+                page_.visuals.emplace_back();
+                visualCost_.push_back(0);
+                visualDepth_.push_back(0);
             } else if (parent->type != ElementType::FixedPage && parent->type != ElementType::Canvas) {
                 return Fail(shown, "inside " + parent->name);
+            } else {
+                frame->list = parent->list;
             }
         }
     }
     if (parent && parent->type == ElementType::Canvas && frame->type != ElementType::Property && !parent->activated) {
         // The canvas's own properties are known once its content begins.
-        parent->activated = true;
-        if (!ApplyNodeAttributes(*parent, &page_.nodes[parent->node])) return false;
+        if (!ActivateCanvas(*parent)) return false;
     }
     frames_.push_back(std::move(frame));
     return true;
@@ -295,11 +299,12 @@ bool ModelBuilder::SealFixedPage(Frame& frame)
 
 bool ModelBuilder::SealCanvas(Frame& frame)
 {
-    if (page_.nodes.size() >= limits_.maxNodes)
+    if (++nodeCount_ > limits_.maxNodes)
         return Fail(frame.name, "more than " + std::to_string(limits_.maxNodes) + " elements on the page");
-    frame.node = static_cast<int>(page_.nodes.size());
-    page_.nodes.push_back({});
-    page_.nodes.back().kind = Node::Canvas;
+    std::vector<Node>& list = List(frame.list);
+    frame.node = static_cast<int>(list.size());
+    list.push_back({});
+    list.back().kind = Node::Canvas;
     scopes_.emplace_back();
     frame.pushedScope = true;
     return true;
@@ -314,8 +319,10 @@ std::optional<ModelBuilder::ResourceEntry> ModelBuilder::Lookup(std::string_view
     return std::nullopt;
 }
 
-int ModelBuilder::AddBrush(Brush brush)
+int ModelBuilder::AddBrush(Brush brush, uint64_t cost, size_t depth)
 {
+    brushCost_.push_back(cost);
+    brushDepth_.push_back(depth);
     page_.brushes.push_back(std::move(brush));
     return static_cast<int>(page_.brushes.size() - 1);
 }
@@ -351,8 +358,13 @@ bool ModelBuilder::ColourAttribute(Frame& frame, std::string_view name, Rgba* co
     if (!text) return required ? Fail(frame.name, std::string(name) + " is missing") : true;
     Parsed<ParsedColour> parsed = ParseColour(*text);
     if (!parsed.ok()) return Fail(frame.name, std::string(name) + ": " + parsed.error);
-    if (parsed.value.fromProfile) resources_->NotDrawn(NotDrawnYet::ColourProfile);
     *colour = parsed.value.colour;
+    if (parsed.value.fromProfile) {
+        // Without the profile the nearest sRGB stands, with the alpha.
+        Rgba converted;
+        if (resources_->ProfileColour(parsed.value.profileUri, parsed.value.channels, &converted))
+            *colour = {converted.r, converted.g, converted.b, colour->a};
+    }
     return true;
 }
 
@@ -419,7 +431,47 @@ bool ModelBuilder::ApplyNodeAttributes(Frame& frame, Node* node)
     if (frame.clip) node->clip = *frame.clip;
     if (!NumberAttribute(frame, "Opacity", &node->opacity, false)) return false;
     node->opacity = std::clamp(node->opacity, 0.0, 1.0);
-    if (frame.Attr("OpacityMask") || frame.opacityMask) resources_->NotDrawn(NotDrawnYet::OpacityMask);
+    if (!BrushAttribute(frame, "OpacityMask", &node->opacityMask)) return false;
+    if (frame.opacityMask) node->opacityMask = *frame.opacityMask;
+    return true;
+}
+
+bool ModelBuilder::ActivateCanvas(Frame& frame)
+{
+    frame.activated = true;
+    Node& node = List(frame.list)[frame.node];
+    return ApplyNodeAttributes(frame, &node) && CountNode(frame, node);
+}
+
+bool ModelBuilder::CountNode(Frame& frame, const Node& node)
+{
+    uint64_t cost = 1;
+    size_t depth = 0;
+    for (int brush : {node.fill, node.stroke, node.opacityMask}) {
+        if (brush == kNone) continue;
+        cost += brushCost_[brush];
+        depth = std::max(depth, brushDepth_[brush]);
+    }
+    // Sums stop just past the limit, so they cannot overflow.
+    uint64_t cap = limits_.maxDrawnElements + 1;
+    if (frame.list == kPageList) {
+        pageCost_ = std::min(cap, pageCost_ + std::min(cap, cost));
+        if (pageCost_ > limits_.maxDrawnElements)
+            return Fail(frame.name, "the page draws more than " + std::to_string(limits_.maxDrawnElements) +
+                                        " elements, counting what its visual brushes draw each time they are used");
+        return true;
+    }
+    visualCost_[frame.list] = std::min(cap, visualCost_[frame.list] + std::min(cap, cost));
+    visualDepth_[frame.list] = std::max(visualDepth_[frame.list], depth);
+    return true;
+}
+
+bool ModelBuilder::AddNode(Frame& frame, Node node)
+{
+    if (!CountNode(frame, node)) return false;
+    std::vector<Node>& list = List(frame.list);
+    node.end = list.size() + 1;
+    list.push_back(std::move(node));
     return true;
 }
 
@@ -436,7 +488,9 @@ bool ModelBuilder::Deliver(Frame& frame, ResourceEntry value)
         if (!key || key->empty()) return Fail(frame.name, "a resource without x:Key");
         if (++resourceCount_ > limits_.maxResources)
             return Fail(frame.name, "more than " + std::to_string(limits_.maxResources) + " resources");
-        if (!scopes_.back().emplace(*key, value).second)
+        // A canvas kept as a resource still has its own scope open.
+        Dictionary& scope = scopes_[scopes_.size() - (frame.pushedScope ? 2 : 1)];
+        if (!scope.emplace(*key, value).second)
             return Fail(frame.name, "a second resource named '" + key->substr(0, 80) + "' in one dictionary");
         return true;
     }
@@ -448,20 +502,17 @@ bool ModelBuilder::Finish(Frame& frame)
     switch (frame.type) {
     case ElementType::FixedPage: complete_ = true; return true;
     case ElementType::Canvas:
-        if (!frame.activated) {
-            frame.activated = true;
-            if (!ApplyNodeAttributes(frame, &page_.nodes[frame.node])) return false;
-        }
-        page_.nodes[frame.node].end = page_.nodes.size();
-        return true;
-    case ElementType::Path: return FinishPath(frame);
-    case ElementType::Glyphs: return FinishGlyphs(frame);
+        if (!frame.activated && !ActivateCanvas(frame)) return false;
+        List(frame.list)[frame.node].end = List(frame.list).size();
+        return !frame.visualRoot || FinishVisualRoot(frame);
+    case ElementType::Path: return FinishPath(frame) && (!frame.visualRoot || FinishVisualRoot(frame));
+    case ElementType::Glyphs: return FinishGlyphs(frame) && (!frame.visualRoot || FinishVisualRoot(frame));
     case ElementType::Property: return FinishProperty(frame);
     case ElementType::SolidColorBrush: return FinishSolidColorBrush(frame);
     case ElementType::LinearGradientBrush: return FinishGradientBrush(frame, false);
     case ElementType::RadialGradientBrush: return FinishGradientBrush(frame, true);
-    case ElementType::ImageBrush: return FinishStandInBrush(frame, NotDrawnYet::ImageBrush);
-    case ElementType::VisualBrush: return FinishStandInBrush(frame, NotDrawnYet::VisualBrush);
+    case ElementType::ImageBrush: return FinishImageBrush(frame);
+    case ElementType::VisualBrush: return FinishVisualBrush(frame);
     case ElementType::GradientStop: return FinishGradientStop(frame);
     case ElementType::MatrixTransform: return FinishMatrixTransform(frame);
     case ElementType::PathGeometry: return FinishPathGeometry(frame);
@@ -505,6 +556,8 @@ bool ModelBuilder::FinishProperty(Frame& frame)
         expected = Resource::Geometry;
     else if (property == "RenderTransform" || property == "Transform")
         expected = Resource::Transform;
+    else if (property == "Visual")
+        expected = Resource::Visual;
     else
         return Fail(frame.name, "not a property this converter knows");
     if (value.kind != expected) return Fail(frame.name, "holds the wrong kind of value");
@@ -513,7 +566,9 @@ bool ModelBuilder::FinishProperty(Frame& frame)
     else if (property == "Stroke")
         owner->stroke = value.index;
     else if (property == "OpacityMask")
-        owner->opacityMask = true;
+        owner->opacityMask = value.index;
+    else if (property == "Visual")
+        owner->visual = value.index;
     else if (property == "Data")
         owner->data = value.index;
     else if (property == "Clip")
@@ -527,7 +582,7 @@ bool ModelBuilder::FinishProperty(Frame& frame)
 
 bool ModelBuilder::FinishPath(Frame& frame)
 {
-    if (page_.nodes.size() >= limits_.maxNodes)
+    if (++nodeCount_ > limits_.maxNodes)
         return Fail(frame.name, "more than " + std::to_string(limits_.maxNodes) + " elements on the page");
     Node node;
     node.kind = Node::Path;
@@ -572,14 +627,12 @@ bool ModelBuilder::FinishPath(Frame& frame)
             return Fail(frame.name, "StrokeLineJoin: '" + join->substr(0, 40) + "' is not a line join");
     }
     if (node.geometry == kNone || (node.fill == kNone && node.stroke == kNone)) return true;
-    node.end = page_.nodes.size() + 1;
-    page_.nodes.push_back(std::move(node));
-    return true;
+    return AddNode(frame, std::move(node));
 }
 
 bool ModelBuilder::FinishGlyphs(Frame& frame)
 {
-    if (page_.nodes.size() >= limits_.maxNodes)
+    if (++nodeCount_ > limits_.maxNodes)
         return Fail(frame.name, "more than " + std::to_string(limits_.maxNodes) + " elements on the page");
     Node node;
     node.kind = Node::Glyphs;
@@ -634,6 +687,11 @@ bool ModelBuilder::FinishGlyphs(Frame& frame)
     input.emSize = run.emSize;
     Parsed<GlyphRunLayout> layout = LayOutGlyphRun(input, *run.font);
     if (!layout.ok()) return Fail(frame.name, layout.error);
+    for (const PlacedGlyph& glyph : layout.value.glyphs)
+        if (glyph.index >= run.font->GlyphCount())
+            return Fail(frame.name, "Indices: glyph " + std::to_string(glyph.index) + " is past the last glyph of " +
+                                        reference.value.part.substr(0, 200) + " (" +
+                                        std::to_string(run.font->GlyphCount()) + " glyphs)");
     glyphCount_ += layout.value.glyphs.size();
     if (glyphCount_ > limits_.maxGlyphsPerPage)
         return Fail(frame.name, "the page has more than " + std::to_string(limits_.maxGlyphsPerPage) + " glyphs");
@@ -641,9 +699,7 @@ bool ModelBuilder::FinishGlyphs(Frame& frame)
     if (node.fill == kNone || run.emSize == 0) return true;
     page_.glyphRuns.push_back(std::move(run));
     node.glyphRun = static_cast<int>(page_.glyphRuns.size() - 1);
-    node.end = page_.nodes.size() + 1;
-    page_.nodes.push_back(std::move(node));
-    return true;
+    return AddNode(frame, std::move(node));
 }
 
 bool ModelBuilder::FinishSolidColorBrush(Frame& frame)
@@ -707,16 +763,82 @@ bool ModelBuilder::FinishGradientBrush(Frame& frame, bool radial)
     return Deliver(frame, {Resource::Brush, AddBrush(std::move(brush)), {}});
 }
 
-bool ModelBuilder::FinishStandInBrush(Frame& frame, NotDrawnYet what)
+bool ModelBuilder::TileBrushAttributes(Frame& frame, Brush* brush)
+{
+    if (!NumberAttribute(frame, "Opacity", &brush->opacity, false) ||
+        !TransformAttribute(frame, "Transform", &brush->transform))
+        return false;
+    brush->opacity = std::clamp(brush->opacity, 0.0, 1.0);
+    if (frame.transform) brush->transform = *frame.transform;
+    for (auto [attribute, rect] : {std::pair{"Viewbox", &brush->viewbox}, std::pair{"Viewport", &brush->viewport}}) {
+        const std::string* text = frame.Attr(attribute);
+        if (!text) return Fail(frame.name, std::string(attribute) + " is missing");
+        Parsed<Rect> parsed = ParseRectValue(*text);
+        if (!parsed.ok()) return Fail(frame.name, std::string(attribute) + ": " + parsed.error);
+        *rect = parsed.value;
+    }
+    for (auto [attribute, units] :
+         {std::pair{"ViewboxUnits", &brush->viewboxUnits}, std::pair{"ViewportUnits", &brush->mapping}}) {
+        const std::string* text = frame.Attr(attribute);
+        if (!text || *text == "Absolute")
+            *units = MappingMode::Absolute;
+        else if (*text == "RelativeToBoundingBox")
+            *units = MappingMode::RelativeToBoundingBox;
+        else
+            return Fail(frame.name, std::string(attribute) + ": '" + text->substr(0, 40) + "'");
+    }
+    if (const std::string* mode = frame.Attr("TileMode")) {
+        constexpr std::pair<std::string_view, TileMode> kModes[] = {{"None", TileMode::None},
+                                                                    {"Tile", TileMode::Tile},
+                                                                    {"FlipX", TileMode::FlipX},
+                                                                    {"FlipY", TileMode::FlipY},
+                                                                    {"FlipXY", TileMode::FlipXY}};
+        auto found =
+            std::find_if(std::begin(kModes), std::end(kModes), [&](auto& known) { return known.first == *mode; });
+        if (found == std::end(kModes)) return Fail(frame.name, "TileMode: '" + mode->substr(0, 40) + "'");
+        brush->tileMode = found->second;
+    }
+    return true;
+}
+
+bool ModelBuilder::FinishImageBrush(Frame& frame)
 {
     Brush brush;
-    brush.kind = Brush::StandIn;
-    brush.colour = {0.5, 0.5, 0.5, 1};
-    if (!NumberAttribute(frame, "Opacity", &brush.opacity, false)) return false;
-    brush.opacity = std::clamp(brush.opacity, 0.0, 1.0);
-    resources_->NotDrawn(what);
-    return Deliver(frame, {Resource::Brush, AddBrush(std::move(brush)), {}});
+    brush.kind = Brush::Image;
+    if (!TileBrushAttributes(frame, &brush)) return false;
+    const std::string* source = frame.Attr("ImageSource");
+    if (!source) return Fail(frame.name, "ImageSource is missing");
+    Parsed<ImageSourceValue> value = ParseImageSource(*source);
+    if (!value.ok()) return Fail(frame.name, "ImageSource: " + value.error);
+    std::string error;
+    brush.image = resources_->Image(value.value.uri, value.value.profileUri, &error);
+    if (!brush.image) return Fail(frame.name, "image " + value.value.uri.substr(0, 200) + ": " + error);
+    return Deliver(frame, {Resource::Brush, AddBrush(std::move(brush), 1, 1), {}});
 }
+
+bool ModelBuilder::FinishVisualBrush(Frame& frame)
+{
+    Brush brush;
+    brush.kind = Brush::Visual;
+    if (!TileBrushAttributes(frame, &brush)) return false;
+    if (const std::string* text = frame.Attr("Visual")) {
+        std::optional<std::string_view> key = StaticResourceKey(*text);
+        if (!key) return Fail(frame.name, "Visual must name a resource");
+        std::optional<ResourceEntry> entry = Lookup(*key);
+        if (!entry || entry->kind != Resource::Visual)
+            return Fail(frame.name, "Visual: no visual resource '" + std::string(key->substr(0, 80)) + "'");
+        brush.visual = entry->index;
+    }
+    if (frame.visual) brush.visual = *frame.visual;
+    if (brush.visual == kNone) return Fail(frame.name, "Visual is missing");
+    size_t depth = 1 + visualDepth_[brush.visual];
+    if (depth > limits_.maxVisualDepth)
+        return Fail(frame.name, "visual brushes nested more than " + std::to_string(limits_.maxVisualDepth) + " deep");
+    uint64_t cost = visualCost_[brush.visual];
+    return Deliver(frame, {Resource::Brush, AddBrush(std::move(brush), cost, depth), {}});
+}
+
+bool ModelBuilder::FinishVisualRoot(Frame& frame) { return Deliver(frame, {Resource::Visual, frame.list, {}}); }
 
 bool ModelBuilder::FinishGradientStop(Frame& frame)
 {

@@ -28,9 +28,6 @@
 
 namespace tav::render {
 
-// What the page cannot show yet and draws as the nearest thing.
-enum class NotDrawnYet { ImageBrush, VisualBrush, OpacityMask, ColourProfile };
-
 // What the builder asks of the job it belongs to.
 class PageResources {
 public:
@@ -38,7 +35,14 @@ public:
     // The font of a Glyphs element; null with *error set when the part
     // cannot be had or is not a font.
     virtual const FontMetrics* Font(const FontReference& font, std::string* error) = 0;
-    virtual void NotDrawn(NotDrawnYet what) = 0;
+    // The image of an ImageBrush, in sRGB (converted through the profile
+    // part `profileUri` when it is not empty); null with *error when it
+    // cannot be had. The image stays valid until the page has been drawn.
+    virtual const DecodedImage* Image(const std::string& uri, const std::string& profileUri, std::string* error) = 0;
+    // The sRGB of colour channels (from 0 to 1) through the profile part
+    // `profileUri`; false when the profile cannot be had or does not suit
+    // them, once the job has warned that the nearest sRGB stands in.
+    virtual bool ProfileColour(const std::string& profileUri, const std::vector<double>& channels, Rgba* colour) = 0;
 };
 
 class ModelBuilder {
@@ -64,7 +68,7 @@ public:
     struct Frame;
 
 private:
-    enum class Resource { None, Brush, Geometry, Transform };
+    enum class Resource { None, Brush, Geometry, Transform, Visual };
     struct ResourceEntry {
         Resource kind = Resource::None;
         int index = kNone;
@@ -86,7 +90,7 @@ private:
     bool TransformAttribute(Frame& frame, std::string_view name, Affine* transform);
     bool NumberAttribute(Frame& frame, std::string_view name, double* value, bool required);
     bool ColourAttribute(Frame& frame, std::string_view name, Rgba* colour, bool required);
-    int AddBrush(Brush brush);
+    int AddBrush(Brush brush, uint64_t cost = 0, size_t depth = 0);
     int AddGeometry(Geometry geometry);
     bool CheckSegments(Frame& frame, size_t added);
     bool Deliver(Frame& frame, ResourceEntry value);
@@ -94,11 +98,21 @@ private:
     bool SealFixedPage(Frame& frame);
     bool SealCanvas(Frame& frame);
     bool ApplyNodeAttributes(Frame& frame, Node* node);
+    bool ActivateCanvas(Frame& frame);
     bool FinishPath(Frame& frame);
     bool FinishGlyphs(Frame& frame);
     bool FinishSolidColorBrush(Frame& frame);
     bool FinishGradientBrush(Frame& frame, bool radial);
-    bool FinishStandInBrush(Frame& frame, NotDrawnYet what);
+    bool FinishImageBrush(Frame& frame);
+    bool FinishVisualBrush(Frame& frame);
+    bool TileBrushAttributes(Frame& frame, Brush* brush);
+    bool FinishVisualRoot(Frame& frame);
+    // The node list of a content element: the page's (kPageList) or a
+    // visual's.
+    std::vector<Node>& List(int list) { return list == kPageList ? page_.nodes : page_.visuals[list]; }
+    bool AddNode(Frame& frame, Node node);
+    // Counts what drawing the node costs, with its brushes, into its list.
+    bool CountNode(Frame& frame, const Node& node);
     bool FinishPathGeometry(Frame& frame);
     bool FinishPathFigure(Frame& frame);
     bool FinishSegment(Frame& frame);
@@ -113,6 +127,15 @@ private:
     size_t resourceCount_ = 0;
     size_t segmentCount_ = 0;
     size_t glyphCount_ = 0;
+    size_t nodeCount_ = 0;
+    static constexpr int kPageList = -1;
+    // What drawing each brush once costs (elements drawn) and how deep its
+    // visuals nest, by brush index; the same for each visual's list.
+    std::vector<uint64_t> brushCost_;
+    std::vector<size_t> brushDepth_;
+    std::vector<uint64_t> visualCost_;
+    std::vector<size_t> visualDepth_;
+    uint64_t pageCost_ = 0;
     bool started_ = false;
     bool complete_ = false;
     std::string error_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace tav::render {
 
@@ -21,6 +22,13 @@ struct ModelLimits {
     size_t maxAttributeBytes = 16u << 20;  // one value
     double maxPageExtent = 100'000;        // 1/96 inch, about 26 m
     double maxEmSize = 100'000;
+    // Visual brushes whose visuals draw visual brushes: each level is drawn
+    // through a tile of its own, so the depth bounds the tiles held at once.
+    size_t maxVisualDepth = 16;
+    // Elements drawn for the page, each visual brush counted with all it
+    // draws each time it is used: a few visuals that draw each other twice
+    // over cannot multiply into more work than this.
+    uint64_t maxDrawnElements = 4'000'000;
 };
 
 }  // namespace tav::render

@@ -60,6 +60,7 @@ int32_t DrawPage(ConverterJob* job)
     if (!cr) return RefuseWith(job, "FixedPage: " + error);
     tav::render::RenderOptions options;
     options.keepText = job->KeepsText();
+    options.raster = job->Rasterizes();
     bool drawn = tav::render::RenderPage(page, cr, *job, options, &error);
     std::string endError;
     bool ended = job->EndSheet(cr, &endError);
@@ -85,7 +86,7 @@ TAV_EXPORT void XpsSetConvResAPI(ConverterHandle context, void* pageObject, Conv
     ConverterJob* job = JobOfContext(context);
     if (!job) return;
     DropPage(job);
-    job->BeginPageFeed(pageObject, font, colourProfile);
+    job->BeginPageFeed(pageObject, font, colourProfile, image);
     job->SetPageBuilder(new ModelBuilder(job));
 }
 

@@ -1,7 +1,7 @@
 // The page model: one FixedPage as the renderer needs it, built from the
 // element and attribute calls and knowing nothing of the output. Nodes are
-// kept in document order in one vector; a canvas holds the nodes up to its
-// `end`. Geometries, brushes and glyph runs live in their own vectors and
+// kept in document order in one vector (the page's, or a visual brush's);
+// a canvas holds the nodes up to its `end`. Geometries, brushes and glyph runs live in their own vectors and
 // are referred to by index, so a resource used a thousand times is stored
 // once.
 //
@@ -55,13 +55,17 @@ struct Node {
     int fill = kNone;      // brush; Path and Glyphs
     int stroke = kNone;    // brush; Path
     StrokeStyle strokeStyle;
-    int glyphRun = kNone;  // Glyphs
+    int glyphRun = kNone;     // Glyphs
+    int opacityMask = kNone;  // brush whose alpha the element is drawn through
 };
 
 struct Page {
     double width = 0, height = 0;  // 1/96 inch
     Rect bleedBox, contentBox;
     std::vector<Node> nodes;
+    // The content of visual brushes, each a list of nodes like the page's
+    // own, drawn only through the brushes that name it.
+    std::vector<std::vector<Node>> visuals;
     std::vector<Geometry> geometries;
     std::vector<Brush> brushes;
     std::vector<GlyphRun> glyphRuns;

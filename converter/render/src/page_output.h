@@ -24,6 +24,8 @@ public:
     virtual bool Finish(std::string* error) = 0;
     // Whether the language keeps text as text.
     virtual bool KeepsText() const = 0;
+    // Whether the language is a raster of the sheet.
+    virtual bool Rasterizes() const = 0;
 };
 
 // PDF through cairo's PDF surface; title may be empty.

@@ -68,6 +68,7 @@ public:
         return true;
     }
 
+    bool Rasterizes() const override { return false; }
     bool KeepsText() const override { return true; }
 
 private:

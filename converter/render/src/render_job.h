@@ -2,13 +2,13 @@
 // and ends at PrnCtrlClose.
 #pragma once
 
-#include <array>
 #include <memory>
 #include <string>
 
 #include "converter/converter_interface.h"
 #include "converter_job.h"
 #include "font_cache.h"
+#include "image_cache.h"
 #include "page_output.h"
 #include "record_writer.h"
 
@@ -37,7 +37,8 @@ public:
     RecordWriter& Records() { return records_; }
 
     // ConverterJob.
-    void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile) override;
+    void BeginPageFeed(void* pageObject, ConverterPartCallback font, ConverterPartCallback colourProfile,
+                       ConverterImageCallback image) override;
     void SetPageDevice(const PageDevice& device) override { device_ = device; }
     const PageDevice& CurrentPageDevice() const override { return device_; }
     ModelBuilder* PageBuilder() override { return builder_; }
@@ -45,13 +46,15 @@ public:
     cairo_t* BeginSheet(double pageWidth, double pageHeight, std::string* error) override;
     bool EndSheet(cairo_t* cr, std::string* error) override;
     bool KeepsText() const override { return output_->KeepsText(); }
+    bool Rasterizes() const override { return output_->Rasterizes(); }
     int32_t Refuse(const std::string& reason) override;
     bool Refused() const override { return refused_; }
     uint32_t PageNumber() const override { return pageNumber_; }
 
     // PageResources.
     const FontMetrics* Font(const FontReference& font, std::string* error) override;
-    void NotDrawn(NotDrawnYet what) override;
+    const DecodedImage* Image(const std::string& uri, const std::string& profileUri, std::string* error) override;
+    bool ProfileColour(const std::string& profileUri, const std::vector<double>& channels, Rgba* colour) override;
 
     // CairoFonts.
     cairo_font_face_t* Face(const FontMetrics* font) override { return fonts_.Face(font); }
@@ -71,13 +74,20 @@ private:
     std::unique_ptr<PageOutput> output_;
     FontCache fonts_;
     FontSource fontSource_;
+    FontSource profileSource_;
+    ImageSource imageSource_;
+    ProfileCache profiles_;
+    ImageCache images_;
     PageDevice device_;
     DeviceSettings settings_;
     ModelBuilder* builder_ = nullptr;
     uint32_t pageNumber_ = 0;
     bool refused_ = false;
     bool finished_ = false;
-    std::array<bool, 4> warned_{};
+    bool warnedApproximation_ = false;
+
+    // Once a job: colours drawn as the nearest sRGB for want of a profile.
+    void WarnApproximated(const std::string& what);
 };
 
 }  // namespace tav::render

@@ -173,19 +173,21 @@ TEST(RenderConverter, RefusalsAndWarningsSayWhatAndWhere)
     }
     ConverterDriver driver;
     ASSERT_TRUE(driver.Open("tavenc-pdf.so"));
-    std::string imagePage =
+    // A colour whose profile is missing is drawn as the nearest sRGB, said
+    // once a job.
+    std::string profilePage =
         "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"100\" Height=\"100\">"
-        "<Path Data=\"M 0,0 L 50,0 50,50 Z\"><Path.Fill><ImageBrush ImageSource=\"/a.png\" Viewbox=\"0,0,1,1\" "
-        "ViewboxUnits=\"Absolute\" Viewport=\"0,0,1,1\" ViewportUnits=\"Absolute\"/></Path.Fill></Path></FixedPage>";
-    EXPECT_TRUE(driver.FeedPage("/p1.fpage", imagePage, NoParts()));
-    EXPECT_TRUE(driver.FeedPage("/p2.fpage", imagePage, NoParts()));
+        "<Path Data=\"M 0,0 L 50,0 50,50 Z\" Fill=\"ContextColor /cmyk.icc 1,0,0.5,0,0\"/></FixedPage>";
+    EXPECT_TRUE(driver.FeedPage("/p1.fpage", profilePage, NoParts()));
+    EXPECT_TRUE(driver.FeedPage("/p2.fpage", profilePage, NoParts()));
     std::string badPage =
         "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"100\" Height=\"100\">"
         "<Path Fill=\"#000000\" Data=\"M 0,0 L 50,0 X 50,50 Z\"/></FixedPage>";
     EXPECT_FALSE(driver.FeedPage("/p3.fpage", badPage, NoParts()));
     driver.Close();
     ASSERT_EQ(driver.Output().warnings.size(), 1u);  // once per job
-    EXPECT_NE(driver.Output().warnings[0].find("ImageBrush"), std::string::npos);
+    EXPECT_NE(driver.Output().warnings[0].find("page 1: colour profile /cmyk.icc"), std::string::npos)
+        << driver.Output().warnings[0];
     ASSERT_EQ(driver.Output().refusals.size(), 1u);
     EXPECT_EQ(driver.Output().refusals[0], "page 3: Path: Data: 'X' is not a path command at character 14");
     // The two pages before the refusal are in a finished document.

@@ -15,6 +15,7 @@ public:
     double Advance(uint32_t) const override { return 0.5; }
     double VerticalAdvance(uint32_t) const override { return 1; }
     double Ascent() const override { return 0.8; }
+    uint32_t GlyphCount() const override { return 0x10000; }
 };
 
 GlyphRunLayout LayOut(std::u16string text, const char* indices, bool rightToLeft = false, bool sideways = false)

@@ -17,6 +17,7 @@ public:
     double Advance(uint32_t) const override { return 0.5; }
     double VerticalAdvance(uint32_t) const override { return 1; }
     double Ascent() const override { return 0.8; }
+    uint32_t GlyphCount() const override { return 0x10000; }
 };
 
 class FakeResources : public PageResources {
@@ -30,11 +31,26 @@ public:
         }
         return &metrics;
     }
-    void NotDrawn(NotDrawnYet what) override { notDrawn.push_back(what); }
+    const DecodedImage* Image(const std::string& uri, const std::string& profileUri, std::string* error) override
+    {
+        requested.push_back(uri + (profileUri.empty() ? "" : " through " + profileUri));
+        if (uri != "/a.png") {
+            *error = "the image callback could not deliver it";
+            return nullptr;
+        }
+        return &image;
+    }
+    bool ProfileColour(const std::string& profileUri, const std::vector<double>& channels, Rgba* colour) override
+    {
+        requested.push_back(profileUri);
+        if (profileUri != "/grey.icc" || channels.size() != 1) return false;
+        *colour = {channels[0] * 0.5, channels[0] * 0.5, channels[0] * 0.5, 1};  // a dim grey profile
+        return true;
+    }
 
     FakeMetrics metrics;
+    DecodedImage image;
     std::vector<std::string> requested;
-    std::vector<NotDrawnYet> notDrawn;
 };
 
 using Attributes = std::initializer_list<std::pair<const char*, const char*>>;
@@ -131,7 +147,7 @@ TEST(PageModel, ResolvesResourcesByScopeAndFoldsPropertyElements)
     EXPECT_EQ(figure.segments[3].end, (Point{100, 10}));
 }
 
-TEST(PageModel, GlyphsAreLaidOutWithTheFontAndStandInsAreReported)
+TEST(PageModel, GlyphsAreLaidOutWithTheFontAndImagesAndProfilesAreFetched)
 {
     FakeResources resources;
     ModelBuilder builder(&resources);
@@ -145,26 +161,92 @@ TEST(PageModel, GlyphsAreLaidOutWithTheFontAndStandInsAreReported)
         ASSERT_TRUE(builder.Attribute("OriginX", "10"));
         ASSERT_TRUE(builder.Attribute("FontRenderingEmSize", "20"));
         ASSERT_TRUE(builder.Attribute("FontUri", "/fonts/a.ttc#1"));
-        ASSERT_TRUE(builder.Attribute("Fill", "ContextColor /c.icc 1,0.5"));
+        ASSERT_TRUE(builder.Attribute("Fill", "ContextColor /c.icc 0.5,0.5"));
         ASSERT_TRUE(builder.EndElement(""));
         f.Element("Path", {{"Data", "M 0,0 L 5,5 Z"}}, [&] {
             f.Element("Path.Fill", {}, [&] {
-                f.Element("ImageBrush", {{"ImageSource", "/a.png"}, {"Opacity", "0.5"}});
+                f.Element("ImageBrush", {{"ImageSource", "{ColorConvertedBitmap /a.png /rgb.icc}"},
+                                         {"Opacity", "0.5"},
+                                         {"Viewbox", "0,0,1,1"},
+                                         {"Viewport", "0,0,0.5,1"},
+                                         {"ViewportUnits", "RelativeToBoundingBox"},
+                                         {"TileMode", "FlipY"}});
             });
         });
+        f.Element("Path", {{"Data", "M 0,0 L 5,5 Z"}, {"Fill", "ContextColor /grey.icc 0.25,0.8"}});
     });
     ASSERT_TRUE(fed) << builder.Error();
     const Page& page = builder.page();
     ASSERT_EQ(page.glyphRuns.size(), 1u);
-    EXPECT_EQ(resources.requested, (std::vector<std::string>{"/fonts/a.ttc"}));
+    EXPECT_EQ(resources.requested,
+              (std::vector<std::string>{"/c.icc", "/fonts/a.ttc", "/a.png through /rgb.icc", "/grey.icc"}));
     const GlyphRun& run = page.glyphRuns[0];
     ASSERT_EQ(run.layout.glyphs.size(), 2u);
     EXPECT_EQ(run.layout.glyphs[1], (PlacedGlyph{'B', {20, 50}}));  // 10 + half of 20
     EXPECT_EQ(run.layout.utf8, "AB");
-    const Brush& standIn = page.brushes[page.nodes[1].fill];
-    EXPECT_EQ(standIn.kind, Brush::StandIn);
-    EXPECT_EQ(standIn.opacity, 0.5);
-    EXPECT_EQ(resources.notDrawn, (std::vector<NotDrawnYet>{NotDrawnYet::ColourProfile, NotDrawnYet::ImageBrush}));
+    // Without its profile a one-channel ContextColor is the grey of its
+    // channel; with it, the profile's colour and the markup's alpha.
+    EXPECT_EQ(page.brushes[page.nodes[0].fill].colour, (Rgba{0.5, 0.5, 0.5, 0.5}));
+    EXPECT_EQ(page.brushes[page.nodes[2].fill].colour, (Rgba{0.4, 0.4, 0.4, 0.25}));
+    const Brush& image = page.brushes[page.nodes[1].fill];
+    EXPECT_EQ(image.kind, Brush::Image);
+    EXPECT_EQ(image.image, &resources.image);
+    EXPECT_EQ(image.opacity, 0.5);
+    EXPECT_EQ(image.viewport, (Rect{0, 0, 0.5, 1}));
+    EXPECT_EQ(image.mapping, MappingMode::RelativeToBoundingBox);
+    EXPECT_EQ(image.viewboxUnits, MappingMode::Absolute);
+    EXPECT_EQ(image.tileMode, TileMode::FlipY);
+}
+
+// A visual's content lands in a node list of its own, whether it is kept
+// as a resource or held by the brush; the page's list has only its own.
+TEST(PageModel, VisualsAreNodeListsOfTheirOwn)
+{
+    FakeResources resources;
+    ModelBuilder builder(&resources);
+    Feeder f(&builder);
+    bool fed = f.Element("FixedPage", {{"Width", "100"}, {"Height", "100"}}, [&] {
+        f.Element("FixedPage.Resources", {}, [&] {
+            f.Element("ResourceDictionary", {}, [&] {
+                f.Element("Canvas", {{"x:Key", "motif"}}, [&] {
+                    f.Element("Path", {{"Fill", "#FF0000"}, {"Data", "M 0,0 L 4,0 4,4 Z"}});
+                    f.Element("Path", {{"Fill", "#0000FF"}, {"Data", "M 0,0 L 2,0 2,2 Z"}});
+                });
+                f.Element("VisualBrush", {{"x:Key", "b"},
+                                          {"Visual", "{StaticResource motif}"},
+                                          {"Viewbox", "0,0,4,4"},
+                                          {"Viewport", "0,0,8,8"},
+                                          {"TileMode", "Tile"}});
+            });
+        });
+        f.Element("Path", {{"Fill", "{StaticResource b}"}, {"Data", "M 0,0 L 50,0 50,50 Z"}});
+        f.Element("Path", {{"Data", "M 0,0 L 50,0 50,50 Z"}}, [&] {
+            f.Element("Path.OpacityMask", {}, [&] {
+                f.Element("VisualBrush", {{"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}}, [&] {
+                    f.Element("VisualBrush.Visual", {}, [&] {
+                        f.Element("Path", {{"Fill", "#000000"}, {"Data", "M 0,0 L 1,1 0,1 Z"}});
+                    });
+                });
+            });
+            f.Element("Path.Fill", {}, [&] { f.Element("SolidColorBrush", {{"Color", "#00FF00"}}); });
+        });
+    });
+    ASSERT_TRUE(fed) << builder.Error();
+    const Page& page = builder.page();
+    ASSERT_EQ(page.nodes.size(), 2u);
+    ASSERT_EQ(page.visuals.size(), 2u);
+    ASSERT_EQ(page.visuals[0].size(), 3u);  // the canvas and its two paths
+    EXPECT_EQ(page.visuals[0][0].kind, Node::Canvas);
+    EXPECT_EQ(page.visuals[0][0].end, 3u);
+    EXPECT_EQ(page.visuals[1].size(), 1u);
+    const Brush& tiled = page.brushes[page.nodes[0].fill];
+    EXPECT_EQ(tiled.kind, Brush::Visual);
+    EXPECT_EQ(tiled.visual, 0);
+    EXPECT_EQ(tiled.tileMode, TileMode::Tile);
+    EXPECT_EQ(tiled.viewport, (Rect{0, 0, 8, 8}));
+    const Brush& mask = page.brushes[page.nodes[1].opacityMask];
+    EXPECT_EQ(mask.kind, Brush::Visual);
+    EXPECT_EQ(mask.visual, 1);
 }
 
 // Each bad page fails with a message naming the element.
@@ -177,6 +259,7 @@ TEST(PageModel, RefusesBadPagesNamingTheElement)
     ModelLimits small;
     small.maxDepth = 5;
     small.maxSegmentsPerPage = 3;
+    small.maxAttributeBytes = 64;
     std::vector<Case> cases = {
         {[](Feeder& f, ModelBuilder&) { f.Element("Canvas", {}); },
          "Canvas: the page must begin with a FixedPage element"},
@@ -244,6 +327,49 @@ TEST(PageModel, RefusesBadPagesNamingTheElement)
              });
          },
          "Path.Fill: holds the wrong kind of value"},
+        {[](Feeder& f, ModelBuilder& b) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 b.StartElement("Path");
+                 b.Attribute("Data", "M 0,0" + std::string(70, 'L'));
+             });
+         },
+         "Path: Data is longer than 64 bytes"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1"}}, [&] {
+                     f.Element("Path.Fill", {}, [&] {
+                         f.Element("ImageBrush",
+                                   {{"ImageSource", "/gone.png"}, {"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}});
+                     });
+                 });
+             });
+         },
+         "ImageBrush: image /gone.png: the image callback could not deliver it"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("FixedPage.Resources", {}, [&] {
+                     f.Element("ResourceDictionary", {}, [&] {
+                         f.Element("SolidColorBrush", {{"x:Key", "solid"}, {"Color", "#000000"}});
+                         f.Element("VisualBrush", {{"x:Key", "v"},
+                                                   {"Visual", "{StaticResource solid}"},
+                                                   {"Viewbox", "0,0,1,1"},
+                                                   {"Viewport", "0,0,1,1"}});
+                     });
+                 });
+             });
+         },
+         "VisualBrush: Visual: no visual resource 'solid'"},
+        {[](Feeder& f, ModelBuilder&) {
+             f.Element("FixedPage", {{"Width", "10"}, {"Height", "10"}}, [&] {
+                 f.Element("Path", {{"Data", "M 0,0 L 1,1"}}, [&] {
+                     f.Element("Path.Fill", {}, [&] {
+                         f.Element("VisualBrush",
+                                   {{"Viewbox", "0,0,1,1"}, {"Viewport", "0,0,1,1"}, {"TileMode", "Spiral"}});
+                     });
+                 });
+             });
+         },
+         "VisualBrush: TileMode: 'Spiral'"},
     };
     for (Case& c : cases) {
         FakeResources resources;

@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/devmode.h"
 #include "raster_header.h"
+#include "raster_row_code.h"
 #include "stroke_caps.h"
 
 namespace tav::render {
@@ -83,6 +86,32 @@ TEST(RasterHeader, RotationCodesTurnThePageOntoTheSheet)
     EXPECT_EQ(PageToSheetPixels(setup, header).Apply({0, 0}), (Point{0, 1056}));
     setup.device.rotationCode = 2;
     EXPECT_EQ(PageToSheetPixels(setup, header).Apply({10, 20}), (Point{10, 20}));
+}
+
+TEST(RasterRowCode, RunsAndLiteralsOfAtMost128Pixels)
+{
+    auto encode = [](const std::vector<uint32_t>& row, bool grey) {
+        std::string out;
+        EncodeRasterRow(row.data(), static_cast<unsigned>(row.size()), grey, &out);
+        return std::vector<uint8_t>(out.begin(), out.end());
+    };
+    // Three of one colour (the unused top byte differs), two unlike their
+    // neighbours, two of another colour.
+    std::vector<uint32_t> mixed{0xFF112233, 0x00112233, 0xFF112233, 0x00445566, 0xFF778899, 0x12AABBCC, 0xFFAABBCC};
+    EXPECT_EQ(encode(mixed, false), (std::vector<uint8_t>{0x02, 0x11, 0x22, 0x33, 0xFF, 0x44, 0x55, 0x66, 0x77, 0x88,
+                                                          0x99, 0x01, 0xAA, 0xBB, 0xCC}));
+    // 300 white pixels in grey: runs of 128, 128 and 44.
+    EXPECT_EQ(encode(std::vector<uint32_t>(300, 0xFFFFFFFF), true),
+              (std::vector<uint8_t>{0x7F, 0xFF, 0x7F, 0xFF, 0x2B, 0xFF}));
+    // 130 greys all unlike: 128 as they are, then 2; red is grey 77
+    // (255 x 77 / 256, rounded).
+    std::vector<uint32_t> ramp;
+    for (uint32_t v = 0; v < 130; ++v) ramp.push_back(v * 0x010101);
+    std::vector<uint8_t> expected{0x81};
+    for (uint8_t v = 0; v < 128; ++v) expected.push_back(v);
+    expected.insert(expected.end(), {0xFF, 128, 129});
+    EXPECT_EQ(encode(ramp, true), expected);
+    EXPECT_EQ(encode({0xFF0000}, true), (std::vector<uint8_t>{0x00, 77}));
 }
 
 TEST(DeviceSettings, ReadsOnlyWhatTheDevmodeHolds)

@@ -38,9 +38,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavrenderpackage: %s: no pages found\n", package.c_str());
         return 1;
     }
+    std::ofstream out(output, std::ios::binary);
+    if (!out) {
+        std::fprintf(stderr, "tavrenderpackage: %s: cannot be written\n", output.c_str());
+        return 1;
+    }
     ConverterDriver driver;
+    driver.SetPrinterDataSink(
+        [&out](const char* data, size_t size) { out.write(data, static_cast<std::streamsize>(size)); });
     if (!driver.Open(pdf ? "tavenc-pdf.so" : "tavenc-pwg.so")) {
         std::fprintf(stderr, "tavrenderpackage: %s\n", driver.Error().c_str());
+        std::remove(output.c_str());
         return 1;
     }
     DEVMODEW devmode{};
@@ -58,12 +66,18 @@ int main(int argc, char** argv)
             std::fprintf(
                 stderr, "tavrenderpackage: %s: %s\n", page.c_str(),
                 driver.Output().refusals.empty() ? driver.Error().c_str() : driver.Output().refusals.front().c_str());
+            std::remove(output.c_str());
             return 1;
         }
     }
     driver.Close();
     for (const std::string& warning : driver.Output().warnings)
         std::fprintf(stderr, "tavrenderpackage: warning: %s\n", warning.c_str());
-    std::ofstream(output, std::ios::binary) << driver.Output().printerData;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "tavrenderpackage: %s: writing failed\n", output.c_str());
+        std::remove(output.c_str());
+        return 1;
+    }
     return 0;
 }

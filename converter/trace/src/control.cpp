@@ -122,8 +122,11 @@ TRACE_EXPORT void DevModeSet(const DEVMODEW* devmode, uint32_t size, ConverterHa
     if (handle == 0) return;
     auto& job = *reinterpret_cast<TraceJob*>(handle);
     try {
+        // A page left unfinished (refused) ends its file here.
+        EndSecondPassPage(job);
         job.BeginPage();
         ++job.pages;
+        if (IsManualDuplex(devmode, size) && job.pages % 2 == 0) BeginSecondPassPage(job, job.pages);
         AppendLine(job, "page " + std::to_string(job.pages));
         if (devmode == nullptr || size < sizeof(DEVMODEW)) {
             AppendLine(job, "devmode size " + std::to_string(devmode == nullptr ? 0 : size) + " incomplete");
@@ -147,6 +150,7 @@ TRACE_EXPORT void PrnCtrlClose(ConverterHandle handle)
     if (handle == 0) return;
     auto* job = reinterpret_cast<TraceJob*>(handle);
     try {
+        EndSecondPassPage(*job);
         AppendLine(*job, "close pages " + std::to_string(job->pagesEnded));
         Flush(*job);
     } catch (const std::bad_alloc&) {

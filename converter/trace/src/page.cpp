@@ -1,13 +1,16 @@
 // libpcoreconv.so of the recording converter: records one page's resource
 // callbacks, page-device values, elements and attributes, and fetches the
-// fonts and colour profiles the page names. Loaded for each page and
+// fonts, colour profiles and images the page names. Loaded for each page and
 // unloaded after it: everything it keeps is in the job (trace_job.h).
 #include <zlib.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
+#include "image_record.h"
 #include "resource_references.h"
 #include "trace_job.h"
 #include "trace_text.h"
@@ -21,8 +24,40 @@ constexpr size_t kMaxWideUnits = 1 << 24;
 
 TraceJob* JobOf(ConverterHandle context) { return reinterpret_cast<TraceJob*>(context); }
 
-void* Allocate(uint32_t size) { return std::malloc(size == 0 ? 1 : size); }
-void Release(void* block) { std::free(block); }
+// Every block carries its size in front of it: an image block comes without
+// one, and its header is read only within what was allocated.
+constexpr size_t kSizeRoom = alignof(std::max_align_t);
+
+void* Allocate(uint32_t size)
+{
+    auto* room = static_cast<unsigned char*>(std::malloc(kSizeRoom + size));
+    if (room == nullptr) return nullptr;
+    std::memcpy(room, &size, sizeof size);
+    return room + kSizeRoom;
+}
+
+void Release(void* block)
+{
+    if (block != nullptr) std::free(static_cast<unsigned char*>(block) - kSizeRoom);
+}
+
+uint32_t AllocatedSize(const void* block)
+{
+    uint32_t size = 0;
+    std::memcpy(&size, static_cast<const unsigned char*>(block) - kSizeRoom, sizeof size);
+    return size;
+}
+
+std::string Checksum(const void* block, uint32_t size)
+{
+    uLong crc = crc32(0L, static_cast<const Bytef*>(block), size);
+    return "bytes " + std::to_string(size) + " crc32 " + Hex32(static_cast<uint32_t>(crc));
+}
+
+std::string PageUri(const TraceJob& job, const std::string& named)
+{
+    return job.dictionaryDepth >= 0 ? ResolveAgainst(job.dictionaryBase, named) : named;
+}
 
 // Refuses the call with a reason the filter can show.
 int32_t Refuse(TraceJob& job, const std::string& reason)
@@ -34,7 +69,7 @@ int32_t Refuse(TraceJob& job, const std::string& reason)
 // Fetches a font or colour profile once per page and records what came.
 void Fetch(TraceJob& job, const char* kind, ConverterPartCallback callback, const std::string& named)
 {
-    std::string uri = job.dictionaryDepth >= 0 ? ResolveAgainst(job.dictionaryBase, named) : named;
+    std::string uri = PageUri(job, named);
     if (!job.fetched.insert(std::string(kind) + " " + uri).second) return;
     void* block = nullptr;
     uint32_t size = 0;
@@ -45,10 +80,27 @@ void Fetch(TraceJob& job, const char* kind, ConverterPartCallback callback, cons
         WriteRecord(job, kOutputRecordWarning, "the " + what + " " + uri + " cannot be fetched");
         return;
     }
-    uLong crc = crc32(0L, static_cast<const Bytef*>(block), size);
+    AppendLine(job, std::string(kind) + " " + Quoted(uri) + " " + Checksum(block, size));
     Release(block);
-    AppendLine(job, std::string(kind) + " " + Quoted(uri) + " bytes " + std::to_string(size) + " crc32 " +
-                        Hex32(static_cast<uint32_t>(crc)));
+}
+
+// Fetches an image once per page and records its block. Why an image cannot
+// be had is the filter's to tell the user: the converter learns only that
+// it cannot.
+void FetchImage(TraceJob& job, const std::string& named)
+{
+    std::string uri = PageUri(job, named);
+    if (!job.fetched.insert("image " + uri).second) return;
+    void* block = nullptr;
+    if (job.image == nullptr || job.image(&Allocate, &Release, job.pageObject, uri.c_str(), 0, 0, &block) == 0 ||
+        block == nullptr) {
+        AppendLine(job, "image " + Quoted(uri) + " unavailable");
+        return;
+    }
+    uint32_t size = AllocatedSize(block);
+    AppendLine(job, "image " + Quoted(uri) + " " + Checksum(block, size) + " " +
+                        DescribeImageBlock(static_cast<const uint8_t*>(block), size));
+    Release(block);
 }
 
 void FetchReferences(TraceJob& job, std::string_view name, std::string_view value)
@@ -57,6 +109,7 @@ void FetchReferences(TraceJob& job, std::string_view name, std::string_view valu
     if (std::optional<std::string> profile = ContextColorProfile(value))
         Fetch(job, "colour-profile", job.colourProfile, *profile);
     if (name == "ImageSource") {
+        if (std::optional<std::string> image = ImageSourceImage(value)) FetchImage(job, *image);
         if (std::optional<std::string> profile = ConvertedBitmapProfile(value))
             Fetch(job, "colour-profile", job.colourProfile, *profile);
     }
@@ -76,6 +129,7 @@ void AfterEnd(TraceJob& job, const std::string& name)
         AppendLine(job, "page-end " + std::to_string(job.pages) + " elements " + std::to_string(job.elements) +
                             " attributes " + std::to_string(job.attributes));
         Flush(job);
+        EndSecondPassPage(job);
     }
 }
 

@@ -55,6 +55,14 @@ std::optional<std::string> ConvertedBitmapProfile(std::string_view value)
     return words[2].substr(0, words[2].size() - 1);
 }
 
+std::optional<std::string> ImageSourceImage(std::string_view value)
+{
+    std::vector<std::string> words = Words(value);
+    if (words.size() == 3 && words[0] == "{ColorConvertedBitmap") return words[1];
+    if (words.size() != 1 || words[0].front() == '{') return std::nullopt;
+    return words[0];
+}
+
 std::string ResolveAgainst(std::string_view base, std::string_view reference)
 {
     if (reference.empty() || reference.front() == '/' || HasScheme(reference)) return std::string(reference);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "converter/converter_interface.h"
+#include "platform/devmode.h"
 #include "platform/hresult.h"
 
 namespace tav::trace {
@@ -30,6 +31,14 @@ struct TraceJob {
     // Lines not yet handed to the write callback.
     std::string pending;
 
+    // A manual two-sided job (the DEVMODE's driver settings say so): each
+    // even page is its back side, recorded into a file of its own in
+    // secondPassFolder instead of the printer stream and reported with a
+    // type-1 record once it ends.
+    std::string secondPassFolder;
+    std::string secondPassPath;  // the file of the page under way; empty for none
+    int secondPassFile = -1;
+
     // The page under way.
     void* pageObject = nullptr;
     ConverterPartCallback font = nullptr;
@@ -40,7 +49,7 @@ struct TraceJob {
     uint64_t elements = 0;
     uint64_t attributes = 0;
     std::string currentElement;
-    // Fonts and colour profiles fetched for the page ("font /x.ttf").
+    // Fonts, colour profiles and images fetched for the page ("font /x.ttf").
     std::set<std::string> fetched;
     // The Source of the ResourceDictionary element being read; once it ends,
     // a dictionary fed right after it has its names relative to that Source.
@@ -56,8 +65,19 @@ struct TraceJob {
 // Appends one line (without its line break) to the pending output and
 // writes it out once enough has gathered.
 void AppendLine(TraceJob& job, std::string_view line);
-// Hands the pending lines to the filter as one printer-data record.
+// Hands the pending lines to the filter as one printer-data record, or
+// writes them into the second-pass file of the page under way.
 void Flush(TraceJob& job);
+
+// Whether the DEVMODE (size bytes, its driver settings included) asks for
+// a manual two-sided job.
+bool IsManualDuplex(const DEVMODEW* devmode, uint32_t size);
+// Records the page that begins, number page, into a new second-pass file;
+// when none can be made it stays in the stream, with a warning.
+void BeginSecondPassPage(TraceJob& job, uint32_t page);
+// Closes the second-pass file of the page under way, if any, and reports
+// it to the filter (type 1, the path in UTF-16 with its terminator).
+void EndSecondPassPage(TraceJob& job);
 // A record of another type (a warning, a refusal's reason), written at once
 // after the pending lines.
 void WriteRecord(TraceJob& job, uint8_t type, std::string_view payload);

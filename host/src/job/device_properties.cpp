@@ -11,8 +11,8 @@ std::vector<std::pair<std::string, std::string>> DevicePipelineProperties(const 
     std::u16string printer = Utf8ToWide(printerName);
     HPTPROVIDER provider = nullptr;
     if (FAILED(PTOpenProvider(printer.c_str(), 1, &provider))) return properties;
-    for (const char* name :
-         {"OutputBitsPixel", "OutputPlanes", "PortraitRotation", "LandscapeRotation", "EncDllName64"}) {
+    for (const char* name : {"OutputBitsPixel", "OutputPlanes", "PortraitRotation", "LandscapeRotation", "EncDllName64",
+                             "QzmdFileName64"}) {
         VARIANT value;
         VariantInit(&value);
         if (SUCCEEDED(PTGetDevicePipelineProperty(provider, Utf8ToWide(name).c_str(), &value))) {

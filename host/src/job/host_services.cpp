@@ -31,22 +31,6 @@ private:
     std::shared_ptr<FailureLog> log_;  // memory reads do not fail
 };
 
-class PrintClassFactory : public ComObject<IPrintClassObjectFactory> {
-public:
-    HRESULT GetPrintClassObject(const WCHAR* printerName, REFIID riid, void** object) override
-    {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-
-protected:
-    void* InterfaceFor(REFIID riid) override
-    {
-        return riid == IID_IPrintClassObjectFactory ? static_cast<IPrintClassObjectFactory*>(this) : nullptr;
-    }
-};
-
 class ProgressReport : public ComObject<IPrintPipelineProgressReport> {
 public:
     explicit ProgressReport(std::function<void()> onPage) : onPage_(std::move(onPage)) {}
@@ -72,11 +56,6 @@ private:
 ComPtr<IPrintReadStreamFactory> MakeTicketStreamFactory(std::string ticketBytes)
 {
     return ComPtr<IPrintReadStreamFactory>::Adopt(new TicketStreamFactory(std::move(ticketBytes)));
-}
-
-ComPtr<IPrintClassObjectFactory> MakePrintClassFactory()
-{
-    return ComPtr<IPrintClassObjectFactory>::Adopt(new PrintClassFactory());
 }
 
 ComPtr<IPrintPipelineProgressReport> MakeProgressReport(std::function<void()> onPage)

@@ -1,5 +1,6 @@
 // Objects the host puts into the property bag: the per-user ticket's stream
-// factory, the print class object factory and the progress report.
+// factory and the progress report (the print class object factory is the
+// print UI host's, print_ui_host.h).
 #pragma once
 
 #include <atomic>
@@ -13,12 +14,6 @@ namespace tav::host {
 
 // Each GetStream gives a new read stream at the start of the bytes.
 ComPtr<IPrintReadStreamFactory> MakeTicketStreamFactory(std::string ticketBytes);
-
-// The host offers no print class objects (such as asynchronous
-// notification channels) yet: every request is answered E_NOINTERFACE, and
-// the filters that ask go on without them, as they do on a spooler that
-// lacks them.
-ComPtr<IPrintClassObjectFactory> MakePrintClassFactory();
 
 // Counts the progress the filters report; onPage runs for each page added.
 ComPtr<IPrintPipelineProgressReport> MakeProgressReport(std::function<void()> onPage);

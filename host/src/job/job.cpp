@@ -22,6 +22,7 @@
 #include "job/page_count.h"
 #include "job/page_selection.h"
 #include "job/pipeline_properties.h"
+#include "job/print_ui_host.h"
 #include "job/selected_pages_walker.h"
 #include "job/spooler_job.h"
 #include "job/standard_input.h"
@@ -257,6 +258,8 @@ private:
     ComPtr<IPrintPipelinePropertyBag> bag_;
     std::optional<SpoolerJob> spoolerJob_;
     ChainEnds ends_;
+    // The print UI requests the filters send, served once the output is kept.
+    std::shared_ptr<PrintUIHost> printUI_ = std::make_shared<PrintUIHost>();
 };
 
 JobRun::JobRun(const JobRequest& request)
@@ -277,7 +280,14 @@ JobOutcome JobRun::Run()
     for (Stage stage : kStages) {
         if (std::optional<JobOutcome> outcome = (this->*stage)()) return std::move(*outcome);
     }
-    return Commit();
+    JobOutcome outcome = Commit();
+    // What the user is asked to do next (turn the paper for a manual
+    // second pass) comes once the first pass is out.
+    if (outcome.status == kExitSuccess) {
+        std::vector<std::string> unserved = printUI_->Serve();
+        outcome.warnings.insert(outcome.warnings.end(), unserved.begin(), unserved.end());
+    }
+    return outcome;
 }
 
 std::optional<JobOutcome> JobRun::ResolveChain()
@@ -429,7 +439,7 @@ std::optional<JobOutcome> JobRun::FillPropertyBag()
         return Ended(kExitUsage, error.what());
     }
     AddObject(bag_.Get(), u"PerUserPrintTicket", MakeTicketStreamFactory(userTicket_).Get());
-    AddObject(bag_.Get(), u"PrintClassFactory", MakePrintClassFactory().Get());
+    AddObject(bag_.Get(), u"PrintClassFactory", MakePrintClassFactory(printUI_).Get());
     AddObject(bag_.Get(), u"ProgressReport", MakeProgressReport(outputEnd_->ReportedPages()).Get());
     return std::nullopt;
 }

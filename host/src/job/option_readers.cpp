@@ -51,6 +51,7 @@ constexpr OptionReaders kReaders[] = {
     {"scale-*", "prep"},
     {"page-size-to-media", "prep"},
     {"printer-resolution", "rip"},
+    {"print-color-mode", "rip"},
     {"watermark-*", "prep"},
     {"header-footer*", "prep"},
     {"job-originating-*", "prep"},

@@ -64,7 +64,7 @@ const std::vector<PropertyDescription>& KnownProperties()
         {"DataTimeID", PropertyType::Text, tav::lang::kDataTimeIds,
          "string ids of weekday, month and AM/PM names: w,W,M,a,A"},
         {"EncDllName64", PropertyType::Text, nullptr, "file name of the device encoder library"},
-        {"QzmdFileName64", PropertyType::Text, nullptr, "file name of the manual duplex program"},
+        {"QzmdFileName64", PropertyType::Text, "tavmanualduplex", "file name of the manual duplex program"},
     };
     return table;
 }

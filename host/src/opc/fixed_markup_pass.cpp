@@ -69,6 +69,12 @@ struct FixedMarkupPass::State {
     {
         summary.rootName = std::string(local);
         summary.rootNamespace = std::string(uri);
+        if (uri == xps::kOpenXpsNamespace) {
+            // OpenXPS markup reaches the reader translated: this is markup
+            // of the other flavour in an XPS package.
+            Fail("the root element is in the OpenXPS namespace, which an XPS 1.0 package does not use");
+            return false;
+        }
         if (local != expectedRoot || uri != xps::kXpsNamespace) {
             Fail("the root element is not an XPS " + expectedRoot);
             return false;
@@ -101,12 +107,17 @@ struct FixedMarkupPass::State {
         if (treatment == Treatment::Refused) return Fail(compatibility.Reason());
         if (treatment == Treatment::Skipped) return;
         if (treatment == Treatment::Written) {
-            if (schema != nullptr) {
-                SchemaFault(schema->StartElement(local, attributes));
+            // The checker, while it keeps checking, shows the references
+            // to the collector as it tells the attributes apart.
+            bool collected = false;
+            if (schema != nullptr && !schema->Excused()) {
+                const std::string* fault = schema->StartElement(local, attributes, &references);
+                collected = fault == nullptr;
+                SchemaFault(fault);
                 if (!failure.empty()) return;
             }
             if (root) KeepRootSize(attributes);
-            references.Collect(local, attributes);
+            if (!collected) references.Collect(local, attributes);
             if (writer) writer->StartTag(local, attributes);
         }
         rootSeen = true;

@@ -210,6 +210,12 @@ MarkupCompatibility::Treatment MarkupCompatibility::Start(std::string_view local
     } else if (!frames_.empty() && frames_.back().treatment == Treatment::AlternateContent) {
         return Refuse("mc:AlternateContent may hold only mc:Choice and mc:Fallback, not " + std::string(local));
     } else if (uri != xps::kXpsNamespace) {
+        // OpenXPS markup reaches the reader in the 2005/06 namespace: the
+        // OpenXPS one here is markup of the other flavour in an XPS package.
+        if (uri.substr(0, xps::kOpenXpsNamespace.size()) == xps::kOpenXpsNamespace) {
+            return Refuse("the element " + std::string(local) + " is in the OpenXPS namespace \"" + std::string(uri) +
+                          "\", which an XPS 1.0 package does not use");
+        }
         if (!IsIgnorable(uri)) {
             return Refuse("the element " + std::string(local) + " is of the namespace \"" + std::string(uri) +
                           "\", which is neither understood nor declared Ignorable");

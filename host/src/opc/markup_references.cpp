@@ -28,7 +28,9 @@ void ReferencesOfValue(const char* name, std::string_view value, bool dictionary
         ++first;
     }
     if (first == value.size()) return;
-    bool mayBeColor = value[first] == 'C';
+    // Only the colour attributes hold colours: "ContextColor" in text (a
+    // UnicodeString) names no profile.
+    bool mayBeColor = value[first] == 'C' && (NameIs(name, "Fill") || NameIs(name, "Stroke") || NameIs(name, "Color"));
     bool mayBePart =
         NameIs(name, "FontUri") || (dictionaryElement && NameIs(name, "Source")) || NameIs(name, "ImageSource");
     if (!mayBeColor && !mayBePart) return;
@@ -50,16 +52,23 @@ void MarkupReferenceCollector::Collect(std::string_view local, const SaxAttribut
 {
     bool dictionary = local == "ResourceDictionary";
     for (int i = 0; i < attributes.Count(); ++i) {
-        if (attributes.HasNamespace(i)) continue;
-        const char* name = attributes.LocalName(i);
-        uris_.clear();
-        ReferencesOfValue(name, attributes.Value(i), dictionary, &uris_);
-        for (std::string_view uri : uris_) {
-            // Looked up before it is added: most URIs are seen many times.
-            if (seen_.find(uri) != seen_.end()) continue;
-            seen_.emplace(uri);
-            references_.push_back({std::string(uri), name});
-        }
+        if (!attributes.HasNamespace(i)) CollectValue(attributes.LocalName(i), attributes.Value(i), dictionary);
+    }
+}
+
+void MarkupReferenceCollector::CollectValue(const char* name, std::string_view value, bool dictionaryElement)
+{
+    uris_.clear();
+    ReferencesOfValue(name, value, dictionaryElement, &uris_);
+    for (std::string_view uri : uris_) {
+        // Most URIs are seen many times, mostly one after the other (the
+        // font of a run of Glyphs): the last one is compared first, then
+        // the others are looked up before anything is added.
+        if (uri == lastUri_) continue;
+        lastUri_.assign(uri);
+        if (seen_.find(uri) != seen_.end()) continue;
+        seen_.emplace(uri);
+        references_.push_back({std::string(uri), name});
     }
 }
 

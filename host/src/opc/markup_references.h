@@ -20,7 +20,7 @@ struct MarkupReference {
 // The URIs one attribute value refers to: a part URI for FontUri,
 // ImageSource (also as {ColorConvertedBitmap image profile}) and, on a
 // ResourceDictionary element, Source; and the profile of a ContextColor
-// colour in any attribute. name is the attribute's local name.
+// colour in Fill, Stroke or Color. name is the attribute's local name.
 void ReferencesOfValue(const char* name, std::string_view value, bool dictionaryElement,
                        std::vector<std::string_view>* uris);
 
@@ -30,10 +30,16 @@ class MarkupReferenceCollector {
 public:
     // The attributes of a written element of this local name.
     void Collect(std::string_view local, const SaxAttributes& attributes);
+    // One attribute's value, for a reader that has told the attributes
+    // apart already and shows only those that may refer to parts (any text,
+    // a URI, an image source or a colour): name is its local name, as
+    // Collect would pass it.
+    void CollectValue(const char* name, std::string_view value, bool dictionaryElement);
     const std::vector<MarkupReference>& References() const { return references_; }
 
 private:
     std::set<std::string, std::less<>> seen_;
+    std::string lastUri_;  // the URI found last, seen_ already
     std::vector<MarkupReference> references_;
     std::vector<std::string_view> uris_;  // scratch, kept for its capacity
 };

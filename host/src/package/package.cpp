@@ -39,6 +39,12 @@ std::optional<PieceName> ParsePieceName(const std::string& canonicalName)
         return std::nullopt;
     }
     piece.partName = canonicalName.substr(0, slash);
+    // Piece numbers are written without leading zeros, so that one number
+    // has one name.
+    if (segment[1] == '0' && close > 2) {
+        throw PackageError(piece.partName,
+                           "the piece " + canonicalName.substr(slash + 1) + " has a number with a leading zero");
+    }
     return piece;
 }
 
@@ -54,6 +60,9 @@ std::vector<ZipEntryInfo> OrderedPieces(PieceSet& set)
     std::vector<ZipEntryInfo> ordered;
     for (size_t i = 0; i < set.pieces.size(); ++i) {
         const PieceName& piece = set.pieces[i].first;
+        if (i > 0 && piece.number == set.pieces[i - 1].first.number) {
+            throw PackageError(set.name, "the interleaved part has piece " + std::to_string(piece.number) + " twice");
+        }
         if (piece.number != i) {
             throw PackageError(set.name,
                                "the interleaved part lacks piece " + std::to_string(i) + " (or has it twice)");
@@ -102,6 +111,7 @@ std::shared_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
             throw PackageError(set.name, "the package holds this part both whole and in pieces");
         }
     }
+    package->CheckNoNameExtendsAnother();
     if (!package->HasPart(ContentTypes::kPartName)) {
         throw PackageError(ContentTypes::kPartName, "the package has no content types part");
     }
@@ -143,8 +153,12 @@ std::shared_ptr<const PartContent> Package::Content(const std::string& canonical
     if (part == nullptr) throw PackageError(canonicalName, "the part is missing from the package");
     std::shared_ptr<const PartContent> content = std::make_shared<ZipContent>(archive_, part->pieces, part->name);
     if (flavour_ == xps::Flavour::OpenXps && xps::IsTranslatedMarkup(ContentType(canonicalName))) {
+        // The 2005/06 namespace as an attribute value in the original is
+        // markup of the other flavour, which the translation would hide.
+        std::string other(xps::kXpsNamespace);
         content = std::make_shared<TranslatedContent>(std::move(content), std::string(xps::kOpenXpsNamespace),
-                                                      std::string(xps::kXpsNamespace));
+                                                      std::string(xps::kXpsNamespace),
+                                                      std::vector<std::string>{"\"" + other, "'" + other});
     }
     return content;
 }
@@ -156,6 +170,21 @@ std::vector<Relationship> Package::RelationshipsOf(const std::string& sourceName
     std::string relationshipsName = RelationshipsPartName(sourceName);
     if (!HasPart(relationshipsName)) return {};
     return ParseRelationships(Content(relationshipsName)->Open(), sourceName, relationshipsName);
+}
+
+// No part's name is another's with segments appended ("/a" and "/a/b"):
+// the shorter would be a folder of the longer. The names are sorted, so
+// the first one at or after "/a/" tells.
+void Package::CheckNoNameExtendsAnother() const
+{
+    std::string folder;
+    for (const auto& [key, part] : parts_) {
+        folder.assign(key).push_back('/');
+        auto longer = parts_.lower_bound(folder);
+        if (longer != parts_.end() && longer->first.compare(0, folder.size(), folder) == 0) {
+            throw PackageError(longer->second.name, "the part's name extends the name of the part " + part.name);
+        }
+    }
 }
 
 void Package::LocateSequence()

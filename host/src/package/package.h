@@ -58,6 +58,7 @@ private:
     Package() = default;
     const StoredPart* Find(const std::string& canonicalName) const;
     void LocateSequence();
+    void CheckNoNameExtendsAnother() const;
 
     std::shared_ptr<zip::ZipReader> archive_;
     std::shared_ptr<FailureLog> log_;

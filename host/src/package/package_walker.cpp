@@ -9,6 +9,7 @@
 #include "opc/part_name.h"
 #include "opc/xps_names.h"
 #include "package/font_glyph_count.h"
+#include "package/zip_content.h"
 #include "parts/part_objects.h"
 
 namespace tav::host {
@@ -332,6 +333,19 @@ std::shared_ptr<const ZipContent> KeptPageContent(const std::shared_ptr<const Pa
     return stored->KeepingBytes(std::move(bytes), budget);
 }
 
+// Whether the markup read from content is of the other flavour: an
+// OpenXPS package's markup in the 2005/06 namespace, which the translation
+// that presents OpenXPS markup to the reader noticed.
+bool OfTheOtherFlavour(const PartContent& content)
+{
+    const auto* translated = dynamic_cast<const TranslatedContent*>(&content);
+    return translated != nullptr && translated->TelltaleSeen();
+}
+
+constexpr const char* kOtherFlavour =
+    "the markup uses the XPS 1.0 namespace http://schemas.microsoft.com/xps/2005/06, which an OpenXPS package "
+    "does not use";
+
 }  // namespace
 
 // The page's markup is read whole here, once, in the reader's thread: a
@@ -344,7 +358,11 @@ PackageWalker::MarkupFindings PackageWalker::ReadPageMarkup(PartData& page) cons
     page_schema::MarkupChecker checker(page_schema::MarkupRoot::FixedPage, package_->LenientMarkup());
     FixedMarkupSummary summary = kept ? ScanFixedMarkup(*kept->KeptBytes(), page.Name(), "FixedPage", &checker)
                                       : ScanFixedMarkup(*page.Content()->Open(), page.Name(), "FixedPage", &checker);
-    if (checker.Excused()) package_->Log()->Excuse(page.Name(), *checker.Excused());
+    if (checker.Excused()) {
+        package_->Log()->Excuse(page.Name(), *checker.Excused());
+    } else if (OfTheOtherFlavour(*page.Content())) {
+        MarkupFault(page.Name(), kOtherFlavour);
+    }
     double width = 0;
     double height = 0;
     if (!summary.width || !summary.height || !ParseXpsLength(*summary.width, &width) ||
@@ -533,9 +551,13 @@ const PackageWalker::MarkupFindings& PackageWalker::DictionaryMarkup(const std::
     auto found = dictionaries_.find(key);
     if (found != dictionaries_.end()) return found->second;
     page_schema::MarkupChecker checker(page_schema::MarkupRoot::RemoteDictionary, package_->LenientMarkup());
-    FixedMarkupSummary summary =
-        ScanFixedMarkup(*package_->Content(name)->Open(), name, "ResourceDictionary", &checker);
-    if (checker.Excused()) package_->Log()->Excuse(name, *checker.Excused());
+    std::shared_ptr<const PartContent> content = package_->Content(name);
+    FixedMarkupSummary summary = ScanFixedMarkup(*content->Open(), name, "ResourceDictionary", &checker);
+    if (checker.Excused()) {
+        package_->Log()->Excuse(name, *checker.Excused());
+    } else if (OfTheOtherFlavour(*content)) {
+        MarkupFault(name, kOtherFlavour);
+    }
     MarkupFindings findings{std::move(summary.references), checker.GlyphFonts(), {}, checker.DefinedResources()};
     return dictionaries_.emplace(key, std::move(findings)).first->second;
 }

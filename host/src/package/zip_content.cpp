@@ -1,5 +1,6 @@
 #include "package/zip_content.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "opc/package_error.h"
@@ -124,8 +125,13 @@ namespace {
 
 class Translating : public ByteReader {
 public:
-    Translating(std::unique_ptr<ByteReader> source, std::string from, std::string to)
-        : source_(std::move(source)), from_(std::move(from)), to_(std::move(to))
+    Translating(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                std::vector<std::string> telltales, std::shared_ptr<std::atomic<bool>> telltaleSeen)
+        : source_(std::move(source)),
+          from_(std::move(from)),
+          to_(std::move(to)),
+          telltales_(std::move(telltales)),
+          telltaleSeen_(std::move(telltaleSeen))
     {
     }
 
@@ -164,7 +170,12 @@ private:
             size_t got = source_->Read(block, sizeof block);
             if (got == 0) ended_ = true;
             pending_.append(block, got);
-            size_t keep = ended_ ? 0 : from_.size() - 1;
+            if (telltaleSeen_ && !*telltaleSeen_ && HoldsTelltale()) *telltaleSeen_ = true;
+            // Bytes that may begin a string split across blocks wait for
+            // the next one.
+            size_t longest = from_.size();
+            for (const std::string& telltale : telltales_) longest = std::max(longest, telltale.size());
+            size_t keep = ended_ ? 0 : longest - 1;
             size_t position = 0;
             for (size_t search = 0;;) {
                 size_t found = pending_.find(from_, search);
@@ -184,6 +195,17 @@ private:
             pending_.erase(0, position);
         }
         return true;
+    }
+
+    bool HoldsTelltale() const
+    {
+        for (const std::string& telltale : telltales_) {
+            for (size_t found = pending_.find(telltale); found != std::string::npos;
+                 found = pending_.find(telltale, found + 1)) {
+                if (!aligned_ || found % 2 == 0) return true;
+            }
+        }
+        return false;
     }
 
     // Markup may be UTF-16 (with its byte-order mark): the strings are
@@ -209,6 +231,7 @@ private:
         if (little || big) {
             from_ = widen(from_, little);
             to_ = widen(to_, little);
+            for (std::string& telltale : telltales_) telltale = widen(telltale, little);
             // Matches start at even offsets only: keep the mark in the
             // output at once so that offsets stay aligned to code units.
             output_.assign(head, 2);
@@ -220,6 +243,8 @@ private:
     std::unique_ptr<ByteReader> source_;
     std::string from_;
     std::string to_;
+    std::vector<std::string> telltales_;
+    std::shared_ptr<std::atomic<bool>> telltaleSeen_;
     bool encodingKnown_ = false;
     bool aligned_ = false;  // UTF-16: occurrences count only at even offsets
     std::string pending_;
@@ -230,17 +255,24 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to)
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                                              std::vector<std::string> telltales,
+                                              std::shared_ptr<std::atomic<bool>> telltaleSeen)
 {
-    return std::make_unique<Translating>(std::move(source), std::move(from), std::move(to));
+    return std::make_unique<Translating>(std::move(source), std::move(from), std::move(to), std::move(telltales),
+                                         std::move(telltaleSeen));
 }
 
-TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to)
-    : original_(std::move(original)), from_(std::move(from)), to_(std::move(to))
+TranslatedContent::TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to,
+                                     std::vector<std::string> telltales)
+    : original_(std::move(original)), from_(std::move(from)), to_(std::move(to)), telltales_(std::move(telltales))
 {
 }
 
-std::unique_ptr<ByteReader> TranslatedContent::Open() const { return TranslatingReader(original_->Open(), from_, to_); }
+std::unique_ptr<ByteReader> TranslatedContent::Open() const
+{
+    return TranslatingReader(original_->Open(), from_, to_, telltales_, telltales_.empty() ? nullptr : telltaleSeen_);
+}
 
 std::optional<uint64_t> TranslatedContent::KnownSize() const
 {

@@ -67,20 +67,30 @@ private:
 
 // The content of another part with every occurrence of one byte string
 // replaced by another, as it is read: OpenXPS markup presented in the
-// 2005/06 namespaces, and the reverse on writing.
+// 2005/06 namespaces, and the reverse on writing. Its readers also look in
+// the original for tell-tales (in an OpenXPS package, the 2005/06 namespace
+// as an attribute value), which TelltaleSeen reports once one has met any.
 class TranslatedContent : public PartContent {
 public:
-    TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to);
+    TranslatedContent(std::shared_ptr<const PartContent> original, std::string from, std::string to,
+                      std::vector<std::string> telltales = {});
     std::unique_ptr<ByteReader> Open() const override;
     std::optional<uint64_t> KnownSize() const override;
+    bool TelltaleSeen() const { return telltaleSeen_->load(); }
 
 private:
     std::shared_ptr<const PartContent> original_;
     std::string from_;
     std::string to_;
+    std::vector<std::string> telltales_;
+    std::shared_ptr<std::atomic<bool>> telltaleSeen_ = std::make_shared<std::atomic<bool>>(false);
 };
 
-// A reader that replaces a byte string in what another reader gives.
-std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to);
+// A reader that replaces a byte string in what another reader gives; when
+// telltaleSeen is given, it is set once any of the tell-tales occurs in the
+// original bytes.
+std::unique_ptr<ByteReader> TranslatingReader(std::unique_ptr<ByteReader> source, std::string from, std::string to,
+                                              std::vector<std::string> telltales = {},
+                                              std::shared_ptr<std::atomic<bool>> telltaleSeen = nullptr);
 
 }  // namespace tav::host

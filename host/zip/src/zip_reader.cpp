@@ -18,6 +18,30 @@ std::string LibzipError(int code)
     return message;
 }
 
+// A package's zip items keep their name, extra fields and comment within
+// 65,535 bytes together (each field may take that much alone).
+void CheckEntryNameLength(zip_t* archive, zip_uint64_t index, const std::string& name)
+{
+    constexpr uint64_t kMostBytes = 65535;
+    uint64_t bytes = name.size();
+    zip_uint32_t commentLength = 0;
+    if (zip_file_get_comment(archive, index, &commentLength, ZIP_FL_ENC_RAW) != nullptr) bytes += commentLength;
+    zip_int16_t fields = zip_file_extra_fields_count(archive, index, ZIP_FL_CENTRAL);
+    for (zip_int16_t field = 0; field < fields; ++field) {
+        zip_uint16_t id = 0;
+        zip_uint16_t length = 0;
+        if (zip_file_extra_field_get(archive, index, static_cast<zip_uint16_t>(field), &id, &length, ZIP_FL_CENTRAL) !=
+            nullptr) {
+            bytes += 4u + length;  // the field's id and length, then its data
+        }
+    }
+    if (bytes > kMostBytes) {
+        throw ZipError(name.substr(0, 64) + "...", "the zip item's name, extra fields and comment take " +
+                                                       std::to_string(bytes) +
+                                                       " bytes, more than the 65535 a package allows");
+    }
+}
+
 void CheckEntry(const zip_stat_t& stat, const ZipLimits& limits, const std::string& name)
 {
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
@@ -105,6 +129,7 @@ std::shared_ptr<ZipReader> ZipReader::Open(const std::string& path, const ZipLim
         }
         std::string name = stat.name;
         CheckEntry(stat, limits, name);
+        CheckEntryNameLength(archive, static_cast<zip_uint64_t>(i), name);
         total += stat.size;
         if (total > limits.maxTotalSize) {
             throw ZipError("", "the zip archive declares more than " + std::to_string(limits.maxTotalSize) +

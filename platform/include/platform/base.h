@@ -49,3 +49,10 @@ void SetLastError(DWORD error);
 
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
+
+// The language identifier (primary language and sub-language) of the
+// system's locale: LC_ALL, LC_MESSAGES or LANG, as "ll" or "ll_CC";
+// 0x0409 (English, United States) for "C", "POSIX", an unset or an unknown
+// locale.
+using LANGID = WORD;
+LANGID GetSystemDefaultLangID();

@@ -54,6 +54,25 @@ static_assert(offsetof(DEVMODEW, dmFields) == 72 && offsetof(DEVMODEW, dmOrienta
                   offsetof(DEVMODEW, dmBitsPerPel) == 168,
               "DEVMODEW keeps its public layout");
 
+// The driver's own settings, which DEVMODEW has no member for, in the
+// dmDriverExtra bytes right after it, little-endian.
+struct DEVMODE_DRIVER_EXTRA {
+    DWORD signature;   // kDevModeExtraSignature
+    DWORD duplexMode;  // kDevModeDuplexMode*: how a two-sided job is printed
+};
+constexpr DWORD kDevModeExtraSignature = 0x44564154;  // "TAVD"
+constexpr DWORD kDevModeDuplexModeNone = 0;           // the ticket does not say
+constexpr DWORD kDevModeDuplexModeAutomatic = 1;      // the printer turns the sheet
+constexpr DWORD kDevModeDuplexModeManual = 2;         // the user turns the paper for a second pass
+
+// A DEVMODEW and the driver's settings behind it, as the platform's
+// PrintTicket provider makes it.
+struct DEVMODE_WITH_EXTRA {
+    DEVMODEW publicPart;
+    DEVMODE_DRIVER_EXTRA extra;
+};
+static_assert(offsetof(DEVMODE_WITH_EXTRA, extra) == sizeof(DEVMODEW), "the driver's settings follow DEVMODEW");
+
 // dmFields
 constexpr DWORD DM_ORIENTATION = 0x00000001;
 constexpr DWORD DM_PAPERSIZE = 0x00000002;

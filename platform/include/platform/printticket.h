@@ -59,8 +59,8 @@ HRESULT PTGetDefaultPrintTicket(HPTPROVIDER provider, IStream* ticket);
 
 // A pipeline property the printer's device description gives (its Output
 // section, devices/README.md): "OutputBitsPixel", "OutputPlanes",
-// "PortraitRotation" and "LandscapeRotation" as VT_I4, "EncDllName64" as
-// VT_BSTR (the caller clears value). HRESULT_FROM_WIN32(ERROR_NOT_FOUND) when
+// "PortraitRotation" and "LandscapeRotation" as VT_I4, "EncDllName64" and
+// "QzmdFileName64" as VT_BSTR (the caller clears value). HRESULT_FROM_WIN32(ERROR_NOT_FOUND) when
 // the description does not give it, E_INVALIDARG for any other name.
 HRESULT PTGetDevicePipelineProperty(HPTPROVIDER provider, const WCHAR* name, VARIANT* value);
 

@@ -45,6 +45,10 @@ struct PngLayout {
     bool grayPalette;  // grey with a colour key as indices into a palette of greys
 };
 
+// Where a grey or indexed format of 1, 2, 4 or 8 bits a pixel stands in a
+// list of those four.
+size_t DepthIndex(int depth) { return depth == 1 ? 0 : depth == 2 ? 1 : depth == 4 ? 2 : 3; }
+
 PngLayout LayoutOf(const PngFacts& facts)
 {
     const int depth = facts.bitDepth;
@@ -71,16 +75,7 @@ PngLayout LayoutOf(const PngFacts& facts)
         } else {
             const GUID grey[] = {GUID_WICPixelFormatBlackWhite, GUID_WICPixelFormat2bppGray,
                                  GUID_WICPixelFormat4bppGray, GUID_WICPixelFormat8bppGray};
-            return {grey[depth == 1   ? 0
-                         : depth == 2 ? 1
-                         : depth == 4 ? 2
-                                      : 3],
-                    static_cast<uint32_t>(depth),
-                    false,
-                    false,
-                    false,
-                    false,
-                    false};
+            return {grey[DepthIndex(depth)], static_cast<uint32_t>(depth), false, false, false, false, false};
         }
     case PNG_COLOR_TYPE_GRAY_ALPHA:
         if (wide) return {GUID_WICPixelFormat64bppRGBA, 64, true, false, true, false, false};
@@ -96,16 +91,7 @@ PngLayout LayoutOf(const PngFacts& facts)
     default: {
         const GUID indexed[] = {GUID_WICPixelFormat1bppIndexed, GUID_WICPixelFormat2bppIndexed,
                                 GUID_WICPixelFormat4bppIndexed, GUID_WICPixelFormat8bppIndexed};
-        return {indexed[depth == 1   ? 0
-                        : depth == 2 ? 1
-                        : depth == 4 ? 2
-                                     : 3],
-                static_cast<uint32_t>(depth),
-                false,
-                false,
-                false,
-                false,
-                false};
+        return {indexed[DepthIndex(depth)], static_cast<uint32_t>(depth), false, false, false, false, false};
     }
     }
 }

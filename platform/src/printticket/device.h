@@ -51,9 +51,10 @@ const std::vector<InputBin>& InputBinTable();
 struct DeviceOutput {
     std::optional<int64_t> bitsPerPixel;
     std::optional<int64_t> planes;
-    std::optional<int64_t> portraitRotation;   // degrees: 0, 90, 180 or 270
-    std::optional<int64_t> landscapeRotation;  // likewise
-    std::optional<std::string> encoder;        // file name of the device encoder library
+    std::optional<int64_t> portraitRotation;         // degrees: 0, 90, 180 or 270
+    std::optional<int64_t> landscapeRotation;        // likewise
+    std::optional<std::string> encoder;              // file name of the device encoder library
+    std::optional<std::string> manualDuplexProgram;  // file name of the manual duplex program
 };
 
 struct DeviceDescription {

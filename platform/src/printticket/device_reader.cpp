@@ -299,7 +299,8 @@ private:
     bool ReadOutput(const xmlNode* node, DeviceDescription* device)
     {
         DeviceOutput& output = device->output;
-        if (!CheckAttributes(node, {"bitsPerPixel", "planes", "portraitRotation", "landscapeRotation", "encoder"}) ||
+        if (!CheckAttributes(node, {"bitsPerPixel", "planes", "portraitRotation", "landscapeRotation", "encoder",
+                                    "manualDuplexProgram"}) ||
             !ReadOptionalNumber(node, "bitsPerPixel", kMaximumBitsPerPixel, &output.bitsPerPixel) ||
             !ReadOptionalNumber(node, "planes", kMaximumPlanes, &output.planes) ||
             !ReadRotation(node, "portraitRotation", &output.portraitRotation) ||
@@ -310,6 +311,12 @@ private:
             if (encoder->empty() || encoder->size() > kMaximumFileName || encoder->find('/') != std::string::npos)
                 return Fail(node, Tag(node) + " encoder must be a file name without a folder");
             output.encoder = *encoder;
+        }
+        if (std::optional<std::string> program = AttributeText(node, "manualDuplexProgram")) {
+            // The rip filter starts it from beside its own module.
+            if (program->empty() || program->size() > kMaximumFileName || program->find('/') != std::string::npos)
+                return Fail(node, Tag(node) + " manualDuplexProgram must be a file name without a folder");
+            output.manualDuplexProgram = *program;
         }
         return ForEachChild(node, [&](const xmlNode* child) { return Fail(child, "unexpected " + Tag(child)); });
     }

@@ -59,15 +59,22 @@ SHORT DefaultSource(const QualifiedName& bin)
 
 }  // namespace
 
-DEVMODEW ConvertToDevMode(const DeviceSettings& settings, std::u16string_view printerName)
+DEVMODE_WITH_EXTRA ConvertToDevMode(const DeviceSettings& settings, std::u16string_view printerName)
 {
-    DEVMODEW devmode;
-    std::memset(&devmode, 0, sizeof devmode);
+    DEVMODE_WITH_EXTRA whole;
+    std::memset(&whole, 0, sizeof whole);
+    DEVMODEW& devmode = whole.publicPart;
     CopyText(devmode.dmDeviceName, printerName);
     devmode.dmSpecVersion = DM_SPECVERSION;
     devmode.dmDriverVersion = 0x0100;
     devmode.dmSize = sizeof(DEVMODEW);
-    devmode.dmDriverExtra = 0;
+    devmode.dmDriverExtra = sizeof(DEVMODE_DRIVER_EXTRA);
+    whole.extra.signature = kDevModeExtraSignature;
+    switch (settings.duplexMode) {
+    case DuplexMode::None: whole.extra.duplexMode = kDevModeDuplexModeNone; break;
+    case DuplexMode::Automatic: whole.extra.duplexMode = kDevModeDuplexModeAutomatic; break;
+    case DuplexMode::Manual: whole.extra.duplexMode = kDevModeDuplexModeManual; break;
+    }
 
     const PageSetup& page = settings.page;
     bool portrait = page.orientation == Orientation::Portrait || page.orientation == Orientation::ReversePortrait;
@@ -106,7 +113,7 @@ DEVMODEW ConvertToDevMode(const DeviceSettings& settings, std::u16string_view pr
         devmode.dmCollate = *settings.collate ? DMCOLLATE_TRUE : DMCOLLATE_FALSE;
         devmode.dmFields |= DM_COLLATE;
     }
-    return devmode;
+    return whole;
 }
 
 }  // namespace tav::printticket

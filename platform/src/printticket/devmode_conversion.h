@@ -10,6 +10,7 @@ namespace tav::printticket {
 
 // Fills every member the settings decide and names them in dmFields; the
 // device name is the printer's (cut to 31 characters).
-DEVMODEW ConvertToDevMode(const DeviceSettings& settings, std::u16string_view printerName);
+// The driver's settings follow it (dmDriverExtra).
+DEVMODE_WITH_EXTRA ConvertToDevMode(const DeviceSettings& settings, std::u16string_view printerName);
 
 }  // namespace tav::printticket

@@ -199,11 +199,11 @@ HRESULT PTConvertPrintTicketToDevMode(HPTPROVIDER provider, IStream* ticket, EDe
         if (!status.Succeeded()) return status;
         ApplyScope(effective.get(), scope);
         DeviceSettings settings = ReadDeviceSettings(xmlDocGetRootElement(effective.get()), device);
-        auto* converted = static_cast<DEVMODEW*>(std::malloc(sizeof(DEVMODEW)));
+        auto* converted = static_cast<DEVMODE_WITH_EXTRA*>(std::malloc(sizeof(DEVMODE_WITH_EXTRA)));
         if (converted == nullptr) throw std::bad_alloc();
         *converted = ConvertToDevMode(settings, provider->printerName);
-        *devmode = converted;
-        *size = sizeof(DEVMODEW);
+        *devmode = &converted->publicPart;
+        *size = sizeof(DEVMODE_WITH_EXTRA);
         return Status::Ok();
     });
 }
@@ -243,10 +243,13 @@ HRESULT PTGetDevicePipelineProperty(HPTPROVIDER provider, const WCHAR* name, VAR
         value->lVal = static_cast<LONG>(**number);
         return S_OK;
     }
-    if (wanted != u"EncDllName64") return E_INVALIDARG;
-    if (!output.encoder) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-    std::u16string encoder = Utf8ToWide(*output.encoder);
-    BSTR text = SysAllocStringLen(encoder.data(), static_cast<UINT>(encoder.size()));
+    const std::optional<std::string>* file = wanted == u"EncDllName64"     ? &output.encoder
+                                             : wanted == u"QzmdFileName64" ? &output.manualDuplexProgram
+                                                                           : nullptr;
+    if (file == nullptr) return E_INVALIDARG;
+    if (!*file) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::u16string fileName = Utf8ToWide(**file);
+    BSTR text = SysAllocStringLen(fileName.data(), static_cast<UINT>(fileName.size()));
     if (text == nullptr) return E_OUTOFMEMORY;
     value->vt = VT_BSTR;
     value->bstrVal = text;

@@ -14,6 +14,22 @@ Duplex ReadDuplex(const xmlNode* root)
     return Duplex::OneSided;
 }
 
+// The DuplexMode scored property of the two-sided option, as text.
+DuplexMode ReadDuplexMode(const xmlNode* root)
+{
+    xmlNode* feature = FindNamed(root, "Feature", Keyword("JobDuplexAllDocumentsContiguously"));
+    if (feature == nullptr) feature = FindNamed(root, "Feature", Keyword("DocumentDuplex"));
+    xmlNode* option = feature == nullptr ? nullptr : OptionOf(feature);
+    xmlNode* property = option == nullptr ? nullptr : FindNamed(option, "ScoredProperty", Keyword("DuplexMode"));
+    xmlNode* value = property == nullptr ? nullptr : FirstSchemaChild(property, "Value");
+    if (value == nullptr) return DuplexMode::None;
+    const std::string text = TextContent(value);
+    const std::string_view mode = Trim(text);
+    if (mode == "Manual") return DuplexMode::Manual;
+    if (mode == "Automatic") return DuplexMode::Automatic;
+    return DuplexMode::None;
+}
+
 int64_t ReadCopies(const xmlNode* root)
 {
     for (const char* name : {"JobCopiesAllDocuments", "DocumentCopiesAllPages", "PageCopies"})
@@ -75,6 +91,7 @@ DeviceSettings ReadDeviceSettings(const xmlNode* root, const DeviceDescription& 
     }
 
     settings.duplex = ReadDuplex(root);
+    if (settings.duplex != Duplex::OneSided) settings.duplexMode = ReadDuplexMode(root);
     settings.copies = ReadCopies(root);
 
     std::optional<QualifiedName> color = FeatureOptionName(root, Keyword("PageOutputColor"));

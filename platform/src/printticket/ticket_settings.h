@@ -21,12 +21,15 @@ struct PageSetup {
 };
 
 enum class Duplex { OneSided, TwoSidedShortEdge, TwoSidedLongEdge };
+// The two-sided option's DuplexMode: who turns the sheet.
+enum class DuplexMode { None, Automatic, Manual };
 
 struct DeviceSettings {
     PageSetup page;
     int64_t resolutionX = 0;  // dots per inch
     int64_t resolutionY = 0;
     Duplex duplex = Duplex::OneSided;
+    DuplexMode duplexMode = DuplexMode::None;
     int64_t copies = 1;
     bool color = false;
     std::optional<bool> collate;

@@ -24,7 +24,8 @@ DevModePtr Convert(HPTPROVIDER provider, const std::string& ticket, EPrintTicket
         PTConvertPrintTicketToDevMode(provider, stream.get(), kUserDefaultDevmode, scope, &size, &devmode, &message),
         S_OK);
     EXPECT_EQ(message, nullptr);
-    EXPECT_EQ(size, 220u);
+    // The public 220 bytes and the driver's 8.
+    EXPECT_EQ(size, 228u);
     return DevModePtr(devmode);
 }
 
@@ -51,7 +52,7 @@ TEST(DevMode, A4LandscapeTwoSidedLongEdgeAt300Dpi)
     EXPECT_EQ(Text(devmode->dmDeviceName), u"Office printer");
     EXPECT_EQ(devmode->dmSpecVersion, 0x0401);
     EXPECT_EQ(devmode->dmSize, 220);
-    EXPECT_EQ(devmode->dmDriverExtra, 0);
+    EXPECT_EQ(devmode->dmDriverExtra, 8);
     EXPECT_EQ(devmode->dmPaperSize, DMPAPER_A4);
     EXPECT_EQ(devmode->dmPaperWidth, 2100);
     EXPECT_EQ(devmode->dmPaperLength, 2970);
@@ -67,6 +68,28 @@ TEST(DevMode, A4LandscapeTwoSidedLongEdgeAt300Dpi)
                            DM_PRINTQUALITY | DM_YRESOLUTION | DM_DUPLEX | DM_COLOR | DM_FORMNAME | DM_DEFAULTSOURCE;
     EXPECT_EQ(devmode->dmFields & expected, expected);
     EXPECT_EQ(devmode->dmFields & DM_COLLATE, 0u);
+    // Two-sided without a DuplexMode: the driver's settings do not say.
+    const auto* whole = reinterpret_cast<const DEVMODE_WITH_EXTRA*>(devmode.get());
+    EXPECT_EQ(whole->extra.signature, kDevModeExtraSignature);
+    EXPECT_EQ(whole->extra.duplexMode, kDevModeDuplexModeNone);
+}
+
+TEST(DevMode, AManualTwoSidedJobSaysSoInTheDriversSettings)
+{
+    Provider provider;
+    for (const char* mode : {"Manual", "Automatic"}) {
+        DevModePtr devmode = Convert(
+            provider.Get(),
+            Ticket(std::string("<psf:Feature name=\"psk:JobDuplexAllDocumentsContiguously\">"
+                               "<psf:Option name=\"psk:TwoSidedShortEdge\"><psf:ScoredProperty name=\"psk:DuplexMode\">"
+                               "<psf:Value xsi:type=\"xsd:string\">") +
+                   mode + "</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature>"));
+        ASSERT_NE(devmode, nullptr);
+        EXPECT_EQ(devmode->dmDuplex, DMDUP_HORIZONTAL);
+        const auto* whole = reinterpret_cast<const DEVMODE_WITH_EXTRA*>(devmode.get());
+        EXPECT_EQ(whole->extra.duplexMode,
+                  std::string(mode) == "Manual" ? kDevModeDuplexModeManual : kDevModeDuplexModeAutomatic);
+    }
 }
 
 TEST(DevMode, DeviceDefaultWithoutTicket)

@@ -7,6 +7,7 @@
 // package's parts through the callbacks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -60,6 +61,9 @@ public:
     void Close();
 
     const JobOutput& Output() const { return output_; }
+    // Sends printer data here as it arrives instead of keeping it in
+    // Output() (a long job's raster need not be held whole).
+    void SetPrinterDataSink(std::function<void(const char* data, size_t size)> sink);
     const std::string& Error() const { return error_; }
     // Element and attribute calls made so far.
     size_t CallCount() const { return calls_; }

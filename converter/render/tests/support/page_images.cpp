@@ -79,6 +79,33 @@ bool ReadPwgRaster(const std::string& stream, std::vector<cups_page_header2_t>* 
     return !pages->empty();
 }
 
+bool ReadPwgRasterRgb(const std::string& stream, std::vector<RgbImage>* pages)
+{
+    MemoryReader reader{&stream};
+    cups_raster_t* raster = cupsRasterOpenIO(ReadFromMemory, &reader, CUPS_RASTER_READ);
+    if (!raster) return false;
+    cups_page_header2_t header;
+    bool read = true;
+    while (read && cupsRasterReadHeader2(raster, &header)) {
+        if (header.cupsColorSpace != CUPS_CSPACE_SRGB || header.cupsBitsPerPixel != 24) {
+            read = false;
+            break;
+        }
+        RgbImage image;
+        image.width = static_cast<int>(header.cupsWidth);
+        image.height = static_cast<int>(header.cupsHeight);
+        std::vector<unsigned char> line(header.cupsBytesPerLine);
+        for (int y = 0; y < image.height && read; ++y) {
+            read = cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine) == header.cupsBytesPerLine;
+            for (int x = 0; x < image.width && read; ++x)
+                image.pixels.push_back({line[3 * x], line[3 * x + 1], line[3 * x + 2]});
+        }
+        pages->push_back(std::move(image));
+    }
+    cupsRasterClose(raster);
+    return read && !pages->empty();
+}
+
 bool MutoolRender(const std::string& document, int page, int dpi, GreyImage* image, std::string* error)
 {
     std::string output = (std::filesystem::temp_directory_path() /

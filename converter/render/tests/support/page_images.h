@@ -26,6 +26,18 @@ inline uint8_t Grey(unsigned r, unsigned g, unsigned b)
 // cupsRasterReadPixels; false when libcups cannot read it.
 bool ReadPwgRaster(const std::string& stream, std::vector<cups_page_header2_t>* headers, std::vector<GreyImage>* pages);
 
+struct RgbPixel {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const RgbPixel&) const = default;
+};
+struct RgbImage {
+    int width = 0, height = 0;
+    std::vector<RgbPixel> pixels;
+    RgbPixel At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+// The pages of an sRGB PWG Raster stream in colour; false for any other.
+bool ReadPwgRasterRgb(const std::string& stream, std::vector<RgbImage>* pages);
+
 // `mutool draw -r dpi` of one page (from 1) of an XPS package or a PDF.
 bool MutoolRender(const std::string& document, int page, int dpi, GreyImage* image, std::string* error);
 

@@ -1,165 +1,133 @@
 #include "opc/page_schema/geometry_syntax.h"
 
-#include "opc/page_schema/value_syntax.h"
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "opc/page_schema/number_scan.h"
 
 namespace tav::host::page_schema {
 namespace {
 
 class GeometryScanner {
 public:
-    explicit GeometryScanner(std::string_view text) : text_(text) {}
+    explicit GeometryScanner(std::string_view text) : begin_(text.data()), p_(begin_), end_(begin_ + text.size()) {}
 
     std::optional<GeometrySyntaxError> Check(bool fillRuleAllowed)
     {
-        SkipBlanks(text_, &at_);
-        if (at_ < text_.size() && text_[at_] == 'F') {
+        p_ = SkipBlanks(p_, end_);
+        if (p_ != end_ && *p_ == 'F') {
             if (!fillRuleAllowed) return Error("a fill rule (F) is not allowed here");
-            ++at_;
-            SkipBlanks(text_, &at_);
-            if (at_ >= text_.size() || (text_[at_] != '0' && text_[at_] != '1'))
-                return Error("F is not followed by 0 or 1");
-            ++at_;
+            p_ = SkipBlanks(p_ + 1, end_);
+            if (p_ == end_ || (*p_ != '0' && *p_ != '1')) return Error("F is not followed by 0 or 1");
+            ++p_;
         }
         bool figureStarted = false;
-        for (SkipBlanks(text_, &at_); at_ < text_.size(); SkipBlanks(text_, &at_)) {
-            char command = text_[at_];
+        for (p_ = SkipBlanks(p_, end_); p_ != end_; p_ = SkipBlanks(p_, end_)) {
+            char command = *p_;
             if (command == 'F') return Error("a fill rule (F) may only begin the geometry");
-            size_t commandAt = at_;
-            ++at_;
             if (!figureStarted && command != 'M' && command != 'm') {
-                at_ = commandAt;
                 return Error("the geometry does not begin with a move (M)");
             }
+            const char* commandAt = p_++;
+            bool read = true;
             switch (command) {
             case 'M':
             case 'm':
                 figureStarted = true;
                 // Further points after a move are lines.
-                if (!Repeated(2)) return failure_;
+                read = Repeated(2);
                 break;
             case 'L':
-            case 'l':
-                if (!Repeated(2)) return failure_;
-                break;
+            case 'l': read = Repeated(2); break;
             case 'H':
             case 'h':
             case 'V':
-            case 'v':
-                if (!Repeated(1)) return failure_;
-                break;
+            case 'v': read = Repeated(1); break;
             case 'C':
-            case 'c':
-                if (!Repeated(6)) return failure_;
-                break;
+            case 'c': read = Repeated(6); break;
             case 'Q':
             case 'q':
             case 'S':
-            case 's':
-                if (!Repeated(4)) return failure_;
-                break;
+            case 's': read = Repeated(4); break;
             case 'A':
-            case 'a':
-                if (!Arcs()) return failure_;
-                break;
+            case 'a': read = Arcs(); break;
             case 'Z':
             case 'z': break;
-            default: at_ = commandAt; return Error("this is no geometry command");
+            default: p_ = commandAt; return Error("this is no geometry command");
             }
+            if (!read) return failure_;
         }
         return std::nullopt;
     }
 
 private:
-    GeometrySyntaxError Error(const char* reason) { return failure_ = GeometrySyntaxError{at_, reason}; }
-
-    static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-    static bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
-    // After a group of parameters: whether another group follows (the
-    // command repeated without its letter), blanks skipped.
-    bool GroupFollows()
+    GeometrySyntaxError Error(const char* reason)
     {
-        SkipBlanks(text_, &at_);
-        if (at_ == text_.size()) return false;
-        char c = text_[at_];
-        return IsDigit(c) || c == ',' || c == '-' || c == '+' || c == '.';
-    }
-
-    // One number, read in place (this is most of a page's markup); first
-    // says it is the first of its command, which no comma may precede.
-    // negative, when asked for, tells a number below 0.
-    bool Number(bool first, bool* negative = nullptr)
-    {
-        const char* begin = text_.data();
-        const char* end = begin + text_.size();
-        const char* p = begin + at_;
-        while (p < end && IsBlank(*p)) ++p;
-        if (!first && p < end && *p == ',') {
-            ++p;
-            while (p < end && IsBlank(*p)) ++p;
-        }
-        const char* start = p;
-        if (p < end && (*p == '+' || *p == '-')) ++p;
-        const char* digits = p;
-        while (p < end && IsDigit(*p)) ++p;
-        bool whole = p > digits;
-        if (p < end && *p == '.') {
-            const char* fraction = ++p;
-            while (p < end && IsDigit(*p)) ++p;
-            if (p == fraction) return Malformed(start);  // "1." is no number
-        } else if (!whole) {
-            return Malformed(start);
-        }
-        const char* mantissaEnd = p;
-        if (p < end && (*p == 'e' || *p == 'E')) {
-            ++p;
-            if (p < end && (*p == '+' || *p == '-')) ++p;
-            const char* exponent = p;
-            while (p < end && IsDigit(*p)) ++p;
-            if (p == exponent) return Malformed(start);
-        }
-        if (negative != nullptr) {
-            // Below 0: a minus sign before a digit other than 0 ("-0" is 0).
-            *negative = false;
-            for (const char* q = start; *start == '-' && q < mantissaEnd; ++q)
-                *negative = *negative || (*q >= '1' && *q <= '9');
-        }
-        at_ = static_cast<size_t>(p - begin);
-        return true;
+        return failure_ = GeometrySyntaxError{static_cast<size_t>(p_ - begin_), reason};
     }
 
     bool Malformed(const char* at)
     {
-        at_ = static_cast<size_t>(at - text_.data());
+        p_ = at;
         Error("a number is missing or malformed");
         return false;
     }
 
-    // Groups of count numbers, at least one group.
+    // Whether another group of parameters follows (the command repeated
+    // without its letter); moves past the blanks before it.
+    static bool GroupFollows(const char** p, const char* end)
+    {
+        *p = SkipBlanks(*p, end);
+        return *p != end && ClassOf(**p) != kBlankChar && ClassOf(**p) != kOtherChar;
+    }
+
+    // Groups of count numbers, at least one group; a comma may stand
+    // before every number but the command's first.
     bool Repeated(int count)
     {
+        const char* p = p_;
+        const char* end = end_;
         bool first = true;
-        do {
-            for (int i = 0; i < count; ++i) {
-                if (!Number(first && i == 0)) return false;
-            }
+        int left = count;
+        for (;;) {
+            p = SkipBlanks(p, end);
+            if (!first && p != end && *p == ',') p = SkipBlanks(p + 1, end);
             first = false;
-        } while (GroupFollows());
+            const char* number = ScanNumber(p, end);
+            if (number == nullptr) return Malformed(p);
+            p = number;
+            if (--left == 0) {
+                if (!GroupFollows(&p, end)) break;
+                left = count;
+            }
+        }
+        p_ = p;
         return true;
     }
 
-    bool Flag(bool first)
+    // One number after blanks and, unless first, a comma; *negative tells
+    // a number below 0 when asked for.
+    bool Number(bool first, bool* negative = nullptr)
     {
-        SkipBlanks(text_, &at_);
-        if (!first && at_ < text_.size() && text_[at_] == ',') {
-            ++at_;
-            SkipBlanks(text_, &at_);
-        }
-        if (at_ >= text_.size() || (text_[at_] != '0' && text_[at_] != '1')) {
+        const char* p = SkipBlanks(p_, end_);
+        if (!first && p != end_ && *p == ',') p = SkipBlanks(p + 1, end_);
+        const char* number = ScanNumber(p, end_);
+        if (number == nullptr) return Malformed(p);
+        if (negative != nullptr) *negative = IsNegativeNumber(p, number);
+        p_ = number;
+        return true;
+    }
+
+    bool Flag()
+    {
+        p_ = SkipBlanks(p_, end_);
+        if (p_ != end_ && *p_ == ',') p_ = SkipBlanks(p_ + 1, end_);
+        if (p_ == end_ || (*p_ != '0' && *p_ != '1')) {
             Error("an arc's flag is neither 0 nor 1");
             return false;
         }
-        ++at_;
+        ++p_;
         return true;
     }
 
@@ -169,26 +137,116 @@ private:
         bool first = true;
         do {
             bool negativeWidth = false, negativeHeight = false;
-            size_t sizeAt = at_;
+            const char* sizeAt = p_;
             if (!Number(first, &negativeWidth) || !Number(false, &negativeHeight)) return false;
             if (negativeWidth || negativeHeight) {
-                at_ = sizeAt;
-                SkipBlanks(text_, &at_);
+                p_ = SkipBlanks(sizeAt, end_);
                 Error("an arc's size is negative");
                 return false;
             }
-            if (!Number(false) || !Flag(false) || !Flag(false) || !Number(false) || !Number(false)) return false;
+            if (!Number(false) || !Flag() || !Flag() || !Number(false) || !Number(false)) return false;
             first = false;
-        } while (GroupFollows());
+        } while (GroupFollows(&p_, end_));
         return true;
     }
 
-    std::string_view text_;
-    size_t at_ = 0;
+    const char* begin_;
+    const char* p_;
+    const char* end_;
     GeometrySyntaxError failure_{0, nullptr};
 };
 
+// The quick look reads a copy of the text ended by a NUL, which ends
+// every loop without a bound to compare.
+constexpr size_t kPlainLongest = 512;
+
+// The numbers each command takes; -1 for those the quick look leaves to
+// the careful check (arcs) and for characters that are no command.
+constexpr std::array<int8_t, 256> kPlainArity = [] {
+    std::array<int8_t, 256> table{};
+    table.fill(-1);
+    for (char c : std::string_view("MmLl")) table[static_cast<unsigned char>(c)] = 2;
+    for (char c : std::string_view("HhVv")) table[static_cast<unsigned char>(c)] = 1;
+    for (char c : std::string_view("Cc")) table[static_cast<unsigned char>(c)] = 6;
+    for (char c : std::string_view("QqSs")) table[static_cast<unsigned char>(c)] = 4;
+    for (char c : std::string_view("Zz")) table[static_cast<unsigned char>(c)] = 0;
+    return table;
+}();
+
+inline bool IsDecimalDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+inline const char* SkipEndedBlanks(const char* p)
+{
+    while (IsBlankChar(*p)) ++p;
+    return p;
+}
+
+// A number at p, in NUL-ended text: its end, or null. The form is
+// ScanNumber's.
+inline const char* EndedNumber(const char* p)
+{
+    if (*p == '-' || *p == '+') ++p;
+    const char* digits = p;
+    while (IsDecimalDigit(*p)) ++p;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        while (IsDecimalDigit(*p)) ++p;
+        if (p == fraction) return nullptr;
+    } else if (p == digits) {
+        return nullptr;
+    }
+    if ((*p | 0x20) == 'e') {
+        ++p;
+        if (*p == '-' || *p == '+') ++p;
+        const char* exponent = p;
+        while (IsDecimalDigit(*p)) ++p;
+        if (p == exponent) return nullptr;
+    }
+    return p;
+}
+
 }  // namespace
+
+bool IsPlainValidGeometry(std::string_view text, bool fillRuleAllowed)
+{
+    if (text.size() > kPlainLongest) return false;
+    char copy[kPlainLongest + 1];
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    const char* end = copy + text.size();
+    const char* p = SkipEndedBlanks(copy);
+    if (*p == 'F') {
+        if (!fillRuleAllowed) return false;
+        p = SkipEndedBlanks(p + 1);
+        if (*p != '0' && *p != '1') return false;
+        p = SkipEndedBlanks(p + 1);
+    }
+    if (*p == '\0') return p == end;
+    if (*p != 'M' && *p != 'm') return false;
+    for (;;) {
+        int arity = kPlainArity[static_cast<unsigned char>(*p)];
+        if (arity < 0) return false;
+        p = SkipEndedBlanks(p + 1);
+        if (arity > 0) {
+            // The first number, which no comma precedes; then the rest of
+            // the group and as many more groups as follow.
+            p = EndedNumber(p);
+            if (p == nullptr) return false;
+            for (int left = arity - 1;; --left) {
+                p = SkipEndedBlanks(p);
+                if (left == 0) {
+                    char c = *p;
+                    if (!IsDecimalDigit(c) && c != '-' && c != '+' && c != '.' && c != ',') break;
+                    left = arity;
+                }
+                if (*p == ',') p = SkipEndedBlanks(p + 1);
+                p = EndedNumber(p);
+                if (p == nullptr) return false;
+            }
+        }
+        if (*p == '\0') return p == end;
+    }
+}
 
 std::optional<GeometrySyntaxError> CheckAbbreviatedGeometry(std::string_view text, bool fillRuleAllowed)
 {

@@ -22,4 +22,10 @@ struct GeometrySyntaxError {
 // letter. Text of blanks alone holds no figure and is valid.
 std::optional<GeometrySyntaxError> CheckAbbreviatedGeometry(std::string_view text, bool fillRuleAllowed);
 
+// A quick look for the common forms (no arcs, text of at most a few hundred
+// bytes), made before CheckAbbreviatedGeometry because geometry is most of
+// a page's markup: true only for text CheckAbbreviatedGeometry accepts;
+// false says nothing, the careful check tells.
+bool IsPlainValidGeometry(std::string_view text, bool fillRuleAllowed);
+
 }  // namespace tav::host::page_schema

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "opc/markup_references.h"
 #include "opc/page_schema/geometry_syntax.h"
 #include "opc/page_schema/glyph_rules.h"
 #include "opc/page_schema/value_syntax.h"
@@ -16,20 +17,22 @@ constexpr size_t kShownValue = 40;
 
 size_t Bit(Attribute attribute) { return static_cast<size_t>(attribute); }
 
-// libxml2 hands each name out of its own dictionary, so a name met again
-// mostly comes at the same address: a small cache by address spares the
-// table lookup.
+// libxml2 hands each name out of its parser's dictionary, one address for
+// one name for as long as the parser lives (a checker lives no longer than
+// the pass that feeds it): a small cache by address alone spares measuring
+// the name and looking it up in the table.
 template <typename Id>
 class NameCache {
 public:
+    // lookup() tells the id of a name not met before.
     template <typename Lookup>
-    Id Find(std::string_view name, Lookup lookup)
+    Id Find(const char* name, Lookup lookup)
     {
-        uintptr_t address = reinterpret_cast<uintptr_t>(name.data());
+        uintptr_t address = reinterpret_cast<uintptr_t>(name);
         Slot& slot = slots_[((address >> 3) ^ (address >> 11)) % kSlots];
-        if (slot.text == name.data() && slot.length == name.size()) return slot.id;
-        Id id = lookup(name);
-        slot = {name.data(), name.size(), id};
+        if (slot.text == name) return slot.id;
+        Id id = lookup();
+        slot = {name, id};
         return id;
     }
 
@@ -37,7 +40,6 @@ private:
     static constexpr size_t kSlots = 128;
     struct Slot {
         const char* text = nullptr;
-        size_t length = 0;
         Id id{};
     };
     Slot slots_[kSlots];
@@ -83,6 +85,14 @@ bool HoldsExactlyOne(Content content)
 {
     return content == Content::OneTransform || content == Content::OneGeometry || content == Content::OneBrush ||
            content == Content::OneVisual || content == Content::OneDictionary;
+}
+
+// Values that may name a part, once checked: URIs, and ContextColor
+// colours (their profile); a colour of another form begins with '#' or 's'.
+bool MayReferToParts(ValueType type, std::string_view value)
+{
+    if (type == ValueType::Uri || type == ValueType::ImageSource) return true;
+    return (type == ValueType::Color || type == ValueType::ColorOrResource) && value[0] == 'C';
 }
 
 ResourceKind KindOfReference(ValueType type)
@@ -205,76 +215,100 @@ struct MarkupChecker::State {
         return nullptr;
     }
 
-    const std::string* CheckValue(const Frame& frame, const AttributeRule& rule, std::string_view value)
+    // The messages of a value of the wrong form, made apart from the checks
+    // so that they cost nothing while values are sound.
+    [[gnu::cold]] const std::string* ValueFault(const Frame& frame, const AttributeRule& rule, std::string_view value,
+                                                const char* reason)
     {
-        const char* reason = nullptr;
-        ResourceKind referenceKind = KindOfReference(rule.type);
-        if (referenceKind != ResourceKind::None && !value.empty() && value[0] == '{') {
-            std::optional<std::string_view> key = ResourceReference(value, &reason);
-            if (key) return ResolveReference(frame, rule.attribute, *key, referenceKind);
-        } else {
-            switch (rule.type) {
-            case ValueType::Text: break;
-            case ValueType::Double: reason = CheckNumber(value, -HUGE_VAL, HUGE_VAL); break;
-            case ValueType::NonNegative: reason = CheckNumber(value, 0, HUGE_VAL); break;
-            case ValueType::AtLeastOne: reason = CheckNumber(value, 1, HUGE_VAL); break;
-            case ValueType::ZeroToOne: reason = CheckNumber(value, 0, 1); break;
-            case ValueType::BidiLevel: reason = CheckInteger(value, 0, 61); break;
-            case ValueType::Point: reason = CheckPoint(value, false); break;
-            case ValueType::NonNegativePoint: reason = CheckPoint(value, true); break;
-            case ValueType::Points: reason = CheckPoints(value); break;
-            case ValueType::Rectangle: reason = CheckRectangle(value); break;
-            case ValueType::Matrix:
-            case ValueType::MatrixOrResource: reason = CheckMatrix(value); break;
-            case ValueType::Boolean: reason = CheckBoolean(value); break;
-            case ValueType::DashArray: reason = CheckEvenNonNegativeList(value); break;
-            case ValueType::Color:
-            case ValueType::ColorOrResource: reason = CheckColor(value); break;
-            case ValueType::GeometryOrResource:
-            case ValueType::Geometry:
-                if (auto error = CheckAbbreviatedGeometry(value, rule.type == ValueType::GeometryOrResource)) {
-                    return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) +
-                                " is no valid geometry at offset " + std::to_string(error->offset) + ": " +
-                                error->reason);
-                }
-                break;
-            case ValueType::BrushResource:
-            case ValueType::VisualResource: reason = "is not a {StaticResource KEY} reference"; break;
-            case ValueType::Uri: reason = CheckUri(value); break;
-            case ValueType::ImageSource: reason = CheckImageSource(value); break;
-            case ValueType::Indices: {
-                GlyphIndices indices;
-                reason = ReadIndices(value, &indices);
-                break;
-            }
-            case ValueType::UnicodeString: {
-                std::string_view characters;
-                reason = UnescapeUnicodeString(value, &characters);
-                break;
-            }
-            case ValueType::CaretStops: reason = CheckCaretStops(value); break;
-            case ValueType::Name: reason = CheckName(value); break;
-            case ValueType::Language: reason = CheckLanguageTag(value); break;
-            default: {
-                size_t count = 0;
-                const std::string_view* allowed = EnumerationValues(rule.type, &count);
-                for (size_t i = 0; i < count; ++i) {
-                    if (allowed[i] == value) return nullptr;
-                }
-                std::string listed;
-                for (size_t i = 0; i < count; ++i) listed += (i == 0 ? "" : ", ") + std::string(allowed[i]);
-                return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) + " \"" +
-                            Shown(value) + "\" is none of the values allowed (" + listed + ")");
-            }
-            }
-        }
-        if (reason == nullptr) return nullptr;
         return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) + " \"" +
                     Shown(value) + "\" " + reason);
     }
 
-    const std::string* ResolveReference(const Frame& frame, Attribute attribute, std::string_view key,
-                                        ResourceKind kind)
+    [[gnu::cold]] const std::string* GeometryFault(const Frame& frame, const AttributeRule& rule,
+                                                   const GeometrySyntaxError& error)
+    {
+        return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) +
+                    " is no valid geometry at offset " + std::to_string(error.offset) + ": " + error.reason);
+    }
+
+    [[gnu::cold]] const std::string* EnumerationFault(const Frame& frame, const AttributeRule& rule,
+                                                      std::string_view value)
+    {
+        size_t count = 0;
+        const std::string_view* allowed = EnumerationValues(rule.type, &count);
+        std::string listed;
+        for (size_t i = 0; i < count; ++i) listed += (i == 0 ? "" : ", ") + std::string(allowed[i]);
+        return Fail(Named(frame) + ": the attribute " + std::string(AttributeName(rule.attribute)) + " \"" +
+                    Shown(value) + "\" is none of the values allowed (" + listed + ")");
+    }
+
+    const std::string* CheckValue(const Frame& frame, const AttributeRule& rule, std::string_view value)
+    {
+        const char* reason = nullptr;
+        if (!value.empty() && value[0] == '{') {
+            ResourceKind referenceKind = KindOfReference(rule.type);
+            if (referenceKind != ResourceKind::None) {
+                std::optional<std::string_view> key = ResourceReference(value, &reason);
+                if (key) return ResolveReference(frame, rule.attribute, *key, referenceKind);
+                return ValueFault(frame, rule, value, reason);
+            }
+        }
+        switch (rule.type) {
+        case ValueType::Text: break;
+        case ValueType::Double: reason = CheckNumber(value, -HUGE_VAL, HUGE_VAL); break;
+        case ValueType::NonNegative: reason = CheckNumber(value, 0, HUGE_VAL); break;
+        case ValueType::AtLeastOne: reason = CheckNumber(value, 1, HUGE_VAL); break;
+        case ValueType::ZeroToOne: reason = CheckNumber(value, 0, 1); break;
+        case ValueType::BidiLevel: reason = CheckInteger(value, 0, 61); break;
+        case ValueType::Point: reason = CheckPoint(value, false); break;
+        case ValueType::NonNegativePoint: reason = CheckPoint(value, true); break;
+        case ValueType::Points: reason = CheckPoints(value); break;
+        case ValueType::Rectangle: reason = CheckRectangle(value); break;
+        case ValueType::Matrix:
+        case ValueType::MatrixOrResource: reason = CheckMatrix(value); break;
+        case ValueType::Boolean: reason = CheckBoolean(value); break;
+        case ValueType::DashArray: reason = CheckEvenNonNegativeList(value); break;
+        case ValueType::Color:
+        case ValueType::ColorOrResource: reason = CheckColor(value); break;
+        case ValueType::GeometryOrResource:
+        case ValueType::Geometry:
+            if (IsPlainValidGeometry(value, rule.type == ValueType::GeometryOrResource)) break;
+            if (auto error = CheckAbbreviatedGeometry(value, rule.type == ValueType::GeometryOrResource)) {
+                return GeometryFault(frame, rule, *error);
+            }
+            break;
+        case ValueType::BrushResource:
+        case ValueType::VisualResource: reason = "is not a {StaticResource KEY} reference"; break;
+        case ValueType::Uri: reason = CheckUri(value); break;
+        case ValueType::ImageSource: reason = CheckImageSource(value); break;
+        case ValueType::Indices: {
+            GlyphIndices indices;
+            reason = ReadIndices(value, &indices);
+            break;
+        }
+        case ValueType::UnicodeString: {
+            std::string_view characters;
+            reason = UnescapeUnicodeString(value, &characters);
+            break;
+        }
+        case ValueType::CaretStops: reason = CheckCaretStops(value); break;
+        case ValueType::Name: reason = CheckName(value); break;
+        case ValueType::Language: reason = CheckLanguageTag(value); break;
+        default: {
+            size_t count = 0;
+            const std::string_view* allowed = EnumerationValues(rule.type, &count);
+            for (size_t i = 0; i < count; ++i) {
+                if (allowed[i] == value) return nullptr;
+            }
+            return EnumerationFault(frame, rule, value);
+        }
+        }
+        if (reason == nullptr) return nullptr;
+        return ValueFault(frame, rule, value, reason);
+    }
+
+    [[gnu::noinline]] const std::string* ResolveReference(const Frame& frame, Attribute attribute, std::string_view key,
+                                                          ResourceKind kind)
     {
         std::string where = Named(frame) + " " + std::string(AttributeName(attribute));
         auto found = definitions.find(std::string(key));
@@ -298,30 +332,42 @@ struct MarkupChecker::State {
         return nullptr;
     }
 
-    Attribute AttributeOf(const SaxAttributes& attributes, int i, const Frame& frame, const std::string** failure)
+    // The attribute of the vocabulary an attribute of the markup is, or
+    // Unknown for one of a namespace this vocabulary leaves to others
+    // (markup compatibility, ignorable namespaces); null, or the fault.
+    const std::string* AttributeOf(const SaxAttributes& attributes, int i, const Frame& frame, Attribute* attribute)
     {
-        *failure = nullptr;
+        if (attributes.HasNamespace(i)) return QualifiedAttributeOf(attributes, i, frame, attribute);
+        const char* name = attributes.LocalName(i);
+        *attribute = attributeNames.Find(name, [name] { return AttributeNamed(name); });
+        if (*attribute != Attribute::Unknown) return nullptr;
+        return UnknownAttribute(frame, name);
+    }
+
+    [[gnu::cold]] const std::string* UnknownAttribute(const Frame& frame, const char* name)
+    {
+        return Fail(Named(frame) + ": the attribute " + std::string(name) + " is not part of the vocabulary");
+    }
+
+    // xml:lang and x:Key; other xml: and x: attributes are faults.
+    [[gnu::noinline]] const std::string* QualifiedAttributeOf(const SaxAttributes& attributes, int i,
+                                                              const Frame& frame, Attribute* attribute)
+    {
+        *attribute = Attribute::Unknown;
         std::string_view local = attributes.Local(i);
-        if (!attributes.HasNamespace(i)) {
-            Attribute attribute = attributeNames.Find(local, AttributeNamed);
-            if (attribute == Attribute::Unknown) {
-                *failure =
-                    Fail(Named(frame) + ": the attribute " + std::string(local) + " is not part of the vocabulary");
-            }
-            return attribute;
-        }
         std::string_view uri = attributes.Namespace(i);
         if (uri == xps::kXmlNamespace) {
-            if (local == "lang") return Attribute::XmlLang;
-            *failure = Fail(Named(frame) + ": the attribute xml:" + std::string(local) + " is not allowed");
-            return Attribute::Unknown;
+            if (local == "lang") *attribute = Attribute::XmlLang;
+            if (*attribute == Attribute::Unknown) {
+                return Fail(Named(frame) + ": the attribute xml:" + std::string(local) + " is not allowed");
+            }
+        } else if (uri == xps::kResourceKeyNamespace) {
+            if (local == "Key") *attribute = Attribute::Key;
+            if (*attribute == Attribute::Unknown) {
+                return Fail(Named(frame) + ": the attribute x:" + std::string(local) + " is not allowed");
+            }
         }
-        if (uri == xps::kResourceKeyNamespace) {
-            if (local == "Key") return Attribute::Key;
-            *failure = Fail(Named(frame) + ": the attribute x:" + std::string(local) + " is not allowed");
-            return Attribute::Unknown;
-        }
-        return Attribute::Unknown;  // markup compatibility and ignorable namespaces: not this vocabulary's
+        return nullptr;
     }
 
     const std::string* CheckGlyphs(const GlyphsAttributes& glyphs, std::string_view fontUri)
@@ -340,9 +386,10 @@ struct MarkupChecker::State {
         return nullptr;
     }
 
-    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes)
+    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes,
+                                    MarkupReferenceCollector* references)
     {
-        Element element = elementNames.Find(localName, ElementNamed);
+        Element element = elementNames.Find(localName.data(), [localName] { return ElementNamed(localName); });
         if (element == Element::Unknown) {
             return Fail("the element " + std::string(localName) + " is not part of the page vocabulary");
         }
@@ -357,9 +404,8 @@ struct MarkupChecker::State {
         GlyphsAttributes glyphs;
         std::string_view fontUri;
         for (int i = 0; i < attributes.Count(); ++i) {
-            const std::string* failure;
-            Attribute attribute = AttributeOf(attributes, i, frame, &failure);
-            if (failure != nullptr) return failure;
+            Attribute attribute;
+            if (const std::string* fault = AttributeOf(attributes, i, frame, &attribute)) return fault;
             if (attribute == Attribute::Unknown) continue;
             const AttributeRule* attributeRule = rules[static_cast<size_t>(attribute)];
             if (attributeRule == nullptr) {
@@ -369,6 +415,9 @@ struct MarkupChecker::State {
             frame.given.set(Bit(attribute));
             std::string_view value = attributes.Value(i);
             if (const std::string* fault = CheckValue(frame, *attributeRule, value)) return fault;
+            if (references != nullptr && MayReferToParts(attributeRule->type, value)) {
+                references->CollectValue(attributes.LocalName(i), value, element == Element::ResourceDictionary);
+            }
             switch (attribute) {
             case Attribute::Key: key = value; break;
             case Attribute::Source: frame.remoteDictionary = true; break;
@@ -491,10 +540,11 @@ MarkupChecker::MarkupChecker(MarkupRoot root, bool lenient) : state_(std::make_u
 
 MarkupChecker::~MarkupChecker() = default;
 
-const std::string* MarkupChecker::StartElement(std::string_view localName, const SaxAttributes& attributes)
+const std::string* MarkupChecker::StartElement(std::string_view localName, const SaxAttributes& attributes,
+                                               MarkupReferenceCollector* references)
 {
     if (state_->excused) return nullptr;
-    return state_->StartElement(localName, attributes);
+    return state_->StartElement(localName, attributes, references);
 }
 
 const std::string* MarkupChecker::EndElement()
@@ -505,9 +555,15 @@ const std::string* MarkupChecker::EndElement()
 
 const std::string* MarkupChecker::Text(std::string_view text)
 {
-    if (state_->excused || state_->frames.empty() || text.find_first_not_of(" \t\r\n") == std::string_view::npos)
-        return nullptr;
-    return state_->Fail(state_->Named(state_->frames.back()) + " holds text, which the vocabulary does not allow");
+    if (state_->excused || state_->frames.empty()) return nullptr;
+    // Line breaks and indentation between elements, most often.
+    for (char c : text) {
+        if (c != '\n' && c != ' ' && c != '\t' && c != '\r') {
+            return state_->Fail(state_->Named(state_->frames.back()) +
+                                " holds text, which the vocabulary does not allow");
+        }
+    }
+    return nullptr;
 }
 
 bool MarkupChecker::Lenient() const { return state_->lenient; }

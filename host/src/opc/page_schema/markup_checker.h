@@ -28,6 +28,10 @@
 #include "opc/page_schema/vocabulary.h"
 #include "opc/sax_attributes.h"
 
+namespace tav::host {
+class MarkupReferenceCollector;
+}
+
 namespace tav::host::page_schema {
 
 // A font and the largest glyph index the markup's Indices use of it.
@@ -62,8 +66,14 @@ public:
     MarkupChecker& operator=(const MarkupChecker&) = delete;
 
     // An element in the XPS namespace; attributes of every namespace, those
-    // of namespaces other than none, xml: and x: are passed over.
-    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes);
+    // of namespaces other than none, xml: and x: are passed over. When
+    // references is given and the element keeps the rules, the values that
+    // may refer to parts are shown to it, so that the attributes are told
+    // apart once for both. The names (element and attributes) are those
+    // of the one libxml2 parser that feeds this checker, which keeps one
+    // address for one name: they are known again by their address.
+    const std::string* StartElement(std::string_view localName, const SaxAttributes& attributes,
+                                    MarkupReferenceCollector* references = nullptr);
     const std::string* EndElement();
     const std::string* Text(std::string_view text);
 

@@ -84,16 +84,17 @@ bool ReadSignedNumber(std::string_view text, size_t* at, bool* negative)
 
 const char* CheckNumber(std::string_view text, double minimum, double maximum)
 {
-    size_t at = 0;
-    SkipBlanks(text, &at);
-    if (minimum == 0 && maximum == HUGE_VAL) {
-        bool negative = false;
-        if (!ReadSignedNumber(text, &at, &negative) || !AtEnd(text, at)) return "is not a number";
-        return negative ? "is negative" : nullptr;
-    }
+    const char* end = text.data() + text.size();
+    const char* start = SkipBlanks(text.data(), end);
+    const char* stop = ScanNumber(start, end);
+    if (stop == nullptr || SkipBlanks(stop, end) != end) return "is not a number";
+    if (minimum == -HUGE_VAL && maximum == HUGE_VAL) return nullptr;
+    // Most bounds are 0 from below alone: the sign tells, without the value.
+    if (minimum == 0 && maximum == HUGE_VAL) return IsNegativeNumber(start, stop) ? "is negative" : nullptr;
     double value = 0;
-    bool bounded = minimum != -HUGE_VAL || maximum != HUGE_VAL;
-    if (!ReadNumber(text, &at, bounded ? &value : nullptr) || !AtEnd(text, at)) return "is not a number";
+    if (!NumberValue(text, static_cast<size_t>(start - text.data()), static_cast<size_t>(stop - text.data()), &value)) {
+        return "is not a number";
+    }
     if (value < minimum) return minimum == 0 ? "is negative" : minimum == 1 ? "is less than 1" : "is out of range";
     if (value > maximum) return maximum == 1 ? "is greater than 1" : "is out of range";
     return nullptr;
@@ -191,9 +192,9 @@ const char* CheckColor(std::string_view text)
     constexpr const char* kNotColor = "is not a colour";
     if (!text.empty() && text[0] == '#') {
         if (text.size() != 7 && text.size() != 9) return kNotColor;
-        for (size_t i = 1; i < text.size(); ++i)
-            if (!IsHexDigit(text[i])) return kNotColor;
-        return nullptr;
+        bool hex = true;
+        for (size_t i = 1; i < text.size(); ++i) hex &= IsHexDigit(text[i]);
+        return hex ? nullptr : kNotColor;
     }
     if (text.substr(0, 3) == "sc#") {
         size_t at = 3;

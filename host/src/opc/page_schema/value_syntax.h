@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "opc/page_schema/number_scan.h"
+
 namespace tav::host::page_schema {
 
 // Reads one real number (optional sign, digits with an optional fraction
@@ -68,29 +70,12 @@ bool NumberValue(std::string_view text, size_t start, size_t end, double* value)
 
 inline bool ReadNumber(std::string_view text, size_t* at, double* value)
 {
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    size_t start = *at;
-    size_t i = start;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t digits = i;
-    while (i < text.size() && digit(text[i])) ++i;
-    bool whole = i > digits;
-    if (i < text.size() && text[i] == '.') {
-        size_t fraction = ++i;
-        while (i < text.size() && digit(text[i])) ++i;
-        if (i == fraction) return false;  // "1." and "." are no numbers
-    } else if (!whole) {
-        return false;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        size_t exponent = i;
-        while (i < text.size() && digit(text[i])) ++i;
-        if (i == exponent) return false;
-    }
-    if (value != nullptr && !NumberValue(text, start, i, value)) return false;
-    *at = i;
+    const char* start = text.data() + *at;
+    const char* stop = ScanNumber(start, text.data() + text.size());
+    if (stop == nullptr) return false;
+    size_t end = static_cast<size_t>(stop - text.data());
+    if (value != nullptr && !NumberValue(text, *at, end, value)) return false;
+    *at = end;
     return true;
 }
 
