@@ -39,7 +39,7 @@ HRESULT ReadOrientation(PrintTicketDom& ticket, PageGeometry* geometry)
     if (FAILED(hr)) return IsAbsence(hr) ? hr : S_OK;
     return CatchRaised([&] {
         INT index = NameIndex(name.Get(), kOrientationNames, NameComparison::Locale);
-        if (index >= 0) geometry->orientation = index;
+        if (index >= 0) geometry->orientation = static_cast<PageOrientation>(index);
         return S_OK;
     });
 }

@@ -74,8 +74,8 @@ HRESULT WritePageGeometry(PrintTicketDom& ticket, const PageGeometry& geometry)
         if (SUCCEEDED(hr)) hr = RemoveGeometry(ticket);
         if (SUCCEEDED(hr)) hr = AppendMedia(ticket, root.Get(), geometry);
         if (SUCCEEDED(hr)) {
-            hr = AppendFeatureWithOption(ticket, root.Get(), FALSE, kOrientationFeature, FALSE,
-                                         ChoiceName(geometry.orientation, kOrientationNames), nullptr);
+            const WCHAR* orientation = ChoiceName(static_cast<INT>(geometry.orientation), kOrientationNames);
+            hr = AppendFeatureWithOption(ticket, root.Get(), FALSE, kOrientationFeature, FALSE, orientation, nullptr);
         }
         if (FAILED(hr)) return hr;
 

@@ -133,7 +133,7 @@ std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)
 
 ImageableArea DefaultDeviceImageableArea(const PageGeometry& geometry)
 {
-    bool turned = IsLandscapeLike(OrientationOf(geometry));
+    bool turned = IsLandscapeLike(geometry.orientation);
     ImageableArea area;
     area.imageableSizeWidth = turned ? geometry.height : geometry.width;
     area.imageableSizeHeight = turned ? geometry.width : geometry.height;

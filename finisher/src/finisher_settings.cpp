@@ -11,7 +11,7 @@ namespace {
 HRESULT TurnMedia(PrintTicketDom& ticket, PageGeometry& geometry)
 {
     geometry.SetMedia(geometry.MediaName(), geometry.height, geometry.width, geometry.nameIsPrivate);
-    geometry.orientation = kOrientationPortrait;
+    geometry.orientation = PageOrientation::Portrait;
     return WritePageGeometry(ticket, geometry);
 }
 
@@ -31,8 +31,8 @@ ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ti
 // tells it from a Landscape or Portrait one: the content takes it instead.
 bool TransverseKeepsHalfTurn(const PageGeometry& geometry)
 {
-    return geometry.transverse && (geometry.orientation == kOrientationReverseLandscape ||
-                                   geometry.orientation == kOrientationReversePortrait);
+    return geometry.transverse && (geometry.orientation == PageOrientation::ReverseLandscape ||
+                                   geometry.orientation == PageOrientation::ReversePortrait);
 }
 
 HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* changed)
@@ -50,7 +50,7 @@ HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* chan
 
     settings.cutOutLines = poster.printCutOutLine;
     if (settings.cutOutLines) settings.imageableArea = ReadPrintableArea(settings, ticket, geometry);
-    settings.rotationKind = RotationKindOf(geometry.transverse, OrientationOf(geometry));
+    settings.rotationKind = RotationKindOf(geometry.transverse, geometry.orientation);
     settings.mirrorKind = MirrorKindOf(mirror.mirror, (mirror.reverse != 0) != TransverseKeepsHalfTurn(geometry));
     if (settings.rotationKind == kNoTransverseFeed) return S_OK;
 

@@ -223,7 +223,7 @@ TEST(FinisherPrintableArea, WithoutCapabilitiesTheDefaultMarginsOnThePageInItsOr
     EXPECT_EQ(portrait.extentWidth, 207434);
     EXPECT_EQ(portrait.extentHeight, 270934);
 
-    for (INT orientation : {kOrientationLandscape, kOrientationReverseLandscape}) {
+    for (PageOrientation orientation : {PageOrientation::Landscape, PageOrientation::ReverseLandscape}) {
         letter.orientation = orientation;
         ImageableArea turned = DefaultDeviceImageableArea(letter);
         EXPECT_EQ(turned.imageableSizeWidth, 279400);

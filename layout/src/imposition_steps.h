@@ -101,8 +101,6 @@ public:
     bool turnOtherWay = false;
     SheetLayout layout;
     SheetDescription sheet;
-    // The cell the next placed page goes to.
-    INT nextCell = 0;
 };
 
 // Poster pages: one page enlarged over several sheets, one tile of its

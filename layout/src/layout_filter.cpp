@@ -107,7 +107,7 @@ HRESULT LayoutFilter::ExaminePageTicket(IXMLDOMDocument2* ticket, PageExaminatio
     // Without the device's word the whole medium, in the orientation of the
     // content, is taken as printable: sheets of no size would print nothing.
     if (!areaRead) {
-        bool across = IsLandscapeLike(OrientationOf(geometry));
+        bool across = IsLandscapeLike(geometry.orientation);
         INT width = across ? geometry.height : geometry.width;
         INT height = across ? geometry.width : geometry.height;
         examination->page.area = {width, height, 0, 0, width, height};
@@ -153,8 +153,8 @@ void LayoutFilter::TakePageSize(IFixedPage* page)
     FixedPageFrame frame;
     bool imposed = state.nup.IsActive() || state.poster.IsActive();
     if (imposed && FAILED(ReadFixedPageFrame(page, &frame))) frame = FixedPageFrame{};
-    PaperAsLaid paper = PaperAsPageLies(OrientationOf(state.page.geometry), state.page.area, frame.width, frame.height);
-    state.page.geometry.orientation = static_cast<INT>(paper.orientation);
+    PaperAsLaid paper = PaperAsPageLies(state.page.geometry.orientation, state.page.area, frame.width, frame.height);
+    state.page.geometry.orientation = paper.orientation;
     state.page.area = paper.area;
     state.placed = OwnPageOn(paper, frame.width, frame.height);
 }

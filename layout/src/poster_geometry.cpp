@@ -51,10 +51,7 @@ PosterTile PosterTileAt(INT gridSize, INT index, const Gdiplus::RectF& area)
     tile.matrix.Translate(area.X - scale * area.X, area.Y - scale * area.Y, Gdiplus::MatrixOrderAppend);
     tile.matrix.Translate(-column * area.Width, -row * area.Height, Gdiplus::MatrixOrderAppend);
     float tileWidth = area.Width / scale, tileHeight = area.Height / scale;
-    tile.clip.left = area.X + column * tileWidth;
-    tile.clip.top = area.Y + row * tileHeight;
-    tile.clip.right = tile.clip.left + tileWidth;
-    tile.clip.bottom = tile.clip.top + tileHeight;
+    tile.clip = Gdiplus::RectF(area.X + column * tileWidth, area.Y + row * tileHeight, tileWidth, tileHeight);
     return tile;
 }
 
@@ -79,9 +76,10 @@ PosterTile PosterTileOn(INT gridSize, INT index, const Gdiplus::RectF& pageArea,
     // The sheet's printable area in page coordinates, within the page's.
     float left = pageArea.X + (column * sheetArea.Width - spareX) / scale;
     float top = pageArea.Y + (row * sheetArea.Height - spareY) / scale;
-    tile.clip.left = std::max(left, pageArea.X);
-    tile.clip.top = std::max(top, pageArea.Y);
-    tile.clip.right = std::max(tile.clip.left, std::min(left + sheetArea.Width / scale, pageArea.X + pageArea.Width));
-    tile.clip.bottom = std::max(tile.clip.top, std::min(top + sheetArea.Height / scale, pageArea.Y + pageArea.Height));
+    float clipLeft = std::max(left, pageArea.X);
+    float clipTop = std::max(top, pageArea.Y);
+    float clipRight = std::max(clipLeft, std::min(left + sheetArea.Width / scale, pageArea.GetRight()));
+    float clipBottom = std::max(clipTop, std::min(top + sheetArea.Height / scale, pageArea.GetBottom()));
+    tile.clip = Gdiplus::RectF(clipLeft, clipTop, clipRight - clipLeft, clipBottom - clipTop);
     return tile;
 }

@@ -16,14 +16,9 @@ INT PosterGridSize(INT sheetsPerPage);
 // several identical ones.
 INT PosterTileCount(INT sheetsPerPage);
 
-// A tile's part of the page, in page coordinates.
-struct TileClip {
-    float left = 0, top = 0, right = 0, bottom = 0;
-};
-
 struct PosterTile {
     Gdiplus::Matrix matrix;
-    TileClip clip;
+    Gdiplus::RectF clip;  // the tile's part of the page, in page coordinates
 };
 
 // Tile `index` of an n x n grid, counted along the rows from the top left:

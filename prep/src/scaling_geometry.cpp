@@ -59,7 +59,7 @@ PageSize ScaledPageSize(const PageScalingSettings& settings, const PageGeometry&
 {
     const PageGeometry& paper = settings.option == kScalingFitToPaper ? settings.fitMedia : pageMedia;
     PageSize size{MicronsToXpsUnits(paper.width), MicronsToXpsUnits(paper.height)};
-    if (IsLandscapeLike(OrientationOf(pageMedia))) std::swap(size.width, size.height);
+    if (IsLandscapeLike(pageMedia.orientation)) std::swap(size.width, size.height);
     return size;
 }
 
