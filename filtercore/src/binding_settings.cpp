@@ -2,9 +2,9 @@
 // "JobBindAllDocuments", its private sub-features and properties, and the
 // private ParameterInit "JobBindBookletDivideSheets".
 #include "filtercore/job_settings.h"
+#include "filtercore/name_table.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "read_outcome.h"
+#include "filtercore/read_outcome.h"
 
 namespace {
 

@@ -14,12 +14,12 @@ float ParseMarkupNumber(const WCHAR* text)
     return static_cast<float>(value);
 }
 
-void ParseBox(const WCHAR* text, BoxValue& box)
+void ParseBox(const WCHAR* text, Gdiplus::RectF& box)
 {
     if (text == nullptr) return;
     HeapWideString whole;
     whole.Assign(text);
-    float* members[] = {&box.x, &box.y, &box.width, &box.height};
+    float* members[] = {&box.X, &box.Y, &box.Width, &box.Height};
     ptrdiff_t position = 0;
     for (float* member : members) {
         HeapWideString token = whole.NextToken(u",", &position);

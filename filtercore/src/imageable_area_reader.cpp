@@ -1,6 +1,6 @@
 // ReadImageableArea: the device's "PageImageableSize" from PrintCapabilities.
 #include "filtercore/page_geometry.h"
-#include "property_group_reader.h"
+#include "filtercore/property_group_reader.h"
 
 HRESULT ReadImageableArea(PrintTicketDom& capabilities, ImageableArea* area)
 {

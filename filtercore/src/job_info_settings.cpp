@@ -2,11 +2,11 @@
 // and "JobSecretFunctionData" Properties. One list of members per Property
 // serves both.
 #include "filtercore/job_settings.h"
+#include "filtercore/property_group_reader.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
-#include "property_group_reader.h"
-#include "property_group_writer.h"
-#include "read_outcome.h"
-#include "ticket_writing.h"
+#include "filtercore/read_outcome.h"
+#include "filtercore/ticket_writing.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // ReadMirror and WriteMirror: the keywords feature "PageMirrorImage" and the
 // private feature "PageReverseImage".
 #include "filtercore/job_settings.h"
+#include "filtercore/name_table.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "read_outcome.h"
-#include "ticket_writing.h"
+#include "filtercore/read_outcome.h"
+#include "filtercore/ticket_writing.h"
 
 namespace {
 

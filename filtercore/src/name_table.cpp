@@ -1,8 +1,8 @@
-#include "name_table.h"
+#include "filtercore/name_table.h"
 
 #include "filtercore/bstr_utils.h"
 #include "filtercore/owned_bstr.h"
-#include "ticket_strings.h"
+#include "filtercore/ticket_strings.h"
 
 bool NameEquals(BSTR text, const WCHAR* name, NameComparison comparison)
 {

@@ -1,6 +1,6 @@
 #include "filtercore/page_geometry.h"
 
-#include "ticket_strings.h"
+#include "filtercore/ticket_strings.h"
 
 PageGeometry::PageGeometry() : mediaName_(u"NorthAmericaLetter") {}
 

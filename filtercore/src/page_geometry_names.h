@@ -4,8 +4,8 @@
 // holds them.
 #pragma once
 
+#include "filtercore/name_table.h"
 #include "filtercore/page_geometry.h"
-#include "name_table.h"
 
 inline constexpr WCHAR kMediaSizeFeature[] = u"PageMediaSize";
 inline constexpr WCHAR kMediaSizeWidth[] = u"MediaSizeWidth";

@@ -2,10 +2,10 @@
 // ticket. What the ticket does not carry keeps the record's value and turns
 // the result into S_PAGE_GEOMETRY_INCOMPLETE.
 #include "filtercore/page_geometry.h"
+#include "filtercore/property_group_reader.h"
 #include "filtercore/raised_result.h"
+#include "filtercore/read_outcome.h"
 #include "page_geometry_names.h"
-#include "property_group_reader.h"
-#include "read_outcome.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ HRESULT ReadOrientation(PrintTicketDom& ticket, PageGeometry* geometry)
     if (FAILED(hr)) return IsAbsence(hr) ? hr : S_OK;
     return CatchRaised([&] {
         INT index = NameIndex(name.Get(), kOrientationNames, NameComparison::Locale);
-        if (index >= 0) geometry->orientation = index;
+        if (index >= 0) geometry->orientation = static_cast<PageOrientation>(index);
         return S_OK;
     });
 }

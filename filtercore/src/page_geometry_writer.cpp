@@ -1,10 +1,10 @@
 // WritePageGeometry: replaces the media, orientation and custom-paper
 // settings of a ticket by those of a record.
 #include "filtercore/page_geometry.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
+#include "filtercore/ticket_writing.h"
 #include "page_geometry_names.h"
-#include "property_group_writer.h"
-#include "ticket_writing.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ HRESULT WritePageGeometry(PrintTicketDom& ticket, const PageGeometry& geometry)
         if (SUCCEEDED(hr)) hr = RemoveGeometry(ticket);
         if (SUCCEEDED(hr)) hr = AppendMedia(ticket, root.Get(), geometry);
         if (SUCCEEDED(hr)) {
-            hr = AppendFeatureWithOption(ticket, root.Get(), FALSE, kOrientationFeature, FALSE,
-                                         ChoiceName(geometry.orientation, kOrientationNames), nullptr);
+            const WCHAR* orientation = ChoiceName(static_cast<INT>(geometry.orientation), kOrientationNames);
+            hr = AppendFeatureWithOption(ticket, root.Get(), FALSE, kOrientationFeature, FALSE, orientation, nullptr);
         }
         if (FAILED(hr)) return hr;
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "filtercore/job_settings.h"
+#include "filtercore/name_table.h"
+#include "filtercore/property_group_reader.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "property_group_reader.h"
-#include "read_outcome.h"
+#include "filtercore/read_outcome.h"
 
 namespace {
 

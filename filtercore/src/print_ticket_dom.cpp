@@ -5,8 +5,8 @@
 #include "filtercore/bstr_utils.h"
 #include "filtercore/print_schema_namespaces.h"
 #include "filtercore/raised_result.h"
+#include "filtercore/ticket_strings.h"
 #include "platform/wformat.h"
-#include "ticket_strings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/raised_result.h"
-#include "ticket_strings.h"
+#include "filtercore/ticket_strings.h"
 
 namespace {
 

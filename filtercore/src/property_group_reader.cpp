@@ -1,7 +1,7 @@
-#include "property_group_reader.h"
+#include "filtercore/property_group_reader.h"
 
 #include "filtercore/raised_result.h"
-#include "read_outcome.h"
+#include "filtercore/read_outcome.h"
 
 PropertyGroupReader::PropertyGroupReader(PrintTicketDom& ticket, const WCHAR* prefix)
     : ticket_(ticket), prefix_(prefix), group_(ticket.NewXPath())

@@ -1,4 +1,4 @@
-#include "property_group_writer.h"
+#include "filtercore/property_group_writer.h"
 
 PropertyGroupWriter::PropertyGroupWriter(PrintTicketDom& ticket, const WCHAR* prefix, const WCHAR* group)
     : ticket_(ticket), prefix_(prefix)

@@ -1,4 +1,4 @@
-#include "ticket_strings.h"
+#include "filtercore/ticket_strings.h"
 
 bool BeginsWith(BSTR text, const WCHAR* prefix)
 {

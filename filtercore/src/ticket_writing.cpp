@@ -1,4 +1,4 @@
-#include "ticket_writing.h"
+#include "filtercore/ticket_writing.h"
 
 HRESULT SelectTicketRoot(PrintTicketDom& ticket, ComPtr<IXMLDOMNode>* root)
 {

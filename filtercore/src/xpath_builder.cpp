@@ -2,7 +2,7 @@
 
 #include "filtercore/bstr_utils.h"
 #include "filtercore/raised_result.h"
-#include "ticket_strings.h"
+#include "filtercore/ticket_strings.h"
 
 HRESULT XPathBuilder::AppendFeature(const WCHAR* prefix, const WCHAR* name)
 {

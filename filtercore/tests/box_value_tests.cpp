@@ -5,17 +5,17 @@
 
 namespace {
 
-void ExpectBox(const BoxValue& box, float x, float y, float width, float height)
+void ExpectBox(const Gdiplus::RectF& box, float x, float y, float width, float height)
 {
-    EXPECT_FLOAT_EQ(box.x, x);
-    EXPECT_FLOAT_EQ(box.y, y);
-    EXPECT_FLOAT_EQ(box.width, width);
-    EXPECT_FLOAT_EQ(box.height, height);
+    EXPECT_FLOAT_EQ(box.X, x);
+    EXPECT_FLOAT_EQ(box.Y, y);
+    EXPECT_FLOAT_EQ(box.Width, width);
+    EXPECT_FLOAT_EQ(box.Height, height);
 }
 
 TEST(ParseBox, ReadsFourNumbers)
 {
-    BoxValue box{1, 2, 3, 4};
+    Gdiplus::RectF box{1, 2, 3, 4};
     ParseBox(u"0,0,816,1056", box);
     ExpectBox(box, 0, 0, 816, 1056);
     ParseBox(u" 12.5, -3.25 ,1e2,7", box);
@@ -24,7 +24,7 @@ TEST(ParseBox, ReadsFourNumbers)
 
 TEST(ParseBox, RunsOfCommasCountAsOneAndMissingTokensKeepTheirMember)
 {
-    BoxValue box{1, 2, 3, 4};
+    Gdiplus::RectF box{1, 2, 3, 4};
     ParseBox(u"10,,20", box);
     ExpectBox(box, 10, 20, 3, 4);
     box = {1, 2, 3, 4};

@@ -10,9 +10,9 @@
 #include <map>
 
 #include "filtercore/job_settings.h"
-#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
 #include "job_options.h"
+#include "layout_settings.h"
 #include "option_cases.h"
 #include "settings_test_support.h"
 
@@ -68,7 +68,8 @@ PageGeometry ReadGeometry(PrintTicketDom& ticket)
     PageGeometry geometry;
     OwnedBstr unset = Bstr("unset");
     geometry.SetMedia(unset.Get(), -7, -7, 7);
-    geometry.orientation = geometry.unitIsInch = geometry.transverse = geometry.thickness = geometry.fixedMargin = -7;
+    geometry.unitIsInch = geometry.transverse = geometry.thickness = geometry.fixedMargin = -7;
+    geometry.orientation = static_cast<PageOrientation>(-7);
     geometry.documentMargins = {-7, -7, -7, -7};
     geometry.outputMargins = {-7, -7, -7, -7};
     geometry.customPaperTemp = -7;
@@ -172,7 +173,7 @@ std::map<std::string, Probe> MakeProbes()
     add(TAV_SUB("PrintTicket/psf:ParameterInit", "{k}PageMediaSizeMediaSizeHeight"), false,
         [](PrintTicketDom& ticket) { return std::to_string(ReadGeometry(ticket).height); });
     add(TAV_FEATURE("{k}PageOrientation") TAV_OPTION_NAME, false, [](PrintTicketDom& ticket) {
-        return "{k}" + NameOf(ReadGeometry(ticket).orientation,
+        return "{k}" + NameOf(static_cast<INT>(ReadGeometry(ticket).orientation),
                               {"Landscape", "Portrait", "ReverseLandscape", "ReversePortrait"});
     });
     add(member("PageMediaSizeData", "CustomUnitType"), false, [](PrintTicketDom& ticket) {

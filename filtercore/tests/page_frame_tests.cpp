@@ -34,7 +34,7 @@ TEST_F(PageFrameTest, ReadsTheRootsSizeAndBoxesAndNothingAfterThem)
     EXPECT_FLOAT_EQ(frame.width, 1056);
     EXPECT_FLOAT_EQ(frame.height, 816);
     ASSERT_TRUE(frame.contentBox);
-    EXPECT_FLOAT_EQ(frame.contentBox->height, 700);
+    EXPECT_FLOAT_EQ(frame.contentBox->Height, 700);
     EXPECT_FALSE(frame.bleedBox);
 
     EXPECT_EQ(FrameOfPage("<Canvas Width=\"5\"/>", &frame), E_FAIL);

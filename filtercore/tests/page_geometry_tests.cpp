@@ -37,7 +37,7 @@ void ExpectDefaultMedia(const PageGeometry& geometry)
     EXPECT_EQ(geometry.width, 215900);
     EXPECT_EQ(geometry.height, 279400);
     EXPECT_EQ(geometry.nameIsPrivate, FALSE);
-    EXPECT_EQ(geometry.orientation, kOrientationPortrait);
+    EXPECT_EQ(geometry.orientation, PageOrientation::Portrait);
 }
 
 TEST(PageGeometryRecord, StartsAsLetterPortraitWithoutCustomPaperData)
@@ -140,14 +140,14 @@ TEST_F(PageGeometryReading, OrientationByName)
 {
     PageGeometry geometry;
     ReadPageGeometry(Wrap(MakeTicket(Feature("psk:PageOrientation", Option("psk:ReverseLandscape")))), &geometry);
-    EXPECT_EQ(geometry.orientation, 2);
+    EXPECT_EQ(geometry.orientation, PageOrientation::ReverseLandscape);
 
-    geometry.orientation = kOrientationReversePortrait;
+    geometry.orientation = PageOrientation::ReversePortrait;
     ReadPageGeometry(Wrap(MakeTicket(Feature("psk:PageOrientation", Option("psk:Sideways")))), &geometry);
-    EXPECT_EQ(geometry.orientation, 3) << "an unknown name leaves the field";
+    EXPECT_EQ(geometry.orientation, PageOrientation::ReversePortrait) << "an unknown name leaves the field";
     // Only keywords options count: a private one keeps its prefix.
     ReadPageGeometry(Wrap(MakeTicket(Feature("psk:PageOrientation", Option("ns0000:Landscape")))), &geometry);
-    EXPECT_EQ(geometry.orientation, 3);
+    EXPECT_EQ(geometry.orientation, PageOrientation::ReversePortrait);
 }
 
 TEST_F(PageGeometryReading, CustomPaperDataFillsEveryField)
@@ -213,7 +213,7 @@ TEST_F(PageGeometryReading, RealJobTicketMergedOverTheDeviceDefault)
     EXPECT_EQ(Text(geometry.MediaName()), "ISOA4");
     EXPECT_EQ(geometry.width, 210000);
     EXPECT_EQ(geometry.height, 297000);
-    EXPECT_EQ(geometry.orientation, kOrientationPortrait);
+    EXPECT_EQ(geometry.orientation, PageOrientation::Portrait);
 }
 
 class PageGeometryWriting : public TicketTest {
@@ -247,7 +247,7 @@ TEST_F(PageGeometryWriting, CustomSizeGoesThroughParameters)
     PageGeometry geometry;
     OwnedBstr custom = Bstr("CustomMediaSize");
     geometry.SetMedia(custom.Get(), 100000, 150000, FALSE);
-    geometry.orientation = kOrientationLandscape;
+    geometry.orientation = PageOrientation::Landscape;
     geometry.unitIsInch = TRUE;
     geometry.thickness = 1;
     geometry.outputMargins.right = 2500;
@@ -301,7 +301,7 @@ TEST_F(PageGeometryWriting, WrittenGeometryReadsBack)
     PageGeometry written;
     OwnedBstr custom = Bstr("CustomMediaSize");
     written.SetMedia(custom.Get(), 123456, 234567, FALSE);
-    written.orientation = kOrientationReversePortrait;
+    written.orientation = PageOrientation::ReversePortrait;
     written.transverse = TRUE;
     written.fixedMargin = TRUE;
     written.documentMargins = {10, 20, 30, 40};
@@ -315,7 +315,7 @@ TEST_F(PageGeometryWriting, WrittenGeometryReadsBack)
     EXPECT_EQ(Text(read.MediaName()), "CustomMediaSize");
     EXPECT_EQ(read.width, 123456);
     EXPECT_EQ(read.height, 234567);
-    EXPECT_EQ(read.orientation, 3);
+    EXPECT_EQ(read.orientation, PageOrientation::ReversePortrait);
     EXPECT_EQ(read.transverse, TRUE);
     EXPECT_EQ(read.fixedMargin, TRUE);
     EXPECT_EQ(read.documentMargins.bottom, 40);
@@ -342,9 +342,9 @@ TEST_F(PageGeometryWriting, NamedSizesHoldTheirValuesAndPrivateNamesTheirPrefix)
 TEST_F(PageGeometryWriting, ValuesOutsideTheTablesAreRefused)
 {
     PageGeometry geometry;
-    geometry.orientation = 4;
+    geometry.orientation = static_cast<PageOrientation>(4);
     EXPECT_EQ(WritePageGeometry(WrapOldSettings(), geometry), E_INVALIDARG);
-    geometry.orientation = kOrientationPortrait;
+    geometry.orientation = PageOrientation::Portrait;
     geometry.thickness = 3;
     EXPECT_EQ(WritePageGeometry(WrapOldSettings(), geometry), E_INVALIDARG);
     EXPECT_EQ(TicketMarkup(Saved()).Count("//psf:Property[@name='p:PageMediaSizeData']"), 0)

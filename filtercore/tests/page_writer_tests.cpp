@@ -233,14 +233,14 @@ TEST_F(PageWriterTest, ReadsThePageSizeAndBoxesFromTheFixedPage)
     EXPECT_FLOAT_EQ(frame.width, 816.5f);
     EXPECT_FLOAT_EQ(frame.height, 1056);
     ASSERT_TRUE(frame.bleedBox);
-    EXPECT_FLOAT_EQ(frame.bleedBox->x, -10);
-    EXPECT_FLOAT_EQ(frame.bleedBox->width, 836.5f);
-    EXPECT_FLOAT_EQ(frame.bleedBox->height, 1076);
+    EXPECT_FLOAT_EQ(frame.bleedBox->X, -10);
+    EXPECT_FLOAT_EQ(frame.bleedBox->Width, 836.5f);
+    EXPECT_FLOAT_EQ(frame.bleedBox->Height, 1076);
     ASSERT_TRUE(frame.contentBox);
-    EXPECT_FLOAT_EQ(frame.contentBox->x, 10);
-    EXPECT_FLOAT_EQ(frame.contentBox->y, 20);
-    EXPECT_FLOAT_EQ(frame.contentBox->width, 0);
-    EXPECT_FLOAT_EQ(frame.contentBox->height, 0);
+    EXPECT_FLOAT_EQ(frame.contentBox->X, 10);
+    EXPECT_FLOAT_EQ(frame.contentBox->Y, 20);
+    EXPECT_FLOAT_EQ(frame.contentBox->Width, 0);
+    EXPECT_FLOAT_EQ(frame.contentBox->Height, 0);
 
     frame = FrameOf("<FixedPage Height=\"wide\"/>");
     EXPECT_FLOAT_EQ(frame.width, 0);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/print_ticket_manager.h"
 #include "filtercore/private_keywords.h"
@@ -312,6 +313,26 @@ TEST_F(PrintTicketManagerTest, CapabilitiesFollowTheMergedPageTicket)
     ComPtr<IXMLDOMDocument2> notATicket = LoadDocument("<Other/>");
     EXPECT_TRUE(FAILED(manager.GetPrintCapabilities(notATicket.Get(), capabilities.Out())));
     EXPECT_FALSE(capabilities);
+}
+
+TEST_F(PrintTicketManagerTest, ImageableAreaUnderATicketInMicronsAndInPageUnits)
+{
+    ASSERT_EQ(manager.OnJobTicket(SequenceWithTicket("").Get()), S_OK);
+    ASSERT_EQ(manager.OnDocumentTicket(DocumentWithTicket("").Get()), S_OK);
+    ASSERT_EQ(manager.OnPageTicket(PageWithTicket(Ticket(KeywordFeature("PageOrientation", "Landscape"))).Get()), S_OK);
+    IXMLDOMDocument2* page = nullptr;
+    ASSERT_EQ(manager.GetMergedTicket(TicketLevel::Page, &page), S_OK);
+    ImageableArea area;
+    ASSERT_EQ(ReadTicketImageableArea(manager, kPrivateKeywordsNamespace, page, &area), S_OK);
+    EXPECT_EQ(area, (ImageableArea{297000, 210000, 4233, 4233, 288534, 201534}));
+    // 264.58 microns to the unit: 4233 -> 15.9989, 288534 -> 1090.5359, 201534 -> 761.7129.
+    Gdiplus::RectF rect = PrintableRectInPageUnits(area);
+    EXPECT_NEAR(rect.X, 15.9989f, 1e-3);
+    EXPECT_NEAR(rect.Y, 15.9989f, 1e-3);
+    EXPECT_NEAR(rect.Width, 1090.5359f, 1e-3);
+    EXPECT_NEAR(rect.Height, 761.7129f, 1e-3);
+
+    EXPECT_EQ(ReadTicketImageableArea(manager, kPrivateKeywordsNamespace, nullptr, &area), E_POINTER);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_settings.h"
 #include "platform/units.h"
 
@@ -83,11 +84,11 @@ PageExtent FinishedPageSize(RotationKind rotationKind, float width, float height
     return {width, height};
 }
 
-BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxValue& box)
+Gdiplus::RectF TurnBox(const ContentTurn& turn, float width, float height, const Gdiplus::RectF& box)
 {
     // Two opposite corners, transformed; the factors are -1, 0 or 1, so the
     // transformed box is the rectangle between them.
-    PointF corners[] = {{box.x, box.y}, {box.x + box.width, box.y + box.height}};
+    PointF corners[] = {{box.X, box.Y}, {box.X + box.Width, box.Y + box.Height}};
     ContentTurnMatrix(turn, width, height).TransformPoints(corners, 2);
     float left = std::min(corners[0].X, corners[1].X);
     float top = std::min(corners[0].Y, corners[1].Y);
@@ -96,8 +97,10 @@ BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxVa
 
 RectF ClipRectangle(const ImageableArea& area)
 {
-    return RectF(MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-                 MicronsToXpsUnits(std::max(area.extentWidth, 0)), MicronsToXpsUnits(std::max(area.extentHeight, 0)));
+    RectF rect = PrintableRectInPageUnits(area);
+    rect.Width = std::max(rect.Width, 0.0f);
+    rect.Height = std::max(rect.Height, 0.0f);
+    return rect;
 }
 
 std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)
@@ -130,7 +133,7 @@ std::array<CutMark, kCutMarkCount> CutOutMarks(const ImageableArea& area)
 
 ImageableArea DefaultDeviceImageableArea(const PageGeometry& geometry)
 {
-    bool turned = IsLandscapeLike(OrientationOf(geometry));
+    bool turned = IsLandscapeLike(geometry.orientation);
     ImageableArea area;
     area.imageableSizeWidth = turned ? geometry.height : geometry.width;
     area.imageableSizeHeight = turned ? geometry.width : geometry.height;

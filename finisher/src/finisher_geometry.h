@@ -76,7 +76,7 @@ PageExtent FinishedPageSize(RotationKind rotationKind, float width, float height
 // Where a box of the content (a ContentBox or BleedBox) lies once the
 // content is drawn with the transform on a page of width x height: the
 // rectangle the transformed box covers.
-BoxValue TurnBox(const ContentTurn& turn, float width, float height, const BoxValue& box);
+Gdiplus::RectF TurnBox(const ContentTurn& turn, float width, float height, const Gdiplus::RectF& box);
 
 // The rectangle the content is clipped to, in XPS units: the area's origin
 // and extent (a negative extent, which no device reports, counts as 0).

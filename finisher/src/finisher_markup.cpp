@@ -22,11 +22,11 @@ void AppendPageSize(std::u16string& markup, const PageExtent& size)
     markup += FormatWideString(u" Width=\"%.2f\" Height=\"%.2f\"", size.width, size.height);
 }
 
-void AppendBox(std::u16string& markup, std::u16string_view name, const BoxValue& box)
+void AppendBox(std::u16string& markup, std::u16string_view name, const Gdiplus::RectF& box)
 {
     markup += u' ';
     markup += name;
-    markup += FormatWideString(u"=\"%.2f,%.2f,%.2f,%.2f\"", box.x, box.y, box.width, box.height);
+    markup += FormatWideString(u"=\"%.2f,%.2f,%.2f,%.2f\"", box.X, box.Y, box.Width, box.Height);
 }
 
 void AppendTransformCanvas(std::u16string& markup, std::u16string_view canvas, const ContentTurn& turn, float width,

@@ -13,7 +13,7 @@
 void AppendPageSize(std::u16string& markup, const PageExtent& size);
 
 // ` name="x,y,width,height"`, for a BleedBox or ContentBox.
-void AppendBox(std::u16string& markup, std::u16string_view name, const BoxValue& box);
+void AppendBox(std::u16string& markup, std::u16string_view name, const Gdiplus::RectF& box);
 
 // `<Canvas RenderTransform="m11,m12,m21,m22,dx,dy">` for a page of width x
 // height as read; a translation by a side of the page is written with two

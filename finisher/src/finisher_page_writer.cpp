@@ -66,7 +66,9 @@ void FinisherPageWriter::AppendFinishedGeometry(std::u16string& markup, const st
 {
     const FixedPageFrame& frame = Frame();
     AppendPageSize(markup, FinishedPageSize(settings_.rotationKind, frame.width, frame.height));
-    auto finished = [&](const BoxValue& box) { return turn ? TurnBox(*turn, frame.width, frame.height, box) : box; };
+    auto finished = [&](const Gdiplus::RectF& box) {
+        return turn ? TurnBox(*turn, frame.width, frame.height, box) : box;
+    };
     if (frame.bleedBox) AppendBox(markup, u"BleedBox", finished(*frame.bleedBox));
     if (frame.contentBox) AppendBox(markup, u"ContentBox", finished(*frame.contentBox));
 }

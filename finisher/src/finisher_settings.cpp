@@ -1,5 +1,6 @@
 #include "finisher_settings.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_settings.h"
 #include "filtercore/raised_result.h"
 
@@ -10,7 +11,7 @@ namespace {
 HRESULT TurnMedia(PrintTicketDom& ticket, PageGeometry& geometry)
 {
     geometry.SetMedia(geometry.MediaName(), geometry.height, geometry.width, geometry.nameIsPrivate);
-    geometry.orientation = kOrientationPortrait;
+    geometry.orientation = PageOrientation::Portrait;
     return WritePageGeometry(ticket, geometry);
 }
 
@@ -19,17 +20,9 @@ HRESULT TurnMedia(PrintTicketDom& ticket, PageGeometry& geometry)
 // stand in, so that the lines still lie inside what the device prints.
 ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ticket, const PageGeometry& geometry)
 {
-    ComPtr<IXMLDOMDocument2> capabilities;
-    HRESULT hr = settings.ticketManager.GetPrintCapabilities(ticket, capabilities.Out());
-    if (SUCCEEDED(hr) && capabilities) {
-        try {
-            PrintTicketDom dom(u"PrintCapabilities", settings.privateNamespace.Get(), capabilities.Get());
-            ImageableArea area;
-            if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
-        } catch (const CXDException&) {
-            // Capabilities that cannot be wrapped count as unreadable.
-        }
-    }
+    ImageableArea area;
+    if (SUCCEEDED(ReadTicketImageableArea(settings.ticketManager, settings.privateNamespace.Get(), ticket, &area)))
+        return area;
     return DefaultDeviceImageableArea(geometry);
 }
 
@@ -38,8 +31,8 @@ ImageableArea ReadPrintableArea(FinisherSettings& settings, IXMLDOMDocument2* ti
 // tells it from a Landscape or Portrait one: the content takes it instead.
 bool TransverseKeepsHalfTurn(const PageGeometry& geometry)
 {
-    return geometry.transverse && (geometry.orientation == kOrientationReverseLandscape ||
-                                   geometry.orientation == kOrientationReversePortrait);
+    return geometry.transverse && (geometry.orientation == PageOrientation::ReverseLandscape ||
+                                   geometry.orientation == PageOrientation::ReversePortrait);
 }
 
 HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* changed)
@@ -57,7 +50,7 @@ HRESULT Examine(FinisherSettings& settings, IXMLDOMDocument2* ticket, BOOL* chan
 
     settings.cutOutLines = poster.printCutOutLine;
     if (settings.cutOutLines) settings.imageableArea = ReadPrintableArea(settings, ticket, geometry);
-    settings.rotationKind = RotationKindOf(geometry.transverse, OrientationOf(geometry));
+    settings.rotationKind = RotationKindOf(geometry.transverse, geometry.orientation);
     settings.mirrorKind = MirrorKindOf(mirror.mirror, (mirror.reverse != 0) != TransverseKeepsHalfTurn(geometry));
     if (settings.rotationKind == kNoTransverseFeed) return S_OK;
 

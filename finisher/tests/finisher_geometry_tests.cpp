@@ -148,11 +148,11 @@ TEST(FinisherTransforms, BoxesFollowTheContent)
 {
     // A ContentBox 10 from the left, 20 from the top, 100 wide, 50 high on
     // an 816 x 1056 page.
-    const BoxValue box = {10, 20, 100, 50};
+    const Gdiplus::RectF box = {10, 20, 100, 50};
     struct Case {
         RotationKind rotation;
         MirrorKind mirror;
-        BoxValue expected;
+        Gdiplus::RectF expected;
     };
     const std::vector<Case> cases = {
         // Turned clockwise: its top edge now lies 1056 - 20 from the left,
@@ -167,11 +167,11 @@ TEST(FinisherTransforms, BoxesFollowTheContent)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "rotation " << c.rotation << ", mirror " << c.mirror);
-        BoxValue turned = TurnBox(*ContentTurnFor(c.rotation, c.mirror), 816, 1056, box);
-        EXPECT_FLOAT_EQ(turned.x, c.expected.x);
-        EXPECT_FLOAT_EQ(turned.y, c.expected.y);
-        EXPECT_FLOAT_EQ(turned.width, c.expected.width);
-        EXPECT_FLOAT_EQ(turned.height, c.expected.height);
+        Gdiplus::RectF turned = TurnBox(*ContentTurnFor(c.rotation, c.mirror), 816, 1056, box);
+        EXPECT_FLOAT_EQ(turned.X, c.expected.X);
+        EXPECT_FLOAT_EQ(turned.Y, c.expected.Y);
+        EXPECT_FLOAT_EQ(turned.Width, c.expected.Width);
+        EXPECT_FLOAT_EQ(turned.Height, c.expected.Height);
     }
 }
 
@@ -223,7 +223,7 @@ TEST(FinisherPrintableArea, WithoutCapabilitiesTheDefaultMarginsOnThePageInItsOr
     EXPECT_EQ(portrait.extentWidth, 207434);
     EXPECT_EQ(portrait.extentHeight, 270934);
 
-    for (INT orientation : {kOrientationLandscape, kOrientationReverseLandscape}) {
+    for (PageOrientation orientation : {PageOrientation::Landscape, PageOrientation::ReverseLandscape}) {
         letter.orientation = orientation;
         ImageableArea turned = DefaultDeviceImageableArea(letter);
         EXPECT_EQ(turned.imageableSizeWidth, 279400);

@@ -1,5 +1,7 @@
 #include "emit_pass.h"
 
+#include <algorithm>
+
 #include "filtercore/page_rewrite.h"
 #include "filtercore/raised_result.h"
 #include "page_passes.h"
@@ -75,7 +77,10 @@ HRESULT EmitPass::Emit(IFixedPage* page)
     }
     // The first page of each sheet gives the sheet's empty back its ticket;
     // only two-sided jobs, whose binding step is active, have empty sides.
-    bool beganSheet = state.nup.settings.pagesPerSheet < 2 || state.nup.nextCell == 1;
+    bool beganSheet = state.nup.settings.pagesPerSheet < 2 ||
+                      std::any_of(state.slots.begin(), state.slots.end(), [](const PlacedSlot& placed) {
+                          return placed.slot.kind == SlotKind::Content && placed.slot.startsSheet;
+                      });
     if (state.binding.IsActive() && beganSheet && context_.CurrentTicket() != nullptr)
         state.previousTicket = state.currentTicket;
     state.slots.clear();
@@ -193,7 +198,7 @@ HRESULT EmitPass::PlaceContent(IFixedPage* page, const PlacedSlot& slot, ComPtr<
     }
     OpenSheet& sheet = *state.openSheet;
     placement_.Set(slot.placement);
-    placement_.SetClip(slot.clipFirst, slot.clipSecond);
+    placement_.SetClip(slot.clip);
     std::u16string pageName = PartNameOf(page);
     if (posterTile_) {
         hr = tiles_.Write(page, pageName, placement_, sheet.stream.Get());

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "binding_gutter.h"
-#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
+#include "layout_settings.h"
 #include "nup_layout.h"
 
 class BindingStep;
@@ -101,8 +101,6 @@ public:
     bool turnOtherWay = false;
     SheetLayout layout;
     SheetDescription sheet;
-    // The cell the next placed page goes to.
-    INT nextCell = 0;
 };
 
 // Poster pages: one page enlarged over several sheets, one tile of its

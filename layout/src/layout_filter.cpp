@@ -2,6 +2,7 @@
 
 #include "emit_pass.h"
 #include "filtercore/failure_note.h"
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_warning.h"
 #include "filtercore/page_frame.h"
 #include "filtercore/raised_result.h"
@@ -101,20 +102,12 @@ HRESULT LayoutFilter::ExaminePageTicket(IXMLDOMDocument2* ticket, PageExaminatio
     // the divide condition decide where the job is divided and fed from.
     PageGeometry& geometry = examination->page.geometry;
     ReadPageGeometry(dom, &geometry);
-    bool areaRead = false;
-    ComPtr<IXMLDOMDocument2> capabilities;
-    if (SUCCEEDED(ticketManager.GetPrintCapabilities(ticket, capabilities.Out())) && capabilities) {
-        try {
-            PrintTicketDom capabilitiesDom(u"PrintCapabilities", privateNamespace, capabilities.Get());
-            areaRead = SUCCEEDED(ReadImageableArea(capabilitiesDom, &examination->page.area));
-        } catch (const CXDException&) {
-            // Capabilities that cannot be read give no area.
-        }
-    }
+    bool areaRead =
+        SUCCEEDED(ReadTicketImageableArea(ticketManager, privateNamespace, ticket, &examination->page.area));
     // Without the device's word the whole medium, in the orientation of the
     // content, is taken as printable: sheets of no size would print nothing.
     if (!areaRead) {
-        bool across = IsLandscapeLike(OrientationOf(geometry));
+        bool across = IsLandscapeLike(geometry.orientation);
         INT width = across ? geometry.height : geometry.width;
         INT height = across ? geometry.width : geometry.height;
         examination->page.area = {width, height, 0, 0, width, height};
@@ -160,8 +153,8 @@ void LayoutFilter::TakePageSize(IFixedPage* page)
     FixedPageFrame frame;
     bool imposed = state.nup.IsActive() || state.poster.IsActive();
     if (imposed && FAILED(ReadFixedPageFrame(page, &frame))) frame = FixedPageFrame{};
-    PaperAsLaid paper = PaperAsPageLies(OrientationOf(state.page.geometry), state.page.area, frame.width, frame.height);
-    state.page.geometry.orientation = static_cast<INT>(paper.orientation);
+    PaperAsLaid paper = PaperAsPageLies(state.page.geometry.orientation, state.page.area, frame.width, frame.height);
+    state.page.geometry.orientation = paper.orientation;
     state.page.area = paper.area;
     state.placed = OwnPageOn(paper, frame.width, frame.height);
 }

@@ -23,7 +23,7 @@
 struct PlacedSlot {
     SheetSlot slot;
     Gdiplus::Matrix placement;
-    Gdiplus::PointF clipFirst, clipSecond;
+    Gdiplus::RectF clip;
     BorderLines borders;
 };
 

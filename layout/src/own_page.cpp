@@ -1,5 +1,6 @@
 #include "own_page.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/page_on_paper.h"
 #include "nup_geometry.h"
 #include "platform/units.h"
@@ -7,12 +8,6 @@
 namespace {
 
 bool HasSize(float width, float height) { return width > 0 && height > 0; }
-
-Gdiplus::RectF PrintableRectOf(const ImageableArea& area)
-{
-    return {MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
-}
 
 }  // namespace
 
@@ -31,7 +26,7 @@ OwnPage OwnPageOn(const PaperAsLaid& paper, float pageWidth, float pageHeight)
     page.orientation = paper.orientation;
     page.width = MicronsToXpsUnits(paper.area.imageableSizeWidth);
     page.height = MicronsToXpsUnits(paper.area.imageableSizeHeight);
-    page.printable = PrintableRectOf(paper.area);
+    page.printable = PrintableRectInPageUnits(paper.area);
     if (!HasSize(pageWidth, pageHeight) || IsSameSize(pageWidth, pageHeight, page.width, page.height)) return page;
     page.printable = PrintableAreaOnPage(page.printable, page.width, page.height, pageWidth, pageHeight);
     page.width = pageWidth;

@@ -1,5 +1,6 @@
 #include "page_passes.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/raised_result.h"
 #include "platform/units.h"
 #include "poster_geometry.h"
@@ -13,19 +14,12 @@ std::optional<ImageableArea> AskImageableArea(LayoutContext& context, PrintTicke
                                               PageOrientation orientation)
 {
     PageGeometry asked = page;
-    asked.orientation = static_cast<INT>(orientation);
+    asked.orientation = orientation;
     if (FAILED(WritePageGeometry(ticket, asked))) return std::nullopt;
-    ComPtr<IXMLDOMDocument2> capabilities;
-    if (FAILED(context.tickets.GetPrintCapabilities(document, capabilities.Out())) || !capabilities)
+    ImageableArea area;
+    if (FAILED(ReadTicketImageableArea(context.tickets, context.privateNamespace, document, &area)))
         return std::nullopt;
-    try {
-        PrintTicketDom dom(u"PrintCapabilities", context.privateNamespace, capabilities.Get());
-        ImageableArea area;
-        if (SUCCEEDED(ReadImageableArea(dom, &area))) return area;
-    } catch (const CXDException&) {
-        // Capabilities that cannot be read count as a failed query.
-    }
-    return std::nullopt;
+    return area;
 }
 
 // What the device says of the page's medium: the printable extent upright
@@ -34,7 +28,7 @@ std::optional<ImageableArea> AskImageableArea(LayoutContext& context, PrintTicke
 void AskDevice(LayoutContext& context, const SheetDescription& page, bool turned, SheetLayoutRequest* request)
 {
     const PageGeometry& geometry = page.geometry;
-    bool landscape = IsLandscapeLike(OrientationOf(geometry));
+    bool landscape = IsLandscapeLike(geometry.orientation);
     request->printable = landscape ? MediumAsPrintableSizes(geometry.height, geometry.width)
                                    : MediumAsPrintableSizes(geometry.width, geometry.height);
     IXMLDOMDocument2* document = context.CurrentTicket();
@@ -51,7 +45,7 @@ void AskDevice(LayoutContext& context, const SheetDescription& page, bool turned
         }
         if (turned) {
             request->turnedArea =
-                AskImageableArea(context, ticket, document, geometry, TurnedOrientation(OrientationOf(geometry)));
+                AskImageableArea(context, ticket, document, geometry, TurnedOrientation(geometry.orientation));
         }
         WritePageGeometry(ticket, geometry);
     } catch (const CXDException&) {
@@ -92,9 +86,6 @@ HRESULT SheetPlanPass::Plan()
     if (FAILED(hr)) return hr;
     state.planner.SetPagesPerSheet(pagesPerSheet_);
     PagePlan plan = state.planner.Plan(facts_);
-    // The tiles of a poster page close the open sheet: the next page starts
-    // a sheet in its first cell.
-    if (facts_.posterSheets > 0) state.nup.nextCell = 0;
     if (state.nup.IsActive()) {
         if (plan.layoutAnew) LayOut(state.nup);
         state.sheetA = state.nup.sheet;
@@ -120,7 +111,6 @@ HRESULT SheetPlanPass::VisitNUp(NUpStep& step)
 {
     pagesPerSheet_ = step.settings.pagesPerSheet;
     context_.state.sheetB = step.sheet;
-    if (facts_.divideChanged) step.nextCell = 0;
     return S_OK;
 }
 
@@ -138,30 +128,26 @@ void SheetPlanPass::LayOut(NUpStep& step)
     SheetLayoutRequest request;
     request.pagesPerSheet = step.settings.pagesPerSheet;
     request.booklet = step.booklet;
-    request.direction = static_cast<PresentationDirection>(step.settings.direction);
-    request.borderLine = static_cast<BorderLineKind>(step.settings.border);
-    request.pageOrientation = OrientationOf(page.geometry);
+    request.direction = DirectionOf(step.settings);
+    request.borderLine = BorderOf(step.settings);
+    request.pageOrientation = page.geometry.orientation;
     request.pageArea = page.area;
     AskDevice(context_, page, SheetTurnsAgainstPage(request.pagesPerSheet, request.booklet), &request);
     step.layout = LayOutSheet(request);
     step.sheet = page;
-    step.sheet.geometry.orientation = static_cast<INT>(step.layout.sheetOrientation);
+    step.sheet.geometry.orientation = step.layout.sheetOrientation;
     step.sheet.area = step.layout.sheetArea;
 }
 
 HRESULT TransformPass::Place()
 {
-    const Gdiplus::RectF& printable = state_.placed.printable;
-    Gdiplus::PointF clipFirst(printable.X, printable.Y);
-    Gdiplus::PointF clipSecond(printable.GetRight(), printable.GetBottom());
     for (PlacedSlot& slot : state_.slots) {
         if (slot.slot.kind != SlotKind::Content && slot.slot.kind != SlotKind::Tile) continue;
         slot_ = &slot;
         nupMatrix_.Reset();
         bookletGutter_.Reset();
         posterMatrix_.Reset();
-        clip_[0] = clipFirst;
-        clip_[1] = clipSecond;
+        clip_ = state_.placed.printable;
         borders_ = BorderLines{};
         HRESULT hr = VisitActiveSteps(state_, *this);
         if (FAILED(hr)) return hr;
@@ -174,8 +160,7 @@ HRESULT TransformPass::Place()
         if (slot.slot.startsSheet && borders_.kind != BorderLineKind::None &&
             !(borders_.across.empty() && borders_.down.empty()))
             slot.borders = borders_;
-        slot.clipFirst = clip_[0];
-        slot.clipSecond = clip_[1];
+        slot.clip = clip_;
     }
     slot_ = nullptr;
     return S_OK;
@@ -185,11 +170,10 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
 {
     // A tile is a sheet of its own, in no cell.
     if (slot_->slot.kind == SlotKind::Tile) return S_OK;
-    INT pagesPerSheet = step.settings.pagesPerSheet;
-    nupMatrix_ = PlacementOfPage(step.layout, step.nextCell, state_.placed, step.turnOtherWay);
-    if (pagesPerSheet == 1) return S_OK;
-    if (step.nextCell == 0 && step.settings.border != kNUpBorderNone) borders_ = step.layout.borders;
-    if (++step.nextCell >= pagesPerSheet) step.nextCell = 0;
+    INT cell = slot_->slot.cell;
+    nupMatrix_ = PlacementOfPage(step.layout, cell, state_.placed, step.turnOtherWay);
+    if (step.settings.pagesPerSheet > 1 && cell == 0 && BorderOf(step.settings) != BorderLineKind::None)
+        borders_ = step.layout.borders;
     return S_OK;
 }
 
@@ -198,7 +182,7 @@ HRESULT TransformPass::VisitNUp(NUpStep& step)
 HRESULT TransformPass::VisitBinding(BindingStep& step)
 {
     if (slot_->slot.kind != SlotKind::Content) return S_OK;
-    step.SheetOrientationIs(OrientationOf(state_.sheetA.geometry));
+    step.SheetOrientationIs(state_.sheetA.geometry.orientation);
     if (!IsBookletBinding(step.binding)) return S_OK;
     Gdiplus::PointF shift = step.Gutter();
     bookletGutter_.Translate(shift.X, shift.Y, Gdiplus::MatrixOrderAppend);
@@ -215,14 +199,11 @@ HRESULT TransformPass::VisitPoster(PosterStep& step)
     if (slot_->slot.kind != SlotKind::Tile) return S_OK;
     const Gdiplus::RectF& page = state_.placed.printable;
     const ImageableArea& sheet = state_.page.area;
-    PrintableRect sheetArea{MicronsToXpsUnits(sheet.originWidth), MicronsToXpsUnits(sheet.originHeight),
-                            MicronsToXpsUnits(sheet.extentWidth), MicronsToXpsUnits(sheet.extentHeight)};
+    Gdiplus::RectF sheetArea = PrintableRectInPageUnits(sheet);
     INT tiles = PosterTileCount(step.settings.sheetsPerPage);
-    PosterTile tile = PosterTileOn(PosterGridSize(step.settings.sheetsPerPage), step.nextTile,
-                                   {page.X, page.Y, page.Width, page.Height}, sheetArea);
+    PosterTile tile = PosterTileOn(PosterGridSize(step.settings.sheetsPerPage), step.nextTile, page, sheetArea);
     posterMatrix_ = tile.matrix;
-    clip_[0] = Gdiplus::PointF(tile.clip.left, tile.clip.top);
-    clip_[1] = Gdiplus::PointF(tile.clip.right, tile.clip.bottom);
+    clip_ = tile.clip;
     if (++step.nextTile >= tiles) step.nextTile = 0;
     return S_OK;
 }

@@ -66,6 +66,6 @@ private:
     Gdiplus::Matrix bookletGutter_;
     Gdiplus::Matrix posterMatrix_;
     // The part of the page the slot shows: its printable area, or a tile.
-    Gdiplus::PointF clip_[2];
+    Gdiplus::RectF clip_;
     BorderLines borders_;
 };

@@ -11,20 +11,16 @@ class PlacementTransform {
 public:
     void Set(const Gdiplus::Matrix& matrix) { matrix_ = matrix; }
     void GetMatrix(Gdiplus::Matrix* matrix) const { *matrix = matrix_; }
-    void SetClip(Gdiplus::PointF first, Gdiplus::PointF second) { clip_ = Clip{first, second}; }
+    void SetClip(const Gdiplus::RectF& clip) { clip_ = clip; }
     // False when no clip was set.
-    bool GetClip(Gdiplus::PointF* first, Gdiplus::PointF* second) const
+    bool GetClip(Gdiplus::RectF* clip) const
     {
         if (!clip_) return false;
-        *first = clip_->first;
-        *second = clip_->second;
+        *clip = *clip_;
         return true;
     }
 
 private:
-    struct Clip {
-        Gdiplus::PointF first, second;
-    };
     Gdiplus::Matrix matrix_;
-    std::optional<Clip> clip_;
+    std::optional<Gdiplus::RectF> clip_;
 };

@@ -16,9 +16,9 @@ std::pair<INT, INT> TilePosition(INT n, INT index)
 }
 
 // Origins and extents each within a millimetre.
-bool SameArea(const PrintableRect& a, const PrintableRect& b)
+bool SameArea(const Gdiplus::RectF& a, const Gdiplus::RectF& b)
 {
-    return IsSameSize(a.x, a.y, b.x, b.y) && IsSameSize(a.width, a.height, b.width, b.height);
+    return IsSameSize(a.X, a.Y, b.X, b.Y) && IsSameSize(a.Width, a.Height, b.Width, b.Height);
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ INT PosterTileCount(INT sheetsPerPage)
     return n * n;
 }
 
-PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area)
+PosterTile PosterTileAt(INT gridSize, INT index, const Gdiplus::RectF& area)
 {
     INT n = gridSize < 1 ? 1 : gridSize;
     auto [column, row] = TilePosition(n, index);
@@ -48,40 +48,38 @@ PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area)
     PosterTile tile;
     // x' = n (x - ox) + ox - column * ew, and the same down.
     tile.matrix.Scale(scale, scale, Gdiplus::MatrixOrderAppend);
-    tile.matrix.Translate(area.x - scale * area.x, area.y - scale * area.y, Gdiplus::MatrixOrderAppend);
-    tile.matrix.Translate(-column * area.width, -row * area.height, Gdiplus::MatrixOrderAppend);
-    float tileWidth = area.width / scale, tileHeight = area.height / scale;
-    tile.clip.left = area.x + column * tileWidth;
-    tile.clip.top = area.y + row * tileHeight;
-    tile.clip.right = tile.clip.left + tileWidth;
-    tile.clip.bottom = tile.clip.top + tileHeight;
+    tile.matrix.Translate(area.X - scale * area.X, area.Y - scale * area.Y, Gdiplus::MatrixOrderAppend);
+    tile.matrix.Translate(-column * area.Width, -row * area.Height, Gdiplus::MatrixOrderAppend);
+    float tileWidth = area.Width / scale, tileHeight = area.Height / scale;
+    tile.clip = Gdiplus::RectF(area.X + column * tileWidth, area.Y + row * tileHeight, tileWidth, tileHeight);
     return tile;
 }
 
-PosterTile PosterTileOn(INT gridSize, INT index, const PrintableRect& pageArea, const PrintableRect& sheetArea)
+PosterTile PosterTileOn(INT gridSize, INT index, const Gdiplus::RectF& pageArea, const Gdiplus::RectF& sheetArea)
 {
-    bool sized = pageArea.width > 0 && pageArea.height > 0 && sheetArea.width > 0 && sheetArea.height > 0;
+    bool sized = pageArea.Width > 0 && pageArea.Height > 0 && sheetArea.Width > 0 && sheetArea.Height > 0;
     if (!sized || SameArea(pageArea, sheetArea)) return PosterTileAt(gridSize, index, pageArea);
     INT n = gridSize < 1 ? 1 : gridSize;
     auto [column, row] = TilePosition(n, index);
     float count = static_cast<float>(n);
-    float scale = count * std::min(sheetArea.width / pageArea.width, sheetArea.height / pageArea.height);
+    float scale = count * std::min(sheetArea.Width / pageArea.Width, sheetArea.Height / pageArea.Height);
     // The spare room of the grid of sheets, split on either side.
-    float spareX = (count * sheetArea.width - scale * pageArea.width) / 2;
-    float spareY = (count * sheetArea.height - scale * pageArea.height) / 2;
+    float spareX = (count * sheetArea.Width - scale * pageArea.Width) / 2;
+    float spareY = (count * sheetArea.Height - scale * pageArea.Height) / 2;
     // x' = sheet.x + scale (x - page.x) + spareX - column * sheet.width, and
     // the same down.
     PosterTile tile;
     tile.matrix.Scale(scale, scale, Gdiplus::MatrixOrderAppend);
-    tile.matrix.Translate(pageArea.x - scale * pageArea.x, pageArea.y - scale * pageArea.y, Gdiplus::MatrixOrderAppend);
-    tile.matrix.Translate(sheetArea.x - pageArea.x + spareX - column * sheetArea.width,
-                          sheetArea.y - pageArea.y + spareY - row * sheetArea.height, Gdiplus::MatrixOrderAppend);
+    tile.matrix.Translate(pageArea.X - scale * pageArea.X, pageArea.Y - scale * pageArea.Y, Gdiplus::MatrixOrderAppend);
+    tile.matrix.Translate(sheetArea.X - pageArea.X + spareX - column * sheetArea.Width,
+                          sheetArea.Y - pageArea.Y + spareY - row * sheetArea.Height, Gdiplus::MatrixOrderAppend);
     // The sheet's printable area in page coordinates, within the page's.
-    float left = pageArea.x + (column * sheetArea.width - spareX) / scale;
-    float top = pageArea.y + (row * sheetArea.height - spareY) / scale;
-    tile.clip.left = std::max(left, pageArea.x);
-    tile.clip.top = std::max(top, pageArea.y);
-    tile.clip.right = std::max(tile.clip.left, std::min(left + sheetArea.width / scale, pageArea.x + pageArea.width));
-    tile.clip.bottom = std::max(tile.clip.top, std::min(top + sheetArea.height / scale, pageArea.y + pageArea.height));
+    float left = pageArea.X + (column * sheetArea.Width - spareX) / scale;
+    float top = pageArea.Y + (row * sheetArea.Height - spareY) / scale;
+    float clipLeft = std::max(left, pageArea.X);
+    float clipTop = std::max(top, pageArea.Y);
+    float clipRight = std::max(clipLeft, std::min(left + sheetArea.Width / scale, pageArea.GetRight()));
+    float clipBottom = std::max(clipTop, std::min(top + sheetArea.Height / scale, pageArea.GetBottom()));
+    tile.clip = Gdiplus::RectF(clipLeft, clipTop, clipRight - clipLeft, clipBottom - clipTop);
     return tile;
 }

@@ -7,11 +7,6 @@
 #include "platform/gdiplus.h"
 #include "platform/types.h"
 
-// The printable area of a page: its origin and extent.
-struct PrintableRect {
-    float x = 0, y = 0, width = 0, height = 0;
-};
-
 // The tiles across (and down) for "SheetsPerPage": 2, 3, 4 and 5 for 4, 9,
 // 16 and 25, and 1 for any other value.
 INT PosterGridSize(INT sheetsPerPage);
@@ -21,21 +16,16 @@ INT PosterGridSize(INT sheetsPerPage);
 // several identical ones.
 INT PosterTileCount(INT sheetsPerPage);
 
-// A tile's part of the page, in page coordinates.
-struct TileClip {
-    float left = 0, top = 0, right = 0, bottom = 0;
-};
-
 struct PosterTile {
     Gdiplus::Matrix matrix;
-    TileClip clip;
+    Gdiplus::RectF clip;  // the tile's part of the page, in page coordinates
 };
 
 // Tile `index` of an n x n grid, counted along the rows from the top left:
 // the page enlarged n times about the printable area's origin and moved so
 // that the tile's part lands exactly on the printable area. An index
 // outside the grid gives the first tile.
-PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area);
+PosterTile PosterTileAt(INT gridSize, INT index, const Gdiplus::RectF& area);
 
 // Tile `index` of a page whose printable area is not that of the tile
 // sheets (a page of another size than its paper): the page's printable area
@@ -43,4 +33,4 @@ PosterTile PosterTileAt(INT gridSize, INT index, const PrintableRect& area);
 // edge, centred on them, each sheet showing its part, clipped to the page's
 // printable area. Where the two areas are the same (within a millimetre),
 // PosterTileAt.
-PosterTile PosterTileOn(INT gridSize, INT index, const PrintableRect& pageArea, const PrintableRect& sheetArea);
+PosterTile PosterTileOn(INT gridSize, INT index, const Gdiplus::RectF& pageArea, const Gdiplus::RectF& sheetArea);

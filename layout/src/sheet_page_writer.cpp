@@ -13,20 +13,21 @@ std::u16string PlacementMatrixText(const Gdiplus::Matrix& matrix)
     return FormatWideString(u"%.6f,%.6f,%.6f,%.6f,%.3f,%.3f", m[0], m[1], m[2], m[3], m[4], m[5]);
 }
 
-std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second)
+std::u16string ClipPathText(const Gdiplus::RectF& clip)
 {
-    return FormatWideString(u"M %.2f,%.2f L %.2f,%.2f L %.2f,%.2f L %.2f,%.2f Z", first.X, first.Y, second.X, first.Y,
-                            second.X, second.Y, first.X, second.Y);
+    float right = clip.GetRight(), bottom = clip.GetBottom();
+    return FormatWideString(u"M %.2f,%.2f L %.2f,%.2f L %.2f,%.2f L %.2f,%.2f Z", clip.X, clip.Y, right, clip.Y, right,
+                            bottom, clip.X, bottom);
 }
 
 std::u16string PlacementAttributesText(const PlacementTransform& placement, const FixedPageFrame& frame)
 {
     Gdiplus::Matrix matrix;
     placement.GetMatrix(&matrix);
-    Gdiplus::PointF first, second;
-    if (!placement.GetClip(&first, &second)) second = Gdiplus::PointF(frame.width, frame.height);
+    Gdiplus::RectF clip(0, 0, frame.width, frame.height);
+    placement.GetClip(&clip);
     // Numbers and path letters only: nothing to escape.
-    return u" RenderTransform=\"" + PlacementMatrixText(matrix) + u"\" Clip=\"" + ClipPathText(first, second) + u"\"";
+    return u" RenderTransform=\"" + PlacementMatrixText(matrix) + u"\" Clip=\"" + ClipPathText(clip) + u"\"";
 }
 
 SheetPageWriter::SheetPageWriter(IPrintWriteStream* stream, const PlacementTransform& placement,

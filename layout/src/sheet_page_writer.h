@@ -45,7 +45,7 @@ private:
 // The texts of a placement: "m11,m12,m21,m22,dx,dy" with six and three
 // decimals, and the clip rectangle as a closed path with two decimals.
 std::u16string PlacementMatrixText(const Gdiplus::Matrix& matrix);
-std::u16string ClipPathText(Gdiplus::PointF first, Gdiplus::PointF second);
+std::u16string ClipPathText(const Gdiplus::RectF& clip);
 // The placement's attributes as the page's Canvas on a sheet has them:
 // ' RenderTransform="..." Clip="..."'; the whole page is shown when the
 // placement has no clip.

@@ -35,6 +35,7 @@ void SheetPlanner::MarkSheetCells(const PageFacts& page, std::vector<SheetSlot>&
         }
         if (pagesPerSheet_ < 1) continue;
         slot.startsSheet = filled_ == 0;
+        slot.cell = filled_;
         if (++filled_ >= pagesPerSheet_) {
             filled_ = 0;
         } else {

@@ -1,5 +1,6 @@
 // SheetPlanner: what each input page turns into, as a short list of slots:
-// the page itself in the next cell of a sheet, the close of the sheet that
+// the page itself in the next cell of a sheet (the one place that counts
+// cells), the close of the sheet that
 // is open, an empty side that keeps two-sided output in step, or the tiles
 // of a poster page. It counts the cells of the open sheet, so that the
 // decisions can be checked with page numbers alone; the filter holds the
@@ -23,6 +24,7 @@ struct SheetSlot {
     bool duplex = false;         // the job is two-sided
     bool startsSheet = false;    // this content begins a new sheet
     bool completesSheet = true;  // the sheet is complete after this content
+    INT cell = 0;                // the cell this content fills, from 0
     bool operator==(const SheetSlot&) const = default;
 };
 

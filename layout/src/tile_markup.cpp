@@ -62,8 +62,8 @@ HRESULT WriteAll(IPrintWriteStream* stream, const std::string& bytes)
 HRESULT TileMarkup::Write(IFixedPage* page, const std::u16string& pageName, const PlacementTransform& placement,
                           IPrintWriteStream* sheet)
 {
-    Gdiplus::PointF first, second;
-    if (kept_ && placement.GetClip(&first, &second)) {
+    Gdiplus::RectF clip;
+    if (kept_ && placement.GetClip(&clip)) {
         std::string attributes = Utf8Of(PlacementAttributesText(placement, FixedPageFrame{}));
         HRESULT hr = WriteAll(sheet, head_);
         if (SUCCEEDED(hr)) hr = WriteAll(sheet, attributes);
@@ -81,8 +81,7 @@ HRESULT TileMarkup::Write(IFixedPage* page, const std::u16string& pageName, cons
     std::string* output = keeping->Kept();
     if (output == nullptr || !span || span->end > output->size()) return hr;
     std::string attributes = output->substr(span->begin, span->end - span->begin);
-    if (attributes != Utf8Of(PlacementAttributesText(placement, FixedPageFrame{})) ||
-        !placement.GetClip(&first, &second))
+    if (attributes != Utf8Of(PlacementAttributesText(placement, FixedPageFrame{})) || !placement.GetClip(&clip))
         return hr;
     head_ = output->substr(0, span->begin);
     tail_ = output->substr(span->end);

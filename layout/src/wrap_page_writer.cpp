@@ -16,7 +16,7 @@ HRESULT WrapPageWriter::StartFixedPage(std::u16string& markup, ISAXAttributes* a
     placement_.GetMatrix(&matrix);
     OpenStartTag(markup, PageElementName(u"Canvas"));
     AppendAttribute(markup, u"RenderTransform", PlacementMatrixText(matrix));
-    AppendAttribute(markup, u"Clip", ClipPathText({0, 0}, {Frame().width, Frame().height}));
+    AppendAttribute(markup, u"Clip", ClipPathText(Gdiplus::RectF(0, 0, Frame().width, Frame().height)));
     return S_OK;
 }
 

@@ -40,7 +40,7 @@ TEST_F(PageWriters, APagePlacedOnASheetBecomesACanvasWithItsTransformClipAndReso
 {
     // Half size, moved by (10, 20); the page's printable area as the clip.
     placement.Set(Gdiplus::Matrix(0.5f, 0, 0, 0.5f, 10, 20));
-    placement.SetClip({16, 16}, {800, 1040});
+    placement.SetClip(Gdiplus::RectF(16, 16, 784, 1024));
     std::string body =
         "<FixedPage.Resources><ResourceDictionary Source=\"../Resources/dict.dict\"/></FixedPage.Resources>"
         "<Path Data=\"M 0,0 L 10,10\"/>"

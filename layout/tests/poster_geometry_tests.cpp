@@ -6,9 +6,14 @@
 
 namespace {
 
-const PrintableRect kArea{16, 16, 784, 1024};
+const Gdiplus::RectF kArea{16, 16, 784, 1024};
 
-void ExpectTile(const PosterTile& tile, float scale, float dx, float dy, TileClip clip)
+// A tile's expected part of the page by its corners.
+struct Corners {
+    float left, top, right, bottom;
+};
+
+void ExpectTile(const PosterTile& tile, float scale, float dx, float dy, Corners clip)
 {
     Gdiplus::REAL m[6];
     tile.matrix.GetElements(m);
@@ -18,10 +23,10 @@ void ExpectTile(const PosterTile& tile, float scale, float dx, float dy, TileCli
     EXPECT_FLOAT_EQ(m[3], scale);
     EXPECT_NEAR(m[4], dx, 1e-3);
     EXPECT_NEAR(m[5], dy, 1e-3);
-    EXPECT_NEAR(tile.clip.left, clip.left, 1e-3);
-    EXPECT_NEAR(tile.clip.top, clip.top, 1e-3);
-    EXPECT_NEAR(tile.clip.right, clip.right, 1e-3);
-    EXPECT_NEAR(tile.clip.bottom, clip.bottom, 1e-3);
+    EXPECT_NEAR(tile.clip.X, clip.left, 1e-3);
+    EXPECT_NEAR(tile.clip.Y, clip.top, 1e-3);
+    EXPECT_NEAR(tile.clip.GetRight(), clip.right, 1e-3);
+    EXPECT_NEAR(tile.clip.GetBottom(), clip.bottom, 1e-3);
 }
 
 TEST(PosterGeometry, GridsAndTileCounts)
@@ -53,7 +58,7 @@ TEST(PosterGeometry, EachTileLandsExactlyOnThePrintableArea)
         for (INT k = 0; k < n * n; ++k) {
             SCOPED_TRACE(std::to_string(n) + " tile " + std::to_string(k));
             PosterTile tile = PosterTileAt(n, k, kArea);
-            Gdiplus::PointF corners[2] = {{tile.clip.left, tile.clip.top}, {tile.clip.right, tile.clip.bottom}};
+            Gdiplus::PointF corners[2] = {{tile.clip.X, tile.clip.Y}, {tile.clip.GetRight(), tile.clip.GetBottom()}};
             tile.matrix.TransformPoints(corners, 2);
             EXPECT_NEAR(corners[0].X, 16, 1e-2);
             EXPECT_NEAR(corners[0].Y, 16, 1e-2);
@@ -81,7 +86,7 @@ TEST(PosterGeometry, NineTilesRunAlongTheRows)
 // area, 612.5 x 800 of the page, within the page's printable area.
 TEST(PosterGeometry, APageOfAnotherSizeThanItsTilesIsFittedToThemAll)
 {
-    const PrintableRect tabloid{16, 16, 1024, 1600};
+    const Gdiplus::RectF tabloid{16, 16, 1024, 1600};
     ExpectTile(PosterTileOn(2, 0, tabloid, kArea), 1.28f, 124.16f, -4.48f, {16, 16, 528, 816});
     ExpectTile(PosterTileOn(2, 3, tabloid, kArea), 1.28f, -659.84f, -1028.48f, {528, 816, 1040, 1616});
     // Areas alike within a millimetre are tiled as they are.

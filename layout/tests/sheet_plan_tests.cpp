@@ -53,6 +53,25 @@ TEST(SheetPlanner, PagesFillTheCellsOfEachSheetInTurn)
     EXPECT_EQ(PlanPages(none, 2), (std::vector<std::string>{"C]", "C]"}));
 }
 
+// The cell of each page's content slot; -1 for a page without one.
+int CellOf(const PagePlan& plan)
+{
+    for (const SheetSlot& slot : plan.slots)
+        if (slot.kind == SlotKind::Content) return slot.cell;
+    return -1;
+}
+
+TEST(SheetPlanner, EachPageNamesItsCellAndTheCellsCountAgainAfterATileOrADivide)
+{
+    SheetPlanner planner;
+    planner.SetPagesPerSheet(4);
+    std::vector<int> cells;
+    for (const PageFacts& page :
+         std::vector<PageFacts>{{}, {}, {.posterSheets = 4}, {}, {}, {.divideChanged = true}, {}})
+        cells.push_back(CellOf(planner.Plan(page)));
+    EXPECT_EQ(cells, (std::vector<int>{0, 1, -1, 0, 1, 0, 1}));
+}
+
 TEST(SheetPlanner, TheLayoutIsWorkedOutOnlyAfterARestart)
 {
     SheetPlanner planner;

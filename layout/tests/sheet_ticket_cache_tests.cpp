@@ -47,7 +47,7 @@ TEST(SheetTicketCache, ServesOnlyTheSameSourceAndSettings)
     SysFreeString(a4);
     EXPECT_EQ(cache.Find(7, edits), nullptr);
     edits = LetterWithBins(2);
-    edits.media->geometry.orientation = kOrientationLandscape;
+    edits.media->geometry.orientation = PageOrientation::Landscape;
     EXPECT_EQ(cache.Find(7, edits), nullptr);
     edits = LetterWithBins(2);
     edits.media->mirror.mirror = 1;

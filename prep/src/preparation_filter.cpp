@@ -3,6 +3,7 @@
 #include "bitmap_watermark.h"
 #include "decoration_type.h"
 #include "filtercore/failure_note.h"
+#include "filtercore/imageable_area.h"
 #include "filtercore/job_warning.h"
 #include "filtercore/page_rewrite.h"
 #include "filtercore/print_ticket_dom.h"

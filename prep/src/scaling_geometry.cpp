@@ -55,25 +55,19 @@ UniformTransform FitInto(INT alignment, const Gdiplus::RectF& area, float width,
 
 }  // namespace
 
-Gdiplus::RectF ImageableRect(const ImageableArea& area)
-{
-    return {MicronsToXpsUnits(area.originWidth), MicronsToXpsUnits(area.originHeight),
-            MicronsToXpsUnits(area.extentWidth), MicronsToXpsUnits(area.extentHeight)};
-}
-
 PageSize ScaledPageSize(const PageScalingSettings& settings, const PageGeometry& pageMedia)
 {
     const PageGeometry& paper = settings.option == kScalingFitToPaper ? settings.fitMedia : pageMedia;
     PageSize size{MicronsToXpsUnits(paper.width), MicronsToXpsUnits(paper.height)};
-    if (IsLandscapeLike(OrientationOf(pageMedia))) std::swap(size.width, size.height);
+    if (IsLandscapeLike(pageMedia.orientation)) std::swap(size.width, size.height);
     return size;
 }
 
 PageSize OrientedMediaSize(const PageGeometry& pageMedia) { return ScaledPageSize(PageScalingSettings(), pageMedia); }
 
-BoxValue PageBox(const std::optional<BoxValue>& box, float pageWidth, float pageHeight)
+Gdiplus::RectF PageBox(const std::optional<Gdiplus::RectF>& box, float pageWidth, float pageHeight)
 {
-    if (box && HasArea(box->width, box->height)) return *box;
+    if (box && HasArea(box->Width, box->Height)) return *box;
     return {0, 0, pageWidth, pageHeight};
 }
 
@@ -96,11 +90,11 @@ Gdiplus::PointF AlignedOffset(INT alignment, float areaWidth, float areaHeight, 
 
 std::optional<UniformTransform> OuterTransform(const PageScalingSettings& settings, const ScalingFrame& frame)
 {
-    const BoxValue* box = nullptr;
+    const Gdiplus::RectF* box = nullptr;
     if (settings.option == kScalingFitBleedToImageable) box = &frame.bleedBox;
     if (settings.option == kScalingFitContentToImageable) box = &frame.contentBox;
     if (box == nullptr) return std::nullopt;
-    return FitInto(settings.alignment, frame.target, box->width, box->height);
+    return FitInto(settings.alignment, frame.target, box->Width, box->Height);
 }
 
 UniformTransform InnerTransform(const PageScalingSettings& settings, const ScalingFrame& frame)
@@ -117,8 +111,8 @@ UniformTransform InnerTransform(const PageScalingSettings& settings, const Scali
         return {factor, MicronsToXpsUnits(settings.offsetWidth) + target.X - source.X * factor,
                 MicronsToXpsUnits(settings.offsetHeight) + target.Y - source.Y * factor};
     }
-    case kScalingFitBleedToImageable: return {1, -frame.bleedBox.x, -frame.bleedBox.y};
-    case kScalingFitContentToImageable: return {1, -frame.contentBox.x, -frame.contentBox.y};
+    case kScalingFitBleedToImageable: return {1, -frame.bleedBox.X, -frame.bleedBox.Y};
+    case kScalingFitContentToImageable: return {1, -frame.contentBox.X, -frame.contentBox.Y};
     case kScalingFitMediaToImageable: return FitInto(settings.alignment, target, frame.pageWidth, frame.pageHeight);
     case kScalingFitMediaToMedia:
         return FitInto(settings.alignment, {0, 0, frame.paperWidth, frame.paperHeight}, frame.pageWidth,

@@ -29,8 +29,8 @@ struct ScalingFrame {
     // whole page, see PageBox).
     float pageWidth = 0;
     float pageHeight = 0;
-    BoxValue bleedBox;
-    BoxValue contentBox;
+    Gdiplus::RectF bleedBox;
+    Gdiplus::RectF contentBox;
     // The size the page is given (ScaledPageSize).
     float paperWidth = 0;
     float paperHeight = 0;
@@ -45,10 +45,6 @@ struct PageSize {
     float height = 0;
 };
 
-// The micron rectangle (origin and extent of an imageable area) in XPS
-// units, each value divided by 264.58.
-Gdiplus::RectF ImageableRect(const ImageableArea& area);
-
 // The paper of the scaled page: the fit media for FitToPaper, the page's
 // media otherwise, in XPS units; width and height exchanged when the page's
 // orientation is Landscape or ReverseLandscape.
@@ -62,7 +58,7 @@ PageSize OrientedMediaSize(const PageGeometry& pageMedia);
 // with an area, the whole page (0, 0, width, height) otherwise. A box of
 // four zeros is absent; one with no width or no height could not be fitted
 // and is taken as absent too.
-BoxValue PageBox(const std::optional<BoxValue>& box, float pageWidth, float pageHeight);
+Gdiplus::RectF PageBox(const std::optional<Gdiplus::RectF>& box, float pageWidth, float pageHeight);
 
 // The uniform factor that fits width x height into the area:
 // min(areaWidth / width, areaHeight / height). 1 when the size has no area,

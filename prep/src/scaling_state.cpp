@@ -1,5 +1,6 @@
 #include "scaling_state.h"
 
+#include "filtercore/imageable_area.h"
 #include "gdiplus_status.h"
 #include "platform/gdiplus_matrix.h"
 #include "platform/wformat.h"
@@ -28,12 +29,12 @@ HRESULT AppendRenderTransform(const UniformTransform& transform, bool strict, st
     return S_OK;
 }
 
-void AppendClip(const BoxValue& box, std::u16string& text)
+void AppendClip(const Gdiplus::RectF& box, std::u16string& text)
 {
-    float right = box.x + box.width;
-    float bottom = box.y + box.height;
-    text += FormatWideString(u" Clip=\"M %.2f,%.2f L %.2f,%.2f %.2f,%.2f %.2f,%.2f z\"", box.x, box.y, right, box.y,
-                             right, bottom, box.x, bottom);
+    float right = box.X + box.Width;
+    float bottom = box.Y + box.Height;
+    text += FormatWideString(u" Clip=\"M %.2f,%.2f L %.2f,%.2f %.2f,%.2f %.2f,%.2f z\"", box.X, box.Y, right, box.Y,
+                             right, bottom, box.X, bottom);
 }
 
 }  // namespace
@@ -42,8 +43,8 @@ ScalingState::ScalingState(const PageScalingSettings& settings, const PageGeomet
                            const ImageableArea& source, const ImageableArea& target)
     : settings_(settings)
 {
-    frame_.source = ImageableRect(source);
-    frame_.target = ImageableRect(target);
+    frame_.source = PrintableRectInPageUnits(source);
+    frame_.target = PrintableRectInPageUnits(target);
     PageSize paper = ScaledPageSize(settings_, pageMedia);
     frame_.paperWidth = paper.width;
     frame_.paperHeight = paper.height;
@@ -54,8 +55,8 @@ ScalingState::ScalingState(const PageScalingSettings& settings, const PageGeomet
 
 bool ScalingState::RewritesPage() const { return settings_.option != kScalingNone || settings_.correctFixedPageSize; }
 
-void ScalingState::SetPage(float width, float height, const std::optional<BoxValue>& bleedBox,
-                           const std::optional<BoxValue>& contentBox)
+void ScalingState::SetPage(float width, float height, const std::optional<Gdiplus::RectF>& bleedBox,
+                           const std::optional<Gdiplus::RectF>& contentBox)
 {
     frame_.pageWidth = width;
     frame_.pageHeight = height;
@@ -74,8 +75,8 @@ HRESULT ScalingState::OpeningTags(std::u16string_view canvas, std::u16string& te
 
 bool ScalingState::ContentBoxCutsPage() const
 {
-    const BoxValue& box = frame_.contentBox;
-    return box.x > 0 || box.y > 0 || box.x + box.width < frame_.pageWidth || box.y + box.height < frame_.pageHeight;
+    const Gdiplus::RectF& box = frame_.contentBox;
+    return box.X > 0 || box.Y > 0 || box.X + box.Width < frame_.pageWidth || box.Y + box.Height < frame_.pageHeight;
 }
 
 HRESULT ScalingState::OpeningTagsClippingPage(std::u16string_view canvas, std::u16string& text) const
@@ -91,7 +92,8 @@ void ScalingState::ContentCanvasTag(std::u16string_view canvas, std::u16string& 
     text += u'>';
 }
 
-HRESULT ScalingState::OpeningTagsClippedTo(const BoxValue& clip, std::u16string_view canvas, std::u16string& text) const
+HRESULT ScalingState::OpeningTagsClippedTo(const Gdiplus::RectF& clip, std::u16string_view canvas,
+                                           std::u16string& text) const
 {
     std::u16string tags;
     if (std::optional<UniformTransform> outer = OuterTransform(settings_, frame_)) {

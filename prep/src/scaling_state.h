@@ -25,8 +25,8 @@ public:
 
     // The incoming FixedPage's Width, Height and boxes; the boxes as
     // PageBox takes them.
-    void SetPage(float width, float height, const std::optional<BoxValue>& bleedBox,
-                 const std::optional<BoxValue>& contentBox);
+    void SetPage(float width, float height, const std::optional<Gdiplus::RectF>& bleedBox,
+                 const std::optional<Gdiplus::RectF>& contentBox);
 
     // The new Width and Height of the page, "%.2f".
     std::u16string PageWidth() const;
@@ -57,7 +57,7 @@ public:
     const ScalingFrame& Frame() const { return frame_; }
 
 private:
-    HRESULT OpeningTagsClippedTo(const BoxValue& clip, std::u16string_view canvas, std::u16string& text) const;
+    HRESULT OpeningTagsClippedTo(const Gdiplus::RectF& clip, std::u16string_view canvas, std::u16string& text) const;
 
     PageScalingSettings settings_;
     ScalingFrame frame_;

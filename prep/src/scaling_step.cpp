@@ -1,5 +1,6 @@
 #include "scaling_step.h"
 
+#include "filtercore/imageable_area.h"
 #include "filtercore/raised_result.h"
 
 namespace {
@@ -44,20 +45,6 @@ HRESULT ApplyTo(PreparationContext& context, IXMLDOMDocument2* ticket, bool* cha
 }
 
 }  // namespace
-
-HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace, IXMLDOMDocument2* ticket,
-                                ImageableArea* area)
-{
-    if (ticket == nullptr || area == nullptr) return E_POINTER;
-    return CatchRaised([&] {
-        ComPtr<IXMLDOMDocument2> capabilities;
-        HRESULT hr = manager.GetPrintCapabilities(ticket, capabilities.Out());
-        if (FAILED(hr)) return hr;
-        if (!capabilities) return E_FAIL;
-        PrintTicketDom dom(u"PrintCapabilities", privateNamespace, capabilities.Get());
-        return ReadImageableArea(dom, area);
-    });
-}
 
 HRESULT ApplyScalingStep(PreparationContext& context, IXMLDOMDocument2* ticket, bool* changed)
 {

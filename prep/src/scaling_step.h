@@ -16,8 +16,3 @@
 // and *changed is set; the result is that of the paper and target area
 // (the reset's own failure is not reported).
 HRESULT ApplyScalingStep(PreparationContext& context, IXMLDOMDocument2* ticket, bool* changed);
-
-// The device's imageable area under the ticket (PrintCapabilities'
-// PageImageableSize), microns.
-HRESULT ReadTicketImageableArea(PrintTicketManager& manager, const WCHAR* privateNamespace, IXMLDOMDocument2* ticket,
-                                ImageableArea* area);

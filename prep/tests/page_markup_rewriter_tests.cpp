@@ -125,7 +125,7 @@ TEST_F(PageMarkupRewriterTest, TwoScalingCanvasesCloseEvenWhenTheWatermarkCannot
     bleed.option = kScalingFitBleedToImageable;
     bleed.alignment = kAlignTopLeft;
     PageGeometry landscape;
-    landscape.orientation = kOrientationLandscape;
+    landscape.orientation = PageOrientation::Landscape;
     ImageableArea area = {279400, 215900, 0, 0, 279400, 215900};
     context.scaling.emplace(bleed, landscape, area, area);
     // A watermark without fragment takes the header/footer with it.

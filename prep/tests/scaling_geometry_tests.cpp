@@ -3,6 +3,7 @@
 // (The Canvas tags they become are checked with the page rewriter.)
 #include <gtest/gtest.h>
 
+#include "filtercore/imageable_area.h"
 #include "gdiplus_status.h"
 #include "platform/base.h"
 #include "scaling_geometry.h"
@@ -35,8 +36,8 @@ PageScalingSettings Option(INT option, INT alignment = kAlignCenter)
 ScalingFrame FrameOf(const ImageableArea& source, const ImageableArea& target)
 {
     ScalingFrame frame;
-    frame.source = ImageableRect(source);
-    frame.target = ImageableRect(target);
+    frame.source = PrintableRectInPageUnits(source);
+    frame.target = PrintableRectInPageUnits(target);
     return frame;
 }
 
@@ -86,8 +87,8 @@ TEST(ScalingGeometry, BoxFitsPlaceTheirBoxInThePrintableAreaByTheAlignment)
     ExpectTransform(*OuterTransform(Option(kScalingFitBleedToImageable, kAlignCenter), frame), 5, 250, 0);
     ExpectTransform(*OuterTransform(Option(kScalingFitBleedToImageable, kAlignRightCenter), frame), 5, 500, 0);
     // A box without area is the whole page, which then fits.
-    BoxValue page = PageBox(BoxValue{10, 10, 0, 500}, 816, 1056);
-    EXPECT_TRUE(page.x == 0 && page.y == 0 && page.width == 816 && page.height == 1056);
+    Gdiplus::RectF page = PageBox(Gdiplus::RectF{10, 10, 0, 500}, 816, 1056);
+    EXPECT_TRUE(page.X == 0 && page.Y == 0 && page.Width == 816 && page.Height == 1056);
     EXPECT_EQ(FitFactor(700, 1000, 0, 0), 1);
 }
 

@@ -242,7 +242,7 @@ PageDeviceValues RipFilter::PageDevice(IXMLDOMDocument2* ticket)
         ReadPageGeometry(dom, &geometry);
         values.mediaWidth = geometry.width;
         values.mediaHeight = geometry.height;
-        orientation = OrientationOf(geometry);
+        orientation = geometry.orientation;
         values.resolution = ReadPageResolution(dom);
         return S_OK;
     });

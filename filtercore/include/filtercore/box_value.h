@@ -2,14 +2,8 @@
 // ContentBox and BleedBox ("x,y,width,height").
 #pragma once
 
+#include "platform/gdiplus_types.h"
 #include "platform/types.h"
-
-struct BoxValue {
-    float x = 0;
-    float y = 0;
-    float width = 0;
-    float height = 0;
-};
 
 // The number a markup value starts with, read with '.' as the decimal point
 // whatever the locale, as the runtime's wide-string conversion reads it:
@@ -19,8 +13,8 @@ struct BoxValue {
 // A null text gives 0.
 float ParseMarkupNumber(const WCHAR* text);
 
-// Splits text at "," (NextToken: a run of commas counts as one) and sets x,
-// y, width and height, in this order, from the first four tokens with
+// Splits text at "," (NextToken: a run of commas counts as one) and sets X,
+// Y, Width and Height, in this order, from the first four tokens with
 // ParseMarkupNumber; a member without a token keeps its value. A null text
 // changes nothing. Raises CXDException(E_OUTOFMEMORY).
-void ParseBox(const WCHAR* text, BoxValue& box);
+void ParseBox(const WCHAR* text, Gdiplus::RectF& box);

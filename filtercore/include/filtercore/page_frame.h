@@ -14,8 +14,8 @@
 struct FixedPageFrame {
     float width = 0;
     float height = 0;
-    std::optional<BoxValue> contentBox;
-    std::optional<BoxValue> bleedBox;
+    std::optional<Gdiplus::RectF> contentBox;
+    std::optional<Gdiplus::RectF> bleedBox;
 };
 
 // The frame among the attributes of a FixedPage start tag. Raises

@@ -13,12 +13,6 @@
 // ReadPageGeometry looks for, and the record kept its values for them.
 inline constexpr HRESULT S_PAGE_GEOMETRY_INCOMPLETE = 0x00040002;
 
-// Values of PageGeometry::orientation: the codes of PageOrientation.
-inline constexpr INT kOrientationLandscape = static_cast<INT>(PageOrientation::Landscape);
-inline constexpr INT kOrientationPortrait = static_cast<INT>(PageOrientation::Portrait);
-inline constexpr INT kOrientationReverseLandscape = static_cast<INT>(PageOrientation::ReverseLandscape);
-inline constexpr INT kOrientationReversePortrait = static_cast<INT>(PageOrientation::ReversePortrait);
-
 // Margins set by the driver's user interface, in microns; -1 where none was
 // given.
 struct PaperMargins {
@@ -43,7 +37,7 @@ public:
     BOOL nameIsPrivate = FALSE;  // the option is in the private namespace
     INT width = 215900;          // MediaSizeWidth, microns
     INT height = 279400;         // MediaSizeHeight, microns
-    INT orientation = kOrientationPortrait;
+    PageOrientation orientation = PageOrientation::Portrait;
     BOOL unitIsInch = FALSE;       // CustomUnitType: "inch" 1, "mm" 0
     BOOL transverse = FALSE;       // TransverseMode: "On" 1, "Off" 0
     INT thickness = 0;             // ThicknessType: "Regular", "Thick", "Envelope"
@@ -55,12 +49,6 @@ public:
 private:
     RecordString mediaName_;
 };
-
-// The orientation a record's code stands for.
-inline PageOrientation OrientationOf(const PageGeometry& geometry)
-{
-    return static_cast<PageOrientation>(geometry.orientation);
-}
 
 // Fills the record from the ticket's PageMediaSize (name and both sizes, or
 // nothing), PageOrientation and private PageMediaSizeData. S_OK when all were

@@ -3,13 +3,13 @@
 // tickets of its sheets.
 #include <iterator>
 
-#include "filtercore/layout_settings.h"
+#include "filtercore/name_table.h"
+#include "filtercore/property_group_reader.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "property_group_reader.h"
-#include "property_group_writer.h"
-#include "read_outcome.h"
-#include "ticket_writing.h"
+#include "filtercore/read_outcome.h"
+#include "filtercore/ticket_writing.h"
+#include "layout_settings.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ constexpr WCHAR kSecondBinFeature[] = u"JobInput2ndBin";
 constexpr WCHAR kBinDataProperty[] = u"PageInputBinData";
 constexpr WCHAR kInvalidSecondBin[] = u"InvalidSecondBinData";
 
-// Indexed by NUpDirection and NUpBorder.
+// Indexed by the codes of PresentationDirection and BorderLineKind.
 constexpr const WCHAR* kDirectionNames[] = {u"RightBottom", u"BottomRight", u"LeftBottom", u"BottomLeft"};
 constexpr const WCHAR* kBorderNames[] = {u"None", u"SolidLine", u"BreakLine"};
 

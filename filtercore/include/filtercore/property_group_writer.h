@@ -7,9 +7,9 @@
 // that failure, so a visitor stops at it and AppendTo reports it.
 #pragma once
 
+#include "filtercore/name_table.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/record_string.h"
-#include "name_table.h"
 
 class PropertyGroupWriter {
 public:

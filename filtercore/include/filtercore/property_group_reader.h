@@ -7,9 +7,9 @@
 // offers as well, so that one list of members serves reading and writing.
 #pragma once
 
+#include "filtercore/name_table.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/record_string.h"
-#include "name_table.h"
 
 class PropertyGroupReader {
 public:

@@ -10,21 +10,17 @@
 #pragma once
 
 #include "filtercore/job_settings.h"
+#include "nup_options.h"
 
-// NUpSettings::direction, the options of "PresentationDirection".
-enum NUpDirection : INT {
-    kNUpRightBottom = 0,
-    kNUpBottomRight = 1,
-    kNUpLeftBottom = 2,
-    kNUpBottomLeft = 3,
-};
-
-// NUpSettings::border, the private options of "BorderLine".
-enum NUpBorder : INT {
-    kNUpBorderNone = 0,
-    kNUpBorderSolid = 1,
-    kNUpBorderDashed = 2,
-};
+// Values of NUpSettings::direction ("PresentationDirection") and
+// NUpSettings::border (the private "BorderLine"): the codes of the options.
+inline constexpr INT kNUpRightBottom = static_cast<INT>(PresentationDirection::RightBottom);
+inline constexpr INT kNUpBottomRight = static_cast<INT>(PresentationDirection::BottomRight);
+inline constexpr INT kNUpLeftBottom = static_cast<INT>(PresentationDirection::LeftBottom);
+inline constexpr INT kNUpBottomLeft = static_cast<INT>(PresentationDirection::BottomLeft);
+inline constexpr INT kNUpBorderNone = static_cast<INT>(BorderLineKind::None);
+inline constexpr INT kNUpBorderSolid = static_cast<INT>(BorderLineKind::Solid);
+inline constexpr INT kNUpBorderDashed = static_cast<INT>(BorderLineKind::Dashed);
 
 struct NUpSettings {
     INT scope = kSettingScopeNone;  // job when the feature carries pages per sheet and a direction
@@ -32,6 +28,13 @@ struct NUpSettings {
     INT direction = kNUpRightBottom;
     INT border = kNUpBorderSolid;
 };
+
+// The options a record's codes stand for.
+inline PresentationDirection DirectionOf(const NUpSettings& settings)
+{
+    return static_cast<PresentationDirection>(settings.direction);
+}
+inline BorderLineKind BorderOf(const NUpSettings& settings) { return static_cast<BorderLineKind>(settings.border); }
 
 // Rows of the bin table: 0 "AutoSelect" and 10 "Manual" are Print Schema
 // keywords, the others private.

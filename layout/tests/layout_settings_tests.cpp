@@ -3,7 +3,9 @@
 // writers checked in the markup they leave and read back with the readers.
 #include <gtest/gtest.h>
 
-#include "filtercore/layout_settings.h"
+#include <utility>
+
+#include "layout_settings.h"
 #include "settings_test_support.h"
 #include "testsupport/ticket_markup.h"
 
@@ -61,6 +63,24 @@ TEST_F(LayoutSettings, TheNUpRequestIsJobScopedOnlyWithACountAndADirection)
     NUpSettings documentOnly = ReadNUpFrom(Feature("psk:DocumentNUp", Option("", Scored("psk:PagesPerSheet", "4"))));
     EXPECT_EQ(documentOnly.scope, kSettingScopeNone);
     EXPECT_EQ(documentOnly.pagesPerSheet, 5);
+}
+
+TEST_F(LayoutSettings, EachDirectionAndBorderNameGivesTheOptionTheSheetGeometryFollows)
+{
+    const std::pair<const char*, PresentationDirection> directions[] = {
+        {"psk:RightBottom", PresentationDirection::RightBottom},
+        {"psk:BottomRight", PresentationDirection::BottomRight},
+        {"psk:LeftBottom", PresentationDirection::LeftBottom},
+        {"psk:BottomLeft", PresentationDirection::BottomLeft},
+    };
+    for (auto [name, direction] : directions) EXPECT_EQ(DirectionOf(ReadNUpFrom(NUp("4", name))), direction) << name;
+    const std::pair<const char*, BorderLineKind> borders[] = {
+        {"ns0000:None", BorderLineKind::None},
+        {"ns0000:SolidLine", BorderLineKind::Solid},
+        {"ns0000:BreakLine", BorderLineKind::Dashed},
+    };
+    for (auto [name, border] : borders)
+        EXPECT_EQ(BorderOf(ReadNUpFrom(NUp("4", "psk:RightBottom", name))), border) << name;
 }
 
 TEST_F(LayoutSettings, WriteNUpReplacesJobAndDocumentRequestsByOne)

@@ -1,11 +1,11 @@
 // WriteDuplex and WriteBinding: the job's two-sided printing and binding as
 // the layout filter writes them back when it makes them consistent.
-#include "filtercore/layout_settings.h"
+#include "filtercore/name_table.h"
+#include "filtercore/property_group_writer.h"
 #include "filtercore/raised_result.h"
-#include "name_table.h"
-#include "property_group_writer.h"
-#include "ticket_strings.h"
-#include "ticket_writing.h"
+#include "filtercore/ticket_strings.h"
+#include "filtercore/ticket_writing.h"
+#include "layout_settings.h"
 
 namespace {
 
