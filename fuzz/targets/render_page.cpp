@@ -55,11 +55,19 @@ public:
     {
         return cache_.Font(font, FontSource{ServeFont, nullptr}, error);
     }
-    void NotDrawn(NotDrawnYet) override {}
+    // Every image is the same small one, so that image brushes (tiles,
+    // viewboxes, transforms) are drawn whatever part they name.
+    const DecodedImage* Image(const std::string&, const std::string&, std::string*) override { return &image_; }
+    bool ProfileColour(const std::string&, const std::vector<double>&, Rgba*) override { return false; }
     cairo_font_face_t* Face(const FontMetrics* font) override { return cache_.Face(font); }
 
 private:
     FontCache cache_;
+    DecodedImage image_{.width = 3,
+                        .height = 2,
+                        .pixels = std::vector<uint32_t>(6, PremultipliedPixel(200, 30, 30, 128)),
+                        .opaque = false,
+                        .id = 1};
 };
 
 struct Feed {

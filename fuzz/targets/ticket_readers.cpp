@@ -9,7 +9,6 @@
 // finding.
 #include "filtercore/errors.h"
 #include "filtercore/job_settings.h"
-#include "filtercore/layout_settings.h"
 #include "filtercore/page_geometry.h"
 #include "filtercore/print_ticket_dom.h"
 #include "filtercore/private_keywords.h"
@@ -17,6 +16,7 @@
 #include "finisher_settings.h"
 #include "fuzz_support.h"
 #include "header_footer_settings_reader.h"
+#include "layout_settings.h"
 #include "order_settings.h"
 #include "page_scaling_settings.h"
 #include "settings_pass.h"
@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (TicketLevel level : {TicketLevel::Job, TicketLevel::Page}) {
         LayoutState state;
         bool changed = false;
-        RunTicketSettingsPass(state, level, document.Get(), kPrivateKeywordsNamespace, &changed);
+        std::vector<std::u16string> warnings;
+        RunTicketSettingsPass(state, level, document.Get(), kPrivateKeywordsNamespace, &changed, &warnings);
     }
     return 0;
 }

@@ -142,6 +142,12 @@ void AppendArc(Point from, Point size, double rotationDegrees, bool largeArc, bo
     double sweep = angle((x1 - cx1) / rx, (y1 - cy1) / ry, (-x1 - cx1) / rx, (-y1 - cy1) / ry);
     if (!clockwise && sweep > 0) sweep -= 2 * std::numbers::pi;
     if (clockwise && sweep < 0) sweep += 2 * std::numbers::pi;
+    // Radii or points so large that the centre overflows: a straight line,
+    // as for an arc without radius.
+    if (!std::isfinite(startAngle) || !std::isfinite(sweep) || !std::isfinite(cx) || !std::isfinite(cy)) {
+        out->push_back({Segment::Line, {}, {}, to, true});
+        return;
+    }
 
     int pieces = std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / (std::numbers::pi / 2) - 1e-9)), 1, 4);
     double step = sweep / pieces;

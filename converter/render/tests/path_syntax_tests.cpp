@@ -81,6 +81,12 @@ TEST(PathSyntax, ArcsFollowTheirSweepAndGrowTooSmallRadii)
     Parsed<Geometry> flat = ParsePathData("M 0,0 A 0,5 0 0 0 20,0", kMany);
     ASSERT_TRUE(flat.ok());
     EXPECT_EQ(flat.value.figures[0].segments[0].kind, Segment::Line);
+
+    // An end point so far out that the centre overflows: a straight line too.
+    Parsed<Geometry> far = ParsePathData("M 0,0 A 141,10 0 1 0 999999990,1e308", kMany);
+    ASSERT_TRUE(far.ok()) << far.error;
+    ASSERT_EQ(far.value.figures[0].segments.size(), 1u);
+    EXPECT_EQ(far.value.figures[0].segments[0].kind, Segment::Line);
 }
 
 TEST(PathSyntax, RefusesWhatIsNotTheSyntaxAndSaysWhere)

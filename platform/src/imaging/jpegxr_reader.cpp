@@ -1,8 +1,11 @@
 #include "jpegxr_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "jpegxr_directory.h"
 
 #include <JXRGlue.h>
 #undef min
@@ -12,14 +15,16 @@ namespace tav::imaging {
 
 namespace {
 
-// The file's bytes as a jxrlib stream. A read that starts at or past the end
-// fails; one that runs past it is filled with zeros, as jxrlib reads ahead
-// of the data it decodes.
+// The file's bytes as a jxrlib stream, with the checked copy of its
+// directory in place of the file's own. A read that starts at or past the
+// end fails; one that runs past it is filled with zeros, as jxrlib reads
+// ahead of the data it decodes.
 struct ByteSource {
     WMPStream stream;
     const uint8_t* data;
     size_t size;
     size_t position;
+    const JpegXrDirectory* directory;
 };
 
 ByteSource* SourceOf(WMPStream* stream) { return reinterpret_cast<ByteSource*>(stream); }
@@ -40,6 +45,13 @@ ERR ReadSource(WMPStream* stream, void* out, size_t count)
     const size_t taken = count < available ? count : available;
     std::memcpy(out, source->data + source->position, taken);
     std::memset(static_cast<uint8_t*>(out) + taken, 0, count - taken);
+    if (const JpegXrDirectory* directory = source->directory) {
+        const size_t begin = std::max(source->position, directory->offset);
+        const size_t end = std::min(source->position + taken, directory->offset + directory->bytes.size());
+        if (begin < end)
+            std::memcpy(static_cast<uint8_t*>(out) + (begin - source->position),
+                        directory->bytes.data() + (begin - directory->offset), end - begin);
+    }
     source->position += taken;
     return WMP_errSuccess;
 }
@@ -67,6 +79,7 @@ std::string Damaged(const char* what, ERR error)
 
 struct JpegXrReader::State {
     ByteSource source;
+    std::optional<JpegXrDirectory> directory;
     PKImageDecode* decoder = nullptr;
     // A failed decode leaves jxrlib's decoding state behind.
     bool decodeFailed = false;
@@ -99,6 +112,9 @@ JpegXrReader::~JpegXrReader()
 
 bool JpegXrReader::Open(std::string* reason)
 {
+    state_->directory = KeptJpegXrDirectory(state_->source.data, state_->source.size, reason);
+    if (!state_->directory) return false;
+    state_->source.directory = &*state_->directory;
     ERR error = PKImageDecode_Create_WMP(&state_->decoder);
     if (error < 0) {
         *reason = "no memory to read the JPEG XR image";

@@ -201,7 +201,9 @@ HRESULT DomNode::createElement(BSTR tagName, IXMLDOMElement** element)
 {
     if (element == nullptr) return E_POINTER;
     DomNode* made = nullptr;
-    return ReturnMade(made, MakeNode(NODE_ELEMENT, tagName, nullptr, &made), element);
+    // Made first: the arguments of one call are evaluated in no set order.
+    HRESULT hr = MakeNode(NODE_ELEMENT, tagName, nullptr, &made);
+    return ReturnMade(made, hr, element);
 }
 
 HRESULT DomNode::createTextNode(BSTR text, IXMLDOMText** node)
@@ -221,7 +223,9 @@ HRESULT DomNode::createAttribute(BSTR name, IXMLDOMAttribute** attribute)
 {
     if (attribute == nullptr) return E_POINTER;
     DomNode* made = nullptr;
-    return ReturnMade(made, MakeNode(NODE_ATTRIBUTE, name, nullptr, &made), attribute);
+    // Made first: the arguments of one call are evaluated in no set order.
+    HRESULT hr = MakeNode(NODE_ATTRIBUTE, name, nullptr, &made);
+    return ReturnMade(made, hr, attribute);
 }
 
 HRESULT DomNode::createNode(VARIANT type, BSTR name, BSTR namespaceURI, IXMLDOMNode** node)

@@ -421,6 +421,49 @@ TEST(ImagingComponent, DataOfNoKnownFormatFailsAtOnceWithItsReason)
 }
 
 // Each fails at once with its reason, having allocated nothing large.
+// The JPEG XR file with its horizontal resolution entry replaced by another
+// entry of one value.
+std::string WithEntryInsteadOfResolution(std::string file, uint16_t tag, uint16_t type, uint32_t value)
+{
+    auto put = [&file](size_t at, uint32_t number, int bytes) {
+        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(number >> (8 * i));
+    };
+    auto get = [&file](size_t at, int bytes) {
+        uint32_t number = 0;
+        for (int i = bytes - 1; i >= 0; --i) number = number << 8 | static_cast<uint8_t>(file[at + i]);
+        return number;
+    };
+    const size_t directory = get(4, 4);
+    for (size_t i = 0, count = get(directory, 2); i < count; ++i) {
+        const size_t entry = directory + 2 + 12 * i;
+        if (get(entry, 2) != 0xBC82) continue;
+        put(entry, tag, 2);
+        put(entry + 2, type, 2);
+        put(entry + 4, 1, 4);
+        put(entry + 8, value, 4);
+        return file;
+    }
+    ADD_FAILURE() << "the encoder wrote no horizontal resolution";
+    return file;
+}
+
+TEST(ImagingComponent, JpegXrEntriesTheDecoderWouldStopOnAreRefusedOrLeftOut)
+{
+    std::string pixels(16 * 16 * 3, '\x40');
+    const std::string file = JpegXr(16, 16, 0x0D, pixels);
+    // An orientation past the eight there are.
+    Decoded turned = DecodeFile(WithEntryInsteadOfResolution(file, 0xBC02, 1, 9), 8);
+    EXPECT_EQ(turned.result, WINCODEC_ERR_BADIMAGE);
+    EXPECT_NE(turned.reason.find("the orientation 9 is unknown"), std::string::npos) << turned.reason;
+    // A title (ImageDescription) and a rating (RatingStars) of other types
+    // than text and a number: not needed for the image, so left out.
+    for (auto [tag, type] : {std::pair<uint16_t, uint16_t>{0x010E, 3}, {0x4746, 2}}) {
+        Decoded described = DecodeFile(WithEntryInsteadOfResolution(file, tag, type, 0x41), 24);
+        EXPECT_EQ(described.result, S_OK) << tag << ": " << described.reason;
+        EXPECT_EQ(described.width, 16u);
+    }
+}
+
 TEST(ImagingComponent, HostileImagesFailWithTheirReason)
 {
     struct Case {
