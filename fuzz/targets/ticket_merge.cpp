@@ -9,6 +9,7 @@
 #include "fuzz_support.h"
 #include "platform/bstr.h"
 #include "platform/printticket.h"
+#include "platform/wformat.h"
 #include "ticket_streams.h"
 
 namespace {
@@ -18,6 +19,7 @@ using namespace tav::fuzz;
 struct Merged {
     HRESULT result = E_FAIL;
     std::string ticket;
+    std::string message;
 };
 
 Merged Merge(HPTPROVIDER provider, std::string_view base, std::string_view delta, EPrintTicketScope scope)
@@ -27,6 +29,7 @@ Merged Merge(HPTPROVIDER provider, std::string_view base, std::string_view delta
     BSTR message = nullptr;
     merged.result = PTMergeAndValidatePrintTicket(provider, BytesStream(base).Get(), BytesStream(delta).Get(), scope,
                                                   result.Get(), &message);
+    if (message != nullptr) merged.message = WideToUtf8(message, SysStringLen(message));
     SysFreeString(message);
     if (SUCCEEDED(merged.result)) merged.ticket = StreamBytes(result.Get());
     return merged;
@@ -58,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         UseMergedTicket(provider, merged.ticket);
         Merged again = Merge(provider, merged.ticket, merged.ticket, scope);
         if (FAILED(again.result)) {
-            std::fprintf(stderr, "fuzz: a merged ticket does not merge again (0x%08x):\n%.4000s\n",
-                         static_cast<unsigned>(again.result), merged.ticket.c_str());
+            std::fprintf(stderr, "fuzz: a merged ticket does not merge again (0x%08x, %s):\n%.4000s\n",
+                         static_cast<unsigned>(again.result), again.message.c_str(), merged.ticket.c_str());
             __builtin_trap();
         }
     }

@@ -4,6 +4,7 @@
 // profile.
 #include <new>
 
+#include "child_decode.h"
 #include "jpegxr_reader.h"
 #include "native_image.h"
 #include "platform/wincodec.h"
@@ -19,9 +20,7 @@ bool HasPixelFormatHere(uint8_t number) { return number >= 0x05 && number <= 0x4
 
 ImageOutcome Damaged(std::string reason) { return ImageFailure(Gdiplus::GenericError, std::move(reason)); }
 
-}  // namespace
-
-ImageOutcome DecodeNativeJpegXr(const uint8_t* data, size_t size, NativeImage* image)
+ImageOutcome DecodeInThisProcess(const uint8_t* data, size_t size, NativeImage* image)
 {
     try {
         JpegXrReader reader(data, size);
@@ -47,6 +46,16 @@ ImageOutcome DecodeNativeJpegXr(const uint8_t* data, size_t size, NativeImage* i
         image->pixels.clear();
         return ImageFailure(Gdiplus::OutOfMemory, "no memory to read the JPEG XR image");
     }
+}
+
+}  // namespace
+
+// jxrlib asserts, ending the process, on some damaged data deep in its
+// decoder: the image is decoded in a child process.
+ImageOutcome DecodeNativeJpegXr(const uint8_t* data, size_t size, NativeImage* image)
+{
+    return DecodeInChildProcess([=](NativeImage* decoded) { return DecodeInThisProcess(data, size, decoded); }, size,
+                                "JPEG XR", image);
 }
 
 }  // namespace tav::imaging

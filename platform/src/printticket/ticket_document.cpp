@@ -17,6 +17,21 @@ bool IsTopLevelSetting(const xmlNode* node)
            IsSchemaElement(node, "Property");
 }
 
+// The first framework element below `node` whose name is no qualified name
+// with a declared prefix. Merging and every lookup resolve names: a ticket
+// with one cannot be merged into, nor would its merge result read again.
+// Recursion is bounded by the parser's limit on nesting.
+const xmlNode* UnresolvedName(const xmlNode* node)
+{
+    for (const xmlNode* child = FirstElement(node); child != nullptr; child = NextElement(child)) {
+        bool framework = child->ns != nullptr && child->ns->href != nullptr &&
+                         std::string_view(reinterpret_cast<const char*>(child->ns->href)) == kFrameworkNamespace;
+        if (framework && AttributeText(child, "name") && !NameOf(child)) return child;
+        if (const xmlNode* found = UnresolvedName(child)) return found;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 Status ParseTicket(const std::string& bytes, const TicketRole& role, securexml::DocumentPtr* ticket)
@@ -41,6 +56,9 @@ Status ParseTicket(const std::string& bytes, const TicketRole& role, securexml::
         if (++settings > kMaxTopLevelSettings)
             return Refuse(role, "it has more than " + std::to_string(kMaxTopLevelSettings) + " top-level settings");
     }
+    if (const xmlNode* unresolved = UnresolvedName(root))
+        return Refuse(role, "the name \"" + AttributeText(unresolved, "name").value_or("") +
+                                "\" is no qualified name or uses an undeclared prefix");
     *ticket = std::move(document);
     return Status::Ok();
 }

@@ -305,6 +305,8 @@ std::vector<RefusedTicket> MalformedTickets()
         {"too many attributes", Ticket("<psf:Feature name=\"psk:PageOrientation\"" + ManyAttributes(5000) + "/>")},
         {"too many settings", Ticket(ManyFeatures(1025))},
         {"invalid UTF-8", Ticket("<psf:Property name=\"ns0000:X\"><psf:Value>\xFF\xFE</psf:Value></psf:Property>")},
+        {"undeclared prefix in an option's name",
+         Ticket("<psf:Feature name=\"psk:PageResolution\"><psf:Option name=\"zz:Resolution600\"/></psf:Feature>")},
     };
 }
 
