@@ -11,9 +11,9 @@
 #include <cstring>
 #include <random>
 
+#include "content/failure_log.h"
 #include "fuzz_support.h"
 #include "opc/package_error.h"
-#include "content/failure_log.h"
 #include "package/package.h"
 #include "package/package_walker.h"
 #include "zip_entries.h"
