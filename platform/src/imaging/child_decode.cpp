@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace tav::imaging {
@@ -139,6 +140,9 @@ ImageOutcome DecodeInChildProcess(const std::function<ImageOutcome(NativeImage*)
                             std::string("no process to decode the ") + format + " image in: " + std::strerror(error));
     }
     if (child == 0) {
+        // A fault of the decoder ends the child quietly: no handler of the
+        // parent's (a crash reporter, a sanitizer, a fuzzer) runs for it.
+        for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(fault, SIG_DFL);
         close(fds[0]);
         NativeImage decoded;
         ImageOutcome outcome = decode(&decoded);
