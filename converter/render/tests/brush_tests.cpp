@@ -15,8 +15,6 @@
 namespace tav::render::testing {
 namespace {
 
-using Parts = std::map<std::string, std::string>;
-
 struct Rendered {
     RgbImage image;
     JobOutput output;
@@ -28,12 +26,7 @@ Rendered Render(const std::string& body, const Parts& parts = {}, const std::str
         "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" "
         "xmlns:x=\"http://schemas.microsoft.com/xps/2005/06/resourcedictionary-key\" Width=\"96\" Height=\"96\">" +
         resources + body + "</FixedPage>";
-    PartReader reader = [&parts](const std::string& name, std::string* bytes) {
-        auto found = parts.find(name);
-        if (found == parts.end()) return false;
-        *bytes = found->second;
-        return true;
-    };
+    PartReader reader = MapPartReader(parts);
     PageDeviceValues device;
     device.widthMicrons = device.heightMicrons = 25400;
     device.resolution = 96;

@@ -14,8 +14,6 @@
 namespace tav::render::testing {
 namespace {
 
-using Parts = std::map<std::string, std::string>;
-
 struct Outcome {
     bool fed = false;
     JobOutput output;
@@ -28,12 +26,7 @@ constexpr char kHeader[] =
 
 Outcome Feed(const std::string& body, const Parts& parts = {}, const std::string& encoder = "tavenc-pwg.so")
 {
-    PartReader reader = [&parts](const std::string& name, std::string* bytes) {
-        auto found = parts.find(name);
-        if (found == parts.end()) return false;
-        *bytes = found->second;
-        return true;
-    };
+    PartReader reader = MapPartReader(parts);
     PageDeviceValues device;
     device.widthMicrons = device.heightMicrons = 25400;
     device.resolution = 96;

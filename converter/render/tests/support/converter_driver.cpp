@@ -289,6 +289,16 @@ std::string RenderConverterFolder()
     return (program.parent_path().parent_path() / "lib/converters/render/3").string();
 }
 
+PartReader MapPartReader(const Parts& parts)
+{
+    return [&parts](const std::string& name, std::string* bytes) {
+        auto found = parts.find(name);
+        if (found == parts.end()) return false;
+        *bytes = found->second;
+        return true;
+    };
+}
+
 PartReader ZipPartReader(const std::string& packagePath)
 {
     // One open archive for all the reads: opening it again for each part

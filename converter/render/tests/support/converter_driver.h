@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ std::string RenderConverterFolder();
 using PartReader = std::function<bool(const std::string& part, std::string* bytes)>;
 // The parts of a zip package on disk.
 PartReader ZipPartReader(const std::string& packagePath);
+// Parts held in memory, by name; the map must outlive the reader.
+using Parts = std::map<std::string, std::string>;
+PartReader MapPartReader(const Parts& parts);
 
 struct PageDeviceValues {
     int32_t widthMicrons = 215900, heightMicrons = 279400;
