@@ -191,7 +191,11 @@ std::map<std::string, Probe> MakeProbes()
                                                            {"Right", &PaperMargins::right},
                                                            {"Top", &PaperMargins::top},
                                                            {"Bottom", &PaperMargins::bottom}};
-    for (const auto& [side, field] : margins) {
+    // Named copies rather than a structured binding: the lambdas capture the field, and clang before 16
+    // refuses to capture a structured binding.
+    for (const auto& margin : margins) {
+        const char* side = margin.first;
+        const MarginField field = margin.second;
         add(member("PageMediaSizeData", (std::string("DocMargin") + side).c_str()), false,
             [field](PrintTicketDom& ticket) { return std::to_string(ReadGeometry(ticket).documentMargins.*field); });
         add(member("PageMediaSizeData", (std::string("OutMargin") + side).c_str()), false,
