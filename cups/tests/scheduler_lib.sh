@@ -186,6 +186,18 @@ wait_job()
     echo "still-$state"
 }
 
+# expect_completed PRINTER JOB WHAT: the job ends completed; otherwise the
+# failure shows its state message and the scheduler's last lines about it,
+# where the filter's own messages are.
+expect_completed()
+{
+    local state
+    state=$(wait_job "$1" "$2")
+    [ "$state" = completed ] && return
+    fail "$3: expected 'completed', got '$state' ($(job_attribute "$1" "$2" job-printer-state-message))
+$(grep -F "[Job $2]" "$scheduler_log" | tail -20)"
+}
+
 # wait_kept FOLDER TITLE: the document ippeveprinter kept for the job of
 # that title (N-TITLE.EXT; N-TITLE.prn is what its print command wrote),
 # once it is there (up to 30 s).

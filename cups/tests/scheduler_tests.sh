@@ -20,12 +20,11 @@ start_scheduler
 # $work/printed.pdf.
 print_to_file()
 {
-    local file="$1" job state
+    local file="$1" job
     shift
     rm -f "$work/printed.pdf"
     job=$(submit xpsfile "$file" "$@")
-    state=$(wait_job xpsfile "$job")
-    expect_eq completed "$state" "state of the job $* ($(job_attribute xpsfile "$job" job-printer-state-message))"
+    expect_completed xpsfile "$job" "state of the job $*"
 }
 
 # same_as_tavpipe FILE OPTIONS...: $work/printed.pdf has the pages and the
@@ -85,7 +84,7 @@ ipp-pdf)
     start_ipp_printer pdfprinter application/pdf
     admin -p xpspdf -E -v "ipp://localhost:$ipp_port/ipp/print" -m everywhere
     job=$(submit xpspdf "$work/j16.xps" -o number-up=4 -t four-up)
-    expect_eq completed "$(wait_job xpspdf "$job")" "job state"
+    expect_completed xpspdf "$job" "job state"
     kept=$(wait_kept "$work/pdfprinter" four-up)
     expect_eq 4 "$(pdf_pages "$kept")" "sheets the printer got"
     ;;
@@ -95,7 +94,7 @@ ipp-pwg)
     start_ipp_printer pwgprinter image/pwg-raster
     admin -p xpspwg -E -v "ipp://localhost:$ipp_port/ipp/print" -m everywhere
     job=$(submit xpspwg "$work/j16.xps" -o number-up=4 -o sides=two-sided-long-edge -t four-up)
-    expect_eq completed "$(wait_job xpspwg "$job")" "job state"
+    expect_completed xpspwg "$job" "job state"
     kept=$(wait_kept "$work/pwgprinter" four-up)
     "$bin/tavpwginfo" "$kept" >"$work/pages" || fail "the printer got no PWG Raster"
     expect_eq 4 "$(grep -c '^page ' "$work/pages")" "sheets the printer got"
@@ -143,7 +142,7 @@ ten-jobs)
     for i in $(seq 0 9); do wait "${senders[$i]}" || fail "lp refuses job$i: $(cat "$work/lp$i.out")"; done
     for i in $(seq 0 9); do
         job=$(sed -n 's/^request id is [^ ]*-\([0-9]*\) .*/\1/p' "$work/lp$i.out")
-        expect_eq completed "$(wait_job xpspdf "$job")" "state of job$i"
+        expect_completed xpspdf "$job" "state of job$i"
         kept=$(wait_kept "$work/pdfprinter" "job$i")
         expect_eq "${expected[$i]}" "$(pdf_pages "$kept")" "sheets of job$i (${ups[$i]}-up, pages ${ranges[$i]})"
     done
