@@ -91,6 +91,8 @@ AccessLog $cups/log/access_log
 ErrorLog $cups/log/error_log
 PageLog $cups/log/page_log
 FileDevice Yes
+# The sanitizer settings the tests run under apply to the filters too.
+PassEnv ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 CONF
     cupsd -t -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$work/cupsd-check.log" 2>&1 ||
         skip "cupsd refuses its configuration: $(tail -2 "$work/cupsd-check.log")"
