@@ -40,6 +40,7 @@
 # rewrite's rate is markup bytes over the time (and CPU time) the mirror
 # adds.
 set -eu
+. "$(dirname "$0")/timing.sh"
 
 builds=""
 runs=5
@@ -98,29 +99,6 @@ copy()
     rm -rf "$work/unpacked" "$work/copy.zip"
     mkdir "$work/unpacked"
     timed copy sh -c 'cd "$1" && unzip -q "$2" && zip -q -r "$3" .' sh "$work/unpacked" "$1" "$work/copy.zip"
-}
-
-# Median of the numbers on stdin.
-median()
-{
-    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) m = v[(NR + 1) / 2]; else m = (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.4g\n", m }'
-}
-
-# Median of a column of the rows of one command.
-column()
-{
-    awk -v name="$1" -v col="$2" '$1 == name { print $col }' "$work/times" | median
-}
-
-# Median over the rounds of the ratio a/b of two commands' times (column
-# 2, or the one given third), both taken in the same round (rows come in
-# rounds, in the order run).
-ratio()
-{
-    awk -v a="$1" -v b="$2" -v col="${3:-2}" '
-        $1 == a { ta[++na] = $col }
-        $1 == b { tb[++nb] = $col }
-        END { for (i = 1; i <= na && i <= nb; ++i) print (tb[i] > 0 ? ta[i] / tb[i] : 0) }' "$work/times" | median
 }
 
 case "$sections" in *chain*) ;; *) set -- ;; esac

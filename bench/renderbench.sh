@@ -22,6 +22,7 @@
 # tavpipe's, the ratios to MuPDF taken round by round: pages/s (above 1:
 # we are faster), CPU time and peak memory (below 1: we use less).
 set -eu
+. "$(dirname "$0")/timing.sh"
 
 build=build
 runs=1
@@ -58,26 +59,6 @@ timed()
     /usr/bin/time -f "$name %e %M %U %S" -o "$work/one" "$@" >/dev/null 2>"$work/err" ||
         { echo "renderbench: $name failed:" >&2; cat "$work/err" >&2; exit 1; }
     awk '{ print $1, $2, $3, $4 + $5 }' "$work/one" >>"$work/times"
-}
-
-median()
-{
-    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) m = v[(NR + 1) / 2]; else m = (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.4g\n", m }'
-}
-
-column()
-{
-    awk -v name="$1" -v col="$2" '$1 == name { print $col }' "$work/times" | median
-}
-
-# Median over the rounds of a/b of a column of two commands, both taken in
-# the same round.
-ratio()
-{
-    awk -v a="$1" -v b="$2" -v col="$3" '
-        $1 == a { ta[++na] = $col }
-        $1 == b { tb[++nb] = $col }
-        END { for (i = 1; i <= na && i <= nb; ++i) print (tb[i] > 0 ? ta[i] / tb[i] : 0) }' "$work/times" | median
 }
 
 job=$work/job.xps

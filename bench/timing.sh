@@ -1,0 +1,25 @@
+# Shared by the bench scripts: medians and round-by-round ratios over the
+# rows of "$work/times", one row per timed command ("name field...") in the
+# order run, so that the rows of one round sit together.
+
+# Median of the numbers on stdin.
+median()
+{
+    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) m = v[(NR + 1) / 2]; else m = (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.4g\n", m }'
+}
+
+# Median of a column of the rows of one command.
+column()
+{
+    awk -v name="$1" -v col="$2" '$1 == name { print $col }' "$work/times" | median
+}
+
+# Median over the rounds of the ratio a/b of a column (2, the seconds,
+# unless given third) of two commands, both taken in the same round.
+ratio()
+{
+    awk -v a="$1" -v b="$2" -v col="${3:-2}" '
+        $1 == a { ta[++na] = $col }
+        $1 == b { tb[++nb] = $col }
+        END { for (i = 1; i <= na && i <= nb; ++i) print (tb[i] > 0 ? ta[i] / tb[i] : 0) }' "$work/times" | median
+}
