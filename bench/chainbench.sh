@@ -82,17 +82,6 @@ if [ -z "$work" ]; then
     trap 'rm -rf "$work"' EXIT
 fi
 
-# One timed command; appends "name seconds maxrss_kb switches... cpu" to
-# $work/times.
-timed()
-{
-    name=$1
-    shift
-    /usr/bin/time -f "$name %e %M %c %w %U %S" -o "$work/one" "$@" >/dev/null 2>"$work/err" ||
-        { echo "chainbench: $name failed:" >&2; cat "$work/err" >&2; exit 1; }
-    awk '{ print $1, $2, $3, $4, $5, $6 + $7 }' "$work/one" >>"$work/times"
-}
-
 # Unpacks the package into a fresh folder and packs it again (timed alone).
 copy()
 {

@@ -51,16 +51,6 @@ if [ -z "$work" ]; then
     trap 'rm -rf "$work"' EXIT
 fi
 
-# One timed command; appends "name seconds maxrss_kb cpu" to $work/times.
-timed()
-{
-    name=$1
-    shift
-    /usr/bin/time -f "$name %e %M %U %S" -o "$work/one" "$@" >/dev/null 2>"$work/err" ||
-        { echo "renderbench: $name failed:" >&2; cat "$work/err" >&2; exit 1; }
-    awk '{ print $1, $2, $3, $4 + $5 }' "$work/one" >>"$work/times"
-}
-
 job=$work/job.xps
 "$makejob" -n "$pages" "$job"
 : >"$work/times"
@@ -89,8 +79,8 @@ for name in $names; do
     esac
     printf '%-10s %8.2f %8.0f %8.2f %8.1f %12s %10s %10s\n' "$name" "$seconds" \
         "$(awk -v p="$pages" -v s="$seconds" 'BEGIN { print (s > 0 ? p / s : 0) }')" \
-        "$(column "$name" 4)" "$(awk -v k="$(column "$name" 3)" 'BEGIN { print k / 1024 }')" \
+        "$(column "$name" 6)" "$(awk -v k="$(column "$name" 3)" 'BEGIN { print k / 1024 }')" \
         "$([ -n "$other" ] && ratio "$other" "$name" 2 || echo -)" \
-        "$([ -n "$other" ] && ratio "$name" "$other" 4 || echo -)" \
+        "$([ -n "$other" ] && ratio "$name" "$other" 6 || echo -)" \
         "$([ -n "$other" ] && ratio "$name" "$other" 3 || echo -)"
 done

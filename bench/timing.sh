@@ -1,6 +1,18 @@
-# Shared by the bench scripts: medians and round-by-round ratios over the
-# rows of "$work/times", one row per timed command ("name field...") in the
-# order run, so that the rows of one round sit together.
+# Shared by the bench scripts: one timed command at a time, each a row of
+# "$work/times" ("name field...") in the order run, so that the rows of one
+# round sit together; then medians and round-by-round ratios over them.
+
+# Runs one command, its output discarded, and appends "name seconds
+# maxrss_kb involuntary_switches voluntary_switches cpu_seconds" to
+# $work/times; a failing command ends the script with its errors.
+timed()
+{
+    name=$1
+    shift
+    /usr/bin/time -f "$name %e %M %c %w %U %S" -o "$work/one" "$@" >/dev/null 2>"$work/err" ||
+        { echo "$(basename "$0" .sh): $name failed:" >&2; cat "$work/err" >&2; exit 1; }
+    awk '{ print $1, $2, $3, $4, $5, $6 + $7 }' "$work/one" >>"$work/times"
+}
 
 # Median of the numbers on stdin.
 median()
