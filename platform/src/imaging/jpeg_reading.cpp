@@ -32,13 +32,24 @@ void OnJpegError(j_common_ptr info)
     Fail(info, text);
 }
 
-// Level -1 is a warning about the data. Data that ends early is a failure
-// (libjpeg would fill the rest of the image with grey); other warnings are
-// counted.
+// A scan whose data stops at a marker other than a restart marker ends
+// early: libjpeg would decode the rest of the image from nothing, so a file
+// of a few bytes would cost the decoding of its whole declared size. Data cut
+// short at a restart marker is damage the decoder recovers from.
+bool ScanEndsEarly(j_common_ptr info)
+{
+    if (info->err->msg_code != JWRN_HIT_MARKER) return false;
+    const int marker = reinterpret_cast<j_decompress_ptr>(info)->unread_marker;
+    return marker < JPEG_RST0 || marker > JPEG_RST0 + 7;
+}
+
+// Level -1 is a warning about the data. Data that ends early, with the file
+// or with its scan, is a failure (libjpeg would fill the rest of the image
+// with grey); other warnings are counted.
 void OnJpegMessage(j_common_ptr info, int level)
 {
     if (level >= 0) return;
-    if (info->err->msg_code == JWRN_JPEG_EOF) Fail(info, "the data ends early");
+    if (info->err->msg_code == JWRN_JPEG_EOF || ScanEndsEarly(info)) Fail(info, "the data ends early");
     if (++info->err->num_warnings > kMaxJpegWarnings) Fail(info, "the data is corrupt throughout");
 }
 

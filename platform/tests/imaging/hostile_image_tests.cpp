@@ -68,6 +68,8 @@ TEST(HostileImages, TruncatedFilesOfEveryFormatFail)
     const Case cases[] = {
         {"PNG", RgbPng(64, 64, pixels), "the data ends early"},
         {"JPEG", jpeg.substr(0, jpeg.size() - 100), "the data ends early"},
+        // Its scan cut and the file closed: the image would be grey from there.
+        {"JPEG", jpeg.substr(0, jpeg.size() - 100) + "\xFF\xD9", "the data ends early"},
         {"TIFF", RgbTiff(tiff), "damaged"},
         {"BMP", Rgb24Bmp(64, 64, pixels), "the data ends early"},
         {"GIF", IndexedGif(64, 64, palette, indices), "damaged"},
