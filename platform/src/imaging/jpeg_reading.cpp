@@ -32,15 +32,18 @@ void OnJpegError(j_common_ptr info)
     Fail(info, text);
 }
 
-// A scan whose data stops at a marker other than a restart marker ends
-// early: libjpeg would decode the rest of the image from nothing, so a file
-// of a few bytes would cost the decoding of its whole declared size. Data cut
-// short at a restart marker is damage the decoder recovers from.
+// A scan whose data stops at a marker ends early: libjpeg would decode the
+// rest of the image from nothing, so a file of a few bytes would cost the
+// decoding of its whole declared size. In a file with restart intervals,
+// data cut short at a restart marker is damage the decoder recovers from at
+// the next interval.
 bool ScanEndsEarly(j_common_ptr info)
 {
     if (info->err->msg_code != JWRN_HIT_MARKER) return false;
-    const int marker = reinterpret_cast<j_decompress_ptr>(info)->unread_marker;
-    return marker < JPEG_RST0 || marker > JPEG_RST0 + 7;
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    const int marker = decompress->unread_marker;
+    const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+    return !restart || decompress->restart_interval == 0;
 }
 
 // Level -1 is a warning about the data. Data that ends early, with the file

@@ -68,8 +68,10 @@ TEST(HostileImages, TruncatedFilesOfEveryFormatFail)
     const Case cases[] = {
         {"PNG", RgbPng(64, 64, pixels), "the data ends early"},
         {"JPEG", jpeg.substr(0, jpeg.size() - 100), "the data ends early"},
-        // Its scan cut and the file closed: the image would be grey from there.
+        // Its scan cut by the end of the image, or by a restart marker in a
+        // file without restart intervals: the image would be grey from there.
         {"JPEG", jpeg.substr(0, jpeg.size() - 100) + "\xFF\xD9", "the data ends early"},
+        {"JPEG", jpeg.substr(0, jpeg.size() - 100) + "\xFF\xD1", "the data ends early"},
         {"TIFF", RgbTiff(tiff), "damaged"},
         {"BMP", Rgb24Bmp(64, 64, pixels), "the data ends early"},
         {"GIF", IndexedGif(64, 64, palette, indices), "damaged"},
@@ -84,6 +86,20 @@ TEST(HostileImages, TruncatedFilesOfEveryFormatFail)
         // Cut in the header.
         EXPECT_TRUE(Decode(c.file.substr(0, 12)).Failed()) << c.what;
     }
+}
+
+// Data cut short in one restart interval spoils that interval only: the
+// decoder goes on at the next restart marker.
+TEST(HostileImages, JpegDamagedInOneRestartIntervalIsDecoded)
+{
+    std::string jpeg = SolidJpeg(64, 64, {10, 200, 30}, 0, 0, 1);
+    const size_t second = jpeg.find("\xFF\xD1");
+    ASSERT_NE(second, std::string::npos);
+    const size_t first = jpeg.rfind("\xFF\xD0", second);
+    ASSERT_NE(first, std::string::npos);
+    jpeg.erase(first + 2, (second - first - 2) / 2);
+    const ImageOutcome outcome = Decode(jpeg);
+    EXPECT_FALSE(outcome.Failed()) << outcome.reason;
 }
 
 TEST(HostileImages, HugeDimensionsAreRefusedBeforeDecoding)

@@ -125,7 +125,8 @@ std::string RgbPng(uint32_t width, uint32_t height, const std::vector<Rgb>& pixe
     return PngFile(chunks);
 }
 
-std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densityUnit, uint16_t density)
+std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densityUnit, uint16_t density,
+                      int restartRows)
 {
     jpeg_compress_struct compress{};
     jpeg_error_mgr errors{};
@@ -144,6 +145,7 @@ std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densi
     compress.density_unit = densityUnit;
     compress.X_density = densityUnit != 0 ? density : 1;
     compress.Y_density = densityUnit != 0 ? density : 1;
+    compress.restart_in_rows = restartRows;
     jpeg_start_compress(&compress, TRUE);
     std::vector<unsigned char> row(width * 3);
     for (uint32_t x = 0; x < width; ++x) {

@@ -26,8 +26,10 @@ std::string PngFile(const std::vector<std::string>& chunks);
 std::string RgbPng(uint32_t width, uint32_t height, const std::vector<Rgb>& pixels, uint32_t pixelsPerMetre = 0);
 
 // A baseline JPEG of one colour. densityUnit 0: no resolution, 1: dots per
-// inch, 2: dots per centimetre.
-std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densityUnit = 0, uint16_t density = 0);
+// inch, 2: dots per centimetre; restartRows not 0: a restart interval of
+// that many rows of blocks.
+std::string SolidJpeg(uint32_t width, uint32_t height, Rgb colour, uint8_t densityUnit = 0, uint16_t density = 0,
+                      int restartRows = 0);
 
 // A progressive 8 x 8 grey JPEG: the usual few scans, or each of the 63 AC
 // coefficients in 11 scans of successive approximation (694 scans in all).
